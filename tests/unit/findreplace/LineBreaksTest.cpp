@@ -1,0 +1,53 @@
+// Line splitting and joining of files rewritten by disk search.
+#include "findreplace/LineBreaks.h"
+
+#include <gtest/gtest.h>
+
+namespace norra {
+namespace {
+
+TEST(LineBreaksTest, SplitsAtEveryKindOfBreak) {
+  using V = std::vector<std::string_view>;
+  EXPECT_EQ(SplitLines(""), V{});
+  EXPECT_EQ(SplitLines("abc"), V{"abc"});
+  EXPECT_EQ(SplitLines("abc\r\n"), V{"abc"});
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
+  // LF CR is two breaks, CR CR LF too; empty lines stay lines.
+  EXPECT_EQ(SplitLines("a\n\rb"), (V{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("a\r\r\nb\r\n\r\n"), (V{"a", "", "b", ""}));
+  EXPECT_EQ(SplitLines("\r\n"), V{""});
+}
+
+TEST(LineBreaksTest, JoinEndsEveryLineIncludingTheLast) {
+  EXPECT_EQ(JoinLinesWith("", kCrLf), "");
+  EXPECT_EQ(JoinLinesWith("abc", kCrLf), "abc\r\n");
+  EXPECT_EQ(JoinLinesWith("a\nb\rc\r\nd\r\n", kCrLf), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(JoinLinesWith("a\r\nb", kLf), "a\nb\n");
+  EXPECT_EQ(JoinLinesWith("\n\n", kCrLf), "\r\n\r\n");
+  // Trail bytes of two-byte characters are never CR or LF, so Japanese text passes intact.
+  const std::string sjis = "\x93\xfa\x96\x7b\n\x8c\xea";  // 日本\n語
+  EXPECT_EQ(JoinLinesWith(sjis, kCrLf), "\x93\xfa\x96\x7b\r\n\x8c\xea\r\n");
+}
+
+TEST(LineBreaksTest, JoinAgreesWithSplit) {
+  for (std::string_view text : {"x", "\r", "\n\r\n\r", "ab\r\rcd\n", "\r\n\n\r\r\n"}) {
+    std::string joined;
+    for (std::string_view line : SplitLines(text)) {
+      joined.append(line);
+      joined.append(kCrLf);
+    }
+    EXPECT_EQ(JoinLinesWith(text, kCrLf), joined) << text;
+  }
+}
+
+TEST(LineBreaksTest, RewriteBreakKeepsLfFilesOnly) {
+  EXPECT_EQ(RewriteLineBreak("a\nb\n"), kLf);
+  EXPECT_EQ(RewriteLineBreak("a\r\nb\r\n"), kCrLf);
+  EXPECT_EQ(RewriteLineBreak("a\nb\r\n"), kCrLf);  // mixed
+  EXPECT_EQ(RewriteLineBreak("a\rb"), kCrLf);      // lone CR
+  EXPECT_EQ(RewriteLineBreak("no break"), kCrLf);
+  EXPECT_EQ(RewriteLineBreak(""), kCrLf);
+}
+
+}  // namespace
+}  // namespace norra
