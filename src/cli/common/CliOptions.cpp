@@ -1,0 +1,234 @@
+// Option parsing for the command-line tools.
+#include "cli/common/CliOptions.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace norra {
+
+namespace {
+
+enum class Opt { MatchCase, Settings, Dir, Subdirs, Mask, Group, DryRun, Stdout, Now, Offsets, Help, Version };
+
+struct OptSpec {
+  char shortName;  // 0 when there is none
+  const char* longName;
+  Opt opt;
+  bool takesValue;
+};
+
+constexpr OptSpec kOptions[] = {
+    {'c', "match-case", Opt::MatchCase, false}, {'F', "settings", Opt::Settings, true},
+    {'d', "dir", Opt::Dir, true},               {'s', "subdirs", Opt::Subdirs, false},
+    {'m', "mask", Opt::Mask, true},             {'g', "group", Opt::Group, true},
+    {'n', "dry-run", Opt::DryRun, false},       {0, "stdout", Opt::Stdout, false},
+    {0, "now", Opt::Now, true},                 {0, "offsets", Opt::Offsets, false},
+    {'h', "help", Opt::Help, false},            {0, "version", Opt::Version, false},
+};
+
+const OptSpec* FindShort(char c) {
+  for (const OptSpec& s : kOptions)
+    if (s.shortName == c) return &s;
+  return nullptr;
+}
+
+const OptSpec* FindLong(std::string_view name) {
+  for (const OptSpec& s : kOptions)
+    if (name == s.longName) return &s;
+  return nullptr;
+}
+
+bool Apply(const OptSpec& spec, const std::string& value, CliOptions& o, std::string& error) {
+  switch (spec.opt) {
+    case Opt::MatchCase: o.matchCase = true; break;
+    case Opt::Settings: o.settingsFile = value; break;
+    case Opt::Dir: o.dir = value; break;
+    case Opt::Subdirs: o.subdirs = true; break;
+    case Opt::Mask: o.masks = value; break;
+    case Opt::Group: o.group = value; break;
+    case Opt::DryRun: o.dryRun = true; break;
+    case Opt::Stdout: o.toStdout = true; break;
+    case Opt::Offsets: o.offsets = true; break;
+    case Opt::Help: o.help = true; break;
+    case Opt::Version: o.version = true; break;
+    case Opt::Now:
+      o.now = ParseNowText(value);
+      if (!o.now) {
+        error = "--now wants \"YYYY-MM-DD hh:mm:ss\", got \"" + value + "\"";
+        return false;
+      }
+      break;
+  }
+  if (spec.takesValue && value.empty() && spec.opt != Opt::Mask) {
+    error = std::string("option --") + spec.longName + " needs a non-empty value";
+    return false;
+  }
+  return true;
+}
+
+// Checks the combinations once everything is parsed.
+bool Validate(CliTool tool, std::vector<std::string>& operands, CliOptions& o, std::string& error) {
+  if (o.help || o.version) return true;
+  std::size_t texts = tool == CliTool::Find ? 1 : 2;
+  if (operands.size() < texts) {
+    error = tool == CliTool::Find ? "missing FIND" : "missing FIND or REPLACE";
+    return false;
+  }
+  o.find = operands[0];
+  if (tool == CliTool::Replace) o.replace = operands[1];
+  o.files.assign(operands.begin() + texts, operands.end());
+
+  int sources = (!o.files.empty() ? 1 : 0) + (!o.dir.empty() ? 1 : 0) + (!o.group.empty() ? 1 : 0);
+  if (sources == 0) {
+    error = "no FILE, --dir or --group given";
+    return false;
+  }
+  if (sources > 1) {
+    error = "give either FILEs, --dir or --group, not several";
+    return false;
+  }
+  if (o.subdirs && o.dir.empty()) {
+    error = "--subdirs only goes with --dir";
+    return false;
+  }
+  if (o.masks && o.dir.empty() && o.group.empty()) {
+    error = "--mask only goes with --dir or --group";
+    return false;
+  }
+  if (tool == CliTool::Find && o.toStdout) {
+    error = "--stdout is an option of norra-replace";
+    return false;
+  }
+  if (tool == CliTool::Replace && o.offsets) {
+    error = "--offsets is an option of norra-find";
+    return false;
+  }
+  if (o.toStdout && (o.files.size() != 1 || o.dryRun)) {
+    error = "--stdout wants exactly one FILE and no --dry-run";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<DateTime> ParseNowText(const std::string& text) {
+  DateTime dt;
+  char sep = 0;
+  int consumed = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &dt.year, &dt.month, &dt.day, &sep,
+                  &dt.hour, &dt.minute, &dt.second, &consumed) != 7) {
+    return std::nullopt;
+  }
+  if ((sep != ' ' && sep != 'T') || static_cast<std::size_t>(consumed) != text.size() ||
+      !dt.IsValid()) {
+    return std::nullopt;
+  }
+  return dt;
+}
+
+bool ParseCliOptions(CliTool tool, int argc, const char* const* argv, CliOptions& options,
+                     std::string& error) {
+  options = CliOptions{};
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg[1] == '-') {
+      std::string name = arg.substr(2);
+      std::optional<std::string> value;
+      if (std::size_t eq = name.find('='); eq != std::string::npos) {
+        value = name.substr(eq + 1);
+        name.resize(eq);
+      }
+      const OptSpec* spec = FindLong(name);
+      if (!spec) {
+        error = "unknown option --" + name;
+        return false;
+      }
+      if (spec->takesValue && !value) {
+        if (i + 1 >= argc) {
+          error = "option --" + name + " needs a value";
+          return false;
+        }
+        value = argv[++i];
+      } else if (!spec->takesValue && value) {
+        error = "option --" + name + " takes no value";
+        return false;
+      }
+      if (!Apply(*spec, value.value_or(""), options, error)) return false;
+      continue;
+    }
+    // Bundled short options: "-cn", "-mMASK", "-m MASK".
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+      const OptSpec* spec = FindShort(arg[k]);
+      if (!spec) {
+        error = std::string("unknown option -") + arg[k];
+        return false;
+      }
+      std::string value;
+      if (spec->takesValue) {
+        if (k + 1 < arg.size()) {
+          value = arg.substr(k + 1);
+        } else if (i + 1 < argc) {
+          value = argv[++i];
+        } else {
+          error = std::string("option -") + arg[k] + " needs a value";
+          return false;
+        }
+        if (!Apply(*spec, value, options, error)) return false;
+        break;
+      }
+      if (!Apply(*spec, value, options, error)) return false;
+    }
+  }
+  return Validate(tool, operands, options, error);
+}
+
+std::string CliUsage(CliTool tool) {
+  std::string usage;
+  if (tool == CliTool::Find) {
+    usage =
+        "Usage: norra-find [options] FIND FILE...\n"
+        "       norra-find [options] FIND (--dir FOLDER [--subdirs] | --group FILE) [--mask MASKS]\n"
+        "Lists every match a replace-all would replace, one line each:\n"
+        "PATH:LINE:COLUMN:TEXT (COLUMN counts bytes of the line from 1), or with --offsets\n"
+        "PATH:OFFSET:LENGTH (1-based byte offset and length in the file).\n";
+  } else {
+    usage =
+        "Usage: norra-replace [options] FIND REPLACE FILE...\n"
+        "       norra-replace [options] FIND REPLACE --dir FOLDER [--subdirs] [--mask MASKS]\n"
+        "       norra-replace [options] FIND REPLACE --group FILE [--mask MASKS]\n"
+        "Replaces every match in the files and rewrites those that changed.\n";
+  }
+  usage +=
+      "FIND and REPLACE are written in the tag language (built-in brackets \"[\" \"]\").\n"
+      "Options:\n"
+      "  -c, --match-case     compare letters exactly (default: case-folded)\n"
+      "  -F, --settings FILE  take the tag symbols from this settings file\n"
+      "  -d, --dir FOLDER     the folder command on FOLDER\n"
+      "  -s, --subdirs        with --dir: sub-folders too\n"
+      "  -m, --mask MASKS     file-name masks separated by \";\" (default: every file)\n"
+      "  -g, --group FILE     the group command on a group member list\n"
+      "  -n, --dry-run        count, write nothing\n";
+  if (tool == CliTool::Replace)
+    usage += "      --stdout         with one FILE: write the new text to standard output\n";
+  usage += "      --now \"YYYY-MM-DD hh:mm:ss\"  the date and time the date tags use\n";
+  if (tool == CliTool::Find)
+    usage += "      --offsets        print PATH:OFFSET:LENGTH\n";
+  usage +=
+      "  -h, --help           this text\n"
+      "      --version        the version\n"
+      "Exit status: 0 something found or replaced, 1 nothing, 2 refusal or error.\n";
+  return usage;
+}
+
+}  // namespace norra
