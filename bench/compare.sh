@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# Times norra-replace side by side with sed and perl on a Japanese CP932 corpus; prints ratios of medians.
+#
+# Usage: bench/compare.sh            (builds the tools in build-bench, Release)
+# Environment: NORRA_BIN=folder with norra-find and norra-replace (skips the build),
+#              WORK=scratch folder (default: a new one under /tmp, removed at the end),
+#              RUNS (default 10) and RUNS_LARGE (default 5) timed runs per command.
+# A ratio below 1 means norra was faster than the other tool.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+RUNS=${RUNS:-10}
+RUNS_LARGE=${RUNS_LARGE:-5}
+
+for tool in hyperfine jq iconv perl sed zcat /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "compare: $tool is needed" >&2; exit 2; }
+done
+
+if ! dpkg-query -W -f='${Status}' manpages-ja 2>/dev/null | grep -q 'install ok installed'; then
+  echo "compare: installing manpages-ja"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends manpages-ja >/dev/null
+fi
+
+if [ -z "${NORRA_BIN:-}" ]; then
+  NORRA_BIN=$root/build-bench/src/cli
+  cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DNORRA_BUILD_GUI=OFF -DNORRA_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$root/build-bench" --target norra-replace norra-find -j 2 >/dev/null
+fi
+REPLACE=$NORRA_BIN/norra-replace
+FIND=$NORRA_BIN/norra-find
+[ -x "$REPLACE" ] && [ -x "$FIND" ] || { echo "compare: no tools in $NORRA_BIN" >&2; exit 2; }
+
+keep_work=1
+if [ -z "${WORK:-}" ]; then
+  WORK=$(mktemp -d /tmp/norra-compare.XXXXXX)
+  keep_work=0
+fi
+cleanup() { [ "$keep_work" = 1 ] || rm -rf "$WORK"; }
+trap cleanup EXIT
+cd "$WORK"
+
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# ---- corpus ---------------------------------------------------------------------------------
+echo "== corpus in $WORK"
+seed=$(sjis '　価格は１２８０円、第２０２４版、番号１２３４５６です。')
+find /usr/share/man/ja -name '*.gz' -print0 | sort -z | xargs -0 zcat -f 2>/dev/null |
+  iconv -c -f UTF-8 -t CP932 |
+  LC_ALL=C awk -v seed="$seed" '{ print } NR % 40 == 0 { print seed }' |
+  LC_ALL=C sed 's/$/\r/' > base.txt
+
+# Whole copies of the base until the size is reached, then cut back to the last full line.
+make_sized() {
+  local dst=$1 size=$2
+  : > "$dst.tmp"
+  while [ "$(stat -c %s "$dst.tmp")" -lt "$size" ]; do cat base.txt >> "$dst.tmp"; done
+  head -c "$size" "$dst.tmp" | LC_ALL=C sed '$d' > "$dst"
+  rm -f "$dst.tmp"
+}
+make_sized small.txt $((2 * 1024 * 1024))
+make_sized large.txt $((50 * 1024 * 1024))
+
+# 5,000 files of about 4 KB in 50 folders, every other one *.txt.
+mkdir -p chunks tree
+LC_ALL=C split -C 4096 -a 5 -d large.txt chunks/c
+i=0
+for f in chunks/c*; do
+  [ $i -ge 5000 ] && break
+  d=tree/d$((i / 100))
+  mkdir -p "$d"
+  if [ $((i % 2)) -eq 0 ]; then mv "$f" "$d/f$i.txt"; else mv "$f" "$d/f$i.dat"; fi
+  i=$((i + 1))
+done
+rm -rf chunks
+head -c 65536 /dev/zero | tr '\0' a > aaaa.txt
+echo "base $(stat -c %s base.txt) bytes; small $(stat -c %s small.txt); large $(stat -c %s large.txt);" \
+     "tree $(find tree -type f | wc -l) files"
+
+# Search texts: UTF-8 for norra, CP932 in script files for sed and perl (CP932 bytes are no
+# valid command-line text for hyperfine).
+L=ファイル
+R=ﾌｧｲﾙ
+W1=ファイル
+W2=オプション
+W3=コマンド
+printf 's/%s/%s/g\n' "$(sjis $L)" "$(sjis $R)" > lit.sed
+printf 's/%s/%s/g\n' "$(sjis $L)" "$(sjis $R)" > lit.pl
+printf 's/file/FILE/gI\n' > fold.sed
+printf 's/%s.*?%s/X/gs\n' "$(sjis 「)" "$(sjis 」)" > span.pl
+printf 's/(%s|%s|%s)/X/g\n' "$(sjis $W1)" "$(sjis $W2)" "$(sjis $W3)" > which.sed
+printf 's/([0-9]|\\x82[\\x4f-\\x58]){3,}/N/g\n' > digits.sed
+
+# ---- timing ---------------------------------------------------------------------------------
+results=$WORK/results.txt
+: > "$results"
+
+# compare NAME RUNS NORRA_CMD OTHER_NAME OTHER_CMD [OTHER_NAME OTHER_CMD ...] [-- PREPARE]
+compare() {
+  local name=$1 runs=$2 norra=$3
+  shift 3
+  local names=() cmds=() prepare=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--" ]; then prepare=(--prepare "$2"); break; fi
+    names+=("$1")
+    cmds+=("$2")
+    shift 2
+  done
+  hyperfine -i --style basic --warmup 1 --runs "$runs" "${prepare[@]}" \
+            --export-json "$WORK/h.json" "$norra" "${cmds[@]}" >/dev/null 2>&1 ||
+    { echo "compare: hyperfine failed for $name" >&2; return; }
+  local base
+  base=$(jq '.results[0].median' "$WORK/h.json")
+  local k=1
+  for other in "${names[@]}"; do
+    local m
+    m=$(jq ".results[$k].median" "$WORK/h.json")
+    printf '%-34s norra %8.1f ms   %-22s %8.1f ms   ratio %5.2f\n' "$name" \
+           "$(jq -n "$base * 1000")" "$other" "$(jq -n "$m * 1000")" "$(jq -n "$base / $m")" |
+      tee -a "$results"
+    k=$((k + 1))
+  done
+}
+
+for size in small large; do
+  f=$size.txt
+  runs=$RUNS
+  [ $size = large ] && runs=$RUNS_LARGE
+  echo "== $size file ($(stat -c %s $f) bytes)"
+  compare "exact literal ($size)" "$runs" "$REPLACE -c --stdout $L $R $f" \
+          "sed" "LC_ALL=C sed -f lit.sed $f" "perl" "perl -0777 -p lit.pl $f"
+  compare "case-folded literal ($size)" "$runs" "$REPLACE --stdout file FILE $f" \
+          "sed I" "LC_ALL=C sed -f fold.sed $f"
+  compare "A[*]B ($size)" "$runs" "$REPLACE -c --stdout '「[*]」' X $f" \
+          "perl .*?" "perl -0777 -p span.pl $f"
+  compare "which of three ($size)" "$runs" "$REPLACE -c --stdout '[which[$W1][$W2][$W3]]' X $f" \
+          "sed -E alternation" "LC_ALL=C sed -E -f which.sed $f"
+  compare "repeat 3 digits ($size)" "$runs" "$REPLACE -c --stdout '[repeat 3][#][/repeat]' N $f" \
+          "sed -E {3,}" "LC_ALL=C sed -E -f digits.sed $f"
+done
+
+echo "== folder command (5,000 files, *.txt, sub-folders)"
+compare "folder replace" "$RUNS_LARGE" "$REPLACE -c -d work -s -m '*.txt' $L $R" \
+        "find | xargs sed -i" "find work -name '*.txt' -print0 | xargs -0 env LC_ALL=C sed -i -f lit.sed" \
+        -- "rm -rf work && cp -r tree work"
+
+echo "== pathological pattern over 64 KB of a"
+compare "[*]a[*]a[*]a[*]b" "$RUNS" "$FIND -c '[*]a[*]a[*]a[*]b' aaaa.txt" \
+        "norra literal scan" "$FIND -c b aaaa.txt"
+
+echo "== peak memory, replace-all on the large file"
+peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident/ { gsub(/ /, "", $2); print $2 }'; }
+size_kb=$(( $(stat -c %s large.txt) / 1024 ))
+for entry in "norra-replace|$REPLACE -c --stdout $L $R large.txt" \
+             "sed|env LC_ALL=C sed -f lit.sed large.txt" \
+             "perl|perl -0777 -p lit.pl large.txt"; do
+  name=${entry%%|*}
+  # shellcheck disable=SC2086
+  kb=$(peak ${entry#*|})
+  printf '%-34s peak %8d KB   %.2f x file size\n' "memory: $name" "$kb" "$(jq -n "$kb / $size_kb")" |
+    tee -a "$results"
+done
+
+echo "== summary"
+cat "$results"
