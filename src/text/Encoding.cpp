@@ -1,0 +1,352 @@
+// CP932 ↔ UTF-8 through tables built once from the C library's iconv CP932 converter.
+#include "text/Encoding.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "text/Cp932.h"
+
+namespace norra {
+namespace {
+
+constexpr std::uint16_t kNone = 0xFFFF;          // no character / no encoding
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+struct Tables {
+  std::array<std::uint16_t, 256> single;  // code point of a byte on its own, or kNone
+  std::array<char16_t, 65536> pair;       // code point of lead<<8|trail, or 0
+  std::array<std::uint16_t, 65536> encode;  // bytes of a BMP code point (<0x100: one byte), or kNone
+};
+
+// Which of several encodings of one character is written: JIS rows, then NEC row 13, then the
+// IBM extensions, and the NEC-selected copies of the IBM extensions last.
+int EncodingRank(unsigned bytes) {
+  if (bytes < 0x100) return 0;
+  unsigned lead = bytes >> 8;
+  if (lead == 0x87) return 2;
+  if (lead >= 0xFA && lead <= 0xFC) return 3;
+  if (lead == 0xED || lead == 0xEE) return 4;
+  return 1;
+}
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+
+// One CP932 sequence through iconv; the code point, or kNone unless it is exactly one BMP
+// character made of all the given bytes.
+std::uint16_t AskIconv(iconv_t cd, const unsigned char* bytes, std::size_t count) {
+  char in[2];
+  std::memcpy(in, bytes, count);
+  unsigned char out[8];
+  char* inPtr = in;
+  std::size_t inLeft = count;
+  char* outPtr = reinterpret_cast<char*>(out);
+  std::size_t outLeft = sizeof out;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return kNone;
+  if (inLeft != 0 || sizeof out - outLeft != 4) return kNone;
+  std::uint32_t cp = (std::uint32_t{out[0]} << 24) | (std::uint32_t{out[1]} << 16) |
+                     (std::uint32_t{out[2]} << 8) | out[3];
+  if (cp >= 0xFFFF) return kNone;
+  return static_cast<std::uint16_t>(cp);
+}
+
+std::unique_ptr<Tables> BuildTables() {
+  iconv_t raw = iconv_open("UTF-32BE", "CP932");
+  if (raw == reinterpret_cast<iconv_t>(-1)) {
+    throw std::runtime_error("iconv has no CP932 converter");
+  }
+  std::unique_ptr<void, IconvCloser> cd(raw);
+  auto t = std::make_unique<Tables>();
+  t->single.fill(kNone);
+  t->pair.fill(0);
+  t->encode.fill(kNone);
+
+  auto offer = [&](std::uint16_t cp, unsigned bytes) {
+    std::uint16_t& slot = t->encode[cp];
+    if (slot == kNone || EncodingRank(bytes) < EncodingRank(slot)) slot = static_cast<std::uint16_t>(bytes);
+  };
+  for (unsigned b = 0; b < 256; ++b) {
+    unsigned char c = static_cast<unsigned char>(b);
+    std::uint16_t cp = IsLeadByte(c) ? kNone : AskIconv(raw, &c, 1);
+    t->single[b] = cp;
+    if (cp != kNone) offer(cp, b);
+  }
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const unsigned char seq[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+      std::uint16_t cp = AskIconv(raw, seq, 2);
+      if (cp == kNone || cp == 0) continue;
+      t->pair[lead << 8 | trail] = cp;
+      offer(cp, lead << 8 | trail);
+    }
+  }
+  // Code points that other Japanese mappings use for characters CP932 has under a different
+  // code point (wave dash, minus, double bar, em dash, cent, pound, not): typed or pasted from
+  // such text they become that CP932 character rather than "?".
+  static constexpr std::pair<char16_t, char16_t> kVariants[] = {
+      {0x301C, 0xFF5E}, {0x2212, 0xFF0D}, {0x2016, 0x2225}, {0x2014, 0x2015},
+      {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
+  for (auto [variant, cp932Char] : kVariants) {
+    if (t->encode[variant] == kNone) t->encode[variant] = t->encode[cp932Char];
+  }
+  return t;
+}
+
+const Tables& GetTables() {
+  static const std::unique_ptr<Tables> tables = BuildTables();
+  return *tables;
+}
+
+// Writes the UTF-8 form of a code point below U+10000 at o; returns its length.
+inline std::size_t PutBmp(char* o, unsigned cp) {
+  if (cp < 0x80) {
+    o[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    o[0] = static_cast<char>(0xC0 | (cp >> 6));
+    o[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  o[0] = static_cast<char>(0xE0 | (cp >> 12));
+  o[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  o[2] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 3;
+}
+
+// The escape of byte b: U+F0000+b in UTF-8.
+inline std::size_t PutEscape(char* o, unsigned b) {
+  o[0] = static_cast<char>(0xF3);
+  o[1] = static_cast<char>(0xB0);
+  o[2] = static_cast<char>(0x80 | (b >> 6));
+  o[3] = static_cast<char>(0x80 | (b & 0x3F));
+  return 4;
+}
+
+// Strict UTF-8 decoding of the sequence at s (no overlongs, surrogates or values past
+// U+10FFFF). Returns its length, or 0 when the sequence is malformed.
+inline int DecodeUtf8(const unsigned char* s, std::size_t avail, char32_t& cp) {
+  unsigned c = s[0];
+  if (c < 0x80) {
+    cp = c;
+    return 1;
+  }
+  if (c < 0xC2) return 0;
+  if (c < 0xE0) {
+    if (avail < 2 || (s[1] & 0xC0) != 0x80) return 0;
+    cp = ((c & 0x1F) << 6) | (s[1] & 0x3F);
+    return 2;
+  }
+  if (c < 0xF0) {
+    unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
+    unsigned hi = c == 0xED ? 0x9F : 0xBF;
+    if (avail < 3 || s[1] < lo || s[1] > hi || (s[2] & 0xC0) != 0x80) return 0;
+    cp = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
+    return 3;
+  }
+  if (c < 0xF5) {
+    unsigned lo = c == 0xF0 ? 0x90 : 0x80;
+    unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
+    if (avail < 4 || s[1] < lo || s[1] > hi || (s[2] & 0xC0) != 0x80 || (s[3] & 0xC0) != 0x80) {
+      return 0;
+    }
+    cp = ((c & 0x07) << 18) | ((s[1] & 0x3F) << 12) | ((s[2] & 0x3F) << 6) | (s[3] & 0x3F);
+    return 4;
+  }
+  return 0;
+}
+
+// CP932 bytes of a code point (escapes included), or kNone; a single byte is < 0x100.
+inline unsigned Cp932Of(const Tables& t, char32_t cp) {
+  if (cp - kEscapeBase < 0x100) return cp - kEscapeBase;
+  if (cp < 0x10000) return t.encode[cp];
+  return kNone;
+}
+
+inline bool AllAscii8(const unsigned char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return (v & kHighBits) == 0;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  const Tables& t = GetTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
+  const std::size_t n = cp932.size();
+  constexpr std::size_t kBlock = 1 << 16;
+  std::string out;
+  // Japanese text grows by about half; escapes (4 bytes for 1) make the buffer grow per block.
+  out.resize(n + n / 2 + 4 * std::min(n, kBlock));
+  std::size_t i = 0;
+  std::size_t w = 0;
+  while (i < n) {
+    const std::size_t blockEnd = std::min(n, i + kBlock);
+    const std::size_t need = w + 4 * (blockEnd - i);
+    if (out.size() < need) out.resize(std::max(need, out.size() + out.size() / 2));
+    char* o = out.data();
+    while (i < blockEnd) {
+      if (i + 8 <= blockEnd && AllAscii8(p + i)) {
+        std::memcpy(o + w, p + i, 8);
+        i += 8;
+        w += 8;
+        continue;
+      }
+      const unsigned c = p[i];
+      if (c < 0x80) {
+        o[w++] = static_cast<char>(c);
+        ++i;
+        continue;
+      }
+      if (IsLeadByte(static_cast<unsigned char>(c))) {
+        if (i + 1 < n) {
+          const char16_t cp = t.pair[c << 8 | p[i + 1]];
+          if (cp != 0) {
+            w += PutBmp(o + w, cp);
+            i += 2;
+            continue;
+          }
+        }
+      } else if (t.single[c] != kNone) {
+        w += PutBmp(o + w, t.single[c]);
+        ++i;
+        continue;
+      }
+      w += PutEscape(o + w, c);
+      ++i;
+    }
+  }
+  out.resize(w);
+  return out;
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+  const Tables& t = GetTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  std::string out;
+  out.resize(n);  // no character takes more bytes in CP932 than in UTF-8
+  char* o = out.data();
+  std::size_t i = 0;
+  std::size_t w = 0;
+  while (i < n) {
+    if (i + 8 <= n && AllAscii8(p + i)) {
+      std::memcpy(o + w, p + i, 8);
+      i += 8;
+      w += 8;
+      continue;
+    }
+    if (p[i] < 0x80) {
+      o[w++] = static_cast<char>(p[i++]);
+      continue;
+    }
+    char32_t cp;
+    const int len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) {  // one "?" per byte of a malformed sequence
+      o[w++] = '?';
+      ++i;
+      continue;
+    }
+    i += len;
+    const unsigned bytes = Cp932Of(t, cp);
+    if (bytes == kNone) {
+      o[w++] = '?';
+    } else if (bytes >= 0x100) {
+      o[w++] = static_cast<char>(bytes >> 8);
+      o[w++] = static_cast<char>(bytes & 0xFF);
+    } else {
+      o[w++] = static_cast<char>(bytes);
+    }
+  }
+  out.resize(w);
+  return out;
+}
+
+bool CanEncodeCp932(std::string_view utf8) {
+  const Tables& t = GetTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  std::size_t i = 0;
+  while (i < n) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    const int len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0 || Cp932Of(t, cp) == kNone) return false;
+    i += len;
+  }
+  return true;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    if (i + 8 <= n && AllAscii8(p + i)) {
+      i += 8;
+      continue;
+    }
+    char32_t cp;
+    const int len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+int DecodeCp932Char(std::string_view cp932, std::size_t offset, char32_t& codePoint) {
+  if (offset >= cp932.size()) return 0;
+  const Tables& t = GetTables();
+  const unsigned c = static_cast<unsigned char>(cp932[offset]);
+  if (IsLeadByte(static_cast<unsigned char>(c))) {
+    if (offset + 1 < cp932.size()) {
+      const char16_t cp = t.pair[c << 8 | static_cast<unsigned char>(cp932[offset + 1])];
+      if (cp != 0) {
+        codePoint = cp;
+        return 2;
+      }
+    }
+  } else if (t.single[c] != kNone) {
+    codePoint = t.single[c];
+    return 1;
+  }
+  codePoint = kEscapeBase + c;
+  return 1;
+}
+
+bool EncodeCp932Char(char32_t codePoint, std::string& out) {
+  const unsigned bytes = Cp932Of(GetTables(), codePoint);
+  if (bytes == kNone) return false;
+  if (bytes >= 0x100) out.push_back(static_cast<char>(bytes >> 8));
+  out.push_back(static_cast<char>(bytes & 0xFF));
+  return true;
+}
+
+void AppendUtf8(char32_t codePoint, std::string& out) {
+  if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint < 0xE000)) codePoint = 0xFFFD;
+  char buf[4];
+  if (codePoint < 0x10000) {
+    out.append(buf, PutBmp(buf, codePoint));
+    return;
+  }
+  buf[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+  buf[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+  buf[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+  buf[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+  out.append(buf, 4);
+}
+
+}  // namespace norra
