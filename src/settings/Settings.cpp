@@ -48,7 +48,8 @@ long NumberedKeyIndex(std::string_view key, std::string_view prefix) {
 
 // The keys prefix + n with n below limit, highest n first. Looking at the keys present
 // instead of trying every n keeps a huge stored RecentMax cheap.
-std::vector<std::pair<long, std::string>> NumberedKeys(const IniFile& file, std::string_view section,
+std::vector<std::pair<long, std::string>> NumberedKeys(const IniFile& file,
+                                                       std::string_view section,
                                                        std::string_view prefix, long limit) {
   std::vector<std::pair<long, std::string>> found;
   for (std::string& key : file.ReadSectionKeys(section)) {
@@ -94,7 +95,8 @@ void AddRecent(std::vector<std::string>& list, const std::string& path, int boun
 // The first count characters of a CP932 text; a two-byte character is never split.
 std::string CutChars(const std::string& cp932, int count) {
   std::size_t at = 0;
-  for (int i = 0; i < count && at < cp932.size(); ++i) at += static_cast<std::size_t>(CharStepAt(cp932, at));
+  for (int i = 0; i < count && at < cp932.size(); ++i)
+    at += static_cast<std::size_t>(CharStepAt(cp932, at));
   return cp932.substr(0, std::min(at, cp932.size()));
 }
 
@@ -104,7 +106,9 @@ void EraseLegacySections(IniFile& file) {
   }
 }
 
-void DeleteOldAutoClearKey(IniFile& file) { file.DeleteKey(kOldAutoClearSection, kOldAutoClearKey); }
+void DeleteOldAutoClearKey(IniFile& file) {
+  file.DeleteKey(kOldAutoClearSection, kOldAutoClearKey);
+}
 
 }  // namespace
 
@@ -273,12 +277,9 @@ void Settings::ReadWindow() {
 }
 
 void Settings::ReadHelp() {
+  // Only a value with a file-name part to show counts as a choice.
   std::string stored = file_.ReadString(HelpSettings::kSection, "SecondHelp", "");
-  if (!stored.empty()) {
-    HelpSettings probe;
-    probe.SetSecondHelp(stored);
-    if (probe.HasSecondHelp()) Help.SetSecondHelp(stored);
-  }
+  if (!stored.empty() && stored.back() != '/') Help.SetSecondHelp(stored);
 }
 
 void Settings::MigrateLegacy() {
@@ -313,8 +314,8 @@ void Settings::MigrateLegacy() {
     const char* def;
   };
   static constexpr Wild kWild[] = {
-      {TAG_STRS, "WILD_STRS", "*s"},   {TAG_STR, "WILD_STR", "*"},     {TAG_CHAR, "WILD_CHAR", "?"},
-      {TAG_NUM, "WILD_NUM", "#"},      {TAG_WHICH, "WILD_WHICH", "%"}, {TAG_NOT, "WILD_NOT", "!"},
+      {TAG_STRS, "WILD_STRS", "*s"}, {TAG_STR, "WILD_STR", "*"},     {TAG_CHAR, "WILD_CHAR", "?"},
+      {TAG_NUM, "WILD_NUM", "#"},    {TAG_WHICH, "WILD_WHICH", "%"}, {TAG_NOT, "WILD_NOT", "!"},
   };
   for (const Wild& w : kWild) {
     std::string symbol = f.ReadString("FINDREPLACE", w.key, w.def);
@@ -322,16 +323,13 @@ void Settings::MigrateLegacy() {
     if (symbol.empty()) symbol = w.def;
     FindReplace.SetSymbol(w.tag, Utf8ToCp932(symbol));
   }
-  std::string open = "[", close = "]";
-  switch (f.ReadInteger("FINDREPLACE", "WILD_BRACKETCODE", 0)) {
-    case 1: open = "(", close = ")"; break;
-    case 2: open = "{", close = "}"; break;
-    case 3: open = "<", close = ">"; break;
-    case 4: open = Utf8ToCp932("｢"), close = Utf8ToCp932("｣"); break;
-    default: break;
-  }
-  FindReplace.SetSymbol(TAG_BRACKET1, open);
-  FindReplace.SetSymbol(TAG_BRACKET2, close);
+  // Codes 1-4 choose a pair; any other value keeps the square brackets.
+  static constexpr const char* kBrackets[][2] = {
+      {"[", "]"}, {"(", ")"}, {"{", "}"}, {"<", ">"}, {"｢", "｣"}};
+  int code = f.ReadInteger("FINDREPLACE", "WILD_BRACKETCODE", 0);
+  if (code < 1 || code > 4) code = 0;
+  FindReplace.SetSymbol(TAG_BRACKET1, Utf8ToCp932(kBrackets[code][0]));
+  FindReplace.SetSymbol(TAG_BRACKET2, Utf8ToCp932(kBrackets[code][1]));
   for (int i = 1; i < kTagCount; ++i) {
     auto& symbol = FindReplace.Symbols[static_cast<std::size_t>(i)];
     symbol = CutChars(symbol, 32);
@@ -490,12 +488,24 @@ bool Settings::Commit(unsigned sections, void (*prepare)(IniFile&)) {
   return file_.Save() && ok;
 }
 
-bool Settings::Save() { return Commit(kAll); }
-bool Settings::SaveFile() { return Commit(kFile); }
-bool Settings::SavePrint() { return Commit(kPrint); }
-bool Settings::SaveEdit() { return Commit(kEdit); }
-bool Settings::SaveVision() { return Commit(kVision); }
-bool Settings::SaveFindReplace() { return Commit(kFindReplace); }
+bool Settings::Save() {
+  return Commit(kAll);
+}
+bool Settings::SaveFile() {
+  return Commit(kFile);
+}
+bool Settings::SavePrint() {
+  return Commit(kPrint);
+}
+bool Settings::SaveEdit() {
+  return Commit(kEdit);
+}
+bool Settings::SaveVision() {
+  return Commit(kVision);
+}
+bool Settings::SaveFindReplace() {
+  return Commit(kFindReplace);
+}
 
 bool Settings::ReloadFindReplace() {
   if (file_.Load() == IniFile::LoadResult::Failed) return false;
@@ -503,7 +513,9 @@ bool Settings::ReloadFindReplace() {
   return true;
 }
 
-void Settings::AddRecentFile(const std::string& path) { AddRecent(File.RecentFiles, path, File.RecentMax); }
+void Settings::AddRecentFile(const std::string& path) {
+  AddRecent(File.RecentFiles, path, File.RecentMax);
+}
 
 void Settings::AddRecentGroup(const std::string& path) {
   AddRecent(File.RecentGroups, path, kRecentGroupMax);

@@ -111,8 +111,8 @@ struct WindowSettings {
 struct HelpSettings {
   static constexpr std::string_view kSection = "Help";
   static constexpr std::string_view kNoSecondHelp = "第2ﾍﾙﾌﾟ";
-  std::string MainHelpFile;                 // full path of the program's help file
-  std::string MainHelpName = "Norra.hlp";   // its bare name
+  std::string MainHelpFile;                   // full path of the program's help file
+  std::string MainHelpName = "Norra.hlp";     // its bare name
   std::string SecondHelpFile{kNoSecondHelp};  // path of the user's second help file
   std::string SecondHelpName{kNoSecondHelp};  // its display name (file-name part)
 

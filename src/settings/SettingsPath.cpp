@@ -25,7 +25,8 @@ bool EndsWithIni(std::string_view text) {
 
 }  // namespace
 
-std::string SettingsFilePath(const std::vector<std::string>& args, std::string_view settingsFolder) {
+std::string SettingsFilePath(const std::vector<std::string>& args,
+                             std::string_view settingsFolder) {
   if (args.size() >= 2 && args[0] == "-F") {
     std::string name;
     for (std::size_t i = 1; i < args.size(); ++i) {

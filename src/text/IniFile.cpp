@@ -13,7 +13,9 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -21,7 +23,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // ASCII-only folding is enough: in UTF-8 no byte of a multi-byte character is ASCII.
 bool SameName(std::string_view a, std::string_view b) {
@@ -32,15 +36,17 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != npos; }
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != npos;
+}
 
 bool ValidSectionName(std::string_view s) {
   return !s.empty() && Trim(s).size() == s.size() && !HasLineBreak(s) && s.find(']') == npos;
 }
 
 bool ValidKey(std::string_view s) {
-  return !s.empty() && Trim(s).size() == s.size() && !HasLineBreak(s) &&
-         s.find('=') == npos && s.front() != '[' && s.front() != ';';
+  return !s.empty() && Trim(s).size() == s.size() && !HasLineBreak(s) && s.find('=') == npos &&
+         s.front() != '[' && s.front() != ';';
 }
 
 // A value with blanks at either end, or one that reading would unquote, is quoted so that it
@@ -173,7 +179,9 @@ std::size_t IniFile::FindEntry(std::string_view section, std::string_view key) c
   return npos;
 }
 
-bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != npos; }
+bool IniFile::SectionExists(std::string_view section) const {
+  return FindSection(section) != npos;
+}
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
   return FindEntry(section, key) != npos;

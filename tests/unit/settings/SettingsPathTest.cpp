@@ -1,14 +1,15 @@
 // Tests of the settings file's path: the "-F" option's joining of split arguments.
-#include "settings/SettingsPath.h"
-
 #include <gtest/gtest.h>
+
+#include "settings/SettingsPath.h"
 
 namespace norra {
 namespace {
 
 TEST(SettingsPathTest, JoinsSplitArgumentsUntilIni) {
   const std::string folder = "/home/u/.config/norra/";
-  EXPECT_EQ(SettingsFilePath({"-F", "/My", "Settings/x.ini", "extra"}, folder), "/My Settings/x.ini");
+  EXPECT_EQ(SettingsFilePath({"-F", "/My", "Settings/x.ini", "extra"}, folder),
+            "/My Settings/x.ini");
   EXPECT_EQ(SettingsFilePath({"-F", "my.ini"}, folder), folder + "my.ini");
   EXPECT_EQ(SettingsFilePath({"-F", "my.ini"}, "/cfg"), "/cfg/my.ini");
   EXPECT_EQ(SettingsFilePath({"-F", "/a/B.InI", "/a/c.txt"}, folder), "/a/B.InI");

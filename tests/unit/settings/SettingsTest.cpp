@@ -1,7 +1,5 @@
 // Tests of the settings store: defaults, file layout, corrections, recent lists, tag symbols,
 // old file versions and damaged or unwritable files.
-#include "settings/Settings.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 #include <string>
 #include <tuple>
 
+#include "settings/Settings.h"
 #include "text/Encoding.h"
 
 namespace norra {
@@ -163,10 +162,10 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   EXPECT_EQ(t->File.CurrentDir, "/home/u/文書");
   EXPECT_EQ(t->File.GroupPath, "/g2.tgp");
   const PrintSettings& p = t->Print;
-  EXPECT_EQ(std::tie(p.M_Top, p.M_Bottom, p.M_Left, p.M_Right, p.LinePerPage, p.ColumnsPerLine,
-                     p.Copies, p.PrintOrder, p.PrintRange, p.HeadLinePosition, p.FootLinePosition,
-                     p.PrintFontSize),
-            std::make_tuple(1, 2, 3, 4, 5, 6, 7, 2, 2, 8, 9, 12));
+  EXPECT_EQ(
+      std::tie(p.M_Top, p.M_Bottom, p.M_Left, p.M_Right, p.LinePerPage, p.ColumnsPerLine, p.Copies,
+               p.PrintOrder, p.PrintRange, p.HeadLinePosition, p.FootLinePosition, p.PrintFontSize),
+      std::make_tuple(1, 2, 3, 4, 5, 6, 7, 2, 2, 8, 9, 12));
   EXPECT_EQ(p.HeadLine, " head ");
   EXPECT_EQ(p.FootLine, "foot");
   EXPECT_FALSE(p.PrintHeadLine);
@@ -262,7 +261,9 @@ TEST_F(SettingsTest, RecentListsOnDiskAndInMemory) {
 }
 
 TEST_F(SettingsTest, HugeRecentMaxReadsOnlyTheKeysPresent) {
-  auto s = Loaded("[Norra]\nIniVersion=3500\n[File]\nRecentMax=2147483647\nRecent2000000000=/far\nRecent0=/near\n");
+  auto s = Loaded(
+      "[Norra]\nIniVersion=3500\n[File]\nRecentMax=2147483647\nRecent2000000000=/far\nRecent0=/"
+      "near\n");
   EXPECT_EQ(s->File.RecentMax, INT_MAX);
   EXPECT_EQ(s->File.RecentFiles, (std::vector<std::string>{"/far", "/near"}));
 }
@@ -286,7 +287,7 @@ TEST_F(SettingsTest, OnlySymbolsTheUserGaveAreWritten) {
 
   s->FindReplace.SetSymbol(TAG_REPEAT, "rep");
   s->FindReplace.SetSymbol(TAG_REPEAT, "repeat");  // changed and set back
-  s->FindReplace.SetSymbol(0, "x");                 // never stored
+  s->FindReplace.SetSymbol(0, "x");                // never stored
   s->FindReplace.SetSymbol(17, "x");
   ASSERT_TRUE(s->SaveFindReplace());
   std::string text = FileText(path_);
@@ -332,8 +333,8 @@ TEST_F(SettingsTest, AutoClearByLogBytesConvertedFromOlderFiles) {
   EXPECT_TRUE(t->Edit.ClearLogsAllByBigChange);
 
   for (const char* version : {"2809", "3500"}) {
-    auto u = Loaded(std::string("[Norra]\nIniVersion=") + version +
-                    "\n[EDIT]\nAutoClearByLogBytes=1\n");
+    auto u =
+        Loaded(std::string("[Norra]\nIniVersion=") + version + "\n[EDIT]\nAutoClearByLogBytes=1\n");
     EXPECT_FALSE(u->Edit.ClearLogsAllByBigChange) << version;
     EXPECT_NE(FileText(path_).find("AutoClearByLogBytes=1"), std::string::npos) << version;
   }
@@ -342,12 +343,15 @@ TEST_F(SettingsTest, AutoClearByLogBytesConvertedFromOlderFiles) {
 }
 
 TEST_F(SettingsTest, LegacyFilesAreMigrated) {
-  const std::string longSymbol = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめも";
+  const std::string longSymbol =
+      "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめも";
   auto s = Loaded(
       "[FILE]\nMaxLength=100\nRecentFile0=/r0\nRecentFile1=/r1\nRecentFile2=\nRecentFile3=/r3\n"
       "[EDIT]\nUseTabCode=1\nTabStop=0\nInitImeMode=2\nFontSize=0\n"
       "[DISPLAY]\nVisible_ToolBar=0\nVisible_StatusBar=0\n"
-      "[FINDREPLACE]\nWantTabs_FindReplace=1\nWILD_STR=" + longSymbol + "\nWILD_NUM=\n"
+      "[FINDREPLACE]\nWantTabs_FindReplace=1\nWILD_STR=" +
+      longSymbol +
+      "\nWILD_NUM=\n"
       "WILD_BRACKETCODE=4\n"
       "[WINDOW]\nFR_WIDTH=410\nFR_HEIGHT=300\nMAIN_WIDTH=500\nMAIN_HEIGHT=5000\nMAIN_LEFT=7\n"
       "MAIN_STATE=2\n"
@@ -423,9 +427,10 @@ TEST_F(SettingsTest, LegacyBracketCodesAndWindowBounds) {
 TEST_F(SettingsTest, DamagedFilesGiveDefaultsWhereUnreadable) {
   const char head[] = "\0\xFF\xFE[\x81\r\n=\x85\n\n[[[]]]\x01\x02";
   std::string junk(head, sizeof head - 1);
-  junk += "\r\n[Norra]\r\nIniVersion=3500\r\nno equals here\r\nUserName=First\r\n"
-          "[Vision]\r\nFontSize=-40\r\nLeftBlank=99999999999999999999\r\n"
-          "[NORRA]\r\nUserName=Second\r\nDispUserName=1\r\n";
+  junk +=
+      "\r\n[Norra]\r\nIniVersion=3500\r\nno equals here\r\nUserName=First\r\n"
+      "[Vision]\r\nFontSize=-40\r\nLeftBlank=99999999999999999999\r\n"
+      "[NORRA]\r\nUserName=Second\r\nDispUserName=1\r\n";
   WriteAll(path_, junk);
   auto s = Make(path_);
   ASSERT_TRUE(s->Load());

@@ -1,6 +1,4 @@
 // Tests of the INI file: profile lookup rules, editing, encodings, bad input and atomic saving.
-#include "text/IniFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "text/Encoding.h"
+#include "text/IniFile.h"
 
 namespace norra {
 namespace {
@@ -29,7 +28,8 @@ void WriteAll(const fs::path& p, std::string_view bytes) {
 }
 
 fs::path FreshDir(const std::string& name) {
-  fs::path dir = fs::path(::testing::TempDir()) / ("norra_ini_" + name + "_" + std::to_string(::getpid()));
+  fs::path dir =
+      fs::path(::testing::TempDir()) / ("norra_ini_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -70,8 +70,8 @@ TEST(IniFileTest, LookupIgnoresCaseAndFirstDuplicateWins) {
   EXPECT_FALSE(f.ValueExists("", "Orphan"));
   EXPECT_TRUE(f.SectionExists("eDiT"));
   EXPECT_FALSE(f.SectionExists("Vision"));
-  EXPECT_EQ(f.ReadSectionKeys("edit"), (std::vector<std::string>{"TabStop", "Name", "Quoted",
-                                                                  "Single", "Half", "Empty"}));
+  EXPECT_EQ(f.ReadSectionKeys("edit"),
+            (std::vector<std::string>{"TabStop", "Name", "Quoted", "Single", "Half", "Empty"}));
 }
 
 TEST(IniFileTest, IntegersFollowProfileRules) {
@@ -112,8 +112,8 @@ TEST(IniFileTest, WritingKeepsUnknownLinesAndPlacesKeys) {
       "\r\n"
       "[Vision]\r\n"
       "ToolBar=1\r\n");
-  EXPECT_TRUE(f.WriteInteger("EDIT", "TabStop", 3));  // in place, first occurrence
-  EXPECT_TRUE(f.WriteBool("Edit", "UseTabCode", true));  // appended before the blank line
+  EXPECT_TRUE(f.WriteInteger("EDIT", "TabStop", 3));              // in place, first occurrence
+  EXPECT_TRUE(f.WriteBool("Edit", "UseTabCode", true));           // appended before the blank line
   EXPECT_TRUE(f.WriteString("Help", "SecondHelp", "/a/b.html"));  // new section at the end
   EXPECT_TRUE(f.WriteString("Print", "HeadLine", " padded "));
   EXPECT_TRUE(f.WriteString("Print", "Quote", "\"both\""));
