@@ -1,0 +1,17 @@
+// The clipboard port (plain text, CP932).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace norra {
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  virtual bool HasText() const = 0;
+  virtual std::string GetText() const = 0;          // empty when there is no text
+  virtual bool SetText(std::string_view text) = 0;  // false when the clipboard refused
+};
+
+}  // namespace norra

@@ -1,0 +1,50 @@
+// A scripted Ui for tests and command-line tools: answers message boxes from a queue and
+// records every box it was asked to show.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Ui.h"
+
+namespace norra {
+
+struct MessageBoxRecord {
+  std::string text;     // UTF-8
+  unsigned flags = 0;   // MB_* flags as passed
+  std::string caption;  // UTF-8
+  int answer = 0;       // the button returned
+};
+
+class MemoryUi : public Ui {
+ public:
+  // Answers the next message box with `button`; boxes beyond the queue get the default button
+  // of their flags (the first button, or the second with MB_DEFBUTTON2).
+  void QueueAnswer(int button) { answers_.push_back(button); }
+
+  int ShowMessageBox(std::string_view text, unsigned flags, std::string_view caption) override;
+  void ProcessPendingEvents() override;
+
+  // Called on every ProcessPendingEvents, e.g. to press a cancel button in a test.
+  void SetOnProcessEvents(std::function<void()> hook) { onProcessEvents_ = std::move(hook); }
+
+  const std::vector<MessageBoxRecord>& Boxes() const { return boxes_; }
+  const MessageBoxRecord& LastBox() const { return boxes_.back(); }
+  std::size_t ProcessEventsCount() const { return processEventsCount_; }
+  std::size_t PendingAnswers() const { return answers_.size(); }
+  void ClearBoxes() { boxes_.clear(); }
+
+  // The button a box with these flags returns when nobody answers it.
+  static int DefaultButton(unsigned flags);
+
+ private:
+  std::deque<int> answers_;
+  std::vector<MessageBoxRecord> boxes_;
+  std::size_t processEventsCount_ = 0;
+  std::function<void()> onProcessEvents_;
+};
+
+}  // namespace norra

@@ -1,0 +1,41 @@
+// The user-interface port: message boxes and letting pending window events run.
+#pragma once
+
+#include <string_view>
+
+namespace norra {
+
+// Message box flags; the values are the classic MB_* codes so callers and views agree on them.
+constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_OKCANCEL = 0x1;
+constexpr unsigned MB_YESNOCANCEL = 0x3;
+constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_ICONERROR = 0x10;
+constexpr unsigned MB_ICONQUESTION = 0x20;
+constexpr unsigned MB_ICONWARNING = 0x30;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_DEFBUTTON2 = 0x100;
+
+constexpr unsigned kMbButtonsMask = 0xF;
+constexpr unsigned kMbIconMask = 0xF0;
+
+// Buttons a message box returns.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+constexpr int kMessageBoxFailed = 16;  // the box could not be shown
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // Shows a modal message box owned by the application window and returns the button pressed
+  // (IDOK, IDCANCEL, IDYES, IDNO), or kMessageBoxFailed. Text and caption are UTF-8.
+  virtual int ShowMessageBox(std::string_view text, unsigned flags, std::string_view caption) = 0;
+
+  // Lets pending window events run (so a cancel button works during a long command).
+  virtual void ProcessPendingEvents() = 0;
+};
+
+}  // namespace norra
