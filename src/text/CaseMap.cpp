@@ -2,6 +2,7 @@
 #include "text/CaseMap.h"
 
 #include <array>
+#include <iterator>
 #include <cstdint>
 #include <cstring>
 
@@ -13,29 +14,12 @@ namespace {
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
-// Lead bytes of two-byte characters that have a case partner (or a second encoding).
-constexpr std::array<bool, 256> MakeCasedLeads() {
-  std::array<bool, 256> leads{};
-  for (unsigned lead : {0x82u, 0x83u, 0x84u, 0x87u, 0xEEu, 0xFAu}) leads[lead] = true;
-  return leads;
-}
-constexpr std::array<bool, 256> kCasedLeads = MakeCasedLeads();
-
-// Eight ASCII bytes at once: bytes in [first, first+25] get bit 0x20 flipped. Each byte is
-// below 0x80 and each addend below 0x80, so no carry crosses into the next byte.
-template <unsigned char First>
-inline std::uint64_t FlipAsciiLetters(std::uint64_t v) {
-  const std::uint64_t atLeastFirst = v + kOnes * (0x80 - First);
-  const std::uint64_t pastLast = v + kOnes * (0x80 - (First + 26));
-  return v ^ (((atLeastFirst & ~pastLast) & kHighBits) >> 2);
-}
-
-inline void SetPair(unsigned char* p, unsigned lead, unsigned trail) {
+inline constexpr void SetPair(unsigned char* p, unsigned lead, unsigned trail) {
   p[0] = static_cast<unsigned char>(lead);
   p[1] = static_cast<unsigned char>(trail);
 }
 
-void UpperPair(unsigned char* p) {
+constexpr void UpperPair(unsigned char* p) {
   const unsigned t = p[1];
   switch (p[0]) {
     case 0x82:  // ａ-ｚ → Ａ-Ｚ
@@ -66,7 +50,7 @@ void UpperPair(unsigned char* p) {
   }
 }
 
-void LowerPair(unsigned char* p) {
+constexpr void LowerPair(unsigned char* p) {
   const unsigned t = p[1];
   switch (p[0]) {
     case 0x82:
@@ -96,41 +80,89 @@ void LowerPair(unsigned char* p) {
   }
 }
 
+// Lead bytes of two-byte characters that have a case partner (or a second encoding), each
+// with a row of the XOR table; row 0 changes nothing.
+constexpr unsigned kCasedLeadList[] = {0x82, 0x83, 0x84, 0x87, 0xEE, 0xFA};
+constexpr unsigned kRows = 1 + std::size(kCasedLeadList);
+
+// The case mapping as tables: the step (2 for a lead byte), the XOR for a single-byte
+// character, and per cased lead byte and trail byte the XOR of the pair (lead in the high byte).
+struct CaseTables {
+  std::array<unsigned char, 256> step{};
+  std::array<unsigned char, 256> singleXor{};
+  std::array<unsigned char, 256> row{};
+  std::array<std::array<std::uint16_t, 256>, kRows> pairXor{};
+};
+
+template <bool Upper>
+constexpr CaseTables MakeCaseTables() {
+  CaseTables t;
+  for (unsigned c = 0; c < 256; ++c) {
+    const bool lead = IsLeadByte(static_cast<unsigned char>(c));
+    t.step[c] = lead ? 2 : 1;
+    const unsigned first = Upper ? 'a' : 'A';
+    t.singleXor[c] = !lead && c - first < 26u ? 0x20 : 0;
+  }
+  for (unsigned r = 1; r < kRows; ++r) {
+    const unsigned lead = kCasedLeadList[r - 1];
+    t.row[lead] = static_cast<unsigned char>(r);
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      unsigned char pair[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+      if constexpr (Upper) {
+        UpperPair(pair);
+      } else {
+        LowerPair(pair);
+      }
+      t.pairXor[r][trail] = static_cast<std::uint16_t>((pair[0] ^ lead) << 8 | (pair[1] ^ trail));
+    }
+  }
+  return t;
+}
+
+constexpr CaseTables kUpperTables = MakeCaseTables<true>();
+constexpr CaseTables kLowerTables = MakeCaseTables<false>();
+
+// Eight ASCII bytes at once: bytes in [first, first+25] get bit 0x20 flipped. Each byte is
+// below 0x80 and each addend below 0x80, so no carry crosses into the next byte.
+template <unsigned char First>
+inline std::uint64_t FlipAsciiLetters(std::uint64_t v) {
+  const std::uint64_t atLeastFirst = v + kOnes * (0x80 - First);
+  const std::uint64_t pastLast = v + kOnes * (0x80 - (First + 26));
+  return v ^ (((atLeastFirst & ~pastLast) & kHighBits) >> 2);
+}
+
 template <bool Upper>
 void MapCase(unsigned char* p, std::size_t n) {
   constexpr unsigned char kFirst = Upper ? 'a' : 'A';
+  const CaseTables& t = Upper ? kUpperTables : kLowerTables;
   std::size_t i = 0;
-  while (i < n) {
-    if (i + 8 <= n) {
-      std::uint64_t v;
-      std::memcpy(&v, p + i, 8);
-      if ((v & kHighBits) == 0) {
-        v = FlipAsciiLetters<kFirst>(v);
-        std::memcpy(p + i, &v, 8);
-        i += 8;
-        continue;
-      }
-    }
+  while (i + 1 < n) {
     const unsigned c = p[i];
     if (c < 0x80) {
-      if (c - kFirst < 26u) p[i] = static_cast<unsigned char>(c ^ 0x20);
-      ++i;
-      continue;
-    }
-    if (!IsLeadByte(static_cast<unsigned char>(c))) {
-      ++i;
-      continue;
-    }
-    if (i + 1 >= n) break;  // a lead byte at the very end stands alone
-    if (kCasedLeads[c]) {
-      if constexpr (Upper) {
-        UpperPair(p + i);
-      } else {
-        LowerPair(p + i);
+      if (i + 8 <= n) {
+        std::uint64_t v;
+        std::memcpy(&v, p + i, 8);
+        if ((v & kHighBits) == 0) {
+          v = FlipAsciiLetters<kFirst>(v);
+          std::memcpy(p + i, &v, 8);
+          i += 8;
+          continue;
+        }
       }
+      p[i] ^= t.singleXor[c];
+      ++i;
+      continue;
     }
-    i += 2;
+    // A byte from 0x80 up: a two-byte character when it is a lead byte (whatever follows),
+    // else a single byte with no case.
+    const std::uint16_t x = t.pairXor[t.row[c]][p[i + 1]];
+    if (x != 0) {
+      p[i] ^= static_cast<unsigned char>(x >> 8);
+      p[i + 1] ^= static_cast<unsigned char>(x);
+    }
+    i += t.step[c];
   }
+  if (i < n) p[i] ^= t.singleXor[p[i]];  // a last byte alone (a lead byte there stays)
 }
 
 }  // namespace
