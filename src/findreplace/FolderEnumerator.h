@@ -8,10 +8,10 @@
 namespace norra {
 
 // Whole-name match with the file system's wildcard rules: "*" any run of characters (also
-// none), "?" one character; letters compare without regard to case. Other characters,
-// brackets included, stand for themselves. "*.*" matches every name, dot or not.
-// Both texts are UTF-8 (bytes that are not are taken one by one).
-bool WildcardMatch(std::string_view maskUtf8, std::string_view nameUtf8);
+// none), "?" one character; letters compare upper-cased. Other characters, brackets included,
+// stand for themselves. "*.*" matches every name, dot or not. The mask is CP932 (a mask of
+// the FileMaskList), the name as the file system gives it (UTF-8).
+bool WildcardMatch(std::string_view maskCp932, std::string_view nameUtf8);
 
 // The files of folder (UTF-8, ending in "/") in the folder command's order: for each mask in
 // turn the matching names in name order, each file once however many masks match it;
@@ -19,7 +19,7 @@ bool WildcardMatch(std::string_view maskUtf8, std::string_view nameUtf8);
 // to them) are listed; linked folders are not entered, so a link cycle cannot trap the walk.
 // A folder that cannot be listed contributes nothing.
 std::vector<std::string> EnumerateFolderFiles(const std::string& folder,
-                                              const std::vector<std::string>& masksUtf8,
+                                              const std::vector<std::string>& masksCp932,
                                               bool recurse);
 
 }  // namespace norra

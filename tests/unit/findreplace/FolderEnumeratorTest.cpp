@@ -1,6 +1,8 @@
 // Enumeration of a folder's files for the folder command.
 #include "findreplace/FolderEnumerator.h"
 
+#include "text/Encoding.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -37,25 +39,30 @@ class FolderEnumeratorTest : public ::testing::Test {
   fs::path root_;
 };
 
+// Masks are typed as UTF-8 here and handed over in CP932, as the mask list holds them.
+bool Wild(std::string_view maskUtf8, std::string_view name) {
+  return WildcardMatch(Utf8ToCp932(maskUtf8), name);
+}
+
 TEST(WildcardMatchTest, SystemRules) {
-  EXPECT_TRUE(WildcardMatch("*", "anything.txt"));
-  EXPECT_TRUE(WildcardMatch("*", ""));
-  EXPECT_TRUE(WildcardMatch("*.TXT", "readme.txt"));
-  EXPECT_FALSE(WildcardMatch("*.TXT", "readme.txt.bak"));
-  EXPECT_TRUE(WildcardMatch("A?C", "abc"));
-  EXPECT_FALSE(WildcardMatch("A?C", "ac"));
-  EXPECT_TRUE(WildcardMatch("*.*", "Makefile"));  // the classic "every file" mask
-  EXPECT_FALSE(WildcardMatch("*.", "Makefile"));
-  EXPECT_TRUE(WildcardMatch("[A].TXT", "[a].txt"));  // brackets are plain characters here
-  EXPECT_FALSE(WildcardMatch("[A].TXT", "a.txt"));
+  EXPECT_TRUE(Wild("*", "anything.txt"));
+  EXPECT_TRUE(Wild("*", ""));
+  EXPECT_TRUE(Wild("*.TXT", "readme.txt"));
+  EXPECT_FALSE(Wild("*.TXT", "readme.txt.bak"));
+  EXPECT_TRUE(Wild("A?C", "abc"));
+  EXPECT_FALSE(Wild("A?C", "ac"));
+  EXPECT_TRUE(Wild("*.*", "Makefile"));  // the classic "every file" mask
+  EXPECT_FALSE(Wild("*.", "Makefile"));
+  EXPECT_TRUE(Wild("[A].TXT", "[a].txt"));  // brackets are plain characters here
+  EXPECT_FALSE(Wild("[A].TXT", "a.txt"));
   // "?" is one character, also a Japanese one; full-width letters fold too.
-  EXPECT_TRUE(WildcardMatch("?.TXT", "日.txt"));
-  EXPECT_FALSE(WildcardMatch("?.TXT", "日本.txt"));
-  EXPECT_TRUE(WildcardMatch("ＡＢ*", "ａｂｃ"));
+  EXPECT_TRUE(Wild("?.TXT", "日.txt"));
+  EXPECT_FALSE(Wild("?.TXT", "日本.txt"));
+  EXPECT_TRUE(Wild("ＡＢ*", "ａｂｃ"));
   // A name that is not UTF-8 still matches by its bytes.
-  EXPECT_TRUE(WildcardMatch("?X", "\x82x"));
-  EXPECT_TRUE(WildcardMatch("*A*A*A*B", std::string(2000, 'a') + "b"));
-  EXPECT_FALSE(WildcardMatch("*A*A*A*B", std::string(2000, 'a')));
+  EXPECT_TRUE(Wild("?X", "\x82x"));
+  EXPECT_TRUE(Wild("*A*A*A*B", std::string(2000, 'a') + "b"));
+  EXPECT_FALSE(Wild("*A*A*A*B", std::string(2000, 'a')));
 }
 
 TEST_F(FolderEnumeratorTest, MasksInOrderEachFileOnce) {
