@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <cwctype>
 #include <map>
+#include <random>
 #include <string>
+
+#include "text/Cp932.h"
 
 #include "text/Encoding.h"
 
@@ -111,6 +114,41 @@ TEST(CaseMapTest, TrailBytesAreNeverTakenForLetters) {
   EXPECT_EQ(original, "mixed ａ text");
   EXPECT_EQ(Cp932ToUtf8(ToUpperCp932Copy(Utf8ToCp932(original))), "MIXED Ａ TEXT");
   EXPECT_EQ(copy, ToUpperCp932Copy(original));
+}
+
+// Long texts go through a faster path than single characters; both must step alike. Runs of
+// lead-range bytes of every length and parity are where stepping goes wrong.
+TEST(CaseMapTest, LongTextsMapLikeTheirCharactersOneByOne) {
+  std::mt19937 rng(7);
+  const unsigned char pool[] = {'a', 'z', 'A', 'Z', 'm', ' ', '\r', '\n', 0x82, 0x83, 0x84, 0x87,
+                                0xEE, 0xFA, 0x81, 0x9F, 0xE0, 0xFC, 0x60, 0x79, 0x9A, 0x91,
+                                0x4A, 0xEF, 0xB1, 0x80, 0xA0, 0xFD, 0x40, 0x54, 0x70, 0xBF};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const std::size_t length = rng() % (round < 100 ? 200 : 5000);
+    const bool asciiHeavy = round % 3 == 0;
+    while (text.size() < length) {
+      if (asciiHeavy && rng() % 4 != 0) {
+        text += static_cast<char>('A' + rng() % 58);
+      } else {
+        text += static_cast<char>(pool[rng() % sizeof pool]);
+      }
+    }
+    std::string upperByChar;
+    std::string lowerByChar;
+    for (std::size_t i = 0; i < text.size();) {
+      const std::size_t step = CharStepAt(text, i);
+      upperByChar += ToUpperCp932Copy(text.substr(i, step));
+      lowerByChar += ToLowerCp932Copy(text.substr(i, step));
+      i += step;
+    }
+    std::string upper = text;
+    ToUpperCp932(upper);
+    ASSERT_EQ(Hex(upper), Hex(upperByChar)) << "round " << round;
+    std::string lower = text;
+    ToLowerCp932(lower);
+    ASSERT_EQ(Hex(lower), Hex(lowerByChar)) << "round " << round;
+  }
 }
 
 // Against the C library's Unicode case tables: every CP932 character whose upper (lower) case
