@@ -7,6 +7,9 @@
 
 namespace norra {
 
+// The tables behind these come from the C library's iconv on first use (thread-safe); when
+// it has no CP932 converter, every call throws std::runtime_error.
+
 // Byte b that is not valid CP932 decodes to the code point kEscapeBase + b (plane 15,
 // private use); such a code point encodes back to the byte b.
 constexpr char32_t kEscapeBase = 0xF0000;
