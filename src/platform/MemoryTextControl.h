@@ -34,6 +34,45 @@ class MemoryTextControl : public TextControl {
   std::size_t EditCount() const { return editCount_; }
   std::size_t ScrollCount() const { return scrollCount_; }
 
+  std::string TextRange(std::size_t start, std::size_t length) const override;
+  void ResetText(std::string_view text) override;
+  void SetSelectionBackwards(std::size_t start, std::size_t length) override;
+  bool SelectionBackwards() const override { return backwards_; }
+  void LimitText(std::size_t maxLength) override { maxLength_ = maxLength; }
+  std::size_t LineFromOffset(std::size_t offset) const override;
+  std::size_t LineStart(std::size_t line) const override;
+  std::size_t LineCount() const override { return LineFromOffset(text_.size()) + 1; }
+  std::size_t FirstVisibleLine() const override { return firstVisibleLine_; }
+  bool WordWrap() const override { return wordWrap_; }
+  void SetWordWrap(bool on) override { wordWrap_ = on; }
+  bool WantTabs() const override { return wantTabs_; }
+  void SetWantTabs(bool on) override { wantTabs_ = on; }
+  void SuspendPainting() override { ++paintingSuspended_; }
+  void ResumePainting() override {
+    if (paintingSuspended_ > 0) --paintingSuspended_;
+  }
+
+  // Acting as the user, the way a plain-text rich-edit control does: each call raises the
+  // events a real control raises, and does the control's own work unless a key is swallowed.
+  // PressKey: Backspace, Delete (Ctrl: to the end of the word), Enter, Tab, the arrows, Home,
+  // End, Page Up/Down (Shift extends the selection, Ctrl+Home/End go to the ends); other keys
+  // only raise the key-down event. Returns false when the key was swallowed.
+  bool PressKey(int key, unsigned shift = 0);
+  // Types one character (1 or 2 bytes): key down, key press, then the edit. A key code of -1
+  // takes the one a keyboard gives (letters upper-cased, 0 for other characters).
+  void TypeChar(std::string_view character, int keyCode = -1);
+  // Types each character; a CR LF pair is the Enter key.
+  void TypeText(std::string_view cp932);
+  // An input-method composition that commits `cp932` over the selection.
+  void Compose(std::string_view cp932);
+  // A click that puts the caret at offset.
+  void ClickAt(std::size_t offset);
+  void Focus();
+  // The caret: the moving end of the selection.
+  std::size_t Caret() const { return backwards_ ? selStart_ : selStart_ + selLength_; }
+  std::size_t PaintingSuspendDepth() const { return paintingSuspended_; }
+  void SetFirstVisibleLine(std::size_t line) { firstVisibleLine_ = line; }
+
  private:
   std::string text_;
   std::size_t selStart_ = 0;
@@ -43,6 +82,20 @@ class MemoryTextControl : public TextControl {
   bool failEdits_ = false;
   std::size_t editCount_ = 0;
   std::size_t scrollCount_ = 0;
+
+  // Inserts over the selection as a typed edit; false when refused by the length limit.
+  bool TypedEdit(std::string_view text);
+  void MoveCaret(std::size_t caret, bool extend);
+  std::size_t CharStartBefore(std::size_t offset) const;
+  std::size_t CharEndAfter(std::size_t offset) const;
+  void NotifyText();
+  void NotifySelection();
+
+  bool backwards_ = false;
+  bool wordWrap_ = false;
+  bool wantTabs_ = true;
+  std::size_t paintingSuspended_ = 0;
+  std::size_t firstVisibleLine_ = 0;
 };
 
 }  // namespace norra

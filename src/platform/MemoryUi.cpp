@@ -31,4 +31,30 @@ void MemoryUi::ProcessPendingEvents() {
   if (onProcessEvents_) onProcessEvents_();
 }
 
+void MemoryUi::QueueDialogFiles(std::vector<std::string> files) {
+  FileDialogResult answer;
+  answer.accepted = true;
+  answer.files = std::move(files);
+  answer.filterIndex = 0;  // 0: keep the index the dialog was shown with
+  dialogAnswers_.push_back(std::move(answer));
+}
+
+FileDialogResult MemoryUi::AnswerDialog(bool save, const FileDialogRequest& request) {
+  dialogs_.push_back({save, request});
+  if (dialogAnswers_.empty()) return {};
+  FileDialogResult answer = std::move(dialogAnswers_.front());
+  dialogAnswers_.pop_front();
+  if (answer.filterIndex == 0) answer.filterIndex = request.filterIndex;
+  if (!answer.accepted) answer.files.clear();
+  return answer;
+}
+
+FileDialogResult MemoryUi::ShowOpenDialog(const FileDialogRequest& request) {
+  return AnswerDialog(false, request);
+}
+
+FileDialogResult MemoryUi::ShowSaveDialog(const FileDialogRequest& request) {
+  return AnswerDialog(true, request);
+}
+
 }  // namespace norra

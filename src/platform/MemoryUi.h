@@ -40,11 +40,34 @@ class MemoryUi : public Ui {
   // The button a box with these flags returns when nobody answers it.
   static int DefaultButton(unsigned flags);
 
+  // File dialogs answer from one queue shared by open and save, in order; with the queue
+  // empty a dialog is cancelled. Every request is recorded.
+  void QueueDialogAnswer(FileDialogResult answer) { dialogAnswers_.push_back(std::move(answer)); }
+  // Shorthand: the dialog accepts these files, the filter index left as it was shown.
+  void QueueDialogFiles(std::vector<std::string> files);
+  void QueueDialogCancel() { dialogAnswers_.push_back({}); }
+  FileDialogResult ShowOpenDialog(const FileDialogRequest& request) override;
+  FileDialogResult ShowSaveDialog(const FileDialogRequest& request) override;
+  struct DialogRecord {
+    bool save = false;
+    FileDialogRequest request;
+  };
+  const std::vector<DialogRecord>& Dialogs() const { return dialogs_; }
+  std::size_t PendingDialogAnswers() const { return dialogAnswers_.size(); }
+
+  ScreenExtent Screen() const override { return screen_; }
+  void SetScreen(ScreenExtent screen) { screen_ = screen; }
+
  private:
   std::deque<int> answers_;
   std::vector<MessageBoxRecord> boxes_;
   std::size_t processEventsCount_ = 0;
   std::function<void()> onProcessEvents_;
+
+  FileDialogResult AnswerDialog(bool save, const FileDialogRequest& request);
+  std::deque<FileDialogResult> dialogAnswers_;
+  std::vector<DialogRecord> dialogs_;
+  ScreenExtent screen_{1920, 1080};
 };
 
 }  // namespace norra

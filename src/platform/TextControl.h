@@ -2,11 +2,57 @@
 // Text is CP932; positions and lengths are 0-based byte offsets into it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace norra {
+
+// Key codes carried by the key-down event: the classic virtual-key numbers, which undo records
+// store as their kind. Views map their toolkit's keys onto these.
+enum KeyCode : int {
+  kKeyBack = 8,
+  kKeyTab = 9,
+  kKeyReturn = 13,
+  kKeyShift = 16,
+  kKeyControl = 17,
+  kKeyEscape = 27,
+  kKeyPageUp = 33,
+  kKeyPageDown = 34,
+  kKeyEnd = 35,
+  kKeyHome = 36,
+  kKeyLeft = 37,
+  kKeyUp = 38,
+  kKeyRight = 39,
+  kKeyDown = 40,
+  kKeyInsert = 45,
+  kKeyDelete = 46,
+  kKeyProcess = 229,  // a key taken by the input method
+};
+
+// Modifier keys held with a key (bit set).
+enum ShiftFlag : unsigned {
+  kShiftKey = 1u << 0,
+  kCtrlKey = 1u << 1,
+  kAltKey = 1u << 2,
+};
+
+// What a text control reports to whoever listens (a Page). The defaults ignore everything.
+class TextControlEvents {
+ public:
+  virtual ~TextControlEvents() = default;
+  // Before the control acts on a key; true swallows it (the control then does nothing).
+  virtual bool KeyDown(int /*key*/, unsigned /*shift*/) { return false; }
+  // Before a typed character (a character code: 9 Tab, 13 Enter) goes in; true swallows it.
+  virtual bool KeyPress(int /*character*/) { return false; }
+  virtual void TextChanged() {}       // after every change of the text, typed or not
+  virtual void SelectionChanged() {}  // after the caret or selection moved
+  virtual void MouseDown() {}
+  virtual void CompositionStarted() {}  // an input-method composition began
+  virtual void CompositionEnded() {}    // it was committed or cancelled
+  virtual void FocusReceived() {}
+};
 
 class TextControl {
  public:
@@ -32,6 +78,70 @@ class TextControl {
 
   virtual bool Modified() const = 0;
   virtual void SetModified(bool modified) = 0;
+
+  // The bytes [start, start + length), clamped to the text. Controls override this so that
+  // per-key work never copies the whole text.
+  virtual std::string TextRange(std::size_t start, std::size_t length) const {
+    const std::string text = Text();
+    start = std::min(start, text.size());
+    return text.substr(start, length);
+  }
+
+  // Replaces the whole text (loading a file, reloading) as one change: caret to 0, the
+  // modified flag untouched, no length limit applied (a loaded file is never cut short).
+  virtual void ResetText(std::string_view text) {
+    SetSelection(0, TextLength());
+    ReplaceSelection(text);
+    SetSelection(0, 0);
+  }
+
+  // Selects [start, start + length) with the caret at start (a selection made backwards).
+  virtual void SetSelectionBackwards(std::size_t start, std::size_t length) {
+    SetSelection(start, length);
+  }
+  virtual bool SelectionBackwards() const { return false; }
+
+  virtual void LimitText(std::size_t /*maxLength*/) {}
+
+  // Lines end at CR LF, a lone CR or a lone LF; numbers are 0-based.
+  virtual std::size_t LineFromOffset(std::size_t offset) const {
+    const std::string text = Text();
+    std::size_t line = 0;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
+    }
+    return line;
+  }
+  // The start of a line; the text length for a line past the last one.
+  virtual std::size_t LineStart(std::size_t line) const {
+    const std::string text = Text();
+    std::size_t i = 0;
+    for (std::size_t found = 0; found < line; ++found) {
+      while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
+      if (i >= text.size()) return text.size();
+      i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    }
+    return i;
+  }
+  virtual std::size_t LineCount() const { return LineFromOffset(TextLength()) + 1; }
+  virtual std::size_t FirstVisibleLine() const { return 0; }
+
+  virtual bool WordWrap() const { return false; }
+  virtual void SetWordWrap(bool /*on*/) {}
+  // Whether Tab types a tab rather than moving the focus.
+  virtual bool WantTabs() const { return true; }
+  virtual void SetWantTabs(bool /*on*/) {}
+
+  // Repainting off and on again; calls nest.
+  virtual void SuspendPainting() {}
+  virtual void ResumePainting() {}
+
+  // Where the events go; none by default.
+  void SetEvents(TextControlEvents* events) { events_ = events; }
+  TextControlEvents* Events() const { return events_; }
+
+ private:
+  TextControlEvents* events_ = nullptr;
 };
 
 }  // namespace norra

@@ -1,7 +1,9 @@
 // The user-interface port: message boxes and letting pending window events run.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace norra {
 
@@ -26,6 +28,35 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 constexpr int kMessageBoxFailed = 16;  // the box could not be shown
 
+// One line of a file dialog's type list: what the user reads and the masks it stands for.
+struct FileFilter {
+  std::string description;  // UTF-8, e.g. "ﾃｷｽﾄﾌｧｲﾙ(*.txt)"
+  std::string pattern;      // masks separated by ";", e.g. "*.txt"
+};
+
+struct FileDialogRequest {
+  std::string title;          // empty: the toolkit's default
+  std::string fileName;       // proposed name; may carry a folder
+  std::string initialFolder;  // empty: the toolkit's choice
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;         // 1-based index of the filter shown first
+  bool multiSelect = false;    // open: several files may be chosen
+  bool mustExist = false;      // open: only existing files
+  bool overwritePrompt = false;  // save: the dialog itself asks before an existing file
+};
+
+struct FileDialogResult {
+  bool accepted = false;           // false: cancelled (or the dialog failed)
+  std::vector<std::string> files;  // full UTF-8 paths in the dialog's order
+  int filterIndex = 1;             // 1-based index of the filter selected at the end
+};
+
+// Size of the screen the main window lives on, in pixels.
+struct ScreenExtent {
+  int width = 0;
+  int height = 0;
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -36,6 +67,12 @@ class Ui {
 
   // Lets pending window events run (so a cancel button works during a long command).
   virtual void ProcessPendingEvents() = 0;
+
+  // Modal file dialogs owned by the application window. The defaults report a cancel.
+  virtual FileDialogResult ShowOpenDialog(const FileDialogRequest& /*request*/) { return {}; }
+  virtual FileDialogResult ShowSaveDialog(const FileDialogRequest& /*request*/) { return {}; }
+
+  virtual ScreenExtent Screen() const { return {}; }
 };
 
 }  // namespace norra
