@@ -51,6 +51,18 @@ std::string JoinLinesWith(std::string_view bytes, std::string_view lineBreak) {
   return out;
 }
 
+bool IsJoinedWith(std::string_view bytes, std::string_view lineBreak) {
+  if (bytes.empty()) return true;
+  if (bytes.size() < lineBreak.size() || bytes.substr(bytes.size() - lineBreak.size()) != lineBreak)
+    return false;
+  std::size_t pos = 0;
+  while ((pos = NextBreak(bytes, pos)) < bytes.size()) {
+    if (bytes.compare(pos, lineBreak.size(), lineBreak) != 0) return false;
+    pos += lineBreak.size();
+  }
+  return true;
+}
+
 std::string_view RewriteLineBreak(std::string_view original) {
   bool hasLf = original.find('\n') != std::string_view::npos;
   bool hasCr = original.find('\r') != std::string_view::npos;

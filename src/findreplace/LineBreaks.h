@@ -17,6 +17,10 @@ std::vector<std::string_view> SplitLines(std::string_view bytes);
 // Every line of the bytes followed by lineBreak: the same as joining SplitLines, in one pass.
 std::string JoinLinesWith(std::string_view bytes, std::string_view lineBreak);
 
+// True when JoinLinesWith(bytes, lineBreak) would give the bytes back unchanged, so the copy
+// can be skipped (the common case of a file already in that form).
+bool IsJoinedWith(std::string_view bytes, std::string_view lineBreak);
+
 // The break a rewritten file gets: LF for a file with LF breaks and no CR byte at all, CR LF
 // for every other file (so a file in the program's own form stays in it).
 std::string_view RewriteLineBreak(std::string_view original);

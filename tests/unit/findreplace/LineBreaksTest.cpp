@@ -40,6 +40,16 @@ TEST(LineBreaksTest, JoinAgreesWithSplit) {
   }
 }
 
+TEST(LineBreaksTest, IsJoinedWithMeansJoinChangesNothing) {
+  for (std::string_view text : {"", "a", "a\r\n", "a\n", "\r\n\r\n", "\n\n", "a\r\nb\n",
+                                "a\r", "a\r\r\n", "\n\r\n", "x\r\ny"}) {
+    for (std::string_view brk : {kCrLf, kLf}) {
+      EXPECT_EQ(IsJoinedWith(text, brk), JoinLinesWith(text, brk) == text)
+          << "[" << text << "] " << brk.size();
+    }
+  }
+}
+
 TEST(LineBreaksTest, RewriteBreakKeepsLfFilesOnly) {
   EXPECT_EQ(RewriteLineBreak("a\nb\n"), kLf);
   EXPECT_EQ(RewriteLineBreak("a\r\nb\r\n"), kCrLf);

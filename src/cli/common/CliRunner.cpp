@@ -1,0 +1,297 @@
+// Runs norra-find and norra-replace: options, tag symbols, compiling, then the work.
+#include "cli/common/CliRunner.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/common/CliOptions.h"
+#include "cli/common/ConsoleUi.h"
+#include "cli/common/LineLocator.h"
+#include "engine/SearchEngine.h"
+#include "engine/TagTable.h"
+#include "findreplace/DiskSearch.h"
+#include "findreplace/LineBreaks.h"
+#include "platform/FixedClock.h"
+#include "platform/SystemClock.h"
+#include "settings/Settings.h"
+#include "text/Encoding.h"
+#include "text/FileIo.h"
+#include "text/FileMask.h"
+#include "text/PathUtil.h"
+
+#ifndef NORRA_VERSION
+#define NORRA_VERSION "unknown"
+#endif
+
+namespace norra {
+
+namespace {
+
+// Caption of the end-of-run report for FILEs named on the command line.
+constexpr std::string_view kCaptionFiles = "◆全て置換 - [ﾌｧｲﾙ(DISK)]";
+
+void Error(const char* program, const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+}
+
+// Everything both tools set up before they work: options, symbols, clock, engine.
+class ToolSession {
+ public:
+  ToolSession(CliTool tool, const char* program) : tool_(tool), program_(program), ui_(program) {}
+
+  // Returns an exit status when the tool is already done (help, version, refusal).
+  std::optional<int> Start(int argc, const char* const* argv) {
+    std::string error;
+    if (!ParseCliOptions(tool_, argc, argv, options_, error)) {
+      Error(program_, error);
+      std::fprintf(stderr, "Try '%s --help'.\n", program_);
+      return kExitError;
+    }
+    if (options_.help) {
+      std::fputs(CliUsage(tool_).c_str(), stdout);
+      return kExitFound;
+    }
+    if (options_.version) {
+      std::printf("%s %s\n", program_, NORRA_VERSION);
+      return kExitFound;
+    }
+    ui_.SetReportsToStderr(options_.toStdout);
+    if (!tags_.Build()) {
+      Error(program_, "the tag table could not be built");
+      return kExitError;
+    }
+    symbols_ = tags_.BuiltInSymbols();
+    if (!options_.settingsFile.empty()) {
+      if (std::optional<int> status = LoadSymbols()) return status;
+    }
+    if (!ToCp932(options_.find, "FIND", find_)) return kExitError;
+    if (tool_ == CliTool::Replace && !ToCp932(options_.replace, "REPLACE", replace_))
+      return kExitError;
+    if (find_.empty()) {
+      Error(program_, "FIND is empty");
+      return kExitError;
+    }
+
+    if (options_.now) clock_ = std::make_unique<FixedClock>(*options_.now);
+    engine_ = std::make_unique<SearchEngine>(
+        symbols_, ui_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
+    engine_->MatchCase = options_.matchCase;
+    try {
+      if (!engine_->Compile(find_)) return kExitError;  // the engine said why
+      if (tool_ == CliTool::Replace && !engine_->CompileReplace(replace_)) return kExitError;
+    } catch (const EngineAbort&) {
+      return kExitError;
+    }
+    engine_->RunReset();
+    engine_->PreFoldedText = true;
+    return std::nullopt;
+  }
+
+  DiskSearchRequest Request() const {
+    DiskSearchRequest request;
+    request.folderText = options_.dir;
+    request.subFolders = options_.subdirs;
+    request.groupPath = options_.group;
+    request.fileMasks = BuildFileMaskList(Utf8ToCp932(options_.masks.value_or("")));
+    request.dryRun = options_.dryRun;
+    return request;
+  }
+
+  const CliOptions& Options() const { return options_; }
+  SearchEngine& Engine() { return *engine_; }
+  ConsoleUi& ConsoleOut() { return ui_; }
+  const char* Program() const { return program_; }
+
+ private:
+  // The user's tag symbols from the KARVOSystem section of a settings file.
+  std::optional<int> LoadSymbols() {
+    const std::string path = MakeAbsolute(options_.settingsFile);
+    if (!IsFile(path)) {
+      Error(program_, "no settings file " + options_.settingsFile);
+      return kExitError;
+    }
+    Settings settings(tags_, path, std::string(), ScreenSize{});
+    if (!settings.Load()) {
+      Error(program_, "the settings file " + options_.settingsFile + " cannot be read");
+      return kExitError;
+    }
+    symbols_ = settings.FindReplace.Symbols;
+    return std::nullopt;
+  }
+
+  // Command-line text is UTF-8; the engine works in CP932. Text that does not convert
+  // faithfully is refused rather than searched for as something else.
+  bool ToCp932(const std::string& utf8, const char* what, std::string& cp932) {
+    if (!IsValidUtf8(utf8)) {
+      Error(program_, std::string(what) + " is not valid UTF-8");
+      return false;
+    }
+    if (!CanEncodeCp932(utf8)) {
+      Error(program_, std::string(what) + " holds a character CP932 cannot hold");
+      return false;
+    }
+    cp932 = Utf8ToCp932(utf8);
+    return true;
+  }
+
+  CliTool tool_;
+  const char* program_;
+  CliOptions options_;
+  ConsoleUi ui_;
+  TagTable tags_;
+  TagSymbols symbols_{};
+  std::string find_;
+  std::string replace_;
+  std::unique_ptr<FixedClock> clock_;
+  std::unique_ptr<SearchEngine> engine_;
+};
+
+int StatusOfResult(const DiskSearchResult& result, const char* program, bool dryRun) {
+  switch (result.end) {
+    case DiskSearchEnd::Refused:
+      return kExitError;
+    case DiskSearchEnd::NoFiles:
+      return kExitNothing;
+    case DiskSearchEnd::Stopped: {
+      std::string message = "stopped";
+      if (!result.stoppedAt.empty()) message += " at " + result.stoppedAt;
+      if (!result.stopReason.empty()) message += ": " + result.stopReason;
+      if (!dryRun) message += "; files rewritten before it: " + std::to_string(result.filesChanged);
+      Error(program, message);
+      return kExitError;
+    }
+    case DiskSearchEnd::Completed:
+      break;
+  }
+  if (dryRun) Error(program, "dry run: no file was written");
+  return result.replaceCount > 0 ? kExitFound : kExitNothing;
+}
+
+// norra-replace --stdout FILE.
+int ReplaceToStdout(ToolSession& session) {
+  const std::string& path = session.Options().files.front();
+  SearchEngine& engine = session.Engine();
+  DiskSearch search(engine, session.ConsoleOut());
+  std::string newText;
+  FileOutcome outcome;
+  try {
+    outcome = search.ReplaceInFile(path, false, &newText);
+  } catch (const EngineAbort&) {
+    return kExitError;
+  }
+  if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::EngineFailed) {
+    Error(session.Program(), path + ": " + search.LastFailure());
+    return kExitError;
+  }
+  if (std::fwrite(newText.data(), 1, newText.size(), stdout) != newText.size() ||
+      std::fflush(stdout) != 0) {
+    Error(session.Program(), "standard output cannot be written");
+    return kExitError;
+  }
+  const std::int64_t count = engine.ReplaceCount;
+  session.ConsoleOut().ShowMessageBox(count > 0 ? DiskSearch::DoneMessage(count)
+                                                : std::string(DiskSearch::kNotFound),
+                                      MB_OK | MB_ICONINFORMATION, kCaptionFiles);
+  return count > 0 ? kExitFound : kExitNothing;
+}
+
+// The files norra-find looks at, as the matching norra-replace command would visit them.
+std::optional<int> FilesToSearch(ToolSession& session, std::vector<std::string>& files) {
+  const CliOptions& options = session.Options();
+  if (!options.files.empty()) {
+    files = options.files;
+    return std::nullopt;
+  }
+  DiskSearch search(session.Engine(), session.ConsoleOut());
+  DiskSearchEnd end = options.dir.empty() ? search.CollectGroupFiles(session.Request(), files)
+                                          : search.CollectFolderFiles(session.Request(), files);
+  switch (end) {
+    case DiskSearchEnd::Completed:
+      return std::nullopt;
+    case DiskSearchEnd::NoFiles:
+      return kExitNothing;
+    case DiskSearchEnd::Stopped:
+      Error(session.Program(), options.group + ": " + search.LastFailure());
+      return kExitError;
+    case DiskSearchEnd::Refused:
+      break;
+  }
+  return kExitError;
+}
+
+}  // namespace
+
+int RunFindTool(int argc, const char* const* argv) {
+  ToolSession session(CliTool::Find, "norra-find");
+  if (std::optional<int> status = session.Start(argc, argv)) return *status;
+  std::vector<std::string> files;
+  if (std::optional<int> status = FilesToSearch(session, files)) return *status;
+
+  bool found = false;
+  for (const std::string& path : files) {
+    std::string bytes;
+    if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
+      Error(session.Program(), path + ": " + FileErrorName(e));
+      return kExitError;
+    }
+    // The engine sees the text a replace would work on: every line ended by CR LF.
+    std::string joined;
+    const bool same = IsJoinedWith(bytes, kCrLf);
+    if (!same) joined = JoinLinesWith(bytes, kCrLf);
+    const std::string_view text = same ? std::string_view(bytes) : std::string_view(joined);
+    std::vector<MatchSpan> spans;
+    try {
+      spans = session.Engine().ListMatchesInText(text);
+    } catch (const EngineAbort&) {
+      return kExitError;
+    } catch (const std::bad_alloc&) {
+      Error(session.Program(), path + ": out of memory");
+      return kExitError;
+    }
+    LineLocator locator(bytes);
+    std::string line;
+    for (const MatchSpan& span : spans) {
+      found = true;
+      LineLocator::Place start = locator.Locate(span.offset);
+      if (session.Options().offsets) {
+        LineLocator::Place end = locator.Locate(span.offset + span.length);
+        line = path + ":" + std::to_string(start.originalOffset + 1) + ":" +
+               std::to_string(end.originalOffset - start.originalOffset) + "\n";
+      } else {
+        line = path + ":" + std::to_string(start.line) + ":" + std::to_string(start.column) + ":" +
+               Cp932ToUtf8(start.lineText) + "\n";
+      }
+      std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+  }
+  if (std::fflush(stdout) != 0) {
+    Error(session.Program(), "standard output cannot be written");
+    return kExitError;
+  }
+  return found ? kExitFound : kExitNothing;
+}
+
+int RunReplaceTool(int argc, const char* const* argv) {
+  ToolSession session(CliTool::Replace, "norra-replace");
+  if (std::optional<int> status = session.Start(argc, argv)) return *status;
+  const CliOptions& options = session.Options();
+  if (options.toStdout) return ReplaceToStdout(session);
+
+  DiskSearch search(session.Engine(), session.ConsoleOut());
+  DiskSearchResult result;
+  if (!options.dir.empty()) {
+    result = search.RunFolder(session.Request());
+  } else if (!options.group.empty()) {
+    result = search.RunGroup(session.Request());
+  } else {
+    result = search.RunFiles(options.files, options.dryRun, kCaptionFiles);
+  }
+  return StatusOfResult(result, session.Program(), options.dryRun);
+}
+
+}  // namespace norra

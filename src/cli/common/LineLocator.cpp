@@ -1,0 +1,46 @@
+// Locating matches of the joined text in the file's own bytes.
+#include "cli/common/LineLocator.h"
+
+#include <algorithm>
+
+namespace norra {
+
+namespace {
+constexpr std::size_t kJoinedBreak = 2;  // CR LF
+}
+
+LineLocator::LineLocator(std::string_view original) : original_(original) { LoadLine(); }
+
+void LineLocator::LoadLine() {
+  std::size_t end = original_.find_first_of("\r\n", origStart_);
+  if (end == std::string_view::npos) {
+    contentLength_ = original_.size() - origStart_;
+    breakLength_ = 0;
+    return;
+  }
+  contentLength_ = end - origStart_;
+  breakLength_ = (original_[end] == '\r' && end + 1 < original_.size() && original_[end + 1] == '\n') ? 2 : 1;
+}
+
+LineLocator::Place LineLocator::Locate(std::size_t joinedOffset) {
+  while (joinedOffset >= joinedStart_ + contentLength_ + kJoinedBreak && HasNextLine()) {
+    origStart_ += contentLength_ + breakLength_;
+    joinedStart_ += contentLength_ + kJoinedBreak;
+    ++line_;
+    LoadLine();
+  }
+  Place place;
+  place.line = line_;
+  const std::size_t rel = joinedOffset - std::min(joinedOffset, joinedStart_);
+  if (rel <= contentLength_) {
+    place.originalOffset = origStart_ + rel;
+  } else {
+    // Inside (or past) the CR LF the engine saw: as far into the file's own break.
+    place.originalOffset = origStart_ + contentLength_ + std::min(rel - contentLength_, breakLength_);
+  }
+  place.column = std::min(rel, contentLength_) + 1;
+  place.lineText = original_.substr(origStart_, contentLength_);
+  return place;
+}
+
+}  // namespace norra

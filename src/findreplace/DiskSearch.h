@@ -1,0 +1,98 @@
+// Replace all over files on disk: every file of a folder, or every member of a group.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norra {
+
+class SearchEngine;
+class Ui;
+
+// What the folder and group commands take from the window.
+struct DiskSearchRequest {
+  std::string folderText;              // folder to search (UTF-8), as typed
+  bool subFolders = true;              // include sub-folders at any depth
+  std::string groupPath;               // the group member-list file (UTF-8)
+  std::vector<std::string> fileMasks;  // the FileMaskList: upper-cased CP932 masks
+  bool dryRun = false;                 // count replacements, write nothing
+};
+
+enum class DiskSearchEnd {
+  Completed,  // every file was visited and the end-of-run message shown
+  Refused,    // no such folder or group, or an empty group: its message was shown
+  NoFiles,    // the folder holds no file the masks accept: its message was shown
+  Stopped,    // a file could not be read or written, or the engine abandoned the run
+};
+
+struct DiskSearchResult {
+  DiskSearchEnd end = DiskSearchEnd::Completed;
+  std::int64_t replaceCount = 0;  // the run's ReplaceCount (taken before the run reset)
+  int filesVisited = 0;           // files read and searched
+  int filesChanged = 0;           // files rewritten (or, dry, that would have been)
+  std::string stoppedAt;          // Stopped: the file the run ended at
+  std::string stopReason;         // Stopped: a short English reason
+};
+
+// What happened to one file.
+enum class FileOutcome {
+  Unchanged,     // nothing replaced; the file was not touched
+  Replaced,      // replaced and rewritten (dry run: only counted)
+  ReadFailed,    // the file could not be read
+  WriteFailed,   // the new text could not be written; the file is as it was
+  EngineFailed,  // the engine reported failure for this file; it was not touched
+};
+
+class DiskSearch {
+ public:
+  // The engine must hold compiled find and replace texts; its counters are the run's.
+  DiskSearch(SearchEngine& engine, Ui& ui);
+
+  // The folder command.
+  DiskSearchResult RunFolder(const DiskSearchRequest& request);
+  // The group command.
+  DiskSearchResult RunGroup(const DiskSearchRequest& request);
+  // Replace in each of the given files, in order, as the two commands do; the end-of-run
+  // message carries caption.
+  DiskSearchResult RunFiles(const std::vector<std::string>& files, bool dryRun,
+                            std::string_view caption);
+
+  // The files the folder command visits. Refusals (no folder, no file) show their message
+  // and return Refused or NoFiles; otherwise Completed.
+  DiskSearchEnd CollectFolderFiles(const DiskSearchRequest& request, std::vector<std::string>& files);
+  // The members the group command visits: lines the masks accept that name a regular file,
+  // each file once. Refusals show their message and return Refused; a group file that cannot
+  // be read returns Stopped.
+  DiskSearchEnd CollectGroupFiles(const DiskSearchRequest& request, std::vector<std::string>& files);
+
+  // Replace in one file. With newText, the resulting file content is put there (the old
+  // content when nothing was replaced) and nothing is written. May throw EngineAbort.
+  FileOutcome ReplaceInFile(const std::string& path, bool dryRun, std::string* newText = nullptr);
+
+  // The reason the last ReplaceInFile failed (a short English text), empty after success.
+  const std::string& LastFailure() const { return lastFailure_; }
+
+  // The folder the folder command searches: "/" appended unless the text already ends in
+  // one or is empty.
+  static std::string FolderOf(std::string_view folderText);
+
+  // Texts of the messages and captions.
+  static constexpr std::string_view kCaptionFolder = "◆全て置換 - [ﾌｫﾙﾀﾞ(DISK)]";
+  static constexpr std::string_view kCaptionGroup = "◆全て置換 - [ｸﾞﾙｰﾌﾟ(DISK)]";
+  static constexpr std::string_view kNoFolder = "検索するﾌｫﾙﾀﾞを指定して下さい";
+  static constexpr std::string_view kNoFiles = "検索するﾌｧｲﾙが0個です";
+  static constexpr std::string_view kNoGroup = "検索するｸﾞﾙｰﾌﾟを指定して下さい";
+  static constexpr std::string_view kEmptyGroup = "検索するｸﾞﾙｰﾌﾟはﾒﾝﾊﾞが0個です";
+  static constexpr std::string_view kNotFound = "検索文字列が見つかりません。";
+  // The end-of-run text for a count above zero.
+  static std::string DoneMessage(std::int64_t replaceCount);
+
+ private:
+  SearchEngine& engine_;
+  Ui& ui_;
+  std::string lastFailure_;
+};
+
+}  // namespace norra
