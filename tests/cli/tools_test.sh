@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Runs the built norra-find and norra-replace on temporary files and checks output, files and exit status.
+# Usage: tools_test.sh PATH/TO/norra-find PATH/TO/norra-replace
+set -u
+
+FIND=$1
+REPLACE=$2
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/norra-tools.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp" || exit 2
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# run CMD...: runs it, keeping stdout in $out, stderr in $err and the exit status in $status.
+run() {
+  "$@" >"$tmp/.out" 2>"$tmp/.err"
+  status=$?
+  out=$(cat "$tmp/.out")
+  err=$(cat "$tmp/.err")
+}
+expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit status $status, wanted $1 (stderr: $err)"; }
+expect_out() { [ "$out" = "$1" ] || fail "$2: stdout [$out], wanted [$1]"; }
+expect_err_has() { case "$err" in *"$1"*) ;; *) fail "$2: stderr [$err] lacks [$1]" ;; esac; }
+expect_file() {
+  local got
+  got=$(od -An -c "$1")
+  local want
+  want=$(printf '%b' "$2" | od -An -c)
+  [ "$got" = "$want" ] || fail "$3: $1 holds [$got], wanted [$want]"
+}
+sjis() { printf '%b' "$1" | iconv -f UTF-8 -t CP932; }
+
+# ---- help, version, usage errors
+run "$FIND" --help
+expect_status 0 "find --help"
+case "$out" in Usage:*) ;; *) fail "find --help prints no usage" ;; esac
+run "$REPLACE" --version
+expect_status 0 "replace --version"
+case "$out" in "norra-replace "*) ;; *) fail "replace --version: [$out]" ;; esac
+run "$REPLACE" onlyfind
+expect_status 2 "replace without REPLACE"
+expect_err_has "Try 'norra-replace --help'" "usage error"
+run "$FIND" --bogus x f
+expect_status 2 "unknown option"
+
+# ---- norra-find on a CP932 file with CR LF breaks
+sjis '日本語のテキスト\r\nabc ABC\r\n終わり日本' > doc.txt
+run "$FIND" 日本 doc.txt
+expect_status 0 "find Japanese"
+expect_out "doc.txt:1:1:日本語のテキスト
+doc.txt:3:7:終わり日本" "find Japanese"
+run "$FIND" abc doc.txt
+expect_out "doc.txt:2:1:abc ABC
+doc.txt:2:5:abc ABC" "case-folded find"
+run "$FIND" -c abc doc.txt
+expect_out "doc.txt:2:1:abc ABC" "find --match-case"
+run "$FIND" --offsets 'テ[*]ト' doc.txt
+expect_out "doc.txt:9:8" "find --offsets"
+run "$FIND" zzz doc.txt
+expect_status 1 "find without match"
+expect_out "" "find without match"
+run "$FIND" x missing.txt
+expect_status 2 "find in a missing file"
+expect_err_has "missing.txt" "find in a missing file"
+
+# Offsets are those of the file's own bytes, also when its breaks are lone LFs.
+printf 'ab\ncd\n' > lf.txt
+run "$FIND" --offsets 'b[*]c' lf.txt
+expect_out "lf.txt:2:3" "offsets in an LF file"
+
+# ---- norra-replace on FILEs
+printf 'one two\r\ntwo\r\n' > a.txt
+printf 'a\nb two\n' > b.txt
+printf 'nothing\r\n' > c.txt
+touch -d '2001-01-01 00:00' c.txt
+run "$REPLACE" two 2 a.txt b.txt c.txt
+expect_status 0 "replace in files"
+expect_out "置換終了しました。
+(現在の条件での置換数 : 3)" "replace in files"
+expect_file a.txt 'one 2\r\n2\r\n' "replace CR LF file"
+expect_file b.txt 'a\nb 2\n' "replace LF file keeps LF"
+[ "$(stat -c %Y c.txt)" = "$(date -d '2001-01-01 00:00' +%s)" ] || fail "unchanged file was written"
+
+run "$REPLACE" zzz y a.txt
+expect_status 1 "replace without match"
+expect_out "検索文字列が見つかりません。" "replace without match"
+
+printf 'x x\n' > d.txt
+run "$REPLACE" -n x y d.txt
+expect_status 0 "dry run"
+expect_out "置換終了しました。
+(現在の条件での置換数 : 2)" "dry run"
+expect_file d.txt 'x x\n' "dry run writes nothing"
+
+run "$REPLACE" --stdout x '[rcount]' d.txt
+expect_status 0 "--stdout"
+expect_out "1 2" "--stdout"
+expect_err_has "置換数 : 2" "--stdout reports on stderr"
+expect_file d.txt 'x x\n' "--stdout writes nothing"
+
+run "$REPLACE" --now '2001-02-03 04:05:06' x '[now[yyyy/mm/dd hh:nn]]' d.txt
+expect_file d.txt '2001/02/03 04:05 2001/02/03 04:05\n' "--now"
+
+# A file that vanished: the run stops there, earlier files stay rewritten.
+printf 'q\n' > e1.txt
+printf 'q\n' > e3.txt
+run "$REPLACE" q Q e1.txt gone.txt e3.txt
+expect_status 2 "missing file mid-run"
+expect_err_has "gone.txt" "missing file mid-run"
+expect_file e1.txt 'Q\n' "file before the failure"
+expect_file e3.txt 'q\n' "file after the failure"
+
+# ---- refusals of the engine and of the texts
+run "$REPLACE" '[repeat 0][#][/repeat]' x a.txt
+expect_status 2 "compile refusal"
+expect_err_has "◆KARVO検索置換ｼｽﾃﾑ" "compile refusal caption"
+run "$REPLACE" "$(printf '\xff')" x a.txt
+expect_status 2 "FIND not UTF-8"
+run "$REPLACE" 'é' x a.txt
+expect_status 2 "FIND not CP932"
+run "$REPLACE" '' x a.txt
+expect_status 2 "empty FIND"
+
+# ---- the folder command
+mkdir -p tree/sub
+printf 'k\r\n' > tree/1.txt
+printf 'k\r\n' > tree/2.log
+printf 'k\r\n' > tree/sub/3.txt
+run "$REPLACE" -c -d tree -m '*.txt' k K
+expect_status 0 "folder without sub-folders"
+expect_file tree/1.txt 'K\r\n' "folder: own file"
+expect_file tree/2.log 'k\r\n' "folder: masked out"
+expect_file tree/sub/3.txt 'k\r\n' "folder: sub-folder untouched"
+run "$REPLACE" -c -d tree -s -m '*.TXT;*.txt' k K
+expect_out "置換終了しました。
+(現在の条件での置換数 : 1)" "folder with sub-folders, two masks"
+expect_file tree/sub/3.txt 'K\r\n' "folder: sub-folder"
+run "$FIND" -c -d tree -s -m '*.txt' K
+expect_out "tree/1.txt:1:1:K
+tree/sub/3.txt:1:1:K" "find over a folder"
+run "$REPLACE" -d nowhere k K
+expect_status 2 "missing folder"
+expect_err_has "◆全て置換 - [ﾌｫﾙﾀﾞ(DISK)]: 検索するﾌｫﾙﾀﾞを指定して下さい" "missing folder"
+run "$REPLACE" -d tree -m '*.md' k K
+expect_status 1 "folder without files"
+expect_out "検索するﾌｧｲﾙが0個です" "folder without files"
+
+# ---- the group command
+printf 'm\r\n' > g1.txt
+printf 'm\r\n' > g2.txt
+printf '%s\r\n%s\r\n\r\n%s\r\n' "$tmp/g1.txt" "$tmp/g2.txt" "$tmp/g1.txt" > work.tgp
+run "$REPLACE" -g work.tgp m M
+expect_out "置換終了しました。
+(現在の条件での置換数 : 2)" "group"
+expect_file g1.txt 'M\r\n' "group member listed twice"
+run "$REPLACE" -g work.tgp -m '*G2.TXT' M m
+expect_file g2.txt 'm\r\n' "group with mask"
+expect_file g1.txt 'M\r\n' "group member masked out"
+run "$REPLACE" -g none.tgp m M
+expect_status 2 "missing group"
+expect_err_has "検索するｸﾞﾙｰﾌﾟを指定して下さい" "missing group"
+printf '\r\n' > empty.tgp
+run "$REPLACE" -g empty.tgp m M
+expect_status 2 "empty group"
+expect_err_has "検索するｸﾞﾙｰﾌﾟはﾒﾝﾊﾞが0個です" "empty group"
+
+# ---- tag symbols from a settings file
+printf '[Norra]\r\nIniVersion=3500\r\n[KARVOSystem]\r\nBRACKET1=(\r\nBRACKET2=)\r\n' > my.ini
+printf 'a[*]b axxb\n' > s.txt
+run "$FIND" -F my.ini 'a(*)b' s.txt
+expect_out "s.txt:1:1:a[*]b axxb
+s.txt:1:7:a[*]b axxb" "changed brackets"
+run "$FIND" -F my.ini --offsets 'a[*]b' s.txt
+expect_out "s.txt:1:5" "old brackets are plain text"
+run "$FIND" -F nosuch.ini x s.txt
+expect_status 2 "missing settings file"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all tool checks passed"
