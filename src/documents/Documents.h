@@ -1,0 +1,105 @@
+// The open Pages and what the main window does with them: open, activate, close, rename,
+// reload and save, with every question and message these ask.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "documents/Page.h"
+#include "documents/PageList.h"
+#include "documents/SaveResult.h"
+#include "platform/Ui.h"
+#include "text/FileIo.h"
+
+namespace norra {
+
+class DocumentsHost;
+class FileStore;
+class Settings;
+class UndoLog;
+
+class Documents : public PageOwner {
+ public:
+  // files defaults to the real file system.
+  Documents(Settings& settings, UndoLog& log, Ui& ui, DocumentsHost& host, FileStore* files = nullptr);
+  ~Documents() override;
+  Documents(const Documents&) = delete;
+  Documents& operator=(const Documents&) = delete;
+
+  // The open and save dialogs' type list: all files (1), text files (2).
+  static std::vector<FileFilter> FileFilters();
+
+  // 1 when a Page was created, 0 when not. An empty path makes an untitled Page.
+  int OpenPage(const std::string& path, bool addToRecent);
+  // Makes the Page the active one, inside a redraw bracket. Nothing for null.
+  void ActivatePage(Page* page);
+  // The Page's window became active, by any means (also called by the view).
+  void OnPageActivated(Page& page);
+  // The close request with its save prompt; true when the Page closed (and is gone).
+  bool ClosePage(Page& page);
+  // The Page goes without any question.
+  void DestroyPage(Page& page);
+  void RenamePage(Page& page, const std::string& newPath);
+  // Replaces the text by the file's bytes; false (text untouched) when the file cannot be read.
+  bool ReloadPage(Page& page);
+
+  SaveResult SavePage(Page& page);
+  SaveResult SavePageAs(Page& page);
+  // Asks for a file name to save under, proposing the name part of path; path is the answer.
+  SaveResult AskSaveFileName(std::string& path);
+  // The bytes a save writes for the Page (LF line breaks again for a file that had them).
+  static std::string FileBytes(const Page& page);
+
+  // File menu commands on the active Page (each does nothing when none is open).
+  void OpenCommand();
+  void NewCommand();
+  void SaveCommand();
+  void SaveAsCommand();
+  void CloseCommand();
+
+  // The Page's window was resized to this state while repainting was on.
+  void StoreChildWindowState(Page& page, int state);
+  // While the main window is hidden (exit), Pages that go leave the status bar alone.
+  void SetMainWindowVisible(bool visible) { mainWindowVisible_ = visible; }
+
+  Page* ActivePage() const { return active_; }
+  const PageList& List() const { return list_; }
+  PageList& List() { return list_; }
+  // The Pages' windows, the active one first.
+  const std::vector<Page*>& WindowOrder() const { return windowOrder_; }
+  std::size_t PageCount() const { return pages_.size(); }
+  bool Owns(const Page& page) const;
+  int UntitledCounter() const { return untitledCounter_; }
+
+  // PageOwner
+  void PageMouseDown(Page& page) override;
+  void PageFocused(Page& page) override;
+
+ private:
+  void Release(std::unique_ptr<Page> page);
+  void ShowLoadError(const char* text, const std::string& path);
+  void ShowSaveError();
+  void RemoveRecentFile(const std::string& path);
+  // Puts file bytes into the Page as its text (CR LF for an LF-only file).
+  void LoadBytes(Page& page, const std::string& bytes);
+  FileError WritePage(Page& page, const std::string& path);
+  void AfterSave(Page& page);
+
+  Settings& settings_;
+  UndoLog& log_;
+  Ui& ui_;
+  DocumentsHost& host_;
+  std::unique_ptr<FileStore> ownFiles_;
+  FileStore& files_;
+
+  std::vector<std::unique_ptr<Page>> pages_;
+  PageList list_;
+  std::vector<Page*> windowOrder_;
+  Page* active_ = nullptr;
+  int untitledCounter_ = 0;
+  bool mainWindowVisible_ = true;
+};
+
+}  // namespace norra

@@ -1,0 +1,92 @@
+// One open text: its control, file path and names, and the texts its undo records keep.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "documents/UndoTextBuffer.h"
+#include "platform/TextControl.h"
+
+namespace norra {
+
+class Page;
+class UndoLog;
+
+// Window states of a Page, as the Window settings store them.
+enum PageWindowState : int {
+  kPageNormal = 0,
+  kPageMinimized = 1,
+  kPageMaximized = 2,
+};
+
+// What a Page tells the object that owns it besides the undo log.
+class PageOwner {
+ public:
+  virtual ~PageOwner() = default;
+  virtual void PageMouseDown(Page& page) = 0;  // before the log hears of the click
+  virtual void PageFocused(Page& page) = 0;
+};
+
+// A Page listens to its control and forwards every event to the undo log (which ignores those
+// of Pages other than the current one).
+class Page : public TextControlEvents {
+ public:
+  Page(std::unique_ptr<TextControl> control, UndoLog& log);
+  ~Page() override;
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
+
+  TextControl& Control() { return *control_; }
+  const TextControl& Control() const { return *control_; }
+
+  // UTF-8: the full path, "無題" and a number for an untitled Page, "(Err)" + path after a
+  // failed read.
+  const std::string& FilePath() const { return filePath_; }
+  void SetFilePath(std::string path) { filePath_ = std::move(path); }
+  const std::string& DisplayName() const { return displayName_; }
+  void SetDisplayName(std::string name) { displayName_ = std::move(name); }
+  // Untitled and "(Err)" Pages have no file of their own to write back to.
+  bool HasFile() const { return !filePath_.empty() && filePath_.front() == '/'; }
+
+  bool Modified() const { return control_->Modified(); }
+  void SetModified(bool modified) { control_->SetModified(modified); }
+
+  UndoTextBuffer& UndoText() { return undoText_; }
+  const UndoTextBuffer& UndoText() const { return undoText_; }
+
+  // The file had LF line breaks and no CR: the text holds CR LF and is written with LF.
+  bool LfLineBreaks() const { return lfLineBreaks_; }
+  void SetLfLineBreaks(bool on) { lfLineBreaks_ = on; }
+
+  int WindowState() const { return windowState_; }
+  void SetWindowState(int state) { windowState_ = state; }
+
+  void SetOwner(PageOwner* owner) { owner_ = owner; }
+
+  // Puts text of the program's own in place of the whole text, in one edit. Fails, changing
+  // nothing, when the text is longer than the control's limit.
+  bool ReplaceWholeText(std::string_view text);
+
+  // TextControlEvents
+  bool KeyDown(int key, unsigned shift) override;
+  bool KeyPress(int character) override;
+  void TextChanged() override;
+  void SelectionChanged() override;
+  void MouseDown() override;
+  void CompositionStarted() override;
+  void CompositionEnded() override;
+  void FocusReceived() override;
+
+ private:
+  std::unique_ptr<TextControl> control_;
+  UndoLog& log_;
+  PageOwner* owner_ = nullptr;
+  std::string filePath_;
+  std::string displayName_;
+  UndoTextBuffer undoText_;
+  bool lfLineBreaks_ = false;
+  int windowState_ = kPageMaximized;
+};
+
+}  // namespace norra

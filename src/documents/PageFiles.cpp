@@ -1,0 +1,54 @@
+// Path expansion, size query and line-break conversion for Pages.
+#include "documents/PageFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "text/PathUtil.h"
+
+namespace norra {
+
+std::string ExpandLongPath(std::string_view path) {
+  if (path.empty()) return {};
+  return MakeAbsolute(path);
+}
+
+std::int64_t QueryFileSize(const std::string& path) {
+  if (path.empty()) return -1;
+  // O_NONBLOCK: opening a pipe without a writer must not hang; pipes are refused below anyway.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat info {};
+  const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return ok ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+bool HasLfOnlyBreaks(std::string_view bytes) {
+  return bytes.find('\n') != std::string_view::npos && bytes.find('\r') == std::string_view::npos;
+}
+
+std::string LfToCrLf(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+  for (const char c : bytes) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  return text;
+}
+
+std::string CrLfToLf(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    bytes += text[i];
+  }
+  return bytes;
+}
+
+}  // namespace norra

@@ -1,0 +1,24 @@
+// File-side helpers of Pages: path expansion, size query, and the line breaks a file keeps.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace norra {
+
+// The path made absolute and lexically normal (no "~" expansion, no link resolution).
+std::string ExpandLongPath(std::string_view path);
+
+// Size in bytes of the file, or -1 when it cannot be opened for reading or is no regular file
+// (a folder, a device or a pipe is never loaded).
+std::int64_t QueryFileSize(const std::string& path);
+
+// True for bytes with at least one LF and no CR at all: such a file is held with CR LF.
+bool HasLfOnlyBreaks(std::string_view bytes);
+// Every LF becomes CR LF (for bytes without CR).
+std::string LfToCrLf(std::string_view bytes);
+// Every CR LF becomes LF; a lone CR stays.
+std::string CrLfToLf(std::string_view text);
+
+}  // namespace norra

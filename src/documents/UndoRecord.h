@@ -1,0 +1,46 @@
+// One step of the undo history and the kinds of change a step takes back.
+#pragma once
+
+#include <cstddef>
+
+namespace norra {
+
+class Page;
+
+// What a record undoes. The code of any typed key is a kind as well (typing); the key codes
+// named here are the keys with an undo of their own.
+enum UndoKind : int {
+  kUndoTyping = 0,              // typed characters (so is any other key code)
+  kUndoBackspace = 8,           // Backspace
+  kUndoTab = 9,                 // indent inserted by Tab
+  kUndoEnter = 13,              // line break with its indent
+  kUndoDelete = 46,             // Delete
+  kUndoCut = -11,               // cut
+  kUndoPaste = -12,             // paste
+  kUndoReplaceOne = -13,        // one match replaced
+  kUndoReplaceAll = -14,        // replace all in one Page
+  kUndoReplaceSelection = -15,  // replace all in the selection
+  kUndoReplaceAllPages = -16,   // replace all over every Page: one record per Page, one group
+  kUndoUnindentAfter = -20,     // Shift+Tab removing indent after the caret
+  kUndoUnindentBefore = -21,    // Shift+Tab removing indent before the caret
+  kUndoDeleteWord = -22,        // Ctrl+Delete
+  kUndoComposition = -23,       // input-method composition
+  kUndoQuoteAll = -24,          // quote all
+  kUndoInsertFileName = -25,    // insert file name
+  kUndoInsertDateTime = -26,    // insert date and time
+  kPendingAfterChar = -27,      // pending only: overwrite emulation after a character
+  kPendingBackward = -28,       // pending only: after Backspace or a move to the left
+};
+
+struct UndoRecord {
+  Page* page = nullptr;
+  int kind = kUndoTyping;
+  std::size_t startBefore = 0;      // selection start before the change
+  std::size_t positionAfter = 0;    // caret after the change
+  std::size_t selLengthBefore = 0;  // length of the selection the change replaced or removed
+  std::size_t selLengthAfter = 0;   // replace in selection and replace all only
+  std::size_t textLength = 0;       // bytes this record holds at the end of its Page's UndoText
+  long group = 0;                   // group number current when the record was added
+};
+
+}  // namespace norra

@@ -1,0 +1,441 @@
+// The undo log driven through a Page's in-memory control as a user and the commands would.
+#include <gtest/gtest.h>
+
+#include "documents/EditingKeys.h"
+#include "documents/UndoLog.h"
+#include "DocumentsHarness.h"
+
+namespace norra::testing {
+namespace {
+
+// One line per case: text before, keys, text after.
+struct KeyCase {
+  const char* before;
+  const char* keys;
+  const char* after;
+};
+
+class UndoLogTest : public DocumentsTestBase {
+ protected:
+  // Each case on a fresh Page with an empty log.
+  void RunCases(const std::vector<KeyCase>& cases) {
+    for (const KeyCase& c : cases) {
+      if (!log->InsertMode()) log->ToggleInsertMode();  // one mode for all Pages
+      Page& page = NewPage(c.before);
+      log->ClearUndoLog();
+      Keys(page, c.keys);
+      EXPECT_EQ(Show(page), c.after) << "before " << c.before << " keys " << c.keys;
+    }
+  }
+};
+
+#define RUN_CASES(cases) RunCases(cases)
+
+TEST_F(UndoLogTest, TypingRunsAndTheirUndoSteps) {
+  RUN_CASES((std::vector<KeyCase>{
+      {"|", "abc<Undo>", "|"},                       // one run, one step
+      {"x|y", "abc<Undo>", "x|y"},                   // in the middle
+      {"|", "ab<Click 0>c<Undo>", "|ab"},            // a click ends the run
+      {"|", "ab<Click 0>c<Undo><Undo>", "|"},        // ... so two steps
+      {"|", "ab<Left>c<Undo>", "a|b"},               // so does a move
+      {"|", "ab<Shift>c<Undo>", "ab|"},              // and Shift
+      {"a[bc]d", "xy<Undo>", "ax|d"},                // the first key replaces, the rest is a run
+      {"a[bc]d", "xy<Undo><Undo>", "a{bc}d"},        // the replaced text comes back selected
+      {"|", "a<Enter>b<Undo>", "|"},                 // Enter is typing when nothing handles it
+      {"|", "a<C-Enter>b<Undo>", "|"},
+  }));
+}
+
+TEST_F(UndoLogTest, BackspaceAndDeleteRestoreWholeCharacters) {
+  RUN_CASES((std::vector<KeyCase>{
+      {"あ|", "<BS>", "|"},
+      {"あ|", "<BS><Undo>", "あ|"},                  // both bytes
+      {"ab|", "<BS><Undo>", "ab|"},                  // one byte
+      {"xab|", "<BS><BS><Undo>", "xa|"},             // each Backspace is its own step
+      {"亜a|", "<BS><Undo>", "亜a|"},                // 亜 ends in 0x9F, a lead-byte value
+      {"a\r\n|b", "<BS>", "a|b"},
+      {"a\r\n|b", "<BS><Undo>", "a\r\n|b"},
+      {"a[bc]d", "<BS><Undo>", "a{bc}d"},
+      {"|ab", "<BS><Undo>", "|ab"},                  // nothing to remove, nothing recorded
+      {"a|あb", "<Del>", "a|b"},
+      {"a|あb", "<Del><Undo>", "a|あb"},
+      {"a|亜b", "<Del><Undo>", "a|亜b"},
+      {"a|b\r\nc", "<Del><Del><Undo>", "a|\r\nc"},
+      {"a[bc]d", "<Del><Undo>", "a[bc]d"},
+      {"ab|", "<Del>", "ab|"},                       // swallowed at the end
+      {"a|bc def", "<C-Del>", "a|def"},
+      {"a|bc def", "<C-Del><Undo>", "a|bc def"},
+  }));
+  // Nothing was recorded for a key that removed nothing.
+  Page& page = NewPage("|ab");
+  Keys(page, "<BS>");
+  Keys(page, "<End><Del>");
+  EXPECT_EQ(log->RecordCount(), 0u);
+}
+
+TEST_F(UndoLogTest, CompositionIsOneRecord) {
+  RUN_CASES((std::vector<KeyCase>{
+      {"a|c", "<Ime 漢字>", "a漢字|c"},
+      {"a|c", "<Ime 漢字><Undo>", "a|c"},
+      {"a[b]c", "<Ime 漢字><Undo>", "a{b}c"},
+      {"a|c", "x<Ime 漢字>y<Undo>", "ax漢字|c"},  // the composition ended the run
+  }));
+  Page& page = NewPage("[ab]");
+  log->ClearUndoLog();
+  Keys(page, "<Ime 字>");
+  ASSERT_EQ(log->RecordCount(), 1u);
+  EXPECT_EQ(log->Records().back().kind, kUndoComposition);
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) 上書き");
+  // A composition that commits nothing leaves nothing to undo.
+  Page& other = NewPage("ab|");
+  log->ClearUndoLog();
+  Keys(other, "<Ime >");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(Show(other), "ab|");
+}
+
+TEST_F(UndoLogTest, OverwriteEmulationSelectsTheCharacterUnderTheCaret) {
+  RUN_CASES((std::vector<KeyCase>{
+      {"|abc", "<Ins>", "[a]bc"},
+      {"|abc", "<Ins>xy", "xy[c]"},
+      {"|aあc", "<Ins>xy", "xy[c]"},                 // a double-byte character is replaced whole
+      {"|aあc", "<Ins>x", "x[あ]c"},
+      {"ab|\r\ncd", "<Ins>", "ab|\r\ncd"},           // a line break is never selected
+      {"|ab\r\ncd", "<Ins>xyz", "xyz|\r\ncd"},       // typing at the line end inserts
+      {"ab|c", "<Ins><Left>", "a{b}c"},
+      {"aあ|c", "<Ins><Left>", "a{あ}c"},
+      {"|abc", "<Ins><Ins>", "|abc"},                // back to insert: the selection goes
+      {"|abc", "<Ins>xy<Undo>", "x{b}c"},
+      {"|abc", "<Ins>xy<Undo><Undo>", "{a}bc"},
+  }));
+}
+
+TEST_F(UndoLogTest, NavigationKeysAtTheEdgesAreSwallowed) {
+  Page& page = NewPage("|ab\r\ncd");
+  MemoryTextControl& control = Memory(page);
+  EXPECT_FALSE(control.PressKey(kKeyLeft));
+  EXPECT_FALSE(control.PressKey(kKeyUp));
+  EXPECT_FALSE(control.PressKey(kKeyPageUp));
+  EXPECT_TRUE(control.PressKey(kKeyRight));
+  EXPECT_TRUE(control.PressKey(kKeyDown));
+  EXPECT_EQ(Show(page), "ab\r\nc|d");
+  EXPECT_FALSE(control.PressKey(kKeyDown));
+  EXPECT_TRUE(control.PressKey(kKeyRight));
+  EXPECT_FALSE(control.PressKey(kKeyRight));
+  EXPECT_FALSE(control.PressKey(kKeyPageDown));
+  // With a selection the keys reach the control.
+  control.SetSelection(0, 2);
+  EXPECT_TRUE(control.PressKey(kKeyLeft));
+  EXPECT_EQ(Show(page), "|ab\r\ncd");
+}
+
+// Runs a command the way every editing command does.
+void PasteCommand(UndoLog& log, Page& page, std::string_view text) {
+  log.SetCommandTarget(page, KeepText::Selection);
+  log.SuspendCapture();
+  page.Control().ReplaceSelection(text);
+  log.TakeSelectionAfter();
+  log.RecordCommand(kUndoPaste);
+  log.ResumeCapture();
+}
+
+TEST_F(UndoLogTest, CommandsFollowTheProtocolAndUndoByKind) {
+  Page& page = NewPage("a[bc]d");
+  PasteCommand(*log, page, Utf8ToCp932("xyzあ"));
+  EXPECT_EQ(Show(page), "axyzあ|d");
+  ASSERT_EQ(log->RecordCount(), 1u);  // the command's own change was not typing
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) 貼り付け");
+  EXPECT_EQ(log->UndoLast(), &page);
+  EXPECT_EQ(Show(page), "a{bc}d");
+
+  // Cut: the removed text comes back selected.
+  SetMarked(Memory(page), "a[bc]d");
+  log->SetCommandTarget(page, KeepText::Selection);
+  log->SuspendCapture();
+  page.Control().ReplaceSelection("");
+  log->TakeSelectionAfter();
+  log->RecordCommand(kUndoCut);
+  log->ResumeCapture();
+  EXPECT_EQ(Show(page), "a|d");
+  log->UndoLast();
+  EXPECT_EQ(Show(page), "a{bc}d");
+
+  // Replace all in one Page keeps the whole text and restores the selection before.
+  SetMarked(Memory(page), "x[y]z xyz");
+  log->SetCommandTarget(page, KeepText::WholeText);
+  log->SuspendCapture();
+  page.ReplaceWholeText("XYZ XYZ");
+  page.Control().SetSelection(0, 0);
+  log->TakeSelectionAfter();
+  log->RecordCommand(kUndoReplaceAll);
+  log->ResumeCapture();
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) すべて置換");
+  log->UndoLast();
+  EXPECT_EQ(Show(page), "x[y]z xyz");
+
+  // Replace in the selection: the selection after is what gets the old text back.
+  SetMarked(Memory(page), "0[aaa]0");
+  log->SetCommandTarget(page, KeepText::Selection);
+  log->SuspendCapture();
+  page.Control().ReplaceSelection("bb");
+  page.Control().SetSelection(1, 2);
+  log->TakeSelectionAfter();
+  log->RecordCommand(kUndoReplaceSelection);
+  log->ResumeCapture();
+  EXPECT_EQ(Show(page), "0[bb]0");
+  log->UndoLast();
+  EXPECT_EQ(Show(page), "0{aaa}0");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(log->TotalBytes(), 0u);
+  EXPECT_EQ(page.UndoText().Size(), 0u);
+}
+
+TEST_F(UndoLogTest, ProgramKeysHandOverAndSwallowTheirCharacter) {
+  struct Handler : EditingKeys {
+    explicit Handler(UndoLog& l) : log(l) {}
+    bool HandleKey(Page& page, int key, unsigned shift) override {
+      seen.push_back(key);
+      if (key != kKeyReturn || (shift & kShiftKey) != 0) return false;
+      // Enter: a line break recorded as its own kind, as the program's Enter does.
+      log.SetCommandTarget(page, KeepText::Selection);
+      log.SuspendCapture();
+      page.Control().ReplaceSelection("\r\n");
+      log.TakeSelectionAfter();
+      log.RecordCommand(kUndoEnter);
+      log.ResumeCapture();
+      return true;
+    }
+    UndoLog& log;
+    std::vector<int> seen;
+  } handler(*log);
+  log->SetEditingKeys(&handler);
+  Page& page = NewPage("|");
+  Keys(page, "ab<Enter>cd");
+  EXPECT_EQ(Show(page), "ab\r\ncd|");  // one line break: the CR character was swallowed
+  EXPECT_EQ(handler.seen, std::vector<int>{kKeyReturn});
+  EXPECT_EQ(log->RecordCount(), 3u);  // "ab", the Enter, "cd"
+  Keys(page, "<Undo><Undo>");
+  EXPECT_EQ(Show(page), "ab|");
+  log->SetEditingKeys(nullptr);
+}
+
+TEST_F(UndoLogTest, ReplaceOverThreePagesIsOneGroupAndOneStep) {
+  Page& a = NewPage("|a-a");
+  Keys(a, "x");  // a record before the group, which stays
+  Page& b = NewPage("|b-b");
+  Page& c = NewPage("c-[c]");
+  log->BeginCommandGroup();
+  for (Page* page : {&a, &b, &c}) {
+    log->SetCommandTarget(*page, KeepText::WholeText);
+    log->SuspendCapture();
+    std::string text = page->Control().Text();
+    std::replace(text.begin(), text.end(), '-', '+');
+    page->ReplaceWholeText(text);
+    log->TakeSelectionAfter();
+    log->RecordCommand(kUndoReplaceAllPages);
+    log->ResumeCapture();
+  }
+  EXPECT_EQ(log->RecordCount(), 4u);
+  // The group's description never names a Page.
+  docs->ActivatePage(&b);
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) すべて置換 - [ﾒﾓ帳全体]");
+  Page* restored = log->UndoLast();
+  EXPECT_EQ(Memory(a).Buffer(), "xa-a");
+  EXPECT_EQ(Show(b), "|b-b");
+  EXPECT_EQ(Show(c), "c-[c]");
+  EXPECT_EQ(restored, &a);  // the last one restored, which the undo command brings forward
+  docs->ActivatePage(restored);
+  EXPECT_EQ(docs->ActivePage(), &a);
+  ASSERT_EQ(log->RecordCount(), 1u);
+  EXPECT_EQ(log->Records().back().kind, 'X');
+  EXPECT_EQ(Memory(a).PaintingSuspendDepth(), 0u);
+  EXPECT_EQ(Memory(c).PaintingSuspendDepth(), 0u);
+}
+
+TEST_F(UndoLogTest, TrimmingDropsTheOldestUntilTheEndMark) {
+  log->SetTrimming(true, 2048, 1600);
+  Page& page = NewPage("|");
+  // 21 pastes over 100-byte selections: 2100 bytes kept.
+  for (int i = 0; i < 21; ++i) {
+    Memory(page).SetText(std::string(100, static_cast<char>('a' + i % 26)));
+    Memory(page).SetSelection(0, 100);
+    PasteCommand(*log, page, "z");
+  }
+  EXPECT_EQ(log->TotalBytes(), 2100u);
+  EXPECT_TRUE(log->TrimNeeded());
+  log->TrimUndoLog();
+  EXPECT_LE(log->TotalBytes(), 1600u);
+  EXPECT_GT(log->TotalBytes(), 1500u);  // only what had to go went
+  EXPECT_EQ(log->RecordCount(), 16u);
+  EXPECT_EQ(page.UndoText().Size(), log->TotalBytes());
+  EXPECT_FALSE(log->TrimNeeded());
+  // The newest records are the ones kept: undo still brings back the last text.
+  log->UndoLast();
+  EXPECT_EQ(Memory(page).Buffer(), std::string(100, 'a' + 20));
+
+  // Below the start mark nothing goes.
+  log->SetTrimming(true, 100000, 50);
+  PasteCommand(*log, page, "q");
+  log->TrimUndoLog();
+  EXPECT_EQ(log->RecordCount(), 16u);
+}
+
+TEST_F(UndoLogTest, TrimmingNeverLeavesHalfAGroup) {
+  log->SetTrimming(true, 300, 240);
+  Page& a = NewPage("|");
+  Keys(a, "x");  // the oldest record
+  Page& b = NewPage("|");
+  log->BeginCommandGroup();
+  for (Page* page : {&a, &b}) {
+    Memory(*page).SetText(std::string(200, 'g'));
+    log->SetCommandTarget(*page, KeepText::WholeText);
+    log->SuspendCapture();
+    page->ReplaceWholeText("h");
+    log->RecordCommand(kUndoReplaceAllPages);
+    log->ResumeCapture();
+  }
+  Memory(b).SetText("");
+  log->SetCurrentPage(&b);
+  Keys(b, "tail");
+  ASSERT_EQ(log->RecordCount(), 4u);
+  log->TrimUndoLog();
+  // Dropping the typing record and the first group record reached the end mark; the rest of
+  // the group goes too.
+  ASSERT_EQ(log->RecordCount(), 1u);
+  EXPECT_EQ(log->Records().front().page, &b);
+  EXPECT_EQ(log->TotalBytes(), 0u);
+}
+
+TEST_F(UndoLogTest, BigChangeClearsTheLogButKeepsTheEdit) {
+  log->SetClearOnBigChange(true, 256);
+  Page& page = NewPage("|");
+  Keys(page, "ab");
+  ASSERT_EQ(log->RecordCount(), 1u);
+  Memory(page).SetText(std::string(300, 's'));
+  Memory(page).SetSelection(0, 300);
+  PasteCommand(*log, page, "p");
+  EXPECT_EQ(Memory(page).Buffer(), "p");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(log->TotalBytes(), 0u);
+  EXPECT_EQ(page.UndoText().Size(), 0u);
+
+  // Within one group the bytes add up.
+  Page& other = NewPage("|");
+  log->BeginCommandGroup();
+  for (Page* p : {&page, &other}) {
+    Memory(*p).SetText(std::string(150, 'g'));
+    log->SetCommandTarget(*p, KeepText::WholeText);
+    log->RecordCommand(kUndoReplaceAllPages);
+  }
+  EXPECT_EQ(log->RecordCount(), 0u);
+  // A new group starts counting afresh.
+  log->BeginCommandGroup();
+  log->SetCommandTarget(page, KeepText::WholeText);
+  EXPECT_TRUE(log->RecordCommand(kUndoReplaceAllPages));
+}
+
+TEST_F(UndoLogTest, DescriptionsFollowTheNewestRecord) {
+  EXPECT_EQ(log->DescribeUndo().caption, "元に戻せません");
+  EXPECT_FALSE(log->DescribeUndo().possible);
+  EXPECT_EQ(log->UndoLast(), nullptr);
+  Page& first = NewPage("ab|");
+  Keys(first, "c");
+  EXPECT_TRUE(log->DescribeUndo().possible);
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) 挿入");
+  Keys(first, "<BS>");
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) 削除");
+  NewPage("|");  // another Page is current: the record names its Page
+  EXPECT_EQ(log->DescribeUndo().caption, "戻す(&U) 削除 - [" + first.DisplayName() + "]");
+  log->SetUndoEnabled(false);
+  EXPECT_EQ(log->DescribeUndo().caption, "[戻す]機能:OFF");
+  EXPECT_EQ(log->RecordCount(), 0u);  // switching recording clears the log
+  Keys(*docs->ActivePage(), "abc");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_TRUE(docs->ActivePage()->Modified());
+  log->SetUndoEnabled(true);
+}
+
+TEST_F(UndoLogTest, DroppingAPagesHistoryKeepsTheOthers) {
+  Page& a = NewPage("|");
+  Keys(a, "aaa");
+  Page& b = NewPage("|");
+  Keys(b, "bb<BS>");
+  Keys(a, "");
+  docs->ActivatePage(&a);
+  Keys(a, "<BS>");
+  EXPECT_EQ(log->RecordCount(), 4u);
+  EXPECT_EQ(log->TotalBytes(), 2u);
+  log->DropPageUndo(a);
+  EXPECT_EQ(log->RecordCount(), 2u);
+  EXPECT_EQ(log->TotalBytes(), 1u);
+  EXPECT_EQ(a.UndoText().Size(), 0u);
+  EXPECT_EQ(log->UndoLast(), &b);
+  EXPECT_EQ(Show(b), "bb|");
+  log->ClearUndoLog();
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(b.UndoText().Size(), 0u);
+}
+
+TEST_F(UndoLogTest, AFailureClearsTheLogAndTheTextStays) {
+  Page& page = NewPage("|");
+  Keys(page, "abc<Click 0>x");
+  ASSERT_EQ(log->RecordCount(), 2u);
+  Memory(page).SetFailEdits(true);
+  EXPECT_EQ(log->UndoLast(), nullptr);
+  Memory(page).SetFailEdits(false);
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(Memory(page).Buffer(), "xabc");
+
+  // A replace-all undo whose old text no longer fits the length limit.
+  Memory(page).SetText(std::string(50, 'o'));
+  log->SetCommandTarget(page, KeepText::WholeText);
+  log->SuspendCapture();
+  page.ReplaceWholeText("n");
+  log->RecordCommand(kUndoReplaceAll);
+  log->ResumeCapture();
+  Memory(page).LimitText(10);
+  EXPECT_EQ(log->UndoLast(), nullptr);
+  EXPECT_EQ(Memory(page).Buffer(), "n");
+  EXPECT_EQ(log->RecordCount(), 0u);
+}
+
+TEST_F(UndoLogTest, AChangeNoKeyAnnouncedClearsTheLog) {
+  Page& page = NewPage("|");
+  Keys(page, "abc");
+  // A command that forgot to suspend capture: its change cannot be taken back.
+  page.Control().SetSelection(0, 1);
+  page.Control().ReplaceSelection("zz");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(Memory(page).Buffer(), "zzbc");
+  EXPECT_TRUE(page.Modified());
+}
+
+TEST_F(UndoLogTest, KeysOfOtherPagesAndSuspendedCaptureAreNotRecorded) {
+  Page& a = NewPage("|");
+  Page& b = NewPage("|");  // current
+  Keys(a, "abc");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  log->SuspendCapture();
+  Keys(b, "abc");
+  log->ResumeCapture();
+  EXPECT_EQ(log->RecordCount(), 0u);
+  Keys(b, "d");
+  EXPECT_EQ(log->RecordCount(), 1u);
+  log->UndoLast();
+  EXPECT_EQ(Show(b), "abc|");
+}
+
+TEST_F(UndoLogTest, UndoTextBufferKeepsOrderAcrossFrontDrops) {
+  UndoTextBuffer buffer;
+  for (int i = 0; i < 3000; ++i) buffer.Append("abc");
+  buffer.DropFront(4500);
+  EXPECT_EQ(buffer.Size(), 4500u);
+  EXPECT_EQ(buffer.TakeBack(4), "cabc");
+  EXPECT_EQ(buffer.View().substr(0, 3), "abc");
+  buffer.DropFront(10000);
+  EXPECT_EQ(buffer.Size(), 0u);
+  EXPECT_EQ(buffer.TakeBack(3), "");
+}
+
+}  // namespace
+}  // namespace norra::testing
