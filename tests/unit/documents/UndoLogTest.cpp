@@ -190,6 +190,20 @@ TEST_F(UndoLogTest, CommandsFollowTheProtocolAndUndoByKind) {
   EXPECT_EQ(page.UndoText().Size(), 0u);
 }
 
+TEST_F(UndoLogTest, ACommandBetweenKeysEndsTheTypingRun) {
+  Page& page = NewPage("|");
+  Keys(page, "ab");
+  PasteCommand(*log, page, "P");  // from the menu: no key, no click in between
+  Keys(page, "cd");
+  EXPECT_EQ(log->RecordCount(), 3u);
+  Keys(page, "<Undo>");
+  EXPECT_EQ(Show(page), "abP|");
+  Keys(page, "<Undo>");
+  EXPECT_EQ(Show(page), "ab|");
+  Keys(page, "<Undo>");
+  EXPECT_EQ(Show(page), "|");
+}
+
 TEST_F(UndoLogTest, ProgramKeysHandOverAndSwallowTheirCharacter) {
   struct Handler : EditingKeys {
     explicit Handler(UndoLog& l) : log(l) {}
