@@ -119,7 +119,14 @@ FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std:
   };
 
   const std::int64_t before = engine_.ReplaceCount;
-  if (!engine_.ReplaceAllInText(text)) {
+  bool replacedOk = false;
+  try {
+    replacedOk = engine_.ReplaceAllInText(text);
+  } catch (...) {
+    engine_.ReplaceCount = before;  // the count names only replacements that reached a file
+    throw;
+  }
+  if (!replacedOk) {
     engine_.ReplaceCount = before;
     lastFailure_ = "the search engine failed on this file";
     keepOriginal();
@@ -149,6 +156,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
                                       std::string_view caption) {
   DiskSearchResult result;
   engine_.ReplaceCount = 0;
+  engine_.PreFoldedText = true;  // a replace-all
   try {
     for (const std::string& path : files) {
       FileOutcome outcome = ReplaceInFile(path, dryRun);

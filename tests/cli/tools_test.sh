@@ -3,8 +3,8 @@
 # Usage: tools_test.sh PATH/TO/norra-find PATH/TO/norra-replace
 set -u
 
-FIND=$1
-REPLACE=$2
+FIND=$(realpath "$1")
+REPLACE=$(realpath "$2")
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/norra-tools.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp" || exit 2
