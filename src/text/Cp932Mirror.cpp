@@ -1,0 +1,819 @@
+// Cp932Mirror: bytes in a gap buffer, a line index and a piece index of both coordinates, and
+// the few places where the widget shows something other than what the bytes decode to.
+#include "text/Cp932Mirror.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace norra {
+namespace {
+
+// Pieces of the position index: split when longer than kPieceMax, joined with a neighbour when
+// together no longer than kPieceTarget. A lookup walks at most one piece.
+constexpr std::size_t kPieceTarget = 256;
+constexpr std::size_t kPieceMax = 512;
+
+constexpr char32_t kMalformed = 0xFFFFFFFF;  // a byte that starts no well-formed UTF-8
+
+std::size_t Utf8Length(char32_t cp) {
+  if (cp < 0x80) return 1;
+  if (cp < 0x800) return 2;
+  if (cp < 0x10000) return 3;
+  return 4;
+}
+
+// The character at i of a UTF-8 text, read as strictly as the converter reads it; returns its
+// length (1 with kMalformed for a byte that starts no well-formed sequence).
+std::size_t NextUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const std::size_t avail = s.size() - i;
+  const unsigned c = at(0);
+  cp = kMalformed;
+  if (c < 0x80) {
+    cp = c;
+    return 1;
+  }
+  if (c < 0xC2 || c >= 0xF5) return 1;
+  const auto cont = [&](std::size_t k) { return (at(k) & 0xC0) == 0x80; };
+  if (c < 0xE0) {
+    if (avail < 2 || !cont(1)) return 1;
+    cp = ((c & 0x1F) << 6) | (at(1) & 0x3F);
+    return 2;
+  }
+  if (c < 0xF0) {
+    const unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
+    const unsigned hi = c == 0xED ? 0x9F : 0xBF;
+    if (avail < 3 || at(1) < lo || at(1) > hi || !cont(2)) return 1;
+    cp = ((c & 0x0F) << 12) | ((at(1) & 0x3F) << 6) | (at(2) & 0x3F);
+    return 3;
+  }
+  const unsigned lo = c == 0xF0 ? 0x90 : 0x80;
+  const unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
+  if (avail < 4 || at(1) < lo || at(1) > hi || !cont(2) || !cont(3)) return 1;
+  cp = ((c & 0x07) << 18) | ((at(1) & 0x3F) << 12) | ((at(2) & 0x3F) << 6) | (at(3) & 0x3F);
+  return 4;
+}
+
+// The bytes the document stores for one character typed into the widget.
+void EncodeWidgetChar(char32_t cp, std::string& out) {
+  if (cp == kMalformed || !EncodeCp932Char(cp, out)) out.push_back('?');
+}
+
+std::size_t EncodedLength(char32_t cp) {
+  std::string bytes;
+  EncodeWidgetChar(cp, bytes);
+  return bytes.size();
+}
+
+// Decodes the character that starts with byte b0 followed by b1 (-1: none), as the whole-text
+// conversion does; returns its length.
+std::size_t DecodePair(unsigned b0, int b1, char32_t& cp) {
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  }
+  const char two[2] = {static_cast<char>(b0), static_cast<char>(b1)};
+  return static_cast<std::size_t>(DecodeCp932Char(std::string_view(two, b1 < 0 ? 1 : 2), 0, cp));
+}
+
+// A vector with a movable hole, so repeated edits at one place cost nothing for the rest.
+template <class T>
+class GapVector {
+ public:
+  std::size_t Size() const { return body_.size() - gapLength_; }
+  const T& operator[](std::size_t i) const {
+    return i < gapStart_ ? body_[i] : body_[i + gapLength_];
+  }
+  T& operator[](std::size_t i) { return i < gapStart_ ? body_[i] : body_[i + gapLength_]; }
+
+  void Assign(const T* values, std::size_t count) {
+    body_.assign(values, values + count);
+    gapStart_ = count;
+    gapLength_ = 0;
+  }
+  void Insert(std::size_t pos, const T* values, std::size_t count) {
+    if (count == 0) return;
+    Reserve(count);
+    MoveGap(pos);
+    std::copy(values, values + count, body_.begin() + static_cast<std::ptrdiff_t>(pos));
+    gapStart_ += count;
+    gapLength_ -= count;
+  }
+  void Insert(std::size_t pos, const T& value) { Insert(pos, &value, 1); }
+  void Erase(std::size_t pos, std::size_t count) {
+    if (count == 0) return;
+    MoveGap(pos);
+    gapLength_ += count;
+  }
+  void CopyTo(std::size_t pos, std::size_t count, T* out) const {
+    for (std::size_t i = 0; i < count; ++i) out[i] = (*this)[pos + i];
+  }
+
+ private:
+  void MoveGap(std::size_t pos) {
+    auto at = [this](std::size_t i) { return body_.begin() + static_cast<std::ptrdiff_t>(i); };
+    if (pos < gapStart_) {
+      std::move_backward(at(pos), at(gapStart_), at(gapStart_ + gapLength_));
+    } else if (pos > gapStart_) {
+      std::move(at(gapStart_ + gapLength_), at(pos + gapLength_), at(gapStart_));
+    }
+    gapStart_ = pos;
+  }
+  void Reserve(std::size_t more) {
+    if (gapLength_ >= more) return;
+    const std::size_t size = Size();
+    MoveGap(size);
+    const std::size_t capacity = std::max(size + more, size + size / 2 + 64);
+    body_.resize(capacity);
+    gapLength_ = capacity - size;
+  }
+
+  std::vector<T> body_;
+  std::size_t gapStart_ = 0;
+  std::size_t gapLength_ = 0;
+};
+
+// Ascending start positions of consecutive parts (the first starts at 0). A shift of all
+// starts after some part is recorded as a pending step and applied lazily, so typing at one
+// place does not touch the starts after it.
+class Partitioning {
+ public:
+  Partitioning() { Reset(); }
+
+  void Reset() {
+    starts_ = GapVector<std::size_t>();
+    starts_.Insert(0, std::size_t{0});
+    stepPart_ = 0;
+    stepLength_ = 0;
+  }
+  std::size_t Count() const { return starts_.Size(); }
+  std::size_t Start(std::size_t part) const {
+    const std::size_t raw = starts_[part];
+    return part > stepPart_ ? raw + stepLength_ : raw;
+  }
+  // The last part whose start is at or before pos.
+  std::size_t Find(std::size_t pos) const {
+    std::size_t lo = 0;
+    std::size_t hi = Count();
+    while (hi - lo > 1) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (Start(mid) <= pos) {
+        lo = mid;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  }
+  // The first part whose start is at or after pos (Count() when none).
+  std::size_t LowerBound(std::size_t pos) const {
+    const std::size_t part = Find(pos);
+    return Start(part) < pos ? part + 1 : part;
+  }
+  void Insert(std::size_t part, std::size_t start) {
+    if (part <= stepPart_) {
+      starts_.Insert(part, start);
+      ++stepPart_;
+    } else {
+      starts_.Insert(part, start - stepLength_);
+    }
+  }
+  void Remove(std::size_t part) {
+    starts_.Erase(part, 1);
+    if (part <= stepPart_ && stepPart_ > 0) --stepPart_;
+  }
+  // Adds delta (modulo the word size, so it may be "negative") to every start after part.
+  void Shift(std::size_t part, std::size_t delta) {
+    if (part + 1 >= Count() || delta == 0) return;
+    if (stepLength_ == 0) {
+      stepPart_ = part;
+      stepLength_ = delta;
+    } else if (part >= stepPart_) {
+      ApplyStep(part);
+      stepLength_ += delta;
+    } else if (stepPart_ - part <= Count() / 10 + 16) {
+      BackStep(part);
+      stepLength_ += delta;
+    } else {
+      ApplyStep(Count() - 1);
+      stepPart_ = part;
+      stepLength_ = delta;
+    }
+  }
+
+ private:
+  void ApplyStep(std::size_t upTo) {
+    for (std::size_t i = stepPart_ + 1; i <= upTo; ++i) starts_[i] += stepLength_;
+    stepPart_ = upTo;
+  }
+  void BackStep(std::size_t downTo) {
+    for (std::size_t i = downTo + 1; i <= stepPart_; ++i) starts_[i] -= stepLength_;
+    stepPart_ = downTo;
+  }
+
+  GapVector<std::size_t> starts_;
+  std::size_t stepPart_ = 0;    // parts after this one lack stepLength_
+  std::size_t stepLength_ = 0;
+};
+
+}  // namespace
+
+struct Cp932Mirror::Impl {
+  // A character the widget shows differently from what its bytes decode to at that place.
+  struct Override {
+    std::size_t offset;
+    std::size_t bytes;
+    std::string text;  // what the widget shows (UTF-8)
+  };
+
+  // One widget character: where it starts in both coordinates and how long it is in each.
+  struct Unit {
+    std::size_t c = 0;
+    std::size_t u = 0;
+    std::size_t bytes = 0;
+    std::size_t utf8 = 0;
+    char32_t cp = 0;           // its decoding, unless it is an override
+    bool isOverride = false;
+    std::size_t overrideIndex = 0;
+  };
+
+  // A character boundary and the character that ends there.
+  struct Boundary {
+    std::size_t c = 0;
+    std::size_t u = 0;
+    bool hasPrev = false;
+    Unit prev;
+  };
+
+  enum class Stage {
+    kNone,         // no logic edit
+    kAwaitDelete,  // waiting for the widget's deletion
+    kAwaitInsert,  // waiting for the widget's insertion
+    kDone,         // the bytes are in place
+    kAbandoned,    // the widget did something else
+  };
+
+  struct Pending {
+    std::uint64_t ticket = 0;
+    Stage stage = Stage::kNone;
+    std::size_t u0 = 0;
+    std::size_t uDel = 0;
+    std::string text;
+    std::string bytes;
+    bool Awaiting() const { return stage == Stage::kAwaitDelete || stage == Stage::kAwaitInsert; }
+  };
+
+  // Steps through widget characters from a boundary.
+  class Walker {
+   public:
+    Walker(const Impl& m, std::size_t c, std::size_t u)
+        : m_(m), c_(c), u_(u), ov_(m.FirstOverrideFrom(c)) {}
+    std::size_t C() const { return c_; }
+    std::size_t U() const { return u_; }
+    bool AtEnd() const { return c_ >= m_.Size(); }
+    Unit Next() {
+      Unit unit;
+      unit.c = c_;
+      unit.u = u_;
+      const auto& ovs = m_.overrides;
+      while (ov_ < ovs.size() && ovs[ov_].offset < c_) ++ov_;
+      if (ov_ < ovs.size() && ovs[ov_].offset == c_) {
+        unit.bytes = ovs[ov_].bytes;
+        unit.utf8 = ovs[ov_].text.size();
+        unit.isOverride = true;
+        unit.overrideIndex = ov_++;
+      } else {
+        unit.bytes = m_.DecodeAt(c_, unit.cp);
+        unit.utf8 = Utf8Length(unit.cp);
+      }
+      c_ += unit.bytes;
+      u_ += unit.utf8;
+      return unit;
+    }
+
+   private:
+    const Impl& m_;
+    std::size_t c_;
+    std::size_t u_;
+    std::size_t ov_;
+  };
+
+  GapVector<char> bytes;
+  Partitioning lines;   // line starts
+  Partitioning pieceC;  // piece starts, CP932 offsets
+  Partitioning pieceU;  // the same starts, widget positions
+  std::vector<Override> overrides;  // ascending offsets
+  std::size_t utf8Size = 0;
+  Pending pending;
+  std::uint64_t nextTicket = 1;
+
+  std::size_t Size() const { return bytes.Size(); }
+  unsigned ByteAt(std::size_t p) const { return static_cast<unsigned char>(bytes[p]); }
+
+  std::string Range(std::size_t offset, std::size_t length) const {
+    offset = std::min(offset, Size());
+    length = std::min(length, Size() - offset);
+    std::string out(length, '\0');
+    bytes.CopyTo(offset, length, out.data());
+    return out;
+  }
+
+  // The natural decoding at p: what the bytes mean there when read from the start.
+  std::size_t DecodeAt(std::size_t p, char32_t& cp) const {
+    const unsigned b0 = ByteAt(p);
+    if (b0 < 0x80) {
+      cp = b0;
+      return 1;
+    }
+    return DecodePair(b0, p + 1 < Size() ? static_cast<int>(ByteAt(p + 1)) : -1, cp);
+  }
+
+  std::size_t FirstOverrideFrom(std::size_t c) const {
+    return static_cast<std::size_t>(
+        std::lower_bound(overrides.begin(), overrides.end(), c,
+                         [](const Override& o, std::size_t v) { return o.offset < v; }) -
+        overrides.begin());
+  }
+
+  std::string UnitText(const Unit& unit) const {
+    if (unit.isOverride) return overrides[unit.overrideIndex].text;
+    std::string text;
+    AppendUtf8(unit.cp, text);
+    return text;
+  }
+
+  bool IsLineStartAt(std::size_t x) const {
+    const unsigned before = ByteAt(x - 1);
+    return before == '\n' || (before == '\r' && (x == Size() || ByteAt(x) != '\n'));
+  }
+
+  std::size_t PieceEnd(std::size_t piece) const {
+    return piece + 1 < pieceC.Count() ? pieceC.Start(piece + 1) : Size();
+  }
+  std::size_t PieceLength(std::size_t piece) const { return PieceEnd(piece) - pieceC.Start(piece); }
+
+  void RemovePiece(std::size_t piece) {
+    pieceC.Remove(piece);
+    pieceU.Remove(piece);
+  }
+  void InsertPiece(std::size_t piece, std::size_t c, std::size_t u) {
+    pieceC.Insert(piece, c);
+    pieceU.Insert(piece, u);
+  }
+
+  // The boundary at or before CP932 offset c (the start of the character holding it).
+  Boundary FloorC(std::size_t c) const {
+    c = std::min(c, Size());
+    const std::size_t piece = pieceC.Find(c > 0 ? c - 1 : 0);
+    return Settle(Walk(piece, [c](const Unit& unit) { return unit.c + unit.bytes > c; }));
+  }
+  // The boundary at or before widget position u.
+  Boundary FloorU(std::size_t u) const {
+    u = std::min(u, utf8Size);
+    const std::size_t piece = pieceU.Find(u > 0 ? u - 1 : 0);
+    return Settle(Walk(piece, [u](const Unit& unit) { return unit.u + unit.utf8 > u; }));
+  }
+  // The boundary at or after CP932 offset c.
+  Boundary CeilC(std::size_t c) const {
+    const Boundary floor = FloorC(c);
+    if (floor.c >= std::min(c, Size())) return floor;
+    Walker w(*this, floor.c, floor.u);
+    Boundary b;
+    b.prev = w.Next();
+    b.hasPrev = true;
+    b.c = w.C();
+    b.u = w.U();
+    return b;
+  }
+
+  // Walks a piece from its start up to the first character for which `past` holds.
+  template <class Past>
+  Boundary Walk(std::size_t piece, Past past) const {
+    Walker w(*this, pieceC.Start(piece), pieceU.Start(piece));
+    Boundary b{w.C(), w.U(), false, {}};
+    while (!w.AtEnd()) {
+      const Unit unit = w.Next();
+      if (past(unit)) break;
+      b = Boundary{w.C(), w.U(), true, unit};
+    }
+    return b;
+  }
+  // A boundary found at a piece start lacks the character before it; fetch it.
+  Boundary Settle(const Boundary& b) const {
+    if (b.hasPrev || b.c == 0) return b;
+    const std::size_t piece = pieceC.Find(b.c - 1);
+    return Walk(piece, [c = b.c](const Unit& unit) { return unit.c >= c; });
+  }
+
+  void Load(std::string_view cp932) {
+    pending = Pending{};
+    overrides.clear();
+    bytes.Assign(cp932.data(), cp932.size());
+    lines.Reset();
+    for (std::size_t x = 1; x <= Size(); ++x) {
+      if (IsLineStartAt(x)) lines.Insert(lines.Count(), x);
+    }
+    pieceC.Reset();
+    pieceU.Reset();
+    Walker w(*this, 0, 0);
+    std::size_t last = 0;
+    while (!w.AtEnd()) {
+      w.Next();
+      if (w.C() - last >= kPieceTarget && Size() - w.C() >= kPieceTarget / 2) {
+        InsertPiece(pieceC.Count(), w.C(), w.U());
+        last = w.C();
+      }
+    }
+    utf8Size = w.U();
+  }
+
+  // After the bytes following the character before `at` changed: that character, when it is a
+  // lone lead byte, may now pair with its new neighbour. The widget still shows it on its own.
+  void CheckPrefix(const Boundary& at) {
+    if (!at.hasPrev || at.prev.bytes != 1) return;
+    const std::size_t q = at.prev.c;
+    if (!IsLeadByte(static_cast<unsigned char>(ByteAt(q)))) return;
+    const std::size_t index = FirstOverrideFrom(q);
+    const bool has = index < overrides.size() && overrides[index].offset == q;
+    std::string shown;
+    if (has) {
+      shown = overrides[index].text;
+    } else {
+      AppendUtf8(at.prev.cp, shown);
+    }
+    char32_t got;
+    const std::size_t length = DecodeAt(q, got);
+    std::string natural;
+    AppendUtf8(got, natural);
+    const auto pos = overrides.begin() + static_cast<std::ptrdiff_t>(index);
+    if (length == 1 && natural == shown) {
+      if (has) overrides.erase(pos);
+    } else if (!has) {
+      overrides.insert(pos, Override{q, 1, std::move(shown)});
+    }
+  }
+
+  // Puts `run` at `at`; the widget shows `utf8` for it. fromWidget: the widget's characters,
+  // each encoded on its own; otherwise the run's own decoding, which the caller lined up with
+  // the text that follows.
+  void InsertRun(const Boundary& at, std::string_view run, std::string_view utf8, bool fromWidget) {
+    if (run.empty()) return;
+    const std::size_t c0 = at.c;
+    const std::size_t n = run.size();
+    bytes.Insert(c0, run.data(), n);
+    const std::size_t first = FirstOverrideFrom(c0);
+    for (std::size_t i = first; i < overrides.size(); ++i) overrides[i].offset += n;
+
+    std::vector<Override> added;
+    std::size_t p = c0;
+    std::size_t i = 0;
+    while (p < c0 + n && i < utf8.size()) {
+      char32_t want;
+      std::size_t ulen;
+      std::size_t blen;
+      if (fromWidget) {
+        ulen = NextUtf8(utf8, i, want);
+        blen = EncodedLength(want);
+      } else {
+        blen = static_cast<std::size_t>(DecodeCp932Char(run, p - c0, want));
+        ulen = std::min(Utf8Length(want), utf8.size() - i);
+      }
+      char32_t got;
+      if (DecodeAt(p, got) != blen || got != want) {
+        added.push_back(Override{p, blen, std::string(utf8.substr(i, ulen))});
+      }
+      p += blen;
+      i += ulen;
+    }
+    overrides.insert(overrides.begin() + static_cast<std::ptrdiff_t>(first), added.begin(),
+                     added.end());
+    utf8Size += utf8.size();
+    CheckPrefix(at);
+    UpdateLines(c0, 0, n);
+    UpdatePieces(c0, 0, n, 0, utf8.size());
+  }
+
+  void DeleteRun(const Boundary& from, const Boundary& to) {
+    if (to.c <= from.c) return;
+    const std::size_t c0 = from.c;
+    const std::size_t n = to.c - from.c;
+    const std::size_t un = to.u - from.u;
+    bytes.Erase(c0, n);
+    const auto first = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(c0));
+    const auto last = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(to.c));
+    const auto rest = overrides.erase(first, last);
+    for (auto it = rest; it != overrides.end(); ++it) it->offset -= n;
+    utf8Size -= un;
+    CheckPrefix(from);
+    UpdateLines(c0, n, 0);
+    UpdatePieces(c0, n, 0, un, 0);
+  }
+
+  // The bytes [c0, c0 + oldLen) became [c0, c0 + newLen); the line starts still hold old
+  // offsets. Only the starts next to the change depend on changed bytes (CR LF pairs).
+  void UpdateLines(std::size_t c0, std::size_t oldLen, std::size_t newLen) {
+    const std::size_t lo = std::max<std::size_t>(c0, 1);
+    const std::size_t from = lines.LowerBound(lo);
+    const std::size_t to = lines.LowerBound(c0 + oldLen + 1);
+    for (std::size_t k = from; k < to; ++k) lines.Remove(from);
+    if (from > 0) lines.Shift(from - 1, newLen - oldLen);
+    std::size_t part = from;
+    const std::size_t hi = std::min(c0 + newLen, Size());
+    for (std::size_t x = lo; x <= hi; ++x) {
+      if (IsLineStartAt(x)) lines.Insert(part++, x);
+    }
+  }
+
+  // The same for the pieces, in both coordinates; boundaries outside the change stay
+  // boundaries, so only the piece holding the change is rebuilt.
+  void UpdatePieces(std::size_t c0, std::size_t oldLen, std::size_t newLen, std::size_t oldU,
+                    std::size_t newU) {
+    const std::size_t piece = pieceC.Find(c0);
+    const std::size_t inside = pieceC.LowerBound(c0 + oldLen);
+    for (std::size_t k = piece + 1; k < inside; ++k) RemovePiece(piece + 1);
+    pieceC.Shift(piece, newLen - oldLen);
+    pieceU.Shift(piece, newU - oldU);
+    if (piece + 1 < pieceC.Count() && pieceC.Start(piece + 1) <= pieceC.Start(piece)) {
+      RemovePiece(piece + 1);
+    }
+    while (pieceC.Count() > 1 && pieceC.Start(pieceC.Count() - 1) >= Size()) {
+      RemovePiece(pieceC.Count() - 1);
+    }
+    Rebalance(std::min(piece, pieceC.Count() - 1));
+  }
+
+  void Rebalance(std::size_t piece) {
+    std::size_t length = PieceLength(piece);
+    if (length > kPieceMax) {
+      Split(piece);
+      return;
+    }
+    if (piece + 1 < pieceC.Count() && length + PieceLength(piece + 1) <= kPieceTarget) {
+      length += PieceLength(piece + 1);
+      RemovePiece(piece + 1);
+    }
+    if (piece > 0 && PieceLength(piece - 1) + length <= kPieceTarget) RemovePiece(piece);
+  }
+
+  void Split(std::size_t piece) {
+    const std::size_t end = PieceEnd(piece);
+    Walker w(*this, pieceC.Start(piece), pieceU.Start(piece));
+    std::size_t last = w.C();
+    std::size_t next = piece + 1;
+    while (w.C() < end) {
+      w.Next();
+      if (w.C() - last >= kPieceTarget && end - w.C() >= kPieceTarget / 2) {
+        InsertPiece(next++, w.C(), w.U());
+        last = w.C();
+      }
+    }
+  }
+
+  void AbandonPending() {
+    if (pending.Awaiting()) pending.stage = Stage::kAbandoned;
+  }
+};
+
+Cp932Mirror::Cp932Mirror() : impl_(std::make_unique<Impl>()) {}
+Cp932Mirror::~Cp932Mirror() = default;
+
+std::string Cp932Mirror::Load(std::string_view cp932) {
+  impl_->Load(cp932);
+  return Cp932ToUtf8(cp932);
+}
+
+std::string Cp932Mirror::Bytes() const { return impl_->Range(0, impl_->Size()); }
+
+std::string Cp932Mirror::TextRange(std::size_t offset, std::size_t length) const {
+  return impl_->Range(offset, length);
+}
+
+std::size_t Cp932Mirror::Size() const { return impl_->Size(); }
+std::size_t Cp932Mirror::Utf8Size() const { return impl_->utf8Size; }
+
+std::size_t Cp932Mirror::LineCount() const { return impl_->lines.Count(); }
+
+std::size_t Cp932Mirror::LineOfOffset(std::size_t offset) const {
+  return impl_->lines.Find(std::min(offset, impl_->Size()));
+}
+
+std::size_t Cp932Mirror::LineStart(std::size_t line) const {
+  return line < impl_->lines.Count() ? impl_->lines.Start(line) : impl_->Size();
+}
+
+std::size_t Cp932Mirror::ToCp932(std::size_t utf8Pos) const { return impl_->FloorU(utf8Pos).c; }
+std::size_t Cp932Mirror::ToUtf8(std::size_t cp932Offset) const {
+  return impl_->FloorC(cp932Offset).u;
+}
+
+void Cp932Mirror::OnWidgetInsert(std::size_t utf8Pos, std::string_view utf8Text) {
+  Impl& m = *impl_;
+  if (utf8Text.empty()) return;
+  const Impl::Boundary at = m.FloorU(utf8Pos);
+  if (m.pending.stage == Impl::Stage::kAwaitInsert && utf8Pos == m.pending.u0 &&
+      utf8Text == m.pending.text) {
+    m.InsertRun(at, m.pending.bytes, utf8Text, false);
+    m.pending.stage = Impl::Stage::kDone;
+    return;
+  }
+  m.AbandonPending();
+  std::string run;
+  run.reserve(utf8Text.size());
+  for (std::size_t i = 0; i < utf8Text.size();) {
+    char32_t cp;
+    i += NextUtf8(utf8Text, i, cp);
+    EncodeWidgetChar(cp, run);
+  }
+  m.InsertRun(at, run, utf8Text, true);
+}
+
+void Cp932Mirror::OnWidgetDelete(std::size_t utf8Pos, std::size_t utf8Length) {
+  Impl& m = *impl_;
+  utf8Pos = std::min(utf8Pos, m.utf8Size);
+  utf8Length = std::min(utf8Length, m.utf8Size - utf8Pos);
+  if (utf8Length == 0) return;
+  if (m.pending.stage == Impl::Stage::kAwaitDelete && utf8Pos == m.pending.u0 &&
+      utf8Length == m.pending.uDel) {
+    m.pending.stage = m.pending.text.empty() ? Impl::Stage::kDone : Impl::Stage::kAwaitInsert;
+  } else {
+    m.AbandonPending();
+  }
+  const Impl::Boundary from = m.FloorU(utf8Pos);
+  const Impl::Boundary to = m.FloorU(utf8Pos + utf8Length);
+  m.DeleteRun(from, to);
+}
+
+Cp932Mirror::LogicEdit Cp932Mirror::ReplaceBytes(std::size_t offset, std::size_t length,
+                                                 std::string_view cp932) {
+  Impl& m = *impl_;
+  if (m.pending.Awaiting()) {
+    throw std::logic_error("Cp932Mirror: the previous logic edit has not reached the widget");
+  }
+  m.pending = Impl::Pending{};
+  const std::size_t size = m.Size();
+  offset = std::min(offset, size);
+  length = std::min(length, size - offset);
+  Impl::Boundary from = m.FloorC(offset);
+  const Impl::Boundary to = m.CeilC(offset + length);
+  std::string run = m.Range(from.c, offset - from.c);
+  run.append(cp932);
+  run += m.Range(offset + length, to.c - offset - length);
+
+  // A lone lead byte just before may pair with the new first byte; one the widget shows
+  // differently is put right on the way.
+  if (from.hasPrev && from.prev.bytes == 1) {
+    const unsigned lead = m.ByteAt(from.prev.c);
+    if (IsLeadByte(static_cast<unsigned char>(lead))) {
+      const int next = !run.empty() ? static_cast<unsigned char>(run[0])
+                                    : (to.c < size ? static_cast<int>(m.ByteAt(to.c)) : -1);
+      char32_t cp;
+      const bool pairs = next >= 0 && DecodePair(lead, next, cp) == 2;
+      if (pairs || from.prev.isOverride) {
+        run.insert(run.begin(), static_cast<char>(lead));
+        from = m.FloorC(from.prev.c);
+      }
+    }
+  }
+
+  // What the widget shows for the range now, and what the new bytes decode to; both are
+  // extended into the following text until they meet on a common boundary (a lone lead byte
+  // at the end of the new bytes may take the next byte as its second).
+  std::string oldText;
+  Impl::Walker old(m, from.c, from.u);
+  while (old.C() < to.c) oldText += m.UnitText(old.Next());
+  std::string newText;
+  const auto runByte = [&](std::size_t r) -> int {
+    if (r < run.size()) return static_cast<unsigned char>(run[r]);
+    const std::size_t p = to.c + (r - run.size());
+    return p < size ? static_cast<int>(m.ByteAt(p)) : -1;
+  };
+  std::size_t r = 0;
+  while (r < run.size()) {
+    char32_t cp;
+    r += DecodePair(static_cast<unsigned>(runByte(r)), runByte(r + 1), cp);
+    AppendUtf8(cp, newText);
+  }
+  std::size_t newEnd = to.c + (r - run.size());
+  while (old.C() != newEnd) {
+    if (old.C() < newEnd) {
+      oldText += m.UnitText(old.Next());
+    } else {
+      char32_t cp;
+      newEnd += m.DecodeAt(newEnd, cp);
+      AppendUtf8(cp, newText);
+    }
+  }
+  const std::size_t end = old.C();
+  const std::size_t endU = old.U();
+  run += m.Range(to.c, end - to.c);
+
+  if (newText == oldText) {  // the widget shows the same: the bytes go in at once
+    if (run != m.Range(from.c, end - from.c)) {
+      m.DeleteRun(from, m.FloorC(end));
+      m.InsertRun(m.FloorC(from.c), run, newText, false);
+    }
+    return LogicEdit(this, 0, WidgetEdit{});
+  }
+  Impl::Pending& p = m.pending;
+  p.ticket = m.nextTicket++;
+  p.u0 = from.u;
+  p.uDel = endU - from.u;
+  p.text = newText;
+  p.bytes = std::move(run);
+  p.stage = p.uDel > 0 ? Impl::Stage::kAwaitDelete : Impl::Stage::kAwaitInsert;
+  return LogicEdit(this, p.ticket, WidgetEdit{from.u, p.uDel, std::move(newText)});
+}
+
+bool Cp932Mirror::NeedsDisplayRepair() const { return !impl_->overrides.empty(); }
+
+Cp932Mirror::LogicEdit Cp932Mirror::RepairDisplay() {
+  if (impl_->overrides.empty()) return LogicEdit(this, 0, WidgetEdit{});
+  const std::size_t offset = impl_->overrides.front().offset;
+  const std::size_t length = impl_->overrides.front().bytes;
+  return ReplaceBytes(offset, length, impl_->Range(offset, length));
+}
+
+std::string Cp932Mirror::WidgetText() const {
+  std::string text;
+  Impl::Walker w(*impl_, 0, 0);
+  while (!w.AtEnd()) text += impl_->UnitText(w.Next());
+  return text;
+}
+
+bool Cp932Mirror::MatchesWidget(std::string_view widgetUtf8) const {
+  return Cp932ToUtf8(Bytes()) == widgetUtf8;
+}
+
+std::string Cp932Mirror::NormalizeInsertion(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::string bytes;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp;
+    const std::size_t length = NextUtf8(utf8, i, cp);
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else {
+      bytes.clear();
+      EncodeWidgetChar(cp, bytes);
+      char32_t back;
+      DecodeCp932Char(bytes, 0, back);
+      AppendUtf8(back, out);
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::size_t Cp932Mirror::Cp932Length(std::string_view utf8) {
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp;
+    i += NextUtf8(utf8, i, cp);
+    total += cp < 0x80 ? 1 : EncodedLength(cp);
+  }
+  return total;
+}
+
+std::string_view Cp932Mirror::CutToCp932Length(std::string_view utf8, std::size_t maxCp932) {
+  std::size_t total = 0;
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t cp;
+    const std::size_t length = NextUtf8(utf8, i, cp);
+    const std::size_t bytes = cp < 0x80 ? 1 : EncodedLength(cp);
+    if (total + bytes > maxCp932) break;
+    total += bytes;
+    i += length;
+  }
+  // A CR whose LF did not fit would change the kind of line break.
+  if (i > 0 && i < utf8.size() && utf8[i - 1] == '\r' && utf8[i] == '\n') --i;
+  return utf8.substr(0, i);
+}
+
+Cp932Mirror::LogicEdit::LogicEdit(Cp932Mirror* mirror, std::uint64_t ticket, WidgetEdit edit)
+    : mirror_(mirror), ticket_(ticket), edit_(std::move(edit)) {}
+
+Cp932Mirror::LogicEdit::LogicEdit(LogicEdit&& other) noexcept
+    : mirror_(std::exchange(other.mirror_, nullptr)),
+      ticket_(std::exchange(other.ticket_, 0)),
+      edit_(std::move(other.edit_)) {}
+
+Cp932Mirror::LogicEdit::~LogicEdit() {
+  if (mirror_ != nullptr && ticket_ != 0 && mirror_->impl_->pending.ticket == ticket_) {
+    mirror_->impl_->pending = Impl::Pending{};
+  }
+}
+
+bool Cp932Mirror::LogicEdit::Applied() const {
+  if (ticket_ == 0) return true;
+  const Impl::Pending& p = mirror_->impl_->pending;
+  return p.ticket == ticket_ && p.stage == Impl::Stage::kDone;
+}
+
+}  // namespace norra
