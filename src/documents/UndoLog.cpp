@@ -107,8 +107,11 @@ void UndoLog::SetCurrentPage(Page* page) {
 
 void UndoLog::ResumeCapture() {
   if (suspended_ > 0) --suspended_;
-  // Changes made meanwhile are the command's own; typing goes on from the new length.
-  if (suspended_ == 0 && current_ != nullptr) knownLength_ = current_->Control().TextLength();
+  if (suspended_ > 0) return;
+  // Changes made meanwhile are the command's own: typing goes on from the new length, and a
+  // key taken before the command announces nothing any more.
+  stateFresh_ = false;
+  if (current_ != nullptr) knownLength_ = current_->Control().TextLength();
 }
 
 void UndoLog::EnsureListed(Page& page) {
