@@ -453,3 +453,28 @@ TEST_F(UndoLogTest, UndoTextBufferKeepsOrderAcrossFrontDrops) {
 
 }  // namespace
 }  // namespace norra::testing
+
+namespace norra::testing {
+namespace {
+
+TEST_F(UndoLogTest, EditSettingsConfigureTheLog) {
+  EditSettings edit;
+  edit.UseTabCode = true;
+  edit.TabStop = 8;
+  edit.ClearLogsAllByBigChange = true;
+  edit.MaxLogBytes = 300;
+  log->Configure(edit);
+  EXPECT_EQ(log->IndentChar(), '\t');
+  EXPECT_EQ(log->TabStop(), 8);
+  Page& page = NewPage("[" + std::string(300, 'x') + "]");
+  Keys(page, "y");  // typing over 300 bytes is a big change too
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(Show(page), "y|");
+  edit.WriteUndoLog = false;
+  log->Configure(edit);
+  EXPECT_FALSE(log->Enabled());
+  EXPECT_EQ(log->UndoLast(), nullptr);
+}
+
+}  // namespace
+}  // namespace norra::testing
