@@ -10,14 +10,14 @@ namespace {
 
 enum class Opt { MatchCase, Settings, Dir, Subdirs, Mask, Group, DryRun, Stdout, Now, Offsets, Help, Version };
 
-struct OptSpec {
+struct OptionInfo {
   char shortName;  // 0 when there is none
   const char* longName;
   Opt opt;
   bool takesValue;
 };
 
-constexpr OptSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {'c', "match-case", Opt::MatchCase, false}, {'F', "settings", Opt::Settings, true},
     {'d', "dir", Opt::Dir, true},               {'s', "subdirs", Opt::Subdirs, false},
     {'m', "mask", Opt::Mask, true},             {'g', "group", Opt::Group, true},
@@ -26,20 +26,20 @@ constexpr OptSpec kOptions[] = {
     {'h', "help", Opt::Help, false},            {0, "version", Opt::Version, false},
 };
 
-const OptSpec* FindShort(char c) {
-  for (const OptSpec& s : kOptions)
-    if (s.shortName == c) return &s;
+const OptionInfo* FindShort(char c) {
+  for (const OptionInfo& o : kOptions)
+    if (o.shortName == c) return &o;
   return nullptr;
 }
 
-const OptSpec* FindLong(std::string_view name) {
-  for (const OptSpec& s : kOptions)
-    if (name == s.longName) return &s;
+const OptionInfo* FindLong(std::string_view name) {
+  for (const OptionInfo& o : kOptions)
+    if (name == o.longName) return &o;
   return nullptr;
 }
 
-bool Apply(const OptSpec& spec, const std::string& value, CliOptions& o, std::string& error) {
-  switch (spec.opt) {
+bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std::string& error) {
+  switch (info.opt) {
     case Opt::MatchCase: o.matchCase = true; break;
     case Opt::Settings: o.settingsFile = value; break;
     case Opt::Dir: o.dir = value; break;
@@ -59,8 +59,8 @@ bool Apply(const OptSpec& spec, const std::string& value, CliOptions& o, std::st
       }
       break;
   }
-  if (spec.takesValue && value.empty() && spec.opt != Opt::Mask) {
-    error = std::string("option --") + spec.longName + " needs a non-empty value";
+  if (info.takesValue && value.empty() && info.opt != Opt::Mask) {
+    error = std::string("option --") + info.longName + " needs a non-empty value";
     return false;
   }
   return true;
@@ -149,33 +149,33 @@ bool ParseCliOptions(CliTool tool, int argc, const char* const* argv, CliOptions
         value = name.substr(eq + 1);
         name.resize(eq);
       }
-      const OptSpec* spec = FindLong(name);
-      if (!spec) {
+      const OptionInfo* info = FindLong(name);
+      if (!info) {
         error = "unknown option --" + name;
         return false;
       }
-      if (spec->takesValue && !value) {
+      if (info->takesValue && !value) {
         if (i + 1 >= argc) {
           error = "option --" + name + " needs a value";
           return false;
         }
         value = argv[++i];
-      } else if (!spec->takesValue && value) {
+      } else if (!info->takesValue && value) {
         error = "option --" + name + " takes no value";
         return false;
       }
-      if (!Apply(*spec, value.value_or(""), options, error)) return false;
+      if (!Apply(*info, value.value_or(""), options, error)) return false;
       continue;
     }
     // Bundled short options: "-cn", "-mMASK", "-m MASK".
     for (std::size_t k = 1; k < arg.size(); ++k) {
-      const OptSpec* spec = FindShort(arg[k]);
-      if (!spec) {
+      const OptionInfo* info = FindShort(arg[k]);
+      if (!info) {
         error = std::string("unknown option -") + arg[k];
         return false;
       }
       std::string value;
-      if (spec->takesValue) {
+      if (info->takesValue) {
         if (k + 1 < arg.size()) {
           value = arg.substr(k + 1);
         } else if (i + 1 < argc) {
@@ -184,10 +184,10 @@ bool ParseCliOptions(CliTool tool, int argc, const char* const* argv, CliOptions
           error = std::string("option -") + arg[k] + " needs a value";
           return false;
         }
-        if (!Apply(*spec, value, options, error)) return false;
+        if (!Apply(*info, value, options, error)) return false;
         break;
       }
-      if (!Apply(*spec, value, options, error)) return false;
+      if (!Apply(*info, value, options, error)) return false;
     }
   }
   return Validate(tool, operands, options, error);
