@@ -61,11 +61,13 @@ class DiskSearch {
 
   // The files the folder command visits. Refusals (no folder, no file) show their message
   // and return Refused or NoFiles; otherwise Completed.
-  DiskSearchEnd CollectFolderFiles(const DiskSearchRequest& request, std::vector<std::string>& files);
+  DiskSearchEnd CollectFolderFiles(const DiskSearchRequest& request,
+                                   std::vector<std::string>& files);
   // The members the group command visits: lines the masks accept that name a regular file,
   // each file once. Refusals show their message and return Refused; a group file that cannot
   // be read returns Stopped.
-  DiskSearchEnd CollectGroupFiles(const DiskSearchRequest& request, std::vector<std::string>& files);
+  DiskSearchEnd CollectGroupFiles(const DiskSearchRequest& request,
+                                  std::vector<std::string>& files);
 
   // Replace in one file. With newText, the resulting file content is put there (the old
   // content when nothing was replaced) and nothing is written. May throw EngineAbort.

@@ -8,7 +8,20 @@ namespace norra {
 
 namespace {
 
-enum class Opt { MatchCase, Settings, Dir, Subdirs, Mask, Group, DryRun, Stdout, Now, Offsets, Help, Version };
+enum class Opt {
+  MatchCase,
+  Settings,
+  Dir,
+  Subdirs,
+  Mask,
+  Group,
+  DryRun,
+  Stdout,
+  Now,
+  Offsets,
+  Help,
+  Version
+};
 
 struct OptionInfo {
   char shortName;  // 0 when there is none
@@ -18,12 +31,18 @@ struct OptionInfo {
 };
 
 constexpr OptionInfo kOptions[] = {
-    {'c', "match-case", Opt::MatchCase, false}, {'F', "settings", Opt::Settings, true},
-    {'d', "dir", Opt::Dir, true},               {'s', "subdirs", Opt::Subdirs, false},
-    {'m', "mask", Opt::Mask, true},             {'g', "group", Opt::Group, true},
-    {'n', "dry-run", Opt::DryRun, false},       {0, "stdout", Opt::Stdout, false},
-    {0, "now", Opt::Now, true},                 {0, "offsets", Opt::Offsets, false},
-    {'h', "help", Opt::Help, false},            {0, "version", Opt::Version, false},
+    {'c', "match-case", Opt::MatchCase, false},
+    {'F', "settings", Opt::Settings, true},
+    {'d', "dir", Opt::Dir, true},
+    {'s', "subdirs", Opt::Subdirs, false},
+    {'m', "mask", Opt::Mask, true},
+    {'g', "group", Opt::Group, true},
+    {'n', "dry-run", Opt::DryRun, false},
+    {0, "stdout", Opt::Stdout, false},
+    {0, "now", Opt::Now, true},
+    {0, "offsets", Opt::Offsets, false},
+    {'h', "help", Opt::Help, false},
+    {0, "version", Opt::Version, false},
 };
 
 const OptionInfo* FindShort(char c) {
@@ -40,17 +59,39 @@ const OptionInfo* FindLong(std::string_view name) {
 
 bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std::string& error) {
   switch (info.opt) {
-    case Opt::MatchCase: o.matchCase = true; break;
-    case Opt::Settings: o.settingsFile = value; break;
-    case Opt::Dir: o.dir = value; break;
-    case Opt::Subdirs: o.subdirs = true; break;
-    case Opt::Mask: o.masks = value; break;
-    case Opt::Group: o.group = value; break;
-    case Opt::DryRun: o.dryRun = true; break;
-    case Opt::Stdout: o.toStdout = true; break;
-    case Opt::Offsets: o.offsets = true; break;
-    case Opt::Help: o.help = true; break;
-    case Opt::Version: o.version = true; break;
+    case Opt::MatchCase:
+      o.matchCase = true;
+      break;
+    case Opt::Settings:
+      o.settingsFile = value;
+      break;
+    case Opt::Dir:
+      o.dir = value;
+      break;
+    case Opt::Subdirs:
+      o.subdirs = true;
+      break;
+    case Opt::Mask:
+      o.masks = value;
+      break;
+    case Opt::Group:
+      o.group = value;
+      break;
+    case Opt::DryRun:
+      o.dryRun = true;
+      break;
+    case Opt::Stdout:
+      o.toStdout = true;
+      break;
+    case Opt::Offsets:
+      o.offsets = true;
+      break;
+    case Opt::Help:
+      o.help = true;
+      break;
+    case Opt::Version:
+      o.version = true;
+      break;
     case Opt::Now:
       o.now = ParseNowText(value);
       if (!o.now) {
@@ -198,7 +239,8 @@ std::string CliUsage(CliTool tool) {
   if (tool == CliTool::Find) {
     usage =
         "Usage: norra-find [options] FIND FILE...\n"
-        "       norra-find [options] FIND (--dir FOLDER [--subdirs] | --group FILE) [--mask MASKS]\n"
+        "       norra-find [options] FIND (--dir FOLDER [--subdirs] | --group FILE) [--mask "
+        "MASKS]\n"
         "Lists every match a replace-all would replace, one line each:\n"
         "PATH:LINE:COLUMN:TEXT (COLUMN counts bytes of the line from 1), or with --offsets\n"
         "PATH:OFFSET:LENGTH (1-based byte offset and length in the file).\n";
@@ -223,8 +265,7 @@ std::string CliUsage(CliTool tool) {
   if (tool == CliTool::Replace)
     usage += "      --stdout         with one FILE: write the new text to standard output\n";
   usage += "      --now \"YYYY-MM-DD hh:mm:ss\"  the date and time the date tags use\n";
-  if (tool == CliTool::Find)
-    usage += "      --offsets        print PATH:OFFSET:LENGTH\n";
+  if (tool == CliTool::Find) usage += "      --offsets        print PATH:OFFSET:LENGTH\n";
   usage +=
       "  -h, --help           this text\n"
       "      --version        the version\n"

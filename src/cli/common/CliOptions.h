@@ -16,20 +16,20 @@ enum class CliTool {
 
 struct CliOptions {
   bool matchCase = false;
-  std::string settingsFile;         // -F: tag symbols from this settings file
-  std::string dir;                  // -d: the folder command on this folder
-  bool subdirs = false;             // -s
-  std::optional<std::string> masks; // -m: mask text, ";"-separated (UTF-8)
-  std::string group;                // -g: the group command on this member list
-  bool dryRun = false;              // -n
-  bool toStdout = false;            // --stdout
-  bool offsets = false;             // --offsets
-  std::optional<DateTime> now;      // --now
+  std::string settingsFile;          // -F: tag symbols from this settings file
+  std::string dir;                   // -d: the folder command on this folder
+  bool subdirs = false;              // -s
+  std::optional<std::string> masks;  // -m: mask text, ";"-separated (UTF-8)
+  std::string group;                 // -g: the group command on this member list
+  bool dryRun = false;               // -n
+  bool toStdout = false;             // --stdout
+  bool offsets = false;              // --offsets
+  std::optional<DateTime> now;       // --now
   bool help = false;
   bool version = false;
-  std::string find;                 // FIND (UTF-8 as given)
-  std::string replace;              // REPLACE (norra-replace)
-  std::vector<std::string> files;   // FILE...
+  std::string find;                // FIND (UTF-8 as given)
+  std::string replace;             // REPLACE (norra-replace)
+  std::vector<std::string> files;  // FILE...
 };
 
 // Parses argv (argv[0] is the program). On a usage error returns false with a one-line reason

@@ -194,9 +194,9 @@ int ReplaceToStdout(ToolSession& session) {
     return kExitError;
   }
   const std::int64_t count = engine.ReplaceCount;
-  session.ConsoleOut().ShowMessageBox(count > 0 ? DiskSearch::DoneMessage(count)
-                                                : std::string(DiskSearch::kNotFound),
-                                      MB_OK | MB_ICONINFORMATION, kCaptionFiles);
+  session.ConsoleOut().ShowMessageBox(
+      count > 0 ? DiskSearch::DoneMessage(count) : std::string(DiskSearch::kNotFound),
+      MB_OK | MB_ICONINFORMATION, kCaptionFiles);
   return count > 0 ? kExitFound : kExitNothing;
 }
 

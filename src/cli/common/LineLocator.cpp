@@ -9,7 +9,9 @@ namespace {
 constexpr std::size_t kJoinedBreak = 2;  // CR LF
 }
 
-LineLocator::LineLocator(std::string_view original) : original_(original) { LoadLine(); }
+LineLocator::LineLocator(std::string_view original) : original_(original) {
+  LoadLine();
+}
 
 void LineLocator::LoadLine() {
   std::size_t end = original_.find_first_of("\r\n", origStart_);
@@ -19,7 +21,8 @@ void LineLocator::LoadLine() {
     return;
   }
   contentLength_ = end - origStart_;
-  breakLength_ = (original_[end] == '\r' && end + 1 < original_.size() && original_[end + 1] == '\n') ? 2 : 1;
+  breakLength_ =
+      (original_[end] == '\r' && end + 1 < original_.size() && original_[end + 1] == '\n') ? 2 : 1;
 }
 
 LineLocator::Place LineLocator::Locate(std::size_t joinedOffset) {
@@ -36,7 +39,8 @@ LineLocator::Place LineLocator::Locate(std::size_t joinedOffset) {
     place.originalOffset = origStart_ + rel;
   } else {
     // Inside (or past) the CR LF the engine saw: as far into the file's own break.
-    place.originalOffset = origStart_ + contentLength_ + std::min(rel - contentLength_, breakLength_);
+    place.originalOffset =
+        origStart_ + contentLength_ + std::min(rel - contentLength_, breakLength_);
   }
   place.column = std::min(rel, contentLength_) + 1;
   place.lineText = original_.substr(origStart_, contentLength_);

@@ -1,7 +1,7 @@
 // Option parsing of norra-find and norra-replace.
-#include "cli/common/CliOptions.h"
-
 #include <gtest/gtest.h>
+
+#include "cli/common/CliOptions.h"
 
 namespace norra {
 namespace {
@@ -54,20 +54,20 @@ TEST(CliOptionsTest, OperandsAndOptionsMix) {
 
 TEST(CliOptionsTest, RefusesBadCombinations) {
   for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
-           {"x"},                                  // nothing to work on
-           {"x", "y"},                             // norra-replace: no FILE
-           {"x", "y", "f", "-d", "/d"},            // FILEs and a folder
-           {"x", "y", "-d", "/d", "-g", "g"},      // folder and group
-           {"x", "y", "f", "-s"},                  // --subdirs without --dir
-           {"x", "y", "f", "-m", "*.txt"},         // --mask with plain FILEs
-           {"x", "y", "f", "g", "--stdout"},       // --stdout with two FILEs
-           {"x", "y", "f", "--stdout", "-n"},      //
-           {"x", "y", "f", "--offsets"},           // a norra-find option
-           {"x", "y", "f", "--bogus"},             //
-           {"x", "y", "f", "-q"},                  //
+           {"x"},                              // nothing to work on
+           {"x", "y"},                         // norra-replace: no FILE
+           {"x", "y", "f", "-d", "/d"},        // FILEs and a folder
+           {"x", "y", "-d", "/d", "-g", "g"},  // folder and group
+           {"x", "y", "f", "-s"},              // --subdirs without --dir
+           {"x", "y", "f", "-m", "*.txt"},     // --mask with plain FILEs
+           {"x", "y", "f", "g", "--stdout"},   // --stdout with two FILEs
+           {"x", "y", "f", "--stdout", "-n"},  //
+           {"x", "y", "f", "--offsets"},       // a norra-find option
+           {"x", "y", "f", "--bogus"},         //
+           {"x", "y", "f", "-q"},              //
            {"x", "y", "f", "--now", "2024-13-01 00:00:00"},
-           {"x", "y", "f", "--dry-run=1"},         //
-           {"x", "y", "f", "-d"},                  // missing value
+           {"x", "y", "f", "--dry-run=1"},  //
+           {"x", "y", "f", "-d"},           // missing value
        }) {
     Parsed p = Parse(CliTool::Replace, args);
     EXPECT_FALSE(p.ok) << args.size() << " " << args.back();

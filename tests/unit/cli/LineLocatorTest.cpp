@@ -1,7 +1,7 @@
 // Mapping offsets of the CR LF-joined text back to a file's own bytes.
-#include "cli/common/LineLocator.h"
-
 #include <gtest/gtest.h>
+
+#include "cli/common/LineLocator.h"
 
 namespace norra {
 namespace {
@@ -24,16 +24,17 @@ void Check(std::string_view original, std::initializer_list<Expect> cases) {
 
 TEST(LineLocatorTest, EveryKindOfBreak) {
   // Joined: "ab\r\ncd\r\nef\r\ngh\r\n".
-  Check("ab\ncd\r\nef\rgh", {
-                                {0, 1, 1, 0, "ab"},
-                                {2, 1, 3, 2, "ab"},   // at the break
-                                {3, 1, 3, 3, "ab"},   // the LF the engine added maps past the lone LF
-                                {4, 2, 1, 3, "cd"},
-                                {8, 3, 1, 7, "ef"},
-                                {12, 4, 1, 10, "gh"},
-                                {14, 4, 3, 12, "gh"},
-                                {16, 4, 3, 12, "gh"},  // the end of the joined text is the end of the file
-                            });
+  Check("ab\ncd\r\nef\rgh",
+        {
+            {0, 1, 1, 0, "ab"},
+            {2, 1, 3, 2, "ab"},  // at the break
+            {3, 1, 3, 3, "ab"},  // the LF the engine added maps past the lone LF
+            {4, 2, 1, 3, "cd"},
+            {8, 3, 1, 7, "ef"},
+            {12, 4, 1, 10, "gh"},
+            {14, 4, 3, 12, "gh"},
+            {16, 4, 3, 12, "gh"},  // the end of the joined text is the end of the file
+        });
 }
 
 TEST(LineLocatorTest, EmptyLinesAndJapanese) {

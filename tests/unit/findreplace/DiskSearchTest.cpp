@@ -1,17 +1,16 @@
 // The folder and group commands of replace all, run on temporary files with the real engine.
-#include "findreplace/DiskSearch.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <cctype>
 #include <sstream>
 
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
+#include "findreplace/DiskSearch.h"
 #include "platform/MemoryUi.h"
 #include "text/Encoding.h"
 
@@ -65,9 +64,12 @@ class DiskSearchTest : public ::testing::Test {
   }
   // Sets a file's modification time far in the past, so a rewrite would show.
   void Age(const std::string& rel) {
-    fs::last_write_time(root_ / rel, fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+    fs::last_write_time(root_ / rel,
+                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
   }
-  fs::file_time_type MTime(const std::string& rel) const { return fs::last_write_time(root_ / rel); }
+  fs::file_time_type MTime(const std::string& rel) const {
+    return fs::last_write_time(root_ / rel);
+  }
 
   DiskSearchRequest Folder(bool sub, std::vector<std::string> masks = {"*"}) const {
     DiskSearchRequest r;
@@ -76,7 +78,8 @@ class DiskSearchTest : public ::testing::Test {
     r.fileMasks = std::move(masks);
     return r;
   }
-  DiskSearchRequest Group(const std::string& groupPath, std::vector<std::string> masks = {"*"}) const {
+  DiskSearchRequest Group(const std::string& groupPath,
+                          std::vector<std::string> masks = {"*"}) const {
     DiskSearchRequest r;
     r.groupPath = groupPath;
     r.fileMasks = std::move(masks);
@@ -138,7 +141,7 @@ TEST_F(DiskSearchTest, FolderCommandRewritesOnlyChangedFiles) {
   EXPECT_EQ(r.filesChanged, 1);
   EXPECT_EQ(Read("1.txt"), "X X\r\nX\r\n");
   EXPECT_EQ(Read("2.txt"), "nothing here\n");
-  EXPECT_EQ(MTime("2.txt"), oldTime);  // not written at all
+  EXPECT_EQ(MTime("2.txt"), oldTime);   // not written at all
   EXPECT_EQ(Read("sub/3.txt"), "abc");  // sub-folders were not asked for
   ASSERT_EQ(ui_.Boxes().size(), 1u);
   EXPECT_EQ(ui_.LastBox().text, "置換終了しました。\n(現在の条件での置換数 : 3)");
@@ -236,14 +239,14 @@ TEST_F(DiskSearchTest, UnreadableFileEndsTheRunQuietly) {
   std::string first = Write("1.txt", "a");
   std::string third = Write("3.txt", "a");
   // The second file vanished between listing and reading.
-  DiskSearchResult r =
-      search_.RunFiles({first, (root_ / "2.txt").string(), third}, false, DiskSearch::kCaptionFolder);
+  DiskSearchResult r = search_.RunFiles({first, (root_ / "2.txt").string(), third}, false,
+                                        DiskSearch::kCaptionFolder);
   EXPECT_EQ(r.end, DiskSearchEnd::Stopped);
   EXPECT_EQ(r.stoppedAt, (root_ / "2.txt").string());
   EXPECT_FALSE(r.stopReason.empty());
-  EXPECT_EQ(Read("1.txt"), "b\r\n");  // files before it stay rewritten
-  EXPECT_EQ(Read("3.txt"), "a");      // later files are not touched
-  EXPECT_TRUE(ui_.Boxes().empty());   // no message
+  EXPECT_EQ(Read("1.txt"), "b\r\n");   // files before it stay rewritten
+  EXPECT_EQ(Read("3.txt"), "a");       // later files are not touched
+  EXPECT_TRUE(ui_.Boxes().empty());    // no message
   EXPECT_EQ(engine_.ReplaceCount, 1);  // and no run reset
 }
 
@@ -294,7 +297,7 @@ TEST_F(DiskSearchTest, GroupVisitsEachMemberFileOnce) {
   Prepare("x", "xx");
   std::string a = Write("a.txt", "x");
   std::string b = Write("dir/b.TXT", "x");
-  std::string upper = (root_ / "A.txt").string();    // no such file on a case-aware system
+  std::string upper = (root_ / "A.txt").string();         // no such file on a case-aware system
   std::string dotted = (root_ / "." / "a.txt").string();  // the same file spelt differently
   std::string group = Write("g.tgp", a + "\r\n" + upper + "\r\n" + b + "\n\n" + dotted + "\r\n" +
                                          (root_ / "gone.txt").string() + "\r\n");
@@ -337,7 +340,8 @@ TEST_F(DiskSearchTest, ReplaceInFileCanHandTheTextBack) {
   EXPECT_EQ(search_.ReplaceInFile((root_ / "lf.txt").string(), false, &out), FileOutcome::Replaced);
   EXPECT_EQ(out, "a\nB\n");
   EXPECT_EQ(Read("lf.txt"), "a\nb");  // nothing written
-  EXPECT_EQ(search_.ReplaceInFile((root_ / "same.txt").string(), false, &out), FileOutcome::Unchanged);
+  EXPECT_EQ(search_.ReplaceInFile((root_ / "same.txt").string(), false, &out),
+            FileOutcome::Unchanged);
   EXPECT_EQ(out, "a\nc");  // the file's own bytes when nothing was replaced
 }
 

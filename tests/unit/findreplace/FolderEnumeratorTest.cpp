@@ -1,13 +1,12 @@
 // Enumeration of a folder's files for the folder command.
-#include "findreplace/FolderEnumerator.h"
-
-#include "text/Encoding.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "findreplace/FolderEnumerator.h"
+#include "text/Encoding.h"
 
 namespace norra {
 namespace {
@@ -85,9 +84,9 @@ TEST_F(FolderEnumeratorTest, OwnFilesBeforeSubFoldersDepthFirst) {
   Touch("a.txt");
   EXPECT_EQ(Rel(EnumerateFolderFiles(Root(), {"*"}, false)),
             (std::vector<std::string>{"a.txt", "z.txt"}));
-  EXPECT_EQ(Rel(EnumerateFolderFiles(Root(), {"*"}, true)),
-            (std::vector<std::string>{"a.txt", "z.txt", "sub1/y.txt", "sub1/deep/x.txt",
-                                      "sub2/w.txt"}));
+  EXPECT_EQ(
+      Rel(EnumerateFolderFiles(Root(), {"*"}, true)),
+      (std::vector<std::string>{"a.txt", "z.txt", "sub1/y.txt", "sub1/deep/x.txt", "sub2/w.txt"}));
 }
 
 TEST_F(FolderEnumeratorTest, CaseOnlyDifferentNamesAreDistinctFiles) {

@@ -1,7 +1,7 @@
 // Line splitting and joining of files rewritten by disk search.
-#include "findreplace/LineBreaks.h"
-
 #include <gtest/gtest.h>
+
+#include "findreplace/LineBreaks.h"
 
 namespace norra {
 namespace {
@@ -41,8 +41,8 @@ TEST(LineBreaksTest, JoinAgreesWithSplit) {
 }
 
 TEST(LineBreaksTest, IsJoinedWithMeansJoinChangesNothing) {
-  for (std::string_view text : {"", "a", "a\r\n", "a\n", "\r\n\r\n", "\n\n", "a\r\nb\n",
-                                "a\r", "a\r\r\n", "\n\r\n", "x\r\ny"}) {
+  for (std::string_view text : {"", "a", "a\r\n", "a\n", "\r\n\r\n", "\n\n", "a\r\nb\n", "a\r",
+                                "a\r\r\n", "\n\r\n", "x\r\ny"}) {
     for (std::string_view brk : {kCrLf, kLf}) {
       EXPECT_EQ(IsJoinedWith(text, brk), JoinLinesWith(text, brk) == text)
           << "[" << text << "] " << brk.size();

@@ -1,12 +1,12 @@
 // Group member-list files: parsing, formatting, round trips on disk.
-#include "groups/GroupFile.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "groups/GroupFile.h"
 
 namespace norra {
 namespace {
@@ -63,9 +63,8 @@ TEST(GroupFileTest, FormatWritesCp932UnlessAMemberNeedsUtf8) {
 TEST(GroupFileTest, RoundTripsThroughTheDisk) {
   fs::path dir = TempFolder("roundtrip");
   const std::string path = (dir / "work.tgp").string();
-  for (const Members& members :
-       {Members{"/home/u/a.txt", "/home/u/日本語/ﾒﾓ.txt", "/x/y"}, Members{"/emoji/😀.txt", "/文"},
-        Members{}}) {
+  for (const Members& members : {Members{"/home/u/a.txt", "/home/u/日本語/ﾒﾓ.txt", "/x/y"},
+                                 Members{"/emoji/😀.txt", "/文"}, Members{}}) {
     ASSERT_EQ(GroupFile::Write(path, members), GroupFileStatus::Ok);
     Members back{"stale"};
     ASSERT_EQ(GroupFile::Read(path, back), GroupFileStatus::Ok);
