@@ -1,0 +1,68 @@
+// Splitting the command line into the settings file and the files to open.
+#include "app/CommandLine.h"
+
+#include "settings/SettingsPath.h"
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+// The same test the settings path uses, so both agree on where the settings name ends.
+bool EndsWithIni(const std::string& text) {
+  if (text.size() <= 3) return false;
+  static constexpr char kIni[] = ".INI";
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = text[text.size() - 4 + i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kIni[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t FirstFileArgument(const std::vector<std::string>& args) {
+  if (args.size() < 2 || args[0] != "-F") return 0;
+  std::string name;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    name += args[i];
+    if (EndsWithIni(name)) return i + 1;
+    name += ' ';
+  }
+  return args.size();
+}
+
+std::vector<std::string> JoinFileArguments(const std::vector<std::string>& args, std::size_t first,
+                                           const std::string& workingFolder) {
+  std::vector<std::string> joined;
+  bool open = false;
+  for (std::size_t i = first; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.empty()) continue;
+    bool starts = !open || arg.front() == '/';
+    if (!starts) {
+      const std::string absolute = MakeAbsolute(arg, workingFolder);
+      starts = IsFile(absolute) || IsFolder(absolute);
+    }
+    if (starts) {
+      joined.push_back(arg);
+      open = true;
+    } else {
+      joined.back() += ' ';
+      joined.back() += arg;
+    }
+  }
+  for (std::string& path : joined) path = MakeAbsolute(path, workingFolder);
+  return joined;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& workingFolder,
+                             const std::string& settingsFolder) {
+  CommandLine line;
+  line.settingsFile = SettingsFilePath(args, settingsFolder);
+  line.files = JoinFileArguments(args, FirstFileArgument(args), workingFolder);
+  return line;
+}
+
+}  // namespace norra

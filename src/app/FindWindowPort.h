@@ -1,0 +1,31 @@
+// The find/replace window as the main window sees it: created on first use, then kept.
+#pragma once
+
+namespace norra {
+
+// Why the window is opened.
+enum FindRequest : int {
+  kFindRequestFind = 5,              // 検索
+  kFindRequestReplace = 6,           // 置換
+  kFindRequestFindSelection = 7,     // 選択部分のみ検索
+  kFindRequestReplaceSelection = 8,  // 選択部分のみ置換
+};
+
+class FindWindowPort {
+ public:
+  virtual ~FindWindowPort() = default;
+  // Creates the window; false when that failed (the main window then reports it).
+  virtual bool Create() = 0;
+  virtual void Destroy() = 0;
+  virtual void Open(FindRequest request) = 0;
+  virtual bool Visible() const = 0;
+  virtual void Close() = 0;
+  // Presses its find-next button.
+  virtual void FindNext() = 0;
+  // Topmost without moving or sizing it.
+  virtual void MakeTopmost() = 0;
+  // One of its history lists is dropped down (Esc then belongs to that list).
+  virtual bool HistoryListShown() const = 0;
+};
+
+}  // namespace norra

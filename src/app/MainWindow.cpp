@@ -1,0 +1,805 @@
+// The main window's logic.
+#include "app/MainWindow.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/CommandLine.h"
+#include "app/EditCommands.h"
+#include "app/FileListDialogPort.h"
+#include "app/HelpPort.h"
+#include "app/OptionsDialogPort.h"
+#include "app/PageKeys.h"
+#include "app/TextLines.h"
+#include "documents/Documents.h"
+#include "documents/Page.h"
+#include "documents/UndoLog.h"
+#include "engine/TagTable.h"
+#include "platform/Clipboard.h"
+#include "platform/Ui.h"
+#include "settings/Settings.h"
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+constexpr const char* kNoFileTitle = "No File";
+constexpr std::size_t kHelpKeywordLimit = 256;
+constexpr int kVisibleAttempts = 100;
+
+// A failure while the window is being created; the step it happened in.
+class StartupFailure : public std::runtime_error {
+ public:
+  explicit StartupFailure(int step) : std::runtime_error("start-up step failed"), step_(step) {}
+  int Step() const { return step_; }
+
+ private:
+  int step_;
+};
+
+// The name of a command as its error message says it: the caption without its accelerator
+// and dots, or the short hint of a toolbar button.
+std::string ActionName(UiItem item) {
+  const UiItemInfo& info = InfoOf(item);
+  std::string name(info.caption.empty() ? info.hint.substr(0, info.hint.find('|')) : info.caption);
+  if (const std::size_t amp = name.find("(&"); amp != std::string::npos) name.erase(amp);
+  while (!name.empty() && name.back() == '.') name.pop_back();
+  return name;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
+    : view_(ports.view),
+      ui_(ports.ui),
+      clipboard_(ports.clipboard),
+      clock_(ports.clock),
+      dialogs_(ports.dialogs),
+      findWindow_(ports.findWindow),
+      options_(ports.options),
+      help_(ports.help),
+      files_(ports.files),
+      startup_(std::move(options)) {}
+
+MainWindow::~MainWindow() { Destroy(); }
+
+// ---- creation, first show, exit, destruction ----
+
+bool MainWindow::Create() {
+  try {
+    tags_ = std::make_unique<TagTable>();
+    if (!tags_->Build()) throw StartupFailure(2);
+
+    const CommandLine line = ParseCommandLine(startup_.args, startup_.workingFolder, startup_.settingsFolder);
+    commandLineFiles_ = line.files;
+    const ScreenExtent screen = ui_.Screen();
+    settings_ = std::make_unique<Settings>(*tags_, line.settingsFile, startup_.helpFolder,
+                                           ScreenSize{screen.width, screen.height});
+    // A file that cannot be read leaves the defaults in force (and is not overwritten later).
+    settings_->Load();
+
+    log_ = std::make_unique<UndoLog>(ui_);
+    log_->Configure(settings_->Edit);
+    // The print settings object comes next, once printing exists.
+
+    documents_ = std::make_unique<Documents>(*settings_, *log_, ui_, *this, files_);
+    edits_ = std::make_unique<EditCommands>(*documents_, *log_, clipboard_, clock_, ui_, *this);
+    keys_ = std::make_unique<PageKeys>(
+        *log_, [this] { CloseFindWindowOnEscape(); }, [this] { UpdateStatusBar(); });
+    log_->SetEditingKeys(keys_.get());
+
+    view_.SetCaption("Norra");
+    ApplyWindowSize();
+    view_.SetToolBarVisible(settings_->Vision.ToolBar);
+    view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+
+    findWindowCreated_ = false;
+    redrawEnabled_ = true;
+    firstShow_ = true;
+    return true;
+  } catch (const std::exception&) {
+    if (log_) log_->SetEditingKeys(nullptr);
+    keys_.reset();
+    edits_.reset();
+    documents_.reset();
+    log_.reset();
+    settings_.reset();
+    tags_.reset();
+    ui_.ShowMessageBox("Norra起動時にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra - [起動時ｴﾗｰ]");
+    return false;
+  }
+}
+
+void MainWindow::ApplyWindowSize() {
+  const ScreenExtent screen = ui_.Screen();
+  WindowSettings& window = settings_->Window;
+  int width = window.Width;
+  int height = window.Height;
+  if (width <= 0) {
+    width = kDefaultWidth;
+  } else if (screen.width > 0 && width > screen.width) {
+    width = screen.width;
+  }
+  if (height <= 0) {
+    height = kDefaultHeight;
+  } else if (screen.height > 0 && height > screen.height) {
+    height = screen.height;
+  }
+  window.Width = width;
+  window.Height = height;
+  WindowPlacement placement;
+  placement.top = window.Top;
+  placement.left = window.Left;
+  placement.width = width;
+  placement.height = height;
+  placement.state = window.WindowState;
+  view_.SetPlacement(placement);
+}
+
+void MainWindow::MakeVisible() {
+  for (int attempt = 0; attempt < kVisibleAttempts && !view_.IsVisible(); ++attempt) {
+    view_.Show();
+    ui_.ProcessPendingEvents();
+  }
+}
+
+void MainWindow::Show() {
+  if (!firstShow_ || !Created()) return;
+  firstShow_ = false;
+  try {
+    hooksInstalled_ = true;
+    SetRedraw(false);
+    if (settings_->General.DispUserName) view_.SetCaption("Norra for " + settings_->General.UserName);
+    SetSecondHelpTexts();
+    OpenCommandLineFiles();
+    if (Page* page = Active()) {
+      view_.SetImeMode(*page, settings_->Edit.InitImeMode);
+      view_.FocusPage(*page);
+      view_.SetImeMode(*page, kImeDontCare);
+      ShowInsertState(true, false);
+    } else {
+      ShowEmptyStatus();
+    }
+    SetRedraw(true, Active());
+    view_.NudgeHeight();
+    ApplyWindowSize();
+    if (settings_->OlderVersion()) {
+      try {
+        MakeVisible();
+        optionsPage_ = ShowOptions(optionsPage_);
+      } catch (const std::exception&) {
+        // The options are a courtesy at this point; the window goes on.
+      }
+    }
+    if (settings_->Window.ChildWindowState != kPageMaximized) {
+      MakeVisible();
+      view_.SetWindowState(kPageNormal);
+      view_.NudgeHeight();
+    }
+    if (settings_->Window.WindowState == kPageMaximized) view_.SetWindowState(kPageMaximized);
+    UpdateMenuItems();
+  } catch (const std::exception&) {
+    SetRedraw(true, Active());
+    ui_.ShowMessageBox("Norra起動時にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra - [起動時ｴﾗｰ]");
+  }
+}
+
+void MainWindow::OpenCommandLineFiles() {
+  for (const std::string& path : commandLineFiles_) documents_->OpenPage(path, true);
+  if (commandLineFiles_.empty()) documents_->OpenPage(std::string(), false);
+}
+
+void MainWindow::StorePlacement() {
+  const WindowPlacement placement = view_.Placement();
+  WindowSettings& window = settings_->Window;
+  window.Top = placement.top;
+  window.Left = placement.left;
+  window.Height = placement.height;
+  window.Width = placement.width;
+  window.WindowState = placement.state;
+  if (Page* page = Active()) window.ChildWindowState = page->WindowState();
+}
+
+void MainWindow::HideForClose() {
+  view_.Hide();
+  documents_->SetMainWindowVisible(false);
+}
+
+bool MainWindow::CloseQuery() {
+  if (!Created()) return true;
+  try {
+    if (AnyModified()) {
+      const int result = dialogs_.Run(ListDialogMode::Exit);
+      if (result == kListDialogFailed) throw std::runtime_error("the exit dialog could not be prepared");
+      if (result == kListDialogCancelled) {
+        UpdateStatusBar();
+        return false;
+      }
+      // A save that failed in the dialog leaves its Page modified: each is asked about once
+      // more, so closing never drops an edit the user did not give up.
+      std::vector<Page*> left;
+      for (const PageListEntry& entry : documents_->List().Entries()) {
+        if (entry.page->Modified()) left.push_back(entry.page);
+      }
+      for (Page* page : left) {
+        if (!documents_->ClosePage(*page)) {
+          UpdateMenuItems();
+          return false;
+        }
+      }
+    }
+    StorePlacement();
+    HideForClose();
+    return true;
+  } catch (const std::exception&) {
+    const int answer = ui_.ShowMessageBox("終了処理中にｴﾗｰ発生\n終了を中止しますか?", MB_YESNO | MB_ICONERROR, "Norra");
+    if (answer == IDYES) return false;
+    try {
+      StorePlacement();
+    } catch (const std::exception&) {
+      // The placement stays as loaded.
+    }
+    HideForClose();
+    return true;
+  }
+}
+
+void MainWindow::Destroy() {
+  if (destroyed_ || !Created()) return;
+  destroyed_ = true;
+  hooksInstalled_ = false;
+  settings_->Save();
+  if (findWindowCreated_) {
+    findWindow_.Destroy();
+    findWindowCreated_ = false;
+  }
+  // The Pages go with the window; hidden, it leaves the page list alone.
+  log_->SetEditingKeys(nullptr);
+  documents_->SetMainWindowVisible(false);
+  keys_.reset();
+  edits_.reset();
+  documents_.reset();
+  tags_.reset();
+  log_.reset();
+  settings_.reset();
+}
+
+// ---- hooks ----
+
+void MainWindow::ShowHint(const std::string& hint) {
+  if (hooksInstalled_) SetStatus(0, hint);
+}
+
+void MainWindow::ActiveControlChanged() {
+  if (hooksInstalled_) UpdateMenuItems();
+}
+
+void MainWindow::ClipboardChanged() {
+  if (hooksInstalled_) UpdateMenuItems();
+}
+
+void MainWindow::Idle() {
+  if (!hooksInstalled_ || !log_->Changed()) return;
+  UpdateStatusBar();
+  log_->TrimUndoLog();
+  // Shortcuts follow the items' states, so these keep up with every change, not only focus.
+  UpdateMenuItems();
+}
+
+// ---- status bar, title, enabling ----
+
+Page* MainWindow::Active() const { return documents_ ? documents_->ActivePage() : nullptr; }
+
+std::size_t MainWindow::PageCount() const { return documents_ ? documents_->PageCount() : 0; }
+
+bool MainWindow::AnyModified() const {
+  const auto& entries = documents_->List().Entries();
+  return std::any_of(entries.begin(), entries.end(), [](const PageListEntry& entry) { return entry.page->Modified(); });
+}
+
+void MainWindow::SetStatus(int panel, const std::string& text) {
+  auto& shown = statusShown_.at(static_cast<std::size_t>(panel));
+  if (shown == text) return;
+  shown = text;
+  view_.SetStatusText(panel, text);
+}
+
+void MainWindow::ShowInsertState(bool insert, bool modified) {
+  SetStatus(5, std::string(insert ? "挿入" : "上書き") + (modified ? " / 変更" : ""));
+  shownInsert_ = insert;
+  shownModified_ = modified;
+}
+
+void MainWindow::UpdateStatusBar() {
+  if (!Created()) return;
+  log_->ClearChanged();
+  Page* page = Active();
+  if (page == nullptr) return;
+  const TextControl& control = page->Control();
+  const std::size_t index = documents_->List().IndexOf(*page);
+  const std::size_t position = index == PageList::npos ? 0 : index + 1;
+  SetStatus(1, std::to_string(position) + "/" + std::to_string(documents_->List().Count()) + "ﾌｧｲﾙ");
+  const std::size_t selection = control.SelLength();
+  SetStatus(2, selection > 0 ? "選択" + std::to_string(selection) : std::to_string(control.TextLength()) + "ﾊﾞｲﾄ");
+  const std::size_t caret = control.SelStart();
+  const LineSpan line = LineAt(control, caret);
+  SetStatus(3, std::to_string(line.line + 1) + "/" + std::to_string(control.LineCount()) + "行");
+  // The line's length counts the caret positions on it, the one before its line break included.
+  SetStatus(4, std::to_string(caret - line.start + 1) + "/" + std::to_string(line.end - line.start + 1) + "列");
+  const bool insert = log_->InsertMode();
+  const bool modified = page->Modified();
+  if (shownInsert_ != insert || shownModified_ != modified) ShowInsertState(insert, modified);
+}
+
+void MainWindow::ShowEmptyStatus() {
+  view_.SetApplicationTitle(kNoFileTitle);
+  SetStatus(0, "");
+  SetStatus(1, "0/0ﾌｧｲﾙ");
+  SetStatus(2, "0ﾊﾞｲﾄ");
+  SetStatus(3, "");
+  SetStatus(4, "");
+  SetStatus(5, "");
+  shownInsert_.reset();
+  shownModified_.reset();
+}
+
+void MainWindow::Enable(std::initializer_list<UiItem> items, bool on) {
+  for (UiItem item : items) view_.SetItemEnabled(item, on);
+}
+
+void MainWindow::UpdateMenuItems() {
+  if (!Created()) return;
+  const bool any = PageCount() > 0;
+  Page* page = Active();
+  const bool selection = page != nullptr && page->Control().SelLength() > 0;
+  Enable({UiItem::mnuCloseFile, UiItem::mnuUpdateFile, UiItem::mnuSaveAsFile, UiItem::mnuUpdateAll,
+          UiItem::mnuPrintAll, UiItem::mnuCloseAll, UiItem::SaveBtn, UiItem::PrintBtn, UiItem::mnuArrangeIcons,
+          UiItem::mnuMinimizeChildren, UiItem::mnuSelectAll},
+         any);
+  Enable({UiItem::mnuCascadeChildren, UiItem::mnuTileChildrenH, UiItem::mnuTileChildrenV}, PageCount() > 1);
+  Enable({UiItem::CutItem, UiItem::CopyItem}, selection);
+  Enable({UiItem::PasteItem}, clipboard_.HasText());
+  Enable({UiItem::mnuUndo}, log_->RecordCount() > 0);
+}
+
+void MainWindow::MenuOpening(MenuKind menu) {
+  if (!Created()) return;
+  // Help asked for from the program's menus is the program's own help.
+  if (menu != MenuKind::Popup) view_.SetApplicationHelpFile(settings_->Help.MainHelpFile);
+  const bool any = PageCount() > 0;
+  const bool many = PageCount() > 1;
+  Page* page = Active();
+  const bool selection = page != nullptr && page->Control().SelLength() > 0;
+  switch (menu) {
+    case MenuKind::File:
+      Enable({UiItem::mnuCloseFile, UiItem::mnuUpdateFile, UiItem::mnuSaveAsFile, UiItem::mnuUpdateAll,
+              UiItem::mnuPrintAll, UiItem::mnuCloseAll, UiItem::mnuReloadAll},
+             any);
+      break;
+    case MenuKind::Edit: {
+      Enable({UiItem::mnuInsertFileName, UiItem::mnuInsertDateTime, UiItem::mnuSelectAll, UiItem::mnuFindSel,
+              UiItem::mnuReplaceSel},
+             any);
+      Enable({UiItem::mnuFindNext}, any && findWindowCreated_);
+      Enable({UiItem::CutItem, UiItem::CopyItem}, selection);
+      Enable({UiItem::PasteItem}, clipboard_.HasText());
+      const UndoDescription undo = log_->DescribeUndo();
+      Enable({UiItem::mnuUndo, UiItem::mnuClearUndoLog}, undo.possible);
+      view_.SetItemCaption(UiItem::mnuUndo, undo.caption);
+      Enable({UiItem::mnuQuotationAll}, documents_->List().Count() > 1);
+      break;
+    }
+    case MenuKind::Display: {
+      Enable({UiItem::mnuJump, UiItem::mnuBookmark}, any);
+      Enable({UiItem::mnuWordWrap}, page != nullptr);
+      view_.SetItemChecked(UiItem::mnuWordWrap, page != nullptr && page->Control().WordWrap());
+      if (Page* marked = edits_->BookmarkPage()) {
+        view_.SetItemEnabled(UiItem::mnuJumpToBookmark, true);
+        view_.SetItemCaption(UiItem::mnuJumpToBookmark, "ﾌﾞｯｸﾏｰｸ(&J) - [" + marked->DisplayName() + "] " +
+                                                           std::to_string(edits_->CurrentBookmark().line) + "行");
+      } else {
+        view_.SetItemEnabled(UiItem::mnuJumpToBookmark, false);
+        view_.SetItemCaption(UiItem::mnuJumpToBookmark, "ﾌﾞｯｸﾏｰｸ無し");
+      }
+      view_.SetItemChecked(UiItem::mnuDispToolBar, settings_->Vision.ToolBar);
+      view_.SetItemChecked(UiItem::mnuDispStatusBar, settings_->Vision.StatusBar);
+      break;
+    }
+    case MenuKind::Window: {
+      Enable({UiItem::mnuMaximizeChild, UiItem::mnuTileChildrenV, UiItem::mnuTileChildrenH,
+              UiItem::mnuCascadeChildren, UiItem::mnuArrangeIcons, UiItem::mnuMinimizeChildren},
+             any);
+      const bool toolBar = settings_->Vision.ToolBar;
+      for (UiItem item : {UiItem::mnuMovePageSeparator, UiItem::mnuMovePage, UiItem::mnuSortCombo}) {
+        view_.SetItemVisible(item, toolBar);
+      }
+      Enable({UiItem::mnuMovePage, UiItem::mnuSortCombo}, many && toolBar);
+      break;
+    }
+    case MenuKind::Popup:
+      Enable({UiItem::popHelpKeyWord2, UiItem::popSelectAll}, page != nullptr);
+      Enable({UiItem::popCut, UiItem::popCopy}, selection);
+      Enable({UiItem::popPaste}, clipboard_.HasText());
+      break;
+    case MenuKind::Group:
+    case MenuKind::Tool:
+    case MenuKind::Help:
+      break;
+  }
+}
+
+void MainWindow::SetRedraw(bool on, Page* relayout) {
+  if (!Created()) return;
+  const bool maximizedChild = settings_->Window.ChildWindowState == kPageMaximized;
+  if (!on) {
+    if (!redrawEnabled_) return;
+    // With maximized Pages only the frame stops; the bars go on showing progress.
+    view_.SetPainting(false, !maximizedChild);
+    redrawEnabled_ = false;
+    return;
+  }
+  view_.RequestRepaint();
+  view_.SetPainting(true, true);
+  redrawEnabled_ = true;
+  if (maximizedChild && relayout != nullptr && documents_->Owns(*relayout)) view_.RelayoutPage(*relayout);
+}
+
+// ---- DocumentsHost ----
+
+std::unique_ptr<TextControl> MainWindow::CreateTextControl() { return view_.CreateTextControl(); }
+
+void MainWindow::PageCreated(Page& page) { view_.CreatePageWindow(page, settings_->Vision); }
+
+void MainWindow::PageCaptionChanged(Page& page) { view_.SetPageCaption(page, page.DisplayName()); }
+
+void MainWindow::ShowPage(Page& page) { view_.ShowPage(page); }
+
+void MainWindow::PageActivated(Page& page) { ShowInsertState(log_->InsertMode(), page.Modified()); }
+
+void MainWindow::PageDestroyed(Page& page) {
+  if (edits_) edits_->PageGone(page);
+  view_.DestroyPageWindow(page);
+}
+
+void MainWindow::PageListChanged() {
+  std::vector<std::string> texts;
+  texts.reserve(documents_->List().Count());
+  for (const PageListEntry& entry : documents_->List().Entries()) texts.push_back(entry.text);
+  const std::size_t selected = documents_->List().SelectedIndex();
+  view_.SetPageList(texts, selected);
+  UpdateMenuItems();
+}
+
+void MainWindow::SetApplicationTitle(const std::string& title) { view_.SetApplicationTitle(title); }
+
+// ---- events ----
+
+void MainWindow::Activated() {
+  if (Page* page = Active()) view_.FocusPage(*page);
+}
+
+void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
+  if (!Created()) return;
+  try {
+    view_.BringToFront();
+    if (findWindowCreated_ && findWindow_.Visible()) findWindow_.MakeTopmost();
+    ui_.ProcessPendingEvents();
+    for (const std::string& path : paths) {
+      SetRedraw(false);
+      documents_->OpenPage(MakeAbsolute(path, startup_.workingFolder), true);
+      SetRedraw(true, Active());
+    }
+    if (Page* page = Active()) {
+      view_.SetPageListEnabled(false);
+      view_.FocusPage(*page);
+      view_.SetPageListEnabled(true);
+    }
+    UpdateMenuItems();
+  } catch (const std::exception&) {
+    SetRedraw(true, Active());
+    ui_.ShowMessageBox("ﾌｧｲﾙﾄﾞﾛｯﾌﾟ処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
+  }
+}
+
+bool MainWindow::KeyDown(int key, unsigned /*shift*/) {
+  if (!Created() || key != kKeyEscape) return false;
+  if (!findWindowCreated_ || !findWindow_.Visible()) return false;
+  if (view_.PageListHasFocus() || findWindow_.HistoryListShown()) return false;
+  findWindow_.Close();
+  return true;
+}
+
+void MainWindow::CloseFindWindowOnEscape() {
+  if (findWindowCreated_ && findWindow_.Visible()) findWindow_.Close();
+}
+
+void MainWindow::PageWindowActivated(Page& page) { documents_->OnPageActivated(page); }
+
+bool MainWindow::PageWindowCloseRequested(Page& page) {
+  const bool closed = documents_->ClosePage(page);
+  UpdateMenuItems();
+  return closed;
+}
+
+void MainWindow::PageWindowStateChanged(Page& page, int state) {
+  // Only a change the user sees counts; a batch that holds repainting is no model for new Pages.
+  if (redrawEnabled_) {
+    documents_->StoreChildWindowState(page, state);
+  } else {
+    page.SetWindowState(state);
+  }
+}
+
+// ---- commands ----
+
+void MainWindow::Execute(UiItem item) {
+  if (!Created()) return;
+  try {
+    Dispatch(item);
+  } catch (const std::exception&) {
+    SetRedraw(true, Active());
+    ui_.ShowMessageBox(ActionName(item) + "処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
+  }
+  UpdateMenuItems();
+}
+
+int MainWindow::RunListDialog(ListDialogMode mode) {
+  const int result = dialogs_.Run(mode);
+  UpdateStatusBar();
+  UpdateMenuItems();
+  return result;
+}
+
+void MainWindow::Dispatch(UiItem item) {
+  const bool any = PageCount() > 0;
+  const bool many = PageCount() > 1;
+  Page* page = Active();
+  auto arrange = [this, page](PageArrangement how) {
+    if (page != nullptr) view_.ArrangePages(how);
+  };
+  switch (item) {
+    case UiItem::mnuMakeNewFile:
+    case UiItem::SpeedButton1: documents_->NewCommand(); break;
+    case UiItem::mnuFileOpen:
+    case UiItem::OpenBtn: documents_->OpenCommand(); break;
+    case UiItem::mnuCloseFile: documents_->CloseCommand(); break;
+    case UiItem::mnuUpdateFile:
+    case UiItem::SaveBtn: documents_->SaveCommand(); break;
+    case UiItem::mnuSaveAsFile: documents_->SaveAsCommand(); break;
+    case UiItem::mnuUpdateAll:
+      if (any && AnyModified()) RunListDialog(ListDialogMode::SaveAll);
+      break;
+    case UiItem::mnuSaveAsAll:
+      if (any) RunListDialog(ListDialogMode::SaveAsAll);
+      break;
+    case UiItem::mnuPrintAll:
+    case UiItem::PrintBtn:
+      if (any) RunListDialog(ListDialogMode::PrintAll);
+      break;
+    case UiItem::mnuReloadAll:
+      if (any) RunListDialog(ListDialogMode::ReloadAll);
+      break;
+    case UiItem::mnuCloseAll:
+      if (any) RunListDialog(ListDialogMode::CloseAll);
+      break;
+    case UiItem::mnuRecentFiles: RecentFiles(); break;
+    case UiItem::mnuSetPrinter: ShowOptions(kOptionsPagePrint); break;
+    case UiItem::mnuExit: view_.RequestClose(); break;
+
+    case UiItem::mnuUndo: edits_->Undo(); break;
+    case UiItem::CutItem:
+    case UiItem::popCut: edits_->Cut(); break;
+    case UiItem::CopyItem:
+    case UiItem::popCopy: edits_->Copy(); break;
+    case UiItem::PasteItem:
+    case UiItem::popPaste: edits_->Paste(); break;
+    case UiItem::mnuSelectAll:
+    case UiItem::popSelectAll: edits_->SelectAll(); break;
+    case UiItem::mnuInsertFileName: edits_->InsertFileName(); break;
+    case UiItem::mnuInsertDateTime: edits_->InsertDateTime(); break;
+    case UiItem::mnuClearUndoLog: edits_->ClearUndoLog(); break;
+    case UiItem::mnuFind:
+    case UiItem::popFind:
+    case UiItem::FindBtn: OpenFindWindow(kFindRequestFind); break;
+    case UiItem::mnuReplace:
+    case UiItem::popReplace: OpenFindWindow(kFindRequestReplace); break;
+    case UiItem::mnuFindSel: OpenFindWindow(kFindRequestFindSelection); break;
+    case UiItem::mnuReplaceSel: OpenFindWindow(kFindRequestReplaceSelection); break;
+    case UiItem::mnuFindNext:
+      if (page != nullptr && findWindowCreated_) {
+        findWindow_.FindNext();
+        ui_.ProcessPendingEvents();
+      }
+      break;
+    case UiItem::mnuQuotationAll:
+      if (many) RunListDialog(ListDialogMode::QuoteAll);
+      break;
+
+    case UiItem::mnuJump:
+      if (any) RunListDialog(ListDialogMode::Jump);
+      break;
+    case UiItem::mnuBookmark: edits_->SetBookmark(); break;
+    case UiItem::mnuJumpToBookmark: edits_->JumpToBookmark(); break;
+    case UiItem::mnuWordWrap: edits_->ToggleWordWrap(); break;
+    case UiItem::mnuDispToolBar: ToggleToolBar(); break;
+    case UiItem::mnuDispStatusBar: ToggleStatusBar(); break;
+
+    case UiItem::mnuOption: optionsPage_ = ShowOptions(optionsPage_); break;
+
+    case UiItem::mnuMaximizeChild:
+      if (page != nullptr) view_.MaximizePage(*page);
+      break;
+    case UiItem::mnuTileChildrenV: arrange(PageArrangement::TileVertical); break;
+    case UiItem::mnuTileChildrenH: arrange(PageArrangement::TileHorizontal); break;
+    case UiItem::mnuCascadeChildren: arrange(PageArrangement::Cascade); break;
+    case UiItem::mnuArrangeIcons:
+      if (any) view_.ArrangePages(PageArrangement::ArrangeIcons);
+      break;
+    case UiItem::mnuMinimizeChildren:
+      if (any) view_.ArrangePages(PageArrangement::MinimizeAll);
+      break;
+    case UiItem::mnuMovePage: MovePage(); break;
+    case UiItem::mnuSortCombo:
+      if (many) RunListDialog(ListDialogMode::SortList);
+      break;
+    case UiItem::mnuMovePageSeparator: break;
+
+    case UiItem::mnuHelpContent: help_.ShowContents(settings_->Help.MainHelpFile); break;
+    case UiItem::mnuHelpContent2: OpenSecondHelp(std::string()); break;
+    case UiItem::mnuHelpKeyWord2:
+    case UiItem::popHelpKeyWord2:
+    case UiItem::Help2Btn:
+      if (page != nullptr) OpenSecondHelp(page->Control().SelText());
+      break;
+    case UiItem::mnuChangeHelpFile2:
+    case UiItem::ChangeHelp2Btn:
+      if (ChooseSecondHelp() && Active() != nullptr) OpenSecondHelp(Active()->Control().SelText());
+      break;
+    case UiItem::HelpAboutItem: ShowOptions(kOptionsPageVersion); break;
+  }
+}
+
+int MainWindow::ShowOptions(int page) {
+  const int shown = options_.Show(page);
+  AfterOptions();
+  return shown;
+}
+
+// The dialog may have changed what the log, the bars and the help texts are built from.
+void MainWindow::AfterOptions() {
+  log_->Configure(settings_->Edit);
+  view_.SetToolBarVisible(settings_->Vision.ToolBar);
+  view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+  SetSecondHelpTexts();
+  UpdateStatusBar();
+}
+
+void MainWindow::OpenFindWindow(FindRequest request) {
+  if (!findWindowCreated_) {
+    settings_->ReloadFindReplace();
+    if (!findWindow_.Create()) {
+      findWindowCreated_ = false;
+      ui_.ShowMessageBox("ﾒﾓﾘが足りません", MB_OK | MB_ICONERROR, "Norra");
+      return;
+    }
+    findWindowCreated_ = true;
+  }
+  findWindow_.Open(request);
+}
+
+void MainWindow::ToggleToolBar() {
+  SetRedraw(false);
+  settings_->Vision.ToolBar = !settings_->Vision.ToolBar;
+  view_.SetToolBarVisible(settings_->Vision.ToolBar);
+  settings_->SaveVision();
+  SetRedraw(true, Active());
+}
+
+void MainWindow::ToggleStatusBar() {
+  SetRedraw(false);
+  settings_->Vision.StatusBar = !settings_->Vision.StatusBar;
+  view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+  settings_->SaveVision();
+  SetRedraw(true, Active());
+}
+
+void MainWindow::RecentFiles() {
+  if (settings_->File.RecentFiles.empty()) {
+    ui_.ShowMessageBox("｢最近使ったﾌｧｲﾙ｣の記録数は 0件 です", MB_OK | MB_ICONINFORMATION, "Norra");
+    return;
+  }
+  RunListDialog(ListDialogMode::RecentFiles);
+}
+
+// ---- second help ----
+
+void MainWindow::SetSecondHelpTexts() {
+  const std::string title = "[" + settings_->Help.SecondHelpName + "]";
+  view_.SetItemCaption(UiItem::popHelpKeyWord2, title + "のﾄﾋﾟｯｸ検索(&H)");
+  view_.SetItemCaption(UiItem::mnuHelpKeyWord2, title + "のﾄﾋﾟｯｸ検索(&T)");
+  view_.SetItemCaption(UiItem::mnuHelpContent2, title + "の目次(&C)");
+  view_.SetItemHint(UiItem::popHelpKeyWord2, title + "のﾄﾋﾟｯｸ検索");
+  view_.SetItemHint(UiItem::mnuHelpKeyWord2, title + "のﾄﾋﾟｯｸ検索");
+  view_.SetItemHint(UiItem::mnuHelpContent2, title + "の目次");
+  view_.SetItemHint(UiItem::Help2Btn, title + "|" + title + "のﾄﾋﾟｯｸ検索");
+}
+
+bool MainWindow::ChooseSecondHelp() {
+  const std::string before = settings_->Help.SecondHelpFile;
+  optionsPage_ = ShowOptions(kOptionsPageSecondHelp);
+  const std::string& after = settings_->Help.SecondHelpFile;
+  return after != before && settings_->Help.HasSecondHelp() && IsFile(after);
+}
+
+void MainWindow::OpenSecondHelp(const std::string& keywordCp932) {
+  if (!settings_->Help.HasSecondHelp()) {
+    ui_.ShowMessageBox("[第2ﾍﾙﾌﾟ]のﾍﾙﾌﾟﾌｧｲﾙ名を指定して下さい。", MB_OK | MB_ICONWARNING, "第2ﾍﾙﾌﾟの設定");
+    if (!ChooseSecondHelp()) return;
+  }
+  const std::string& file = settings_->Help.SecondHelpFile;
+  std::string keyword = keywordCp932.substr(0, keywordCp932.find("\r\n"));
+  if (keyword.empty()) {
+    help_.ShowContents(file);
+    return;
+  }
+  if (keyword.size() >= kHelpKeywordLimit) {
+    // 254 bytes, or 255 when the 255th byte ends a two-byte character.
+    keyword.resize(IsTrailByteAt(keyword, kHelpKeywordLimit - 2) ? kHelpKeywordLimit - 1 : kHelpKeywordLimit - 2);
+  }
+  help_.SearchKeyword(file, Cp932ToUtf8(keyword));
+}
+
+// ---- switching Pages through the page list ----
+
+void MainWindow::SwitchTo(Page* page) {
+  if (page == nullptr) return;
+  SetRedraw(false);
+  documents_->ActivatePage(page);
+  SetRedraw(true, page);
+}
+
+void MainWindow::MovePage() {
+  Page* page = Active();
+  if (page == nullptr) return;
+  if (PageCount() > 1) {
+    pendingComboKey_ = 0;
+    f2Marker_ = true;
+    view_.DropDownPageList(documents_->List().IndexOf(*page));
+  } else {
+    SwitchTo(page);
+  }
+}
+
+void MainWindow::PageListKeyDown(int key) { pendingComboKey_ = key; }
+
+void MainWindow::PageListSelectionChanged(std::size_t index) {
+  if (!Created() || index >= documents_->List().Count()) return;
+  // The position is previewed; only a mouse choice (no key pending) switches at once.
+  SetStatus(1, std::to_string(index + 1) + "/" + std::to_string(PageCount()) + "ﾌｧｲﾙ");
+  if (pendingComboKey_ == 0) SwitchTo(documents_->List().At(index).page);
+}
+
+void MainWindow::PageListKeyUp(int key, std::size_t selected) {
+  pendingComboKey_ = 0;
+  if (f2Marker_) {
+    f2Marker_ = false;  // the release of F2 itself
+    return;
+  }
+  Page* page = Active();
+  if (page == nullptr) return;
+  if (key == kKeyReturn && selected < documents_->List().Count()) {
+    SwitchTo(documents_->List().At(selected).page);
+  } else if (key == kKeyEscape) {
+    SwitchTo(page);
+  }
+}
+
+void MainWindow::PageListFocused() {
+  if (Page* page = Active()) view_.SetPageListSelection(documents_->List().IndexOf(*page));
+  ui_.ProcessPendingEvents();
+}
+
+}  // namespace norra

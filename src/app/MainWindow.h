@@ -1,0 +1,193 @@
+// The main window's logic: start-up and shutdown, the command line, the status bar, the title,
+// the enabling of commands, command routing, dropped files, the page list and the exit.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FindWindowPort.h"
+#include "app/MainView.h"
+#include "app/UiItem.h"
+#include "documents/DocumentsHost.h"
+
+namespace norra {
+
+class Clipboard;
+class Clock;
+class Documents;
+class EditCommands;
+class FileListDialogPort;
+class FileStore;
+class HelpPort;
+class OptionsDialogPort;
+class PageKeys;
+class Settings;
+class TagTable;
+class Ui;
+class UndoLog;
+enum class ListDialogMode : int;
+
+// What the main window works with besides its own objects; all outlive it.
+struct MainWindowPorts {
+  MainView& view;
+  Ui& ui;
+  Clipboard& clipboard;
+  const Clock& clock;
+  FileListDialogPort& dialogs;
+  FindWindowPort& findWindow;
+  OptionsDialogPort& options;
+  HelpPort& help;
+  FileStore* files = nullptr;  // none: the real file system
+};
+
+struct StartupOptions {
+  std::vector<std::string> args;  // the command-line arguments, the program's path not included
+  std::string workingFolder;      // relative file arguments are taken from here
+  std::string settingsFolder;     // the settings file and relative "-F" names live here
+  std::string helpFolder;         // the folder of the program's own help file
+};
+
+class MainWindow : public DocumentsHost {
+ public:
+  // Default size of a window whose stored size is unusable.
+  static constexpr int kDefaultWidth = 580;
+  static constexpr int kDefaultHeight = 420;
+  // Input-method mode that leaves the user's choice alone.
+  static constexpr int kImeDontCare = 3;
+
+  MainWindow(const MainWindowPorts& ports, StartupOptions options);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creation, before the window shows: the tag tables, the settings, the undo log; the window
+  // sized from the settings. False when start-up failed; the failure has been reported and
+  // the program ends (exit code 0).
+  bool Create();
+  // The first showing: hooks, the command line's files, the first state. Runs once.
+  void Show();
+  // The close request: true when the window may close (it is hidden then); false refuses.
+  bool CloseQuery();
+  // Writes the settings and frees the objects in their order; the destructor runs it too.
+  void Destroy();
+
+  // ---- hooks (active from the first showing on) ----
+  void ShowHint(const std::string& hint);
+  void ActiveControlChanged();
+  void ClipboardChanged();
+  void Idle();
+
+  // ---- events of the main window ----
+  void Activated();
+  void FilesDropped(const std::vector<std::string>& paths);
+  // Key preview of the main window; true when the key was used here.
+  bool KeyDown(int key, unsigned shift);
+  // A menu item or toolbar button was chosen. Failures are reported, never thrown.
+  void Execute(UiItem item);
+  void MenuOpening(MenuKind menu);
+
+  // ---- events of the Page windows ----
+  void PageWindowActivated(Page& page);
+  // The window's close box: true when the Page closed.
+  bool PageWindowCloseRequested(Page& page);
+  void PageWindowStateChanged(Page& page, int state);
+
+  // ---- the page list (cboContents) ----
+  void PageListKeyDown(int key);
+  void PageListKeyUp(int key, std::size_t selected);
+  void PageListSelectionChanged(std::size_t index);
+  void PageListFocused();
+
+  // ---- operations other parts use ----
+  void UpdateStatusBar() override;
+  void ShowEmptyStatus() override;
+  void UpdateMenuItems();
+  void SetRedraw(bool on, Page* relayout = nullptr) override;
+  // Runs the batch dialog in the mode, then refreshes the state shown.
+  int RunListDialog(ListDialogMode mode);
+
+  Documents& Docs() { return *documents_; }
+  UndoLog& Log() { return *log_; }
+  Settings& Prefs() { return *settings_; }
+  EditCommands& Edits() { return *edits_; }
+  TagTable& Tags() { return *tags_; }
+  bool Created() const { return documents_ != nullptr; }
+  bool FindWindowCreated() const { return findWindowCreated_; }
+  bool RedrawEnabled() const { return redrawEnabled_; }
+  const std::vector<std::string>& CommandLineFiles() const { return commandLineFiles_; }
+  int OptionsPageShown() const { return optionsPage_; }
+
+  // ---- DocumentsHost ----
+  std::unique_ptr<TextControl> CreateTextControl() override;
+  void PageCreated(Page& page) override;
+  void PageCaptionChanged(Page& page) override;
+  void ShowPage(Page& page) override;
+  void PageActivated(Page& page) override;
+  void PageDestroyed(Page& page) override;
+  void PageListChanged() override;
+  void SetApplicationTitle(const std::string& title) override;
+
+ private:
+  Page* Active() const;
+  std::size_t PageCount() const;
+  bool AnyModified() const;
+  void Dispatch(UiItem item);
+  void SetStatus(int panel, const std::string& text);
+  void ShowInsertState(bool insert, bool modified);
+  void ApplyWindowSize();
+  void MakeVisible();
+  void StorePlacement();
+  void HideForClose();
+  void OpenCommandLineFiles();
+  int ShowOptions(int page);
+  void AfterOptions();
+  void OpenFindWindow(FindRequest request);
+  void CloseFindWindowOnEscape();
+  void ToggleToolBar();
+  void ToggleStatusBar();
+  void RecentFiles();
+  void SetSecondHelpTexts();
+  bool ChooseSecondHelp();
+  void OpenSecondHelp(const std::string& keywordCp932);
+  void MovePage();
+  void SwitchTo(Page* page);
+  void Enable(std::initializer_list<UiItem> items, bool on);
+
+  MainView& view_;
+  Ui& ui_;
+  Clipboard& clipboard_;
+  const Clock& clock_;
+  FileListDialogPort& dialogs_;
+  FindWindowPort& findWindow_;
+  OptionsDialogPort& options_;
+  HelpPort& help_;
+  FileStore* files_;
+  StartupOptions startup_;
+
+  // Created in this order, destroyed in the order of Destroy().
+  std::unique_ptr<TagTable> tags_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<UndoLog> log_;
+  std::unique_ptr<Documents> documents_;
+  std::unique_ptr<EditCommands> edits_;
+  std::unique_ptr<PageKeys> keys_;
+
+  std::vector<std::string> commandLineFiles_;
+  bool findWindowCreated_ = false;
+  bool redrawEnabled_ = true;
+  bool firstShow_ = false;
+  bool hooksInstalled_ = false;
+  bool destroyed_ = false;
+  std::array<std::optional<std::string>, 6> statusShown_;
+  std::optional<bool> shownInsert_;
+  std::optional<bool> shownModified_;
+  int pendingComboKey_ = 0;
+  bool f2Marker_ = false;
+  int optionsPage_ = 0;
+};
+
+}  // namespace norra

@@ -1,0 +1,21 @@
+// The modal options dialog as the main window opens it.
+#pragma once
+
+namespace norra {
+
+// Pages of the dialog the main window asks for by index.
+enum OptionsPage : int {
+  kOptionsPageVersion = 0,     // version information
+  kOptionsPagePrint = 2,       // printer set-up
+  kOptionsPageSecondHelp = 6,  // the second help file
+};
+
+class OptionsDialogPort {
+ public:
+  virtual ~OptionsDialogPort() = default;
+  // Shows the dialog at the page; returns the index of the page shown last. The dialog applies
+  // what the user accepted to the settings itself.
+  virtual int Show(int page) = 0;
+};
+
+}  // namespace norra
