@@ -1,0 +1,44 @@
+// The text a run of matches works on: the compare text (upper-cased when letters fold), the
+// unfolded text captures are taken from, and a character-boundary oracle for both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace norra {
+
+class MatchSession {
+ public:
+  static constexpr std::size_t npos = std::string_view::npos;
+
+  // Both views must have the same length and outlive the session.
+  MatchSession(std::string_view compare, std::string_view unfolded);
+
+  std::string_view Compare() const { return compare_; }
+  std::string_view Unfolded() const { return unfolded_; }
+  std::size_t Size() const { return compare_.size(); }
+
+  // Whether a character starts at 0-based pos (the end of the text counts as one).
+  bool IsBoundary(std::size_t pos);
+  // CharStep at 0-based pos: 2 for a lead byte that is not the last byte, else 1.
+  std::size_t StepAt(std::size_t pos) const;
+  // Start of the character that ends just before the boundary pos (pos > 0).
+  std::size_t PreviousBoundary(std::size_t pos);
+
+  // First occurrence of needle in the compare text at or after `from` that starts on a
+  // character boundary; npos when none.
+  std::size_t FindAligned(std::string_view needle, std::size_t from);
+
+ private:
+  bool ScanBoundary(std::size_t pos);
+
+  std::string_view compare_;
+  std::string_view unfolded_;
+  // Boundary bits filled lazily from the start; used only where the quick test cannot decide.
+  std::vector<std::uint64_t> bits_;
+  std::size_t scannedTo_ = 0;
+};
+
+}  // namespace norra

@@ -1,0 +1,834 @@
+// The matcher: a trail of node attempts walked forwards, and backwards to the nearest node
+// that can change, with memory of states that can only fail.
+#include "engine/Matcher.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "engine/TagTable.h"
+
+namespace norra {
+namespace {
+
+constexpr std::size_t npos = MatchSession::npos;
+
+bool EndsWithHandOver(const CompiledPattern& body) {
+  if (body.empty()) return false;
+  const PatternNode& last = body.back();
+  if (last.kind == TAG_STR || last.kind == TAG_STRS) return true;
+  if (last.kind == TAG_INTO || last.kind == TAG_REPEAT) return EndsWithHandOver(last.body);
+  return false;
+}
+
+}  // namespace
+
+std::size_t Matcher::MemoKeyHash::operator()(const MemoKey& k) const {
+  std::uint64_t h = static_cast<std::uint64_t>(k.pc) * 0x9E3779B97F4A7C15ULL;
+  h ^= (static_cast<std::uint64_t>(k.where) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2));
+  h ^= (k.sig + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2));
+  h ^= k.mode;
+  return static_cast<std::size_t>(h);
+}
+
+Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWhich)
+    : onEmptyWhich_(std::move(onEmptyWhich)) {
+  std::size_t head = 0;
+  while (head < pattern.size() && pattern[head].kind == TAG_CHAR) ++head;
+  leadingChars_ = static_cast<int>(head);
+  int groupCounter = 0;
+  Emit(pattern, head, groupCounter);
+  prog_.push_back({Op::End});
+  firstPc_ = 0;
+  singleLiteral_ = head == 0 && pattern.size() == 1 && pattern[0].kind == TAG_LITERAL;
+  CollectChain(pattern, head);
+  // One literal alone is found by the first search anyway.
+  if (chain_.size() < 2) chain_.clear();
+  caches_.resize(prog_.size());
+}
+
+Matcher::~Matcher() = default;
+
+void Matcher::Emit(const CompiledPattern& seq, std::size_t from, int& groupCounter) {
+  for (std::size_t i = from; i < seq.size(); ++i) {
+    const PatternNode& node = seq[i];
+    switch (node.kind) {
+      case TAG_INTO: {
+        const int begin = static_cast<int>(prog_.size());
+        prog_.push_back({Op::IntoBegin, node.kind, &node});
+        prog_.back().area = node.argument;
+        Emit(node.body, 0, groupCounter);
+        const int end = static_cast<int>(prog_.size());
+        prog_.push_back({Op::IntoEnd, node.kind, &node});
+        prog_[end].area = node.argument;
+        prog_[end].handOver = EndsWithHandOver(node.body);
+        prog_[end].partner = begin;
+        prog_[begin].partner = end;
+        break;
+      }
+      case TAG_REPEAT: {
+        const int group = groupCounter++;
+        groupMin_.push_back(std::max(1, node.argument));
+        const int begin = static_cast<int>(prog_.size());
+        prog_.push_back({Op::RepBegin, node.kind, &node});
+        Emit(node.body, 0, groupCounter);
+        const int end = static_cast<int>(prog_.size());
+        prog_.push_back({Op::RepEnd, node.kind, &node});
+        for (int pc : {begin, end}) {
+          prog_[pc].group = group;
+          prog_[pc].minCount = groupMin_[group];
+        }
+        prog_[end].partner = begin;
+        prog_[begin].partner = end;
+        break;
+      }
+      default:
+        prog_.push_back({Op::Atom, node.kind, &node});
+        break;
+    }
+  }
+}
+
+void Matcher::CollectChain(const CompiledPattern& seq, std::size_t from) {
+  for (std::size_t i = from; i < seq.size(); ++i) {
+    const PatternNode& node = seq[i];
+    if (node.kind == TAG_LITERAL) {
+      chain_.push_back(node.text);
+    } else if (node.kind == TAG_INTO || node.kind == TAG_REPEAT) {
+      CollectChain(node.body, 0);
+    }
+  }
+}
+
+void Matcher::Begin(MatchSession& session) {
+  session_ = &session;
+  for (std::size_t pc = 0; pc < prog_.size(); ++pc) {
+    const Instr& ins = prog_[pc];
+    std::size_t slots = 0;
+    if (ins.op == Op::Atom) {
+      if (ins.kind == TAG_WHICH || ins.kind == TAG_NOT) {
+        slots = ins.node->alternatives.size();
+      } else if (ins.kind == TAG_LITERAL || ins.kind == TAG_NUM || ins.kind == TAG_STRS) {
+        slots = 1;
+      }
+    }
+    caches_[pc].assign(slots, OccCache{});
+  }
+  memo_.clear();
+  chainFailFrom_ = npos;
+  captures_.clear();
+}
+
+bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
+  const std::size_t size = session_->Size();
+  if (from >= size) return false;
+
+  if (singleLiteral_) {
+    const std::string& text = prog_[0].node->text;
+    const std::size_t q = NextOccurrence(caches_[0][0], text, from);
+    if (q == npos) return false;
+    matchStart = q;
+    matchEnd = q + text.size();
+    captures_.clear();
+    return true;
+  }
+
+  std::size_t pos = from;
+  for (int i = 0; i < leadingChars_; ++i) {
+    if (pos >= size) return false;
+    pos += session_->StepAt(pos);
+  }
+  if (prog_[firstPc_].op == Op::End) {
+    matchStart = from;
+    matchEnd = pos;
+    captures_.clear();
+    return true;
+  }
+  if (!ChainPossible(pos)) return false;
+  if (!Run(pos)) return false;
+
+  std::size_t start = pos;
+  for (const Entry& e : trail_) {
+    if (prog_[e.pc].op == Op::Atom) {
+      start = e.matchStart;
+      break;
+    }
+  }
+  for (int i = 0; i < leadingChars_; ++i) start = session_->PreviousBoundary(start);
+  matchStart = start;
+  matchEnd = endPos_;
+  CollectCaptures();
+  return true;
+}
+
+bool Matcher::ChainPossible(std::size_t from) {
+  if (chain_.empty()) return true;
+  if (chainFailFrom_ != npos && from >= chainFailFrom_) return false;
+  const std::string_view text = session_->Compare();
+  std::size_t pos = from;
+  for (const std::string& lit : chain_) {
+    const void* hit = pos < text.size()
+                          ? ::memmem(text.data() + pos, text.size() - pos, lit.data(), lit.size())
+                          : nullptr;
+    if (hit == nullptr) {
+      chainFailFrom_ = std::min(chainFailFrom_, from);
+      return false;
+    }
+    pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + lit.size();
+  }
+  return true;
+}
+
+bool Matcher::Run(std::size_t startPos) {
+  trail_.clear();
+  frames_.clear();
+  pending_.clear();
+  int pc = firstPc_;
+  State in;
+  in.pos = startPos;
+  in.mode = 2;
+  for (;;) {
+    if (prog_[pc].op == Op::End) {
+      bool pass = true;
+      for (int p = in.pending; p >= 0 && pass; p = pending_[p].next) {
+        pass = !AnyAlternativeIn(pending_[p], session_->Size());
+      }
+      if (pass) {
+        endPos_ = in.pos;
+        return true;
+      }
+      if (!Recover(in.frame, Start::Fail, pc, in)) return false;
+      continue;
+    }
+    int memoGroup = -1;
+    const Forward r = Step(pc, in, memoGroup);
+    if (r == Forward::Pushed) {
+      const Entry& e = trail_.back();
+      in = OutState(e);
+      pc = NextPc(e);
+      continue;
+    }
+    const int frame = r == Forward::Failed ? in.frame : FrameOfGroup(in.frame, memoGroup);
+    const Start start = r == Forward::Failed      ? Start::Fail
+                        : r == Forward::Exhausted ? Start::Walk
+                                                  : Start::End;
+    if (!Recover(frame, start, pc, in)) return false;
+  }
+}
+
+Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
+  const Instr& ins = prog_[pc];
+  Entry e;
+  e.pc = pc;
+  e.inMode = e.outMode = in.mode;
+  e.start = e.matchStart = e.matchEnd = in.pos;
+  e.inLimit = e.outLimit = in.limit;
+  e.inPending = e.outPending = in.pending;
+  e.inFrame = e.outFrame = in.frame;
+  e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
+  e.framesBefore = static_cast<std::uint32_t>(frames_.size());
+  e.sigOk = in.pending < 0 && FrameSig(in.frame, e.sig);
+  Forward known = Forward::Pushed;
+  auto decided = [&](std::size_t candidateStart) {
+    const Verdict v = Consult(e, candidateStart, memoGroup);
+    known = v == Verdict::Exhausted ? Forward::Exhausted : Forward::EndGroup;
+    return v != Verdict::None;
+  };
+  if (ins.op == Op::RepEnd && decided(in.pos)) return known;
+
+  switch (ins.op) {
+    case Op::IntoBegin:
+    case Op::IntoEnd:
+      Push(e);
+      return Forward::Pushed;
+    case Op::RepBegin:
+      frames_.push_back({ins.group, 0, static_cast<int>(trail_.size()), -1, in.frame});
+      e.outFrame = static_cast<int>(frames_.size()) - 1;
+      Push(e);
+      return Forward::Pushed;
+    case Op::RepEnd: {
+      const Frame fr = frames_[in.frame];
+      int repEndIdx = static_cast<int>(trail_.size());
+      // A repetition with nothing left to try folds into the previous one, so long runs of
+      // simple repetitions keep the trail short.
+      if (fr.lastRepEndIdx >= 0 && in.pending < 0 &&
+          RepIsFixed(static_cast<std::size_t>(fr.lastRepEndIdx) + 1)) {
+        repEndIdx = fr.lastRepEndIdx;
+        TruncateTrail(static_cast<std::size_t>(repEndIdx));
+        e.inFrame = fr.parent;  // the frame it came in with is gone
+        e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
+        e.framesBefore = static_cast<std::uint32_t>(frames_.size());
+      }
+      frames_.push_back({fr.group, fr.count + 1, fr.startIdx, repEndIdx, fr.parent});
+      e.outFrame = static_cast<int>(frames_.size()) - 1;
+      Push(e);
+      return Forward::Pushed;
+    }
+    case Op::End:
+      return Forward::Failed;
+    case Op::Atom:
+      break;
+  }
+
+  if (ins.kind == TAG_NOT && in.mode != 0 && decided(in.pos)) return known;
+  switch (ins.kind) {
+    case TAG_STR:
+      e.outMode = 2;
+      e.outLimit = npos;
+      e.outPending = MarkPending(in.pending);
+      Push(e);
+      return Forward::Pushed;
+    case TAG_STRS: {
+      const std::size_t lineEnd = NextLineBreak(caches_[pc][0], in.pos);
+      e.outLimit = lineEnd;
+      e.outMode = lineEnd == npos ? 2 : 1;
+      e.outPending = MarkPending(in.pending);
+      Push(e);
+      return Forward::Pushed;
+    }
+    case TAG_NOT:
+      if (in.mode == 0) {
+        const std::string_view text = session_->Compare().substr(in.pos);
+        for (const std::string& alt : ins.node->alternatives) {
+          if (text.starts_with(alt)) return Forward::Failed;
+        }
+        if (decided(in.pos)) return known;
+      } else {
+        pending_.push_back({static_cast<int>(trail_.size()), pc, in.pos, in.limit, in.mode,
+                            false, in.pending});
+        e.outPending = static_cast<int>(pending_.size()) - 1;
+      }
+      Push(e);
+      return Forward::Pushed;
+    default:
+      break;
+  }
+
+  Candidate c;
+  if (!FirstCandidate(pc, in, c)) return Forward::Failed;
+  if (decided(c.start)) return known;
+  Settle(in.pending, c.start);
+  e.matchStart = c.start;
+  e.matchEnd = c.end;
+  e.alt = c.alt;
+  e.outMode = 0;
+  e.outLimit = npos;
+  e.outPending = -1;
+  if (ins.kind == TAG_WHICH && in.mode == 0) e.moreAlts = MoreAltsAt(ins, c.start, c.alt);
+  Push(e);
+  return Forward::Pushed;
+}
+
+bool Matcher::Recover(int frame, Start start, int& pc, State& in) {
+  for (;;) {
+    if (frame < 0 && start == Start::End) start = Start::Walk;
+    if (frame >= 0 && start != Start::Walk) {
+      const Frame fr = frames_[frame];
+      if (fr.count >= groupMin_[fr.group]) {
+        // The group ends with its last complete repetition.
+        RecordGroupEnd(static_cast<std::size_t>(fr.lastRepEndIdx) + 1, fr.group);
+        TruncateTrail(static_cast<std::size_t>(fr.lastRepEndIdx) + 1);
+        const Entry last = trail_.back();
+        Entry e = last;
+        e.exit = true;
+        e.sigOk = last.outPending < 0 && FrameSig(last.outFrame, e.sig);
+        e.moreAlts = false;
+        e.alt = -1;
+        e.inMode = last.outMode;
+        e.start = e.matchStart = e.matchEnd = last.matchEnd;
+        e.inLimit = last.outLimit;
+        e.inPending = last.outPending;
+        e.inFrame = last.outFrame;
+        e.outFrame = fr.parent;
+        e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
+        e.framesBefore = static_cast<std::uint32_t>(frames_.size());
+        int group = -1;
+        const Verdict v = Consult(e, e.start, group);
+        if (v != Verdict::None) {
+          // What follows the group was tried from here before.
+          frame = FrameOfGroup(last.outFrame, group);
+          start = v == Verdict::Exhausted ? Start::Walk : Start::End;
+          continue;
+        }
+        Push(e);
+        in = OutState(trail_.back());
+        pc = NextPc(trail_.back());
+        return true;
+      }
+    }
+    int limitStart = frame < 0 ? -1 : frames_[frame].startIdx;
+    int endFrame = -1;
+    const WalkResult r = Walk(limitStart, pc, in, endFrame);
+    if (r == WalkResult::Resumed) return true;
+    if (r == WalkResult::EndGroup) {
+      frame = endFrame;
+      start = Start::End;
+      continue;
+    }
+    if (limitStart < 0) return false;
+    // Nothing inside the group can change: the group itself fails.
+    const int parent = trail_[static_cast<std::size_t>(limitStart)].inFrame;
+    TruncateTrail(static_cast<std::size_t>(limitStart));
+    frame = parent;
+    start = Start::Fail;
+  }
+}
+
+Matcher::WalkResult Matcher::Walk(int& limitStart, int& pc, State& in, int& endFrame) {
+  int group = limitStart < 0 ? -1 : prog_[trail_[limitStart].pc].group;
+  std::size_t limitIdx = limitStart < 0 ? 0 : static_cast<std::size_t>(limitStart) + 1;
+  while (trail_.size() > limitIdx) {
+    Entry& e = trail_.back();
+    int memoGroup = -1;
+    const Change r = TryChange(e, memoGroup);
+    if (r == Change::Changed) {
+      in = OutState(e);
+      pc = NextPc(e);
+      return WalkResult::Resumed;
+    }
+    if (r == Change::EndGroup) {
+      endFrame = FrameOfGroup(e.inFrame, memoGroup);
+      return WalkResult::EndGroup;
+    }
+    if (r == Change::Exhausted) {
+      // Every remaining choice of this node was tried before from here; the backtracking
+      // that followed was bounded by memoGroup.
+      const int f = FrameOfGroup(e.inFrame, memoGroup);
+      limitStart = f < 0 ? -1 : frames_[f].startIdx;
+      group = f < 0 ? -1 : memoGroup;
+      limitIdx = limitStart < 0 ? 0 : static_cast<std::size_t>(limitStart) + 1;
+    }
+    RecordExhausted(e, group);
+    TruncateTrail(trail_.size() - 1);
+  }
+  return WalkResult::Exhausted;
+}
+
+Matcher::Change Matcher::TryChange(Entry& e, int& memoGroup) {
+  const Instr& ins = prog_[e.pc];
+  if (ins.op != Op::Atom) return Change::Fixed;
+  if (ins.kind == TAG_STR || ins.kind == TAG_STRS || ins.kind == TAG_NOT) return Change::Fixed;
+  State in;
+  in.pos = e.start;
+  in.limit = e.inLimit;
+  in.mode = e.inMode;
+  in.pending = e.inPending;
+  in.frame = e.inFrame;
+
+  Candidate c;
+  bool found = false;
+  if (ins.kind == TAG_WHICH) found = WhichAt(ins, e.matchStart, e.alt, c);
+  if (!found && in.mode != 0) {
+    const std::size_t next = e.matchStart + session_->StepAt(e.matchStart);
+    if (ins.kind == TAG_CHAR) {
+      for (std::size_t pos = next; pos < session_->Size(); pos += session_->StepAt(pos)) {
+        const NotResult r = CheckPending(in.pending, pos);
+        if (r == NotResult::Fail) break;
+        if (r == NotResult::Pass) {
+          c = {pos, pos + session_->StepAt(pos), -1};
+          found = true;
+          break;
+        }
+      }
+    } else {
+      found = SearchFrom(e.pc, in, next, c);
+    }
+    if (found) {
+      const Verdict v = Consult(e, c.start, memoGroup);
+      if (v == Verdict::Exhausted) return Change::Exhausted;
+      if (v == Verdict::EndGroup) {
+        e.matchStart = c.start;
+        return Change::EndGroup;
+      }
+    }
+  }
+  if (!found) return Change::Fixed;
+  Settle(in.pending, c.start);
+  e.matchStart = c.start;
+  e.matchEnd = c.end;
+  e.alt = c.alt;
+  e.moreAlts = ins.kind == TAG_WHICH && in.mode == 0 && MoreAltsAt(ins, c.start, c.alt);
+  return Change::Changed;
+}
+
+bool Matcher::FirstCandidate(int pc, const State& in, Candidate& c) {
+  const Instr& ins = prog_[pc];
+  const std::size_t size = session_->Size();
+  if (ins.kind == TAG_WHICH && ins.node->alternatives.empty()) {
+    onEmptyWhich_();
+    return false;
+  }
+  if (ins.kind == TAG_CHAR) {
+    // CHAR takes the character where it stands; floating, it moves only when backtracked.
+    for (std::size_t pos = in.pos; pos < size; pos += session_->StepAt(pos)) {
+      const NotResult r = CheckPending(in.pending, pos);
+      if (r == NotResult::Pass) {
+        c = {pos, pos + session_->StepAt(pos), -1};
+        return true;
+      }
+      if (r == NotResult::Fail || in.mode == 0) return false;
+    }
+    return false;
+  }
+  if (in.mode != 0) return SearchFrom(pc, in, in.pos, c);
+
+  const std::string_view text = session_->Compare().substr(std::min(in.pos, size));
+  switch (ins.kind) {
+    case TAG_LITERAL:
+      if (!text.starts_with(ins.node->text)) return false;
+      c = {in.pos, in.pos + ins.node->text.size(), -1};
+      break;
+    case TAG_NUM: {
+      const std::size_t len = in.pos < size ? DigitLengthAt(in.pos) : 0;
+      if (len == 0) return false;
+      c = {in.pos, in.pos + len, -1};
+      break;
+    }
+    case TAG_WHICH:
+      if (!WhichAt(ins, in.pos, -1, c)) return false;
+      break;
+    default:
+      return false;
+  }
+  return CheckPending(in.pending, c.start) == NotResult::Pass;
+}
+
+bool Matcher::SearchFrom(int pc, const State& in, std::size_t from, Candidate& c) {
+  for (;;) {
+    if (!FindRaw(pc, in, from, c)) return false;
+    const NotResult r = CheckPending(in.pending, c.start);
+    if (r == NotResult::Pass) return true;
+    if (r == NotResult::Fail) return false;
+    from = c.start + session_->StepAt(c.start);
+  }
+}
+
+bool Matcher::FindRaw(int pc, const State& in, std::size_t from, Candidate& c) {
+  const Instr& ins = prog_[pc];
+  switch (ins.kind) {
+    case TAG_LITERAL: {
+      const std::size_t q = NextOccurrence(caches_[pc][0], ins.node->text, from);
+      if (q == npos || (in.mode == 1 && q > in.limit)) return false;
+      c = {q, q + ins.node->text.size(), -1};
+      return true;
+    }
+    case TAG_NUM: {
+      const std::size_t q = NextDigit(caches_[pc][0], from);
+      if (q == npos || (in.mode == 1 && q >= in.limit)) return false;
+      c = {q, q + DigitLengthAt(q), -1};
+      return true;
+    }
+    case TAG_WHICH: {
+      const auto& alts = ins.node->alternatives;
+      std::size_t best = npos;
+      int bestAlt = -1;
+      for (std::size_t i = 0; i < alts.size(); ++i) {
+        const std::size_t q = NextOccurrence(caches_[pc][i], alts[i], from);
+        if (q < best) {
+          best = q;
+          bestAlt = static_cast<int>(i);
+        }
+      }
+      if (best == npos || (in.mode == 1 && best > in.limit)) return false;
+      c = {best, best + alts[static_cast<std::size_t>(bestAlt)].size(), bestAlt};
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool Matcher::WhichAt(const Instr& ins, std::size_t pos, int after, Candidate& c) const {
+  const auto& alts = ins.node->alternatives;
+  const std::string_view text = session_->Compare().substr(std::min(pos, session_->Size()));
+  for (std::size_t i = static_cast<std::size_t>(after + 1); i < alts.size(); ++i) {
+    if (text.starts_with(alts[i])) {
+      c = {pos, pos + alts[i].size(), static_cast<int>(i)};
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Matcher::MoreAltsAt(const Instr& ins, std::size_t pos, int after) const {
+  Candidate unused;
+  return WhichAt(ins, pos, after, unused);
+}
+
+Matcher::NotResult Matcher::CheckPending(int head, std::size_t matchStart) {
+  bool retry = false;
+  for (int p = head; p >= 0; p = pending_[p].next) {
+    const Pending& item = pending_[p];
+    if (matchStart == item.pos) continue;  // an empty gap settles it
+    if (item.marked) {
+      if (AnyAlternativeIn(item, matchStart)) return NotResult::Fail;
+    } else if (GapEndsWithAlternative(item, matchStart)) {
+      retry = true;
+    }
+  }
+  return retry ? NotResult::Retry : NotResult::Pass;
+}
+
+void Matcher::Settle(int head, std::size_t matchStart) {
+  // Without a variable gap, a match that begins with the NOT begins at the node tested.
+  for (int p = head; p >= 0; p = pending_[p].next) {
+    if (!pending_[p].marked) trail_[static_cast<std::size_t>(pending_[p].entryIdx)].matchStart =
+        matchStart;
+  }
+}
+
+bool Matcher::AnyAlternativeIn(const Pending& item, std::size_t to) {
+  const auto& alts = prog_[item.pc].node->alternatives;
+  for (std::size_t i = 0; i < alts.size(); ++i) {
+    const std::size_t q = NextOccurrence(caches_[item.pc][i], alts[i], item.pos);
+    if (q == npos || q + alts[i].size() > to) continue;
+    if (item.mode == 1 && q > item.limit) continue;
+    return true;
+  }
+  return false;
+}
+
+bool Matcher::GapEndsWithAlternative(const Pending& item, std::size_t matchStart) {
+  const std::string_view text = session_->Compare();
+  for (const std::string& alt : prog_[item.pc].node->alternatives) {
+    if (matchStart - item.pos < alt.size()) continue;
+    const std::size_t at = matchStart - alt.size();
+    if (text.compare(at, alt.size(), alt) == 0 && session_->IsBoundary(at)) return true;
+  }
+  return false;
+}
+
+int Matcher::MarkPending(int head) {
+  bool allMarked = true;
+  for (int p = head; p >= 0; p = pending_[p].next) allMarked = allMarked && pending_[p].marked;
+  if (allMarked) return head;
+  int newHead = -1;
+  int tail = -1;
+  for (int p = head; p >= 0;) {
+    Pending copy = pending_[p];
+    p = copy.next;
+    copy.marked = true;
+    copy.next = -1;
+    pending_.push_back(copy);
+    const int idx = static_cast<int>(pending_.size()) - 1;
+    if (tail < 0) {
+      newHead = idx;
+    } else {
+      pending_[tail].next = idx;
+    }
+    tail = idx;
+  }
+  return newHead;
+}
+
+std::size_t Matcher::NextOccurrence(OccCache& cache, std::string_view needle, std::size_t from) {
+  if (cache.from != npos && cache.from <= from && (cache.at == npos || from <= cache.at)) {
+    return cache.at;
+  }
+  const std::size_t at = session_->FindAligned(needle, from);
+  cache = {from, at};
+  return at;
+}
+
+std::size_t Matcher::DigitLengthAt(std::size_t pos) const {
+  const std::string_view text = session_->Compare();
+  const auto b = static_cast<unsigned char>(text[pos]);
+  if (b >= '0' && b <= '9') return 1;
+  if (b == 0x82 && pos + 1 < text.size()) {
+    const auto t = static_cast<unsigned char>(text[pos + 1]);
+    if (t >= 0x4F && t <= 0x58) return 2;  // full-width ０-９
+  }
+  return 0;
+}
+
+std::size_t Matcher::NextDigit(OccCache& cache, std::size_t from) {
+  if (cache.from != npos && cache.from <= from && (cache.at == npos || from <= cache.at)) {
+    return cache.at;
+  }
+  std::size_t at = npos;
+  for (std::size_t i = from; i < session_->Size(); ++i) {
+    if (DigitLengthAt(i) != 0 && session_->IsBoundary(i)) {
+      at = i;
+      break;
+    }
+  }
+  cache = {from, at};
+  return at;
+}
+
+std::size_t Matcher::NextLineBreak(OccCache& cache, std::size_t from) {
+  return NextOccurrence(cache, "\r\n", from);
+}
+
+bool Matcher::IsMonotone(int pc, std::uint8_t mode) const {
+  const Instr& ins = prog_[pc];
+  return mode != 0 && ins.op == Op::Atom &&
+         (ins.kind == TAG_LITERAL || ins.kind == TAG_NUM || ins.kind == TAG_CHAR ||
+          ins.kind == TAG_WHICH);
+}
+
+bool Matcher::FrameSig(int frame, std::uint64_t& sig) const {
+  // Repetition counts matter only up to each group's minimum.
+  sig = 0;
+  std::uint64_t scale = 1;
+  for (int f = frame; f >= 0; f = frames_[f].parent) {
+    const int min = groupMin_[frames_[f].group];
+    const auto base = static_cast<std::uint64_t>(min) + 1;
+    if (scale > std::numeric_limits<std::uint64_t>::max() / base) return false;
+    sig += static_cast<std::uint64_t>(std::min(frames_[f].count, min)) * scale;
+    scale *= base;
+  }
+  return true;
+}
+
+Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start,
+                                std::size_t limit, std::uint64_t sig) const {
+  MemoKey key;
+  key.pc = pc;
+  key.exit = exit;
+  key.mode = mode;
+  key.where = IsMonotone(pc, mode) ? 0 : start;
+  key.limit = mode == 1 ? limit : 0;
+  key.sig = sig;
+  return key;
+}
+
+// A state's outcome depends only on its key: every continuation failed, or one ended an
+// enclosing repeat group. A floating search's choices from a later start are a suffix of its
+// choices from an earlier one, so what was learnt covers those starts too.
+bool Matcher::Remembered(const Entry& e) const {
+  // STR, STRS and the storage and repeat openings hand their state on unchanged in kind;
+  // the node after them remembers for them.
+  if (!e.sigOk || e.inPending >= 0) return false;
+  const Instr& ins = prog_[e.pc];
+  return ins.op == Op::RepEnd ||
+         (ins.op == Op::Atom && ins.kind != TAG_STR && ins.kind != TAG_STRS);
+}
+
+Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, int& group) const {
+  if (memo_.empty() || !Remembered(e)) return Verdict::None;
+  const auto it = memo_.find(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig));
+  if (it == memo_.end()) return Verdict::None;
+  const MemoValue& v = it->second;
+  if (v.failFrom != npos && candidateStart >= v.failFrom) {
+    group = v.failGroup;
+    return Verdict::Exhausted;
+  }
+  if (v.truncFrom != npos && candidateStart >= v.truncFrom && candidateStart <= v.truncTo) {
+    group = v.truncGroup;
+    return Verdict::EndGroup;
+  }
+  return Verdict::None;
+}
+
+void Matcher::RecordExhausted(const Entry& e, int group) {
+  if (!Remembered(e)) return;
+  MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
+  const std::size_t from = IsMonotone(e.pc, e.inMode) ? e.start : 0;
+  if (v.failFrom == npos || from < v.failFrom) {
+    v.failFrom = from;
+    v.failGroup = group;
+  }
+}
+
+void Matcher::RecordGroupEnd(std::size_t fromIdx, int group) {
+  // Every attempt cut off by a group's end led, after its failed choices, to that end.
+  for (std::size_t i = fromIdx; i < trail_.size(); ++i) {
+    const Entry& e = trail_[i];
+    if (!Remembered(e)) continue;
+    MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
+    std::size_t from = 0;
+    std::size_t to = npos;
+    if (IsMonotone(e.pc, e.inMode)) {
+      from = e.start;
+      to = e.matchStart;
+    }
+    if (v.truncFrom != npos && from <= v.truncTo && v.truncFrom <= to && v.truncGroup == group) {
+      from = std::min(from, v.truncFrom);
+      to = std::max(to, v.truncTo);
+    }
+    v.truncFrom = from;
+    v.truncTo = to;
+    v.truncGroup = group;
+  }
+}
+
+int Matcher::FrameOfGroup(int frame, int group) const {
+  if (group < 0) return -1;
+  for (int f = frame; f >= 0; f = frames_[f].parent) {
+    if (frames_[f].group == group) return f;
+  }
+  return -1;
+}
+
+void Matcher::Push(Entry e) { trail_.push_back(e); }
+
+void Matcher::TruncateTrail(std::size_t size) {
+  if (size >= trail_.size()) return;
+  pending_.resize(trail_[size].pendingBefore);
+  frames_.resize(trail_[size].framesBefore);
+  trail_.resize(size);
+}
+
+Matcher::State Matcher::OutState(const Entry& e) const {
+  State s;
+  s.pos = e.matchEnd;
+  s.limit = e.outLimit;
+  s.mode = e.outMode;
+  s.pending = e.outPending;
+  s.frame = e.outFrame;
+  return s;
+}
+
+int Matcher::NextPc(const Entry& e) const {
+  const Instr& ins = prog_[e.pc];
+  if (ins.op == Op::RepEnd && !e.exit) return ins.partner + 1;
+  return e.pc + 1;
+}
+
+bool Matcher::RepIsFixed(std::size_t from) const {
+  for (std::size_t i = from; i < trail_.size(); ++i) {
+    const Entry& e = trail_[i];
+    const Instr& ins = prog_[e.pc];
+    if (ins.op != Op::Atom) continue;
+    switch (ins.kind) {
+      case TAG_LITERAL:
+      case TAG_NUM:
+      case TAG_CHAR:
+        if (e.inMode != 0) return false;
+        break;
+      case TAG_WHICH:
+        if (e.inMode != 0 || e.moreAlts) return false;
+        break;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+void Matcher::CollectCaptures() {
+  captures_.clear();
+  const std::size_t n = trail_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const Instr& ins = prog_[trail_[i].pc];
+    if (ins.op != Op::IntoBegin) continue;
+    std::size_t j = i + 1;
+    while (j < n && prog_[trail_[j].pc].op != Op::Atom) ++j;
+    std::size_t k = i + 1;
+    while (k < n && trail_[k].pc != ins.partner) ++k;
+    const std::size_t start = j < k ? trail_[j].matchStart : trail_[i].start;
+    std::size_t end = k < n ? trail_[k].start : endPos_;
+    if (k < n && prog_[ins.partner].handOver) {
+      // A body ending in STR or STRS reaches up to where the following node matched.
+      std::size_t m = k + 1;
+      while (m < n && prog_[trail_[m].pc].op != Op::Atom) ++m;
+      if (m < n) end = trail_[m].matchStart;
+    }
+    captures_.push_back({ins.area, start, std::max(start, end)});
+  }
+  std::sort(captures_.begin(), captures_.end(),
+            [](const Capture& a, const Capture& b) { return a.area < b.area; });
+}
+
+}  // namespace norra

@@ -1,0 +1,204 @@
+// The matcher: finds the first match of a compiled pattern at or after a position by walking
+// its nodes left to right, each anchored or floating, and backtracking to the nearest node
+// that can move or take another alternative. Repeat groups are greedy; NOT tags look ahead
+// when anchored and check the skipped gap when floating.
+//
+// Backtracking is bounded: a state whose every continuation failed is remembered (floating
+// states for all later starts too), failed searches are cached, and a literal the pattern
+// needs but the text lacks ends the attempt before it starts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/MatchSession.h"
+#include "engine/PatternNode.h"
+
+namespace norra {
+
+class Matcher {
+ public:
+  struct Capture {
+    int area = 0;  // 1-26
+    std::size_t start = 0;
+    std::size_t end = 0;
+  };
+
+  // `onEmptyWhich` is called when a match reaches a WHICH tag without alternatives; it must
+  // throw (the engine shows its message and abandons the operation).
+  Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWhich);
+  ~Matcher();
+
+  // Starts work on a text; the session must outlive the following Find calls.
+  void Begin(MatchSession& session);
+
+  // First match starting at or after 0-based `from`; [matchStart, matchEnd) on success.
+  bool Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd);
+
+  // Storage areas filled by the last successful Find, in area order.
+  const std::vector<Capture>& Captures() const { return captures_; }
+
+ private:
+  enum class Op : std::uint8_t { Atom, IntoBegin, IntoEnd, RepBegin, RepEnd, End };
+  enum class Change { Changed, Fixed, Exhausted, EndGroup };
+  enum class NotResult { Pass, Retry, Fail };
+
+  struct Instr {
+    Op op = Op::End;
+    int kind = 0;
+    const PatternNode* node = nullptr;
+    int partner = -1;       // RepBegin <-> RepEnd, IntoBegin <-> IntoEnd
+    int group = -1;         // repeat group number
+    int minCount = 0;       // RepBegin/RepEnd
+    int area = 0;           // IntoBegin/IntoEnd
+    bool handOver = false;  // IntoEnd: the body ends with STR or STRS
+  };
+  struct State {
+    std::size_t pos = 0;
+    std::size_t limit = MatchSession::npos;  // line limit in mode 1
+    std::uint8_t mode = 2;                   // 0 anchored, 1 floating within the line, 2 floating
+    int pending = -1;                        // pending NOT list
+    int frame = -1;                          // innermost active repeat frame
+  };
+  struct Entry {
+    int pc = 0;
+    bool exit = false;      // RepEnd entry that ends its group
+    bool moreAlts = false;  // anchored WHICH: a later alternative also fits here
+    std::uint8_t inMode = 0;
+    std::uint8_t outMode = 0;
+    int alt = -1;
+    std::size_t start = 0;
+    std::size_t inLimit = MatchSession::npos;
+    std::size_t matchStart = 0;
+    std::size_t matchEnd = 0;  // also the position handed on
+    std::size_t outLimit = MatchSession::npos;
+    int inPending = -1;
+    int outPending = -1;
+    int inFrame = -1;
+    int outFrame = -1;
+    std::uint32_t pendingBefore = 0;
+    std::uint32_t framesBefore = 0;
+    bool sigOk = false;     // the memo key could be formed (no pending NOT, counts fit)
+    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups
+  };
+  struct Frame {
+    int group = 0;
+    int count = 0;  // completed repetitions
+    int startIdx = 0;
+    int lastRepEndIdx = -1;
+    int parent = -1;
+  };
+  struct Pending {
+    int entryIdx = 0;
+    int pc = 0;
+    std::size_t pos = 0;
+    std::size_t limit = MatchSession::npos;
+    std::uint8_t mode = 2;
+    bool marked = false;  // an STR or STRS followed: the gap is variable
+    int next = -1;
+  };
+  struct OccCache {
+    std::size_t from = MatchSession::npos;
+    std::size_t at = MatchSession::npos;
+  };
+  struct Candidate {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    int alt = -1;
+  };
+  struct MemoKey {
+    int pc = 0;
+    bool exit = false;
+    std::uint8_t mode = 0;
+    std::size_t where = 0;  // the start, except for floating searches (any later start)
+    std::size_t limit = 0;  // line limit in mode 1
+    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups
+    bool operator==(const MemoKey&) const = default;
+  };
+  struct MemoKeyHash {
+    std::size_t operator()(const MemoKey& k) const;
+  };
+  // What became of every continuation of a state: all failed (for a floating search, from
+  // failFrom on), or a candidate in [truncFrom, truncTo] ended the repeat group truncGroup
+  // at its last complete repetition.
+  struct MemoValue {
+    std::size_t failFrom = MatchSession::npos;
+    int failGroup = -1;  // the group bounding the backtracking that passed it, -1 for none
+    std::size_t truncFrom = MatchSession::npos;
+    std::size_t truncTo = 0;
+    int truncGroup = -1;
+  };
+
+  void Emit(const CompiledPattern& seq, std::size_t from, int& groupCounter);
+  void CollectChain(const CompiledPattern& seq, std::size_t from);
+
+  bool Run(std::size_t startPos);
+  enum class Forward { Pushed, Failed, Exhausted, EndGroup };
+  enum class Verdict { None, Exhausted, EndGroup };
+  enum class Start { Fail, Walk, End };
+  enum class WalkResult { Resumed, Exhausted, EndGroup };
+  Forward Step(int pc, const State& in, int& memoGroup);
+  bool Recover(int frame, Start start, int& pc, State& in);
+  WalkResult Walk(int& limitStart, int& pc, State& in, int& endFrame);
+  Change TryChange(Entry& e, int& memoGroup);
+
+  bool FirstCandidate(int pc, const State& in, Candidate& c);
+  bool SearchFrom(int pc, const State& in, std::size_t from, Candidate& c);
+  bool FindRaw(int pc, const State& in, std::size_t from, Candidate& c);
+  bool WhichAt(const Instr& ins, std::size_t pos, int after, Candidate& c) const;
+  bool MoreAltsAt(const Instr& ins, std::size_t pos, int after) const;
+  NotResult CheckPending(int head, std::size_t matchStart);
+  void Settle(int head, std::size_t matchStart);
+  bool AnyAlternativeIn(const Pending& item, std::size_t to);
+  bool GapEndsWithAlternative(const Pending& item, std::size_t matchStart);
+  int MarkPending(int head);
+
+  std::size_t NextOccurrence(OccCache& cache, std::string_view needle, std::size_t from);
+  std::size_t NextDigit(OccCache& cache, std::size_t from);
+  std::size_t NextLineBreak(OccCache& cache, std::size_t from);
+  std::size_t DigitLengthAt(std::size_t pos) const;
+
+  bool IsMonotone(int pc, std::uint8_t mode) const;
+  bool FrameSig(int frame, std::uint64_t& sig) const;
+  MemoKey KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start, std::size_t limit,
+                std::uint64_t sig) const;
+  bool Remembered(const Entry& e) const;
+  Verdict Consult(const Entry& e, std::size_t candidateStart, int& group) const;
+  void RecordExhausted(const Entry& e, int group);
+  void RecordGroupEnd(std::size_t fromIdx, int group);
+  int FrameOfGroup(int frame, int group) const;
+  int GroupOfFrame(int frame) const { return frame < 0 ? -1 : frames_[frame].group; }
+
+  void Push(Entry e);
+  void TruncateTrail(std::size_t size);
+  State OutState(const Entry& e) const;
+  int NextPc(const Entry& e) const;
+  bool RepIsFixed(std::size_t from) const;
+  bool ChainPossible(std::size_t from);
+  void CollectCaptures();
+
+  std::vector<Instr> prog_;
+  int firstPc_ = 0;
+  int leadingChars_ = 0;
+  bool singleLiteral_ = false;
+  std::vector<int> groupMin_;
+  std::vector<std::string> chain_;  // literals every match contains, in order
+  std::function<void()> onEmptyWhich_;
+
+  MatchSession* session_ = nullptr;
+  std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
+  std::unordered_map<MemoKey, MemoValue, MemoKeyHash> memo_;
+  std::size_t chainFailFrom_ = MatchSession::npos;
+
+  std::vector<Entry> trail_;
+  std::vector<Frame> frames_;
+  std::vector<Pending> pending_;
+  std::size_t endPos_ = 0;
+  std::vector<Capture> captures_;
+};
+
+}  // namespace norra

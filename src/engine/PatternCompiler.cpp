@@ -1,0 +1,341 @@
+// Find-text compiler: the group pass (repeat and storage groups, innermost first, replaced by
+// placeholders), then tokenizing what is left into the main sequence.
+#include "engine/PatternCompiler.h"
+
+#include <charconv>
+
+#include "engine/EngineAbort.h"
+#include "engine/SearchEngine.h"
+#include "platform/Ui.h"
+#include "text/CaseMap.h"
+#include "text/Encoding.h"
+
+namespace norra {
+namespace {
+
+constexpr char kPlaceholderMark = '\x01';
+constexpr const char* kCaption = "◆KARVO検索置換ｼｽﾃﾑ";
+
+bool IsVariable(int kind) { return kind == TAG_STR || kind == TAG_STRS; }
+
+PatternNode LiteralNode(std::string text) {
+  PatternNode node;
+  node.text = std::move(text);
+  return node;
+}
+
+// A decimal integer with an optional sign; false for anything else, overflow included.
+bool ParseCount(std::string_view text, long long& value) {
+  if (text.empty()) return false;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (*first == '+') ++first;
+  if (first == last) return false;
+  auto [ptr, ec] = std::from_chars(first, last, value);
+  return ec == std::errc() && ptr == last;
+}
+
+}  // namespace
+
+PatternCompiler::PatternCompiler(SearchEngine& engine) : engine_(engine) {}
+
+const std::string& PatternCompiler::S(int k) const { return engine_.symbols_[k]; }
+
+std::string PatternCompiler::SymbolUtf8(int k) const { return Cp932ToUtf8(S(k)); }
+
+void PatternCompiler::Refuse(const std::string& messageUtf8) const {
+  engine_.ui_.ShowMessageBox(messageUtf8, MB_OK | MB_ICONERROR, kCaption);
+}
+
+std::string PatternCompiler::Fold(std::string_view text) const {
+  return engine_.MatchCase ? std::string(text) : ToUpperCp932Copy(text);
+}
+
+void PatternCompiler::SetText(std::string text) {
+  text_ = std::move(text);
+  aligned_.Reset(text_);
+}
+
+bool PatternCompiler::Compile(std::string_view findText) {
+  engine_.ClearPattern();
+  groupTable_.clear();
+  SetText(std::string(findText));
+
+  // Without both brackets no tag can be written: the whole text is literal.
+  if (S(TAG_BRACKET1).empty() || S(TAG_BRACKET2).empty()) {
+    if (!text_.empty()) engine_.pattern_.push_back(LiteralNode(Fold(text_)));
+    return !engine_.pattern_.empty();
+  }
+
+  bool repeatActive = true;
+  bool storageActive = true;
+  while (!text_.empty()) {
+    std::optional<GroupSpan> repeat;
+    std::optional<GroupSpan> storage;
+    if (repeatActive) {
+      repeat = FindRepeatGroup();
+      repeatActive = repeat.has_value();
+    }
+    if (storageActive) {
+      storage = FindStorageGroup();
+      storageActive = storage.has_value();
+    }
+    if (!repeat && !storage) break;
+    const bool ok = (repeat && (!storage || repeat->close < storage->close))
+                        ? CompileRepeatGroup(*repeat)
+                        : CompileStorageGroup(*storage);
+    if (!ok) {
+      engine_.ClearPattern();
+      return false;
+    }
+  }
+
+  std::vector<PatternNode> sequence;
+  if (!Tokenize(text_, sequence) || sequence.empty()) {
+    engine_.ClearPattern();
+    return false;
+  }
+  engine_.pattern_ = std::move(sequence);
+  groupTable_.clear();
+  return true;
+}
+
+std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindRepeatGroup() {
+  const std::string closeTag = S(TAG_BRACKET1) + S(TAG_ENDREPEAT) + S(TAG_BRACKET2);
+  const std::string prefix = S(TAG_BRACKET1) + S(TAG_REPEAT) + " ";
+  for (std::size_t from = 0;;) {
+    const std::size_t close = aligned_.Find(closeTag, from);
+    if (close == AlignedText::npos) return std::nullopt;
+    const std::size_t open = aligned_.RFindEndingBy(prefix, close);
+    if (open == AlignedText::npos) {
+      from = close + 1;
+      continue;
+    }
+    const std::size_t countStart = open + prefix.size();
+    const std::size_t r = aligned_.Find(S(TAG_BRACKET2), countStart);
+    long long count = 0;
+    if (!ParseCount(std::string_view(text_).substr(countStart, r - countStart), count)) {
+      Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を数字で指定して下さい");
+      throw EngineAbort(AbortReason::RepeatCount);
+    }
+    return GroupSpan{open, close, 0};
+  }
+}
+
+std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindStorageGroup() {
+  const std::string closeTag = S(TAG_BRACKET1) + S(TAG_ENDTO) + S(TAG_BRACKET2);
+  const std::string prefix = S(TAG_BRACKET1) + S(TAG_INTO) + " ";
+  for (std::size_t from = 0;;) {
+    const std::size_t close = aligned_.Find(closeTag, from);
+    if (close == AlignedText::npos) return std::nullopt;
+    for (std::size_t limit = close;;) {
+      const std::size_t open = aligned_.RFindEndingBy(prefix, limit);
+      if (open == AlignedText::npos) break;
+      const std::size_t name = open + prefix.size();
+      const std::size_t r = aligned_.Find(S(TAG_BRACKET2), name);
+      if (r != AlignedText::npos && r > name && name + aligned_.StepAt(name) == r) {
+        const unsigned char c = static_cast<unsigned char>(text_[name]);
+        if (r - name != 1 || c < 'a' || c > 'z') {
+          Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_INTO) + " の保存領域名を a ～ z にｾｯﾄして下さい");
+          throw EngineAbort(AbortReason::AreaName);
+        }
+        return GroupSpan{open, close, c - 'a' + 1};
+      }
+      // Not exactly one character: an earlier opening may still fit.
+      limit = open + prefix.size() - 1;
+    }
+    from = close + 1;
+  }
+}
+
+bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
+  const std::size_t closeTagLength = S(TAG_BRACKET1).size() + S(TAG_ENDREPEAT).size() +
+                                     S(TAG_BRACKET2).size();
+  const std::size_t countStart = span.open + S(TAG_BRACKET1).size() + S(TAG_REPEAT).size() + 1;
+  const std::size_t r = aligned_.Find(S(TAG_BRACKET2), countStart);
+  long long count = 0;
+  ParseCount(std::string_view(text_).substr(countStart, r - countStart), count);
+  if (count <= 0) {
+    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を 1 以上にｾｯﾄして下さい");
+    throw EngineAbort(AbortReason::MinimumCount);
+  }
+  const std::size_t bodyStart = r + S(TAG_BRACKET2).size();
+  if (bodyStart > span.close) {
+    // The opening tag runs into the closing one (only possible with odd symbols).
+    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を数字で指定して下さい");
+    throw EngineAbort(AbortReason::RepeatCount);
+  }
+  std::vector<PatternNode> body;
+  if (!Tokenize(std::string_view(text_).substr(bodyStart, span.close - bodyStart), body)) {
+    return false;
+  }
+  if (body.empty()) {
+    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    return true;
+  }
+  bool allMayBeEmpty = true;
+  for (auto it = body.rbegin(); it != body.rend(); ++it) {
+    if (it->kind == TAG_INTO) {
+      Refuse(SymbolUtf8(TAG_REPEAT) + " ～ " + SymbolUtf8(TAG_ENDREPEAT) + " の間で " +
+             SymbolUtf8(TAG_INTO) + " をｵｰﾀﾞｰすることはできません");
+      return false;
+    }
+    allMayBeEmpty = allMayBeEmpty && it->mayBeEmpty;
+  }
+  if (allMayBeEmpty) {
+    Refuse("「検索する文」の中に無限ループが含まれています。");
+    return false;
+  }
+  PatternNode group;
+  group.kind = TAG_REPEAT;
+  group.argument = static_cast<int>(count > 1000000000 ? 1000000000 : count);
+  group.bodyLength = static_cast<int>(body.size());
+  group.body = std::move(body);
+  ReplaceWithPlaceholder(span, closeTagLength, TAG_REPEAT, std::move(group));
+  return true;
+}
+
+bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
+  const std::size_t closeTagLength = S(TAG_BRACKET1).size() + S(TAG_ENDTO).size() +
+                                     S(TAG_BRACKET2).size();
+  const std::size_t bodyStart =
+      span.open + S(TAG_BRACKET1).size() + S(TAG_INTO).size() + 2 + S(TAG_BRACKET2).size();
+  std::vector<PatternNode> body;
+  if (bodyStart > span.close ||
+      !Tokenize(std::string_view(text_).substr(bodyStart, span.close - bodyStart), body)) {
+    return false;
+  }
+  if (body.empty()) {
+    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    return true;
+  }
+  if (engine_.areaGroups_[span.area - 1]) {
+    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_INTO) + " の記憶領域(a ～ z)は重複指定禁止です");
+    return false;
+  }
+  engine_.areaGroups_[span.area - 1] = true;
+  ++engine_.intoGroupCount_;
+  PatternNode group;
+  group.kind = TAG_INTO;
+  group.argument = span.area;
+  group.bodyLength = static_cast<int>(body.size());
+  group.body = std::move(body);
+  ReplaceWithPlaceholder(span, closeTagLength, TAG_INTO, std::move(group));
+  return true;
+}
+
+void PatternCompiler::ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength,
+                                             int kind, PatternNode group) {
+  groupTable_.emplace_back(std::move(group));
+  const std::string placeholder = S(TAG_BRACKET1) + S(kind) + kPlaceholderMark +
+                                  std::to_string(groupTable_.size() - 1) + S(TAG_BRACKET2);
+  SetText(text_.substr(0, span.open) + placeholder + text_.substr(span.close + closeTagLength));
+}
+
+bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternNode& node,
+                               std::size_t& end) {
+  const std::string& L = S(TAG_BRACKET1);
+  const std::string& R = S(TAG_BRACKET2);
+  const std::string_view view = text.View();
+  const std::size_t p = at + L.size();
+  for (int k = TAG_STRS; k <= TAG_BRACKET2; ++k) {
+    const std::string& sym = S(k);
+    if (!view.substr(p).starts_with(sym)) continue;
+    const std::size_t q = p + sym.size();
+    switch (k) {
+      case TAG_STRS:
+      case TAG_STR:
+      case TAG_CHAR:
+      case TAG_NUM:
+        if (!text.At(q, R)) break;
+        node = PatternNode{};
+        node.kind = k;
+        node.mayBeEmpty = IsVariable(k);
+        end = q + R.size();
+        return true;
+      case TAG_INTO:
+      case TAG_REPEAT: {
+        if (q >= view.size() || view[q] != kPlaceholderMark) break;
+        const std::size_t r = text.Find(R, q + 1);
+        if (r == AlignedText::npos) break;
+        // Only a placeholder this compile made counts; a typed look-alike stays text.
+        std::size_t index = 0;
+        const std::string_view digits = view.substr(q + 1, r - q - 1);
+        auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        if (ec != std::errc() || ptr != digits.data() + digits.size() ||
+            index >= groupTable_.size() || !groupTable_[index] ||
+            groupTable_[index]->kind != k) {
+          break;
+        }
+        node = std::move(*groupTable_[index]);
+        groupTable_[index].reset();
+        end = r + R.size();
+        return true;
+      }
+      case TAG_WHICH:
+      case TAG_NOT: {
+        if (!text.At(q, L)) break;
+        const std::size_t listStart = q + L.size();
+        const std::string closeList = R + R;
+        const std::size_t close = text.Find(closeList, listStart);
+        if (close == AlignedText::npos) break;
+        node = PatternNode{};
+        node.kind = k;
+        node.mayBeEmpty = (k == TAG_NOT);
+        const std::string separator = R + L;
+        for (std::size_t from = listStart;;) {
+          std::size_t sep = text.Find(separator, from);
+          if (sep == AlignedText::npos || sep > close) sep = close;
+          if (sep > from) node.alternatives.push_back(Fold(view.substr(from, sep - from)));
+          if (sep == close) break;
+          from = sep + separator.size();
+        }
+        end = close + closeList.size();
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>& out) {
+  out.clear();
+  AlignedText text(source);
+  const std::string& L = S(TAG_BRACKET1);
+  std::size_t literalStart = 0;
+  std::size_t scan = 0;
+  while (scan < source.size()) {
+    const std::size_t at = text.Find(L, scan);
+    if (at == AlignedText::npos) break;
+    PatternNode node;
+    std::size_t end = 0;
+    if (!TryToken(text, at, node, end)) {
+      scan = at + text.StepAt(at);
+      continue;
+    }
+    if (at > literalStart) {
+      out.push_back(LiteralNode(Fold(source.substr(literalStart, at - literalStart))));
+    }
+    out.push_back(std::move(node));
+    literalStart = scan = end;
+  }
+  if (literalStart < source.size()) {
+    out.push_back(LiteralNode(Fold(source.substr(literalStart))));
+  }
+
+  // Of neighbouring STR/STRS only the last stays; two NOTs in a row are refused.
+  for (std::size_t i = out.size(); i-- > 1;) {
+    if (IsVariable(out[i - 1].kind) && IsVariable(out[i].kind)) {
+      out.erase(out.begin() + static_cast<std::ptrdiff_t>(i - 1));
+    } else if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
+      Refuse("検索タグ " + SymbolUtf8(TAG_NOT) + " を連続してオーダーすることはできません");
+      out.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace norra

@@ -1,0 +1,55 @@
+// Compiles a find text written in the tag language into the engine's pattern.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/AlignedText.h"
+#include "engine/PatternNode.h"
+#include "engine/TagTable.h"
+
+namespace norra {
+
+class SearchEngine;
+
+class PatternCompiler {
+ public:
+  explicit PatternCompiler(SearchEngine& engine);
+
+  // Fills the engine's pattern and storage-area groups. False (pattern empty) on a refusal,
+  // shown first; throws EngineAbort for the refusals that abandon the command.
+  bool Compile(std::string_view findText);
+
+ private:
+  struct GroupSpan {
+    std::size_t open = 0;   // start of the opening tag
+    std::size_t close = 0;  // start of the closing tag
+    int area = 0;           // storage groups: 1-26
+  };
+
+  const std::string& S(int k) const;
+  std::string SymbolUtf8(int k) const;
+  void Refuse(const std::string& messageUtf8) const;
+
+  void SetText(std::string text);
+  std::optional<GroupSpan> FindRepeatGroup();
+  std::optional<GroupSpan> FindStorageGroup();
+  bool CompileRepeatGroup(const GroupSpan& span);
+  bool CompileStorageGroup(const GroupSpan& span);
+  void ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength, int kind,
+                              PatternNode group);
+
+  bool Tokenize(std::string_view text, std::vector<PatternNode>& out);
+  bool TryToken(const AlignedText& text, std::size_t at, PatternNode& node, std::size_t& end);
+  std::string Fold(std::string_view text) const;
+
+  SearchEngine& engine_;
+  std::string text_;  // the find text as the group pass leaves it
+  AlignedText aligned_;
+  std::vector<std::optional<PatternNode>> groupTable_;
+};
+
+}  // namespace norra

@@ -1,0 +1,151 @@
+// Replace-text compiler and per-match expansion of the replace tags.
+#include "engine/ReplaceCompiler.h"
+
+#include <array>
+
+#include "engine/AlignedText.h"
+#include "engine/SearchEngine.h"
+#include "platform/Clock.h"
+#include "platform/Ui.h"
+#include "text/DateTime.h"
+#include "text/Encoding.h"
+
+namespace norra {
+namespace {
+
+struct Candidate {
+  int kind = -1;
+  std::size_t pos = AlignedText::npos;
+};
+
+}  // namespace
+
+bool ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText) {
+  CompiledPattern& list = engine.replaceList_;
+  list.clear();
+  const TagSymbols& sym = engine.symbols_;
+  const std::string& L = sym[TAG_BRACKET1];
+  const std::string& R = sym[TAG_BRACKET2];
+  auto literal = [&list](std::string_view text) {
+    PatternNode node;
+    node.text = std::string(text);
+    list.push_back(std::move(node));
+  };
+  if (L.empty() || R.empty()) {
+    if (!replaceText.empty()) literal(replaceText);
+    return true;
+  }
+
+  const AlignedText text(replaceText);
+  const std::string rcountTag = L + sym[TAG_RCOUNT] + R;
+  const std::string fcountTag = L + sym[TAG_FCOUNT] + R;
+  const std::string nowOpener = L + sym[TAG_NOWF] + L;
+  const std::string fromOpener = L + sym[TAG_OUTFROM] + " ";
+  const std::string closeFormat = R + R;
+
+  std::size_t pos = 0;
+  while (pos < replaceText.size()) {
+    // The earliest candidate wins; for equal positions the lower tag index.
+    const std::array<Candidate, 4> found = {{
+        {TAG_OUTFROM, text.Find(fromOpener, pos)},
+        {TAG_FCOUNT, text.Find(fcountTag, pos)},
+        {TAG_RCOUNT, text.Find(rcountTag, pos)},
+        {TAG_NOWF, text.Find(nowOpener, pos)},
+    }};
+    Candidate best;
+    for (const Candidate& c : found) {
+      if (c.pos < best.pos) best = c;
+    }
+
+    PatternNode item;
+    item.kind = best.kind;
+    std::size_t end = AlignedText::npos;
+    switch (best.kind) {
+      case TAG_OUTFROM: {
+        const std::size_t name = best.pos + fromOpener.size();
+        if (name < replaceText.size() && text.StepAt(name) == 1 && text.At(name + 1, R)) {
+          unsigned char c = static_cast<unsigned char>(replaceText[name]);
+          if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+          if (c >= 'a' && c <= 'z') {
+            item.argument = c - 'a' + 1;
+            end = name + 1 + R.size();
+          }
+        }
+        break;
+      }
+      case TAG_FCOUNT:
+        end = best.pos + fcountTag.size();
+        break;
+      case TAG_RCOUNT:
+        end = best.pos + rcountTag.size();
+        break;
+      case TAG_NOWF: {
+        const std::size_t formatStart = best.pos + nowOpener.size();
+        const std::size_t close = text.Find(closeFormat, formatStart);
+        if (close != AlignedText::npos) {
+          item.text = std::string(replaceText.substr(formatStart, close - formatStart));
+          end = close + closeFormat.size();
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    if (end == AlignedText::npos) {
+      // No tag, or the earliest one is malformed: the rest is plain text.
+      literal(replaceText.substr(pos));
+      break;
+    }
+    if (best.pos > pos) literal(replaceText.substr(pos, best.pos - pos));
+    if (item.kind == TAG_NOWF) {
+      std::string probe;
+      if (!FormatDateTime(item.text, engine.clock_.Now(), probe)) {
+        engine.ui_.ShowMessageBox("時間ﾌｫｰﾏｯﾄ '" + Cp932ToUtf8(item.text) + "' は解析不能です",
+                                  MB_OK | MB_ICONERROR, "Norra");
+        list.clear();
+        return false;
+      }
+    }
+    list.push_back(std::move(item));
+    pos = end;
+  }
+  return true;
+}
+
+void ReplaceCompiler::ExpandInto(const SearchEngine& engine, std::string& out) {
+  const std::string& L = engine.symbols_[TAG_BRACKET1];
+  const std::string& R = engine.symbols_[TAG_BRACKET2];
+  for (const PatternNode& item : engine.replaceList_) {
+    switch (item.kind) {
+      case TAG_LITERAL:
+        out += item.text;
+        break;
+      case TAG_OUTFROM:
+        if (item.argument >= 1 && item.argument <= kAreaCount) {
+          out += engine.areaTexts_[item.argument - 1];
+        } else {
+          out += L + "From's Error" + R;
+        }
+        break;
+      case TAG_FCOUNT:
+        out += std::to_string(engine.FindCount);
+        break;
+      case TAG_RCOUNT:
+        out += std::to_string(engine.ReplaceCount);
+        break;
+      case TAG_NOWF: {
+        std::string formatted;
+        if (FormatDateTime(item.text, engine.clock_.Now(), formatted)) {
+          out += formatted;
+        } else {
+          out += L + "Time's Error" + R;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace norra

@@ -1,0 +1,186 @@
+// Replace-all over a page, a selection or a text: the output is built once, by appending,
+// while the matcher walks the unchanged text; the page gets the result in one edit.
+#include "engine/ReplaceDriver.h"
+
+#include "engine/Matcher.h"
+#include "engine/MatchSession.h"
+#include "platform/TextControl.h"
+#include "platform/Ui.h"
+#include "text/CaseMap.h"
+
+namespace norra {
+namespace {
+
+// Restores ReplaceCount when an abort leaves the text unchanged.
+class CountGuard {
+ public:
+  explicit CountGuard(SearchEngine& engine) : engine_(engine), saved_(engine.ReplaceCount) {}
+  ~CountGuard() {
+    if (!released_) engine_.ReplaceCount = saved_;
+  }
+  void Release() { released_ = true; }
+  std::int64_t Saved() const { return saved_; }
+
+ private:
+  SearchEngine& engine_;
+  std::int64_t saved_;
+  bool released_ = false;
+};
+
+}  // namespace
+
+void ReplaceDriver::ShowError(SearchEngine& engine, const char* messageUtf8) {
+  engine.ui_.ShowMessageBox(messageUtf8, MB_OK | MB_ICONERROR, "Norra");
+}
+
+void ReplaceDriver::RequirePattern(SearchEngine& engine) {
+  if (engine.pattern_.empty() || !engine.matcher_) {
+    ShowError(engine, "検索する文が0文字です。");
+    throw EngineAbort(AbortReason::EmptyPattern);
+  }
+}
+
+bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::string& out,
+                            Selection* selection, std::vector<MatchSpan>* spans) {
+  RequirePattern(engine);
+  engine.PreFoldedText = true;
+  const std::int64_t countBefore = engine.ReplaceCount;
+
+  // Letters are folded once for the whole run; bytes for the output come from `text`.
+  std::string folded;
+  std::string_view compare = text;
+  if (!engine.MatchCase) {
+    folded = ToUpperCp932Copy(text);
+    compare = folded;
+  }
+  MatchSession session(compare, text);
+  engine.matcher_->Begin(session);
+  if (spans == nullptr) out.reserve(out.size() + text.size() + text.size() / 8);
+
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    if (!engine.MatchSessionAt(session, pos, start, end)) break;
+    engine.MatchPos = static_cast<std::int64_t>(start - pos) + 1;
+    engine.MatchLen = static_cast<std::int64_t>(end - start);
+    ++engine.FindCount;
+    if (spans != nullptr) {
+      spans->push_back({start, end - start});
+    } else {
+      ++engine.ReplaceCount;
+      out.append(text.substr(pos, start - pos));
+      const std::size_t at = out.size();
+      engine.ExpandInto(out);
+      const std::size_t expansion = out.size() - at;
+      const std::size_t length = end - start;
+      if (selection != nullptr) {
+        if (selection->start == at && selection->length == length) {
+          selection->length = expansion;
+        } else if (selection->start >= at + length) {
+          selection->start = selection->start - length + expansion;
+        }
+      }
+    }
+    if (end == start) {
+      // An empty match would be found again at once: move one character on.
+      if (end >= text.size()) {
+        pos = end;
+        break;
+      }
+      const std::size_t step = session.StepAt(end);
+      if (spans == nullptr) out.append(text.substr(end, step));
+      pos = end + step;
+    } else {
+      pos = end;
+    }
+  }
+  if (spans == nullptr) out.append(text.substr(pos));
+  return engine.ReplaceCount != countBefore;
+}
+
+bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control) {
+  engine.PreFoldedText = true;
+  Selection selection{control.SelStart(), control.SelLength()};
+  const std::string text = control.Text();
+  if (text.empty()) return true;
+
+  CountGuard guard(engine);
+  std::string result;
+  if (!RunLoop(engine, text, result, &selection, nullptr)) {
+    guard.Release();
+    return true;
+  }
+  if (result.size() > control.MaxLength()) {
+    ShowError(engine, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
+    return true;
+  }
+  const std::size_t oldStart = control.SelStart();
+  const std::size_t oldLength = control.SelLength();
+  control.SetSelection(0, control.TextLength());
+  if (!control.ReplaceSelection(result) || control.TextLength() != result.size()) {
+    if (control.Text() != text) {
+      control.SetSelection(0, control.TextLength());
+      control.ReplaceSelection(text);
+    }
+    control.SetSelection(oldStart, oldLength);
+    ShowError(engine, "置換処理中にｴﾗｰ発生");
+    return false;
+  }
+  guard.Release();
+  control.SetSelection(selection.start, selection.length);
+  engine.ui_.ProcessPendingEvents();
+  control.ScrollCaret();
+  return true;
+}
+
+bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& control) {
+  engine.PreFoldedText = true;
+  RequirePattern(engine);
+  if (control.SelLength() == 0) {
+    ShowError(engine, "現在のﾌｧｲﾙに｢選択された文｣がありません。");
+    throw EngineAbort(AbortReason::NoSelection);
+  }
+  const std::size_t selStart = control.SelStart();
+  const std::size_t selLength = control.SelLength();
+  const std::string text = control.SelText();
+
+  CountGuard guard(engine);
+  std::string result;
+  if (RunLoop(engine, text, result, nullptr, nullptr)) {
+    // A control would cut a paste that does not fit; refuse instead of losing the tail.
+    if (control.TextLength() - selLength + result.size() > control.MaxLength()) {
+      ShowError(engine, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
+      return true;
+    }
+    if (!control.ReplaceSelection(result)) {
+      control.SetSelection(selStart, selLength);
+      ShowError(engine, "置換処理中にｴﾗｰ発生");
+      return false;
+    }
+    control.SetSelection(selStart, result.size());
+  }
+  guard.Release();
+  control.ScrollCaret();
+  return true;
+}
+
+bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string& text) {
+  if (text.empty()) return true;
+  CountGuard guard(engine);
+  std::string result;
+  const bool replaced = RunLoop(engine, text, result, nullptr, nullptr);
+  guard.Release();
+  if (replaced) text = std::move(result);
+  return true;
+}
+
+std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::string_view text) {
+  std::vector<MatchSpan> spans;
+  if (text.empty()) return spans;
+  std::string unused;
+  RunLoop(engine, text, unused, nullptr, &spans);
+  return spans;
+}
+
+}  // namespace norra

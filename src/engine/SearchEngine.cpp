@@ -1,0 +1,133 @@
+// The engine object: its fields, the run reset, compiling, matching and expansion.
+#include "engine/SearchEngine.h"
+
+#include "engine/Matcher.h"
+#include "engine/MatchSession.h"
+#include "engine/PatternCompiler.h"
+#include "engine/ReplaceCompiler.h"
+#include "engine/ReplaceDriver.h"
+#include "platform/SystemClock.h"
+#include "platform/TextControl.h"
+#include "platform/Ui.h"
+#include "text/CaseMap.h"
+#include "text/Encoding.h"
+
+namespace norra {
+
+SearchEngine::SearchEngine(const TagSymbols& symbols, Ui& ui)
+    : SearchEngine(symbols, ui, SystemClock::Instance()) {}
+
+SearchEngine::SearchEngine(const TagSymbols& symbols, Ui& ui, const Clock& clock)
+    : symbols_(symbols), ui_(ui), clock_(clock) {
+  RunReset();
+}
+
+SearchEngine::~SearchEngine() = default;
+
+void SearchEngine::RunReset() {
+  ConditionsChanged = false;
+  FirstHit = {};
+  LastHit = {};
+  WrapCount = {};
+  SelectionRegion = {};
+  FindCount = 0;
+  ReplaceCount = 0;
+}
+
+void SearchEngine::ClearPattern() {
+  pattern_.clear();
+  matcher_.reset();
+  areaGroups_.fill(false);
+  for (std::string& text : areaTexts_) text.clear();
+  intoGroupCount_ = 0;
+}
+
+bool SearchEngine::Compile(std::string_view findText) {
+  PatternCompiler compiler(*this);
+  if (!compiler.Compile(findText)) return false;
+  matcher_ = std::make_unique<Matcher>(pattern_, [this] {
+    ui_.ShowMessageBox("検索ﾀｸﾞ " + Cp932ToUtf8(symbols_[TAG_WHICH]) +
+                           " の括弧内に検索する文字列がありません",
+                       MB_OK | MB_ICONERROR, "◆KARVO検索置換ｼｽﾃﾑ");
+    throw EngineAbort(AbortReason::WhichWithoutAlternatives);
+  });
+  return true;
+}
+
+bool SearchEngine::CompileReplace(std::string_view replaceText) {
+  return ReplaceCompiler::Compile(*this, replaceText);
+}
+
+bool SearchEngine::HasAreaGroup(int area) const {
+  return area >= 1 && area <= kAreaCount && areaGroups_[area - 1];
+}
+
+const std::string& SearchEngine::AreaText(int area) const {
+  static const std::string empty;
+  return area >= 1 && area <= kAreaCount ? areaTexts_[area - 1] : empty;
+}
+
+void SearchEngine::SetWorkingText(std::string text) { workingText_ = std::move(text); }
+
+bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
+                                  std::size_t& matchStart, std::size_t& matchEnd) {
+  if (!matcher_ || !matcher_->Find(from, matchStart, matchEnd)) return false;
+  for (const Matcher::Capture& c : matcher_->Captures()) {
+    areaTexts_[c.area - 1].assign(session.Unfolded().substr(c.start, c.end - c.start));
+  }
+  return true;
+}
+
+bool SearchEngine::Match() {
+  MatchPos = 0;
+  MatchLen = 0;
+  if (!matcher_ || workingText_.empty() || StartPos < 1 ||
+      StartPos > static_cast<std::int64_t>(workingText_.size())) {
+    return false;
+  }
+  std::string folded;
+  std::string_view compare = workingText_;
+  if (!MatchCase && !PreFoldedText) {
+    folded = ToUpperCp932Copy(workingText_);
+    compare = folded;
+  }
+  MatchSession session(compare, workingText_);
+  matcher_->Begin(session);
+  std::size_t start = 0;
+  std::size_t end = 0;
+  if (!MatchSessionAt(session, static_cast<std::size_t>(StartPos - 1), start, end)) return false;
+  MatchPos = static_cast<std::int64_t>(start) + 1;
+  MatchLen = static_cast<std::int64_t>(end - start);
+  return true;
+}
+
+bool SearchEngine::MatchInControl(TextControl& control) {
+  SetWorkingText(control.Text());
+  return Match();
+}
+
+std::string SearchEngine::Expand() const {
+  std::string out;
+  ExpandInto(out);
+  return out;
+}
+
+void SearchEngine::ExpandInto(std::string& out) const { ReplaceCompiler::ExpandInto(*this, out); }
+
+bool SearchEngine::ReplaceAllInPage(TextControl& control) {
+  return ReplaceDriver::ReplaceAllInPage(*this, control);
+}
+
+bool SearchEngine::ReplaceAllInSelection(TextControl& control) {
+  return ReplaceDriver::ReplaceAllInSelection(*this, control);
+}
+
+bool SearchEngine::ReplaceAllInText(std::string& text) {
+  return ReplaceDriver::ReplaceAllInText(*this, text);
+}
+
+std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
+  return ReplaceDriver::ListMatches(*this, text);
+}
+
+}  // namespace norra
