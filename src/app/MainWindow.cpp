@@ -282,11 +282,15 @@ void MainWindow::ClipboardChanged() {
 }
 
 void MainWindow::Idle() {
-  if (!hooksInstalled_ || !log_->Changed()) return;
-  UpdateStatusBar();
+  if (!hooksInstalled_) return;
+  if (log_->Changed()) {
+    UpdateStatusBar();
+    // Shortcuts follow the items' states, so these keep up with every change, not only focus.
+    UpdateMenuItems();
+  }
+  // Commands refresh the status bar themselves (clearing the changed flag), so trimming keys
+  // on the log's own need rather than on that flag.
   log_->TrimUndoLog();
-  // Shortcuts follow the items' states, so these keep up with every change, not only focus.
-  UpdateMenuItems();
 }
 
 // ---- status bar, title, enabling ----
