@@ -22,7 +22,7 @@ std::size_t AlignedText::Find(std::string_view needle, std::size_t from) const {
   while (from < text_.size()) {
     const std::size_t q = text_.find(needle, from);
     if (q == npos) return npos;
-    if (boundary_[q]) return q;
+    if (boundary_[q] && IsBoundary(q + needle.size())) return q;
     from = q + 1;
   }
   return npos;
@@ -34,14 +34,15 @@ std::size_t AlignedText::RFindEndingBy(std::string_view needle, std::size_t endL
   for (;;) {
     const std::size_t q = text_.rfind(needle, last);
     if (q == npos) return npos;
-    if (boundary_[q]) return q;
+    if (boundary_[q] && IsBoundary(q + needle.size())) return q;
     if (q == 0) return npos;
     last = q - 1;
   }
 }
 
 bool AlignedText::At(std::size_t pos, std::string_view needle) const {
-  return pos <= text_.size() && IsBoundary(pos) && text_.substr(pos).starts_with(needle);
+  return pos <= text_.size() && IsBoundary(pos) && text_.substr(pos).starts_with(needle) &&
+         IsBoundary(pos + needle.size());
 }
 
 }  // namespace norra

@@ -14,7 +14,7 @@ std::size_t MatchSession::StepAt(std::size_t pos) const {
   return static_cast<std::size_t>(CharStepAt(compare_, pos));
 }
 
-bool MatchSession::IsBoundary(std::size_t pos) {
+bool MatchSession::IsBoundary(std::size_t pos) const {
   if (pos == 0 || pos >= compare_.size()) return true;
   // A byte outside the lead range always ends a character, so the position after it is a
   // boundary; from there every lead-range byte pairs with the next. Count that run.
@@ -29,7 +29,7 @@ bool MatchSession::IsBoundary(std::size_t pos) {
   return ScanBoundary(pos);
 }
 
-bool MatchSession::ScanBoundary(std::size_t pos) {
+bool MatchSession::ScanBoundary(std::size_t pos) const {
   if (bits_.empty()) bits_.assign(compare_.size() / 64 + 1, 0);
   while (scannedTo_ <= pos && scannedTo_ < compare_.size()) {
     bits_[scannedTo_ / 64] |= std::uint64_t{1} << (scannedTo_ % 64);
@@ -38,12 +38,17 @@ bool MatchSession::ScanBoundary(std::size_t pos) {
   return (bits_[pos / 64] >> (pos % 64)) & 1;
 }
 
-std::size_t MatchSession::PreviousBoundary(std::size_t pos) {
+std::size_t MatchSession::PreviousBoundary(std::size_t pos) const {
   if (pos <= 1) return 0;
   return IsBoundary(pos - 1) ? pos - 1 : pos - 2;
 }
 
-std::size_t MatchSession::FindAligned(std::string_view needle, std::size_t from) {
+bool MatchSession::WholeAt(std::size_t pos, std::string_view needle) const {
+  return pos <= compare_.size() && compare_.substr(pos).starts_with(needle) &&
+         IsBoundary(pos + needle.size());
+}
+
+std::size_t MatchSession::FindAligned(std::string_view needle, std::size_t from) const {
   const std::size_t size = compare_.size();
   if (needle.empty() || from >= size || needle.size() > size - from) return npos;
   const char* base = compare_.data();
@@ -54,7 +59,7 @@ std::size_t MatchSession::FindAligned(std::string_view needle, std::size_t from)
             : ::memmem(base + from, size - from, needle.data(), needle.size());
     if (hit == nullptr) return npos;
     const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-    if (IsBoundary(q)) return q;
+    if (IsBoundary(q) && IsBoundary(q + needle.size())) return q;
     from = q + 1;
   }
   return npos;

@@ -21,24 +21,28 @@ class MatchSession {
   std::size_t Size() const { return compare_.size(); }
 
   // Whether a character starts at 0-based pos (the end of the text counts as one).
-  bool IsBoundary(std::size_t pos);
+  bool IsBoundary(std::size_t pos) const;
   // CharStep at 0-based pos: 2 for a lead byte that is not the last byte, else 1.
   std::size_t StepAt(std::size_t pos) const;
   // Start of the character that ends just before the boundary pos (pos > 0).
-  std::size_t PreviousBoundary(std::size_t pos);
+  std::size_t PreviousBoundary(std::size_t pos) const;
 
-  // First occurrence of needle in the compare text at or after `from` that starts on a
-  // character boundary; npos when none.
-  std::size_t FindAligned(std::string_view needle, std::size_t from);
+  // Whether needle stands at pos in the compare text as whole characters (it begins and ends
+  // on boundaries; pos itself is taken to be one).
+  bool WholeAt(std::size_t pos, std::string_view needle) const;
+
+  // First occurrence of needle in the compare text at or after `from` that begins and ends on
+  // character boundaries; npos when none.
+  std::size_t FindAligned(std::string_view needle, std::size_t from) const;
 
  private:
-  bool ScanBoundary(std::size_t pos);
+  bool ScanBoundary(std::size_t pos) const;
 
   std::string_view compare_;
   std::string_view unfolded_;
   // Boundary bits filled lazily from the start; used only where the quick test cannot decide.
-  std::vector<std::uint64_t> bits_;
-  std::size_t scannedTo_ = 0;
+  mutable std::vector<std::uint64_t> bits_;
+  mutable std::size_t scannedTo_ = 0;
 };
 
 }  // namespace norra

@@ -162,7 +162,7 @@ bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& match
 }
 
 bool Matcher::ChainPossible(std::size_t from) {
-  if (chain_.empty()) return true;
+  if (chain_.empty() || !shortcuts_) return true;
   if (chainFailFrom_ != npos && from >= chainFailFrom_) return false;
   const std::string_view text = session_->Compare();
   std::size_t pos = from;
@@ -288,9 +288,8 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
     }
     case TAG_NOT:
       if (in.mode == 0) {
-        const std::string_view text = session_->Compare().substr(in.pos);
         for (const std::string& alt : ins.node->alternatives) {
-          if (text.starts_with(alt)) return Forward::Failed;
+          if (session_->WholeAt(in.pos, alt)) return Forward::Failed;
         }
         if (decided(in.pos)) return known;
       } else {
@@ -472,10 +471,9 @@ bool Matcher::FirstCandidate(int pc, const State& in, Candidate& c) {
   }
   if (in.mode != 0) return SearchFrom(pc, in, in.pos, c);
 
-  const std::string_view text = session_->Compare().substr(std::min(in.pos, size));
   switch (ins.kind) {
     case TAG_LITERAL:
-      if (!text.starts_with(ins.node->text)) return false;
+      if (!session_->WholeAt(in.pos, ins.node->text)) return false;
       c = {in.pos, in.pos + ins.node->text.size(), -1};
       break;
     case TAG_NUM: {
@@ -540,9 +538,8 @@ bool Matcher::FindRaw(int pc, const State& in, std::size_t from, Candidate& c) {
 
 bool Matcher::WhichAt(const Instr& ins, std::size_t pos, int after, Candidate& c) const {
   const auto& alts = ins.node->alternatives;
-  const std::string_view text = session_->Compare().substr(std::min(pos, session_->Size()));
   for (std::size_t i = static_cast<std::size_t>(after + 1); i < alts.size(); ++i) {
-    if (text.starts_with(alts[i])) {
+    if (session_->WholeAt(pos, alts[i])) {
       c = {pos, pos + alts[i].size(), static_cast<int>(i)};
       return true;
     }
@@ -699,7 +696,7 @@ Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_
 bool Matcher::Remembered(const Entry& e) const {
   // STR, STRS and the storage and repeat openings hand their state on unchanged in kind;
   // the node after them remembers for them.
-  if (!e.sigOk || e.inPending >= 0) return false;
+  if (!shortcuts_ || !e.sigOk || e.inPending >= 0) return false;
   const Instr& ins = prog_[e.pc];
   return ins.op == Op::RepEnd ||
          (ins.op == Op::Atom && ins.kind != TAG_STR && ins.kind != TAG_STRS);

@@ -39,6 +39,10 @@ class Matcher {
   // First match starting at or after 0-based `from`; [matchStart, matchEnd) on success.
   bool Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd);
 
+  // Without the remembered outcomes and the required-literal check the matcher explores every
+  // choice; the answers must not change (tests compare the two).
+  void SetShortcuts(bool on) { shortcuts_ = on; }
+
   // Storage areas filled by the last successful Find, in area order.
   const std::vector<Capture>& Captures() const { return captures_; }
 
@@ -193,6 +197,7 @@ class Matcher {
   std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
   std::unordered_map<MemoKey, MemoValue, MemoKeyHash> memo_;
   std::size_t chainFailFrom_ = MatchSession::npos;
+  bool shortcuts_ = true;
 
   std::vector<Entry> trail_;
   std::vector<Frame> frames_;

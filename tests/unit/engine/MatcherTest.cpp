@@ -2,7 +2,11 @@
 // captures, character boundaries and bounded backtracking.
 #include "engine/Matcher.h"
 
+#include <random>
+
 #include "EngineTestSupport.h"
+#include "engine/MatchSession.h"
+#include "text/CaseMap.h"
 
 namespace norra {
 namespace {
@@ -184,6 +188,91 @@ TEST_F(EngineTest, ChangedBracketsChangeTheLanguage) {
   EXPECT_EQ(Found("a(*)c", "xabbc"), "abbc");
   EXPECT_EQ(Found("a[*]c", "a[*]c"), "a[*]c");
   EXPECT_EQ(Found("(which(x)(y))z", "ayz"), "yz");
+}
+
+// Random patterns over small texts: the remembered outcomes and the required-literal check
+// must never change an answer, only save work.
+class PatternGen {
+ public:
+  explicit PatternGen(unsigned seed) : rng_(seed) {}
+
+  std::string Pattern() {
+    nextArea_ = 'a';
+    return Sequence(0, 1 + Pick(4));
+  }
+  std::string Text() {
+    static const char* pieces[] = {"a", "a", "b", "1", "x", "\r\n", "ａ", "２", "ab"};
+    std::string t;
+    const int n = Pick(10);
+    for (int i = 0; i < n; ++i) t += Sj(pieces[Pick(9)]);
+    return t;
+  }
+
+ private:
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+  std::string Sequence(int depth, int length) {
+    std::string out;
+    for (int i = 0; i < length; ++i) out += Node(depth);
+    return out;
+  }
+
+  std::string Node(int depth) {
+    static const char* atoms[] = {"a",        "b",          "ab",          "1",
+                                  "[*]",      "[*csv]",     "[?]",         "[#]",
+                                  "[which[a][ab]]", "[which[b][a]]", "[not[a]]", "[not[b][ab]]",
+                                  "\r\n",   "ａ"};
+    const int kind = depth < 2 ? Pick(18) : Pick(14);
+    if (kind < 14) return Sj(atoms[kind]);
+    if (kind < 17) {
+      return "[repeat " + std::to_string(1 + Pick(2)) + "]" + Sequence(depth + 1, 1 + Pick(3)) +
+             "[/repeat]";
+    }
+    if (nextArea_ > 'c') return "a";
+    const char area = nextArea_++;
+    return std::string("[into ") + area + "]" + Sequence(depth + 1, 1 + Pick(3)) + "[/to]";
+  }
+
+  std::mt19937 rng_;
+  char nextArea_ = 'a';
+};
+
+TEST_F(EngineTest, ShortcutsNeverChangeAnAnswer) {
+  PatternGen gen(20240601);
+  int compared = 0;
+  for (int round = 0; round < 4000; ++round) {
+    const std::string pattern = gen.Pattern();
+    bool compiled = false;
+    try {
+      compiled = engine.Compile(pattern);
+    } catch (const EngineAbort&) {
+    }
+    if (!compiled) continue;
+    const std::string text = gen.Text();
+    const std::string folded = ToUpperCp932Copy(text);
+    MatchSession session(folded, text);
+    Matcher quick(engine.Pattern(), [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+    Matcher plain(engine.Pattern(), [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+    plain.SetShortcuts(false);
+    quick.Begin(session);
+    plain.Begin(session);
+    for (std::size_t from = 0; from < text.size(); ++from) {
+      std::size_t qs = 0, qe = 0, ps = 0, pe = 0;
+      const bool q = quick.Find(from, qs, qe);
+      const bool p = plain.Find(from, ps, pe);
+      ASSERT_EQ(q, p) << U8(pattern) << " on " << U8(text) << " from " << from;
+      if (!q) continue;
+      ASSERT_EQ(qs, ps) << U8(pattern) << " on " << U8(text) << " from " << from;
+      ASSERT_EQ(qe, pe) << U8(pattern) << " on " << U8(text) << " from " << from;
+      ASSERT_EQ(quick.Captures().size(), plain.Captures().size());
+      for (std::size_t i = 0; i < quick.Captures().size(); ++i) {
+        EXPECT_EQ(quick.Captures()[i].start, plain.Captures()[i].start);
+        EXPECT_EQ(quick.Captures()[i].end, plain.Captures()[i].end);
+      }
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 1000);
 }
 
 }  // namespace

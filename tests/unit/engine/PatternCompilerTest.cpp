@@ -1,0 +1,166 @@
+// Find-text compiler: nodes built for each construct, refusals with their messages, which of
+// them abandon the command, and symbols in force.
+#include "engine/PatternCompiler.h"
+
+#include "EngineTestSupport.h"
+
+namespace norra {
+namespace {
+
+using testing::EngineTest;
+using testing::Sj;
+
+constexpr const char* kCaption = "◆KARVO検索置換ｼｽﾃﾑ";
+
+TEST_F(EngineTest, CompilesLiteralsAndSimpleTags) {
+  EXPECT_EQ(Dump("ABC"), R"("ABC")");
+  EXPECT_EQ(Dump("abc"), R"("ABC")");
+  EXPECT_EQ(Dump("a[xyz]b"), R"("A[XYZ]B")");  // not a tag: text
+  EXPECT_EQ(Dump("[*][*csv]x"), R"(STRS "X")");
+  EXPECT_EQ(Dump("[*csv][*]x"), R"(STR "X")");
+  EXPECT_EQ(Dump("[*][*][*csv][*]"), "STR");
+  EXPECT_EQ(Dump("山田[?]郎、[#]"), R"("山田" CHAR "郎、" NUM)");
+  EXPECT_EQ(Dump("[?"), R"("[?")");
+  EXPECT_EQ(Dump("[*] ]"), R"(STR " ]")");
+  engine.MatchCase = true;
+  EXPECT_EQ(Dump("abc"), R"("abc")");
+  EXPECT_EQ(Dump("[which[a][B]]"), R"(WHICH("a"|"B"))");
+  EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(EngineTest, CompilesAlternatives) {
+  EXPECT_EQ(Dump("[which[青森][秋田][岩手]]県"), R"(WHICH("青森"|"秋田"|"岩手") "県")");
+  EXPECT_EQ(Dump("[not[総務][人事][経理]]部長"), R"(NOT("総務"|"人事"|"経理") "部長")");
+  EXPECT_EQ(Dump("[which[a][][b]]"), R"(WHICH("A"|"B"))");  // empty ones are dropped
+  EXPECT_EQ(Dump("[which[]]x"), R"(WHICH() "X")");
+  EXPECT_EQ(Dump("[which[a]b]]"), R"(WHICH("A]B"))");
+  EXPECT_EQ(Dump("[which[a]"), R"("[WHICH[A]")");  // no closing pair: text
+  EXPECT_EQ(Dump("[not[a]]x[not[b]]"), R"(NOT("A") "X" NOT("B"))");
+}
+
+TEST_F(EngineTest, CompilesGroupsInnermostFirst) {
+  EXPECT_EQ(Dump("代金は、[repeat 3][#][/repeat]円です"), R"("代金は、" REPEAT 3{NUM} "円です")");
+  EXPECT_EQ(Dump("[into a][repeat 2][#][/repeat][/to]"), "INTO a{REPEAT 2{NUM}}");
+  EXPECT_EQ(Dump("[repeat 2][repeat 3][#][/repeat]x[/repeat]"), R"(REPEAT 2{REPEAT 3{NUM} "X"})");
+  EXPECT_EQ(Dump("[into a][into b]x[/to]y[/to]"), R"(INTO a{INTO b{"X"} "Y"})");
+  EXPECT_EQ(Dump("初めまして、[into a][*][/to]です。"), R"("初めまして、" INTO a{STR} "です。")");
+  EXPECT_EQ(Dump("[repeat 2][/repeat]abc"), R"("ABC")");  // an empty group vanishes
+  EXPECT_EQ(Dump("[into a][/to]abc"), R"("ABC")");
+  EXPECT_EQ(Dump("[into ab]x[/to]"), R"("[INTO AB]X[/TO]")");
+  EXPECT_EQ(Dump("x[/repeat]"), R"("X[/REPEAT]")");
+  EXPECT_EQ(Dump("[repeat 2]x"), R"("[REPEAT 2]X")");
+  // An earlier opening fits when the nearest one does not name one letter.
+  EXPECT_EQ(Dump("[into b][into xy]z[/to]"), R"(INTO b{"[INTO XY]Z"})");
+  // Two separate groups, storage closing first.
+  EXPECT_EQ(Dump("[into a]x[/to][repeat 1]y[/repeat]"), R"(INTO a{"X"} REPEAT 1{"Y"})");
+  EXPECT_TRUE(engine.HasAreaGroup(1));
+  EXPECT_FALSE(engine.HasAreaGroup(2));
+  EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(EngineTest, RefusalsThatFailTheCompile) {
+  struct Case {
+    const char* find;
+    const char* message;
+  } cases[] = {
+      {"[not[a]][not[b]]", "検索タグ not を連続してオーダーすることはできません"},
+      {"[repeat 2][*][/repeat]", "「検索する文」の中に無限ループが含まれています。"},
+      {"[repeat 2][*][not[a]][/repeat]", "「検索する文」の中に無限ループが含まれています。"},
+      {"[repeat 2][into a][#][/to][/repeat]",
+       "repeat ～ /repeat の間で into をｵｰﾀﾞｰすることはできません"},
+      {"[into a]x[/to][into a]y[/to]", "検索ﾀｸﾞ into の記憶領域(a ～ z)は重複指定禁止です"},
+      {"[into a][not[a]][not[b]][/to]", "検索タグ not を連続してオーダーすることはできません"},
+  };
+  for (const Case& c : cases) {
+    ui.ClearBoxes();
+    ASSERT_TRUE(CompileFind("abc"));
+    EXPECT_FALSE(CompileFind(c.find)) << c.find;
+    EXPECT_TRUE(engine.Pattern().empty()) << c.find;  // the old pattern is gone
+    ASSERT_EQ(ui.Boxes().size(), 1u) << c.find;
+    EXPECT_EQ(ui.LastBox().text, c.message);
+    EXPECT_EQ(ui.LastBox().caption, kCaption);
+    EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
+  }
+  ui.ClearBoxes();
+  EXPECT_FALSE(CompileFind(""));  // an empty find text fails quietly
+  EXPECT_FALSE(CompileFind("[repeat 2][/repeat]"));
+  EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(EngineTest, RefusalsThatAbandonTheCommand) {
+  struct Case {
+    const char* find;
+    AbortReason reason;
+    const char* message;
+  } cases[] = {
+      {"[repeat 0][#][/repeat]", AbortReason::MinimumCount,
+       "検索ﾀｸﾞ repeat の最低繰り返し回数を 1 以上にｾｯﾄして下さい"},
+      {"[repeat -2][#][/repeat]", AbortReason::MinimumCount,
+       "検索ﾀｸﾞ repeat の最低繰り返し回数を 1 以上にｾｯﾄして下さい"},
+      {"[into A]x[/to]", AbortReason::AreaName,
+       "検索ﾀｸﾞ into の保存領域名を a ～ z にｾｯﾄして下さい"},
+      {"[into ａ]x[/to]", AbortReason::AreaName,
+       "検索ﾀｸﾞ into の保存領域名を a ～ z にｾｯﾄして下さい"},
+      {"[repeat ][#][/repeat]", AbortReason::RepeatCount,
+       "検索ﾀｸﾞ repeat の最低繰り返し回数を数字で指定して下さい"},
+      {"[repeat x][#][/repeat]", AbortReason::RepeatCount,
+       "検索ﾀｸﾞ repeat の最低繰り返し回数を数字で指定して下さい"},
+      {"[repeat 99999999999999999999][#][/repeat]", AbortReason::RepeatCount,
+       "検索ﾀｸﾞ repeat の最低繰り返し回数を数字で指定して下さい"},
+  };
+  for (const Case& c : cases) {
+    ui.ClearBoxes();
+    ASSERT_TRUE(CompileFind("abc"));
+    try {
+      CompileFind(c.find);
+      ADD_FAILURE() << "no abort for " << c.find;
+    } catch (const EngineAbort& abort) {
+      EXPECT_EQ(abort.Reason(), c.reason) << c.find;
+    }
+    EXPECT_TRUE(engine.Pattern().empty()) << c.find;
+    ASSERT_EQ(ui.Boxes().size(), 1u) << c.find;
+    EXPECT_EQ(ui.LastBox().text, c.message);
+    EXPECT_EQ(ui.LastBox().caption, kCaption);
+  }
+}
+
+TEST_F(EngineTest, MessagesNameTheSymbolsInForce) {
+  symbols[TAG_NOT] = Sj("ない");
+  symbols[TAG_REPEAT] = "rep";
+  EXPECT_FALSE(CompileFind("[ない[a]][ない[b]]"));
+  EXPECT_EQ(ui.LastBox().text, "検索タグ ない を連続してオーダーすることはできません");
+  EXPECT_THROW(CompileFind("[rep 0]x[/repeat]"), EngineAbort);
+  EXPECT_EQ(ui.LastBox().text, "検索ﾀｸﾞ rep の最低繰り返し回数を 1 以上にｾｯﾄして下さい");
+}
+
+TEST_F(EngineTest, TagsFollowTheBracketsInForce) {
+  symbols[TAG_BRACKET1] = "(";
+  symbols[TAG_BRACKET2] = ")";
+  EXPECT_EQ(Dump("(*)"), "STR");
+  EXPECT_EQ(Dump("[*]"), R"("[*]")");
+  EXPECT_EQ(Dump("(which(a)(b))c"), R"(WHICH("A"|"B") "C")");
+  EXPECT_EQ(Dump("(repeat 2)(#)(/repeat)"), "REPEAT 2{NUM}");
+  EXPECT_EQ(Dump("(into a)(?)(/to)"), "INTO a{CHAR}");
+  // Double-byte brackets.
+  symbols[TAG_BRACKET1] = Sj("【");
+  symbols[TAG_BRACKET2] = Sj("】");
+  EXPECT_EQ(Dump("x【*】y【#】"), R"("X" STR "Y" NUM)");
+}
+
+TEST_F(EngineTest, BracketBytesInsideDoubleByteCharactersAreText) {
+  // "ゼ" is 0x83 0x5B (second byte "["), "ゾ" is 0x83 0x5D (second byte "]").
+  EXPECT_EQ(Dump("ゼ*]"), R"("ゼ*]")");
+  EXPECT_EQ(Dump("[which[ゾ][a]]"), R"(WHICH("ゾ"|"A"))");
+  EXPECT_EQ(Dump("[not[aゾ]]b"), R"(NOT("Aゾ") "B")");
+  EXPECT_EQ(Dump("[repeat 2]ゼ#][/repeat]"), R"(REPEAT 2{"ゼ#]"})");
+  EXPECT_EQ(Dump("[into a]xゾ[/to]"), R"(INTO a{"Xゾ"})");
+}
+
+TEST_F(EngineTest, TypedPlaceholderLookAlikesStayText) {
+  EXPECT_EQ(Dump(std::string("[repeat\x01") + "0]x"), R"("[REPEAT\x010]X")");
+  EXPECT_EQ(Dump(std::string("[repeat 2]a[/repeat][into\x01") + "0]"),
+            R"(REPEAT 2{"A"} "[INTO\x010]")");
+}
+
+}  // namespace
+}  // namespace norra
