@@ -75,8 +75,9 @@ KeyPlan PlanHome(const TextControl& control, unsigned shift, std::size_t anchor,
   anchor = std::min(anchor, control.TextLength());
   if ((shift & kCtrlKey) != 0) return UnlessCurrent(control, withShift ? Select(anchor, 0) : Caret(0));
   if (!withShift) return UnlessCurrent(control, Caret(HomeTarget(control, selStart, indentChar)));
-  // The end away from the anchor moves: the start when the selection begins above the anchor.
-  const bool startMoves = control.LineFromOffset(selStart) < control.LineFromOffset(anchor);
+  // The end away from the anchor moves: the start when the selection begins before the anchor
+  // (also on the anchor's own line, so a second Shift+Home goes on to the line start).
+  const bool startMoves = selStart < anchor;
   const std::size_t target = HomeTarget(control, startMoves ? selStart : selEnd, indentChar);
   return UnlessCurrent(control, Select(anchor, target));
 }

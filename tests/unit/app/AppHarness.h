@@ -77,6 +77,13 @@ inline std::string ShowMarked(const MemoryTextControl& control) {
   return part(0, start) + (back ? "{" : "[") + part(start, end) + (back ? "}" : "]") + part(end, text.size());
 }
 
+// An in-memory clipboard that can be made to refuse text.
+class TestClipboard : public MemoryClipboard {
+ public:
+  bool SetText(std::string_view text) override { return refuse ? false : MemoryClipboard::SetText(text); }
+  bool refuse = false;
+};
+
 struct ItemState {
   std::optional<bool> enabled;
   std::optional<bool> checked;
@@ -393,7 +400,7 @@ class AppTest : public ::testing::Test {
   fs::path root;
   FakeView view;
   MemoryUi ui;
-  MemoryClipboard clipboard;
+  TestClipboard clipboard;
   FixedClock clock;
   FakeDialogs dialogs;
   FakeFindWindow find;
