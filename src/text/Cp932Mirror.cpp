@@ -3,6 +3,7 @@
 #include "text/Cp932Mirror.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -17,6 +18,8 @@ namespace {
 // together no longer than kPieceTarget. A lookup walks at most one piece.
 constexpr std::size_t kPieceTarget = 256;
 constexpr std::size_t kPieceMax = 512;
+// A walk leaves a boundary about this far behind its end, for lookups just before it.
+constexpr std::size_t kAnchorLag = 64;
 
 constexpr char32_t kMalformed = 0xFFFFFFFF;  // a byte that starts no well-formed UTF-8
 
@@ -79,6 +82,32 @@ std::size_t DecodePair(unsigned b0, int b1, char32_t& cp) {
   }
   const char two[2] = {static_cast<char>(b0), static_cast<char>(b1)};
   return static_cast<std::size_t>(DecodeCp932Char(std::string_view(two, b1 < 0 ? 1 : 2), 0, cp));
+}
+
+// UTF-8 lengths of what byte pairs and single bytes decode to, so that walking the text needs
+// no code points: pair[lead << 8 | trail] is 0 when the two bytes do not form a character.
+struct LengthTables {
+  std::array<std::uint8_t, 65536> pair{};
+  std::array<std::uint8_t, 256> single{};
+};
+
+const LengthTables& Lengths() {
+  static const LengthTables tables = [] {
+    LengthTables t;
+    for (unsigned b0 = 0; b0 < 256; ++b0) {
+      char32_t cp;
+      DecodePair(b0, -1, cp);
+      t.single[b0] = static_cast<std::uint8_t>(Utf8Length(cp));
+      if (!IsLeadByte(static_cast<unsigned char>(b0))) continue;
+      for (unsigned b1 = 0; b1 < 256; ++b1) {
+        if (DecodePair(b0, static_cast<int>(b1), cp) == 2) {
+          t.pair[b0 << 8 | b1] = static_cast<std::uint8_t>(Utf8Length(cp));
+        }
+      }
+    }
+    return t;
+  }();
+  return tables;
 }
 
 // A vector with a movable hole, so repeated edits at one place cost nothing for the rest.
@@ -156,10 +185,18 @@ class Partitioning {
     const std::size_t raw = starts_[part];
     return part > stepPart_ ? raw + stepLength_ : raw;
   }
-  // The last part whose start is at or before pos.
+  // The last part whose start is at or before pos. Edits and lookups cluster around the caret,
+  // so the part found last and its successor are tried before a binary search.
   std::size_t Find(std::size_t pos) const {
+    const std::size_t count = Count();
+    for (std::size_t part = std::min(hint_, count - 1), k = 0; k < 2 && part < count; ++k, ++part) {
+      if (Start(part) <= pos && (part + 1 == count || Start(part + 1) > pos)) {
+        hint_ = part;
+        return part;
+      }
+    }
     std::size_t lo = 0;
-    std::size_t hi = Count();
+    std::size_t hi = count;
     while (hi - lo > 1) {
       const std::size_t mid = lo + (hi - lo) / 2;
       if (Start(mid) <= pos) {
@@ -168,6 +205,7 @@ class Partitioning {
         hi = mid;
       }
     }
+    hint_ = lo;
     return lo;
   }
   // The first part whose start is at or after pos (Count() when none).
@@ -219,6 +257,7 @@ class Partitioning {
   GapVector<std::size_t> starts_;
   std::size_t stepPart_ = 0;    // parts after this one lack stepLength_
   std::size_t stepLength_ = 0;
+  mutable std::size_t hint_ = 0;  // the part Find returned last
 };
 
 }  // namespace
@@ -237,7 +276,6 @@ struct Cp932Mirror::Impl {
     std::size_t u = 0;
     std::size_t bytes = 0;
     std::size_t utf8 = 0;
-    char32_t cp = 0;           // its decoding, unless it is an override
     bool isOverride = false;
     std::size_t overrideIndex = 0;
   };
@@ -288,8 +326,7 @@ struct Cp932Mirror::Impl {
         unit.isOverride = true;
         unit.overrideIndex = ov_++;
       } else {
-        unit.bytes = m_.DecodeAt(c_, unit.cp);
-        unit.utf8 = Utf8Length(unit.cp);
+        m_.LengthsAt(c_, unit.bytes, unit.utf8);
       }
       c_ += unit.bytes;
       u_ += unit.utf8;
@@ -303,6 +340,7 @@ struct Cp932Mirror::Impl {
     std::size_t ov_;
   };
 
+  const LengthTables& lengths = Lengths();
   GapVector<char> bytes;
   Partitioning lines;   // line starts
   Partitioning pieceC;  // piece starts, CP932 offsets
@@ -311,6 +349,12 @@ struct Cp932Mirror::Impl {
   std::size_t utf8Size = 0;
   Pending pending;
   std::uint64_t nextTicket = 1;
+  // The boundary found or made last: lookups and edits cluster at the caret, so a walk that
+  // would start a little before the target starts there instead of at its piece.
+  mutable Boundary last;
+  mutable bool lastValid = false;
+  mutable Boundary anchor;  // a boundary a little behind the last walk's end
+  mutable bool anchorValid = false;
 
   std::size_t Size() const { return bytes.Size(); }
   unsigned ByteAt(std::size_t p) const { return static_cast<unsigned char>(bytes[p]); }
@@ -333,6 +377,26 @@ struct Cp932Mirror::Impl {
     return DecodePair(b0, p + 1 < Size() ? static_cast<int>(ByteAt(p + 1)) : -1, cp);
   }
 
+  // The lengths of the natural decoding at p, without decoding.
+  void LengthsAt(std::size_t p, std::size_t& byteLength, std::size_t& utf8Length) const {
+    const unsigned b0 = ByteAt(p);
+    if (b0 < 0x80) {
+      byteLength = utf8Length = 1;
+      return;
+    }
+    const LengthTables& t = lengths;
+    if (IsLeadByte(static_cast<unsigned char>(b0)) && p + 1 < Size()) {
+      const std::uint8_t pair = t.pair[b0 << 8 | ByteAt(p + 1)];
+      if (pair != 0) {
+        byteLength = 2;
+        utf8Length = pair;
+        return;
+      }
+    }
+    byteLength = 1;
+    utf8Length = t.single[b0];
+  }
+
   std::size_t FirstOverrideFrom(std::size_t c) const {
     return static_cast<std::size_t>(
         std::lower_bound(overrides.begin(), overrides.end(), c,
@@ -342,8 +406,10 @@ struct Cp932Mirror::Impl {
 
   std::string UnitText(const Unit& unit) const {
     if (unit.isOverride) return overrides[unit.overrideIndex].text;
+    char32_t cp;
+    DecodeAt(unit.c, cp);
     std::string text;
-    AppendUtf8(unit.cp, text);
+    AppendUtf8(cp, text);
     return text;
   }
 
@@ -369,14 +435,33 @@ struct Cp932Mirror::Impl {
   // The boundary at or before CP932 offset c (the start of the character holding it).
   Boundary FloorC(std::size_t c) const {
     c = std::min(c, Size());
+    const auto past = [c](const Unit& unit) { return unit.c + unit.bytes > c; };
+    if (lastValid && last.c <= c && c - last.c <= kPieceTarget) {
+      return Remember(Settle(WalkFrom(last, past)));
+    }
+    if (anchorValid && anchor.c <= c && c - anchor.c <= kPieceTarget) {
+      return Remember(Settle(WalkFrom(anchor, past)));
+    }
     const std::size_t piece = pieceC.Find(c > 0 ? c - 1 : 0);
-    return Settle(Walk(piece, [c](const Unit& unit) { return unit.c + unit.bytes > c; }));
+    return Remember(Settle(Walk(piece, past)));
   }
   // The boundary at or before widget position u.
   Boundary FloorU(std::size_t u) const {
     u = std::min(u, utf8Size);
+    const auto past = [u](const Unit& unit) { return unit.u + unit.utf8 > u; };
+    if (lastValid && last.u <= u && u - last.u <= kPieceTarget) {
+      return Remember(Settle(WalkFrom(last, past)));
+    }
+    if (anchorValid && anchor.u <= u && u - anchor.u <= kPieceTarget) {
+      return Remember(Settle(WalkFrom(anchor, past)));
+    }
     const std::size_t piece = pieceU.Find(u > 0 ? u - 1 : 0);
-    return Settle(Walk(piece, [u](const Unit& unit) { return unit.u + unit.utf8 > u; }));
+    return Remember(Settle(Walk(piece, past)));
+  }
+  const Boundary& Remember(const Boundary& b) const {
+    last = b;
+    lastValid = true;
+    return last;
   }
   // The boundary at or after CP932 offset c.
   Boundary CeilC(std::size_t c) const {
@@ -394,14 +479,28 @@ struct Cp932Mirror::Impl {
   // Walks a piece from its start up to the first character for which `past` holds.
   template <class Past>
   Boundary Walk(std::size_t piece, Past past) const {
-    Walker w(*this, pieceC.Start(piece), pieceU.Start(piece));
-    Boundary b{w.C(), w.U(), false, {}};
+    return WalkFrom(Boundary{pieceC.Start(piece), pieceU.Start(piece), false, {}}, past);
+  }
+  template <class Past>
+  Boundary WalkFrom(Boundary b, Past past) const {
+    Walker w(*this, b.c, b.u);
+    Boundary mark = b;
     while (!w.AtEnd()) {
       const Unit unit = w.Next();
       if (past(unit)) break;
       b = Boundary{w.C(), w.U(), true, unit};
+      if (b.c - mark.c >= kAnchorLag) {
+        anchor = mark;
+        anchorValid = true;
+        mark = b;
+      }
     }
     return b;
+  }
+  // An edit at c0 leaves boundaries before it as they were.
+  void KeepCachesBefore(std::size_t c0) {
+    lastValid = lastValid && last.c < c0;
+    anchorValid = anchorValid && anchor.c < c0;
   }
   // A boundary found at a piece start lacks the character before it; fetch it.
   Boundary Settle(const Boundary& b) const {
@@ -411,6 +510,7 @@ struct Cp932Mirror::Impl {
   }
 
   void Load(std::string_view cp932) {
+    lastValid = anchorValid = false;
     pending = Pending{};
     overrides.clear();
     bytes.Assign(cp932.data(), cp932.size());
@@ -440,11 +540,13 @@ struct Cp932Mirror::Impl {
     if (!IsLeadByte(static_cast<unsigned char>(ByteAt(q)))) return;
     const std::size_t index = FirstOverrideFrom(q);
     const bool has = index < overrides.size() && overrides[index].offset == q;
-    std::string shown;
+    std::string shown;  // a lone lead byte was shown as its escape
     if (has) {
       shown = overrides[index].text;
     } else {
-      AppendUtf8(at.prev.cp, shown);
+      char32_t escape;
+      DecodePair(ByteAt(q), -1, escape);
+      AppendUtf8(escape, shown);
     }
     char32_t got;
     const std::size_t length = DecodeAt(q, got);
@@ -464,6 +566,7 @@ struct Cp932Mirror::Impl {
   void InsertRun(const Boundary& at, std::string_view run, std::string_view utf8, bool fromWidget) {
     if (run.empty()) return;
     const std::size_t c0 = at.c;
+    KeepCachesBefore(c0);
     const std::size_t n = run.size();
     bytes.Insert(c0, run.data(), n);
     const std::size_t first = FirstOverrideFrom(c0);
@@ -472,6 +575,7 @@ struct Cp932Mirror::Impl {
     std::vector<Override> added;
     std::size_t p = c0;
     std::size_t i = 0;
+    Unit lastUnit;
     while (p < c0 + n && i < utf8.size()) {
       char32_t want;
       std::size_t ulen;
@@ -484,9 +588,9 @@ struct Cp932Mirror::Impl {
         ulen = std::min(Utf8Length(want), utf8.size() - i);
       }
       char32_t got;
-      if (DecodeAt(p, got) != blen || got != want) {
-        added.push_back(Override{p, blen, std::string(utf8.substr(i, ulen))});
-      }
+      const bool differs = DecodeAt(p, got) != blen || got != want;
+      if (differs) added.push_back(Override{p, blen, std::string(utf8.substr(i, ulen))});
+      lastUnit = Unit{p, at.u + i, blen, ulen, differs, 0};
       p += blen;
       i += ulen;
     }
@@ -496,11 +600,16 @@ struct Cp932Mirror::Impl {
     CheckPrefix(at);
     UpdateLines(c0, 0, n);
     UpdatePieces(c0, 0, n, 0, utf8.size());
+    // The caret usually stays right after what went in, and a Backspace looks up its start.
+    anchor = Refreshed(at);
+    anchorValid = true;
+    if (p == c0 + n && i == utf8.size()) Remember(Boundary{p, at.u + i, true, lastUnit});
   }
 
   void DeleteRun(const Boundary& from, const Boundary& to) {
     if (to.c <= from.c) return;
     const std::size_t c0 = from.c;
+    KeepCachesBefore(c0);
     const std::size_t n = to.c - from.c;
     const std::size_t un = to.u - from.u;
     bytes.Erase(c0, n);
@@ -512,6 +621,17 @@ struct Cp932Mirror::Impl {
     CheckPrefix(from);
     UpdateLines(c0, n, 0);
     UpdatePieces(c0, n, 0, un, 0);
+    Remember(Refreshed(from));  // the caret stays where the text went
+  }
+
+  // A boundary from before an edit at it: the character before may have changed its override.
+  Boundary Refreshed(Boundary b) const {
+    if (b.hasPrev) {
+      const std::size_t index = FirstOverrideFrom(b.prev.c);
+      b.prev.isOverride = index < overrides.size() && overrides[index].offset == b.prev.c;
+      b.prev.overrideIndex = index;
+    }
+    return b;
   }
 
   // The bytes [c0, c0 + oldLen) became [c0, c0 + newLen); the line starts still hold old

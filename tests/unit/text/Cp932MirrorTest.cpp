@@ -93,26 +93,30 @@ std::vector<Unit> NaturalUnits(const std::string& bytes) {
   return units;
 }
 
-// Every boundary (every stride-th) maps both ways; positions inside a character map to its start.
+// Every boundary (every stride-th) maps both ways, asked in increasing and then in decreasing
+// order; positions inside a character map to its start.
 void ExpectMapping(const Cp932Mirror& m, const std::vector<Unit>& units, std::size_t stride = 1) {
+  struct Place {
+    std::size_t c, u, bytes, utf8;
+  };
+  std::vector<Place> places;
   std::size_t c = 0;
   std::size_t u = 0;
-  std::size_t index = 0;
-  for (const Unit& unit : units) {
-    if (index++ % stride != 0) {
-      c += unit.bytes.size();
-      u += unit.text.size();
-      continue;
-    }
-    ASSERT_EQ(m.ToCp932(u), c) << "utf8 " << u;
-    ASSERT_EQ(m.ToUtf8(c), u) << "cp932 " << c;
-    for (std::size_t k = 1; k < unit.bytes.size(); ++k) ASSERT_EQ(m.ToUtf8(c + k), u);
-    for (std::size_t k = 1; k < unit.text.size(); ++k) ASSERT_EQ(m.ToCp932(u + k), c);
-    c += unit.bytes.size();
-    u += unit.text.size();
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (i % stride == 0) places.push_back({c, u, units[i].bytes.size(), units[i].text.size()});
+    c += units[i].bytes.size();
+    u += units[i].text.size();
   }
-  EXPECT_EQ(m.ToCp932(u), c);
-  EXPECT_EQ(m.ToUtf8(c), u);
+  places.push_back({c, u, 0, 0});
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t k = 0; k < places.size(); ++k) {
+      const Place& p = places[pass == 0 ? k : places.size() - 1 - k];
+      ASSERT_EQ(m.ToCp932(p.u), p.c) << "utf8 " << p.u;
+      ASSERT_EQ(m.ToUtf8(p.c), p.u) << "cp932 " << p.c;
+      for (std::size_t i = 1; i < p.bytes; ++i) ASSERT_EQ(m.ToUtf8(p.c + i), p.u);
+      for (std::size_t i = 1; i < p.utf8; ++i) ASSERT_EQ(m.ToCp932(p.u + i), p.c);
+    }
+  }
   EXPECT_EQ(m.ToCp932(u + 7), c);
   EXPECT_EQ(m.ToUtf8(c + 7), u);
 }
@@ -543,7 +547,7 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
         "A", "z", " ", "\r\n", "\n", "\r", "\x82\xA0", "\x88\x9F", "\x87\x90", "\x81\xE0",
         "\xED\x40", "\xFA\x5C", "\xB1", "\xFF", "\x80", "\xA0", "\x82", "\x85\x40", "P", "\\"};
     std::string doc;
-    const std::size_t n = Pick(4) == 0 ? Pick(20) : Pick(1500);
+    const std::size_t n = Pick(4) == 0 ? Pick(20) : Pick(700);
     for (std::size_t i = 0; i < n; ++i) doc += kPieces[Pick(std::size(kPieces))];
     return doc;
   }
@@ -553,7 +557,7 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
         "a", "P", "\r\n", "\n", "\r", U8(0x3042), U8(0x2252), U8(0x301C), "😀", Esc(0x82),
         Esc(0xFF), "ｱ", U8(0x6F22) + U8(0x5B57), "x\r\ny", U8(0x7E8A)};
     std::string s;
-    const std::size_t n = Pick(8) == 0 ? 100 + Pick(400) : 1 + Pick(4);
+    const std::size_t n = Pick(12) == 0 ? 50 + Pick(250) : 1 + Pick(4);
     for (std::size_t i = 0; i < n; ++i) s += kChars[Pick(std::size(kChars))];
     return s;
   }
@@ -604,18 +608,20 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
       ExpectMapping(m, model, model.size() / 400 + 1);
       return;
     }
-    std::size_t c = 0;
-    std::size_t u = 0;
+    // A few boundaries in random order, so that lookups start before and after the last one.
+    std::vector<std::size_t> cs{0};
+    std::vector<std::size_t> us{0};
     for (const Unit& unit : model) {
-      if (Pick(model.size() / 30 + 1) == 0) {
-        ASSERT_EQ(m.ToCp932(u), c);
-        ASSERT_EQ(m.ToUtf8(c), u);
-        if (unit.bytes.size() == 2) {
-          ASSERT_EQ(m.ToUtf8(c + 1), u);
-        }
+      cs.push_back(cs.back() + unit.bytes.size());
+      us.push_back(us.back() + unit.text.size());
+    }
+    for (int k = 0; k < 30; ++k) {
+      const std::size_t i = Pick(cs.size());
+      ASSERT_EQ(m.ToCp932(us[i]), cs[i]);
+      ASSERT_EQ(m.ToUtf8(cs[i]), us[i]);
+      if (i + 1 < cs.size() && cs[i + 1] - cs[i] == 2) {
+        ASSERT_EQ(m.ToUtf8(cs[i] + 1), us[i]);
       }
-      c += unit.bytes.size();
-      u += unit.text.size();
     }
     const std::vector<std::size_t> starts = ReferenceLineStarts(bytes);
     ASSERT_EQ(m.LineCount(), starts.size());
@@ -632,7 +638,7 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
   std::vector<Unit> model = NaturalUnits(m.Bytes());
   Check(m, w, model, true);
 
-  for (int step = 0; step < 800; ++step) {
+  for (int step = 0; step < 500; ++step) {
     const std::size_t op = Pick(100);
     if (op < 40) {
       const std::size_t at = Pick(model.size() + 1);
@@ -643,7 +649,7 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
     } else if (op < 70) {
       const std::size_t at = Pick(model.size());
       const std::size_t n =
-          std::min(model.size() - at, Pick(10) == 0 ? Pick(600) : 1 + Pick(5));
+          std::min(model.size() - at, Pick(10) == 0 ? Pick(300) : 1 + Pick(5));
       const std::size_t u0 = Utf8Offset(model, at);
       const std::size_t u1 = Utf8Offset(model, at + n);
       w.Delete(u0, u1 - u0);
@@ -679,7 +685,7 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
   ExpectSettled(m, w, m.Bytes());
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomEdits, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomEdits, ::testing::Values(1u, 2u, 3u, 4u));
 
 }  // namespace
 }  // namespace norra
