@@ -2,7 +2,7 @@
 // and of a 2 MB document, position lookups, and a program edit entering as bytes.
 //
 //   mirror_bench [benchmark flags]
-// Ends with the median per key for both sizes and their ratio.
+// Ends with the median per key for both sizes and their ratio, for both typing benchmarks.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -103,6 +103,38 @@ void BM_TypeKey(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeKey)->Arg(kSmall)->Arg(kLarge)->Repetitions(15)->ReportAggregatesOnly(true);
 
+// The same, with the caret moved to another of 16 places about 1 KB apart before each typed
+// character, so that no remembered position helps.
+void BM_TypeKeyAfterJump(benchmark::State& state) {
+  norra::Cp932Mirror& m = DocumentOf(state.range(0)).mirror;
+  std::vector<std::size_t> places;
+  for (std::size_t j = 0; j < 16; ++j) places.push_back(m.ToUtf8(m.Size() / 2 - 8000 + j * 997));
+  const std::string typed = norra::Cp932Mirror::NormalizeInsertion("\xE3\x81\x82");
+  std::size_t j = 0;
+  bool inserted = false;
+  for (auto _ : state) {
+    std::size_t caret = places[j];
+    if (!inserted) {
+      const std::string text = norra::Cp932Mirror::NormalizeInsertion("\xE3\x81\x82");
+      m.OnWidgetInsert(caret, text);
+      caret += text.size();
+    } else {
+      m.OnWidgetDelete(caret, typed.size());
+      j = (j + 1) % places.size();
+    }
+    inserted = !inserted;
+    const std::size_t offset = m.ToCp932(caret);
+    const std::size_t line = m.LineOfOffset(offset);
+    benchmark::DoNotOptimize(m.LineStart(line));
+  }
+  if (inserted) m.OnWidgetDelete(places[j], typed.size());
+}
+BENCHMARK(BM_TypeKeyAfterJump)
+    ->Arg(kSmall)
+    ->Arg(kLarge)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
 // Position lookups at scattered places, both ways.
 void BM_MapLookup(benchmark::State& state) {
   const Document& d = DocumentOf(state.range(0));
@@ -147,6 +179,15 @@ void BM_LogicReplace(benchmark::State& state) {
 }
 BENCHMARK(BM_LogicReplace)->Arg(kSmall)->Arg(kLarge)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Loading a document: the UTF-8 text for the widget and every index.
+void BM_Load(benchmark::State& state) {
+  const std::string& text = DocumentOf(state.range(0)).text;
+  norra::Cp932Mirror m;
+  for (auto _ : state) benchmark::DoNotOptimize(m.Load(text).data());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Load)->Arg(kLarge)->Unit(benchmark::kMillisecond);
+
 // The console output plus the medians of the typed key and their ratio.
 class KeyRatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -160,15 +201,19 @@ class KeyRatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    double small = 0;
-    double large = 0;
-    for (const auto& [name, time] : medians_) {
-      if (name.rfind("BM_TypeKey/" + std::to_string(kSmall), 0) == 0) small = time;
-      if (name.rfind("BM_TypeKey/" + std::to_string(kLarge), 0) == 0) large = time;
-    }
-    if (small > 0 && large > 0) {
-      std::printf("\ntyped key, median: 20 KB %.0f ns, 2 MB %.0f ns, ratio 2 MB / 20 KB %.2f\n",
-                  small, large, large / small);
+    std::printf("\n");
+    for (const char* benchmark : {"BM_TypeKey", "BM_TypeKeyAfterJump"}) {
+      double small = 0;
+      double large = 0;
+      const std::string prefix = std::string(benchmark) + "/";
+      for (const auto& [name, time] : medians_) {
+        if (name.rfind(prefix + std::to_string(kSmall) + "/", 0) == 0) small = time;
+        if (name.rfind(prefix + std::to_string(kLarge) + "/", 0) == 0) large = time;
+      }
+      if (small > 0 && large > 0) {
+        std::printf("%s, median per key: 20 KB %.0f ns, 2 MB %.0f ns, ratio 2 MB / 20 KB %.2f\n",
+                    benchmark, small, large, large / small);
+      }
     }
   }
 
