@@ -228,7 +228,10 @@ class FakeFindWindow : public FindWindowPort {
     ++creates;
     return !createFails;
   }
-  void Destroy() override { ++destroys; }
+  void Destroy() override {
+    ++destroys;
+    if (onDestroy) onDestroy();
+  }
   void Open(FindRequest request) override {
     requests.push_back(request);
     visible = true;
@@ -251,6 +254,7 @@ class FakeFindWindow : public FindWindowPort {
   int findNexts = 0;
   int topmost = 0;
   std::vector<FindRequest> requests;
+  std::function<void()> onDestroy;
 };
 
 class FakeOptions : public OptionsDialogPort {

@@ -448,9 +448,11 @@ TEST_F(MainWindowTest, DestructionSavesSettingsAndDestroysTheFindWindow) {
   window->Execute(UiItem::mnuFind);
   ASSERT_TRUE(window->FindWindowCreated());
   window->Prefs().Edit.TabStop = 8;
+  int tabStopWhenFindWindowWent = 0;
+  find.onDestroy = [&] { tabStopWhenFindWindowWent = SavedSettings()->Edit.TabStop; };
   window.reset();
   EXPECT_EQ(find.destroys, 1);
-  EXPECT_EQ(SavedSettings()->Edit.TabStop, 8);
+  EXPECT_EQ(tabStopWhenFindWindowWent, 8);  // the settings were written first
 }
 
 TEST_F(MainWindowTest, DroppedFilesOpenEachInItsOwnRedrawBracket) {
