@@ -43,7 +43,7 @@ EditCommands::EditCommands(Documents& documents, UndoLog& log, Clipboard& clipbo
 
 Page* EditCommands::Active() const { return documents_.ActivePage(); }
 
-bool EditCommands::InsertText(Page& page, std::string_view text, int kind) {
+bool EditCommands::InsertTextAtCaret(Page& page, std::string_view text, int kind) {
   log_.SetCommandTarget(page, KeepText::Selection);
   bool ok = false;
   {
@@ -73,7 +73,7 @@ void EditCommands::Cut() {
     ui_.ShowMessageBox("切り取り処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
     return;
   }
-  InsertText(*page, std::string_view(), kUndoCut);
+  InsertTextAtCaret(*page, std::string_view(), kUndoCut);
   host_.UpdateStatusBar();
 }
 
@@ -90,7 +90,7 @@ void EditCommands::Paste() {
   if (page == nullptr || !clipboard_.HasText()) return;
   const std::string text = clipboard_.GetText();
   if (text.empty()) return;
-  InsertText(*page, text, kUndoPaste);
+  InsertTextAtCaret(*page, text, kUndoPaste);
   host_.UpdateStatusBar();
 }
 
@@ -106,7 +106,7 @@ void EditCommands::InsertDateTime() {
   if (page == nullptr) return;
   std::string text;
   if (!FormatDateTime(kDateTimeFormat, clock_.Now(), text)) return;
-  InsertText(*page, text, kUndoInsertDateTime);
+  InsertTextAtCaret(*page, text, kUndoInsertDateTime);
   host_.UpdateStatusBar();
 }
 
@@ -114,7 +114,7 @@ void EditCommands::InsertFileName() {
   Page* page = Active();
   if (page == nullptr) return;
   // Paths are UTF-8; in the document they become CP932 ("?" for what CP932 cannot hold).
-  InsertText(*page, Utf8ToCp932(page->FilePath()), kUndoInsertFileName);
+  InsertTextAtCaret(*page, Utf8ToCp932(page->FilePath()), kUndoInsertFileName);
   host_.UpdateStatusBar();
 }
 

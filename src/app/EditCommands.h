@@ -45,7 +45,7 @@ class EditCommands {
 
   // Puts program-made text (CP932) over the selection of the Page as one edit recorded with
   // kind; false when the control refused it (the text then stays as it was).
-  bool InsertText(Page& page, std::string_view text, int kind);
+  bool InsertTextAtCaret(Page& page, std::string_view text, int kind);
 
   const Bookmark& CurrentBookmark() const { return bookmark_; }
   // The bookmark's Page when it is still open, else none.
