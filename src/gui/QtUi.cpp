@@ -1,0 +1,159 @@
+// QtUi: message boxes and file dialogs as Qt shows them.
+#include "gui/QtUi.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTranslator>
+
+namespace norra {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Buttons in the order a box of these flags shows them; the first is the default button.
+QList<QMessageBox::StandardButton> ButtonsOf(unsigned flags) {
+  switch (flags & kMbButtonsMask) {
+    case MB_OKCANCEL: return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MB_YESNOCANCEL: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MB_YESNO: return {QMessageBox::Yes, QMessageBox::No};
+    default: return {QMessageBox::Ok};
+  }
+}
+
+QMessageBox::Icon IconOf(unsigned flags) {
+  switch (flags & kMbIconMask) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+// A type-list line for Qt: the description as the user reads it, the masks in parentheses
+// (hidden again by HideNameFilterDetails). "*.*" means every file, as it does on Windows.
+QString NameFilterOf(const FileFilter& filter) {
+  QStringList masks;
+  for (const QString& mask : FromUtf8(filter.pattern).split(u';', Qt::SkipEmptyParts)) {
+    const QString trimmed = mask.trimmed();
+    if (!trimmed.isEmpty()) masks << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
+  }
+  if (masks.isEmpty()) masks << QStringLiteral("*");
+  return FromUtf8(filter.description) + QStringLiteral(" (") + masks.join(u' ') + u')';
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> QtUi::BuildMessageBox(std::string_view text, unsigned flags,
+                                                   std::string_view caption) const {
+  auto box = std::make_unique<QMessageBox>(owner_.data());
+  box->setTextFormat(Qt::PlainText);  // a path may hold "<"
+  box->setText(FromUtf8(text));
+  box->setWindowTitle(FromUtf8(caption));
+  box->setIcon(IconOf(flags));
+  const QList<QMessageBox::StandardButton> buttons = ButtonsOf(flags);
+  QMessageBox::StandardButtons all;
+  for (QMessageBox::StandardButton button : buttons) all |= button;
+  box->setStandardButtons(all);
+  const qsizetype defaultIndex = (flags & MB_DEFBUTTON2) != 0 && buttons.size() > 1 ? 1 : 0;
+  box->setDefaultButton(buttons[defaultIndex]);
+  if (all & QMessageBox::Cancel) box->setEscapeButton(QMessageBox::Cancel);
+  return box;
+}
+
+int QtUi::ButtonCode(int standardButton) {
+  switch (standardButton) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
+int QtUi::ShowMessageBox(std::string_view text, unsigned flags, std::string_view caption) {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return kMessageBoxFailed;
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, flags, caption);
+  box->exec();
+  const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
+  if (clicked == QMessageBox::NoButton) {
+    // Closed without a button: what the escape button would have said.
+    return (flags & kMbButtonsMask) == MB_OK ? IDOK : ((flags & kMbButtonsMask) == MB_YESNO ? IDNO : IDCANCEL);
+  }
+  return ButtonCode(clicked);
+}
+
+void QtUi::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+std::unique_ptr<QFileDialog> QtUi::BuildFileDialog(const FileDialogRequest& request, bool save) const {
+  auto dialog = std::make_unique<QFileDialog>(owner_.data(), FromUtf8(request.title));
+  dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  if (save) {
+    dialog->setFileMode(QFileDialog::AnyFile);
+  } else if (request.multiSelect) {
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+  } else {
+    dialog->setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  }
+  // The program asks about overwriting itself unless the request leaves it to the dialog.
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  QStringList filters;
+  for (const FileFilter& filter : request.filters) filters << NameFilterOf(filter);
+  if (!filters.isEmpty()) {
+    dialog->setNameFilters(filters);
+    const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
+    dialog->selectNameFilter(filters[index - 1]);
+  }
+  if (!request.initialFolder.empty()) dialog->setDirectory(FromUtf8(request.initialFolder));
+  if (!request.fileName.empty()) dialog->selectFile(FromUtf8(request.fileName));
+  return dialog;
+}
+
+FileDialogResult QtUi::DialogAnswer(const QFileDialog& dialog) {
+  FileDialogResult result;
+  result.accepted = true;
+  for (const QString& file : dialog.selectedFiles()) result.files.push_back(file.toUtf8().toStdString());
+  const qsizetype index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+  result.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : 1;
+  return result;
+}
+
+FileDialogResult QtUi::ShowOpenDialog(const FileDialogRequest& request) {
+  const std::unique_ptr<QFileDialog> dialog = BuildFileDialog(request, false);
+  if (dialog->exec() != QDialog::Accepted) return {};
+  return DialogAnswer(*dialog);
+}
+
+FileDialogResult QtUi::ShowSaveDialog(const FileDialogRequest& request) {
+  const std::unique_ptr<QFileDialog> dialog = BuildFileDialog(request, true);
+  if (dialog->exec() != QDialog::Accepted) return {};
+  return DialogAnswer(*dialog);
+}
+
+ScreenExtent QtUi::Screen() const {
+  const QScreen* screen = owner_ != nullptr ? owner_->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  const QSize size = screen->geometry().size();
+  return {size.width(), size.height()};
+}
+
+bool QtUi::InstallJapaneseTranslations() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return false;
+  auto* translator = new QTranslator(app);
+  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  return true;
+}
+
+}  // namespace norra

@@ -1,0 +1,134 @@
+// ScintillaEditor: a QScintilla set up as a plain-text edit control, with its input handed out first.
+#include "gui/ScintillaEditor.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+namespace norra {
+namespace {
+
+// Keys the program owns (its menu shortcuts, its undo, its insert mode) or that a plain-text
+// control does not have; QScintilla must neither act on them nor claim them from the menus.
+constexpr QsciCommand::Command kUnboundCommands[] = {
+    QsciCommand::Undo,          QsciCommand::Redo,
+    QsciCommand::SelectAll,     QsciCommand::EditToggleOvertype,
+    QsciCommand::LineCut,       QsciCommand::LineDelete,
+    QsciCommand::LineCopy,      QsciCommand::LineTranspose,
+    QsciCommand::LineDuplicate, QsciCommand::SelectionDuplicate,
+    QsciCommand::SelectionLowerCase, QsciCommand::SelectionUpperCase,
+    QsciCommand::MoveSelectedLinesUp, QsciCommand::MoveSelectedLinesDown,
+    QsciCommand::ReverseLines,  QsciCommand::Formfeed,
+    QsciCommand::Tab,           QsciCommand::Backtab,
+};
+
+// Ctrl+X, Ctrl+C and Ctrl+V are menu commands; Shift+Del, Ctrl+Ins and Shift+Ins stay the
+// control's own, as in any edit control.
+constexpr QsciCommand::Command kMenuClipboardCommands[] = {
+    QsciCommand::SelectionCut,
+    QsciCommand::SelectionCopy,
+    QsciCommand::Paste,
+};
+
+}  // namespace
+
+ScintillaEditor::ScintillaEditor(QWidget* parent) : QsciScintilla(parent) {
+  QsciCommandSet* commands = standardCommands();
+  for (QsciCommand::Command command : kUnboundCommands) {
+    if (QsciCommand* bound = commands->find(command)) {
+      bound->setKey(0);
+      bound->setAlternateKey(0);
+    }
+  }
+  for (QsciCommand::Command command : kMenuClipboardCommands) {
+    if (QsciCommand* bound = commands->find(command)) bound->setKey(0);
+  }
+}
+
+ScintillaEditor::~ScintillaEditor() { input_ = nullptr; }
+
+template <class Base>
+bool ScintillaEditor::Dispatch(Base base) {
+  ++depth_;
+  const bool result = base();
+  if (--depth_ == 0 && input_ != nullptr) input_->EventDone();
+  return result;
+}
+
+bool ScintillaEditor::event(QEvent* event) {
+  return Dispatch([&] { return QsciScintilla::event(event); });
+}
+
+bool ScintillaEditor::viewportEvent(QEvent* event) {
+  return Dispatch([&] { return QsciScintilla::viewportEvent(event); });
+}
+
+void ScintillaEditor::keyPressEvent(QKeyEvent* event) {
+  if (input_ != nullptr && input_->KeyPressed(event)) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::keyPressEvent(event);
+}
+
+void ScintillaEditor::inputMethodEvent(QInputMethodEvent* event) {
+  if (input_ != nullptr && input_->InputMethod(event)) {
+    event->accept();
+    return;
+  }
+  QsciScintilla::inputMethodEvent(event);
+}
+
+void ScintillaEditor::mousePressEvent(QMouseEvent* event) {
+  if (input_ != nullptr) input_->MousePressed();
+  QsciScintilla::mousePressEvent(event);
+}
+
+void ScintillaEditor::focusInEvent(QFocusEvent* event) {
+  QsciScintilla::focusInEvent(event);
+  if (input_ != nullptr) input_->FocusIn();
+}
+
+void ScintillaEditor::focusOutEvent(QFocusEvent* event) {
+  if (input_ != nullptr) input_->FocusOut();
+  QsciScintilla::focusOutEvent(event);
+}
+
+void ScintillaEditor::contextMenuEvent(QContextMenuEvent* event) {
+  // QScintilla's own menu would edit behind the program's back.
+  if (contextMenu_ != nullptr) contextMenu_->popup(event->globalPos());
+  event->accept();
+}
+
+// Dropped files belong to the main window, which opens them; only text is dropped here.
+void ScintillaEditor::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->ignore();
+    return;
+  }
+  QsciScintilla::dragEnterEvent(event);
+}
+
+void ScintillaEditor::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->ignore();
+    return;
+  }
+  QsciScintilla::dragMoveEvent(event);
+}
+
+void ScintillaEditor::dropEvent(QDropEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->ignore();
+    return;
+  }
+  QsciScintilla::dropEvent(event);
+}
+
+// Tab is the text's: the control decides whether it types a tab or moves the focus.
+bool ScintillaEditor::focusNextPrevChild(bool /*next*/) { return false; }
+
+}  // namespace norra

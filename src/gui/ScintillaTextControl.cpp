@@ -1,0 +1,605 @@
+// ScintillaTextControl: keeps the CP932 mirror in step with QScintilla and reports the user's actions.
+#include "gui/ScintillaTextControl.h"
+
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTextCharFormat>
+#include <algorithm>
+#include <cstdio>
+
+#include "text/Cp932.h"
+#include "text/Encoding.h"
+
+namespace norra {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+// Classic virtual-key numbers for Qt's keys; characters without one report 0.
+int KeyCodeOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Backspace: return kKeyBack;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return kKeyTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyReturn;
+    case Qt::Key_Shift: return kKeyShift;
+    case Qt::Key_Control: return kKeyControl;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return kKeyEscape;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return kKeyPageUp;
+    case Qt::Key_PageDown: return kKeyPageDown;
+    case Qt::Key_End: return kKeyEnd;
+    case Qt::Key_Home: return kKeyHome;
+    case Qt::Key_Left: return kKeyLeft;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Right: return kKeyRight;
+    case Qt::Key_Down: return kKeyDown;
+    case Qt::Key_Insert: return kKeyInsert;
+    case Qt::Key_Delete: return kKeyDelete;
+    default: break;
+  }
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
+  return 0;
+}
+
+unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
+  unsigned shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
+  if (modifiers & Qt::ControlModifier) shift |= kCtrlKey;
+  if (modifiers & Qt::AltModifier) shift |= kAltKey;
+  return shift;
+}
+
+// Scintilla colours are 0xBBGGRR.
+long SciColour(const QColor& colour) {
+  return static_cast<long>(colour.red()) | (static_cast<long>(colour.green()) << 8) |
+         (static_cast<long>(colour.blue()) << 16);
+}
+
+// Byte offset in the UTF-8 form of `text` of its UTF-16 index.
+std::size_t Utf8OffsetOf(const QString& text, int index) {
+  index = std::clamp(index, 0, static_cast<int>(text.size()));
+  return static_cast<std::size_t>(text.left(index).toUtf8().size());
+}
+
+const QColor kPreeditBack(255, 255, 255);
+const QColor kPreeditText(0, 0, 0);
+const QColor kTargetBack(0, 0, 128);
+const QColor kTargetText(255, 255, 255);
+
+}  // namespace
+
+ScintillaTextControl::ScintillaTextControl(QWidget* parent)
+    : editor_(new ScintillaEditor(parent)), context_(std::make_unique<QObject>()) {
+  Configure();
+  editor_->SetInput(this);
+  QObject::connect(editor_, &Sci::SCN_MODIFIED, context_.get(),
+                   [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
+                     OnModified(position, type, text, length);
+                   });
+  // Selection moves QScintilla makes on its own (auto-scroll while dragging).
+  QObject::connect(editor_, &Sci::SCN_UPDATEUI, context_.get(), [this](int) {
+    if (editor_ != nullptr && !editor_->InEvent() && programEdit_ == 0) NotifySelectionIfMoved();
+  });
+}
+
+ScintillaTextControl::~ScintillaTextControl() {
+  context_.reset();  // no more signals into this object
+  if (editor_ == nullptr) return;
+  editor_->SetInput(nullptr);
+  if (editor_->parent() == nullptr && !editor_->InEvent()) {
+    delete editor_.data();
+  } else {
+    editor_->hide();
+    editor_->deleteLater();
+  }
+}
+
+void ScintillaTextControl::Configure() {
+  ScintillaEditor& e = *editor_;
+  e.setObjectName(QStringLiteral("txtEdit"));
+  e.setUtf8(true);
+  e.setEolMode(QsciScintilla::EolWindows);
+  Send(Sci::SCI_SETUNDOCOLLECTION, 0);
+  Send(Sci::SCI_EMPTYUNDOBUFFER);
+  Send(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT | Sci::SC_MOD_INSERTCHECK);
+  for (unsigned long margin = 0; margin < 5; ++margin) Send(Sci::SCI_SETMARGINWIDTHN, margin, 0);
+  Send(Sci::SCI_SETSCROLLWIDTH, 1);
+  Send(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
+  e.setWrapMode(QsciScintilla::WrapNone);
+
+  // A byte that is no CP932 character is held as a plane-15 code point; show it as its value.
+  for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+    std::string character;
+    AppendUtf8(kEscapeBase + byte, character);
+    char shown[4];
+    std::snprintf(shown, sizeof shown, "x%02X", byte);
+    Send(Sci::SCI_SETREPRESENTATION, reinterpret_cast<uintptr_t>(character.c_str()),
+         reinterpret_cast<long>(shown));
+  }
+
+  // A composition: black on white and underlined, the clause being converted white on navy.
+  Send(Sci::SCI_INDICSETSTYLE, kIndicatorPreeditBack, Sci::INDIC_FULLBOX);
+  Send(Sci::SCI_INDICSETUNDER, kIndicatorPreeditBack, 1);
+  Send(Sci::SCI_INDICSETALPHA, kIndicatorPreeditBack, 255);
+  Send(Sci::SCI_INDICSETOUTLINEALPHA, kIndicatorPreeditBack, 255);
+  Send(Sci::SCI_INDICSETFLAGS, kIndicatorPreeditBack, Sci::SC_INDICFLAG_VALUEBEFORE);
+  Send(Sci::SCI_INDICSETSTYLE, kIndicatorPreeditText, Sci::INDIC_TEXTFORE);
+  Send(Sci::SCI_INDICSETFLAGS, kIndicatorPreeditText, Sci::SC_INDICFLAG_VALUEBEFORE);
+  Send(Sci::SCI_INDICSETSTYLE, kIndicatorPreeditLine, Sci::INDIC_PLAIN);
+  Send(Sci::SCI_INDICSETFORE, kIndicatorPreeditLine, SciColour(kPreeditText));
+}
+
+long ScintillaTextControl::Send(unsigned int message, unsigned long wParam, long lParam) const {
+  if (editor_ == nullptr) return 0;
+  return editor_->SendScintilla(message, wParam, lParam);
+}
+
+long ScintillaTextControl::SendText(unsigned int message, unsigned long wParam, const char* text) const {
+  if (editor_ == nullptr) return 0;
+  return editor_->SendScintilla(message, wParam, text);
+}
+
+// ---- the document ----
+
+std::string ScintillaTextControl::Text() const { return mirror_.Bytes(); }
+std::size_t ScintillaTextControl::TextLength() const { return mirror_.Size(); }
+
+std::string ScintillaTextControl::TextRange(std::size_t start, std::size_t length) const {
+  return mirror_.TextRange(start, length);
+}
+
+std::size_t ScintillaTextControl::LineFromOffset(std::size_t offset) const {
+  return mirror_.LineOfOffset(offset);
+}
+std::size_t ScintillaTextControl::LineStart(std::size_t line) const { return mirror_.LineStart(line); }
+std::size_t ScintillaTextControl::LineCount() const { return mirror_.LineCount(); }
+
+std::size_t ScintillaTextControl::FirstVisibleLine() const {
+  const long visible = Send(Sci::SCI_GETFIRSTVISIBLELINE);
+  return static_cast<std::size_t>(std::max(0L, Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(visible))));
+}
+
+void ScintillaTextControl::OnModified(int position, int type, const char* text, int length) {
+  if (resetting_) return;
+  if ((type & Sci::SC_MOD_INSERTCHECK) != 0) {
+    // QScintilla does not pass the text here; a full text is simply refused, anything else is
+    // checked once it is in (EnforceLimit).
+    if (programEdit_ == 0 && mirror_.Size() >= maxLength_) SendText(Sci::SCI_CHANGEINSERTION, 0, "");
+    return;
+  }
+  const auto pos = static_cast<std::size_t>(position);
+  const auto len = static_cast<std::size_t>(std::max(0, length));
+  const bool user = programEdit_ == 0;
+  if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
+    if (len == 0 || text == nullptr) return;
+    mirror_.OnWidgetInsert(pos, std::string_view(text, len));
+    if (user) {
+      const std::size_t start = mirror_.ToCp932(pos);
+      userInsert_ = Insertion{true, start, mirror_.ToCp932(pos + len) - start};
+    }
+  } else if ((type & Sci::SC_MOD_DELETETEXT) != 0) {
+    if (len == 0) return;
+    if (user && userInsert_.valid) {
+      const std::size_t from = mirror_.ToCp932(pos);
+      const std::size_t to = mirror_.ToCp932(pos + len);
+      if (to <= userInsert_.start) {
+        userInsert_.start -= to - from;
+      } else if (from < userInsert_.start + userInsert_.length) {
+        userInsert_.valid = false;
+      }
+    }
+    mirror_.OnWidgetDelete(pos, len);
+  } else {
+    return;
+  }
+  ++textVersion_;
+  if (user) {
+    textDirty_ = true;
+    ScheduleFlush();
+  }
+}
+
+// The user's insertion went in whole; what passes the maximum length comes out again, from its
+// end, in whole characters and never between a CR and its LF. Characters CP932 lacks are
+// already "?" in the mirror and are shown so by RepairDisplay.
+void ScintillaTextControl::EnforceLimit() {
+  const Insertion inserted = userInsert_;
+  userInsert_ = Insertion{};
+  const std::size_t size = mirror_.Size();
+  if (size <= maxLength_ || !inserted.valid || inserted.length == 0) return;
+  const std::size_t excess = std::min(size - maxLength_, inserted.length);
+  const std::string bytes = mirror_.TextRange(inserted.start, inserted.length);
+  std::size_t keep = 0;
+  while (keep < bytes.size()) {
+    const auto step = static_cast<std::size_t>(CharStepAt(bytes, keep));
+    if (keep + step > inserted.length - excess) break;
+    keep += step;
+  }
+  if (keep > 0 && keep < bytes.size() && bytes[keep - 1] == '\r' && bytes[keep] == '\n') --keep;
+  const std::size_t cutFrom = inserted.start + keep;
+  const std::size_t cutTo = inserted.start + inserted.length;
+  Selection selection = CurrentSelection();
+  auto shift = [&](std::size_t p) { return p >= cutTo ? p - (cutTo - cutFrom) : std::min(p, cutFrom); };
+  {
+    Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(cutFrom, cutTo - cutFrom, {});
+    if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
+  }
+  Select(shift(selection.anchor), shift(selection.caret), false);
+}
+
+void ScintillaTextControl::ApplyWidgetEdit(const WidgetEdit& edit) {
+  ++programEdit_;
+  Send(Sci::SCI_SETTARGETRANGE, edit.utf8Start, static_cast<long>(edit.utf8Start + edit.utf8Length));
+  SendText(Sci::SCI_REPLACETARGET, edit.utf8Text.size(), edit.utf8Text.c_str());
+  --programEdit_;
+}
+
+void ScintillaTextControl::RepairDisplay() {
+  // Each round fixes the first place; a bound keeps a misbehaving widget from looping.
+  for (std::size_t round = 0; mirror_.NeedsDisplayRepair() && round < 100000; ++round) {
+    const Selection before = CurrentSelection();
+    {
+      Cp932Mirror::LogicEdit edit = mirror_.RepairDisplay();
+      if (edit.Empty()) break;
+      ApplyWidgetEdit(edit.Widget());
+    }
+    Select(before.anchor, before.caret, false);
+  }
+}
+
+bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
+  if (editor_ == nullptr) return false;
+  AbandonComposition();
+  const std::size_t start = SelStart();
+  const std::size_t length = SelLength();
+  const std::size_t kept = mirror_.Size() - length;
+  if (kept > maxLength_ || text.size() > maxLength_ - kept) return false;
+  {
+    Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(start, length, text);
+    if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
+  }
+  RepairDisplay();
+  const std::size_t caret = start + text.size();
+  Select(caret, caret, true);
+  modified_ = true;
+  textDirty_ = false;
+  if (Events() != nullptr) Events()->TextChanged();
+  lastSelection_ = CurrentSelection();
+  if (Events() != nullptr) Events()->SelectionChanged();
+  return true;
+}
+
+void ScintillaTextControl::ResetText(std::string_view text) {
+  if (editor_ == nullptr) {
+    mirror_.Load(text);
+    return;
+  }
+  AbandonComposition();
+  {
+    std::string utf8 = mirror_.Load(text);
+    resetting_ = true;
+    ++programEdit_;
+    Send(Sci::SCI_CLEARALL);
+    Send(Sci::SCI_ALLOCATE, utf8.size() + 1);
+    SendText(Sci::SCI_APPENDTEXT, utf8.size(), utf8.c_str());
+    --programEdit_;
+    resetting_ = false;
+  }
+  ++textVersion_;
+  textDirty_ = false;
+  Send(Sci::SCI_GOTOPOS, 0);
+  Send(Sci::SCI_SETXOFFSET, 0);
+  if (Events() != nullptr) Events()->TextChanged();
+  lastSelection_ = CurrentSelection();
+  if (Events() != nullptr) Events()->SelectionChanged();
+}
+
+// ---- selection ----
+
+ScintillaTextControl::Selection ScintillaTextControl::CurrentSelection() const {
+  if (editor_ == nullptr) return {};
+  const auto anchor = static_cast<std::size_t>(Send(Sci::SCI_GETANCHOR));
+  const auto caret = static_cast<std::size_t>(Send(Sci::SCI_GETCURRENTPOS));
+  return Selection{mirror_.ToCp932(anchor), mirror_.ToCp932(caret)};
+}
+
+std::size_t ScintillaTextControl::SelStart() const {
+  const Selection s = CurrentSelection();
+  return std::min(s.anchor, s.caret);
+}
+
+std::size_t ScintillaTextControl::SelLength() const {
+  const Selection s = CurrentSelection();
+  return std::max(s.anchor, s.caret) - std::min(s.anchor, s.caret);
+}
+
+std::string ScintillaTextControl::SelText() const {
+  const Selection s = CurrentSelection();
+  const std::size_t start = std::min(s.anchor, s.caret);
+  return mirror_.TextRange(start, std::max(s.anchor, s.caret) - start);
+}
+
+std::size_t ScintillaTextControl::Caret() const { return CurrentSelection().caret; }
+
+bool ScintillaTextControl::SelectionBackwards() const {
+  const Selection s = CurrentSelection();
+  return s.caret < s.anchor;
+}
+
+// Scrolls only where the user is looking: a command running with painting off, or on a text
+// in the background, must not pay for layout it never shows.
+void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool scroll) {
+  Send(Sci::SCI_SETSELECTION, mirror_.ToUtf8(caret), static_cast<long>(mirror_.ToUtf8(anchor)));
+  if (scroll && paintingSuspended_ == 0 && editor_ != nullptr && editor_->hasFocus()) {
+    Send(Sci::SCI_SCROLLCARET);
+  }
+}
+
+void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
+  AbandonComposition();
+  const std::size_t size = mirror_.Size();
+  start = std::min(start, size);
+  length = std::min(length, size - start);
+  Select(start, start + length, true);
+  lastSelection_ = CurrentSelection();
+  if (Events() != nullptr) Events()->SelectionChanged();
+}
+
+void ScintillaTextControl::SetSelectionBackwards(std::size_t start, std::size_t length) {
+  AbandonComposition();
+  const std::size_t size = mirror_.Size();
+  start = std::min(start, size);
+  length = std::min(length, size - start);
+  Select(start + length, start, true);
+  lastSelection_ = CurrentSelection();
+  if (Events() != nullptr) Events()->SelectionChanged();
+}
+
+void ScintillaTextControl::ScrollCaret() { Send(Sci::SCI_SCROLLCARET); }
+
+// ---- reporting ----
+
+void ScintillaTextControl::ScheduleFlush() {
+  if (editor_ == nullptr || editor_->InEvent() || flushQueued_) return;
+  // A change outside any event of the widget (someone called QScintilla directly).
+  flushQueued_ = true;
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this] {
+        flushQueued_ = false;
+        FlushChanges();
+      },
+      Qt::QueuedConnection);
+}
+
+void ScintillaTextControl::FlushChanges() {
+  if (editor_ == nullptr || composing_) return;  // a composition reports when it ends
+  if (textDirty_) {
+    textDirty_ = false;
+    EnforceLimit();
+    RepairDisplay();
+    modified_ = true;
+    if (Events() != nullptr) Events()->TextChanged();
+    lastSelection_ = CurrentSelection();
+    if (Events() != nullptr) Events()->SelectionChanged();
+    return;
+  }
+  NotifySelectionIfMoved();
+}
+
+void ScintillaTextControl::NotifySelectionIfMoved() {
+  if (editor_ == nullptr || composing_) return;
+  const auto anchorU = static_cast<std::size_t>(Send(Sci::SCI_GETANCHOR));
+  const auto caretU = static_cast<std::size_t>(Send(Sci::SCI_GETCURRENTPOS));
+  // Most events (painting) move nothing; skip the mapping then.
+  if (anchorU == lastAnchorU_ && caretU == lastCaretU_ && textVersion_ == lastVersion_) return;
+  lastAnchorU_ = anchorU;
+  lastCaretU_ = caretU;
+  lastVersion_ = textVersion_;
+  const Selection now{mirror_.ToCp932(anchorU), mirror_.ToCp932(caretU)};
+  if (now == lastSelection_) return;
+  lastSelection_ = now;
+  if (Events() != nullptr) Events()->SelectionChanged();
+}
+
+void ScintillaTextControl::EventDone() { FlushChanges(); }
+
+// ---- keys, mouse, focus ----
+
+bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
+  TextControlEvents* events = Events();
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (events != nullptr && events->KeyDown(KeyCodeOf(event->key()), ShiftOf(modifiers))) return true;
+  if (editor_ == nullptr) return true;
+  events = Events();  // the handler may have let go of this control
+  const bool ctrl = (modifiers & Qt::ControlModifier) != 0;
+  const bool alt = (modifiers & Qt::AltModifier) != 0;
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (alt) return false;
+      // Ctrl+Enter types a line feed character, which the control takes as a line break too.
+      if (events != nullptr && events->KeyPress(ctrl ? 10 : 13)) return true;
+      Send(Sci::SCI_NEWLINE);
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      if (ctrl || alt) return false;
+      if (!wantTabs_) {
+        editor_->FocusNeighbour(event->key() == Qt::Key_Tab);
+        return true;
+      }
+      if (events != nullptr && events->KeyPress(9)) return true;
+      // A plain tab over the selection; QScintilla's own Tab would indent lines.
+      SendText(Sci::SCI_REPLACESEL, 0, "\t");
+      return true;
+    default:
+      break;
+  }
+  const QString typed = event->text();
+  if (!typed.isEmpty() && !ctrl && typed.at(0).unicode() >= 0x20 && typed.at(0).unicode() != 0x7F) {
+    const std::string bytes = Utf8ToCp932(typed.toUtf8().toStdString());
+    if (events != nullptr && !bytes.empty() && events->KeyPress(static_cast<unsigned char>(bytes[0]))) return true;
+  }
+  return false;
+}
+
+void ScintillaTextControl::MousePressed() {
+  EndComposition(true);
+  if (Events() != nullptr) Events()->MouseDown();
+}
+
+void ScintillaTextControl::FocusIn() {
+  if (Events() != nullptr) Events()->FocusReceived();
+}
+
+void ScintillaTextControl::FocusOut() { EndComposition(true); }
+
+// ---- input-method composition ----
+// The composition is shown in the text itself (so it flows with the line) but is the program's
+// edit: nothing is checked or reported until text is committed.
+
+bool ScintillaTextControl::InputMethod(QInputMethodEvent* event) {
+  if (editor_ == nullptr) return true;
+  const QString commit = event->commitString();
+  const QString preedit = event->preeditString();
+  if (!composing_) {
+    if (commit.isEmpty() && preedit.isEmpty()) return true;
+    composing_ = true;
+    if (Events() != nullptr) Events()->CompositionStarted();
+    if (editor_ == nullptr) return true;
+    // What the composition replaces goes at once, as in any edit control.
+    if (Send(Sci::SCI_GETSELECTIONEND) != Send(Sci::SCI_GETSELECTIONSTART)) SendText(Sci::SCI_REPLACESEL, 0, "");
+  }
+  RemovePreedit();
+  if (!commit.isEmpty()) {
+    const QByteArray utf8 = commit.toUtf8();
+    SendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
+  }
+  if (!preedit.isEmpty()) {
+    ShowPreedit(*event);
+  } else {
+    FinishComposition();
+  }
+  return true;
+}
+
+void ScintillaTextControl::ShowPreedit(const QInputMethodEvent& event) {
+  const QString preedit = event.preeditString();
+  const QByteArray utf8 = preedit.toUtf8();
+  const auto start = static_cast<std::size_t>(Send(Sci::SCI_GETCURRENTPOS));
+  ++programEdit_;
+  Send(Sci::SCI_SETTARGETRANGE, start, static_cast<long>(start));
+  SendText(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(utf8.size()), utf8.constData());
+  --programEdit_;
+  preeditShown_ = true;
+  preeditText_ = preedit;
+  preeditStart_ = start;
+  preeditLength_ = static_cast<std::size_t>(utf8.size());
+
+  auto fill = [this](int indicator, long value, std::size_t from, std::size_t length) {
+    Send(Sci::SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    Send(Sci::SCI_SETINDICATORVALUE, static_cast<unsigned long>(value));
+    Send(Sci::SCI_INDICATORFILLRANGE, from, static_cast<long>(length));
+  };
+  auto clear = [this](int indicator, std::size_t from, std::size_t length) {
+    Send(Sci::SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    Send(Sci::SCI_INDICATORCLEARRANGE, from, static_cast<long>(length));
+  };
+  fill(kIndicatorPreeditBack, Sci::SC_INDICVALUEBIT | SciColour(kPreeditBack), start, preeditLength_);
+  fill(kIndicatorPreeditText, Sci::SC_INDICVALUEBIT | SciColour(kPreeditText), start, preeditLength_);
+  fill(kIndicatorPreeditLine, 1, start, preeditLength_);
+
+  std::size_t caret = start + preeditLength_;
+  for (const QInputMethodEvent::Attribute& attribute : event.attributes()) {
+    if (attribute.type == QInputMethodEvent::Cursor) {
+      caret = start + Utf8OffsetOf(preedit, attribute.start);
+      continue;
+    }
+    if (attribute.type != QInputMethodEvent::TextFormat) continue;
+    // Input methods mark the clause being converted with a background of its own.
+    const QTextCharFormat format = attribute.value.value<QTextFormat>().toCharFormat();
+    if (format.background().style() == Qt::NoBrush) continue;
+    const std::size_t from = start + Utf8OffsetOf(preedit, attribute.start);
+    const std::size_t to = start + Utf8OffsetOf(preedit, attribute.start + attribute.length);
+    if (to <= from) continue;
+    fill(kIndicatorPreeditBack, Sci::SC_INDICVALUEBIT | SciColour(kTargetBack), from, to - from);
+    fill(kIndicatorPreeditText, Sci::SC_INDICVALUEBIT | SciColour(kTargetText), from, to - from);
+    clear(kIndicatorPreeditLine, from, to - from);
+  }
+  Send(Sci::SCI_GOTOPOS, caret);
+}
+
+void ScintillaTextControl::RemovePreedit() {
+  if (!preeditShown_) return;
+  preeditShown_ = false;
+  preeditText_.clear();
+  ++programEdit_;
+  Send(Sci::SCI_DELETERANGE, preeditStart_, static_cast<long>(preeditLength_));
+  --programEdit_;
+  Send(Sci::SCI_SETEMPTYSELECTION, preeditStart_);
+}
+
+void ScintillaTextControl::FinishComposition() {
+  composing_ = false;
+  FlushChanges();
+  if (Events() != nullptr) Events()->CompositionEnded();
+}
+
+// The user or the program leaves a composition half-way: the shown text is kept (a click, the
+// focus going elsewhere) or dropped (the program replaces the text), and the input method is
+// told to forget it.
+void ScintillaTextControl::EndComposition(bool keepText) {
+  if (!composing_) return;
+  const QString shown = preeditText_;
+  RemovePreedit();
+  if (keepText && !shown.isEmpty()) {
+    const QByteArray utf8 = shown.toUtf8();
+    SendText(Sci::SCI_ADDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
+  }
+  FinishComposition();
+  if (editor_ != nullptr && editor_->hasFocus()) QGuiApplication::inputMethod()->reset();
+}
+
+void ScintillaTextControl::AbandonComposition() { EndComposition(false); }
+
+// ---- view ----
+
+void ScintillaTextControl::SetWordWrap(bool on) {
+  wordWrap_ = on;
+  if (editor_ != nullptr) editor_->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+}
+
+void ScintillaTextControl::SuspendPainting() {
+  if (paintingSuspended_++ == 0 && editor_ != nullptr) editor_->setUpdatesEnabled(false);
+}
+
+void ScintillaTextControl::ResumePainting() {
+  if (paintingSuspended_ == 0) return;
+  if (--paintingSuspended_ == 0 && editor_ != nullptr) editor_->setUpdatesEnabled(true);
+}
+
+void ScintillaTextControl::SetColours(const QColor& background, const QColor& foreground) {
+  if (editor_ == nullptr) return;
+  editor_->setPaper(background);
+  editor_->setColor(foreground);
+  editor_->setCaretForegroundColor(foreground);
+}
+
+void ScintillaTextControl::SetTextFont(const QFont& font) {
+  if (editor_ != nullptr) editor_->setFont(font);
+}
+
+void ScintillaTextControl::SetTabWidth(int characters) {
+  if (editor_ != nullptr) editor_->setTabWidth(characters);
+}
+
+}  // namespace norra

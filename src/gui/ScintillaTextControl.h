@@ -1,0 +1,159 @@
+// The text-control port on a QScintilla widget, with the CP932 document kept in a mirror.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "gui/ScintillaEditor.h"
+#include "platform/TextControl.h"
+#include "text/Cp932Mirror.h"
+
+class QWidget;
+
+namespace norra {
+
+// The widget shows UTF-8; the document (everything this port answers) is the CP932 mirror, so
+// no character is re-encoded unless the user typed it. Text the program produces enters the
+// mirror as bytes. Typed and pasted text is checked as it enters the widget: a character CP932
+// lacks becomes "?", and text beyond the maximum length is cut (a typed key is refused).
+// Undecodable bytes show as escapes such as "x85".
+//
+// Events reach the listener once per user action: a key typed over a selection (a deletion and
+// an insertion in the widget) is one TextChanged. Keys go to KeyDown/KeyPress before QScintilla
+// sees them. While an input-method composition is shown, its text is in the widget (and the
+// mirror) but no change is reported until it is committed.
+class ScintillaTextControl : public TextControl, private EditorInput {
+ public:
+  explicit ScintillaTextControl(QWidget* parent = nullptr);
+  ~ScintillaTextControl() override;
+  ScintillaTextControl(const ScintillaTextControl&) = delete;
+  ScintillaTextControl& operator=(const ScintillaTextControl&) = delete;
+
+  // The widget to place in a window (named "txtEdit"); null once Qt destroyed it.
+  ScintillaEditor* Widget() const { return editor_; }
+
+  std::string Text() const override;
+  std::size_t TextLength() const override;
+  std::size_t SelStart() const override;
+  std::size_t SelLength() const override;
+  std::string SelText() const override;
+  void SetSelection(std::size_t start, std::size_t length) override;
+  bool ReplaceSelection(std::string_view text) override;
+  std::size_t MaxLength() const override { return maxLength_; }
+  void ScrollCaret() override;
+  bool Modified() const override { return modified_; }
+  void SetModified(bool modified) override { modified_ = modified; }
+  std::string TextRange(std::size_t start, std::size_t length) const override;
+  void ResetText(std::string_view text) override;
+  void SetSelectionBackwards(std::size_t start, std::size_t length) override;
+  bool SelectionBackwards() const override;
+  void LimitText(std::size_t maxLength) override { maxLength_ = maxLength; }
+  std::size_t LineFromOffset(std::size_t offset) const override;
+  std::size_t LineStart(std::size_t line) const override;
+  std::size_t LineCount() const override;
+  std::size_t FirstVisibleLine() const override;
+  bool WordWrap() const override { return wordWrap_; }
+  void SetWordWrap(bool on) override;
+  bool WantTabs() const override { return wantTabs_; }
+  void SetWantTabs(bool on) override { wantTabs_ = on; }
+  void SuspendPainting() override;
+  void ResumePainting() override;
+
+  // View attributes of a Page.
+  void SetColours(const QColor& background, const QColor& foreground);
+  void SetTextFont(const QFont& font);
+  // Width of a tab in characters.
+  void SetTabWidth(int characters);
+
+  // True while an input-method composition is shown.
+  bool Composing() const { return composing_; }
+  // The mirror, for tests and diagnostics.
+  const Cp932Mirror& Mirror() const { return mirror_; }
+
+  // The caret: the moving end of the selection.
+  std::size_t Caret() const;
+
+  // Indicators that draw a composition: background box, text colour, underline.
+  static constexpr int kIndicatorPreeditBack = 29;
+  static constexpr int kIndicatorPreeditText = 30;
+  static constexpr int kIndicatorPreeditLine = 31;
+
+ private:
+  struct Insertion {
+    bool valid = false;
+    std::size_t start = 0;  // CP932 offsets
+    std::size_t length = 0;
+  };
+  struct Selection {
+    std::size_t anchor = 0;  // CP932 offsets
+    std::size_t caret = 0;
+    bool operator==(const Selection&) const = default;
+  };
+
+  // EditorInput
+  bool KeyPressed(QKeyEvent* event) override;
+  bool InputMethod(QInputMethodEvent* event) override;
+  void MousePressed() override;
+  void FocusIn() override;
+  void FocusOut() override;
+  void EventDone() override;
+
+  void Configure();
+  long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+  long SendText(unsigned int message, unsigned long wParam, const char* text) const;
+
+  void OnModified(int position, int type, const char* text, int length);
+  void EnforceLimit();
+  // Puts a change the mirror asked for into the widget without reporting it as the user's.
+  void ApplyWidgetEdit(const WidgetEdit& edit);
+  void RepairDisplay();
+
+  Selection CurrentSelection() const;
+  void Select(std::size_t anchor, std::size_t caret, bool scroll);
+  // Reports what the last user action changed: the text once, then the selection.
+  void FlushChanges();
+  void NotifySelectionIfMoved();
+  void ScheduleFlush();
+
+  void ShowPreedit(const QInputMethodEvent& event);
+  void RemovePreedit();
+  void FinishComposition();
+  void EndComposition(bool keepText);
+  // Ends a composition the program interrupts (reloading, its own edits).
+  void AbandonComposition();
+
+  QPointer<ScintillaEditor> editor_;
+  std::unique_ptr<QObject> context_;  // receiver of the widget's signals; goes first
+  Cp932Mirror mirror_;
+  std::size_t maxLength_ = std::numeric_limits<std::size_t>::max();
+  bool modified_ = false;
+  bool wordWrap_ = false;
+  bool wantTabs_ = true;
+  int paintingSuspended_ = 0;
+
+  int programEdit_ = 0;      // the program is changing the widget: no checks, nothing to report
+  bool resetting_ = false;   // the widget is being given a whole new text the mirror has
+  bool textDirty_ = false;   // the user changed the text; not reported yet
+  bool flushQueued_ = false;
+  Insertion userInsert_;     // the user's latest insertion not reported yet
+  Selection lastSelection_;  // as last reported
+  std::size_t textVersion_ = 0;  // counts changes of the widget's text
+  std::size_t lastAnchorU_ = 0;  // widget positions behind lastSelection_, at lastVersion_
+  std::size_t lastCaretU_ = 0;
+  std::size_t lastVersion_ = static_cast<std::size_t>(-1);
+
+  bool composing_ = false;
+  bool preeditShown_ = false;
+  std::size_t preeditStart_ = 0;   // widget positions
+  std::size_t preeditLength_ = 0;
+  QString preeditText_;
+};
+
+}  // namespace norra

@@ -1,0 +1,412 @@
+// Qt Test of the text control through the real QScintilla widget: bytes, typing, limits, keys, composition.
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTextCharFormat>
+#include <QtTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "documents/Page.h"
+#include "documents/UndoLog.h"
+#include "gui/ScintillaTextControl.h"
+#include "platform/MemoryUi.h"
+#include "text/Encoding.h"
+
+using namespace norra;
+using Sci = QsciScintillaBase;
+
+namespace {
+
+// Records every event in order and swallows what it is told to.
+class EventLog : public TextControlEvents {
+ public:
+  std::vector<std::string> entries;
+  int swallowKeyDown = -1;
+  int swallowKeyPress = -1;
+
+  bool KeyDown(int key, unsigned shift) override {
+    entries.push_back("KeyDown " + std::to_string(key) + " " + std::to_string(shift));
+    return key == swallowKeyDown;
+  }
+  bool KeyPress(int character) override {
+    entries.push_back("KeyPress " + std::to_string(character));
+    return character == swallowKeyPress;
+  }
+  void TextChanged() override { entries.push_back("TextChanged"); }
+  void SelectionChanged() override { entries.push_back("SelectionChanged"); }
+  void MouseDown() override { entries.push_back("MouseDown"); }
+  void CompositionStarted() override { entries.push_back("CompositionStarted"); }
+  void CompositionEnded() override { entries.push_back("CompositionEnded"); }
+  void FocusReceived() override { entries.push_back("Focus"); }
+
+  int Count(const std::string& entry) const {
+    return static_cast<int>(std::count(entries.begin(), entries.end(), entry));
+  }
+  // Index of the first entry equal to `entry`, or -1.
+  int IndexOf(const std::string& entry) const {
+    const auto it = std::find(entries.begin(), entries.end(), entry);
+    return it == entries.end() ? -1 : static_cast<int>(it - entries.begin());
+  }
+};
+
+std::string WidgetText(ScintillaEditor* editor) {
+  const long length = editor->SendScintilla(Sci::SCI_GETLENGTH);
+  const auto* text = static_cast<const char*>(editor->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8); }
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Sends one key press and release the way a keyboard does: letters and digits carry their key,
+// other characters only their text.
+void TypeText(QWidget* widget, const QString& text) {
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype width = text.at(i).isHighSurrogate() ? 2 : 1;
+    const QString one = text.mid(i, width);
+    i += width;
+    const QChar c = one.at(0);
+    int key = 0;
+    if (c.unicode() < 0x80 && c.isLetterOrNumber()) key = c.toUpper().unicode();
+    if (c == u' ') key = Qt::Key_Space;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, one);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, one);
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+void SendComposition(QWidget* widget, const QString& preedit, const QString& commit,
+                     const QList<QInputMethodEvent::Attribute>& attributes = {}) {
+  QInputMethodEvent event(preedit, attributes);
+  if (!commit.isEmpty()) event.setCommitString(commit);
+  QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+class ScintillaTextControlTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScintillaTextControl> control_;
+  EventLog log_;
+
+  ScintillaEditor* Editor() const { return control_->Widget(); }
+  void ExpectInStep() {
+    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())),
+             QByteArray::fromStdString(Cp932ToUtf8(control_->Text())));
+  }
+
+ private slots:
+  void init() {
+    control_ = std::make_unique<ScintillaTextControl>();
+    log_ = EventLog{};
+    Editor()->resize(400, 300);
+    Editor()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Editor()));
+  }
+  void cleanup() { control_.reset(); }
+
+  void everyByteValueComesBackUnchanged() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    for (int b = 255; b >= 0; --b) bytes.push_back(static_cast<char>(b));
+    control_->ResetText(bytes);
+    QCOMPARE(control_->Text(), bytes);
+    QCOMPARE(control_->TextLength(), bytes.size());
+    ExpectInStep();
+    QCOMPARE(control_->Modified(), false);
+
+    // Typing at both ends leaves every byte in between alone.
+    control_->SetSelection(bytes.size(), 0);
+    TypeText(Editor(), "z");
+    control_->SetSelection(0, 0);
+    TypeText(Editor(), "y");
+    QCOMPARE(control_->Text(), "y" + bytes + "z");
+    QCOMPARE(control_->Modified(), true);
+    ExpectInStep();
+  }
+
+  void japaneseTextKeepsItsOwnSpelling() {
+    // Half-width katakana, kanji, and characters CP932 spells twice: NEC row 13 (0x8790) and
+    // the NEC-selected IBM extension 0xED40, which a fresh encoding would spell differently.
+    const std::string text = Cp932("ﾃｷｽﾄ ｱｲｳ 日本語\r\n") + "\x87\x90\xED\x40" + Cp932("半角ｶﾅ\r\n");
+    QVERIFY(Utf8ToCp932(Cp932ToUtf8("\x87\x90\xED\x40")) != "\x87\x90\xED\x40");
+    control_->ResetText(text);
+    QCOMPARE(control_->Text(), text);
+    ExpectInStep();
+
+    // An edit next to them (on the same line) and the program's own edit keep their bytes.
+    control_->SetSelection(text.find("\x87\x90"), 0);
+    TypeText(Editor(), Q("ア"));
+    const std::string typed = Cp932("ア");
+    std::string expected = text;
+    expected.insert(text.find("\x87\x90"), typed);
+    QCOMPARE(control_->Text(), expected);
+
+    control_->SetSelection(0, 0);
+    QVERIFY(control_->ReplaceSelection("\xED\x40"));
+    QCOMPARE(control_->Text(), "\xED\x40" + expected);
+    QCOMPARE(control_->SelStart(), std::size_t{2});
+    ExpectInStep();
+  }
+
+  void typedCharactersEnterAsCp932() {
+    control_->ResetText("");
+    TypeText(Editor(), Q("abc"));
+    TypeText(Editor(), Q("あｶ"));
+    QCOMPARE(control_->Text(), std::string("abc\x82\xA0\xB6"));
+    QCOMPARE(control_->SelStart(), std::size_t{6});
+
+    SendComposition(Editor(), QString(), Q("漢字"));
+    QCOMPARE(control_->Text(), std::string("abc\x82\xA0\xB6") + Cp932("漢字"));
+    QCOMPARE(control_->SelStart(), std::size_t{10});
+    ExpectInStep();
+  }
+
+  void charactersCp932LacksBecomeQuestionMarks() {
+    QVERIFY(!CanEncodeCp932("✓"));
+    QVERIFY(!CanEncodeCp932("😀"));
+    control_->ResetText("");
+    QGuiApplication::clipboard()->setText(Q("a✓b😀c"));
+    Editor()->paste();  // outside any event: the check runs once the event loop turns
+    QCoreApplication::processEvents();
+    QCOMPARE(control_->Text(), std::string("a?b?c"));
+    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), QByteArray("a?b?c"));
+
+    TypeText(Editor(), Q("✓"));
+    QCOMPARE(control_->Text(), std::string("a?b?c?"));
+    ExpectInStep();
+  }
+
+  void textBeyondTheLimitIsRefused() {
+    control_->LimitText(6);
+    control_->ResetText("abcd");
+    control_->SetSelection(4, 0);
+    TypeText(Editor(), Q("xyz"));
+    QCOMPARE(control_->Text(), std::string("abcdxy"));
+    TypeText(Editor(), Q("あ"));
+    QCOMPARE(control_->Text(), std::string("abcdxy"));
+
+    // One byte left: a two-byte character and a line break (never half of one) are refused.
+    control_->SetSelection(5, 1);
+    TypeText(Editor(), Q("あ"));
+    QCOMPARE(control_->Text(), std::string("abcdx"));
+    QTest::keyClick(Editor(), Qt::Key_Return);
+    QCOMPARE(control_->Text(), std::string("abcdx"));
+
+    // A paste is cut to what fits.
+    control_->SetSelection(4, 1);
+    QGuiApplication::clipboard()->setText(Q("いう"));
+    QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);  // the control's own paste key
+    QCOMPARE(control_->Text(), std::string("abcd\x82\xA2"));
+    ExpectInStep();
+
+    // The program's own edit is all or nothing; loading a file is never cut.
+    control_->SetSelection(0, 0);
+    QVERIFY(!control_->ReplaceSelection("z"));
+    QCOMPARE(control_->Text(), std::string("abcd\x82\xA2"));
+    control_->ResetText("0123456789");
+    QCOMPARE(control_->Text(), std::string("0123456789"));
+  }
+
+  void keysReachTheListenerFirst() {
+    control_->ResetText("ab");
+    control_->SetEvents(&log_);
+    control_->SetSelection(1, 0);
+
+    log_.swallowKeyDown = kKeyReturn;
+    QTest::keyClick(Editor(), Qt::Key_Return);
+    QCOMPARE(control_->Text(), std::string("ab"));
+    QCOMPARE(log_.Count("KeyDown 13 0"), 1);
+    QCOMPARE(log_.Count("KeyPress 13"), 0);
+
+    log_.swallowKeyDown = -1;
+    log_.entries.clear();
+    QTest::keyClick(Editor(), Qt::Key_Return);
+    QCOMPARE(control_->Text(), std::string("a\r\nb"));
+    QVERIFY(log_.IndexOf("KeyDown 13 0") < log_.IndexOf("KeyPress 13"));
+    QVERIFY(log_.IndexOf("KeyPress 13") < log_.IndexOf("TextChanged"));
+
+    // A swallowed Tab character types nothing; a plain Tab types one tab over the selection.
+    log_.swallowKeyPress = 9;
+    QTest::keyClick(Editor(), Qt::Key_Tab);
+    QCOMPARE(control_->Text(), std::string("a\r\nb"));
+    log_.swallowKeyPress = -1;
+    control_->SetSelection(0, 4);
+    QTest::keyClick(Editor(), Qt::Key_Tab);
+    QCOMPARE(control_->Text(), std::string("\t"));
+
+    // Shift+Home and Ctrl+End come with their modifiers; Insert never turns QScintilla to
+    // overwriting by itself.
+    log_.entries.clear();
+    QTest::keyClick(Editor(), Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(Editor(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(Editor(), Qt::Key_Insert);
+    QCOMPARE(log_.Count("KeyDown 36 1"), 1);
+    QCOMPARE(log_.Count("KeyDown 35 2"), 1);
+    QCOMPARE(log_.Count("KeyDown 45 0"), 1);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_GETOVERTYPE), 0L);
+    control_->SetEvents(nullptr);
+  }
+
+  void oneChangeIsReportedPerKey() {
+    control_->ResetText("abcd");
+    control_->SetEvents(&log_);
+    control_->SetSelection(1, 2);
+    log_.entries.clear();
+    TypeText(Editor(), Q("x"));
+    QCOMPARE(control_->Text(), std::string("axd"));
+    QCOMPARE(log_.Count("TextChanged"), 1);
+    QVERIFY(log_.IndexOf("TextChanged") < log_.IndexOf("SelectionChanged"));
+    QCOMPARE(control_->SelStart(), std::size_t{2});
+
+    log_.entries.clear();
+    QTest::keyClick(Editor(), Qt::Key_Backspace);
+    QCOMPARE(control_->Text(), std::string("ad"));
+    QCOMPARE(log_.Count("TextChanged"), 1);
+
+    // Moving the caret reports the selection only.
+    log_.entries.clear();
+    QTest::keyClick(Editor(), Qt::Key_Right);
+    QCOMPARE(log_.Count("TextChanged"), 0);
+    QCOMPARE(log_.Count("SelectionChanged"), 1);
+    QCOMPARE(control_->SelStart(), std::size_t{2});
+    control_->SetEvents(nullptr);
+  }
+
+  void escapesShowTheirByteAndSurviveEdits() {
+    // 0x85 never starts a character, 0x80 and 0xFD-0xFF are no characters at all.
+    const std::string text = std::string("a\x85 b\x80\xFF") + "\r\nnext";
+    control_->ResetText(text);
+    char shown[8] = {};
+    std::string escape;
+    AppendUtf8(kEscapeBase + 0x85, escape);
+    Editor()->SendScintilla(Sci::SCI_GETREPRESENTATION, escape.c_str(), shown);
+    QCOMPARE(QByteArray(shown), QByteArray("x85"));
+    QVERIFY(WidgetText(Editor()).find(escape) != std::string::npos);
+
+    control_->SetSelection(4, 0);  // after the b, on the same line
+    TypeText(Editor(), Q("Z"));
+    control_->SetSelection(0, 1);
+    TypeText(Editor(), Q("あ"));
+    QCOMPARE(control_->Text(), std::string("\x82\xA0\x85 bZ\x80\xFF\r\nnext"));
+    ExpectInStep();
+  }
+
+  void joinedBytesShowAsTheCharacterTheyMake() {
+    // 0x82 before a space is an escape; with the space gone it pairs with 0xA0 into あ.
+    control_->ResetText("\x82 \xA0");
+    control_->SetSelection(1, 0);
+    QTest::keyClick(Editor(), Qt::Key_Delete);
+    QCOMPARE(control_->Text(), std::string("\x82\xA0"));
+    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), Q("あ").toUtf8());
+  }
+
+  void compositionIsReportedWhenCommitted() {
+    control_->ResetText("ab");
+    control_->SetEvents(&log_);
+    control_->SetSelection(1, 0);
+    log_.entries.clear();
+
+    QTextCharFormat target;
+    target.setBackground(QColor(0, 0, 255));
+    SendComposition(Editor(), Q("かん"), QString(),
+                    {QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 1, target)});
+    QVERIFY(control_->Composing());
+    QCOMPARE(log_.Count("CompositionStarted"), 1);
+    QCOMPARE(log_.Count("TextChanged"), 0);
+    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), Q("aかんb").toUtf8());
+    // The clause being converted is white on navy, the rest underlined.
+    const long navy = Sci::SC_INDICVALUEBIT | (128L << 16);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditBack, 1L), navy);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditLine, 1L), 0L);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditLine, 4L), 1L);
+
+    SendComposition(Editor(), Q("漢"), QString());
+    SendComposition(Editor(), QString(), Q("漢"));
+    QVERIFY(!control_->Composing());
+    QCOMPARE(control_->Text(), "a" + Cp932("漢") + "b");
+    ExpectInStep();
+    QCOMPARE(log_.Count("TextChanged"), 1);
+    QVERIFY(log_.IndexOf("TextChanged") < log_.IndexOf("CompositionEnded"));
+    QCOMPARE(control_->SelStart(), std::size_t{3});
+
+    // A cancelled composition changes nothing.
+    log_.entries.clear();
+    SendComposition(Editor(), Q("x"), QString());
+    SendComposition(Editor(), QString(), QString());
+    QCOMPARE(control_->Text(), "a" + Cp932("漢") + "b");
+    QCOMPARE(log_.Count("TextChanged"), 0);
+    QCOMPARE(log_.Count("CompositionEnded"), 1);
+    ExpectInStep();
+    control_->SetEvents(nullptr);
+  }
+
+  void selectionAndLinesAreInBytes() {
+    const std::string text = Cp932("あいう\r\nab\nc");
+    control_->ResetText(text);
+    control_->SetSelection(2, 4);
+    QCOMPARE(control_->SelText(), Cp932("いう"));
+    QVERIFY(!control_->SelectionBackwards());
+    control_->SetSelectionBackwards(2, 2);
+    QVERIFY(control_->SelectionBackwards());
+    QCOMPARE(control_->Caret(), std::size_t{2});
+    QCOMPARE(control_->SelLength(), std::size_t{2});
+    control_->SetSelection(100, 5);
+    QCOMPARE(control_->SelStart(), text.size());
+    QCOMPARE(control_->SelLength(), std::size_t{0});
+    QCOMPARE(control_->LineCount(), std::size_t{3});
+    QCOMPARE(control_->LineFromOffset(9), std::size_t{1});
+    QCOMPARE(control_->LineStart(2), std::size_t{11});
+  }
+
+  void wordWrapAndPaintingSwitches() {
+    control_->SetWordWrap(true);
+    QVERIFY(control_->WordWrap());
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_GETWRAPMODE), long{Sci::SC_WRAP_WORD});
+    control_->SuspendPainting();
+    control_->SuspendPainting();
+    control_->ResumePainting();
+    QVERIFY(!Editor()->updatesEnabled());
+    control_->ResumePainting();
+    QVERIFY(Editor()->updatesEnabled());
+  }
+
+  void undoLogFollowsTheWidget() {
+    MemoryUi ui;
+    UndoLog undo(ui);
+    auto owned = std::make_unique<ScintillaTextControl>();
+    ScintillaTextControl* control = owned.get();
+    control->Widget()->show();
+    Page page(std::move(owned), undo);
+    undo.SetCurrentPage(&page);
+    control->ResetText("");
+
+    TypeText(control->Widget(), Q("abc"));
+    QTest::keyClick(control->Widget(), Qt::Key_Space);
+    TypeText(control->Widget(), Q("あ"));
+    QTest::keyClick(control->Widget(), Qt::Key_Backspace);
+    QCOMPARE(control->Text(), std::string("abc "));
+    undo.UndoLast();
+    QCOMPARE(control->Text(), std::string("abc \x82\xA0"));
+    while (undo.RecordCount() > 0) undo.UndoLast();
+    QCOMPARE(control->Text(), std::string());
+
+    // Overwrite mode: Insert, then typing replaces the characters under the caret.
+    control->ResetText("abcd");
+    control->SetSelection(0, 0);
+    QTest::keyClick(control->Widget(), Qt::Key_Insert);
+    TypeText(control->Widget(), Q("xy"));
+    QCOMPARE(control->Text(), std::string("xycd"));
+    undo.PageGone(page);
+  }
+};
+
+QTEST_MAIN(ScintillaTextControlTest)
+#include "ScintillaTextControlTest.moc"
