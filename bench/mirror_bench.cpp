@@ -65,7 +65,9 @@ std::string MakeText(std::size_t size) {
 }
 
 struct Document {
-  explicit Document(std::size_t size) : text(MakeText(size)) { utf8Size = mirror.Load(text).size(); }
+  explicit Document(std::size_t size) : text(MakeText(size)) {
+    utf8Size = mirror.Load(text).size();
+  }
   std::string text;
   norra::Cp932Mirror mirror;
   std::size_t utf8Size = 0;

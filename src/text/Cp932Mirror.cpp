@@ -255,7 +255,7 @@ class Partitioning {
   }
 
   GapVector<std::size_t> starts_;
-  std::size_t stepPart_ = 0;    // parts after this one lack stepLength_
+  std::size_t stepPart_ = 0;  // parts after this one lack stepLength_
   std::size_t stepLength_ = 0;
   mutable std::size_t hint_ = 0;  // the part Find returned last
 };
@@ -342,9 +342,9 @@ struct Cp932Mirror::Impl {
 
   const LengthTables& lengths = Lengths();
   GapVector<char> bytes;
-  Partitioning lines;   // line starts
-  Partitioning pieceC;  // piece starts, CP932 offsets
-  Partitioning pieceU;  // the same starts, widget positions
+  Partitioning lines;               // line starts
+  Partitioning pieceC;              // piece starts, CP932 offsets
+  Partitioning pieceU;              // the same starts, widget positions
   std::vector<Override> overrides;  // ascending offsets
   std::size_t utf8Size = 0;
   Pending pending;
@@ -707,16 +707,24 @@ std::string Cp932Mirror::Load(std::string_view cp932) {
   return Cp932ToUtf8(cp932);
 }
 
-std::string Cp932Mirror::Bytes() const { return impl_->Range(0, impl_->Size()); }
+std::string Cp932Mirror::Bytes() const {
+  return impl_->Range(0, impl_->Size());
+}
 
 std::string Cp932Mirror::TextRange(std::size_t offset, std::size_t length) const {
   return impl_->Range(offset, length);
 }
 
-std::size_t Cp932Mirror::Size() const { return impl_->Size(); }
-std::size_t Cp932Mirror::Utf8Size() const { return impl_->utf8Size; }
+std::size_t Cp932Mirror::Size() const {
+  return impl_->Size();
+}
+std::size_t Cp932Mirror::Utf8Size() const {
+  return impl_->utf8Size;
+}
 
-std::size_t Cp932Mirror::LineCount() const { return impl_->lines.Count(); }
+std::size_t Cp932Mirror::LineCount() const {
+  return impl_->lines.Count();
+}
 
 std::size_t Cp932Mirror::LineOfOffset(std::size_t offset) const {
   return impl_->lines.Find(std::min(offset, impl_->Size()));
@@ -726,7 +734,9 @@ std::size_t Cp932Mirror::LineStart(std::size_t line) const {
   return line < impl_->lines.Count() ? impl_->lines.Start(line) : impl_->Size();
 }
 
-std::size_t Cp932Mirror::ToCp932(std::size_t utf8Pos) const { return impl_->FloorU(utf8Pos).c; }
+std::size_t Cp932Mirror::ToCp932(std::size_t utf8Pos) const {
+  return impl_->FloorU(utf8Pos).c;
+}
 std::size_t Cp932Mirror::ToUtf8(std::size_t cp932Offset) const {
   return impl_->FloorC(cp932Offset).u;
 }
@@ -832,12 +842,13 @@ Cp932Mirror::LogicEdit Cp932Mirror::ReplaceBytes(std::size_t offset, std::size_t
   const std::size_t endU = old.U();
   run += m.Range(to.c, end - to.c);
 
+  const bool changed = run != m.Range(from.c, end - from.c);
   if (newText == oldText) {  // the widget shows the same: the bytes go in at once
-    if (run != m.Range(from.c, end - from.c)) {
+    if (changed) {
       m.DeleteRun(from, m.FloorC(end));
       m.InsertRun(m.FloorC(from.c), run, newText, false);
     }
-    return LogicEdit(this, 0, WidgetEdit{});
+    return LogicEdit(this, 0, WidgetEdit{}, changed);
   }
   Impl::Pending& p = m.pending;
   p.ticket = m.nextTicket++;
@@ -846,13 +857,15 @@ Cp932Mirror::LogicEdit Cp932Mirror::ReplaceBytes(std::size_t offset, std::size_t
   p.text = newText;
   p.bytes = std::move(run);
   p.stage = p.uDel > 0 ? Impl::Stage::kAwaitDelete : Impl::Stage::kAwaitInsert;
-  return LogicEdit(this, p.ticket, WidgetEdit{from.u, p.uDel, std::move(newText)});
+  return LogicEdit(this, p.ticket, WidgetEdit{from.u, p.uDel, std::move(newText)}, changed);
 }
 
-bool Cp932Mirror::NeedsDisplayRepair() const { return !impl_->overrides.empty(); }
+bool Cp932Mirror::NeedsDisplayRepair() const {
+  return !impl_->overrides.empty();
+}
 
 Cp932Mirror::LogicEdit Cp932Mirror::RepairDisplay() {
-  if (impl_->overrides.empty()) return LogicEdit(this, 0, WidgetEdit{});
+  if (impl_->overrides.empty()) return LogicEdit(this, 0, WidgetEdit{}, false);
   const std::size_t offset = impl_->overrides.front().offset;
   const std::size_t length = impl_->overrides.front().bytes;
   return ReplaceBytes(offset, length, impl_->Range(offset, length));
@@ -916,13 +929,15 @@ std::string_view Cp932Mirror::CutToCp932Length(std::string_view utf8, std::size_
   return utf8.substr(0, i);
 }
 
-Cp932Mirror::LogicEdit::LogicEdit(Cp932Mirror* mirror, std::uint64_t ticket, WidgetEdit edit)
-    : mirror_(mirror), ticket_(ticket), edit_(std::move(edit)) {}
+Cp932Mirror::LogicEdit::LogicEdit(Cp932Mirror* mirror, std::uint64_t ticket, WidgetEdit edit,
+                                  bool changed)
+    : mirror_(mirror), ticket_(ticket), edit_(std::move(edit)), changed_(changed) {}
 
 Cp932Mirror::LogicEdit::LogicEdit(LogicEdit&& other) noexcept
     : mirror_(std::exchange(other.mirror_, nullptr)),
       ticket_(std::exchange(other.ticket_, 0)),
-      edit_(std::move(other.edit_)) {}
+      edit_(std::move(other.edit_)),
+      changed_(other.changed_) {}
 
 Cp932Mirror::LogicEdit::~LogicEdit() {
   if (mirror_ != nullptr && ticket_ != 0 && mirror_->impl_->pending.ticket == ticket_) {

@@ -41,7 +41,9 @@ class Cp932Mirror {
   Cp932Mirror(const Cp932Mirror&) = delete;
   Cp932Mirror& operator=(const Cp932Mirror&) = delete;
 
-  // Takes a new text and returns what the widget must be given to show it.
+  // Takes a new text and returns what the widget must be given to show it; the widget's
+  // notifications of taking it are not to be reported. (To go through the widget's
+  // notifications instead, use ReplaceBytes(0, Size(), cp932).)
   std::string Load(std::string_view cp932);
 
   std::string Bytes() const;
@@ -59,7 +61,8 @@ class Cp932Mirror {
   std::size_t LineStart(std::size_t line) const;
 
   // Position mapping. A position inside a character maps to that character's start; a
-  // position past the end maps to the end.
+  // position past the end maps to the end. Lookups near the last one (the caret) walk from it,
+  // so even const calls update a small cache: one thread only.
   std::size_t ToCp932(std::size_t utf8Pos) const;
   std::size_t ToUtf8(std::size_t cp932Offset) const;
 
@@ -83,7 +86,9 @@ class Cp932Mirror {
   // True while the widget shows something other than what Bytes() decode to.
   bool NeedsDisplayRepair() const;
   // The next edit that brings the display in line with the bytes (the bytes stay as they
-  // are), applied like ReplaceBytes; an empty edit when nothing is left to repair.
+  // are), applied like ReplaceBytes; an empty edit when nothing is left to repair. The widget
+  // cannot be changed while it reports a change, so a view applies these right after:
+  //   while (mirror.NeedsDisplayRepair()) { auto e = mirror.RepairDisplay(); apply e.Widget(); }
   [[nodiscard]] LogicEdit RepairDisplay();
 
   // What the widget holds, as far as the mirror knows: Cp932ToUtf8(Bytes()) unless a display
@@ -120,16 +125,19 @@ class Cp932Mirror::LogicEdit {
   const WidgetEdit& Widget() const { return edit_; }
   // Nothing for the widget to do; the bytes, if they changed, are already in place.
   bool Empty() const { return ticket_ == 0; }
+  // The bytes differ from before (the widget may show the same, as for ≒ by another pair).
+  bool Changed() const { return changed_; }
   // The bytes are in place: the edit was empty, or the widget reported it as asked.
   bool Applied() const;
 
  private:
   friend class Cp932Mirror;
-  LogicEdit(Cp932Mirror* mirror, std::uint64_t ticket, WidgetEdit edit);
+  LogicEdit(Cp932Mirror* mirror, std::uint64_t ticket, WidgetEdit edit, bool changed);
 
   Cp932Mirror* mirror_;
   std::uint64_t ticket_;
   WidgetEdit edit_;
+  bool changed_;
 };
 
 }  // namespace norra

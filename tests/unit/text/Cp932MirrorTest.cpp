@@ -1,6 +1,4 @@
 // Tests of the CP932 mirror: bytes kept through widget and program edits, lines, mapping.
-#include "text/Cp932Mirror.h"
-
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "text/Cp932Mirror.h"
 #include "text/Encoding.h"
 
 namespace norra {
@@ -20,7 +19,9 @@ std::string U8(char32_t cp) {
   return s;
 }
 
-std::string Esc(unsigned byte) { return U8(kEscapeBase + byte); }
+std::string Esc(unsigned byte) {
+  return U8(kEscapeBase + byte);
+}
 
 // The widget side: a UTF-8 string that reports its edits to the mirror as a widget would.
 struct Widget {
@@ -157,9 +158,13 @@ TEST(Cp932MirrorTest, DuplicateEncodingsAndEscapesSurviveEditsOnTheSameLine) {
   Widget w(m);
   // ≒ from NEC row 13, 纊 from the NEC-selected IBM rows, an undecodable byte, a lead byte
   // with an unassigned trail byte, then the next line.
-  std::string doc = "A\x87\x90" "B\xED\x40\xFF\x85\x40" "C\r\nnext";
+  std::string doc =
+      "A\x87\x90"
+      "B\xED\x40\xFF\x85\x40"
+      "C\r\nnext";
   w.Load(doc);
-  ASSERT_EQ(w.text, "A" + U8(0x2252) + "B" + U8(0x7E8A) + Cp932ToUtf8("\xFF") + Esc(0x85) + "@C\r\nnext");
+  ASSERT_EQ(w.text,
+            "A" + U8(0x2252) + "B" + U8(0x7E8A) + Cp932ToUtf8("\xFF") + Esc(0x85) + "@C\r\nnext");
 
   w.Insert(1, "x");
   doc.insert(1, "x");
@@ -204,6 +209,7 @@ TEST(Cp932MirrorTest, TypedCharactersAreEncodedOneByOne) {
     EXPECT_EQ(edit.Widget().utf8Start, 1u);
     EXPECT_EQ(edit.Widget().utf8Length, 4u);
     EXPECT_EQ(edit.Widget().utf8Text, "?");
+    EXPECT_FALSE(edit.Changed());
     w.Apply(edit.Widget());
     EXPECT_TRUE(edit.Applied());
   }
@@ -340,25 +346,38 @@ TEST(Cp932MirrorTest, LinesFollowEditsAtLineEdgesAndAcrossLines) {
 TEST(Cp932MirrorTest, LogicEditsEnterAsBytes) {
   Cp932Mirror m;
   Widget w(m);
-  w.Load("a\x81\xE0" "b");
+  w.Load(
+      "a\x81\xE0"
+      "b");
 
   // Same character, other pair: nothing for the widget to do, the bytes change at once.
   {
     auto edit = m.ReplaceBytes(1, 2, "\x87\x90");
     EXPECT_TRUE(edit.Empty());
+    EXPECT_TRUE(edit.Changed());
     EXPECT_TRUE(edit.Applied());
   }
-  ExpectSettled(m, w, "a\x87\x90" "b");
+  {
+    auto edit = m.ReplaceBytes(0, 1, "a");  // the same bytes again
+    EXPECT_TRUE(edit.Empty());
+    EXPECT_FALSE(edit.Changed());
+  }
+  ExpectSettled(m, w,
+                "a\x87\x90"
+                "b");
 
   // 纊 by its NEC-selected pair: the widget shows it, the mirror keeps that pair.
   {
     auto edit = m.ReplaceBytes(3, 1, "\xED\x40\r\n");
     EXPECT_FALSE(edit.Empty());
+    EXPECT_TRUE(edit.Changed());
     EXPECT_EQ(edit.Widget().utf8Start, 4u);
     EXPECT_EQ(edit.Widget().utf8Length, 1u);
     EXPECT_EQ(edit.Widget().utf8Text, U8(0x7E8A) + "\r\n");
     EXPECT_FALSE(edit.Applied());
-    EXPECT_EQ(m.Bytes(), "a\x87\x90" "b");  // the bytes move with the widget's notifications
+    EXPECT_EQ(m.Bytes(),
+              "a\x87\x90"
+              "b");  // the bytes move with the widget's notifications
     w.Apply(edit.Widget());
     EXPECT_TRUE(edit.Applied());
   }
@@ -442,12 +461,16 @@ TEST(Cp932MirrorTest, LogicEditOnlyTakesItsOwnNotifications) {
     w.Insert(0, U8(0x7E8A));
     EXPECT_FALSE(edit.Applied());
     EXPECT_EQ(m.WidgetText(), w.text);
-    EXPECT_EQ(m.Bytes(), "\xFA\x5C" "abc");  // a fresh encoding of what was typed
-    auto next = m.ReplaceBytes(0, 0, "x");   // the abandoned edit no longer blocks
+    EXPECT_EQ(m.Bytes(),
+              "\xFA\x5C"
+              "abc");                       // a fresh encoding of what was typed
+    auto next = m.ReplaceBytes(0, 0, "x");  // the abandoned edit no longer blocks
     w.Apply(next.Widget());
     EXPECT_TRUE(next.Applied());
   }
-  ExpectSettled(m, w, "x\xFA\x5C" "abc");
+  ExpectSettled(m, w,
+                "x\xFA\x5C"
+                "abc");
 
   // After the edit object is gone the same insertion is the widget's own text.
   w.Load("abc");
@@ -457,7 +480,9 @@ TEST(Cp932MirrorTest, LogicEditOnlyTakesItsOwnNotifications) {
     stale = edit.Widget();
   }
   w.Apply(stale);
-  ExpectSettled(m, w, "a\xFA\x5C" "c");
+  ExpectSettled(m, w,
+                "a\xFA\x5C"
+                "c");
 
   // A moved edit object still matches.
   w.Load("abc");
@@ -467,7 +492,9 @@ TEST(Cp932MirrorTest, LogicEditOnlyTakesItsOwnNotifications) {
     w.Apply(moved.Widget());
     EXPECT_TRUE(moved.Applied());
   }
-  ExpectSettled(m, w, "a\xED\x40" "c");
+  ExpectSettled(m, w,
+                "a\xED\x40"
+                "c");
 
   // Loading drops a waiting edit.
   {
@@ -510,10 +537,18 @@ TEST(Cp932MirrorTest, VeryLongLine) {
   std::string doc;
   while (doc.size() < 100000) {
     switch (rng() % 4) {
-      case 0: doc += "x"; break;
-      case 1: doc += "\x82\xA0"; break;
-      case 2: doc += "\xB1"; break;
-      default: doc += "\x87\x90"; break;
+      case 0:
+        doc += "x";
+        break;
+      case 1:
+        doc += "\x82\xA0";
+        break;
+      case 2:
+        doc += "\xB1";
+        break;
+      default:
+        doc += "\x87\x90";
+        break;
     }
   }
   Cp932Mirror m;
@@ -544,8 +579,9 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
 
   std::string RandomDocument() {
     static const char* const kPieces[] = {
-        "A", "z", " ", "\r\n", "\n", "\r", "\x82\xA0", "\x88\x9F", "\x87\x90", "\x81\xE0",
-        "\xED\x40", "\xFA\x5C", "\xB1", "\xFF", "\x80", "\xA0", "\x82", "\x85\x40", "P", "\\"};
+        "A",        "z",        " ",        "\r\n",     "\n",       "\r",   "\x82\xA0",
+        "\x88\x9F", "\x87\x90", "\x81\xE0", "\xED\x40", "\xFA\x5C", "\xB1", "\xFF",
+        "\x80",     "\xA0",     "\x82",     "\x85\x40", "P",        "\\"};
     std::string doc;
     const std::size_t n = Pick(4) == 0 ? Pick(20) : Pick(700);
     for (std::size_t i = 0; i < n; ++i) doc += kPieces[Pick(std::size(kPieces))];
@@ -553,9 +589,21 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
   }
 
   std::string RandomWidgetText() {
-    static const std::string kChars[] = {
-        "a", "P", "\r\n", "\n", "\r", U8(0x3042), U8(0x2252), U8(0x301C), "😀", Esc(0x82),
-        Esc(0xFF), "ｱ", U8(0x6F22) + U8(0x5B57), "x\r\ny", U8(0x7E8A)};
+    static const std::string kChars[] = {"a",
+                                         "P",
+                                         "\r\n",
+                                         "\n",
+                                         "\r",
+                                         U8(0x3042),
+                                         U8(0x2252),
+                                         U8(0x301C),
+                                         "😀",
+                                         Esc(0x82),
+                                         Esc(0xFF),
+                                         "ｱ",
+                                         U8(0x6F22) + U8(0x5B57),
+                                         "x\r\ny",
+                                         U8(0x7E8A)};
     std::string s;
     const std::size_t n = Pick(12) == 0 ? 50 + Pick(250) : 1 + Pick(4);
     for (std::size_t i = 0; i < n; ++i) s += kChars[Pick(std::size(kChars))];
@@ -563,8 +611,8 @@ class RandomEdits : public ::testing::TestWithParam<unsigned> {
   }
 
   std::string RandomBytes() {
-    static const char* const kBytes[] = {"\x87\x90", "\xED\x40", "\x82", "P", "\r\n", "\xFF",
-                                         "\xB1",     "\x82\xA0", "",     "abc", "\r", "\n"};
+    static const char* const kBytes[] = {"\x87\x90", "\xED\x40", "\x82", "P",   "\r\n", "\xFF",
+                                         "\xB1",     "\x82\xA0", "",     "abc", "\r",   "\n"};
     std::string s;
     const std::size_t n = Pick(3);
     for (std::size_t i = 0; i <= n; ++i) s += kBytes[Pick(std::size(kBytes))];
@@ -648,8 +696,7 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
       model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
     } else if (op < 70) {
       const std::size_t at = Pick(model.size());
-      const std::size_t n =
-          std::min(model.size() - at, Pick(10) == 0 ? Pick(300) : 1 + Pick(5));
+      const std::size_t n = std::min(model.size() - at, Pick(10) == 0 ? Pick(300) : 1 + Pick(5));
       const std::size_t u0 = Utf8Offset(model, at);
       const std::size_t u1 = Utf8Offset(model, at + n);
       w.Delete(u0, u1 - u0);
