@@ -120,8 +120,15 @@ FileDialogResult QtUi::DialogAnswer(const QFileDialog& dialog) {
   FileDialogResult result;
   result.accepted = true;
   for (const QString& file : dialog.selectedFiles()) result.files.push_back(file.toUtf8().toStdString());
-  const qsizetype index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
-  result.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : 1;
+  // With the masks hidden, the dialog names the chosen filter by its description alone.
+  const QString chosen = dialog.selectedNameFilter();
+  const QStringList filters = dialog.nameFilters();
+  for (qsizetype i = 0; i < filters.size(); ++i) {
+    if (filters[i] == chosen || filters[i].left(filters[i].lastIndexOf(QStringLiteral(" ("))) == chosen) {
+      result.filterIndex = static_cast<int>(i) + 1;
+      break;
+    }
+  }
   return result;
 }
 
