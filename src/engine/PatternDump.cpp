@@ -61,7 +61,7 @@ void AppendNode(std::string& out, const PatternNode& node) {
     case TAG_FCOUNT: out += "FCOUNT"; break;
     case TAG_RCOUNT: out += "RCOUNT"; break;
     case TAG_NOWF: out += "NOW("; AppendQuoted(out, node.text); out += ')'; break;
-    default: out += "?" + std::to_string(node.kind); break;
+    default: out += '?'; out += std::to_string(node.kind); break;
   }
 }
 

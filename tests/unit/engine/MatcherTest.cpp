@@ -134,14 +134,21 @@ TEST_F(EngineTest, OccurrencesInsideADoubleByteCharacterDoNotCount) {
   // "ソ" is 0x83 0x5C: its second byte is a backslash; "ａ" is 0x82 0x81.
   EXPECT_EQ(Find("\\", "ソ"), Hit(0, 0));
   EXPECT_EQ(Find("\\", "ソ\\"), Hit(3, 1));
-  // 0x82 0x81 0x82 0x60 ("ａＡ") contains the bytes of "ぁ" (0x82 0x9F)? No: it contains
-  // 0x81 0x82, the encoding of "＝"'s neighbour; pick a real overlap instead.
-  const std::string text = Sj("ａ") + Sj("ｂ");  // 82 81 82 82
+  // "ａｂ" is 82 81 82 82; its middle bytes spell "≠" (81 82) across the two characters.
   engine.MatchCase = true;
-  ASSERT_TRUE(engine.Compile("\x81\x82"));           // "‘"-like pair straddling the two
-  engine.SetWorkingText(text);
+  ASSERT_TRUE(engine.Compile(Sj("≠")));
+  engine.SetWorkingText(Sj("ａｂ"));
   engine.StartPos = 1;
   EXPECT_FALSE(engine.Match());
+  engine.SetWorkingText(Sj("ａ≠"));
+  EXPECT_TRUE(engine.Match());
+  EXPECT_EQ(engine.MatchPos, 3);
+  // A find text ending in a lone lead byte does not match half of a character.
+  ASSERT_TRUE(engine.Compile("\x82"));
+  engine.SetWorkingText(Sj("ａ"));
+  EXPECT_FALSE(engine.Match());
+  engine.SetWorkingText("x\x82");
+  EXPECT_TRUE(engine.Match());
   // A full-width digit whose lead byte is really a trail byte is no digit.
   ASSERT_TRUE(engine.Compile(Sj("[#]")));
   engine.SetWorkingText("\x81\x82\x4F");  // 81 82 is one character, then "O"

@@ -1,0 +1,137 @@
+// Benchmarks of the search engine: compiling, matching and replace-all over generated CP932
+// text, for literals, folded literals, A[*]B, alternatives, repeats and a hopeless pattern.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "engine/SearchEngine.h"
+#include "engine/TagTable.h"
+#include "platform/FixedClock.h"
+#include "platform/MemoryUi.h"
+#include "text/Encoding.h"
+
+namespace {
+
+using namespace norra;
+
+TagSymbols Symbols() {
+  TagTable table;
+  table.Build();
+  return table.BuiltInSymbols();
+}
+
+// Japanese prose with ASCII words, full- and half-width digits and CR LF lines.
+std::string Corpus(std::size_t bytes) {
+  static const char* words[] = {"東京都", "大阪府", "の", "は", "を", "検索", "置換", "文字列",
+                                "ファイル", "Norra ", "editor ", "Search ", "テキスト", "、",
+                                "。\r\n", "１２３", "2024", "ｶﾀｶﾅ", "青森", "秋田", "岩手",
+                                "県", "price 1500 yen ", "漢字かな交じり文"};
+  std::vector<std::string> cp932;
+  for (const char* w : words) cp932.push_back(Utf8ToCp932(w));
+  std::mt19937 rng(42);
+  std::uniform_int_distribution<std::size_t> pick(0, cp932.size() - 1);
+  std::string text;
+  text.reserve(bytes + 64);
+  while (text.size() < bytes) text += cp932[pick(rng)];
+  return text;
+}
+
+const std::string& Text() {
+  static const std::string text = Corpus(4 << 20);
+  return text;
+}
+
+struct Fixture {
+  TagSymbols symbols = Symbols();
+  MemoryUi ui;
+  FixedClock clock{DateTime{2024, 1, 2, 3, 4, 5, 6}};
+  SearchEngine engine{symbols, ui, clock};
+
+  Fixture(const char* findUtf8, const char* replaceUtf8, bool matchCase) {
+    engine.MatchCase = matchCase;
+    if (!engine.Compile(Utf8ToCp932(findUtf8))) std::abort();
+    if (!engine.CompileReplace(Utf8ToCp932(replaceUtf8))) std::abort();
+  }
+};
+
+void ReplaceAll(benchmark::State& state, const char* find, const char* replace,
+                bool matchCase) {
+  Fixture f(find, replace, matchCase);
+  const std::string& text = Text();
+  for (auto _ : state) {
+    std::string copy = text;
+    f.engine.RunReset();
+    f.engine.ReplaceAllInText(copy);
+    benchmark::DoNotOptimize(copy.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.counters["replaced"] = static_cast<double>(f.engine.ReplaceCount);
+}
+
+void BM_ReplaceLiteral(benchmark::State& s) { ReplaceAll(s, "検索", "探索", true); }
+void BM_ReplaceFoldedLiteral(benchmark::State& s) { ReplaceAll(s, "search", "find", false); }
+void BM_ReplaceStrGap(benchmark::State& s) { ReplaceAll(s, "東京[*]県", "X", true); }
+void BM_ReplaceWhich(benchmark::State& s) {
+  ReplaceAll(s, "[which[青森][秋田][岩手]]県", "東北", true);
+}
+void BM_ReplaceRepeatDigits(benchmark::State& s) {
+  ReplaceAll(s, "[repeat 3][#][/repeat]", "N", true);
+}
+void BM_ReplaceStorage(benchmark::State& s) {
+  ReplaceAll(s, "[into a][which[大阪][東京]][/to][?]", "<[from a]>", true);
+}
+BENCHMARK(BM_ReplaceLiteral)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceFoldedLiteral)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceStrGap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceWhich)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceRepeatDigits)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceStorage)->Unit(benchmark::kMillisecond);
+
+// One find from the start of the text (what a find-next does on a large page).
+void BM_MatchNearEnd(benchmark::State& state) {
+  Fixture f("漢字かな交じり文。\r\n[*]Norra", "", true);
+  std::string text = Text();
+  text += Utf8ToCp932("unique-tail");
+  f.engine.Compile(Utf8ToCp932("unique-tail"));
+  f.engine.SetWorkingText(text);
+  for (auto _ : state) {
+    f.engine.StartPos = 1;
+    benchmark::DoNotOptimize(f.engine.Match());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_MatchNearEnd)->Unit(benchmark::kMillisecond);
+
+void BM_Compile(benchmark::State& state) {
+  const std::string find = Utf8ToCp932(
+      "代金は、[repeat 3][#][/repeat]円です[into a][which[青森][秋田][岩手]][/to]県[*csv]"
+      "[not[総務][人事]]部長[into b][*][/to]。");
+  Fixture f("x", "", false);
+  for (auto _ : state) benchmark::DoNotOptimize(f.engine.Compile(find));
+}
+BENCHMARK(BM_Compile);
+
+// [*]a[*]a[*]a[*]b over 64 KB of "a", against a plain scan of the same text for "b".
+void BM_Hopeless(benchmark::State& state) {
+  Fixture f("[*]a[*]a[*]a[*]b", "", true);
+  f.engine.SetWorkingText(std::string(64 * 1024, 'a'));
+  for (auto _ : state) {
+    f.engine.StartPos = 1;
+    benchmark::DoNotOptimize(f.engine.Match());
+  }
+}
+void BM_HopelessLiteralScan(benchmark::State& state) {
+  Fixture f("b", "", true);
+  f.engine.SetWorkingText(std::string(64 * 1024, 'a'));
+  for (auto _ : state) {
+    f.engine.StartPos = 1;
+    benchmark::DoNotOptimize(f.engine.Match());
+  }
+}
+BENCHMARK(BM_Hopeless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HopelessLiteralScan)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
