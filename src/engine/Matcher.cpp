@@ -114,13 +114,18 @@ void Matcher::Begin(MatchSession& session) {
     }
     caches_[pc].assign(slots, OccCache{});
   }
-  memo_.clear();
+  if (memo_.bucket_count() > 4096) {
+    memo_ = {};  // clearing a table grown by an earlier text costs its whole size
+  } else {
+    memo_.clear();
+  }
   chainFailFrom_ = npos;
   captures_.clear();
 }
 
 bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
   const std::size_t size = session_->Size();
+  if (from < size && !session_->IsBoundary(from)) ++from;  // never begin inside a character
   if (from >= size) return false;
 
   if (singleLiteral_) {

@@ -149,6 +149,10 @@ TEST_F(EngineTest, OccurrencesInsideADoubleByteCharacterDoNotCount) {
   EXPECT_FALSE(engine.Match());
   engine.SetWorkingText("x\x82");
   EXPECT_TRUE(engine.Match());
+  // A start inside a character moves on to the next one.
+  EXPECT_EQ(Found("[*]", "あい", 2), "");
+  EXPECT_EQ(Find("[*]", "あい", 2), Hit(3, 0));
+  EXPECT_EQ(Find("[?]", "あい", 2), Hit(3, 2));
   // A full-width digit whose lead byte is really a trail byte is no digit.
   ASSERT_TRUE(engine.Compile(Sj("[#]")));
   engine.SetWorkingText("\x81\x82\x4F");  // 81 82 is one character, then "O"
