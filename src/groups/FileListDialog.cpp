@@ -1,0 +1,536 @@
+// The batch file-list dialog: set-up by mode, rows, selection, sorting, status texts and keys.
+#include "groups/FileListDialog.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "documents/DiskFileStore.h"
+#include "documents/Documents.h"
+#include "documents/FileStore.h"
+#include "documents/Page.h"
+#include "groups/FileListDialogView.h"
+#include "platform/TextControl.h"
+#include "platform/Ui.h"
+#include "settings/Settings.h"
+#include "text/Encoding.h"
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+constexpr const char* kModifiedState = "変更";
+constexpr const char* kSelectAllCaption = "全て選択(&A)";
+constexpr const char* kDeselectAllCaption = "全て非選択(&A)";
+
+// Virtual key codes the dialog handles itself.
+constexpr int kKeyA = 'A';
+constexpr int kKeyF1 = 0x70;
+constexpr int kKeyF4 = 0x73;
+constexpr int kKeyF6 = 0x75;
+
+// A view for a dialog that has none: it hears nothing and shows nothing.
+class NoView : public FileListDialogView {
+ public:
+  void ShowModal(FileListDialog&) override {}
+  void Close() override {}
+};
+
+NoView& TheNoView() {
+  static NoView view;
+  return view;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The texts in the order of their CP932 bytes, as the platform without a Japanese collation
+// would compare them; texts CP932 cannot hold are told apart by their UTF-8 bytes.
+int CompareTexts(const std::string& a, const std::string& b) {
+  const int byCp932 = Utf8ToCp932(a).compare(Utf8ToCp932(b));
+  if (byCp932 != 0) return byCp932 < 0 ? -1 : 1;
+  const int byUtf8 = a.compare(b);
+  return byUtf8 < 0 ? -1 : (byUtf8 > 0 ? 1 : 0);
+}
+
+}  // namespace
+
+const std::array<const char*, FileListRow::kColumnCount> FileListDialog::kColumnCaptions = {
+    "ﾌｧｲﾙ名(F)", "ﾌｫﾙﾀﾞ名(D)", "拡張子(E)", "状態(U)", "ID."};
+
+FileListDialog::FileListDialog(const FileListDialogContext& context, ListDialogMode mode)
+    : context_(context),
+      mode_(mode),
+      ownFiles_(context.files == nullptr ? std::make_unique<DiskFileStore>() : nullptr),
+      files_(context.files == nullptr ? *ownFiles_ : *context.files),
+      focusTarget_(FileListControl::cmdDo) {
+  SetUp();
+}
+
+FileListDialog::~FileListDialog() = default;
+
+void FileListDialog::AttachView(FileListDialogView* view) { view_ = view; }
+
+FileListDialogView& FileListDialog::View() { return view_ != nullptr ? *view_ : TheNoView(); }
+
+const FileListControlState& FileListDialog::Control(FileListControl control) const {
+  return controls_.at(static_cast<std::size_t>(control));
+}
+
+FileListControlState& FileListDialog::Mutable(FileListControl control) {
+  return controls_.at(static_cast<std::size_t>(control));
+}
+
+const char* FileListDialog::ControlName(FileListControl control) {
+  static constexpr std::array<const char*, static_cast<std::size_t>(FileListControl::kCount)> names = {
+      "lvwFileName", "cmdDo",        "cmdWithout",       "cmdCancel",         "cmdSelectAll",
+      "cmdHelp",     "cmdID",        "cmdFile",          "cmdDirectory",      "cmdExp",
+      "cmdModified", "lblRows",      "txtRow",           "txtCRLFCount",      "txtCopyCount",
+      "cmdChangeFileName", "cmdChangeDir", "cmdUndo",    "cmdReleaseFileFromGroup",
+      "fraQuotationAll", "fraJump",  "fraSaveAsAll",     "fraPrintAll",       "fraOpenFromGroup"};
+  return names.at(static_cast<std::size_t>(control));
+}
+
+void FileListDialog::SetControl(FileListControl control, const std::string& caption, bool visible) {
+  FileListControlState& state = Mutable(control);
+  state.caption = caption;
+  state.visible = visible;
+}
+
+int FileListDialog::Message(const std::string& text, unsigned flags) {
+  return context_.ui.ShowMessageBox(text, flags, "Norra");
+}
+
+// ---- set-up ----
+
+void FileListDialog::AddRow(const std::string& path, Page* page, bool selected) {
+  const bool modified = page != nullptr && page->Modified();
+  FileListRow row = FileListRow::Make(path, page, modified ? kModifiedState : "", rows_.size() + 1);
+  row.selected = selected;
+  rows_.push_back(std::move(row));
+}
+
+void FileListDialog::AddPageRows(bool modifiedOnly, bool selected, const Page* except) {
+  for (Page* page : context_.documents.WindowOrder()) {
+    if (page == except) continue;
+    if (modifiedOnly && !page->Modified()) continue;
+    AddRow(page->FilePath(), page, selected);
+  }
+}
+
+void FileListDialog::SetUp() {
+  using C = FileListControl;
+  result_ = kListDialogCancelled;
+  selectAllState_ = true;
+  sortDirection_ = 1;
+  focusTarget_ = C::cmdDo;
+  helpContext_ = 0;
+
+  for (FileListControlState& state : controls_) state = FileListControlState{};
+  SetControl(C::cmdCancel, "ｷｬﾝｾﾙ", true);
+  SetControl(C::cmdSelectAll, kSelectAllCaption, true);
+  SetControl(C::cmdHelp, "ﾍﾙﾌﾟ(&H) F1", true);
+  SetControl(C::cmdID, "&ID.", true);
+  SetControl(C::cmdFile, "ﾌｧｲﾙ名(&F)", true);
+  SetControl(C::cmdDirectory, "ﾌｫﾙﾀﾞ名(&D)", true);
+  SetControl(C::cmdExp, "拡張子(&E)", true);
+  SetControl(C::cmdModified, "更新(&U)", true);
+  for (C hidden : {C::lblRows, C::txtRow, C::txtCRLFCount, C::txtCopyCount, C::cmdChangeFileName, C::cmdChangeDir,
+                   C::cmdUndo, C::cmdReleaseFileFromGroup, C::fraQuotationAll, C::fraJump, C::fraSaveAsAll,
+                   C::fraPrintAll, C::fraOpenFromGroup}) {
+    Mutable(hidden).visible = false;
+  }
+  auto panel = [this](C frame, std::initializer_list<C> inside) {
+    Mutable(frame).visible = true;
+    for (C control : inside) Mutable(control).visible = true;
+  };
+  auto buttons = [this](const char* first, const char* second) {
+    SetControl(FileListControl::cmdDo, first, true);
+    SetControl(FileListControl::cmdWithout, second != nullptr ? second : "", second != nullptr);
+  };
+
+  const std::size_t pages = context_.documents.PageCount();
+  bool nothing = false;
+  switch (mode_) {
+    case ListDialogMode::SaveAll:
+      caption_ = "まとめて上書き保存";
+      buttons("保存(&S)", nullptr);
+      prompt_ = "ﾌｧｲﾙを選択して [保存] を押して下さい(複数選択可)";
+      AddPageRows(true, true);
+      nothing = rows_.empty();
+      break;
+    case ListDialogMode::SaveAsAll:
+      caption_ = "まとめて別名保存";
+      buttons("確認保存(&B)", "上書き(&S)");
+      prompt_ = "ﾌｧｲﾙを選択して [確認保存] 又は [上書き] を押して下さい(複数選択可)";
+      panel(C::fraSaveAsAll, {C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo});
+      SetControl(C::cmdChangeDir, "ﾌｫﾙﾀﾞ名変更(&V)...", true);
+      SetControl(C::cmdChangeFileName, "ﾌｧｲﾙ名変更(&M)", true);
+      SetControl(C::cmdUndo, "元に戻す(&Z)", true);
+      helpContext_ = 1013;
+      AddPageRows(false, true);
+      nothing = pages == 0;
+      break;
+    case ListDialogMode::PrintAll:
+      caption_ = "まとめて印刷";
+      buttons("印刷(&P)", nullptr);
+      prompt_ = "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)";
+      panel(C::fraPrintAll, {C::txtCopyCount});
+      helpContext_ = 1011;
+      AddPageRows(false, false);
+      nothing = pages == 0;
+      break;
+    case ListDialogMode::QuoteAll:
+      caption_ = "まとめて引用";
+      buttons("引用(&Q)", nullptr);
+      prompt_ = "現在のﾌｧｲﾙのｶｰｿﾙ位置へ引用します(複数選択可)";
+      panel(C::fraQuotationAll, {C::txtCRLFCount});
+      helpContext_ = 1012;
+      AddPageRows(false, false, context_.documents.ActivePage());
+      nothing = pages < 2;
+      break;
+    case ListDialogMode::RecentFiles:
+      caption_ = "最近使ったﾌｧｲﾙ";
+      buttons("開く(&O)", nullptr);
+      prompt_ = "ﾌｧｲﾙを選択して [開く] を押して下さい(複数選択可)";
+      SetUpRecentFiles();
+      nothing = rows_.empty();
+      break;
+    case ListDialogMode::Jump:
+      caption_ = "指定位置へｼﾞｬﾝﾌﾟ";
+      buttons("ｼﾞｬﾝﾌﾟ(&J)", nullptr);
+      prompt_ = "選択したﾌｧｲﾙの行番号へ [ｼﾞｬﾝﾌﾟ] します";
+      panel(C::fraJump, {C::txtRow, C::lblRows});
+      helpContext_ = 1014;
+      multiSelect_ = false;
+      AddPageRows(false, false);
+      if (!rows_.empty()) {
+        rows_.front().selected = true;
+        focused_ = 0;
+      }
+      nothing = pages == 0;
+      break;
+    case ListDialogMode::SortList:
+      caption_ = "▼ﾌｧｲﾙ名ﾘｽﾄ並べ替え";
+      buttons("並べ替え(&S)", nullptr);
+      prompt_ = "「現在のﾌｧｲﾙ選択ﾎﾞｯｸｽ」のﾘｽﾄを [並べ替え] ます(選択ﾌｧｲﾙへｼﾞｬﾝﾌﾟ)";
+      helpContext_ = 1015;
+      multiSelect_ = false;
+      AddPageRows(false, false);
+      if (!rows_.empty()) rows_.front().selected = true;
+      nothing = pages < 2;
+      break;
+    case ListDialogMode::Exit:
+      caption_ = "Norraの終了";
+      buttons("はい(&Y)", "いいえ(&N)");
+      prompt_ = "次のﾌｧｲﾙは変更されています。保存しますか?";
+      AddPageRows(true, true);
+      nothing = rows_.empty();
+      break;
+    case ListDialogMode::ReloadAll:
+      caption_ = "まとめて再読込み";
+      buttons("再読込み(&R)", nullptr);
+      prompt_ = "選択したﾌｧｲﾙをﾃﾞｨｽｸから [再読込み] します(複数選択可)";
+      helpContext_ = 1016;
+      SetUpReloadAll();
+      nothing = rows_.empty();
+      break;
+    case ListDialogMode::CloseAll:
+      caption_ = "まとめて閉じる";
+      AddPageRows(false, true);
+      anyModified_ = std::any_of(rows_.begin(), rows_.end(), [](const FileListRow& row) { return row.page->Modified(); });
+      if (anyModified_) {
+        buttons("はい(&Y)", "いいえ(&N)");
+        prompt_ = "変更されているﾌｧｲﾙは保存しますか?";
+      } else {
+        buttons("閉じる(&C)", nullptr);
+        prompt_ = "ﾌｧｲﾙを選択して [閉じる] を押して下さい(複数選択可)";
+      }
+      nothing = pages == 0;
+      break;
+    default:
+      if (mode_ != kGroupMode) throw std::invalid_argument("no such file-list dialog mode");
+      caption_ = "グループから開く";
+      buttons("開く(&O)", "再読込み(&R)");
+      prompt_ = "ﾌｧｲﾙを選択して [開く] 又は [再読込み] を押して下さい(複数選択可)";
+      panel(C::fraOpenFromGroup, {C::cmdReleaseFileFromGroup});
+      SetControl(C::cmdReleaseFileFromGroup, "選択したﾌｧｲﾙを除外(&K)", true);
+      helpContext_ = 1017;
+      break;
+  }
+
+  const int code = static_cast<int>(mode_);
+  stateColumnHidden_ = code == 220 || code == 224 || code == 227;
+  if (code == 225 || code == 226) Mutable(C::cmdSelectAll).visible = false;
+  if ((code >= 220 && code <= 224) || code == 226 || code == 228 || code == 232 || (code == 230 && !anyModified_)) {
+    focusTarget_ = C::lvwFileName;
+  } else if (code == 225) {
+    focusTarget_ = C::txtRow;
+  }
+  Mutable(C::cmdHelp).visible = helpContext_ != 0;
+  UpdateEnabling();
+  if (nothing) result_ = kListDialogNothingToShow;
+}
+
+void FileListDialog::SetUpReloadAll() {
+  const std::int64_t maxLength = context_.settings.File.MaxLength;
+  int untitled = 0;
+  int inaccessible = 0;
+  int tooLarge = 0;
+  for (Page* page : context_.documents.WindowOrder()) {
+    const std::string& path = page->FilePath();
+    if (path.rfind("無題", 0) == 0) {
+      ++untitled;
+      continue;
+    }
+    // A Page whose file failed to load names no file of its own: asking for its size could
+    // find a stray file relative to the working folder.
+    const std::int64_t size = page->HasFile() ? files_.QueryFileSize(path) : -1;
+    if (size < 0) {
+      ++inaccessible;
+    } else if (size > maxLength) {
+      ++tooLarge;
+    } else {
+      AddRow(path, page, false);
+    }
+  }
+  if (!rows_.empty()) return;
+  std::string text = "現在ﾃﾞｨｽｸから再読込み可能なﾌｧｲﾙはありません";
+  if (untitled >= 1) text += "\n　無題ﾌｧｲﾙ : " + std::to_string(untitled);
+  if (inaccessible >= 1) text += "\n　ｱｸｾｽ不能ﾌｧｲﾙ : " + std::to_string(inaccessible);
+  if (tooLarge >= 1) text += "\n　ﾌｧｲﾙｻｲｽﾞ最大値ｵｰﾊﾞｰ : " + std::to_string(tooLarge);
+  Message(text, MB_OK | MB_ICONINFORMATION);
+}
+
+void FileListDialog::SetUpRecentFiles() {
+  std::vector<std::string> known;
+  for (const Page* page : context_.documents.WindowOrder()) known.push_back(AsciiLower(page->FilePath()));
+  const std::vector<std::string>& recent = context_.settings.File.RecentFiles;
+  for (auto it = recent.rbegin(); it != recent.rend(); ++it) {
+    const std::string lower = AsciiLower(*it);
+    if (std::find(known.begin(), known.end(), lower) != known.end()) continue;
+    if (!files_.Exists(*it) || IsFolder(*it)) continue;
+    AddRow(*it, nullptr, false);
+    known.push_back(lower);
+  }
+  if (rows_.empty()) {
+    Message("ﾃﾞｨｽｸ上に存在する\n｢最近使ったﾌｧｲﾙ｣は全てﾛｰﾄﾞ済みです", MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+// ---- selection ----
+
+std::size_t FileListDialog::SelectedCount() const {
+  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return r.selected; }));
+}
+
+std::vector<std::size_t> FileListDialog::SelectedRows() const {
+  std::vector<std::size_t> selected;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].selected) selected.push_back(i);
+  }
+  return selected;
+}
+
+void FileListDialog::UpdateEnabling() {
+  using C = FileListControl;
+  const bool any = SelectedCount() > 0;
+  auto follow = [this, any](std::initializer_list<C> controls) {
+    for (C control : controls) Mutable(control).enabled = any;
+  };
+  switch (static_cast<int>(mode_)) {
+    case 220:
+    case 222:
+    case 223:
+    case 224:
+    case 228: follow({C::cmdDo}); break;
+    case 221: follow({C::cmdDo, C::cmdWithout, C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo}); break;
+    case 227:
+    case 230: follow({C::cmdDo, C::cmdWithout}); break;
+    case 232: follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup}); break;
+    case 225: {
+      follow({C::cmdDo});
+      const auto selected = SelectedRows();
+      const Page* page = selected.empty() ? nullptr : rows_[selected.front()].page;
+      Mutable(C::lblRows).caption = page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
+      break;
+    }
+    case 226: Mutable(C::cmdDo).enabled = true; break;
+    default: break;
+  }
+}
+
+void FileListDialog::SelectionChangedHandler() {
+  selectionChanged_ = true;
+  UpdateEnabling();
+  View().ControlsChanged();
+}
+
+void FileListDialog::SelectRow(std::size_t row, bool selected) {
+  if (row >= rows_.size() || rows_[row].selected == selected) return;
+  if (selected && !multiSelect_) {
+    for (FileListRow& other : rows_) other.selected = false;
+  }
+  rows_[row].selected = selected;
+  SelectionChangedHandler();
+}
+
+void FileListDialog::SetRowSelected(std::size_t row, bool selected) {
+  if (row >= rows_.size() || rows_[row].selected == selected) return;
+  rows_[row].selected = selected;
+  View().SelectionChanged();
+  SelectionChangedHandler();
+}
+
+void FileListDialog::SetRowPath(std::size_t row, const std::string& path) {
+  rows_.at(row).TakePath(path);
+  View().RowsChanged();
+}
+
+void FileListDialog::FocusRow(std::size_t row) {
+  if (row >= rows_.size()) return;
+  focused_ = row;
+  selectionChanged_ = true;
+}
+
+void FileListDialog::ShowRow(std::size_t row) {
+  if (row >= rows_.size()) return;
+  focused_ = row;
+  View().RowFocused(row);
+  RefreshStatus();
+}
+
+void FileListDialog::SelectAll() {
+  for (FileListRow& row : rows_) row.selected = selectAllState_;
+  View().SelectionChanged();
+  SelectionChangedHandler();
+  selectAllState_ = !selectAllState_;
+  Mutable(FileListControl::cmdSelectAll).caption = selectAllState_ ? kSelectAllCaption : kDeselectAllCaption;
+  View().ControlsChanged();
+  View().FocusControl(FileListControl::lvwFileName);
+  RefreshStatus();
+}
+
+void FileListDialog::Showing() {
+  const bool fewer = SelectedCount() < rows_.size();
+  selectAllState_ = fewer;
+  Mutable(FileListControl::cmdSelectAll).caption = fewer ? kSelectAllCaption : kDeselectAllCaption;
+  if (!rows_.empty()) {
+    if (focused_ >= rows_.size()) focused_ = 0;
+    View().RowFocused(focused_);
+    if (SelectedCount() == 0) SetRowSelected(0, true);
+  }
+  View().ControlsChanged();
+  View().FocusControl(focusTarget_);
+  RefreshStatus();
+}
+
+void FileListDialog::RefreshStatus() {
+  const std::string count = std::to_string(rows_.size());
+  status_[0] = focused_ < rows_.size() ? std::to_string(focused_ + 1) + "/" + count + "ﾌｧｲﾙ" : count + "ﾌｧｲﾙ";
+  const std::size_t selected = SelectedCount();
+  status_[1] = selected > 0 ? "処理対象 : 選択した " + std::to_string(selected) + "個のﾌｧｲﾙ" : "";
+  selectionChanged_ = false;
+  View().StatusChanged();
+}
+
+void FileListDialog::Idle() {
+  if (selectionChanged_) RefreshStatus();
+}
+
+// ---- sorting ----
+
+void FileListDialog::SortBy(int column) {
+  if (column < 0 || column >= FileListRow::kColumnCount) return;
+  if (column != FileListRow::kName) sortColumn_ = column - 1;
+  const std::size_t focusedNumber = focused_ < rows_.size() ? rows_[focused_].number : 0;
+  const int direction = sortDirection_;
+  std::stable_sort(rows_.begin(), rows_.end(), [column, direction](const FileListRow& a, const FileListRow& b) {
+    const std::size_t c = static_cast<std::size_t>(column);
+    return CompareTexts(a.columns[c], b.columns[c]) * direction < 0;
+  });
+  sortDirection_ = -sortDirection_;
+  if (focusedNumber != 0) {
+    const auto it = std::find_if(rows_.begin(), rows_.end(), [focusedNumber](const FileListRow& r) { return r.number == focusedNumber; });
+    focused_ = static_cast<std::size_t>(it - rows_.begin());
+  }
+  View().RowsChanged();
+  if (focused_ < rows_.size()) View().RowFocused(focused_);
+  RefreshStatus();
+}
+
+void FileListDialog::ColumnClicked(int column) { SortBy(column); }
+
+// ---- buttons and keys ----
+
+void FileListDialog::Click(FileListControl control) {
+  using C = FileListControl;
+  const FileListControlState& state = Control(control);
+  if (closed_ || !state.visible || !state.enabled) return;
+  switch (control) {
+    case C::cmdDo: RunFirst(); break;
+    case C::cmdWithout: RunSecond(); break;
+    case C::cmdCancel: Finish(kListDialogCancelled); break;
+    case C::cmdSelectAll: SelectAll(); break;
+    case C::cmdHelp:
+      if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
+      break;
+    case C::cmdFile:
+    case C::cmdDirectory:
+    case C::cmdExp:
+    case C::cmdModified:
+    case C::cmdID: {
+      const int column = control == C::cmdFile        ? 0
+                         : control == C::cmdDirectory ? 1
+                         : control == C::cmdExp       ? 2
+                         : control == C::cmdModified  ? 3
+                                                      : 4;
+      SortBy(column);
+      View().FocusControl(C::lvwFileName);
+      break;
+    }
+    default: break;  // the option panels' buttons belong to their modes
+  }
+}
+
+bool FileListDialog::KeyDown(int key, unsigned shift) {
+  if (closed_) return false;
+  switch (key) {
+    case kKeyEscape: Finish(kListDialogCancelled); return true;
+    case kKeyF1:
+      if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
+      return true;
+    case kKeyF4: result_ = kListDialogCancelled; return true;
+    case kKeyF6:
+      if (!Control(FileListControl::fraPrintAll).visible) return false;
+      if (context_.printOptions) context_.printOptions();
+      return true;
+    case kKeyA:
+      if ((shift & kCtrlKey) == 0) return false;
+      // A list that selects one row only has no select-all.
+      if (Control(FileListControl::cmdSelectAll).visible) SelectAll();
+      return true;
+    default: return false;
+  }
+}
+
+void FileListDialog::CloseBox() {
+  if (!closed_) Finish(kListDialogCancelled);
+}
+
+bool FileListDialog::NumberBoxAccepts(int character) {
+  return (character >= '0' && character <= '9') || character == kKeyBack;
+}
+
+void FileListDialog::Finish(int result) {
+  result_ = result;
+  if (closed_) return;
+  closed_ = true;
+  View().Close();
+}
+
+}  // namespace norra

@@ -1,0 +1,186 @@
+// The actions of the file-list dialog's modes that save, close and reload Pages.
+#include <algorithm>
+#include <exception>
+
+#include "documents/Documents.h"
+#include "documents/DocumentsHost.h"
+#include "documents/FileStore.h"
+#include "documents/Page.h"
+#include "groups/BatchSave.h"
+#include "groups/FileListDialog.h"
+#include "platform/Ui.h"
+#include "settings/Settings.h"
+
+namespace norra {
+
+namespace {
+
+bool StillOpen(const Documents& documents, const Page* page) {
+  const auto& order = documents.WindowOrder();
+  return page != nullptr && std::find(order.begin(), order.end(), page) != order.end();
+}
+
+}  // namespace
+
+void FileListDialog::RunFirst() {
+  switch (mode_) {
+    case ListDialogMode::SaveAll: SaveAll(); break;
+    case ListDialogMode::Exit: ExitYes(); break;
+    case ListDialogMode::CloseAll: CloseAll(anyModified_); break;
+    case ListDialogMode::ReloadAll: ReloadAll(); break;
+    default: break;
+  }
+}
+
+void FileListDialog::RunSecond() {
+  switch (mode_) {
+    case ListDialogMode::Exit: ExitNo(); break;
+    case ListDialogMode::CloseAll: CloseAll(false); break;
+    default: break;
+  }
+}
+
+void FileListDialog::ActionFailed(int result) {
+  const std::string action = mode_ == ListDialogMode::Exit ? std::string("終了") : caption_;
+  Message(action + "処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+  context_.host.SetRedraw(true, context_.documents.ActivePage());
+  context_.host.UpdateStatusBar();
+  Finish(result);
+}
+
+void FileListDialog::SaveAll() {
+  try {
+    BatchSave batch(*this);
+    if (!batch.Prepare(false)) return;
+    batch.Save();
+    context_.host.UpdateStatusBar();
+    Finish(kListDialogDone);
+  } catch (const std::exception&) {
+    ActionFailed(kListDialogDone);
+  }
+}
+
+void FileListDialog::ExitYes() {
+  try {
+    BatchSave batch(*this);
+    if (!batch.Prepare(false)) return;
+    if (batch.Save()) {
+      // The listed Pages the user left out are given up; a Page whose chosen file the user
+      // would not overwrite was saved nowhere, so the main window asks about it once more.
+      const std::vector<Page*>& declined = batch.Declined();
+      for (FileListRow& row : rows_) {
+        if (std::find(declined.begin(), declined.end(), row.page) == declined.end()) row.page->SetModified(false);
+      }
+    }
+    Finish(kListDialogDone);
+  } catch (const std::exception&) {
+    ActionFailed(kListDialogDone);
+  }
+}
+
+void FileListDialog::ExitNo() {
+  for (FileListRow& row : rows_) row.page->SetModified(false);
+  Finish(kListDialogDoneSecond);
+}
+
+void FileListDialog::CloseAll(bool withSaving) {
+  const int doneResult = withSaving ? kListDialogDone : kListDialogDoneSecond;
+  Documents& documents = context_.documents;
+  DocumentsHost& host = context_.host;
+  try {
+    if (withSaving && !BatchSave(*this).Prepare(true)) return;
+
+    host.SetRedraw(false, nullptr);
+    Page* remembered = documents.ActivePage();
+    // Closing the active Page would switch to another one each time; a Page that stays is
+    // made active first.
+    const auto firstUnselected = std::find_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return !r.selected; });
+    Page* keep = firstUnselected != rows_.end() ? firstUnselected->page : (rows_.empty() ? nullptr : rows_.front().page);
+    if (keep != nullptr && keep != documents.ActivePage()) documents.ActivatePage(keep);
+
+    const std::vector<std::size_t> selected = SelectedRows();
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+      FileListRow& row = rows_[*it];
+      Page& page = *row.page;
+      bool closed = false;
+      try {
+        if (withSaving && page.Modified()) {
+          if (files_.Write(row.path, Documents::FileBytes(page)) != FileError::None) throw std::runtime_error("write");
+          context_.settings.AddRecentFile(row.path);
+        }
+        page.SetModified(false);
+        row.page = nullptr;
+        closed = true;
+        documents.DestroyPage(page);  // drops its undo records and its page-list entry
+      } catch (const std::exception&) {
+        if (closed) throw;
+        ShowRow(*it);
+        Message(row.path + "\nを閉じる処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+        host.SetRedraw(true, documents.ActivePage());
+        host.UpdateStatusBar();
+        Finish(doneResult);
+        return;
+      }
+    }
+    context_.ui.ProcessPendingEvents();
+
+    if (documents.PageCount() > 0) {
+      Page* active = StillOpen(documents, remembered) ? remembered : documents.ActivePage();
+      if (active == nullptr) active = documents.WindowOrder().front();
+      documents.ActivatePage(active);
+    }
+    host.SetRedraw(true, documents.ActivePage());
+    host.UpdateStatusBar();
+    Finish(doneResult);
+  } catch (const std::exception&) {
+    Message("まとめて閉じる処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    host.SetRedraw(true, documents.ActivePage());
+    host.UpdateStatusBar();
+    Finish(doneResult);
+  }
+}
+
+void FileListDialog::ReloadAll() {
+  Documents& documents = context_.documents;
+  DocumentsHost& host = context_.host;
+  try {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      FileListRow& row = rows_[i];
+      if (!row.selected || !row.page->Modified()) continue;
+      ShowRow(i);
+      const int answer = Message(row.page->FilePath() +
+                                     "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は失われます\nよろしいですか?",
+                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+      if (answer == IDNO) {
+        SetRowSelected(i, false);
+      } else if (answer != IDYES) {
+        return;  // the dialog stays open, nothing reloaded
+      }
+    }
+
+    host.SetRedraw(false, nullptr);
+    const std::vector<std::size_t> selected = SelectedRows();
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+      Page& page = *rows_[*it].page;
+      // The file may have changed since the list was made: it is checked again, so a file
+      // grown past the limit or gone is reported rather than loaded or emptied.
+      const std::int64_t size = files_.QueryFileSize(page.FilePath());
+      const bool ok = size >= 0 && size <= context_.settings.File.MaxLength && documents.ReloadPage(page);
+      if (!ok) {
+        ShowRow(*it);
+        Message(page.FilePath() + "\nの再読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+        host.UpdateStatusBar();
+        host.SetRedraw(true, documents.ActivePage());
+        Finish(kListDialogDone);
+        return;
+      }
+    }
+    host.UpdateStatusBar();
+    host.SetRedraw(true, documents.ActivePage());
+    Finish(kListDialogDone);
+  } catch (const std::exception&) {
+    ActionFailed(kListDialogDone);
+  }
+}
+
+}  // namespace norra

@@ -1,0 +1,27 @@
+// What the batch file-list dialog works on: the open Pages and the main window's services.
+#pragma once
+
+#include <functional>
+
+namespace norra {
+
+class Documents;
+class DocumentsHost;
+class FileStore;
+class Settings;
+class Ui;
+class UndoLog;
+
+// All references outlive every dialog made with them (they belong to the main window).
+struct FileListDialogContext {
+  Documents& documents;
+  Settings& settings;
+  UndoLog& log;
+  Ui& ui;
+  DocumentsHost& host;             // SetRedraw and UpdateStatusBar of the main window
+  FileStore* files = nullptr;      // none: the real file system
+  std::function<void(int)> showHelp;    // a topic of the program's help file
+  std::function<void()> printOptions;   // the print options (F6 while the print panel shows)
+};
+
+}  // namespace norra
