@@ -27,7 +27,8 @@ std::size_t Matcher::MemoKeyHash::operator()(const MemoKey& k) const {
   std::uint64_t h = static_cast<std::uint64_t>(k.pc) * 0x9E3779B97F4A7C15ULL;
   h ^= (static_cast<std::uint64_t>(k.where) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2));
   h ^= (k.sig + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2));
-  h ^= k.mode;
+  h ^= (static_cast<std::uint64_t>(k.limit) + 0xC2B2AE3D27D4EB4FULL + (h << 6) + (h >> 2));
+  h ^= static_cast<std::uint64_t>(k.mode) | (static_cast<std::uint64_t>(k.exit) << 2);
   return static_cast<std::size_t>(h);
 }
 
