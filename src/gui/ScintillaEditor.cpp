@@ -1,6 +1,8 @@
 // ScintillaEditor: a QScintilla set up as a plain-text edit control, with its input handed out first.
 #include "gui/ScintillaEditor.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QMenu>
@@ -33,9 +35,25 @@ constexpr QsciCommand::Command kMenuClipboardCommands[] = {
     QsciCommand::Paste,
 };
 
+// QScintilla's accessible text counts characters from the start of the text on every caret
+// move, which makes typing in a large text slow; the editor is offered as a plain editable
+// widget instead.
+QAccessibleInterface* PlainAccessible(const QString& /*className*/, QObject* object) {
+  if (auto* editor = dynamic_cast<ScintillaEditor*>(object)) {
+    return new QAccessibleWidget(editor, QAccessible::EditableText);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 ScintillaEditor::ScintillaEditor(QWidget* parent) : QsciScintilla(parent) {
+  // After QScintilla's own factory, so that this one is asked first.
+  static const bool plainAccessible = [] {
+    QAccessible::installFactory(PlainAccessible);
+    return true;
+  }();
+  (void)plainAccessible;
   QsciCommandSet* commands = standardCommands();
   for (QsciCommand::Command command : kUnboundCommands) {
     if (QsciCommand* bound = commands->find(command)) {

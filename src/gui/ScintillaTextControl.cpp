@@ -81,8 +81,8 @@ ScintillaTextControl::ScintillaTextControl(QWidget* parent)
   Configure();
   editor_->SetInput(this);
   QObject::connect(editor_, &Sci::SCN_MODIFIED, context_.get(),
-                   [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
-                     OnModified(position, type, text, length);
+                   [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                     OnModified(position, type, length);
                    });
   // Selection moves QScintilla makes on its own (auto-scroll while dragging).
   QObject::connect(editor_, &Sci::SCN_UPDATEUI, context_.get(), [this](int) {
@@ -109,7 +109,7 @@ void ScintillaTextControl::Configure() {
   e.setEolMode(QsciScintilla::EolWindows);
   Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   Send(Sci::SCI_EMPTYUNDOBUFFER);
-  Send(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT | Sci::SC_MOD_INSERTCHECK);
+  Send(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_INSERTCHECK);
   for (unsigned long margin = 0; margin < 5; ++margin) Send(Sci::SCI_SETMARGINWIDTHN, margin, 0);
   Send(Sci::SCI_SETSCROLLWIDTH, 1);
   Send(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
@@ -149,62 +149,82 @@ long ScintillaTextControl::SendText(unsigned int message, unsigned long wParam, 
 
 // ---- the document ----
 
-std::string ScintillaTextControl::Text() const { return mirror_.Bytes(); }
-std::size_t ScintillaTextControl::TextLength() const { return mirror_.Size(); }
+std::string ScintillaTextControl::Text() const { return Doc().Bytes(); }
+std::size_t ScintillaTextControl::TextLength() const { return Doc().Size(); }
 
 std::string ScintillaTextControl::TextRange(std::size_t start, std::size_t length) const {
-  return mirror_.TextRange(start, length);
+  return Doc().TextRange(start, length);
 }
 
 std::size_t ScintillaTextControl::LineFromOffset(std::size_t offset) const {
-  return mirror_.LineOfOffset(offset);
+  return Doc().LineOfOffset(offset);
 }
-std::size_t ScintillaTextControl::LineStart(std::size_t line) const { return mirror_.LineStart(line); }
-std::size_t ScintillaTextControl::LineCount() const { return mirror_.LineCount(); }
+std::size_t ScintillaTextControl::LineStart(std::size_t line) const { return Doc().LineStart(line); }
+std::size_t ScintillaTextControl::LineCount() const { return Doc().LineCount(); }
 
 std::size_t ScintillaTextControl::FirstVisibleLine() const {
   const long visible = Send(Sci::SCI_GETFIRSTVISIBLELINE);
   return static_cast<std::size_t>(std::max(0L, Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(visible))));
 }
 
-void ScintillaTextControl::OnModified(int position, int type, const char* text, int length) {
+// QScintilla reports a change to assistive technology by counting characters from the start of
+// the text, which makes every keystroke cost the whole text before it. So only the "before"
+// notifications are asked for (they are not passed on that way), and an insertion, announced
+// before it happens, is read from the widget once it is in (Settle).
+void ScintillaTextControl::OnModified(int position, int type, int length) {
   if (resetting_) return;
-  if ((type & Sci::SC_MOD_INSERTCHECK) != 0) {
-    // QScintilla does not pass the text here; a full text is simply refused, anything else is
-    // checked once it is in (EnforceLimit).
-    if (programEdit_ == 0 && mirror_.Size() >= maxLength_) SendText(Sci::SCI_CHANGEINSERTION, 0, "");
-    return;
-  }
-  const auto pos = static_cast<std::size_t>(position);
-  const auto len = static_cast<std::size_t>(std::max(0, length));
+  Settle();
   const bool user = programEdit_ == 0;
-  if ((type & Sci::SC_MOD_INSERTTEXT) != 0) {
-    if (len == 0 || text == nullptr) return;
-    mirror_.OnWidgetInsert(pos, std::string_view(text, len));
-    if (user) {
-      const std::size_t start = mirror_.ToCp932(pos);
-      userInsert_ = Insertion{true, start, mirror_.ToCp932(pos + len) - start};
-    }
-  } else if ((type & Sci::SC_MOD_DELETETEXT) != 0) {
-    if (len == 0) return;
-    if (user && userInsert_.valid) {
-      const std::size_t from = mirror_.ToCp932(pos);
-      const std::size_t to = mirror_.ToCp932(pos + len);
-      if (to <= userInsert_.start) {
-        userInsert_.start -= to - from;
-      } else if (from < userInsert_.start + userInsert_.length) {
-        userInsert_.valid = false;
-      }
-    }
-    mirror_.OnWidgetDelete(pos, len);
-  } else {
+  if ((type & Sci::SC_MOD_INSERTCHECK) != 0) {
+    // The text to come is not passed here either; a full text simply takes nothing more, and
+    // anything else is checked once it is in (EnforceLimit).
+    if (user && mirror_.Size() >= maxLength_) SendText(Sci::SCI_CHANGEINSERTION, 0, "");
     return;
   }
+  if (length <= 0) return;
+  const auto pos = static_cast<std::size_t>(position);
+  const auto len = static_cast<std::size_t>(length);
+  if ((type & Sci::SC_MOD_BEFOREINSERT) != 0) {
+    pendingInsert_ = PendingInsert{true, user, pos, len};
+    return;
+  }
+  if ((type & Sci::SC_MOD_BEFOREDELETE) == 0) return;
+  if (user && userInsert_.valid) {
+    const std::size_t from = mirror_.ToCp932(pos);
+    const std::size_t to = mirror_.ToCp932(pos + len);
+    if (to <= userInsert_.start) {
+      userInsert_.start -= to - from;
+    } else if (from < userInsert_.start + userInsert_.length) {
+      userInsert_.valid = false;
+    }
+  }
+  mirror_.OnWidgetDelete(pos, len);
   ++textVersion_;
   if (user) {
     textDirty_ = true;
     ScheduleFlush();
   }
+}
+
+void ScintillaTextControl::Settle() {
+  if (!pendingInsert_.valid || editor_ == nullptr) return;
+  const PendingInsert inserted = pendingInsert_;
+  pendingInsert_ = PendingInsert{};
+  const auto* text = reinterpret_cast<const char*>(
+      editor_->SendScintilla(Sci::SCI_GETRANGEPOINTER, inserted.position, static_cast<long>(inserted.length)));
+  if (text == nullptr) return;
+  mirror_.OnWidgetInsert(inserted.position, std::string_view(text, inserted.length));
+  ++textVersion_;
+  if (!inserted.user) return;
+  const std::size_t start = mirror_.ToCp932(inserted.position);
+  userInsert_ = Insertion{true, start, mirror_.ToCp932(inserted.position + inserted.length) - start};
+  textDirty_ = true;
+  ScheduleFlush();
+}
+
+const Cp932Mirror& ScintillaTextControl::Doc() const {
+  const_cast<ScintillaTextControl*>(this)->Settle();
+  return mirror_;
 }
 
 // The user's insertion went in whole; what passes the maximum length comes out again, from its
@@ -239,6 +259,7 @@ void ScintillaTextControl::ApplyWidgetEdit(const WidgetEdit& edit) {
   ++programEdit_;
   Send(Sci::SCI_SETTARGETRANGE, edit.utf8Start, static_cast<long>(edit.utf8Start + edit.utf8Length));
   SendText(Sci::SCI_REPLACETARGET, edit.utf8Text.size(), edit.utf8Text.c_str());
+  Settle();
   --programEdit_;
 }
 
@@ -258,6 +279,7 @@ void ScintillaTextControl::RepairDisplay() {
 bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   if (editor_ == nullptr) return false;
   AbandonComposition();
+  Settle();
   const std::size_t start = SelStart();
   const std::size_t length = SelLength();
   const std::size_t kept = mirror_.Size() - length;
@@ -283,6 +305,8 @@ void ScintillaTextControl::ResetText(std::string_view text) {
     return;
   }
   AbandonComposition();
+  pendingInsert_ = PendingInsert{};
+  userInsert_ = Insertion{};
   {
     std::string utf8 = mirror_.Load(text);
     resetting_ = true;
@@ -308,7 +332,8 @@ ScintillaTextControl::Selection ScintillaTextControl::CurrentSelection() const {
   if (editor_ == nullptr) return {};
   const auto anchor = static_cast<std::size_t>(Send(Sci::SCI_GETANCHOR));
   const auto caret = static_cast<std::size_t>(Send(Sci::SCI_GETCURRENTPOS));
-  return Selection{mirror_.ToCp932(anchor), mirror_.ToCp932(caret)};
+  const Cp932Mirror& doc = Doc();
+  return Selection{doc.ToCp932(anchor), doc.ToCp932(caret)};
 }
 
 std::size_t ScintillaTextControl::SelStart() const {
@@ -324,7 +349,7 @@ std::size_t ScintillaTextControl::SelLength() const {
 std::string ScintillaTextControl::SelText() const {
   const Selection s = CurrentSelection();
   const std::size_t start = std::min(s.anchor, s.caret);
-  return mirror_.TextRange(start, std::max(s.anchor, s.caret) - start);
+  return Doc().TextRange(start, std::max(s.anchor, s.caret) - start);
 }
 
 std::size_t ScintillaTextControl::Caret() const { return CurrentSelection().caret; }
@@ -337,7 +362,8 @@ bool ScintillaTextControl::SelectionBackwards() const {
 // Scrolls only where the user is looking: a command running with painting off, or on a text
 // in the background, must not pay for layout it never shows.
 void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool scroll) {
-  Send(Sci::SCI_SETSELECTION, mirror_.ToUtf8(caret), static_cast<long>(mirror_.ToUtf8(anchor)));
+  const Cp932Mirror& doc = Doc();
+  Send(Sci::SCI_SETSELECTION, doc.ToUtf8(caret), static_cast<long>(doc.ToUtf8(anchor)));
   if (scroll && paintingSuspended_ == 0 && editor_ != nullptr && editor_->hasFocus()) {
     Send(Sci::SCI_SCROLLCARET);
   }
@@ -345,7 +371,7 @@ void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool sc
 
 void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
   AbandonComposition();
-  const std::size_t size = mirror_.Size();
+  const std::size_t size = Doc().Size();
   start = std::min(start, size);
   length = std::min(length, size - start);
   Select(start, start + length, true);
@@ -355,7 +381,7 @@ void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
 
 void ScintillaTextControl::SetSelectionBackwards(std::size_t start, std::size_t length) {
   AbandonComposition();
-  const std::size_t size = mirror_.Size();
+  const std::size_t size = Doc().Size();
   start = std::min(start, size);
   length = std::min(length, size - start);
   Select(start + length, start, true);
@@ -382,6 +408,7 @@ void ScintillaTextControl::ScheduleFlush() {
 
 void ScintillaTextControl::FlushChanges() {
   if (editor_ == nullptr || composing_) return;  // a composition reports when it ends
+  Settle();
   if (textDirty_) {
     textDirty_ = false;
     EnforceLimit();
@@ -404,7 +431,8 @@ void ScintillaTextControl::NotifySelectionIfMoved() {
   lastAnchorU_ = anchorU;
   lastCaretU_ = caretU;
   lastVersion_ = textVersion_;
-  const Selection now{mirror_.ToCp932(anchorU), mirror_.ToCp932(caretU)};
+  const Cp932Mirror& doc = Doc();
+  const Selection now{doc.ToCp932(anchorU), doc.ToCp932(caretU)};
   if (now == lastSelection_) return;
   lastSelection_ = now;
   if (Events() != nullptr) Events()->SelectionChanged();

@@ -75,7 +75,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   // True while an input-method composition is shown.
   bool Composing() const { return composing_; }
   // The mirror, for tests and diagnostics.
-  const Cp932Mirror& Mirror() const { return mirror_; }
+  const Cp932Mirror& Mirror() const { return Doc(); }
 
   // The caret: the moving end of the selection.
   std::size_t Caret() const;
@@ -86,6 +86,12 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   static constexpr int kIndicatorPreeditLine = 31;
 
  private:
+  struct PendingInsert {
+    bool valid = false;
+    bool user = false;
+    std::size_t position = 0;  // widget positions
+    std::size_t length = 0;
+  };
   struct Insertion {
     bool valid = false;
     std::size_t start = 0;  // CP932 offsets
@@ -109,7 +115,11 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
   long SendText(unsigned int message, unsigned long wParam, const char* text) const;
 
-  void OnModified(int position, int type, const char* text, int length);
+  void OnModified(int position, int type, int length);
+  // Takes an insertion the widget announced, now that it is in, into the mirror.
+  void Settle();
+  // The mirror with every change of the widget in it.
+  const Cp932Mirror& Doc() const;
   void EnforceLimit();
   // Puts a change the mirror asked for into the widget without reporting it as the user's.
   void ApplyWidgetEdit(const WidgetEdit& edit);
@@ -143,6 +153,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool textDirty_ = false;   // the user changed the text; not reported yet
   bool flushQueued_ = false;
   Insertion userInsert_;     // the user's latest insertion not reported yet
+  PendingInsert pendingInsert_;  // announced by the widget, not in the mirror yet
   Selection lastSelection_;  // as last reported
   std::size_t textVersion_ = 0;  // counts changes of the widget's text
   std::size_t lastAnchorU_ = 0;  // widget positions behind lastSelection_, at lastVersion_
