@@ -94,9 +94,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 void SyncFolder(const std::string& target) {
-  std::string folder = FolderPart(target);
-  if (folder.empty()) folder = ".";
-  const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const std::string folder = FolderPart(target);
+  const char* name = folder.empty() ? "." : folder.c_str();
+  const Descriptor fd(::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.Get() >= 0) ::fsync(fd.Get());  // durability only; the rename already happened
 }
 
