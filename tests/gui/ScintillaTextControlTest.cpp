@@ -366,6 +366,17 @@ class ScintillaTextControlTest : public QObject {
     QCOMPARE(control_->LineStart(2), std::size_t{11});
   }
 
+  void viewAttributesReachTheText() {
+    control_->ResetText("abc");
+    control_->SetColours(QColor(0, 0, 128), QColor(255, 255, 0));
+    control_->SetTextFont(QFont(QStringLiteral("Monospace"), 17));
+    // Scintilla colours are 0xBBGGRR; style 0 is what plain text is drawn in.
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_STYLEGETBACK, 0UL), 128L << 16);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_STYLEGETFORE, 0UL), 0x00FFFFL);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_STYLEGETSIZE, 0UL), 17L);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_GETCARETFORE), 0x00FFFFL);
+  }
+
   void wordWrapAndPaintingSwitches() {
     control_->SetWordWrap(true);
     QVERIFY(control_->WordWrap());
