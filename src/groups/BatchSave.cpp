@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "documents/Documents.h"
@@ -27,7 +28,9 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
-bool SameName(const std::string& a, const std::string& b) { return AsciiLower(a) == AsciiLower(b); }
+bool SameName(const std::string& a, const std::string& b) {
+  return AsciiLower(a) == AsciiLower(b);
+}
 
 }  // namespace
 
@@ -45,7 +48,9 @@ bool BatchSave::Covers(std::size_t row) const {
 }
 
 bool BatchSave::TargetTaken(const std::string& path, std::size_t row) const {
-  if (std::any_of(chosen_.begin(), chosen_.end(), [&path](const std::string& c) { return SameName(c, path); })) return true;
+  if (std::any_of(chosen_.begin(), chosen_.end(),
+                  [&path](const std::string& c) { return SameName(c, path); }))
+    return true;
   const auto& rows = dialog_.Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (i != row && Covers(i) && !rows[i].Untitled() && SameName(rows[i].path, path)) return true;
@@ -77,7 +82,8 @@ bool BatchSave::NameUntitledRow(std::size_t row) {
       return false;
     }
     std::string path = answer.files.front();
-    if (path.front() != '/') path = MakeAbsolute(path, settings.File.CurrentDir.empty() ? "/" : settings.File.CurrentDir);
+    if (path.front() != '/')
+      path = MakeAbsolute(path, settings.File.CurrentDir.empty() ? "/" : settings.File.CurrentDir);
     const int filterIndex = answer.filterIndex == 0 ? request.filterIndex : answer.filterIndex;
     // The dot is looked for in the name only: folders may well have one.
     if (FileNamePart(path).find('.') == std::string::npos && filterIndex == 2) path += ".txt";
@@ -86,7 +92,8 @@ bool BatchSave::NameUntitledRow(std::size_t row) {
     // Two Pages saved under one name would leave one of them marked saved while the file
     // holds the other's text: a name may serve one row only.
     if (TargetTaken(path, row)) {
-      dialog_.Message(path + "\n (ID:" + std::to_string(row + 1) + ")が重複しています", MB_OK | MB_ICONWARNING);
+      dialog_.Message(path + "\n (ID:" + std::to_string(row + 1) + ")が重複しています",
+                      MB_OK | MB_ICONWARNING);
       proposed = path;
       continue;
     }
@@ -95,7 +102,8 @@ bool BatchSave::NameUntitledRow(std::size_t row) {
       chosen_.push_back(path);
       return true;
     }
-    const int overwrite = dialog_.Message(path + "\nは既に存在します。上書きしますか?", MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int overwrite = dialog_.Message(path + "\nは既に存在します。上書きしますか?",
+                                          MB_YESNOCANCEL | MB_ICONQUESTION);
     if (overwrite == IDYES) {
       dialog_.SetRowPath(row, path);
       chosen_.push_back(path);
@@ -145,7 +153,8 @@ bool BatchSave::Save() {
     try {
       if (row.Untitled()) throw std::runtime_error("no file name");
       Page& page = *row.page;
-      if (dialog_.Files().Write(path, Documents::FileBytes(page)) != FileError::None) throw std::runtime_error("write");
+      if (dialog_.Files().Write(path, Documents::FileBytes(page)) != FileError::None)
+        throw std::runtime_error("write");
       page.SetModified(false);
       if (!context.settings.Edit.KeepLogAfterSave) context.log.DropPageUndo(page);
       context.settings.AddRecentFile(path);

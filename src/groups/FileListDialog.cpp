@@ -2,6 +2,7 @@
 #include "groups/FileListDialog.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "documents/DiskFileStore.h"
@@ -73,9 +74,13 @@ FileListDialog::FileListDialog(const FileListDialogContext& context, ListDialogM
 
 FileListDialog::~FileListDialog() = default;
 
-void FileListDialog::AttachView(FileListDialogView* view) { view_ = view; }
+void FileListDialog::AttachView(FileListDialogView* view) {
+  view_ = view;
+}
 
-FileListDialogView& FileListDialog::View() { return view_ != nullptr ? *view_ : TheNoView(); }
+FileListDialogView& FileListDialog::View() {
+  return view_ != nullptr ? *view_ : TheNoView();
+}
 
 const FileListControlState& FileListDialog::Control(FileListControl control) const {
   return controls_.at(static_cast<std::size_t>(control));
@@ -86,12 +91,31 @@ FileListControlState& FileListDialog::Mutable(FileListControl control) {
 }
 
 const char* FileListDialog::ControlName(FileListControl control) {
-  static constexpr std::array<const char*, static_cast<std::size_t>(FileListControl::kCount)> names = {
-      "lvwFileName", "cmdDo",        "cmdWithout",       "cmdCancel",         "cmdSelectAll",
-      "cmdHelp",     "cmdID",        "cmdFile",          "cmdDirectory",      "cmdExp",
-      "cmdModified", "lblRows",      "txtRow",           "txtCRLFCount",      "txtCopyCount",
-      "cmdChangeFileName", "cmdChangeDir", "cmdUndo",    "cmdReleaseFileFromGroup",
-      "fraQuotationAll", "fraJump",  "fraSaveAsAll",     "fraPrintAll",       "fraOpenFromGroup"};
+  static constexpr std::array<const char*, static_cast<std::size_t>(FileListControl::kCount)>
+      names = {"lvwFileName",
+               "cmdDo",
+               "cmdWithout",
+               "cmdCancel",
+               "cmdSelectAll",
+               "cmdHelp",
+               "cmdID",
+               "cmdFile",
+               "cmdDirectory",
+               "cmdExp",
+               "cmdModified",
+               "lblRows",
+               "txtRow",
+               "txtCRLFCount",
+               "txtCopyCount",
+               "cmdChangeFileName",
+               "cmdChangeDir",
+               "cmdUndo",
+               "cmdReleaseFileFromGroup",
+               "fraQuotationAll",
+               "fraJump",
+               "fraSaveAsAll",
+               "fraPrintAll",
+               "fraOpenFromGroup"};
   return names.at(static_cast<std::size_t>(control));
 }
 
@@ -139,9 +163,9 @@ void FileListDialog::SetUp() {
   SetControl(C::cmdDirectory, "ﾌｫﾙﾀﾞ名(&D)", true);
   SetControl(C::cmdExp, "拡張子(&E)", true);
   SetControl(C::cmdModified, "更新(&U)", true);
-  for (C hidden : {C::lblRows, C::txtRow, C::txtCRLFCount, C::txtCopyCount, C::cmdChangeFileName, C::cmdChangeDir,
-                   C::cmdUndo, C::cmdReleaseFileFromGroup, C::fraQuotationAll, C::fraJump, C::fraSaveAsAll,
-                   C::fraPrintAll, C::fraOpenFromGroup}) {
+  for (C hidden : {C::lblRows, C::txtRow, C::txtCRLFCount, C::txtCopyCount, C::cmdChangeFileName,
+                   C::cmdChangeDir, C::cmdUndo, C::cmdReleaseFileFromGroup, C::fraQuotationAll,
+                   C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup}) {
     Mutable(hidden).visible = false;
   }
   auto panel = [this](C frame, std::initializer_list<C> inside) {
@@ -242,7 +266,8 @@ void FileListDialog::SetUp() {
     case ListDialogMode::CloseAll:
       caption_ = "まとめて閉じる";
       AddPageRows(false, true);
-      anyModified_ = std::any_of(rows_.begin(), rows_.end(), [](const FileListRow& row) { return row.page->Modified(); });
+      anyModified_ = std::any_of(rows_.begin(), rows_.end(),
+                                 [](const FileListRow& row) { return row.page->Modified(); });
       if (anyModified_) {
         buttons("はい(&Y)", "いいえ(&N)");
         prompt_ = "変更されているﾌｧｲﾙは保存しますか?";
@@ -266,7 +291,8 @@ void FileListDialog::SetUp() {
   const int code = static_cast<int>(mode_);
   stateColumnHidden_ = code == 220 || code == 224 || code == 227;
   if (code == 225 || code == 226) Mutable(C::cmdSelectAll).visible = false;
-  if ((code >= 220 && code <= 224) || code == 226 || code == 228 || code == 232 || (code == 230 && !anyModified_)) {
+  if ((code >= 220 && code <= 224) || code == 226 || code == 228 || code == 232 ||
+      (code == 230 && !anyModified_)) {
     focusTarget_ = C::lvwFileName;
   } else if (code == 225) {
     focusTarget_ = C::txtRow;
@@ -308,7 +334,8 @@ void FileListDialog::SetUpReloadAll() {
 
 void FileListDialog::SetUpRecentFiles() {
   std::vector<std::string> known;
-  for (const Page* page : context_.documents.WindowOrder()) known.push_back(AsciiLower(page->FilePath()));
+  for (const Page* page : context_.documents.WindowOrder())
+    known.push_back(AsciiLower(page->FilePath()));
   const std::vector<std::string>& recent = context_.settings.File.RecentFiles;
   for (auto it = recent.rbegin(); it != recent.rend(); ++it) {
     const std::string lower = AsciiLower(*it);
@@ -325,7 +352,8 @@ void FileListDialog::SetUpRecentFiles() {
 // ---- selection ----
 
 std::size_t FileListDialog::SelectedCount() const {
-  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return r.selected; }));
+  return static_cast<std::size_t>(
+      std::count_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return r.selected; }));
 }
 
 std::vector<std::size_t> FileListDialog::SelectedRows() const {
@@ -347,20 +375,32 @@ void FileListDialog::UpdateEnabling() {
     case 222:
     case 223:
     case 224:
-    case 228: follow({C::cmdDo}); break;
-    case 221: follow({C::cmdDo, C::cmdWithout, C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo}); break;
+    case 228:
+      follow({C::cmdDo});
+      break;
+    case 221:
+      follow({C::cmdDo, C::cmdWithout, C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo});
+      break;
     case 227:
-    case 230: follow({C::cmdDo, C::cmdWithout}); break;
-    case 232: follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup}); break;
+    case 230:
+      follow({C::cmdDo, C::cmdWithout});
+      break;
+    case 232:
+      follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup});
+      break;
     case 225: {
       follow({C::cmdDo});
       const auto selected = SelectedRows();
       const Page* page = selected.empty() ? nullptr : rows_[selected.front()].page;
-      Mutable(C::lblRows).caption = page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
+      Mutable(C::lblRows).caption =
+          page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
       break;
     }
-    case 226: Mutable(C::cmdDo).enabled = true; break;
-    default: break;
+    case 226:
+      Mutable(C::cmdDo).enabled = true;
+      break;
+    default:
+      break;
   }
 }
 
@@ -372,10 +412,12 @@ void FileListDialog::SelectionChangedHandler() {
 
 void FileListDialog::SelectRow(std::size_t row, bool selected) {
   if (row >= rows_.size() || rows_[row].selected == selected) return;
-  if (selected && !multiSelect_) {
+  const bool dropOthers = selected && !multiSelect_ && SelectedCount() > 0;
+  if (dropOthers) {
     for (FileListRow& other : rows_) other.selected = false;
   }
   rows_[row].selected = selected;
+  if (dropOthers) View().SelectionChanged();
   SelectionChangedHandler();
 }
 
@@ -409,7 +451,8 @@ void FileListDialog::SelectAll() {
   View().SelectionChanged();
   SelectionChangedHandler();
   selectAllState_ = !selectAllState_;
-  Mutable(FileListControl::cmdSelectAll).caption = selectAllState_ ? kSelectAllCaption : kDeselectAllCaption;
+  Mutable(FileListControl::cmdSelectAll).caption =
+      selectAllState_ ? kSelectAllCaption : kDeselectAllCaption;
   View().ControlsChanged();
   View().FocusControl(FileListControl::lvwFileName);
   RefreshStatus();
@@ -431,7 +474,8 @@ void FileListDialog::Showing() {
 
 void FileListDialog::RefreshStatus() {
   const std::string count = std::to_string(rows_.size());
-  status_[0] = focused_ < rows_.size() ? std::to_string(focused_ + 1) + "/" + count + "ﾌｧｲﾙ" : count + "ﾌｧｲﾙ";
+  status_[0] = focused_ < rows_.size() ? std::to_string(focused_ + 1) + "/" + count + "ﾌｧｲﾙ"
+                                       : count + "ﾌｧｲﾙ";
   const std::size_t selected = SelectedCount();
   status_[1] = selected > 0 ? "処理対象 : 選択した " + std::to_string(selected) + "個のﾌｧｲﾙ" : "";
   selectionChanged_ = false;
@@ -449,13 +493,16 @@ void FileListDialog::SortBy(int column) {
   if (column != FileListRow::kName) sortColumn_ = column - 1;
   const std::size_t focusedNumber = focused_ < rows_.size() ? rows_[focused_].number : 0;
   const int direction = sortDirection_;
-  std::stable_sort(rows_.begin(), rows_.end(), [column, direction](const FileListRow& a, const FileListRow& b) {
-    const std::size_t c = static_cast<std::size_t>(column);
-    return CompareTexts(a.columns[c], b.columns[c]) * direction < 0;
-  });
+  std::stable_sort(rows_.begin(), rows_.end(),
+                   [column, direction](const FileListRow& a, const FileListRow& b) {
+                     const std::size_t c = static_cast<std::size_t>(column);
+                     return CompareTexts(a.columns[c], b.columns[c]) * direction < 0;
+                   });
   sortDirection_ = -sortDirection_;
   if (focusedNumber != 0) {
-    const auto it = std::find_if(rows_.begin(), rows_.end(), [focusedNumber](const FileListRow& r) { return r.number == focusedNumber; });
+    const auto it = std::find_if(rows_.begin(), rows_.end(), [focusedNumber](const FileListRow& r) {
+      return r.number == focusedNumber;
+    });
     focused_ = static_cast<std::size_t>(it - rows_.begin());
   }
   View().RowsChanged();
@@ -463,7 +510,9 @@ void FileListDialog::SortBy(int column) {
   RefreshStatus();
 }
 
-void FileListDialog::ColumnClicked(int column) { SortBy(column); }
+void FileListDialog::ColumnClicked(int column) {
+  SortBy(column);
+}
 
 // ---- buttons and keys ----
 
@@ -472,10 +521,18 @@ void FileListDialog::Click(FileListControl control) {
   const FileListControlState& state = Control(control);
   if (closed_ || !state.visible || !state.enabled) return;
   switch (control) {
-    case C::cmdDo: RunFirst(); break;
-    case C::cmdWithout: RunSecond(); break;
-    case C::cmdCancel: Finish(kListDialogCancelled); break;
-    case C::cmdSelectAll: SelectAll(); break;
+    case C::cmdDo:
+      RunFirst();
+      break;
+    case C::cmdWithout:
+      RunSecond();
+      break;
+    case C::cmdCancel:
+      Finish(kListDialogCancelled);
+      break;
+    case C::cmdSelectAll:
+      SelectAll();
+      break;
     case C::cmdHelp:
       if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
       break;
@@ -493,18 +550,23 @@ void FileListDialog::Click(FileListControl control) {
       View().FocusControl(C::lvwFileName);
       break;
     }
-    default: break;  // the option panels' buttons belong to their modes
+    default:
+      break;  // the option panels' buttons belong to their modes
   }
 }
 
 bool FileListDialog::KeyDown(int key, unsigned shift) {
   if (closed_) return false;
   switch (key) {
-    case kKeyEscape: Finish(kListDialogCancelled); return true;
+    case kKeyEscape:
+      Finish(kListDialogCancelled);
+      return true;
     case kKeyF1:
       if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
       return true;
-    case kKeyF4: result_ = kListDialogCancelled; return true;
+    case kKeyF4:
+      result_ = kListDialogCancelled;
+      return true;
     case kKeyF6:
       if (!Control(FileListControl::fraPrintAll).visible) return false;
       if (context_.printOptions) context_.printOptions();
@@ -514,7 +576,8 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
       // A list that selects one row only has no select-all.
       if (Control(FileListControl::cmdSelectAll).visible) SelectAll();
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -23,26 +23,26 @@ constexpr ListDialogMode kGroupMode = static_cast<ListDialogMode>(232);
 
 // The dialog's controls; the view names its widgets after them.
 enum class FileListControl : int {
-  lvwFileName,      // the list
-  cmdDo,            // first command button, the default button while enabled
-  cmdWithout,       // second command button
-  cmdCancel,        // "ｷｬﾝｾﾙ"
-  cmdSelectAll,     // "全て選択(&A)" / "全て非選択(&A)"
-  cmdHelp,          // "ﾍﾙﾌﾟ(&H) F1"
-  cmdID,            // sort by the ID column
-  cmdFile,          // sort by file name
-  cmdDirectory,     // sort by folder
-  cmdExp,           // sort by extension
-  cmdModified,      // sort by state
-  lblRows,          // jump: "/ " + line count of the selected Page
-  txtRow,           // jump: the line number
-  txtCRLFCount,     // quote all: line breaks after each item
-  txtCopyCount,     // print all: copies
-  cmdChangeFileName,  // save-as all: rename the selected rows
-  cmdChangeDir,       // save-as all: new folder for the selected rows
-  cmdUndo,            // save-as all: back to the Pages' paths
+  lvwFileName,              // the list
+  cmdDo,                    // first command button, the default button while enabled
+  cmdWithout,               // second command button
+  cmdCancel,                // "ｷｬﾝｾﾙ"
+  cmdSelectAll,             // "全て選択(&A)" / "全て非選択(&A)"
+  cmdHelp,                  // "ﾍﾙﾌﾟ(&H) F1"
+  cmdID,                    // sort by the ID column
+  cmdFile,                  // sort by file name
+  cmdDirectory,             // sort by folder
+  cmdExp,                   // sort by extension
+  cmdModified,              // sort by state
+  lblRows,                  // jump: "/ " + line count of the selected Page
+  txtRow,                   // jump: the line number
+  txtCRLFCount,             // quote all: line breaks after each item
+  txtCopyCount,             // print all: copies
+  cmdChangeFileName,        // save-as all: rename the selected rows
+  cmdChangeDir,             // save-as all: new folder for the selected rows
+  cmdUndo,                  // save-as all: back to the Pages' paths
   cmdReleaseFileFromGroup,  // group: remove the selected members
-  fraQuotationAll,  // option panels, one per mode at most
+  fraQuotationAll,          // option panels, one per mode at most
   fraJump,
   fraSaveAsAll,
   fraPrintAll,
@@ -91,7 +91,9 @@ class FileListDialog {
   std::size_t FocusedRow() const { return focused_; }
   std::size_t SelectedCount() const;
   std::vector<std::size_t> SelectedRows() const;
-  const std::string& StatusText(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
+  const std::string& StatusText(int panel) const {
+    return status_.at(static_cast<std::size_t>(panel));
+  }
   bool SelectAllState() const { return selectAllState_; }
   int SortDirection() const { return sortDirection_; }
   int SortColumn() const { return sortColumn_; }

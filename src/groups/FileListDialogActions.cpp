@@ -1,6 +1,8 @@
 // The actions of the file-list dialog's modes that save, close and reload Pages.
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <stdexcept>
 
 #include "documents/Documents.h"
 #include "documents/DocumentsHost.h"
@@ -24,19 +26,33 @@ bool StillOpen(const Documents& documents, const Page* page) {
 
 void FileListDialog::RunFirst() {
   switch (mode_) {
-    case ListDialogMode::SaveAll: SaveAll(); break;
-    case ListDialogMode::Exit: ExitYes(); break;
-    case ListDialogMode::CloseAll: CloseAll(anyModified_); break;
-    case ListDialogMode::ReloadAll: ReloadAll(); break;
-    default: break;
+    case ListDialogMode::SaveAll:
+      SaveAll();
+      break;
+    case ListDialogMode::Exit:
+      ExitYes();
+      break;
+    case ListDialogMode::CloseAll:
+      CloseAll(anyModified_);
+      break;
+    case ListDialogMode::ReloadAll:
+      ReloadAll();
+      break;
+    default:
+      break;
   }
 }
 
 void FileListDialog::RunSecond() {
   switch (mode_) {
-    case ListDialogMode::Exit: ExitNo(); break;
-    case ListDialogMode::CloseAll: CloseAll(false); break;
-    default: break;
+    case ListDialogMode::Exit:
+      ExitNo();
+      break;
+    case ListDialogMode::CloseAll:
+      CloseAll(false);
+      break;
+    default:
+      break;
   }
 }
 
@@ -69,7 +85,8 @@ void FileListDialog::ExitYes() {
       // would not overwrite was saved nowhere, so the main window asks about it once more.
       const std::vector<Page*>& declined = batch.Declined();
       for (FileListRow& row : rows_) {
-        if (std::find(declined.begin(), declined.end(), row.page) == declined.end()) row.page->SetModified(false);
+        if (std::find(declined.begin(), declined.end(), row.page) == declined.end())
+          row.page->SetModified(false);
       }
     }
     Finish(kListDialogDone);
@@ -94,8 +111,10 @@ void FileListDialog::CloseAll(bool withSaving) {
     Page* remembered = documents.ActivePage();
     // Closing the active Page would switch to another one each time; a Page that stays is
     // made active first.
-    const auto firstUnselected = std::find_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return !r.selected; });
-    Page* keep = firstUnselected != rows_.end() ? firstUnselected->page : (rows_.empty() ? nullptr : rows_.front().page);
+    const auto firstUnselected =
+        std::find_if(rows_.begin(), rows_.end(), [](const FileListRow& r) { return !r.selected; });
+    Page* keep = firstUnselected != rows_.end() ? firstUnselected->page
+                                                : (rows_.empty() ? nullptr : rows_.front().page);
     if (keep != nullptr && keep != documents.ActivePage()) documents.ActivatePage(keep);
 
     const std::vector<std::size_t> selected = SelectedRows();
@@ -105,7 +124,8 @@ void FileListDialog::CloseAll(bool withSaving) {
       bool closed = false;
       try {
         if (withSaving && page.Modified()) {
-          if (files_.Write(row.path, Documents::FileBytes(page)) != FileError::None) throw std::runtime_error("write");
+          if (files_.Write(row.path, Documents::FileBytes(page)) != FileError::None)
+            throw std::runtime_error("write");
           context_.settings.AddRecentFile(row.path);
         }
         page.SetModified(false);
@@ -149,7 +169,8 @@ void FileListDialog::ReloadAll() {
       if (!row.selected || !row.page->Modified()) continue;
       ShowRow(i);
       const int answer = Message(row.page->FilePath() +
-                                     "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は失われます\nよろしいですか?",
+                                     "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は"
+                                     "失われます\nよろしいですか?",
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
       if (answer == IDNO) {
         SetRowSelected(i, false);
@@ -165,7 +186,8 @@ void FileListDialog::ReloadAll() {
       // The file may have changed since the list was made: it is checked again, so a file
       // grown past the limit or gone is reported rather than loaded or emptied.
       const std::int64_t size = files_.QueryFileSize(page.FilePath());
-      const bool ok = size >= 0 && size <= context_.settings.File.MaxLength && documents.ReloadPage(page);
+      const bool ok =
+          size >= 0 && size <= context_.settings.File.MaxLength && documents.ReloadPage(page);
       if (!ok) {
         ShowRow(*it);
         Message(page.FilePath() + "\nの再読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);

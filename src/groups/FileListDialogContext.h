@@ -18,10 +18,10 @@ struct FileListDialogContext {
   Settings& settings;
   UndoLog& log;
   Ui& ui;
-  DocumentsHost& host;             // SetRedraw and UpdateStatusBar of the main window
-  FileStore* files = nullptr;      // none: the real file system
-  std::function<void(int)> showHelp;    // a topic of the program's help file
-  std::function<void()> printOptions;   // the print options (F6 while the print panel shows)
+  DocumentsHost& host;                 // SetRedraw and UpdateStatusBar of the main window
+  FileStore* files = nullptr;          // none: the real file system
+  std::function<void(int)> showHelp;   // a topic of the program's help file
+  std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
 };
 
 }  // namespace norra

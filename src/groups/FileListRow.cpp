@@ -7,7 +7,8 @@
 
 namespace norra {
 
-FileListRow FileListRow::Make(const std::string& path, Page* page, std::string state, std::size_t number) {
+FileListRow FileListRow::Make(const std::string& path, Page* page, std::string state,
+                              std::size_t number) {
   FileListRow row;
   row.page = page;
   row.number = number;

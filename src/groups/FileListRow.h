@@ -28,7 +28,8 @@ struct FileListRow {
   std::size_t number = 0;  // the ID column's number; stays with the row through sorts
 
   // A row for the path, numbered `number` (the row count right after appending it).
-  static FileListRow Make(const std::string& path, Page* page, std::string state, std::size_t number);
+  static FileListRow Make(const std::string& path, Page* page, std::string state,
+                          std::size_t number);
 
   // The row stands for the path from now on; name, folder and extension follow it.
   void TakePath(const std::string& path);

@@ -64,7 +64,7 @@ TEST_F(BatchSaveTest, ExitYesSavesEveryListedPageAndNamesUntitledOnes) {
   Page& untitled = NewUntitled();
   Edit(a, "new a");
   Edit(untitled, "fresh");
-  window->Prefs().File.CurrentDir = WorkPath("") ;
+  window->Prefs().File.CurrentDir = WorkPath("");
   ui.QueueDialogFiles({WorkPath("named")});
   Press(C::cmdDo);
   EXPECT_TRUE(window->CloseQuery());
@@ -131,8 +131,9 @@ TEST_F(BatchSaveTest, ExitKeepsAPageWhoseNamedFileTheUserWouldNotOverwrite) {
   Press(C::cmdDo);
   EXPECT_FALSE(window->CloseQuery());
   EXPECT_EQ(ReadFile(WorkPath("taken.txt")), "keep me");
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{WorkPath("taken.txt") + "\nは既に存在します。上書きしますか?",
-                                                  "無題2\nは変更されています。保存しますか?"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{WorkPath("taken.txt") + "\nは既に存在します。上書きしますか?",
+                                      "無題2\nは変更されています。保存しますか?"}));
   EXPECT_EQ(ui.Boxes()[0].flags, MB_YESNOCANCEL | MB_ICONQUESTION);
   EXPECT_EQ(ui.Boxes()[0].caption, "Norra");
   EXPECT_TRUE(untitled.Modified());
@@ -253,7 +254,8 @@ TEST_F(BatchSaveTest, CloseAllKeepsAPageWhoseWriteFailed) {
   window->Execute(UiItem::mnuCloseAll);
   // Last to first: a is written and closed, b fails and stays, c is not reached.
   EXPECT_EQ(ReadFile(WorkPath("a.txt")), "new a");
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{WorkPath("b.txt") + "\nを閉じる処理中にｴﾗｰ発生"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{WorkPath("b.txt") + "\nを閉じる処理中にｴﾗｰ発生"}));
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
   EXPECT_EQ(listView.results, (std::vector<int>{kListDialogDone}));
   EXPECT_EQ(window->Docs().PageCount(), 2u);
@@ -308,7 +310,8 @@ TEST_F(BatchSaveTest, SaveAllNamesUntitledPagesOnceEachAndRemakesMissingFolders)
   EXPECT_EQ(shown.doCaption, "保存(&S)");
   EXPECT_FALSE(shown.withoutVisible);
   EXPECT_EQ(listView.results, (std::vector<int>{kListDialogDone}));
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{WorkPath("SAME.txt") + "\n (ID:2)が重複しています"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{WorkPath("SAME.txt") + "\n (ID:2)が重複しています"}));
   EXPECT_EQ(ui.Boxes()[0].flags, MB_OK | MB_ICONWARNING);
   ASSERT_EQ(ui.Dialogs().size(), 3u);
   EXPECT_EQ(ui.Dialogs()[1].request.fileName, "無題2.txt");
@@ -327,7 +330,8 @@ TEST_F(BatchSaveTest, SaveAllNamesUntitledPagesOnceEachAndRemakesMissingFolders)
                                                      WorkPath("gone/deeper/d.txt")}));
   const auto& recent = window->Prefs().File.RecentFiles;
   EXPECT_EQ(std::vector<std::string>(recent.end() - 3, recent.end()),
-            (std::vector<std::string>{WorkPath("gone/deeper/d.txt"), WorkPath("other.txt"), WorkPath("same.txt")}));
+            (std::vector<std::string>{WorkPath("gone/deeper/d.txt"), WorkPath("other.txt"),
+                                      WorkPath("same.txt")}));
   EXPECT_EQ(window->Prefs().File.CurrentDir, WorkPath(""));
 }
 
@@ -391,7 +395,8 @@ TEST_F(BatchSaveTest, SaveAllStopsAtAFolderThatCannotBeMade) {
     d.Click(C::cmdCancel);
   });
   window->Execute(UiItem::mnuUpdateAll);
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"保存先ﾌｫﾙﾀﾞ\n" + WorkPath("blocked") + "\nの作成に失敗しました"}));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"保存先ﾌｫﾙﾀﾞ\n" + WorkPath("blocked") +
+                                                  "\nの作成に失敗しました"}));
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
   EXPECT_EQ(ReadFile(WorkPath("a.txt")), "old a");
   EXPECT_TRUE(a.Modified());
@@ -417,8 +422,9 @@ TEST_F(BatchSaveTest, SaveAllOverwriteQuestionYesTakesTheFileNoLeavesTheRowOut) 
   EXPECT_EQ(ReadFile(WorkPath("y.txt")), "old y");
   EXPECT_FALSE(second.Modified());
   EXPECT_TRUE(first.Modified());
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{WorkPath("x.txt") + "\nは既に存在します。上書きしますか?",
-                                                  WorkPath("y.txt") + "\nは既に存在します。上書きしますか?"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{WorkPath("x.txt") + "\nは既に存在します。上書きしますか?",
+                                      WorkPath("y.txt") + "\nは既に存在します。上書きしますか?"}));
 }
 
 // ---- reload all ----
@@ -444,10 +450,11 @@ TEST_F(BatchSaveTest, ReloadAllAsksBeforeDroppingChanges) {
   const ShownDialog& shown = listView.shows.at(0);
   EXPECT_EQ(shown.caption, "まとめて再読込み");
   EXPECT_EQ(shown.doCaption, "再読込み(&R)");
-  EXPECT_EQ(BoxTexts(),
-            (std::vector<std::string>{
-                WorkPath("b.txt") + "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は失われます\nよろしいですか?",
-                WorkPath("a.txt") + "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は失われます\nよろしいですか?"}));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                            WorkPath("b.txt") + "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n"
+                                                "現在の変更は失われます\nよろしいですか?",
+                            WorkPath("a.txt") + "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n"
+                                                "現在の変更は失われます\nよろしいですか?"}));
   EXPECT_EQ(ui.Boxes()[0].flags, MB_YESNOCANCEL | MB_ICONQUESTION);
   EXPECT_EQ(TextOf(a), "disk a");
   EXPECT_FALSE(a.Modified());
@@ -493,7 +500,9 @@ TEST_F(BatchSaveTest, ReloadAllWithNothingToReloadCountsWhy) {
   NewUntitled();
   window->Execute(UiItem::mnuReloadAll);
   EXPECT_TRUE(listView.shows.empty());
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"現在ﾃﾞｨｽｸから再読込み可能なﾌｧｲﾙはありません\n　無題ﾌｧｲﾙ : 2"}));
+  EXPECT_EQ(
+      BoxTexts(),
+      (std::vector<std::string>{"現在ﾃﾞｨｽｸから再読込み可能なﾌｧｲﾙはありません\n　無題ﾌｧｲﾙ : 2"}));
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONINFORMATION);
 
   ui.ClearBoxes();
@@ -502,8 +511,9 @@ TEST_F(BatchSaveTest, ReloadAllWithNothingToReloadCountsWhy) {
   fs::remove(WorkPath("gone.txt"));
   window->Prefs().File.MaxLength = 5;
   window->Execute(UiItem::mnuReloadAll);
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"現在ﾃﾞｨｽｸから再読込み可能なﾌｧｲﾙはありません\n　無題ﾌｧｲﾙ : 2"
-                                                  "\n　ｱｸｾｽ不能ﾌｧｲﾙ : 1\n　ﾌｧｲﾙｻｲｽﾞ最大値ｵｰﾊﾞｰ : 1"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{"現在ﾃﾞｨｽｸから再読込み可能なﾌｧｲﾙはありません\n　無題ﾌｧｲﾙ : 2"
+                                      "\n　ｱｸｾｽ不能ﾌｧｲﾙ : 1\n　ﾌｧｲﾙｻｲｽﾞ最大値ｵｰﾊﾞｰ : 1"}));
   EXPECT_TRUE(listView.shows.empty());
 }
 

@@ -78,7 +78,8 @@ class ListDialogTest : public AppTest {
   MainWindow& Launch() {
     WriteCurrentSettings();
     window = std::make_unique<MainWindow>(
-        MainWindowPorts{view, ui, clipboard, clock, runner, find, options, help, nullptr}, Options({}));
+        MainWindowPorts{view, ui, clipboard, clock, runner, find, options, help, nullptr},
+        Options({}));
     EXPECT_TRUE(window->Create());
     runner.Bind(Context());
     window->Show();
@@ -88,8 +89,14 @@ class ListDialogTest : public AppTest {
     return *window;
   }
   FileListDialogContext Context() {
-    return FileListDialogContext{window->Docs(), window->Prefs(), window->Log(), ui, *window, nullptr,
-                                 [this](int topic) { helpTopics.push_back(topic); }, nullptr};
+    return FileListDialogContext{window->Docs(),
+                                 window->Prefs(),
+                                 window->Log(),
+                                 ui,
+                                 *window,
+                                 nullptr,
+                                 [this](int topic) { helpTopics.push_back(topic); },
+                                 nullptr};
   }
 
   // Opens a file made under the work folder; it becomes the active Page.
@@ -108,11 +115,16 @@ class ListDialogTest : public AppTest {
     page.SetModified(true);
   }
   static std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
-  std::string WorkPath(const std::string& relative) const { return (root / "work" / relative).string(); }
-  void Script(std::function<void(FileListDialog&)> script) { listView.scripts.push_back(std::move(script)); }
+  std::string WorkPath(const std::string& relative) const {
+    return (root / "work" / relative).string();
+  }
+  void Script(std::function<void(FileListDialog&)> script) {
+    listView.scripts.push_back(std::move(script));
+  }
   std::vector<std::string> PagePaths() {
     std::vector<std::string> paths;
-    for (const PageListEntry& entry : window->Docs().List().Entries()) paths.push_back(entry.page->FilePath());
+    for (const PageListEntry& entry : window->Docs().List().Entries())
+      paths.push_back(entry.page->FilePath());
     return paths;
   }
   std::vector<std::string> BoxTexts() const {

@@ -24,7 +24,8 @@ class FileListDialogTest : public ListDialogTest {
   }
   std::vector<std::string> Column(const FileListDialog& dialog, int column) {
     std::vector<std::string> texts;
-    for (const FileListRow& row : dialog.Rows()) texts.push_back(row.columns[static_cast<std::size_t>(column)]);
+    for (const FileListRow& row : dialog.Rows())
+      texts.push_back(row.columns[static_cast<std::size_t>(column)]);
     return texts;
   }
 };
@@ -56,7 +57,8 @@ TEST_F(FileListDialogTest, RowsCarryNameFolderExtensionStateAndNumber) {
   EXPECT_FALSE(atRoot.Untitled());
   EXPECT_EQ(atRoot.TargetFolder(), "/");
   // A dot in a folder name counts for the extension.
-  EXPECT_EQ(FileListRow::Make("/w/ver.2/readme", nullptr, "", 1).columns[FileListRow::kExtension], "2/README");
+  EXPECT_EQ(FileListRow::Make("/w/ver.2/readme", nullptr, "", 1).columns[FileListRow::kExtension],
+            "2/README");
   EXPECT_TRUE(FileListRow::Make("(Err)/w/a.txt", nullptr, "", 1).Untitled());
 }
 
@@ -76,23 +78,26 @@ TEST_F(FileListDialogTest, ModeTableSetsCaptionsPromptsButtonsAndPanels) {
       {ListDialogMode::SaveAll, "まとめて上書き保存", "保存(&S)", nullptr,
        "ﾌｧｲﾙを選択して [保存] を押して下さい(複数選択可)", C::kCount, 0, C::lvwFileName},
       {ListDialogMode::SaveAsAll, "まとめて別名保存", "確認保存(&B)", "上書き(&S)",
-       "ﾌｧｲﾙを選択して [確認保存] 又は [上書き] を押して下さい(複数選択可)", C::fraSaveAsAll, 1013, C::lvwFileName},
-      {ListDialogMode::PrintAll, "まとめて印刷", "印刷(&P)", nullptr, "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)",
-       C::fraPrintAll, 1011, C::lvwFileName},
-      {ListDialogMode::QuoteAll, "まとめて引用", "引用(&Q)", nullptr, "現在のﾌｧｲﾙのｶｰｿﾙ位置へ引用します(複数選択可)",
-       C::fraQuotationAll, 1012, C::lvwFileName},
-      {ListDialogMode::Jump, "指定位置へｼﾞｬﾝﾌﾟ", "ｼﾞｬﾝﾌﾟ(&J)", nullptr, "選択したﾌｧｲﾙの行番号へ [ｼﾞｬﾝﾌﾟ] します",
-       C::fraJump, 1014, C::txtRow},
+       "ﾌｧｲﾙを選択して [確認保存] 又は [上書き] を押して下さい(複数選択可)", C::fraSaveAsAll, 1013,
+       C::lvwFileName},
+      {ListDialogMode::PrintAll, "まとめて印刷", "印刷(&P)", nullptr,
+       "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)", C::fraPrintAll, 1011, C::lvwFileName},
+      {ListDialogMode::QuoteAll, "まとめて引用", "引用(&Q)", nullptr,
+       "現在のﾌｧｲﾙのｶｰｿﾙ位置へ引用します(複数選択可)", C::fraQuotationAll, 1012, C::lvwFileName},
+      {ListDialogMode::Jump, "指定位置へｼﾞｬﾝﾌﾟ", "ｼﾞｬﾝﾌﾟ(&J)", nullptr,
+       "選択したﾌｧｲﾙの行番号へ [ｼﾞｬﾝﾌﾟ] します", C::fraJump, 1014, C::txtRow},
       {ListDialogMode::SortList, "▼ﾌｧｲﾙ名ﾘｽﾄ並べ替え", "並べ替え(&S)", nullptr,
-       "「現在のﾌｧｲﾙ選択ﾎﾞｯｸｽ」のﾘｽﾄを [並べ替え] ます(選択ﾌｧｲﾙへｼﾞｬﾝﾌﾟ)", C::kCount, 1015, C::lvwFileName},
-      {ListDialogMode::Exit, "Norraの終了", "はい(&Y)", "いいえ(&N)", "次のﾌｧｲﾙは変更されています。保存しますか?",
-       C::kCount, 0, C::cmdDo},
+       "「現在のﾌｧｲﾙ選択ﾎﾞｯｸｽ」のﾘｽﾄを [並べ替え] ます(選択ﾌｧｲﾙへｼﾞｬﾝﾌﾟ)", C::kCount, 1015,
+       C::lvwFileName},
+      {ListDialogMode::Exit, "Norraの終了", "はい(&Y)", "いいえ(&N)",
+       "次のﾌｧｲﾙは変更されています。保存しますか?", C::kCount, 0, C::cmdDo},
       {ListDialogMode::ReloadAll, "まとめて再読込み", "再読込み(&R)", nullptr,
        "選択したﾌｧｲﾙをﾃﾞｨｽｸから [再読込み] します(複数選択可)", C::kCount, 1016, C::lvwFileName},
-      {ListDialogMode::CloseAll, "まとめて閉じる", "はい(&Y)", "いいえ(&N)", "変更されているﾌｧｲﾙは保存しますか?",
-       C::kCount, 0, C::cmdDo},
+      {ListDialogMode::CloseAll, "まとめて閉じる", "はい(&Y)", "いいえ(&N)",
+       "変更されているﾌｧｲﾙは保存しますか?", C::kCount, 0, C::cmdDo},
       {kGroupMode, "グループから開く", "開く(&O)", "再読込み(&R)",
-       "ﾌｧｲﾙを選択して [開く] 又は [再読込み] を押して下さい(複数選択可)", C::fraOpenFromGroup, 1017, C::lvwFileName},
+       "ﾌｧｲﾙを選択して [開く] 又は [再読込み] を押して下さい(複数選択可)", C::fraOpenFromGroup,
+       1017, C::lvwFileName},
   };
   for (const Expect& e : table) {
     SCOPED_TRACE(static_cast<int>(e.mode));
@@ -105,8 +110,10 @@ TEST_F(FileListDialogTest, ModeTableSetsCaptionsPromptsButtonsAndPanels) {
     if (e.second != nullptr) {
       EXPECT_EQ(dialog.Control(C::cmdWithout).caption, e.second);
     }
-    for (C panel : {C::fraQuotationAll, C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup}) {
-      EXPECT_EQ(dialog.Control(panel).visible, panel == e.panel) << FileListDialog::ControlName(panel);
+    for (C panel :
+         {C::fraQuotationAll, C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup}) {
+      EXPECT_EQ(dialog.Control(panel).visible, panel == e.panel)
+          << FileListDialog::ControlName(panel);
     }
     EXPECT_EQ(dialog.HelpContext(), e.help);
     EXPECT_EQ(dialog.Control(C::cmdHelp).visible, e.help != 0);
@@ -124,7 +131,8 @@ TEST_F(FileListDialogTest, ModeTableSetsCaptionsPromptsButtonsAndPanels) {
   FileListDialog save(Context(), ListDialogMode::SaveAll);
   EXPECT_EQ(Column(save, 0), (std::vector<std::string>{"a.txt"}));
   FileListDialog quote(Context(), ListDialogMode::QuoteAll);
-  EXPECT_EQ(Column(quote, 0), (std::vector<std::string>{"b.TXT", "c.md"}));  // the active Page is the target
+  EXPECT_EQ(Column(quote, 0),
+            (std::vector<std::string>{"b.TXT", "c.md"}));  // the active Page is the target
   EXPECT_EQ(quote.SelectedCount(), 0u);
   FileListDialog jump(Context(), ListDialogMode::Jump);
   EXPECT_EQ(jump.SelectedRows(), (std::vector<std::size_t>{0}));
@@ -144,22 +152,30 @@ TEST_F(FileListDialogTest, ModeTableSetsCaptionsPromptsButtonsAndPanels) {
 TEST_F(FileListDialogTest, NothingToShowFollowsEachModesRule) {
   Launch();
   std::map<ListDialogMode, int> none;
-  for (ListDialogMode mode : {ListDialogMode::SaveAll, ListDialogMode::SaveAsAll, ListDialogMode::PrintAll,
-                              ListDialogMode::QuoteAll, ListDialogMode::Jump, ListDialogMode::SortList,
-                              ListDialogMode::Exit, ListDialogMode::CloseAll}) {
-    EXPECT_EQ(FileListDialog(Context(), mode).DialogResult(), kListDialogNothingToShow) << static_cast<int>(mode);
+  for (ListDialogMode mode :
+       {ListDialogMode::SaveAll, ListDialogMode::SaveAsAll, ListDialogMode::PrintAll,
+        ListDialogMode::QuoteAll, ListDialogMode::Jump, ListDialogMode::SortList,
+        ListDialogMode::Exit, ListDialogMode::CloseAll}) {
+    EXPECT_EQ(FileListDialog(Context(), mode).DialogResult(), kListDialogNothingToShow)
+        << static_cast<int>(mode);
   }
   EXPECT_EQ(FileListDialog(Context(), kGroupMode).DialogResult(), kListDialogCancelled);
 
   OpenFile("one.txt", "1");
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SaveAll).DialogResult(), kListDialogNothingToShow);
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::Exit).DialogResult(), kListDialogNothingToShow);
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::QuoteAll).DialogResult(), kListDialogNothingToShow);
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SortList).DialogResult(), kListDialogNothingToShow);
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::CloseAll).DialogResult(), kListDialogCancelled);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SaveAll).DialogResult(),
+            kListDialogNothingToShow);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::Exit).DialogResult(),
+            kListDialogNothingToShow);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::QuoteAll).DialogResult(),
+            kListDialogNothingToShow);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SortList).DialogResult(),
+            kListDialogNothingToShow);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::CloseAll).DialogResult(),
+            kListDialogCancelled);
   EXPECT_EQ(FileListDialog(Context(), ListDialogMode::Jump).DialogResult(), kListDialogCancelled);
   Edit(*Active(), "x");
-  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SaveAll).DialogResult(), kListDialogCancelled);
+  EXPECT_EQ(FileListDialog(Context(), ListDialogMode::SaveAll).DialogResult(),
+            kListDialogCancelled);
   EXPECT_TRUE(ui.Boxes().empty());
 
   EXPECT_THROW(FileListDialog(Context(), static_cast<ListDialogMode>(229)), std::invalid_argument);
@@ -173,7 +189,8 @@ TEST_F(FileListDialogTest, RecentFilesListsFilesOnDiskThatAreNotOpenOnce) {
   auto& recent = window->Prefs().File.RecentFiles;
   recent = {closedOne, WorkPath("gone.txt"), closedTwo, open, WorkPath("")};
   FileListDialog dialog(Context(), ListDialogMode::RecentFiles);
-  EXPECT_EQ(Column(dialog, 0), (std::vector<std::string>{"closed2.txt", "closed1.txt"}));  // newest first
+  EXPECT_EQ(Column(dialog, 0),
+            (std::vector<std::string>{"closed2.txt", "closed1.txt"}));  // newest first
   EXPECT_EQ(dialog.Rows()[0].page, nullptr);
   EXPECT_TRUE(dialog.StateColumnHidden());
 
@@ -240,15 +257,16 @@ TEST_F(FileListDialogTest, ColumnSortUsesOneDirectionForAllColumns) {
   buttons.Click(C::cmdFile);
   EXPECT_EQ(Column(buttons, 0), (std::vector<std::string>{"a.txt", "b.TXT", "c.md"}));
   buttons.Click(C::cmdDirectory);
-  EXPECT_EQ(Column(buttons, 1), (std::vector<std::string>{WorkPath("z"), WorkPath("y"), WorkPath("x")}));
+  EXPECT_EQ(Column(buttons, 1),
+            (std::vector<std::string>{WorkPath("z"), WorkPath("y"), WorkPath("x")}));
   buttons.Click(C::cmdModified);
   EXPECT_EQ(Column(buttons, 3).back(), "変更");
 }
 
 TEST_F(FileListDialogTest, SortKeepsTheFocusedRowAndJapaneseNamesInCp932Order) {
   Launch();
-  OpenFile("ｶ.txt", "");    // half-width katakana: single bytes 0xB6
-  OpenFile("あ.txt", "");   // 0x82A0
+  OpenFile("ｶ.txt", "");   // half-width katakana: single bytes 0xB6
+  OpenFile("あ.txt", "");  // 0x82A0
   OpenFile("B.txt", "");
   OpenFile("a.txt", "");
   FileListDialog dialog(Context(), ListDialogMode::CloseAll);
@@ -363,8 +381,10 @@ TEST_F(FileListDialogTest, KeysCancelHelpAndNumberBoxes) {
   EXPECT_EQ(close.DialogResult(), kListDialogCancelled);
   EXPECT_EQ(window->Docs().PageCount(), 3u);
 
-  for (int c : {int{'0'}, int{'5'}, int{'9'}, int{kKeyBack}}) EXPECT_TRUE(FileListDialog::NumberBoxAccepts(c)) << c;
-  for (int c : {'a', '-', ' ', '.', '/', ':'}) EXPECT_FALSE(FileListDialog::NumberBoxAccepts(c)) << c;
+  for (int c : {int{'0'}, int{'5'}, int{'9'}, int{kKeyBack}})
+    EXPECT_TRUE(FileListDialog::NumberBoxAccepts(c)) << c;
+  for (int c : {'a', '-', ' ', '.', '/', ':'})
+    EXPECT_FALSE(FileListDialog::NumberBoxAccepts(c)) << c;
 }
 
 TEST_F(FileListDialogTest, RunnerNeedsItsContextAndSkipsEmptyDialogs) {
