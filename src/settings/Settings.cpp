@@ -2,10 +2,12 @@
 #include "settings/Settings.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <utility>
+#include <variant>
 
 #include "text/Cp932.h"
 #include "text/Encoding.h"
@@ -110,6 +112,114 @@ void DeleteOldAutoClearKey(IniFile& file) {
   file.DeleteKey(kOldAutoClearSection, kOldAutoClearKey);
 }
 
+// One plain key of a section record: its name and the member it loads into and saves from.
+// Tables of these keep each section's keys, in their order on disk, in one place.
+template <class Section>
+struct Field {
+  std::string_view key;
+  std::variant<int Section::*, bool Section::*, std::string Section::*> member;
+};
+
+void ReadValue(const IniFile& f, std::string_view s, std::string_view key, int& value) {
+  value = f.ReadInteger(s, key, value);
+}
+void ReadValue(const IniFile& f, std::string_view s, std::string_view key, bool& value) {
+  value = f.ReadBool(s, key, value);
+}
+void ReadValue(const IniFile& f, std::string_view s, std::string_view key, std::string& value) {
+  value = f.ReadString(s, key, value);
+}
+bool WriteValue(IniFile& f, std::string_view s, std::string_view key, int value) {
+  return f.WriteInteger(s, key, value);
+}
+bool WriteValue(IniFile& f, std::string_view s, std::string_view key, bool value) {
+  return f.WriteBool(s, key, value);
+}
+bool WriteValue(IniFile& f, std::string_view s, std::string_view key, const std::string& value) {
+  return f.WriteString(s, key, value);
+}
+
+// Values missing from the file keep what the record holds.
+template <class Section, std::size_t N>
+void ReadFields(const IniFile& f, Section& record, const std::array<Field<Section>, N>& fields) {
+  for (const Field<Section>& field : fields) {
+    std::visit([&](auto member) { ReadValue(f, Section::kSection, field.key, record.*member); },
+               field.member);
+  }
+}
+
+template <class Section, std::size_t N>
+bool WriteFields(IniFile& f, const Section& record, const std::array<Field<Section>, N>& fields) {
+  bool ok = true;
+  for (const Field<Section>& field : fields) {
+    std::visit(
+        [&](auto member) { ok = WriteValue(f, Section::kSection, field.key, record.*member) && ok; },
+        field.member);
+  }
+  return ok;
+}
+
+using PS = PrintSettings;
+const std::array<Field<PS>, 17> kPrintFields{{
+    {"M_Top", &PS::M_Top},
+    {"M_Bottom", &PS::M_Bottom},
+    {"M_Left", &PS::M_Left},
+    {"M_Right", &PS::M_Right},
+    {"LinePerPage", &PS::LinePerPage},
+    {"ColumnsPerLine", &PS::ColumnsPerLine},
+    {"Copies", &PS::Copies},
+    {"PrintOrder", &PS::PrintOrder},
+    {"PrintRange", &PS::PrintRange},
+    {"HeadLine", &PS::HeadLine},
+    {"FootLine", &PS::FootLine},
+    {"PrintHeadLine", &PS::PrintHeadLine},
+    {"PrintFootLine", &PS::PrintFootLine},
+    {"HeadLinePosition", &PS::HeadLinePosition},
+    {"FootLinePosition", &PS::FootLinePosition},
+    {"PrintFontName", &PS::PrintFontName},
+    {"PrintFontSize", &PS::PrintFontSize},
+}};
+
+using ES = EditSettings;
+const std::array<Field<ES>, 10> kEditFields{{
+    {"UseTabCode", &ES::UseTabCode},
+    {"TabStop", &ES::TabStop},
+    {"InitImeMode", &ES::InitImeMode},
+    {"WriteUndoLog", &ES::WriteUndoLog},
+    {"KeepLogAfterSave", &ES::KeepLogAfterSave},
+    {"LostBytesStartClear", &ES::LostBytesStartClear},
+    {"LostBytesEndClear", &ES::LostBytesEndClear},
+    {"ClearLogsByBytes", &ES::ClearLogsByBytes},
+    {"MaxLogBytes", &ES::MaxLogBytes},
+    {"ClearLogsAllByBigChange", &ES::ClearLogsAllByBigChange},
+}};
+
+using VS = VisionSettings;
+const std::array<Field<VS>, 12> kVisionFields{{
+    {"ToolBar", &VS::ToolBar},
+    {"StatusBar", &VS::StatusBar},
+    {"LeftBlank", &VS::LeftBlank},
+    {"FontName", &VS::FontName},
+    {"FontSize", &VS::FontSize},
+    {"WordWrap", &VS::WordWrap},
+    {"ForeRed", &VS::ForeRed},
+    {"ForeGreen", &VS::ForeGreen},
+    {"ForeBlue", &VS::ForeBlue},
+    {"BackRed", &VS::BackRed},
+    {"BackGreen", &VS::BackGreen},
+    {"BackBlue", &VS::BackBlue},
+}};
+
+using WS = WindowSettings;
+const std::array<Field<WS>, 6> kWindowFields{{
+    {"Top", &WS::Top},
+    {"Left", &WS::Left},
+    {"Height", &WS::Height},
+    {"Width", &WS::Width},
+    {"WindowState", &WS::WindowState},
+    {"ChildWindowState", &WS::ChildWindowState},
+}};
+
 }  // namespace
 
 void FindReplaceSettings::SetSymbol(int index, std::string cp932) {
@@ -201,55 +311,15 @@ void Settings::ReadFile() {
 }
 
 void Settings::ReadPrint() {
-  const auto s = PrintSettings::kSection;
-  Print.M_Top = file_.ReadInteger(s, "M_Top", Print.M_Top);
-  Print.M_Bottom = file_.ReadInteger(s, "M_Bottom", Print.M_Bottom);
-  Print.M_Left = file_.ReadInteger(s, "M_Left", Print.M_Left);
-  Print.M_Right = file_.ReadInteger(s, "M_Right", Print.M_Right);
-  Print.LinePerPage = file_.ReadInteger(s, "LinePerPage", Print.LinePerPage);
-  Print.ColumnsPerLine = file_.ReadInteger(s, "ColumnsPerLine", Print.ColumnsPerLine);
-  Print.Copies = file_.ReadInteger(s, "Copies", Print.Copies);
-  Print.PrintOrder = file_.ReadInteger(s, "PrintOrder", Print.PrintOrder);
-  Print.PrintRange = file_.ReadInteger(s, "PrintRange", Print.PrintRange);
-  Print.HeadLine = file_.ReadString(s, "HeadLine", Print.HeadLine);
-  Print.FootLine = file_.ReadString(s, "FootLine", Print.FootLine);
-  Print.PrintHeadLine = file_.ReadBool(s, "PrintHeadLine", Print.PrintHeadLine);
-  Print.PrintFootLine = file_.ReadBool(s, "PrintFootLine", Print.PrintFootLine);
-  Print.HeadLinePosition = file_.ReadInteger(s, "HeadLinePosition", Print.HeadLinePosition);
-  Print.FootLinePosition = file_.ReadInteger(s, "FootLinePosition", Print.FootLinePosition);
-  Print.PrintFontName = file_.ReadString(s, "PrintFontName", Print.PrintFontName);
-  Print.PrintFontSize = file_.ReadInteger(s, "PrintFontSize", Print.PrintFontSize);
+  ReadFields(file_, Print, kPrintFields);
 }
 
 void Settings::ReadEdit() {
-  const auto s = EditSettings::kSection;
-  Edit.UseTabCode = file_.ReadBool(s, "UseTabCode", Edit.UseTabCode);
-  Edit.TabStop = file_.ReadInteger(s, "TabStop", Edit.TabStop);
-  Edit.InitImeMode = file_.ReadInteger(s, "InitImeMode", Edit.InitImeMode);
-  Edit.WriteUndoLog = file_.ReadBool(s, "WriteUndoLog", Edit.WriteUndoLog);
-  Edit.KeepLogAfterSave = file_.ReadBool(s, "KeepLogAfterSave", Edit.KeepLogAfterSave);
-  Edit.LostBytesStartClear = file_.ReadInteger(s, "LostBytesStartClear", Edit.LostBytesStartClear);
-  Edit.LostBytesEndClear = file_.ReadInteger(s, "LostBytesEndClear", Edit.LostBytesEndClear);
-  Edit.ClearLogsByBytes = file_.ReadBool(s, "ClearLogsByBytes", Edit.ClearLogsByBytes);
-  Edit.MaxLogBytes = file_.ReadInteger(s, "MaxLogBytes", Edit.MaxLogBytes);
-  Edit.ClearLogsAllByBigChange =
-      file_.ReadBool(s, "ClearLogsAllByBigChange", Edit.ClearLogsAllByBigChange);
+  ReadFields(file_, Edit, kEditFields);
 }
 
 void Settings::ReadVision() {
-  const auto s = VisionSettings::kSection;
-  Vision.ToolBar = file_.ReadBool(s, "ToolBar", Vision.ToolBar);
-  Vision.StatusBar = file_.ReadBool(s, "StatusBar", Vision.StatusBar);
-  Vision.LeftBlank = file_.ReadInteger(s, "LeftBlank", Vision.LeftBlank);
-  Vision.FontName = file_.ReadString(s, "FontName", Vision.FontName);
-  Vision.FontSize = file_.ReadInteger(s, "FontSize", Vision.FontSize);
-  Vision.WordWrap = file_.ReadBool(s, "WordWrap", Vision.WordWrap);
-  Vision.ForeRed = file_.ReadInteger(s, "ForeRed", Vision.ForeRed);
-  Vision.ForeGreen = file_.ReadInteger(s, "ForeGreen", Vision.ForeGreen);
-  Vision.ForeBlue = file_.ReadInteger(s, "ForeBlue", Vision.ForeBlue);
-  Vision.BackRed = file_.ReadInteger(s, "BackRed", Vision.BackRed);
-  Vision.BackGreen = file_.ReadInteger(s, "BackGreen", Vision.BackGreen);
-  Vision.BackBlue = file_.ReadInteger(s, "BackBlue", Vision.BackBlue);
+  ReadFields(file_, Vision, kVisionFields);
 }
 
 void Settings::ReadFindReplace() {
@@ -267,13 +337,7 @@ void Settings::ReadFindReplace() {
 }
 
 void Settings::ReadWindow() {
-  const auto s = WindowSettings::kSection;
-  Window.Top = file_.ReadInteger(s, "Top", Window.Top);
-  Window.Left = file_.ReadInteger(s, "Left", Window.Left);
-  Window.Height = file_.ReadInteger(s, "Height", Window.Height);
-  Window.Width = file_.ReadInteger(s, "Width", Window.Width);
-  Window.WindowState = file_.ReadInteger(s, "WindowState", Window.WindowState);
-  Window.ChildWindowState = file_.ReadInteger(s, "ChildWindowState", Window.ChildWindowState);
+  ReadFields(file_, Window, kWindowFields);
 }
 
 void Settings::ReadHelp() {
@@ -375,57 +439,15 @@ bool Settings::WriteFile() {
 }
 
 bool Settings::WritePrint() {
-  const auto s = PrintSettings::kSection;
-  bool ok = file_.WriteInteger(s, "M_Top", Print.M_Top);
-  ok = file_.WriteInteger(s, "M_Bottom", Print.M_Bottom) && ok;
-  ok = file_.WriteInteger(s, "M_Left", Print.M_Left) && ok;
-  ok = file_.WriteInteger(s, "M_Right", Print.M_Right) && ok;
-  ok = file_.WriteInteger(s, "LinePerPage", Print.LinePerPage) && ok;
-  ok = file_.WriteInteger(s, "ColumnsPerLine", Print.ColumnsPerLine) && ok;
-  ok = file_.WriteInteger(s, "Copies", Print.Copies) && ok;
-  ok = file_.WriteInteger(s, "PrintOrder", Print.PrintOrder) && ok;
-  ok = file_.WriteInteger(s, "PrintRange", Print.PrintRange) && ok;
-  ok = file_.WriteString(s, "HeadLine", Print.HeadLine) && ok;
-  ok = file_.WriteString(s, "FootLine", Print.FootLine) && ok;
-  ok = file_.WriteBool(s, "PrintHeadLine", Print.PrintHeadLine) && ok;
-  ok = file_.WriteBool(s, "PrintFootLine", Print.PrintFootLine) && ok;
-  ok = file_.WriteInteger(s, "HeadLinePosition", Print.HeadLinePosition) && ok;
-  ok = file_.WriteInteger(s, "FootLinePosition", Print.FootLinePosition) && ok;
-  ok = file_.WriteString(s, "PrintFontName", Print.PrintFontName) && ok;
-  ok = file_.WriteInteger(s, "PrintFontSize", Print.PrintFontSize) && ok;
-  return ok;
+  return WriteFields(file_, Print, kPrintFields);
 }
 
 bool Settings::WriteEdit() {
-  const auto s = EditSettings::kSection;
-  bool ok = file_.WriteBool(s, "UseTabCode", Edit.UseTabCode);
-  ok = file_.WriteInteger(s, "TabStop", Edit.TabStop) && ok;
-  ok = file_.WriteInteger(s, "InitImeMode", Edit.InitImeMode) && ok;
-  ok = file_.WriteBool(s, "WriteUndoLog", Edit.WriteUndoLog) && ok;
-  ok = file_.WriteBool(s, "KeepLogAfterSave", Edit.KeepLogAfterSave) && ok;
-  ok = file_.WriteInteger(s, "LostBytesStartClear", Edit.LostBytesStartClear) && ok;
-  ok = file_.WriteInteger(s, "LostBytesEndClear", Edit.LostBytesEndClear) && ok;
-  ok = file_.WriteBool(s, "ClearLogsByBytes", Edit.ClearLogsByBytes) && ok;
-  ok = file_.WriteInteger(s, "MaxLogBytes", Edit.MaxLogBytes) && ok;
-  ok = file_.WriteBool(s, "ClearLogsAllByBigChange", Edit.ClearLogsAllByBigChange) && ok;
-  return ok;
+  return WriteFields(file_, Edit, kEditFields);
 }
 
 bool Settings::WriteVision() {
-  const auto s = VisionSettings::kSection;
-  bool ok = file_.WriteBool(s, "ToolBar", Vision.ToolBar);
-  ok = file_.WriteBool(s, "StatusBar", Vision.StatusBar) && ok;
-  ok = file_.WriteInteger(s, "LeftBlank", Vision.LeftBlank) && ok;
-  ok = file_.WriteString(s, "FontName", Vision.FontName) && ok;
-  ok = file_.WriteInteger(s, "FontSize", Vision.FontSize) && ok;
-  ok = file_.WriteBool(s, "WordWrap", Vision.WordWrap) && ok;
-  ok = file_.WriteInteger(s, "ForeRed", Vision.ForeRed) && ok;
-  ok = file_.WriteInteger(s, "ForeGreen", Vision.ForeGreen) && ok;
-  ok = file_.WriteInteger(s, "ForeBlue", Vision.ForeBlue) && ok;
-  ok = file_.WriteInteger(s, "BackRed", Vision.BackRed) && ok;
-  ok = file_.WriteInteger(s, "BackGreen", Vision.BackGreen) && ok;
-  ok = file_.WriteInteger(s, "BackBlue", Vision.BackBlue) && ok;
-  return ok;
+  return WriteFields(file_, Vision, kVisionFields);
 }
 
 bool Settings::WriteFindReplace() {
@@ -445,14 +467,7 @@ bool Settings::WriteFindReplace() {
 }
 
 bool Settings::WriteWindow() {
-  const auto s = WindowSettings::kSection;
-  bool ok = file_.WriteInteger(s, "Top", Window.Top);
-  ok = file_.WriteInteger(s, "Left", Window.Left) && ok;
-  ok = file_.WriteInteger(s, "Height", Window.Height) && ok;
-  ok = file_.WriteInteger(s, "Width", Window.Width) && ok;
-  ok = file_.WriteInteger(s, "WindowState", Window.WindowState) && ok;
-  ok = file_.WriteInteger(s, "ChildWindowState", Window.ChildWindowState) && ok;
-  return ok;
+  return WriteFields(file_, Window, kWindowFields);
 }
 
 bool Settings::WriteHelp() {
