@@ -146,6 +146,13 @@ void ScintillaEditor::dropEvent(QDropEvent* event) {
   QsciScintilla::dropEvent(event);
 }
 
+// QScintilla answers the absolute position by counting every character before the caret; input
+// methods work with the surrounding line, so the question stays unanswered.
+QVariant ScintillaEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImAbsolutePosition) return {};
+  return QsciScintilla::inputMethodQuery(query);
+}
+
 // Tab is the text's: the control decides whether it types a tab or moves the focus.
 bool ScintillaEditor::focusNextPrevChild(bool /*next*/) { return false; }
 

@@ -48,6 +48,7 @@ class ScintillaEditor : public QsciScintilla {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   template <class Base>

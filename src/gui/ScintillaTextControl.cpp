@@ -193,6 +193,7 @@ void ScintillaTextControl::OnModified(int position, int type, int length) {
   const auto len = static_cast<std::size_t>(length);
   if ((type & Sci::SC_MOD_BEFOREINSERT) != 0) {
     pendingInsert_ = PendingInsert{true, user, pos, len};
+    if (user) ScheduleFlush();
     return;
   }
   if ((type & Sci::SC_MOD_BEFOREDELETE) == 0) return;

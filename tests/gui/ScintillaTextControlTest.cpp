@@ -1,8 +1,10 @@
 // Qt Test of the text control through the real QScintilla widget: bytes, typing, limits, keys, composition.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextCharFormat>
 #include <QtTest>
 #include <memory>
@@ -253,6 +255,46 @@ class ScintillaTextControlTest : public QObject {
     QCOMPARE(log_.Count("KeyDown 45 0"), 1);
     QCOMPARE(Editor()->SendScintilla(Sci::SCI_GETOVERTYPE), 0L);
     control_->SetEvents(nullptr);
+  }
+
+  void menuShortcutsWinOverQScintillasKeys() {
+    // The program's edit commands are menu items with these keys; QScintilla must not take them.
+    QWidget window;
+    control_->Widget()->setParent(&window);
+    int triggered = 0;
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_X),
+                                     QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_V),
+                                     QKeySequence(Qt::CTRL | Qt::Key_A)}) {
+      auto* action = new QAction(&window);
+      action->setShortcut(keys);
+      window.addAction(action);
+      connect(action, &QAction::triggered, [&triggered] { ++triggered; });
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Editor()->setFocus();
+    control_->ResetText("abc");
+    control_->SetSelection(0, 3);
+    QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
+    for (Qt::Key key : {Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_A}) {
+      QTest::keyClick(Editor(), key, Qt::ControlModifier);
+    }
+    QCOMPARE(triggered, 5);
+    QCOMPARE(control_->Text(), std::string("abc"));
+    control_.reset();  // while its window still holds the widget
+  }
+
+  void droppedFilesAreLeftToTheWindow() {
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt"))});
+    QDragEnterEvent fileDrag(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Editor()->viewport(), &fileDrag);
+    QVERIFY(!fileDrag.isAccepted());
+    QMimeData text;
+    text.setText(QStringLiteral("x"));
+    QDragEnterEvent textDrag(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Editor()->viewport(), &textDrag);
+    QVERIFY(textDrag.isAccepted());
   }
 
   void oneChangeIsReportedPerKey() {
