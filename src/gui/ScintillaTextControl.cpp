@@ -287,7 +287,7 @@ void ScintillaTextControl::RepairDisplay() {
 bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   if (editor_ == nullptr) return false;
   AbandonComposition();
-  Settle();
+  ReportPendingText();
   const std::size_t start = SelStart();
   const std::size_t length = SelLength();
   const std::size_t kept = mirror_.Size() - length;
@@ -300,7 +300,6 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   const std::size_t caret = start + text.size();
   Select(caret, caret, true);
   modified_ = true;
-  textDirty_ = false;
   if (Events() != nullptr) Events()->TextChanged();
   lastSelection_ = CurrentSelection();
   if (Events() != nullptr) Events()->SelectionChanged();
@@ -379,6 +378,7 @@ void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool sc
 
 void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
   AbandonComposition();
+  ReportPendingText();
   const std::size_t size = Doc().Size();
   start = std::min(start, size);
   length = std::min(length, size - start);
@@ -389,6 +389,7 @@ void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
 
 void ScintillaTextControl::SetSelectionBackwards(std::size_t start, std::size_t length) {
   AbandonComposition();
+  ReportPendingText();
   const std::size_t size = Doc().Size();
   start = std::min(start, size);
   length = std::min(length, size - start);
@@ -428,6 +429,12 @@ void ScintillaTextControl::FlushChanges() {
     return;
   }
   NotifySelectionIfMoved();
+}
+
+// A change of the user's that is not reported yet comes before the program's own step.
+void ScintillaTextControl::ReportPendingText() {
+  Settle();
+  if (textDirty_) FlushChanges();
 }
 
 void ScintillaTextControl::NotifySelectionIfMoved() {

@@ -130,6 +130,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   // Reports what the last user action changed: the text once, then the selection.
   void FlushChanges();
   void NotifySelectionIfMoved();
+  void ReportPendingText();
   void ScheduleFlush();
 
   void ShowPreedit(const QInputMethodEvent& event);

@@ -390,6 +390,53 @@ class ScintillaTextControlTest : public QObject {
     control_->SetEvents(nullptr);
   }
 
+  void randomEditsKeepWidgetAndBytesInStep() {
+    // Typing (some characters CP932 lacks), deleting, line breaks, the program's own edits of
+    // raw bytes (lone lead bytes, escapes), under a length limit: after every step the widget
+    // shows exactly what the bytes say, and the limit holds for what the user adds.
+    const QString typed[] = {Q("a"), Q("あ"), Q("ｶ"), Q("✓"), Q("漢"), Q(" "), Q("😀"), Q("≒")};
+    const std::string programBytes[] = {"\x82", "\xA0", "\x85", "x", "\r\n", "\x87\x90", "\xED\x40", ""};
+    control_->LimitText(60);
+    control_->ResetText(std::string("\x82 \xA0\x85z\r\n") + Cp932("日本語ﾃｷｽﾄ"));
+    unsigned seed = 2024;
+    auto next = [&seed](unsigned n) {
+      seed = seed * 1664525u + 1013904223u;
+      return (seed >> 8) % n;
+    };
+    int atLimit = 0;
+    for (int step = 0; step < 1500; ++step) {
+      const std::size_t size = control_->TextLength();
+      const std::size_t start = next(static_cast<unsigned>(size + 1));
+      control_->SetSelection(start, next(3));
+      switch (next(6)) {
+        case 0:
+        case 1:
+          TypeText(Editor(), typed[next(8)]);
+          break;
+        case 2:
+          QTest::keyClick(Editor(), next(2) ? Qt::Key_Backspace : Qt::Key_Delete);
+          break;
+        case 3:
+          QTest::keyClick(Editor(), Qt::Key_Return);
+          break;
+        default: {
+          const std::string bytes = programBytes[next(8)];
+          const std::string before = control_->Text();
+          const std::size_t from = control_->SelStart();
+          const std::size_t length = control_->SelLength();
+          if (control_->ReplaceSelection(bytes)) {
+            QCOMPARE(control_->Text(), std::string(before).replace(from, length, bytes));
+          }
+          break;
+        }
+      }
+      QVERIFY2(WidgetText(Editor()) == Cp932ToUtf8(control_->Text()), qPrintable(QString::number(step)));
+      QVERIFY(control_->TextLength() <= 60);
+      if (control_->TextLength() >= 59) ++atLimit;
+    }
+    QVERIFY(atLimit > 10);  // the limit was really met
+  }
+
   void selectionAndLinesAreInBytes() {
     const std::string text = Cp932("あいう\r\nab\nc");
     control_->ResetText(text);

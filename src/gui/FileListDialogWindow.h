@@ -1,0 +1,92 @@
+// The batch file-list dialog window (TfrmFileListView): a Qt view over FileListDialog.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <array>
+#include <cstddef>
+
+#include "groups/FileListDialog.h"
+#include "groups/FileListDialogView.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QStatusBar;
+class QTreeWidget;
+
+namespace norra {
+
+// One window serves every run of the dialog: each ShowModal rebuilds it from the logic it is
+// given, and it forgets that logic when the run ends. Every control's objectName is its
+// component name.
+class FileListDialogWindow : public QDialog, public FileListDialogView {
+  Q_OBJECT
+
+ public:
+  explicit FileListDialogWindow(QWidget* parent = nullptr);
+  ~FileListDialogWindow() override;
+
+  // FileListDialogView
+  void ShowModal(FileListDialog& dialog) override;
+  void Close() override;
+  void RowsChanged() override;
+  void SelectionChanged() override;
+  void RowFocused(std::size_t row) override;
+  void ControlsChanged() override;
+  void StatusChanged() override;
+  void FocusControl(FileListControl control) override;
+  int NameColumnWidth() const override;
+  void MoveLeftEdge(int x) override;
+  void RestorePosition() override;
+
+  // The first half of ShowModal: the window shows the dialog's state and is shown, without
+  // a modal loop of its own (tests drive it from here). Ends with Detach or Close.
+  void Present(FileListDialog& dialog);
+  // Forgets the dialog; notifications after this are ignored.
+  void Detach();
+  FileListDialog* Attached() const { return dialog_; }
+
+  // The widget named after the control (null for kCount).
+  QWidget* Widget(FileListControl control) const;
+  QTreeWidget* List() const { return list_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void reject() override;
+
+ private:
+  void BuildControls();
+  void FillRows();
+  void ApplySelection();
+  void ApplyFocusedRow(std::size_t row);
+  void ApplyColumns();
+  // The list's selection as the user left it, told to the logic row by row.
+  void ListSelectionChanged();
+  void ListCurrentChanged();
+  // The logic's idle step runs once the events of a user action are through.
+  void ScheduleIdle();
+  // True when the key went to the logic and was used there.
+  bool ForwardKey(QKeyEvent* event);
+  // Number boxes take digits and backspace only.
+  bool RefuseNumberKey(QObject* watched, QKeyEvent* event) const;
+
+  FileListDialog* dialog_ = nullptr;
+  bool syncing_ = false;  // the view is copying the logic's state: no echo as user events
+  bool idlePending_ = false;
+  bool placedOnce_ = false;
+  QPoint savedPosition_;
+
+  std::array<QWidget*, static_cast<std::size_t>(FileListControl::kCount)> controls_{};
+  QFrame* controlTable_ = nullptr;
+  QLabel* prompt_ = nullptr;
+  QLabel* icon_ = nullptr;
+  QTreeWidget* list_ = nullptr;
+  QStatusBar* statusBar_ = nullptr;
+  std::array<QLabel*, 2> panels_{};
+  std::array<int, FileListRow::kColumnCount> columnWidths_{};
+};
+
+}  // namespace norra

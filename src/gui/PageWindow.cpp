@@ -1,0 +1,72 @@
+// TfrmPage: the MDI child that holds one Page's text.
+#include "gui/PageWindow.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+
+#include "app/MainWindow.h"
+#include "documents/Page.h"
+#include "gui/ScintillaTextControl.h"
+#include "settings/Settings.h"
+
+namespace norra {
+
+TfrmPage::TfrmPage(Page& page, ScintillaTextControl& control, const VisionSettings& vision, QWidget* parent)
+    : QMdiSubWindow(parent), page_(page), control_(control) {
+  setObjectName(QStringLiteral("frmPage"));
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  setWindowTitle(QStringLiteral("ﾌｧｲﾙをﾛｰﾄﾞ中…"));
+
+  const QColor back(vision.BackRed, vision.BackGreen, vision.BackBlue);
+  const QColor fore(vision.ForeRed, vision.ForeGreen, vision.ForeBlue);
+  auto* client = new QWidget(this);
+  auto* layout = new QHBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  leftBlank_ = new QFrame(client);
+  leftBlank_->setObjectName(QStringLiteral("fraLeftBlank"));
+  leftBlank_->setFixedWidth(std::max(0, vision.LeftBlank));
+  leftBlank_->setAutoFillBackground(true);
+  QPalette palette = leftBlank_->palette();
+  palette.setColor(QPalette::Window, back);
+  leftBlank_->setPalette(palette);
+  layout->addWidget(leftBlank_);
+
+  ScintillaEditor* editor = control.Widget();
+  editor->setParent(client);
+  layout->addWidget(editor, 1);
+  control.SetColours(back, fore);
+  QFont font(QString::fromStdString(vision.FontName));
+  if (vision.FontSize > 0) font.setPointSize(vision.FontSize);
+  font.setStyleHint(QFont::TypeWriter);
+  control.SetTextFont(font);
+  setWidget(client);
+  setFocusProxy(editor);
+
+  connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+    const int state = StateOf(now);
+    if (logic_ != nullptr && state != StateOf(before)) logic_->PageWindowStateChanged(page_, state);
+  });
+}
+
+int TfrmPage::StateOf(Qt::WindowStates states) {
+  if (states & Qt::WindowMinimized) return kPageMinimized;
+  if (states & Qt::WindowMaximized) return kPageMaximized;
+  return kPageNormal;
+}
+
+void TfrmPage::Relayout() {
+  if (QWidget* client = widget()) {
+    if (client->layout() != nullptr) client->layout()->activate();
+    client->update();
+  }
+}
+
+void TfrmPage::closeEvent(QCloseEvent* event) {
+  // The logic asks about saving; when the Page goes it destroys this window itself.
+  event->ignore();
+  if (logic_ != nullptr) logic_->PageWindowCloseRequested(page_);
+}
+
+}  // namespace norra
