@@ -498,6 +498,15 @@ class ScintillaTextControlTest : public QObject {
     while (undo.RecordCount() > 0) undo.UndoLast();
     QCOMPARE(control->Text(), std::string());
 
+    // A composition committed over a selection is one step back.
+    control->ResetText("abcd");
+    control->SetSelection(1, 2);
+    SendComposition(control->Widget(), Q("かん"), QString());
+    SendComposition(control->Widget(), QString(), Q("漢"));
+    QCOMPARE(control->Text(), "a" + Cp932("漢") + "d");
+    undo.UndoLast();
+    QCOMPARE(control->Text(), std::string("abcd"));
+
     // Overwrite mode: Insert, then typing replaces the characters under the caret.
     control->ResetText("abcd");
     control->SetSelection(0, 0);
