@@ -30,8 +30,9 @@ namespace {
 
 // CP932 text of the given size: lines of Japanese prose, half-width katakana and ASCII, CR LF.
 std::string SampleText(std::size_t size) {
-  const char* words[] = {"日本語の", "テキスト", "ﾊﾝｶｸｶﾅ", "editor ", "を開いて", "、", "置換する。",
-                         "①②③", "≒∵", "123 ", "ｱｲｳｴｵ", "漢字かな交じり文", "abc_def "};
+  const char* words[] = {"日本語の", "テキスト",         "ﾊﾝｶｸｶﾅ",  "editor ", "を開いて",
+                         "、",       "置換する。",       "①②③",     "≒∵",      "123 ",
+                         "ｱｲｳｴｵ",    "漢字かな交じり文", "abc_def "};
   std::vector<std::string> encoded;
   for (const char* word : words) encoded.push_back(Utf8ToCp932(word));
   std::string text;
@@ -50,7 +51,8 @@ std::string SampleText(std::size_t size) {
   }
   text.resize(size);
   // Do not end inside a two-byte character or between CR and LF.
-  while (!text.empty() && (static_cast<unsigned char>(text.back()) >= 0x80 || text.back() == '\r')) text.pop_back();
+  while (!text.empty() && (static_cast<unsigned char>(text.back()) >= 0x80 || text.back() == '\r'))
+    text.pop_back();
   return text;
 }
 
@@ -132,8 +134,11 @@ int OpenOne(std::size_t size) {
   const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
   const long peakKb = StatusKb("VmHWM:");
   const double ratio = static_cast<double>(peakKb - baseKb) * 1024.0 / static_cast<double>(size);
-  std::printf("open %6.1f MB: %.3f s until shown, peak memory %.0f MB over the empty control (%.1f x the file)\n",
-              static_cast<double>(size) / 1e6, seconds, static_cast<double>(peakKb - baseKb) / 1024.0, ratio);
+  std::printf(
+      "open %6.1f MB: %.3f s until shown, peak memory %.0f MB over the empty control (%.1f x the "
+      "file)\n",
+      static_cast<double>(size) / 1e6, seconds, static_cast<double>(peakKb - baseKb) / 1024.0,
+      ratio);
   return control.TextLength() > 0 ? 0 : 1;
 }
 
@@ -145,12 +150,14 @@ int main(int argc, char* argv[]) {
 
   const double small = TypingMs(20 * 1000);
   const double large = TypingMs(2 * 1000 * 1000);
-  std::printf("typing: %.3f ms per key at 20 KB, %.3f ms at 2 MB (ratio %.2f)\n", small, large, large / small);
+  std::printf("typing: %.3f ms per key at 20 KB, %.3f ms at 2 MB (ratio %.2f)\n", small, large,
+              large / small);
   std::fflush(stdout);
   for (const char* size : {"2000000", "100000000"}) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("open"), QString::fromLatin1(size)});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("open"), QString::fromLatin1(size)});
     child.waitForFinished(-1);
   }
   return 0;

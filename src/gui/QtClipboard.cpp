@@ -59,7 +59,8 @@ bool QtClipboard::SetText(std::string_view text) {
   QClipboard* clipboard = SystemClipboard();
   if (clipboard == nullptr) return false;
   auto* data = new QMimeData;
-  data->setData(QLatin1String(kBytesFormat), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  data->setData(QLatin1String(kBytesFormat),
+                QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   data->setText(QString::fromStdString(Cp932ToUtf8(WithLf(text))));
   clipboard->setMimeData(data);
   return true;

@@ -19,20 +19,29 @@ QString FromUtf8(std::string_view text) {
 // Buttons in the order a box of these flags shows them; the first is the default button.
 QList<QMessageBox::StandardButton> ButtonsOf(unsigned flags) {
   switch (flags & kMbButtonsMask) {
-    case MB_OKCANCEL: return {QMessageBox::Ok, QMessageBox::Cancel};
-    case MB_YESNOCANCEL: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
-    case MB_YESNO: return {QMessageBox::Yes, QMessageBox::No};
-    default: return {QMessageBox::Ok};
+    case MB_OKCANCEL:
+      return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MB_YESNOCANCEL:
+      return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MB_YESNO:
+      return {QMessageBox::Yes, QMessageBox::No};
+    default:
+      return {QMessageBox::Ok};
   }
 }
 
 QMessageBox::Icon IconOf(unsigned flags) {
   switch (flags & kMbIconMask) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONERROR:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONWARNING:
+      return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -42,7 +51,8 @@ QString NameFilterOf(const FileFilter& filter) {
   QStringList masks;
   for (const QString& mask : FromUtf8(filter.pattern).split(u';', Qt::SkipEmptyParts)) {
     const QString trimmed = mask.trimmed();
-    if (!trimmed.isEmpty()) masks << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
+    if (!trimmed.isEmpty())
+      masks << (trimmed == QStringLiteral("*.*") ? QStringLiteral("*") : trimmed);
   }
   if (masks.isEmpty()) masks << QStringLiteral("*");
   return FromUtf8(filter.description) + QStringLiteral(" (") + masks.join(u' ') + u')';
@@ -69,29 +79,40 @@ std::unique_ptr<QMessageBox> QtUi::BuildMessageBox(std::string_view text, unsign
 
 int QtUi::ButtonCode(int standardButton) {
   switch (standardButton) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Cancel: return IDCANCEL;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    default: return IDCANCEL;
+    case QMessageBox::Ok:
+      return IDOK;
+    case QMessageBox::Cancel:
+      return IDCANCEL;
+    case QMessageBox::Yes:
+      return IDYES;
+    case QMessageBox::No:
+      return IDNO;
+    default:
+      return IDCANCEL;
   }
 }
 
 int QtUi::ShowMessageBox(std::string_view text, unsigned flags, std::string_view caption) {
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return kMessageBoxFailed;
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+    return kMessageBoxFailed;
   const std::unique_ptr<QMessageBox> box = BuildMessageBox(text, flags, caption);
   box->exec();
   const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
   if (clicked == QMessageBox::NoButton) {
     // Closed without a button: what the escape button would have said.
-    return (flags & kMbButtonsMask) == MB_OK ? IDOK : ((flags & kMbButtonsMask) == MB_YESNO ? IDNO : IDCANCEL);
+    return (flags & kMbButtonsMask) == MB_OK
+               ? IDOK
+               : ((flags & kMbButtonsMask) == MB_YESNO ? IDNO : IDCANCEL);
   }
   return ButtonCode(clicked);
 }
 
-void QtUi::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtUi::ProcessPendingEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-std::unique_ptr<QFileDialog> QtUi::BuildFileDialog(const FileDialogRequest& request, bool save) const {
+std::unique_ptr<QFileDialog> QtUi::BuildFileDialog(const FileDialogRequest& request,
+                                                   bool save) const {
   auto dialog = std::make_unique<QFileDialog>(owner_.data(), FromUtf8(request.title));
   dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (save) {
@@ -119,12 +140,14 @@ std::unique_ptr<QFileDialog> QtUi::BuildFileDialog(const FileDialogRequest& requ
 FileDialogResult QtUi::DialogAnswer(const QFileDialog& dialog) {
   FileDialogResult result;
   result.accepted = true;
-  for (const QString& file : dialog.selectedFiles()) result.files.push_back(file.toUtf8().toStdString());
+  for (const QString& file : dialog.selectedFiles())
+    result.files.push_back(file.toUtf8().toStdString());
   // With the masks hidden, the dialog names the chosen filter by its description alone.
   const QString chosen = dialog.selectedNameFilter();
   const QStringList filters = dialog.nameFilters();
   for (qsizetype i = 0; i < filters.size(); ++i) {
-    if (filters[i] == chosen || filters[i].left(filters[i].lastIndexOf(QStringLiteral(" ("))) == chosen) {
+    if (filters[i] == chosen ||
+        filters[i].left(filters[i].lastIndexOf(QStringLiteral(" ("))) == chosen) {
       result.filterIndex = static_cast<int>(i) + 1;
       break;
     }
@@ -155,7 +178,8 @@ bool QtUi::InstallJapaneseTranslations() {
   QCoreApplication* app = QCoreApplication::instance();
   if (app == nullptr) return false;
   auto* translator = new QTranslator(app);
-  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
     return false;
   }

@@ -1,5 +1,9 @@
-// ScintillaEditor: a QScintilla set up as a plain-text edit control, with its input handed out first.
+// ScintillaEditor: a QScintilla set up as a plain-text edit control, with its input handed out
+// first.
 #include "gui/ScintillaEditor.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -7,8 +11,6 @@
 #include <QDragEnterEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <Qsci/qscicommand.h>
-#include <Qsci/qscicommandset.h>
 
 namespace norra {
 namespace {
@@ -16,15 +18,24 @@ namespace {
 // Keys the program owns (its menu shortcuts, its undo, its insert mode) or that a plain-text
 // control does not have; QScintilla must neither act on them nor claim them from the menus.
 constexpr QsciCommand::Command kUnboundCommands[] = {
-    QsciCommand::Undo,          QsciCommand::Redo,
-    QsciCommand::SelectAll,     QsciCommand::EditToggleOvertype,
-    QsciCommand::LineCut,       QsciCommand::LineDelete,
-    QsciCommand::LineCopy,      QsciCommand::LineTranspose,
-    QsciCommand::LineDuplicate, QsciCommand::SelectionDuplicate,
-    QsciCommand::SelectionLowerCase, QsciCommand::SelectionUpperCase,
-    QsciCommand::MoveSelectedLinesUp, QsciCommand::MoveSelectedLinesDown,
-    QsciCommand::ReverseLines,  QsciCommand::Formfeed,
-    QsciCommand::Tab,           QsciCommand::Backtab,
+    QsciCommand::Undo,
+    QsciCommand::Redo,
+    QsciCommand::SelectAll,
+    QsciCommand::EditToggleOvertype,
+    QsciCommand::LineCut,
+    QsciCommand::LineDelete,
+    QsciCommand::LineCopy,
+    QsciCommand::LineTranspose,
+    QsciCommand::LineDuplicate,
+    QsciCommand::SelectionDuplicate,
+    QsciCommand::SelectionLowerCase,
+    QsciCommand::SelectionUpperCase,
+    QsciCommand::MoveSelectedLinesUp,
+    QsciCommand::MoveSelectedLinesDown,
+    QsciCommand::ReverseLines,
+    QsciCommand::Formfeed,
+    QsciCommand::Tab,
+    QsciCommand::Backtab,
 };
 
 // Ctrl+X, Ctrl+C and Ctrl+V are menu commands; Shift+Del, Ctrl+Ins and Shift+Ins stay the
@@ -66,7 +77,9 @@ ScintillaEditor::ScintillaEditor(QWidget* parent) : QsciScintilla(parent) {
   }
 }
 
-ScintillaEditor::~ScintillaEditor() { input_ = nullptr; }
+ScintillaEditor::~ScintillaEditor() {
+  input_ = nullptr;
+}
 
 template <class Base>
 bool ScintillaEditor::Dispatch(Base base) {
@@ -154,6 +167,8 @@ QVariant ScintillaEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 // Tab is the text's: the control decides whether it types a tab or moves the focus.
-bool ScintillaEditor::focusNextPrevChild(bool /*next*/) { return false; }
+bool ScintillaEditor::focusNextPrevChild(bool /*next*/) {
+  return false;
+}
 
 }  // namespace norra

@@ -1,9 +1,10 @@
 // The QScintilla widget of a text: hands the user's input to a listener before QScintilla sees it.
 #pragma once
 
+#include <Qsci/qsciscintilla.h>
+
 #include <QMenu>
 #include <QPointer>
-#include <Qsci/qsciscintilla.h>
 
 namespace norra {
 

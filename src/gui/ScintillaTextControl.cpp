@@ -1,4 +1,5 @@
-// ScintillaTextControl: keeps the CP932 mirror in step with QScintilla and reports the user's actions.
+// ScintillaTextControl: keeps the CP932 mirror in step with QScintilla and reports the user's
+// actions.
 #include "gui/ScintillaTextControl.h"
 
 #include <QGuiApplication>
@@ -20,31 +21,53 @@ using Sci = QsciScintillaBase;
 // Classic virtual-key numbers for Qt's keys; characters without one report 0.
 int KeyCodeOf(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_Backspace: return kKeyBack;
+    case Qt::Key_Backspace:
+      return kKeyBack;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return kKeyTab;
+    case Qt::Key_Backtab:
+      return kKeyTab;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return kKeyReturn;
-    case Qt::Key_Shift: return kKeyShift;
-    case Qt::Key_Control: return kKeyControl;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return kKeyEscape;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return kKeyPageUp;
-    case Qt::Key_PageDown: return kKeyPageDown;
-    case Qt::Key_End: return kKeyEnd;
-    case Qt::Key_Home: return kKeyHome;
-    case Qt::Key_Left: return kKeyLeft;
-    case Qt::Key_Up: return kKeyUp;
-    case Qt::Key_Right: return kKeyRight;
-    case Qt::Key_Down: return kKeyDown;
-    case Qt::Key_Insert: return kKeyInsert;
-    case Qt::Key_Delete: return kKeyDelete;
-    default: break;
+    case Qt::Key_Enter:
+      return kKeyReturn;
+    case Qt::Key_Shift:
+      return kKeyShift;
+    case Qt::Key_Control:
+      return kKeyControl;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_CapsLock:
+      return 20;
+    case Qt::Key_Escape:
+      return kKeyEscape;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return kKeyPageUp;
+    case Qt::Key_PageDown:
+      return kKeyPageDown;
+    case Qt::Key_End:
+      return kKeyEnd;
+    case Qt::Key_Home:
+      return kKeyHome;
+    case Qt::Key_Left:
+      return kKeyLeft;
+    case Qt::Key_Up:
+      return kKeyUp;
+    case Qt::Key_Right:
+      return kKeyRight;
+    case Qt::Key_Down:
+      return kKeyDown;
+    case Qt::Key_Insert:
+      return kKeyInsert;
+    case Qt::Key_Delete:
+      return kKeyDelete;
+    default:
+      break;
   }
-  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+    return qtKey;
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
   return 0;
 }
@@ -81,9 +104,8 @@ ScintillaTextControl::ScintillaTextControl(QWidget* parent)
   Configure();
   editor_->SetInput(this);
   QObject::connect(editor_, &Sci::SCN_MODIFIED, context_.get(),
-                   [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
-                     OnModified(position, type, length);
-                   });
+                   [this](int position, int type, const char*, int length, int, int, int, int, int,
+                          int) { OnModified(position, type, length); });
   // Selection moves QScintilla makes on its own (auto-scroll while dragging).
   QObject::connect(editor_, &Sci::SCN_UPDATEUI, context_.get(), [this](int) {
     if (editor_ != nullptr && !editor_->InEvent() && programEdit_ == 0) NotifySelectionIfMoved();
@@ -116,7 +138,8 @@ void ScintillaTextControl::Configure() {
   e.setEolMode(QsciScintilla::EolWindows);
   Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   Send(Sci::SCI_EMPTYUNDOBUFFER);
-  Send(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_INSERTCHECK);
+  Send(Sci::SCI_SETMODEVENTMASK,
+       Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_INSERTCHECK);
   for (unsigned long margin = 0; margin < 5; ++margin) Send(Sci::SCI_SETMARGINWIDTHN, margin, 0);
   Send(Sci::SCI_SETSCROLLWIDTH, 1);
   Send(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
@@ -149,15 +172,20 @@ long ScintillaTextControl::Send(unsigned int message, unsigned long wParam, long
   return editor_->SendScintilla(message, wParam, lParam);
 }
 
-long ScintillaTextControl::SendText(unsigned int message, unsigned long wParam, const char* text) const {
+long ScintillaTextControl::SendText(unsigned int message, unsigned long wParam,
+                                    const char* text) const {
   if (editor_ == nullptr) return 0;
   return editor_->SendScintilla(message, wParam, text);
 }
 
 // ---- the document ----
 
-std::string ScintillaTextControl::Text() const { return Doc().Bytes(); }
-std::size_t ScintillaTextControl::TextLength() const { return Doc().Size(); }
+std::string ScintillaTextControl::Text() const {
+  return Doc().Bytes();
+}
+std::size_t ScintillaTextControl::TextLength() const {
+  return Doc().Size();
+}
 
 std::string ScintillaTextControl::TextRange(std::size_t start, std::size_t length) const {
   return Doc().TextRange(start, length);
@@ -166,12 +194,17 @@ std::string ScintillaTextControl::TextRange(std::size_t start, std::size_t lengt
 std::size_t ScintillaTextControl::LineFromOffset(std::size_t offset) const {
   return Doc().LineOfOffset(offset);
 }
-std::size_t ScintillaTextControl::LineStart(std::size_t line) const { return Doc().LineStart(line); }
-std::size_t ScintillaTextControl::LineCount() const { return Doc().LineCount(); }
+std::size_t ScintillaTextControl::LineStart(std::size_t line) const {
+  return Doc().LineStart(line);
+}
+std::size_t ScintillaTextControl::LineCount() const {
+  return Doc().LineCount();
+}
 
 std::size_t ScintillaTextControl::FirstVisibleLine() const {
   const long visible = Send(Sci::SCI_GETFIRSTVISIBLELINE);
-  return static_cast<std::size_t>(std::max(0L, Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(visible))));
+  return static_cast<std::size_t>(
+      std::max(0L, Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(visible))));
 }
 
 // QScintilla reports a change to assistive technology by counting characters from the start of
@@ -218,14 +251,15 @@ void ScintillaTextControl::Settle() {
   if (!pendingInsert_.valid || editor_ == nullptr) return;
   const PendingInsert inserted = pendingInsert_;
   pendingInsert_ = PendingInsert{};
-  const auto* text = reinterpret_cast<const char*>(
-      editor_->SendScintilla(Sci::SCI_GETRANGEPOINTER, inserted.position, static_cast<long>(inserted.length)));
+  const auto* text = reinterpret_cast<const char*>(editor_->SendScintilla(
+      Sci::SCI_GETRANGEPOINTER, inserted.position, static_cast<long>(inserted.length)));
   if (text == nullptr) return;
   mirror_.OnWidgetInsert(inserted.position, std::string_view(text, inserted.length));
   ++textVersion_;
   if (!inserted.user) return;
   const std::size_t start = mirror_.ToCp932(inserted.position);
-  userInsert_ = Insertion{true, start, mirror_.ToCp932(inserted.position + inserted.length) - start};
+  userInsert_ =
+      Insertion{true, start, mirror_.ToCp932(inserted.position + inserted.length) - start};
   textDirty_ = true;
   ScheduleFlush();
 }
@@ -255,7 +289,9 @@ void ScintillaTextControl::EnforceLimit() {
   const std::size_t cutFrom = inserted.start + keep;
   const std::size_t cutTo = inserted.start + inserted.length;
   Selection selection = CurrentSelection();
-  auto shift = [&](std::size_t p) { return p >= cutTo ? p - (cutTo - cutFrom) : std::min(p, cutFrom); };
+  auto shift = [&](std::size_t p) {
+    return p >= cutTo ? p - (cutTo - cutFrom) : std::min(p, cutFrom);
+  };
   {
     Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(cutFrom, cutTo - cutFrom, {});
     if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
@@ -265,7 +301,8 @@ void ScintillaTextControl::EnforceLimit() {
 
 void ScintillaTextControl::ApplyWidgetEdit(const WidgetEdit& edit) {
   ++programEdit_;
-  Send(Sci::SCI_SETTARGETRANGE, edit.utf8Start, static_cast<long>(edit.utf8Start + edit.utf8Length));
+  Send(Sci::SCI_SETTARGETRANGE, edit.utf8Start,
+       static_cast<long>(edit.utf8Start + edit.utf8Length));
   SendText(Sci::SCI_REPLACETARGET, edit.utf8Text.size(), edit.utf8Text.c_str());
   Settle();
   --programEdit_;
@@ -359,7 +396,9 @@ std::string ScintillaTextControl::SelText() const {
   return Doc().TextRange(start, std::max(s.anchor, s.caret) - start);
 }
 
-std::size_t ScintillaTextControl::Caret() const { return CurrentSelection().caret; }
+std::size_t ScintillaTextControl::Caret() const {
+  return CurrentSelection().caret;
+}
 
 bool ScintillaTextControl::SelectionBackwards() const {
   const Selection s = CurrentSelection();
@@ -398,7 +437,9 @@ void ScintillaTextControl::SetSelectionBackwards(std::size_t start, std::size_t 
   if (Events() != nullptr) Events()->SelectionChanged();
 }
 
-void ScintillaTextControl::ScrollCaret() { Send(Sci::SCI_SCROLLCARET); }
+void ScintillaTextControl::ScrollCaret() {
+  Send(Sci::SCI_SCROLLCARET);
+}
 
 // ---- reporting ----
 
@@ -453,14 +494,17 @@ void ScintillaTextControl::NotifySelectionIfMoved() {
   if (Events() != nullptr) Events()->SelectionChanged();
 }
 
-void ScintillaTextControl::EventDone() { FlushChanges(); }
+void ScintillaTextControl::EventDone() {
+  FlushChanges();
+}
 
 // ---- keys, mouse, focus ----
 
 bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
   TextControlEvents* events = Events();
   const Qt::KeyboardModifiers modifiers = event->modifiers();
-  if (events != nullptr && events->KeyDown(KeyCodeOf(event->key()), ShiftOf(modifiers))) return true;
+  if (events != nullptr && events->KeyDown(KeyCodeOf(event->key()), ShiftOf(modifiers)))
+    return true;
   if (editor_ == nullptr) return true;
   events = Events();  // the handler may have let go of this control
   const bool ctrl = (modifiers & Qt::ControlModifier) != 0;
@@ -490,7 +534,9 @@ bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
   const QString typed = event->text();
   if (!typed.isEmpty() && !ctrl && typed.at(0).unicode() >= 0x20 && typed.at(0).unicode() != 0x7F) {
     const std::string bytes = Utf8ToCp932(typed.toUtf8().toStdString());
-    if (events != nullptr && !bytes.empty() && events->KeyPress(static_cast<unsigned char>(bytes[0]))) return true;
+    if (events != nullptr && !bytes.empty() &&
+        events->KeyPress(static_cast<unsigned char>(bytes[0])))
+      return true;
   }
   return false;
 }
@@ -504,7 +550,9 @@ void ScintillaTextControl::FocusIn() {
   if (Events() != nullptr) Events()->FocusReceived();
 }
 
-void ScintillaTextControl::FocusOut() { EndComposition(true); }
+void ScintillaTextControl::FocusOut() {
+  EndComposition(true);
+}
 
 // ---- input-method composition ----
 // The composition is shown in the text itself (so it flows with the line) but is the program's
@@ -520,7 +568,8 @@ bool ScintillaTextControl::InputMethod(QInputMethodEvent* event) {
     if (Events() != nullptr) Events()->CompositionStarted();
     if (editor_ == nullptr) return true;
     // What the composition replaces goes at once, as in any edit control.
-    if (Send(Sci::SCI_GETSELECTIONEND) != Send(Sci::SCI_GETSELECTIONSTART)) SendText(Sci::SCI_REPLACESEL, 0, "");
+    if (Send(Sci::SCI_GETSELECTIONEND) != Send(Sci::SCI_GETSELECTIONSTART))
+      SendText(Sci::SCI_REPLACESEL, 0, "");
   }
   RemovePreedit();
   if (!commit.isEmpty()) {
@@ -557,8 +606,10 @@ void ScintillaTextControl::ShowPreedit(const QInputMethodEvent& event) {
     Send(Sci::SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
     Send(Sci::SCI_INDICATORCLEARRANGE, from, static_cast<long>(length));
   };
-  fill(kIndicatorPreeditBack, Sci::SC_INDICVALUEBIT | SciColour(kPreeditBack), start, preeditLength_);
-  fill(kIndicatorPreeditText, Sci::SC_INDICVALUEBIT | SciColour(kPreeditText), start, preeditLength_);
+  fill(kIndicatorPreeditBack, Sci::SC_INDICVALUEBIT | SciColour(kPreeditBack), start,
+       preeditLength_);
+  fill(kIndicatorPreeditText, Sci::SC_INDICVALUEBIT | SciColour(kPreeditText), start,
+       preeditLength_);
   fill(kIndicatorPreeditLine, 1, start, preeditLength_);
 
   std::size_t caret = start + preeditLength_;
@@ -612,13 +663,16 @@ void ScintillaTextControl::EndComposition(bool keepText) {
   if (editor_ != nullptr && editor_->hasFocus()) QGuiApplication::inputMethod()->reset();
 }
 
-void ScintillaTextControl::AbandonComposition() { EndComposition(false); }
+void ScintillaTextControl::AbandonComposition() {
+  EndComposition(false);
+}
 
 // ---- view ----
 
 void ScintillaTextControl::SetWordWrap(bool on) {
   wordWrap_ = on;
-  if (editor_ != nullptr) editor_->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+  if (editor_ != nullptr)
+    editor_->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
 }
 
 void ScintillaTextControl::SuspendPainting() {

@@ -149,13 +149,13 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool wantTabs_ = true;
   int paintingSuspended_ = 0;
 
-  int programEdit_ = 0;      // the program is changing the widget: no checks, nothing to report
-  bool resetting_ = false;   // the widget is being given a whole new text the mirror has
-  bool textDirty_ = false;   // the user changed the text; not reported yet
+  int programEdit_ = 0;     // the program is changing the widget: no checks, nothing to report
+  bool resetting_ = false;  // the widget is being given a whole new text the mirror has
+  bool textDirty_ = false;  // the user changed the text; not reported yet
   bool flushQueued_ = false;
-  Insertion userInsert_;     // the user's latest insertion not reported yet
+  Insertion userInsert_;         // the user's latest insertion not reported yet
   PendingInsert pendingInsert_;  // announced by the widget, not in the mirror yet
-  Selection lastSelection_;  // as last reported
+  Selection lastSelection_;      // as last reported
   std::size_t textVersion_ = 0;  // counts changes of the widget's text
   std::size_t lastAnchorU_ = 0;  // widget positions behind lastSelection_, at lastVersion_
   std::size_t lastCaretU_ = 0;
@@ -163,7 +163,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
 
   bool composing_ = false;
   bool preeditShown_ = false;
-  std::size_t preeditStart_ = 0;   // widget positions
+  std::size_t preeditStart_ = 0;  // widget positions
   std::size_t preeditLength_ = 0;
   QString preeditText_;
 };

@@ -32,23 +32,27 @@ class QtUiTest : public QObject {
  private slots:
   void messageBoxesFollowTheFlags() {
     QtUi ui;
-    auto question = ui.BuildMessageBox("/tmp/<b>x</b>\nは変更されています。保存しますか?",
-                                       MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, "保存確認");
+    auto question =
+        ui.BuildMessageBox("/tmp/<b>x</b>\nは変更されています。保存しますか?",
+                           MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, "保存確認");
     QCOMPARE(question->icon(), QMessageBox::Question);
     QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    QCOMPARE(static_cast<QAbstractButton*>(question->defaultButton()), question->button(QMessageBox::No));
+    QCOMPARE(static_cast<QAbstractButton*>(question->defaultButton()),
+             question->button(QMessageBox::No));
     QCOMPARE(question->escapeButton(), question->button(QMessageBox::Cancel));
     QCOMPARE(question->windowTitle(), QString::fromUtf8("保存確認"));
     QCOMPARE(question->textFormat(), Qt::PlainText);  // "<b>" stays as typed
     QVERIFY(question->text().startsWith(QStringLiteral("/tmp/<b>x</b>\n")));
 
-    auto error = ui.BuildMessageBox("Norra起動時にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra - [起動時ｴﾗｰ]");
+    auto error =
+        ui.BuildMessageBox("Norra起動時にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra - [起動時ｴﾗｰ]");
     QCOMPARE(error->icon(), QMessageBox::Critical);
     QCOMPARE(error->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
 
     auto warning = ui.BuildMessageBox("x", MB_YESNO | MB_ICONWARNING, "Norra");
     QCOMPARE(warning->icon(), QMessageBox::Warning);
-    QCOMPARE(static_cast<QAbstractButton*>(warning->defaultButton()), warning->button(QMessageBox::Yes));
+    QCOMPARE(static_cast<QAbstractButton*>(warning->defaultButton()),
+             warning->button(QMessageBox::Yes));
     auto info = ui.BuildMessageBox("x", MB_OKCANCEL | MB_ICONINFORMATION, "Norra");
     QCOMPARE(info->icon(), QMessageBox::Information);
     QCOMPARE(static_cast<QAbstractButton*>(info->defaultButton()), info->button(QMessageBox::Ok));
@@ -67,7 +71,8 @@ class QtUiTest : public QObject {
   }
 
   void standardButtonsSpeakJapanese() {
-    if (!QtUi::InstallJapaneseTranslations()) QSKIP("Qt's Japanese translations (qtbase_ja.qm) are not installed");
+    if (!QtUi::InstallJapaneseTranslations())
+      QSKIP("Qt's Japanese translations (qtbase_ja.qm) are not installed");
     QtUi ui;
     auto box = ui.BuildMessageBox("x", MB_YESNOCANCEL, "Norra");
     QVERIFY2(box->button(QMessageBox::Yes)->text().contains(QString::fromUtf8("はい")),
@@ -82,7 +87,8 @@ class QtUiTest : public QObject {
     FileDialogRequest request;
     request.fileName = "メモ.txt";
     request.initialFolder = folder.path().toStdString();
-    request.filters = {{"ﾃｷｽﾄﾌｧｲﾙ(*.txt)", "*.txt"}, {"全てのﾌｧｲﾙ(*.*)", "*.*"}, {"C/C++", "*.c;*.h"}};
+    request.filters = {
+        {"ﾃｷｽﾄﾌｧｲﾙ(*.txt)", "*.txt"}, {"全てのﾌｧｲﾙ(*.*)", "*.*"}, {"C/C++", "*.c;*.h"}};
     request.filterIndex = 3;
     QtUi ui;
     auto dialog = ui.BuildFileDialog(request, true);

@@ -1,4 +1,5 @@
-// Qt Test of the text control through the real QScintilla widget: bytes, typing, limits, keys, composition.
+// Qt Test of the text control through the real QScintilla widget: bytes, typing, limits, keys,
+// composition.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -56,13 +57,18 @@ class EventLog : public TextControlEvents {
 
 std::string WidgetText(ScintillaEditor* editor) {
   const long length = editor->SendScintilla(Sci::SCI_GETLENGTH);
-  const auto* text = static_cast<const char*>(editor->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+  const auto* text =
+      static_cast<const char*>(editor->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
   return std::string(text, static_cast<std::size_t>(length));
 }
 
-std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8); }
+std::string Cp932(const char* utf8) {
+  return Utf8ToCp932(utf8);
+}
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 // Sends one key press and release the way a keyboard does: letters and digits carry their key,
 // other characters only their text.
@@ -137,7 +143,8 @@ class ScintillaTextControlTest : public QObject {
   void japaneseTextKeepsItsOwnSpelling() {
     // Half-width katakana, kanji, and characters CP932 spells twice: NEC row 13 (0x8790) and
     // the NEC-selected IBM extension 0xED40, which a fresh encoding would spell differently.
-    const std::string text = Cp932("ﾃｷｽﾄ ｱｲｳ 日本語\r\n") + "\x87\x90\xED\x40" + Cp932("半角ｶﾅ\r\n");
+    const std::string text =
+        Cp932("ﾃｷｽﾄ ｱｲｳ 日本語\r\n") + "\x87\x90\xED\x40" + Cp932("半角ｶﾅ\r\n");
     QVERIFY(Utf8ToCp932(Cp932ToUtf8("\x87\x90\xED\x40")) != "\x87\x90\xED\x40");
     control_->ResetText(text);
     QCOMPARE(control_->Text(), text);
@@ -262,9 +269,10 @@ class ScintillaTextControlTest : public QObject {
     QWidget window;
     control_->Widget()->setParent(&window);
     int triggered = 0;
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_X),
-                                     QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_V),
-                                     QKeySequence(Qt::CTRL | Qt::Key_A)}) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_X),
+          QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_V),
+          QKeySequence(Qt::CTRL | Qt::Key_A)}) {
       auto* action = new QAction(&window);
       action->setShortcut(keys);
       window.addAction(action);
@@ -366,9 +374,15 @@ class ScintillaTextControlTest : public QObject {
     QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), Q("aかんb").toUtf8());
     // The clause being converted is white on navy, the rest underlined.
     const long navy = Sci::SC_INDICVALUEBIT | (128L << 16);
-    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditBack, 1L), navy);
-    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditLine, 1L), 0L);
-    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT, ScintillaTextControl::kIndicatorPreeditLine, 4L), 1L);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT,
+                                     ScintillaTextControl::kIndicatorPreeditBack, 1L),
+             navy);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT,
+                                     ScintillaTextControl::kIndicatorPreeditLine, 1L),
+             0L);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_INDICATORVALUEAT,
+                                     ScintillaTextControl::kIndicatorPreeditLine, 4L),
+             1L);
 
     SendComposition(Editor(), Q("漢"), QString());
     SendComposition(Editor(), QString(), Q("漢"));
@@ -395,7 +409,8 @@ class ScintillaTextControlTest : public QObject {
     // raw bytes (lone lead bytes, escapes), under a length limit: after every step the widget
     // shows exactly what the bytes say, and the limit holds for what the user adds.
     const QString typed[] = {Q("a"), Q("あ"), Q("ｶ"), Q("✓"), Q("漢"), Q(" "), Q("😀"), Q("≒")};
-    const std::string programBytes[] = {"\x82", "\xA0", "\x85", "x", "\r\n", "\x87\x90", "\xED\x40", ""};
+    const std::string programBytes[] = {"\x82", "\xA0",     "\x85",     "x",
+                                        "\r\n", "\x87\x90", "\xED\x40", ""};
     control_->LimitText(60);
     control_->ResetText(std::string("\x82 \xA0\x85z\r\n") + Cp932("日本語ﾃｷｽﾄ"));
     unsigned seed = 2024;
@@ -430,7 +445,8 @@ class ScintillaTextControlTest : public QObject {
           break;
         }
       }
-      QVERIFY2(WidgetText(Editor()) == Cp932ToUtf8(control_->Text()), qPrintable(QString::number(step)));
+      QVERIFY2(WidgetText(Editor()) == Cp932ToUtf8(control_->Text()),
+               qPrintable(QString::number(step)));
       QVERIFY(control_->TextLength() <= 60);
       if (control_->TextLength() >= 59) ++atLimit;
     }
