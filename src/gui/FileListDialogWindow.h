@@ -59,6 +59,8 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
 
  private:
   void BuildControls();
+  // The window takes the dialog's state: caption, prompt, columns, rows, controls, status.
+  void Load(FileListDialog& dialog);
   void FillRows();
   void ApplySelection();
   void ApplyFocusedRow(std::size_t row);

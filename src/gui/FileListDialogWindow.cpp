@@ -1,0 +1,497 @@
+// The batch file-list dialog window: builds its controls once and mirrors the logic's state.
+#include "gui/FileListDialogWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelection>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/TextControl.h"
+
+namespace norra {
+
+namespace {
+
+using C = FileListControl;
+
+constexpr int kInitialWidth = 561;
+constexpr int kInitialHeight = 394;
+constexpr std::array<int, FileListRow::kColumnCount> kColumnWidths = {150, 220, 60, 50, 40};
+
+QString Text(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// The classic virtual-key numbers the logic knows; 0 for keys it has no use for.
+int VirtualKeyOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Escape:
+      return kKeyEscape;
+    case Qt::Key_Backspace:
+      return kKeyBack;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return kKeyReturn;
+    case Qt::Key_Tab:
+      return kKeyTab;
+    default:
+      break;
+  }
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+    return qtKey;
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 0x70 + (qtKey - Qt::Key_F1);
+  return 0;
+}
+
+unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
+  unsigned shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
+  if (modifiers & Qt::ControlModifier) shift |= kCtrlKey;
+  if (modifiers & Qt::AltModifier) shift |= kAltKey;
+  return shift;
+}
+
+QLineEdit* NumberBox(const char* name, int maxLength, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setMaxLength(maxLength);
+  box->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+  box->setInputMethodHints(Qt::ImhDigitsOnly);
+  return box;
+}
+
+}  // namespace
+
+FileListDialogWindow::FileListDialogWindow(QWidget* parent) : QDialog(parent) {
+  BuildControls();
+}
+
+FileListDialogWindow::~FileListDialogWindow() = default;
+
+QWidget* FileListDialogWindow::Widget(FileListControl control) const {
+  const auto index = static_cast<std::size_t>(control);
+  return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+void FileListDialogWindow::BuildControls() {
+  setObjectName(QStringLiteral("TfrmFileListView"));
+  setSizeGripEnabled(true);
+  resize(kInitialWidth, kInitialHeight);
+  auto put = [this](C control, QWidget* widget) {
+    widget->setObjectName(QString::fromLatin1(FileListDialog::ControlName(control)));
+    controls_[static_cast<std::size_t>(control)] = widget;
+  };
+  auto button = [&put](C control, QWidget* parent) {
+    auto* b = new QPushButton(parent);
+    b->setAutoDefault(false);  // only cmdDo is ever the default button
+    put(control, b);
+    return b;
+  };
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(0, 0, 0, 0);
+  root->setSpacing(0);
+
+  controlTable_ = new QFrame(this);
+  controlTable_->setObjectName(QStringLiteral("fraControlTable"));
+  auto* table = new QVBoxLayout(controlTable_);
+  table->setContentsMargins(6, 6, 6, 6);
+
+  auto* promptRow = new QHBoxLayout;
+  icon_ = new QLabel(controlTable_);
+  icon_->setObjectName(QStringLiteral("imgIcon"));
+  icon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+  prompt_ = new QLabel(controlTable_);
+  prompt_->setObjectName(QStringLiteral("lblPrompt"));
+  prompt_->setWordWrap(true);
+  promptRow->addWidget(icon_);
+  promptRow->addWidget(prompt_, 1);
+  table->addLayout(promptRow);
+
+  auto* commandRow = new QHBoxLayout;
+  for (C control : {C::cmdDo, C::cmdWithout, C::cmdCancel, C::cmdSelectAll, C::cmdHelp})
+    commandRow->addWidget(button(control, controlTable_));
+  commandRow->addStretch(1);
+  table->addLayout(commandRow);
+
+  // Quote all: what each Page contributes and the line breaks after it.
+  auto* quotation = new QFrame(controlTable_);
+  put(C::fraQuotationAll, quotation);
+  auto* quotationRow = new QHBoxLayout(quotation);
+  quotationRow->setContentsMargins(0, 0, 0, 0);
+  auto* range = new QGroupBox(QString::fromUtf8("引用範囲"), quotation);
+  auto* rangeRow = new QHBoxLayout(range);
+  const std::array<std::pair<const char*, const char*>, 3> ranges = {
+      {{"optText", "全文(&Z)"}, {"optSelText", "選択された文(&T)"}, {"optPathName", "ﾌｧｲﾙ名(&P)"}}};
+  for (const auto& [name, caption] : ranges) {
+    auto* option = new QRadioButton(QString::fromUtf8(caption), range);
+    option->setObjectName(QString::fromLatin1(name));
+    rangeRow->addWidget(option);
+  }
+  range->findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
+  quotationRow->addWidget(range);
+  auto* crlfCount = NumberBox("txtCRLFCount", 2, quotation);
+  controls_[static_cast<std::size_t>(C::txtCRLFCount)] = crlfCount;
+  crlfCount->setText(QStringLiteral("1"));
+  auto* crlfLabel = new QLabel(QString::fromUtf8("改行数(&C)"), quotation);
+  crlfLabel->setBuddy(crlfCount);
+  quotationRow->addWidget(crlfLabel);
+  quotationRow->addWidget(crlfCount);
+  quotationRow->addStretch(1);
+  table->addWidget(quotation);
+
+  // Jump: the line number and the selected Page's line count.
+  auto* jump = new QFrame(controlTable_);
+  put(C::fraJump, jump);
+  auto* jumpRow = new QHBoxLayout(jump);
+  jumpRow->setContentsMargins(0, 0, 0, 0);
+  auto* row = NumberBox("txtRow", 9, jump);
+  controls_[static_cast<std::size_t>(C::txtRow)] = row;
+  jumpRow->addWidget(row);
+  auto* rows = new QLabel(jump);
+  put(C::lblRows, rows);
+  jumpRow->addWidget(rows);
+  jumpRow->addStretch(1);
+  table->addWidget(jump);
+
+  auto* saveAs = new QFrame(controlTable_);
+  put(C::fraSaveAsAll, saveAs);
+  auto* saveAsRow = new QHBoxLayout(saveAs);
+  saveAsRow->setContentsMargins(0, 0, 0, 0);
+  for (C control : {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo})
+    saveAsRow->addWidget(button(control, saveAs));
+  saveAsRow->addStretch(1);
+  table->addWidget(saveAs);
+
+  auto* print = new QFrame(controlTable_);
+  put(C::fraPrintAll, print);
+  auto* printRow = new QHBoxLayout(print);
+  printRow->setContentsMargins(0, 0, 0, 0);
+  auto* copies = NumberBox("txtCopyCount", 5, print);
+  controls_[static_cast<std::size_t>(C::txtCopyCount)] = copies;
+  auto* copiesLabel = new QLabel(QString::fromUtf8("部数(&C)"), print);
+  copiesLabel->setBuddy(copies);
+  printRow->addWidget(copiesLabel);
+  printRow->addWidget(copies);
+  printRow->addStretch(1);
+  table->addWidget(print);
+
+  auto* group = new QFrame(controlTable_);
+  put(C::fraOpenFromGroup, group);
+  auto* groupRow = new QHBoxLayout(group);
+  groupRow->setContentsMargins(0, 0, 0, 0);
+  groupRow->addWidget(button(C::cmdReleaseFileFromGroup, group));
+  groupRow->addStretch(1);
+  table->addWidget(group);
+
+  auto* sortRow = new QHBoxLayout;
+  for (C control : {C::cmdFile, C::cmdDirectory, C::cmdExp, C::cmdModified, C::cmdID})
+    sortRow->addWidget(button(control, controlTable_));
+  sortRow->addStretch(1);
+  table->addLayout(sortRow);
+  root->addWidget(controlTable_);
+
+  list_ = new QTreeWidget(this);
+  put(C::lvwFileName, list_);
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  list_->setAllColumnsShowFocus(true);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setSortingEnabled(false);  // the logic sorts; the list shows its order
+  list_->setColumnCount(FileListRow::kColumnCount);
+  QStringList captions;
+  for (const char* caption : FileListDialog::kColumnCaptions)
+    captions << QString::fromUtf8(caption);
+  list_->setHeaderLabels(captions);
+  list_->header()->setSectionsClickable(true);
+  list_->header()->setSectionsMovable(false);
+  list_->header()->setStretchLastSection(false);
+  // The selection stays visible while another control has the focus.
+  QPalette palette = list_->palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+    palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+  list_->setPalette(palette);
+  root->addWidget(list_, 1);
+
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName(QStringLiteral("StatusBar"));
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    panels_[i] = new QLabel(statusBar_);
+    panels_[i]->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i));
+  }
+  panels_[0]->setFixedWidth(240);
+  panels_[1]->setMinimumWidth(50);
+  statusBar_->addWidget(panels_[0]);
+  statusBar_->addWidget(panels_[1], 1);
+  root->addWidget(statusBar_);
+
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    auto* b = qobject_cast<QAbstractButton*>(controls_[i]);
+    if (b == nullptr) continue;
+    const auto control = static_cast<C>(i);
+    connect(b, &QAbstractButton::clicked, this, [this, control] {
+      if (dialog_ != nullptr) dialog_->Click(control);
+    });
+  }
+  connect(list_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (dialog_ != nullptr) dialog_->ColumnClicked(column);
+  });
+  connect(list_, &QTreeWidget::itemSelectionChanged, this,
+          &FileListDialogWindow::ListSelectionChanged);
+  connect(list_, &QTreeWidget::currentItemChanged, this, &FileListDialogWindow::ListCurrentChanged);
+
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (static_cast<C>(i) != C::lvwFileName) controls_[i]->hide();
+  }
+}
+
+// ---- showing the logic's state ----
+
+void FileListDialogWindow::Present(FileListDialog& dialog) {
+  Load(dialog);
+  show();
+  FocusControl(dialog.FocusTarget());
+}
+
+void FileListDialogWindow::Load(FileListDialog& dialog) {
+  dialog_ = &dialog;
+  setWindowTitle(Text(dialog.Caption()));
+  prompt_->setText(Text(dialog.Prompt()));
+  list_->setSelectionMode(dialog.MultiSelect() ? QAbstractItemView::ExtendedSelection
+                                               : QAbstractItemView::SingleSelection);
+  ApplyColumns();
+  FillRows();
+  ControlsChanged();
+  StatusChanged();
+  if (!placedOnce_) {
+    resize(kInitialWidth, kInitialHeight);
+    placedOnce_ = true;
+  }
+  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void FileListDialogWindow::ShowModal(FileListDialog& dialog) {
+  // A window already shown modeless would stay modeless through exec.
+  if (isVisible()) hide();
+  Load(dialog);
+  // The focus target takes the focus when exec shows the window.
+  FocusControl(dialog.FocusTarget());
+  if (!dialog.Closed()) exec();
+  Detach();
+}
+
+void FileListDialogWindow::Detach() {
+  dialog_ = nullptr;
+}
+
+void FileListDialogWindow::Close() {
+  if (isVisible()) QDialog::done(QDialog::Rejected);
+}
+
+void FileListDialogWindow::ApplyColumns() {
+  columnWidths_ = kColumnWidths;
+  const bool stateHidden = dialog_->StateColumnHidden();
+  if (stateHidden) {
+    columnWidths_[FileListRow::kFolder] += columnWidths_[FileListRow::kState];
+    columnWidths_[FileListRow::kState] = 0;
+  }
+  list_->setColumnHidden(FileListRow::kState, stateHidden);
+  for (int c = 0; c < FileListRow::kColumnCount; ++c) {
+    if (columnWidths_[static_cast<std::size_t>(c)] > 0)
+      list_->setColumnWidth(c, columnWidths_[static_cast<std::size_t>(c)]);
+  }
+}
+
+void FileListDialogWindow::FillRows() {
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  list_->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const FileListRow& row : dialog_->Rows()) {
+    QStringList texts;
+    for (const std::string& column : row.columns) texts << Text(column);
+    items << new QTreeWidgetItem(texts);
+  }
+  list_->addTopLevelItems(items);
+  ApplySelection();
+  if (dialog_->FocusedRow() < dialog_->Rows().size()) ApplyFocusedRow(dialog_->FocusedRow());
+  syncing_ = wasSyncing;
+}
+
+void FileListDialogWindow::ApplySelection() {
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  QItemSelection selection;
+  const std::vector<FileListRow>& rows = dialog_->Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].selected) continue;
+    const QModelIndex first = list_->model()->index(static_cast<int>(i), 0);
+    const QModelIndex last =
+        list_->model()->index(static_cast<int>(i), FileListRow::kColumnCount - 1);
+    selection.select(first, last);
+  }
+  list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  syncing_ = wasSyncing;
+}
+
+void FileListDialogWindow::ApplyFocusedRow(std::size_t row) {
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  const QModelIndex index = list_->model()->index(static_cast<int>(row), 0);
+  list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  list_->scrollTo(index);
+  syncing_ = wasSyncing;
+}
+
+void FileListDialogWindow::RowsChanged() {
+  if (dialog_ != nullptr) FillRows();
+}
+
+void FileListDialogWindow::SelectionChanged() {
+  if (dialog_ != nullptr) ApplySelection();
+}
+
+void FileListDialogWindow::RowFocused(std::size_t row) {
+  if (dialog_ != nullptr && row < dialog_->Rows().size()) ApplyFocusedRow(row);
+}
+
+void FileListDialogWindow::ControlsChanged() {
+  if (dialog_ == nullptr) return;
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const auto control = static_cast<C>(i);
+    if (control == C::lvwFileName) continue;
+    const FileListControlState& state = dialog_->Control(control);
+    QWidget* widget = controls_[i];
+    if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
+      if (!state.caption.empty()) b->setText(Text(state.caption));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      label->setText(Text(state.caption));
+    }
+    widget->setVisible(state.visible);
+    widget->setEnabled(state.enabled);
+  }
+  static_cast<QPushButton*>(Widget(C::cmdDo))->setDefault(dialog_->DoIsDefault());
+}
+
+void FileListDialogWindow::StatusChanged() {
+  if (dialog_ == nullptr) return;
+  for (std::size_t i = 0; i < panels_.size(); ++i)
+    panels_[i]->setText(Text(dialog_->StatusText(static_cast<int>(i))));
+}
+
+void FileListDialogWindow::FocusControl(FileListControl control) {
+  if (QWidget* widget = Widget(control)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+int FileListDialogWindow::NameColumnWidth() const {
+  return list_->columnWidth(FileListRow::kName);
+}
+
+void FileListDialogWindow::MoveLeftEdge(int x) {
+  savedPosition_ = pos();
+  move(x, y());
+}
+
+void FileListDialogWindow::RestorePosition() {
+  move(savedPosition_);
+}
+
+// ---- the user's events, forwarded ----
+
+void FileListDialogWindow::ListSelectionChanged() {
+  if (syncing_ || dialog_ == nullptr) return;
+  const std::size_t count = std::min<std::size_t>(
+      dialog_->Rows().size(), static_cast<std::size_t>(list_->topLevelItemCount()));
+  for (std::size_t i = 0; i < count && dialog_ != nullptr; ++i) {
+    const bool selected = list_->topLevelItem(static_cast<int>(i))->isSelected();
+    if (selected != dialog_->Rows()[i].selected) dialog_->SelectRow(i, selected);
+  }
+  if (dialog_ == nullptr) return;
+  // Whatever the logic made of it is what the list shows.
+  for (std::size_t i = 0; i < count; ++i) {
+    if (list_->topLevelItem(static_cast<int>(i))->isSelected() != dialog_->Rows()[i].selected) {
+      ApplySelection();
+      break;
+    }
+  }
+  ScheduleIdle();
+}
+
+void FileListDialogWindow::ListCurrentChanged() {
+  if (syncing_ || dialog_ == nullptr) return;
+  const int index = list_->indexOfTopLevelItem(list_->currentItem());
+  if (index < 0) return;
+  dialog_->FocusRow(static_cast<std::size_t>(index));
+  ScheduleIdle();
+}
+
+void FileListDialogWindow::ScheduleIdle() {
+  if (idlePending_) return;
+  idlePending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    idlePending_ = false;
+    if (dialog_ != nullptr) dialog_->Idle();
+  });
+}
+
+bool FileListDialogWindow::ForwardKey(QKeyEvent* event) {
+  if (dialog_ == nullptr) return false;
+  const int key = VirtualKeyOf(event->key());
+  if (key == 0) return false;
+  return dialog_->KeyDown(key, ShiftOf(event->modifiers()));
+}
+
+bool FileListDialogWindow::RefuseNumberKey(QObject* watched, QKeyEvent* event) const {
+  if (watched != Widget(C::txtRow) && watched != Widget(C::txtCRLFCount) &&
+      watched != Widget(C::txtCopyCount)) {
+    return false;
+  }
+  const QString text = event->text();
+  if (text.isEmpty()) return false;  // moving keys, not characters
+  const char16_t character = text.at(0).unicode();
+  if (character < 0x20) return false;  // Enter, Tab and control keys keep their work
+  return !FileListDialog::NumberBoxAccepts(static_cast<int>(character));
+}
+
+bool FileListDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (ForwardKey(key)) return true;
+    if (RefuseNumberKey(watched, key)) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void FileListDialogWindow::keyPressEvent(QKeyEvent* event) {
+  if (ForwardKey(event)) return;
+  QDialog::keyPressEvent(event);
+}
+
+void FileListDialogWindow::reject() {
+  // The close box and any other way out is the logic's cancel.
+  if (dialog_ != nullptr && !dialog_->Closed()) {
+    dialog_->CloseBox();
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace norra
