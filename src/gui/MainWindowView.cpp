@@ -1,0 +1,796 @@
+// TfrmNote: menus and toolbar built from the item table, the page list, the status bar, the MDI
+// area.
+#include "gui/MainWindowView.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/MainWindow.h"
+#include "documents/Page.h"
+#include "gui/PageWindow.h"
+#include "gui/ScintillaTextControl.h"
+
+namespace norra {
+
+namespace {
+
+QString Q(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// "short|long": the tooltip shows the short part, the status bar the long one.
+QString ShortHint(std::string_view hint) {
+  return Q(hint.substr(0, hint.find('|')));
+}
+QString LongHint(std::string_view hint) {
+  const std::size_t bar = hint.find('|');
+  return Q(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
+}
+
+// The logic's key codes for the keys the page list reports.
+int KeyCodeOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return kKeyReturn;
+    case Qt::Key_Escape:
+      return kKeyEscape;
+    case Qt::Key_Up:
+      return kKeyUp;
+    case Qt::Key_Down:
+      return kKeyDown;
+    case Qt::Key_PageUp:
+      return kKeyPageUp;
+    case Qt::Key_PageDown:
+      return kKeyPageDown;
+    case Qt::Key_Home:
+      return kKeyHome;
+    case Qt::Key_End:
+      return kKeyEnd;
+    case Qt::Key_Left:
+      return kKeyLeft;
+    case Qt::Key_Right:
+      return kKeyRight;
+    case Qt::Key_Tab:
+      return kKeyTab;
+    case Qt::Key_Shift:
+      return kKeyShift;
+    case Qt::Key_Control:
+      return kKeyControl;
+    default:
+      if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
+      if (qtKey >= 0x20 && qtKey < 0x7F) return qtKey;
+      return qtKey & 0xFFFF;
+  }
+}
+
+unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
+  unsigned shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
+  if (modifiers & Qt::ControlModifier) shift |= kCtrlKey;
+  if (modifiers & Qt::AltModifier) shift |= kAltKey;
+  return shift;
+}
+
+}  // namespace
+
+TfrmNote::TfrmNote(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("frmNote"));
+  setWindowTitle(QStringLiteral("Norra"));
+  resize(640, 480);
+  setAcceptDrops(true);
+
+  area_ = new QMdiArea(this);
+  area_->setObjectName(QStringLiteral("MDIClient"));
+  area_->setFrameShape(QFrame::NoFrame);  // no sunken edge
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(area_);
+  connect(area_, &QMdiArea::subWindowActivated, this, &TfrmNote::SubWindowActivated);
+
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+
+  // Key preview: the window sees the keys of its controls first.
+  qApp->installEventFilter(this);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) {
+    if (logic_ != nullptr) logic_->ActiveControlChanged();
+  });
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    if (logic_ != nullptr) logic_->ClipboardChanged();
+  });
+  // The idle hook: whenever the event loop has nothing left to do.
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmNote::RunIdle);
+  }
+}
+
+TfrmNote::~TfrmNote() {
+  qApp->removeEventFilter(this);
+  logic_ = nullptr;
+  // QWidget's destructor still closes and hides the children; nothing may reach this object.
+  for (QObject* sender : std::initializer_list<QObject*>{
+           area_, pageList_, pageList_->view()->selectionModel(), qApp, QApplication::clipboard(),
+           QAbstractEventDispatcher::instance()}) {
+    if (sender != nullptr) QObject::disconnect(sender, nullptr, this, nullptr);
+  }
+  for (auto& [page, window] : windows_) {
+    if (window != nullptr) window->Detach();
+  }
+}
+
+void TfrmNote::SetLogic(MainWindow* logic) {
+  logic_ = logic;
+  for (auto& [page, window] : windows_) {
+    if (window != nullptr) window->SetLogic(logic);
+  }
+}
+
+void TfrmNote::RunIdle() {
+  if (logic_ == nullptr || inIdle_) return;
+  inIdle_ = true;
+  logic_->Idle();
+  inIdle_ = false;
+}
+
+// ---- building ----
+
+void TfrmNote::BuildActions() {
+  for (const UiItemInfo& info : UiItems()) {
+    auto* action = new QAction(this);
+    action->setObjectName(Q(info.name));
+    if (info.caption == "-") {
+      action->setSeparator(true);
+    } else {
+      action->setText(Q(info.caption));
+    }
+    if (!info.shortcut.empty()) {
+      action->setShortcut(QKeySequence(Q(info.shortcut), QKeySequence::PortableText));
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
+    action->setToolTip(ShortHint(info.hint));
+    action->setStatusTip(LongHint(info.hint));
+    const UiItem item = info.item;
+    connect(action, &QAction::triggered, this, [this, item] {
+      if (logic_ != nullptr) logic_->Execute(item);
+    });
+    actions_.at(static_cast<std::size_t>(item)) = action;
+  }
+  for (UiItem item : {UiItem::mnuWordWrap, UiItem::mnuDispToolBar, UiItem::mnuDispStatusBar}) {
+    Action(item)->setCheckable(true);
+  }
+  // Toolbar buttons start as their menu items do before any Page exists.
+  Action(UiItem::SaveBtn)->setEnabled(false);
+  Action(UiItem::PrintBtn)->setEnabled(false);
+}
+
+QMenu* TfrmNote::AddMenu(const char* name, const char* caption, MenuKind kind,
+                         std::initializer_list<UiItem> items) {
+  QMenu* menu = menuBar()->addMenu(QString::fromUtf8(caption));
+  menu->setObjectName(QString::fromUtf8(name));
+  menu->menuAction()->setObjectName(QString::fromUtf8(name));
+  for (UiItem item : items) menu->addAction(Action(item));
+  connect(menu, &QMenu::aboutToShow, this, [this, kind] {
+    if (logic_ != nullptr) logic_->MenuOpening(kind);
+  });
+  return menu;
+}
+
+void TfrmNote::BuildMenus() {
+  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+  using enum UiItem;
+  QMenu* file = AddMenu("mnuFile", "ﾌｧｲﾙ(&F)", MenuKind::File,
+                        {mnuMakeNewFile, mnuFileOpen, mnuCloseFile, mnuUpdateFile, mnuSaveAsFile});
+  file->addSeparator();
+  for (UiItem item : {mnuUpdateAll, mnuSaveAsAll, mnuPrintAll, mnuReloadAll, mnuCloseAll})
+    file->addAction(Action(item));
+  file->addSeparator();
+  file->addAction(Action(mnuRecentFiles));
+  file->addAction(Action(mnuSetPrinter));
+  file->addSeparator();
+  file->addAction(Action(mnuExit));
+
+  QMenu* edit = AddMenu("mnuEdit", "編集(&E)", MenuKind::Edit, {mnuUndo});
+  edit->addSeparator();
+  for (UiItem item : {CutItem, CopyItem, PasteItem, mnuSelectAll}) edit->addAction(Action(item));
+  edit->addSeparator();
+  for (UiItem item : {mnuInsertFileName, mnuInsertDateTime, mnuClearUndoLog})
+    edit->addAction(Action(item));
+  edit->addSeparator();
+  for (UiItem item : {mnuFind, mnuReplace, mnuFindSel, mnuReplaceSel, mnuFindNext})
+    edit->addAction(Action(item));
+  edit->addSeparator();
+  edit->addAction(Action(mnuQuotationAll));
+
+  QMenu* display = AddMenu("mnuDisplay", "表示(&V)", MenuKind::Display,
+                           {mnuJump, mnuBookmark, mnuJumpToBookmark});
+  display->addSeparator();
+  display->addAction(Action(mnuWordWrap));
+  display->addSeparator();
+  display->addAction(Action(mnuDispToolBar));
+  display->addAction(Action(mnuDispStatusBar));
+
+  AddMenu("mnuTool", "ﾂｰﾙ(&T)", MenuKind::Tool, {mnuOption});
+  AddMenu("mnuWindow", "ｳｲﾝﾄﾞｳ(&W)", MenuKind::Window,
+          {mnuMaximizeChild, mnuTileChildrenV, mnuTileChildrenH, mnuCascadeChildren,
+           mnuArrangeIcons, mnuMinimizeChildren, mnuMovePageSeparator, mnuMovePage, mnuSortCombo});
+  QMenu* help = AddMenu("mnuHelp", "ﾍﾙﾌﾟ(&H)", MenuKind::Help, {mnuHelpContent});
+  help->addSeparator();
+  for (UiItem item : {mnuHelpContent2, mnuHelpKeyWord2, mnuChangeHelpFile2})
+    help->addAction(Action(item));
+  help->addSeparator();
+  help->addAction(Action(HelpAboutItem));
+
+  popup_ = new QMenu(this);
+  popup_->setObjectName(QStringLiteral("PopupMenu"));
+  for (UiItem item : {popCut, popCopy, popPaste}) popup_->addAction(Action(item));
+  popup_->addSeparator();
+  popup_->addAction(Action(popSelectAll));
+  popup_->addSeparator();
+  popup_->addAction(Action(popFind));
+  popup_->addAction(Action(popReplace));
+  popup_->addSeparator();
+  popup_->addAction(Action(popHelpKeyWord2));
+  connect(popup_, &QMenu::aboutToShow, this, [this] {
+    if (logic_ != nullptr) logic_->MenuOpening(MenuKind::Popup);
+  });
+}
+
+QToolButton* TfrmNote::AddButton(UiItem item, int icon) {
+  auto* button = new QToolButton(speedPanel_);
+  QAction* action = Action(item);
+  action->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+  button->setDefaultAction(action);
+  button->setObjectName(action->objectName());
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  speedPanel_->addWidget(button);
+  return button;
+}
+
+void TfrmNote::BuildToolBar() {
+  speedPanel_ = new QToolBar(this);
+  speedPanel_->setObjectName(QStringLiteral("SpeedPanel"));
+  speedPanel_->setMovable(false);
+  speedPanel_->setFloatable(false);
+  speedPanel_->setFixedHeight(30);
+  speedPanel_->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+  addToolBar(Qt::TopToolBarArea, speedPanel_);
+
+  AddButton(UiItem::SpeedButton1, QStyle::SP_FileIcon);
+  AddButton(UiItem::OpenBtn, QStyle::SP_DialogOpenButton);
+  AddButton(UiItem::SaveBtn, QStyle::SP_DialogSaveButton);
+  AddButton(UiItem::PrintBtn, QStyle::SP_FileDialogDetailedView);
+  speedPanel_->addSeparator();
+  auto* label = new QLabel(QStringLiteral("現在のﾌｧｲﾙ"), speedPanel_);
+  label->setObjectName(QStringLiteral("Label1"));
+  label->setContentsMargins(4, 0, 4, 0);
+  speedPanel_->addWidget(label);
+
+  pageList_ = new QComboBox(speedPanel_);
+  pageList_->setObjectName(QStringLiteral("cboContents"));
+  pageList_->setMaxVisibleItems(15);
+  pageList_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+  pageList_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  pageList_->setMinimumContentsLength(10);
+  pageList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  pageList_->installEventFilter(this);
+  pageList_->view()->installEventFilter(this);
+  speedPanel_->addWidget(pageList_);
+  connect(pageList_, &QComboBox::activated, this, &TfrmNote::PageListActivated);
+  connect(pageList_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current, const QModelIndex&) {
+            PageListCurrentChanged(current.row());
+          });
+
+  // The combo ends a little left of the three buttons on the right.
+  auto* gap = new QWidget(speedPanel_);
+  gap->setFixedWidth(4);
+  speedPanel_->addWidget(gap);
+  AddButton(UiItem::Help2Btn, QStyle::SP_DialogHelpButton);
+  AddButton(UiItem::ChangeHelp2Btn, QStyle::SP_BrowserReload);
+  AddButton(UiItem::FindBtn, QStyle::SP_FileDialogContentsView);
+}
+
+void TfrmNote::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar"));
+  bar->setSizeGripEnabled(true);
+  static constexpr std::array<int, 6> kWidths = {0, 75, 75, 75, 75, 100};
+  static constexpr std::array<const char*, 6> kSamples = {
+      "", "999/999ﾌｧｲﾙ", "2000000ﾊﾞｲﾄ", "9999/9999行", "", "挿入 / 変更"};
+  for (std::size_t i = 0; i < panels_.size(); ++i) {
+    auto* panel = new QLabel(QString::fromUtf8(kSamples.at(i)), bar);
+    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setContentsMargins(2, 0, 2, 0);
+    if (i == 0) {
+      bar->addWidget(panel, 1);
+    } else {
+      panel->setFixedWidth(kWidths.at(i));
+      if (i <= 4) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      bar->addPermanentWidget(panel);
+    }
+    panels_.at(i) = panel;
+  }
+}
+
+// ---- Page windows ----
+
+TfrmPage* TfrmNote::WindowOf(const Page& page) const {
+  auto it = windows_.find(&page);
+  return it == windows_.end() ? nullptr : it->second.data();
+}
+
+std::unique_ptr<TextControl> TfrmNote::CreateTextControl() {
+  return std::make_unique<ScintillaTextControl>();
+}
+
+void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
+  auto* control = dynamic_cast<ScintillaTextControl*>(&page.Control());
+  if (control == nullptr || control->Widget() == nullptr)
+    throw std::runtime_error("not a text control of this view");
+  auto* window = new TfrmPage(page, *control, vision);
+  control->Widget()->SetContextMenu(popup_);
+  window->SetLogic(logic_);
+  windows_[&page] = window;
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  area_->addSubWindow(window);
+  syncing_ = wasSyncing;
+}
+
+void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
+  if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(Q(caption));
+}
+
+void TfrmNote::ShowPage(Page& page) {
+  TfrmPage* window = WindowOf(page);
+  if (window == nullptr) return;
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  if (pageList_->hasFocus()) pageList_->clearFocus();
+  if (!window->isVisible()) {
+    switch (page.WindowState()) {
+      case kPageMaximized:
+        window->showMaximized();
+        break;
+      case kPageMinimized:
+        window->showMinimized();
+        break;
+      default:
+        window->showNormal();
+        break;
+    }
+  }
+  area_->setActiveSubWindow(window);
+  if (ScintillaEditor* editor = window->Control().Widget()) editor->setFocus(Qt::OtherFocusReason);
+  syncing_ = wasSyncing;
+}
+
+void TfrmNote::DestroyPageWindow(Page& page) {
+  auto it = windows_.find(&page);
+  if (it == windows_.end()) return;
+  QPointer<TfrmPage> window = it->second;
+  windows_.erase(it);
+  if (window == nullptr) return;
+  window->Detach();
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  // Later, not now: the request may come from inside an event of this very window.
+  window->hide();
+  area_->removeSubWindow(window);
+  window->deleteLater();
+  syncing_ = wasSyncing;
+}
+
+void TfrmNote::FocusPage(Page& page) {
+  TfrmPage* window = WindowOf(page);
+  if (window == nullptr) return;
+  window->setFocus(Qt::OtherFocusReason);
+  if (ScintillaEditor* editor = window->Control().Widget()) editor->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmNote::SetImeMode(Page& /*page*/, int /*mode*/) {
+  // Input-method modes are the input method's business on this desktop; nothing to ask Qt for.
+}
+
+void TfrmNote::RelayoutPage(Page& page) {
+  if (TfrmPage* window = WindowOf(page)) window->Relayout();
+}
+
+void TfrmNote::MaximizePage(Page& page) {
+  if (TfrmPage* window = WindowOf(page)) window->showMaximized();
+}
+
+std::vector<QMdiSubWindow*> TfrmNote::WindowsTopFirst() const {
+  QList<QMdiSubWindow*> list = area_->subWindowList(QMdiArea::StackingOrder);
+  std::vector<QMdiSubWindow*> windows(list.rbegin(), list.rend());
+  std::erase_if(windows, [](QMdiSubWindow* w) { return !w->isVisible(); });
+  return windows;
+}
+
+void TfrmNote::Tile(bool vertical) {
+  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
+  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
+  if (windows.empty()) return;
+  const QList<QMdiSubWindow*> all = area_->subWindowList();
+  const bool anyMinimized =
+      std::any_of(all.begin(), all.end(), [](QMdiSubWindow* w) { return w->isVisible() && w->isMinimized(); });
+  QRect room = area_->viewport()->rect();
+  // Minimized Pages keep a row at the bottom.
+  if (anyMinimized)
+    room.setHeight(std::max(1, room.height() - area_->fontMetrics().height() * 2 - 8));
+  const int count = static_cast<int>(windows.size());
+  for (int i = 0; i < count; ++i) {
+    QMdiSubWindow* w = windows.at(static_cast<std::size_t>(i));
+    if (w->isMaximized()) w->showNormal();
+    QRect cell;
+    if (vertical) {
+      const int top = room.height() * i / count;
+      cell = QRect(0, top, room.width(), room.height() * (i + 1) / count - top);
+    } else {
+      const int left = room.width() * i / count;
+      cell = QRect(left, 0, room.width() * (i + 1) / count - left, room.height());
+    }
+    w->setGeometry(cell);
+  }
+}
+
+void TfrmNote::ArrangeIcons() {
+  int x = 0;
+  const int bottom = area_->viewport()->height();
+  for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder)) {
+    if (!w->isVisible() || !w->isMinimized()) continue;
+    const QSize size = w->size();
+    if (x > 0 && x + size.width() > area_->viewport()->width()) x = 0;
+    w->move(x, bottom - size.height());
+    x += size.width();
+  }
+}
+
+void TfrmNote::ArrangePages(PageArrangement how) {
+  std::vector<ScintillaTextControl*> controls;
+  for (auto& [page, window] : windows_) {
+    if (window != nullptr) controls.push_back(&window->Control());
+  }
+  for (ScintillaTextControl* control : controls) control->SuspendPainting();
+  switch (how) {
+    case PageArrangement::TileVertical:
+      Tile(true);
+      break;
+    case PageArrangement::TileHorizontal:
+      Tile(false);
+      break;
+    case PageArrangement::Cascade:
+      for (QMdiSubWindow* w : WindowsTopFirst()) {
+        if (w->isMaximized()) w->showNormal();
+      }
+      area_->cascadeSubWindows();
+      break;
+    case PageArrangement::ArrangeIcons:
+      ArrangeIcons();
+      break;
+    case PageArrangement::MinimizeAll: {
+      QList<QMdiSubWindow*> list = area_->subWindowList(QMdiArea::CreationOrder);
+      for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        if ((*it)->isVisible()) (*it)->showMinimized();
+      }
+      ArrangeIcons();
+      break;
+    }
+  }
+  for (ScintillaTextControl* control : controls) control->ResumePainting();
+}
+
+void TfrmNote::SubWindowActivated(QMdiSubWindow* window) {
+  if (syncing_ || logic_ == nullptr || window == nullptr) return;
+  if (auto* page = qobject_cast<TfrmPage*>(window)) logic_->PageWindowActivated(page->GetPage());
+}
+
+// ---- the page list ----
+
+void TfrmNote::SetPageList(const std::vector<std::string>& entries, std::size_t selected) {
+  const QSignalBlocker blocker(pageList_);
+  const QSignalBlocker viewBlocker(pageList_->view()->selectionModel());
+  bool same = static_cast<std::size_t>(pageList_->count()) == entries.size();
+  for (std::size_t i = 0; same && i < entries.size(); ++i) {
+    same = pageList_->itemText(static_cast<int>(i)) == Q(entries[i]);
+  }
+  if (!same) {
+    pageList_->clear();
+    for (const std::string& entry : entries) pageList_->addItem(Q(entry));
+  }
+  pageList_->setCurrentIndex(selected < entries.size() ? static_cast<int>(selected) : -1);
+}
+
+void TfrmNote::SetPageListSelection(std::size_t index) {
+  const QSignalBlocker blocker(pageList_);
+  const QSignalBlocker viewBlocker(pageList_->view()->selectionModel());
+  pageList_->setCurrentIndex(
+      index < static_cast<std::size_t>(pageList_->count()) ? static_cast<int>(index) : -1);
+}
+
+void TfrmNote::DropDownPageList(std::size_t selected) {
+  activateWindow();
+  pageList_->setFocus(Qt::OtherFocusReason);
+  SetPageListSelection(selected);
+  pageListKeyDown_ = false;
+  {
+    const QSignalBlocker viewBlocker(pageList_->view()->selectionModel());
+    pageList_->showPopup();
+  }
+}
+
+void TfrmNote::SetPageListEnabled(bool on) {
+  pageList_->setEnabled(on);
+}
+
+bool TfrmNote::PageListHasFocus() const {
+  return pageList_->hasFocus() || (pageList_->view() != nullptr && pageList_->view()->isVisible());
+}
+
+// A choice by mouse, or a key moving the closed list's entry; the logic tells them apart by
+// the key it was told of.
+void TfrmNote::PageListActivated(int index) {
+  if (syncing_ || logic_ == nullptr || index < 0) return;
+  logic_->PageListSelectionChanged(static_cast<std::size_t>(index));
+}
+
+// The highlighted entry of the dropped-down list moves with the keys (the mouse only hovers).
+void TfrmNote::PageListCurrentChanged(int row) {
+  if (syncing_ || logic_ == nullptr || row < 0 || !pageListKeyDown_) return;
+  logic_->PageListSelectionChanged(static_cast<std::size_t>(row));
+}
+
+// ---- texts ----
+
+void TfrmNote::SetStatusText(int panel, const std::string& text) {
+  if (panel < 0 || panel >= static_cast<int>(panels_.size())) return;
+  panels_.at(static_cast<std::size_t>(panel))->setText(Q(text));
+}
+
+void TfrmNote::SetApplicationTitle(const std::string& title) {
+  // The desktop's task bar shows the window title with the display name after it.
+  QGuiApplication::setApplicationDisplayName(Q(title));
+}
+
+void TfrmNote::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  setWindowTitle(Q(caption));
+}
+
+void TfrmNote::SetApplicationHelpFile(const std::string& path) {
+  helpFile_ = path;
+}
+
+// ---- items ----
+
+void TfrmNote::SetItemEnabled(UiItem item, bool on) {
+  Action(item)->setEnabled(on);
+}
+
+void TfrmNote::SetItemChecked(UiItem item, bool on) {
+  QAction* action = Action(item);
+  action->setCheckable(true);
+  const QSignalBlocker blocker(action);
+  action->setChecked(on);
+}
+
+void TfrmNote::SetItemVisible(UiItem item, bool on) {
+  Action(item)->setVisible(on);
+}
+
+void TfrmNote::SetItemCaption(UiItem item, const std::string& caption) {
+  Action(item)->setText(Q(caption));
+}
+
+void TfrmNote::SetItemHint(UiItem item, const std::string& hint) {
+  Action(item)->setToolTip(ShortHint(hint));
+  Action(item)->setStatusTip(LongHint(hint));
+}
+
+void TfrmNote::SetToolBarVisible(bool on) {
+  speedPanel_->setVisible(on);
+}
+
+void TfrmNote::SetStatusBarVisible(bool on) {
+  statusBar()->setVisible(on);
+}
+
+// ---- the window ----
+
+void TfrmNote::SetPainting(bool on, bool bars) {
+  area_->setUpdatesEnabled(on);
+  if (bars || on) {
+    statusBar()->setUpdatesEnabled(on);
+    speedPanel_->setUpdatesEnabled(on);
+  }
+}
+
+void TfrmNote::RequestRepaint() {
+  update();
+}
+
+WindowPlacement TfrmNote::Placement() const {
+  WindowPlacement placement;
+  const QRect frame = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+  placement.top = frame.top();
+  placement.left = frame.left();
+  placement.width = frame.width();
+  placement.height = frame.height();
+  placement.state = isMaximized() ? kPageMaximized : isMinimized() ? kPageMinimized : kPageNormal;
+  return placement;
+}
+
+void TfrmNote::SetPlacement(const WindowPlacement& placement) {
+  move(placement.left, placement.top);
+  resize(placement.width, placement.height);
+}
+
+void TfrmNote::SetWindowState(int state) {
+  switch (state) {
+    case kPageMaximized:
+      setWindowState(windowState() | Qt::WindowMaximized);
+      break;
+    case kPageMinimized:
+      setWindowState(windowState() | Qt::WindowMinimized);
+      break;
+    default:
+      setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+      break;
+  }
+}
+
+bool TfrmNote::IsVisible() const {
+  return isVisible();
+}
+
+void TfrmNote::Show() {
+  show();
+}
+
+void TfrmNote::Hide() {
+  hide();
+}
+
+void TfrmNote::BringToFront() {
+  raise();
+  activateWindow();
+}
+
+void TfrmNote::NudgeHeight() {
+  const QSize size = this->size();
+  resize(size.width(), size.height() - 1);
+  resize(size);
+}
+
+void TfrmNote::RequestClose() {
+  close();
+}
+
+// ---- events ----
+
+bool TfrmNote::event(QEvent* event) {
+  // Hints go to panel 0 through the logic, not into a status message over the panels.
+  if (event->type() == QEvent::StatusTip) {
+    if (logic_ != nullptr)
+      logic_->ShowHint(static_cast<QStatusTipEvent*>(event)->tip().toStdString());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool TfrmNote::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (logic_ == nullptr ||
+      (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusIn)) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  const bool inPageList = watched == pageList_ || watched == pageList_->view();
+  if (type == QEvent::FocusIn) {
+    if (watched == pageList_ && !syncing_) logic_->PageListFocused();
+    return QMainWindow::eventFilter(watched, event);
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (inPageList) {
+    if (type == QEvent::KeyPress) {
+      pageListKeyDown_ = true;
+      logic_->PageListKeyDown(KeyCodeOf(key->key()));
+    } else if (!key->isAutoRepeat()) {
+      pageListKeyDown_ = false;
+      logic_->PageListKeyUp(KeyCodeOf(key->key()),
+                            static_cast<std::size_t>(std::max(0, pageList_->currentIndex())));
+    }
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // Key preview for the widgets of this window.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (type == QEvent::KeyPress && widget != nullptr && widget->window() == this &&
+      key->key() == Qt::Key_Escape) {
+    if (logic_->KeyDown(kKeyEscape, ShiftOf(key->modifiers()))) return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmNote::closeEvent(QCloseEvent* event) {
+  if (logic_ != nullptr && !logic_->CloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void TfrmNote::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && logic_ != nullptr &&
+      !syncing_) {
+    logic_->Activated();
+  }
+}
+
+namespace {
+
+std::vector<std::string> LocalFiles(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (mime == nullptr || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  return paths;
+}
+
+}  // namespace
+
+void TfrmNote::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).empty()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmNote::dragMoveEvent(QDragMoveEvent* event) {
+  if (!LocalFiles(event->mimeData()).empty()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmNote::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = LocalFiles(event->mimeData());
+  if (paths.empty()) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  if (logic_ != nullptr) logic_->FilesDropped(paths);
+}
+
+}  // namespace norra

@@ -1,0 +1,97 @@
+// The desktop application: every object of the program made, wired together and run.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FindWindowPort.h"
+#include "app/HelpPort.h"
+#include "app/MainWindow.h"
+#include "app/OptionsDialogPort.h"
+#include "groups/FileListDialogRunner.h"
+#include "gui/QtClipboard.h"
+#include "gui/QtUi.h"
+#include "platform/SystemClock.h"
+
+namespace norra {
+
+class FileListDialogWindow;
+class TfrmNote;
+
+// The find/replace window until it exists: created and kept, never shown.
+class PendingFindWindow : public FindWindowPort {
+ public:
+  bool Create() override { return true; }
+  void Destroy() override {}
+  void Open(FindRequest /*request*/) override {}
+  bool Visible() const override { return false; }
+  void Close() override {}
+  void FindNext() override {}
+  void MakeTopmost() override {}
+  bool HistoryListShown() const override { return false; }
+};
+
+// The options dialog until it exists: the page asked for is the page shown, nothing changes.
+class PendingOptionsDialog : public OptionsDialogPort {
+ public:
+  int Show(int page) override { return page; }
+};
+
+// Help files are HTML (or text) pages, opened by the desktop's viewer.
+class DesktopHelp : public HelpPort {
+ public:
+  void ShowContents(const std::string& helpFile) override;
+  void SearchKeyword(const std::string& helpFile, const std::string& keyword) override;
+  // The page that stands for a help file: the file itself, or index.html beside a name
+  // that does not exist (the program's help is a folder of pages).
+  static std::string PageOf(const std::string& helpFile);
+};
+
+class NorraApp {
+ public:
+  // Ports a test replaces; null members keep the real ones.
+  struct Overrides {
+    Ui* ui = nullptr;
+    Clipboard* clipboard = nullptr;
+    FileListDialogPort* dialogs = nullptr;
+    HelpPort* help = nullptr;
+  };
+
+  NorraApp(StartupOptions options, const Overrides& overrides);
+  NorraApp(StartupOptions options) : NorraApp(std::move(options), Overrides{}) {}
+  ~NorraApp();
+  NorraApp(const NorraApp&) = delete;
+  NorraApp& operator=(const NorraApp&) = delete;
+
+  // Creates the main window and shows it; false when start-up failed (already reported).
+  bool Start();
+  // The event loop until the main window closes; then the logic is destroyed.
+  int Run();
+
+  TfrmNote& View() { return *view_; }
+  MainWindow& Logic() { return *logic_; }
+
+  // The options of this process: its arguments, working folder, settings and help folders.
+  static StartupOptions FromProcess();
+  // The folder of the program's own help: installed beside the program, or in the sources.
+  static std::string HelpFolder();
+  // Fonts the settings name by their Windows names, mapped onto installed ones.
+  static void InstallFontSubstitutes();
+
+ private:
+  QtUi ownUi_;
+  QtClipboard ownClipboard_;
+  DesktopHelp ownHelp_;
+  PendingFindWindow find_;
+  PendingOptionsDialog options_;
+  std::unique_ptr<TfrmNote> view_;
+  QPointer<FileListDialogWindow> listWindow_;
+  std::unique_ptr<FileListDialogRunner> runner_;
+  Ui& ui_;
+  Clipboard& clipboard_;
+  std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
+};
+
+}  // namespace norra

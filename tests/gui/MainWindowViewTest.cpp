@@ -1,0 +1,459 @@
+// Qt Test of the main window: start-up with files, typing and undo, saving, closing, drops, F2, status.
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "documents/Documents.h"
+#include "documents/Page.h"
+#include "gui/MainWindowView.h"
+#include "gui/NorraApp.h"
+#include "gui/PageWindow.h"
+#include "gui/ScintillaTextControl.h"
+#include "platform/MemoryClipboard.h"
+#include "platform/MemoryUi.h"
+#include "text/Encoding.h"
+
+using namespace norra;
+
+namespace {
+
+// The batch dialog is not under test here: every run is cancelled and recorded.
+class CancelledDialogs : public FileListDialogPort {
+ public:
+  int Run(ListDialogMode mode) override {
+    runs.push_back(mode);
+    return kListDialogCancelled;
+  }
+  std::vector<ListDialogMode> runs;
+};
+
+class RecordedHelp : public HelpPort {
+ public:
+  void ShowContents(const std::string& file) override { contents.push_back(file); }
+  void SearchKeyword(const std::string&, const std::string&) override {}
+  std::vector<std::string> contents;
+};
+
+std::string ReadBytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary);
+  out << bytes;
+}
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+class MainWindowViewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  MemoryUi ui_;
+  MemoryClipboard clipboard_;
+  CancelledDialogs dialogs_;
+  RecordedHelp help_;
+  std::unique_ptr<NorraApp> app_;
+
+  QString Work(const QString& name) const { return dir_->filePath(QStringLiteral("work/") + name); }
+  // A CP932 file in the work folder, from UTF-8 text.
+  QString MakeFile(const QString& name, const char* utf8) {
+    const QString path = Work(name);
+    WriteBytes(path, Utf8ToCp932(utf8));
+    return path;
+  }
+
+  TfrmNote& View() { return app_->View(); }
+  MainWindow& Logic() { return app_->Logic(); }
+  Page* Active() { return Logic().Docs().ActivePage(); }
+  ScintillaEditor* EditorOf(Page& page) { return View().WindowOf(page)->Control().Widget(); }
+  std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
+  QString Panel(int i) { return View().StatusPanel(i)->text(); }
+  std::vector<QString> ListTexts() {
+    std::vector<QString> texts;
+    for (int i = 0; i < View().PageList()->count(); ++i) texts.push_back(View().PageList()->itemText(i));
+    return texts;
+  }
+
+  void Start(const QStringList& files) {
+    StartupOptions options;
+    for (const QString& file : files) options.args.push_back(file.toStdString());
+    options.workingFolder = dir_->filePath(QStringLiteral("work")).toStdString();
+    options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
+    options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
+    app_ = std::make_unique<NorraApp>(std::move(options), NorraApp::Overrides{&ui_, &clipboard_, &dialogs_, &help_});
+    QVERIFY(app_->Start());
+    View().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&View()));
+    Settle();
+  }
+  // Lets queued events run and the idle step refresh the status bar.
+  void Settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    View().RunIdle();
+  }
+  void Type(Page& page, const QString& text) {
+    ScintillaEditor* editor = EditorOf(page);
+    editor->setFocus();
+    for (const QChar ch : text) {
+      if (ch.unicode() < 0x80) {
+        QTest::keyClick(editor, ch.toLatin1());
+      } else {
+        // Characters without a key of their own arrive as text, as an input method sends them.
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(editor, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(editor, &release);
+      }
+    }
+    Settle();
+  }
+  void Key(Page& page, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(EditorOf(page), key, modifiers);
+    Settle();
+  }
+  void Trigger(UiItem item) {
+    View().Action(item)->trigger();
+    Settle();
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    QDir(dir_->path()).mkpath(QStringLiteral("work"));
+    QDir(dir_->path()).mkpath(QStringLiteral("config"));
+    QDir(dir_->path()).mkpath(QStringLiteral("help"));
+    // A current settings file: the first show offers no options dialog.
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")), "[Norra]\r\nIniVersion=3500\r\n");
+    ui_ = MemoryUi();
+    dialogs_.runs.clear();
+  }
+
+  void cleanup() {
+    if (app_) {
+      View().SetLogic(nullptr);
+      app_.reset();
+    }
+    dir_.reset();
+  }
+
+  void startsWithTheCommandLineFilesNewestFirst() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "あいう\r\n");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "かき");
+    const QString c = MakeFile(QStringLiteral("c d.txt"), "x");
+    // An unquoted path with a space arrives as two arguments.
+    Start({a, b, Work(QStringLiteral("c")), QStringLiteral("d.txt")});
+
+    QCOMPARE(ListTexts(), (std::vector<QString>{c, b, a}));
+    QCOMPARE(View().PageList()->currentIndex(), 0);
+    QCOMPARE(View().Area()->subWindowList().size(), 3);
+    QCOMPARE(QString::fromStdString(Active()->DisplayName()), QStringLiteral("c d.txt"));
+    QCOMPARE(View().Area()->activeSubWindow(), View().WindowOf(*Active()));
+    QCOMPARE(View().WindowOf(*Active())->windowTitle(), QStringLiteral("c d.txt"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("c d.txt"));
+    QCOMPARE(Panel(1), U("1/3ﾌｧｲﾙ"));
+    QCOMPARE(Panel(5), U("挿入"));
+    Page* first = Logic().Docs().List().At(2).page;
+    QCOMPARE(TextOf(*first), std::string("あいう\r\n"));
+    QVERIFY(!first->Modified());
+
+    // Every control carries its component name; menus come from the item table.
+    for (const char* name : {"SpeedPanel", "cboContents", "StatusBar", "MainMenu1", "PopupMenu", "Label1",
+                             "SpeedButton1", "OpenBtn", "SaveBtn", "PrintBtn", "Help2Btn", "ChangeHelp2Btn",
+                             "FindBtn", "mnuFile", "mnuEdit", "mnuDisplay", "mnuWindow"}) {
+      QVERIFY2(View().findChild<QObject*>(QString::fromUtf8(name)) != nullptr, name);
+    }
+    QCOMPARE(View().findChildren<QWidget*>(QStringLiteral("txtEdit")).size(), 3);
+    QCOMPARE(View().findChildren<QWidget*>(QStringLiteral("fraLeftBlank")).size(), 3);
+    QCOMPARE(View().Action(UiItem::mnuMovePage)->shortcut(), QKeySequence(Qt::Key_F2));
+    QCOMPARE(View().Action(UiItem::mnuUndo)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(View().Action(UiItem::mnuCloseAll)->text(), U("まとめて閉じる(&L)..."));
+    QCOMPARE(View().Action(UiItem::OpenBtn)->toolTip(), U("開く"));
+    QVERIFY(View().Action(UiItem::SaveBtn)->isEnabled());
+    QVERIFY(View().Action(UiItem::mnuTileChildrenV)->isEnabled());
+    // The second help's texts were set at start-up.
+    QCOMPARE(View().Action(UiItem::mnuHelpContent2)->text(), U("[第2ﾍﾙﾌﾟ]の目次(&C)"));
+  }
+
+  void noArgumentsOpensOneUntitledPage() {
+    Start({});
+    QCOMPARE(ListTexts(), (std::vector<QString>{U("無題1")}));
+    // The maximized Page's caption joins the frame's, as MDI frames show it.
+    QCOMPARE(View().windowTitle(), U("Norra - [無題1]"));
+    QCOMPARE(Panel(2), U("0ﾊﾞｲﾄ"));
+    // With one Page the tilings are off.
+    QVERIFY(!View().Action(UiItem::mnuTileChildrenV)->isEnabled());
+  }
+
+  void typingProgramKeysAndUndoAcrossTwoPages() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "");
+    Start({a, b});
+    Page& pageB = *Active();
+    Page& pageA = *Logic().Docs().List().At(1).page;
+
+    // Enter repeats the indentation (spaces here); Home goes to the indent's end first.
+    Type(pageB, QStringLiteral("  xy"));
+    Key(pageB, Qt::Key_Return);
+    Type(pageB, U("ぜ"));
+    QCOMPARE(TextOf(pageB), std::string("  xy\r\n  ぜ"));
+    QVERIFY(pageB.Modified());
+    QCOMPARE(Panel(5), U("挿入 / 変更"));
+    Key(pageB, Qt::Key_Home);
+    QCOMPARE(pageB.Control().SelStart(), std::size_t{8});
+    Key(pageB, Qt::Key_Home);
+    QCOMPARE(pageB.Control().SelStart(), std::size_t{6});
+    // Tab with spaces fills up to the next stop of 4.
+    Key(pageB, Qt::Key_End);
+    Key(pageB, Qt::Key_Tab);
+    QCOMPARE(TextOf(pageB), std::string("  xy\r\n  ぜ    "));
+    // Insert switches to overwrite, shown in panel 5.
+    Key(pageB, Qt::Key_Insert);
+    QCOMPARE(Panel(5), U("上書き / 変更"));
+    Key(pageB, Qt::Key_Insert);
+
+    // The other Page: a click makes it active, typing goes there.
+    Logic().Docs().ActivatePage(&pageA);
+    Settle();
+    QCOMPARE(Active(), &pageA);
+    Type(pageA, QStringLiteral("abc"));
+    QCOMPARE(TextOf(pageA), std::string("abc"));
+
+    // One history: Ctrl+Z undoes A's typing, then B's Tab, switching to B.
+    Key(pageA, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(TextOf(pageA), std::string());
+    QCOMPARE(Active(), &pageA);
+    Key(pageA, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Active(), &pageB);
+    QCOMPARE(TextOf(pageB), std::string("  xy\r\n  ぜ"));
+    QCOMPARE(Panel(1), U("1/2ﾌｧｲﾙ"));
+  }
+
+  void saveAndSaveAsThroughScriptedDialogs() {
+    Start({});
+    Page& page = *Active();
+    Type(page, U("漢字abc"));
+    const QString target = Work(QStringLiteral("saved.txt"));
+    ui_.QueueDialogFiles({target.toStdString()});
+    // Ctrl+S on an untitled Page asks for a name.
+    Key(page, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(ui_.Dialogs().size(), std::size_t{1});
+    QVERIFY(ui_.Dialogs().front().save);
+    QCOMPARE(ReadBytes(target), Utf8ToCp932("漢字abc"));
+    QVERIFY(!page.Modified());
+    QCOMPARE(ListTexts(), (std::vector<QString>{target}));
+    QCOMPARE(View().WindowOf(page)->windowTitle(), QStringLiteral("saved.txt"));
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("saved.txt"));
+    QCOMPARE(Panel(5), U("挿入"));
+
+    // Another edit, saved in place without a dialog.
+    Key(page, Qt::Key_End, Qt::ControlModifier);
+    Type(page, QStringLiteral("!"));
+    Trigger(UiItem::mnuUpdateFile);
+    QCOMPARE(ui_.Dialogs().size(), std::size_t{1});
+    QCOMPARE(ReadBytes(target), Utf8ToCp932("漢字abc!"));
+
+    // Save as under a second name; a cancelled dialog writes nothing.
+    ui_.QueueDialogCancel();
+    Trigger(UiItem::mnuSaveAsFile);
+    QCOMPARE(ListTexts(), (std::vector<QString>{target}));
+    const QString other = Work(QStringLiteral("other.txt"));
+    ui_.QueueDialogFiles({other.toStdString()});
+    Trigger(UiItem::mnuSaveAsFile);
+    QCOMPARE(ReadBytes(other), Utf8ToCp932("漢字abc!"));
+    QCOMPARE(ListTexts(), (std::vector<QString>{other}));
+  }
+
+  void closingAModifiedPageAsks() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "old");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "bee");
+    Start({a, b});
+    Page& pageB = *Active();
+    Type(pageB, QStringLiteral("X"));
+
+    ui_.QueueAnswer(IDCANCEL);
+    Trigger(UiItem::mnuCloseFile);
+    QCOMPARE(ui_.LastBox().text, b.toStdString() + "\nは変更されています。保存しますか?");
+    QCOMPARE(ui_.LastBox().caption, std::string("保存確認"));
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{2});
+
+    // Yes saves, then closes; the other Page becomes active.
+    ui_.QueueAnswer(IDYES);
+    Trigger(UiItem::mnuCloseFile);
+    QCOMPARE(ReadBytes(b), std::string("Xbee"));
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{1});
+    QCOMPARE(ListTexts(), (std::vector<QString>{a}));
+    Settle();
+    QCOMPARE(View().Area()->subWindowList().size(), 1);
+    Page& pageA = *Active();
+    QCOMPARE(QString::fromStdString(pageA.FilePath()), a);
+
+    // The window's close box asks too; No closes without writing.
+    Type(pageA, QStringLiteral("Y"));
+    ui_.QueueAnswer(IDNO);
+    View().WindowOf(pageA)->close();
+    Settle();
+    QCOMPARE(ReadBytes(a), std::string("old"));
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{0});
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("No File"));
+    QCOMPARE(Panel(1), U("0/0ﾌｧｲﾙ"));
+    QVERIFY(!View().Action(UiItem::mnuCloseFile)->isEnabled());
+    QVERIFY(!View().Action(UiItem::SaveBtn)->isEnabled());
+  }
+
+  void droppedFilesOpenInDropOrder() {
+    Start({});
+    const QString a = MakeFile(QStringLiteral("drop a.txt"), "1");
+    const QString b = MakeFile(QStringLiteral("drop b.txt"), "2");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    const QPoint at = View().Area()->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&View(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&View(), &drop);
+    Settle();
+    QCOMPARE(ListTexts(), (std::vector<QString>{b, a, U("無題1")}));
+    QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
+    QVERIFY(View().PageList()->isEnabled());
+    QCOMPARE(Panel(1), U("1/3ﾌｧｲﾙ"));
+
+    // Text dragged without file names is not a drop of files.
+    QMimeData text;
+    text.setText(QStringLiteral("plain"));
+    QDragEnterEvent textEnter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&View(), &textEnter);
+    QVERIFY(!textEnter.isAccepted());
+  }
+
+  void f2SwitchesThroughThePageList() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "c");
+    Start({a, b, c});
+    Page* pageC = Active();
+    QComboBox* list = View().PageList();
+    QAbstractItemView* popup = list->view();
+
+    // F2 drops the list down at the active Page; its own release goes to the list.
+    Key(*pageC, Qt::Key_F2);
+    QVERIFY(popup->isVisible());
+    QCOMPARE(list->currentIndex(), 0);
+    QTest::keyRelease(popup, Qt::Key_F2);
+    // Arrows preview the position in panel 1 without switching.
+    QTest::keyClick(popup, Qt::Key_Down);
+    Settle();
+    QCOMPARE(Panel(1), U("2/3ﾌｧｲﾙ"));
+    QTest::keyClick(popup, Qt::Key_Down);
+    Settle();
+    QCOMPARE(Panel(1), U("3/3ﾌｧｲﾙ"));
+    QCOMPARE(Active(), pageC);
+    // Enter switches to the chosen entry.
+    QTest::keyClick(popup, Qt::Key_Return);
+    Settle();
+    Page* pageA = Active();
+    QCOMPARE(QString::fromStdString(pageA->FilePath()), a);
+    QCOMPARE(View().Area()->activeSubWindow(), View().WindowOf(*pageA));
+    QCOMPARE(Panel(1), U("3/3ﾌｧｲﾙ"));
+    QCOMPARE(list->currentIndex(), 2);
+
+    // Esc drops the choice: the Page active before stays.
+    Key(*pageA, Qt::Key_F2);
+    QVERIFY(popup->isVisible());
+    QTest::keyRelease(popup, Qt::Key_F2);
+    QTest::keyClick(popup, Qt::Key_Up);
+    Settle();
+    QCOMPARE(Panel(1), U("2/3ﾌｧｲﾙ"));
+    QTest::keyClick(popup, Qt::Key_Escape);
+    Settle();
+    QCOMPARE(Active(), pageA);
+    QCOMPARE(Panel(1), U("3/3ﾌｧｲﾙ"));
+    QCOMPARE(list->currentIndex(), 2);
+    QVERIFY(!popup->isVisible());
+
+    // A choice made with the mouse switches at once.
+    emit list->activated(1);
+    Settle();
+    QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
+  }
+
+  void statusPanelsForSelectionAndCaret() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "abc\r\nde");
+    Start({a});
+    Page& page = *Active();
+    EditorOf(page)->setFocus();
+    QCOMPARE(Panel(2), U("7ﾊﾞｲﾄ"));
+    QCOMPARE(Panel(3), U("1/2行"));
+    QCOMPARE(Panel(4), U("1/4列"));
+    for (int i = 0; i < 3; ++i) Key(page, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Panel(2), U("選択3"));
+    Key(page, Qt::Key_Down);
+    Key(page, Qt::Key_End);
+    QCOMPARE(Panel(2), U("7ﾊﾞｲﾄ"));
+    QCOMPARE(Panel(3), U("2/2行"));
+    QCOMPARE(Panel(4), U("3/3列"));
+    QCOMPARE(Panel(1), U("1/1ﾌｧｲﾙ"));
+    QCOMPARE(Panel(5), U("挿入"));
+    // Hints of the items go to panel 0.
+    View().Action(UiItem::OpenBtn)->showStatusText(&View());
+    QCOMPARE(Panel(0), U("既存のﾌｧｲﾙを開く"));
+  }
+
+  void windowMenuArrangesThePages() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    Start({a, b});
+    Trigger(UiItem::mnuTileChildrenV);
+    const QList<QMdiSubWindow*> windows = View().Area()->subWindowList();
+    QCOMPARE(windows.size(), 2);
+    for (QMdiSubWindow* w : windows) QVERIFY(!w->isMaximized());
+    QCOMPARE(windows.at(0)->width(), windows.at(1)->width());
+    QVERIFY(windows.at(0)->y() != windows.at(1)->y());
+    Trigger(UiItem::mnuTileChildrenH);
+    QCOMPARE(windows.at(0)->y(), windows.at(1)->y());
+    QVERIFY(windows.at(0)->x() != windows.at(1)->x());
+    Trigger(UiItem::mnuMinimizeChildren);
+    for (QMdiSubWindow* w : windows) QVERIFY(w->isMinimized());
+    Trigger(UiItem::mnuMaximizeChild);
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+
+    // The toolbar toggle hides the bar and the window menu's switch items.
+    Trigger(UiItem::mnuDispToolBar);
+    QVERIFY(View().findChild<QToolBar*>(QStringLiteral("SpeedPanel"))->isHidden());
+    Logic().MenuOpening(MenuKind::Window);
+    QVERIFY(!View().Action(UiItem::mnuMovePage)->isVisible());
+    Trigger(UiItem::mnuDispStatusBar);
+    QVERIFY(View().statusBar()->isHidden());
+    Trigger(UiItem::mnuDispToolBar);
+    Logic().MenuOpening(MenuKind::Window);
+    QVERIFY(View().Action(UiItem::mnuMovePage)->isVisible());
+    QVERIFY(View().Action(UiItem::mnuMovePage)->isEnabled());
+  }
+};
+
+QTEST_MAIN(MainWindowViewTest)
+#include "MainWindowViewTest.moc"
