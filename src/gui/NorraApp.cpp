@@ -8,7 +8,8 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QUrl>
-#include <QUrlQuery>
+#include <QTimer>
+#include <optional>
 
 #include "gui/FileListDialogWindow.h"
 #include "gui/MainWindowView.h"
@@ -87,7 +88,22 @@ bool NorraApp::Start() {
   }
   view_->show();
   logic_->Show();
+  RunAutomationItems();
   return true;
+}
+
+// Scripted screenshots and demos choose menu items by component name, e.g.
+// NORRA_AUTOMATION_ITEMS="mnuTileChildrenV"; the items run once the event loop is going.
+void NorraApp::RunAutomationItems() {
+  const QStringList names =
+      qEnvironmentVariable("NORRA_AUTOMATION_ITEMS").split(QLatin1Char(','), Qt::SkipEmptyParts);
+  for (const QString& name : names) {
+    const std::optional<UiItem> item = UiItemNamed(name.trimmed().toStdString());
+    if (!item) continue;
+    QTimer::singleShot(0, view_.get(), [this, item] {
+      if (logic_ != nullptr && logic_->Created()) logic_->Execute(*item);
+    });
+  }
 }
 
 int NorraApp::Run() {

@@ -81,6 +81,8 @@ class NorraApp {
   static void InstallFontSubstitutes();
 
  private:
+  void RunAutomationItems();
+
   QtUi ownUi_;
   QtClipboard ownClipboard_;
   DesktopHelp ownHelp_;
