@@ -31,7 +31,9 @@ namespace {
 
 class MemoryHost : public DocumentsHost {
  public:
-  std::unique_ptr<TextControl> CreateTextControl() override { return std::make_unique<MemoryTextControl>(); }
+  std::unique_ptr<TextControl> CreateTextControl() override {
+    return std::make_unique<MemoryTextControl>();
+  }
 };
 
 // The open Pages and the services the dialog logic works with, headless.
@@ -62,7 +64,9 @@ class World {
   FileListDialogContext Context() {
     return FileListDialogContext{docs, settings_, log_, ui, host_, nullptr, nullptr, nullptr};
   }
-  std::string Folder(const char* sub) const { return folder_.filePath(QString::fromLatin1(sub)).toStdString(); }
+  std::string Folder(const char* sub) const {
+    return folder_.filePath(QString::fromLatin1(sub)).toStdString();
+  }
 
   MemoryUi ui;
 
@@ -88,7 +92,9 @@ void Show(FileListDialogWindow& window, FileListDialog& dialog) {
   window.Present(dialog);
 }
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 QStringList ColumnTexts(QTreeWidget* list, int column) {
   QStringList texts;
@@ -98,7 +104,8 @@ QStringList ColumnTexts(QTreeWidget* list, int column) {
 
 QList<bool> WidgetSelection(QTreeWidget* list) {
   QList<bool> selected;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) selected << list->topLevelItem(i)->isSelected();
+  for (int i = 0; i < list->topLevelItemCount(); ++i)
+    selected << list->topLevelItem(i)->isSelected();
   return selected;
 }
 
@@ -118,7 +125,8 @@ QString Panel(FileListDialogWindow& window, int panel) {
 
 void ClickHeader(QTreeWidget* list, int column) {
   QHeaderView* header = list->header();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
@@ -143,7 +151,8 @@ class FileListDialogWindowTest : public QObject {
       QCOMPARE(window.Widget(control)->objectName(), name);
       QCOMPARE(window.findChild<QWidget*>(name), window.Widget(control));
     }
-    for (const char* name : {"fraControlTable", "lblPrompt", "StatusBar", "optText", "optSelText", "optPathName"})
+    for (const char* name :
+         {"fraControlTable", "lblPrompt", "StatusBar", "optText", "optSelText", "optPathName"})
       QVERIFY2(window.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
     QCOMPARE(window.size(), QSize(561, 394));
   }
@@ -164,15 +173,43 @@ class FileListDialogWindowTest : public QObject {
       bool help;
     };
     const QList<Case> cases = {
-        {ListDialogMode::SaveAll, "まとめて上書き保存", "ﾌｧｲﾙを選択して [保存] を押して下さい(複数選択可)", "保存(&S)",
-         nullptr, {"a.txt"}, {true}, false, false},
-        {ListDialogMode::Exit, "Norraの終了", "次のﾌｧｲﾙは変更されています。保存しますか?", "はい(&Y)", "いいえ(&N)",
-         {"a.txt"}, {true}, false, false},
+        {ListDialogMode::SaveAll,
+         "まとめて上書き保存",
+         "ﾌｧｲﾙを選択して [保存] を押して下さい(複数選択可)",
+         "保存(&S)",
+         nullptr,
+         {"a.txt"},
+         {true},
+         false,
+         false},
+        {ListDialogMode::Exit,
+         "Norraの終了",
+         "次のﾌｧｲﾙは変更されています。保存しますか?",
+         "はい(&Y)",
+         "いいえ(&N)",
+         {"a.txt"},
+         {true},
+         false,
+         false},
         // Nothing preselected: showing selects the first row.
-        {ListDialogMode::ReloadAll, "まとめて再読込み", "選択したﾌｧｲﾙをﾃﾞｨｽｸから [再読込み] します(複数選択可)",
-         "再読込み(&R)", nullptr, {"a.txt", "b.TXT", "c.md"}, {true, false, false}, true, true},
-        {ListDialogMode::CloseAll, "まとめて閉じる", "変更されているﾌｧｲﾙは保存しますか?", "はい(&Y)", "いいえ(&N)",
-         {"a.txt", "b.TXT", "c.md"}, {true, true, true}, true, false},
+        {ListDialogMode::ReloadAll,
+         "まとめて再読込み",
+         "選択したﾌｧｲﾙをﾃﾞｨｽｸから [再読込み] します(複数選択可)",
+         "再読込み(&R)",
+         nullptr,
+         {"a.txt", "b.TXT", "c.md"},
+         {true, false, false},
+         true,
+         true},
+        {ListDialogMode::CloseAll,
+         "まとめて閉じる",
+         "変更されているﾌｧｲﾙは保存しますか?",
+         "はい(&Y)",
+         "いいえ(&N)",
+         {"a.txt", "b.TXT", "c.md"},
+         {true, true, true},
+         true,
+         false},
     };
     for (const Case& c : cases) {
       const QByteArray trace = QByteArray::number(static_cast<int>(c.mode));
@@ -188,7 +225,8 @@ class FileListDialogWindowTest : public QObject {
       QCOMPARE(window.Widget(C::cmdHelp)->isVisible(), c.help);
       QVERIFY(window.Widget(C::cmdSelectAll)->isVisible());
       QVERIFY(static_cast<QPushButton*>(window.Widget(C::cmdDo))->isDefault());
-      for (C panel : {C::fraQuotationAll, C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup})
+      for (C panel :
+           {C::fraQuotationAll, C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup})
         QVERIFY2(!window.Widget(panel)->isVisible(), FileListDialog::ControlName(panel));
 
       QTreeWidget* list = window.List();
@@ -204,7 +242,8 @@ class FileListDialogWindowTest : public QObject {
       // Every column as the logic's row has it.
       for (int r = 0; r < list->topLevelItemCount(); ++r) {
         for (int col = 0; col < FileListRow::kColumnCount; ++col)
-          QCOMPARE(list->topLevelItem(r)->text(col), QString::fromStdString(dialog.Rows()[r].columns[col]));
+          QCOMPARE(list->topLevelItem(r)->text(col),
+                   QString::fromStdString(dialog.Rows()[r].columns[col]));
       }
       QCOMPARE(list->topLevelItem(0)->text(1), QString::fromStdString(world.Folder("y")));
       QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("TXT"));
@@ -213,9 +252,11 @@ class FileListDialogWindowTest : public QObject {
       QCOMPARE(list->currentItem(), list->topLevelItem(0));
       QCOMPARE(Panel(window, 0), QStringLiteral("1/%1").arg(c.names.size()) + Q("ﾌｧｲﾙ"));
       const int chosen = static_cast<int>(c.selected.count(true));
-      QCOMPARE(Panel(window, 1), Q("処理対象 : 選択した ") + QString::number(chosen) + Q("個のﾌｧｲﾙ"));
-      QCOMPARE(window.focusWidget(),
-               dialog.FocusTarget() == C::cmdDo ? window.Widget(C::cmdDo) : static_cast<QWidget*>(list));
+      QCOMPARE(Panel(window, 1),
+               Q("処理対象 : 選択した ") + QString::number(chosen) + Q("個のﾌｧｲﾙ"));
+      QCOMPARE(window.focusWidget(), dialog.FocusTarget() == C::cmdDo
+                                         ? window.Widget(C::cmdDo)
+                                         : static_cast<QWidget*>(list));
       window.Detach();
     }
     QVERIFY(world.ui.Boxes().empty());
@@ -262,7 +303,8 @@ class FileListDialogWindowTest : public QObject {
     QCOMPARE(dialog.SortColumn(), 1);
     for (int r = 0; r < 3; ++r) {
       for (int col = 0; col < FileListRow::kColumnCount; ++col)
-        QCOMPARE(list->topLevelItem(r)->text(col), QString::fromStdString(dialog.Rows()[r].columns[col]));
+        QCOMPARE(list->topLevelItem(r)->text(col),
+                 QString::fromStdString(dialog.Rows()[r].columns[col]));
     }
     QCOMPARE(WidgetSelection(list), LogicSelection(dialog));
 
@@ -402,7 +444,8 @@ class FileListDialogWindowTest : public QObject {
     window.ShowModal(dialog);
     QCOMPARE(dialog.DialogResult(), static_cast<int>(kListDialogDoneSecond));
     QCOMPARE(world.docs.PageCount(), std::size_t{1});
-    QCOMPARE(QString::fromStdString(world.docs.ActivePage()->FilePath()).section('/', -1), QStringLiteral("c.md"));
+    QCOMPARE(QString::fromStdString(world.docs.ActivePage()->FilePath()).section('/', -1),
+             QStringLiteral("c.md"));
   }
 };
 
