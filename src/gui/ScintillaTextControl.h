@@ -21,9 +21,9 @@ namespace norra {
 
 // The widget shows UTF-8; the document (everything this port answers) is the CP932 mirror, so
 // no character is re-encoded unless the user typed it. Text the program produces enters the
-// mirror as bytes. Typed and pasted text is checked as it enters the widget: a character CP932
-// lacks becomes "?", and text beyond the maximum length is cut (a typed key is refused).
-// Undecodable bytes show as escapes such as "x85".
+// mirror as bytes. Typed and pasted text is checked as it enters, before the action is reported
+// or painted: a character CP932 lacks becomes "?", and text beyond the maximum length is cut (a
+// typed key is refused). Undecodable bytes show as escapes such as "x85".
 //
 // Events reach the listener once per user action: a key typed over a selection (a deletion and
 // an insertion in the widget) is one TextChanged. Keys go to KeyDown/KeyPress before QScintilla
