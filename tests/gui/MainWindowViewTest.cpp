@@ -28,6 +28,7 @@
 #include "gui/ScintillaTextControl.h"
 #include "platform/MemoryClipboard.h"
 #include "platform/MemoryUi.h"
+#include "settings/Settings.h"
 #include "text/Encoding.h"
 
 using namespace norra;
@@ -421,6 +422,26 @@ class MainWindowViewTest : public QObject {
     // Hints of the items go to panel 0.
     View().Action(UiItem::OpenBtn)->showStatusText(&View());
     QCOMPARE(Panel(0), U("既存のﾌｧｲﾙを開く"));
+  }
+
+  void closingTheWindowOffersTheExitDialog() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    Start({a});
+    Type(*Active(), QStringLiteral("z"));
+    // The exit dialog is cancelled: the window stays with its Page.
+    QVERIFY(!View().close());
+    QCOMPARE(dialogs_.runs, (std::vector<ListDialogMode>{ListDialogMode::Exit}));
+    QVERIFY(View().isVisible());
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{1});
+
+    // Unmodified, the window closes without a dialog and remembers its place.
+    Active()->SetModified(false);
+    View().resize(700, 500);
+    QVERIFY(View().close());
+    QCOMPARE(dialogs_.runs.size(), std::size_t{1});
+    QVERIFY(!View().isVisible());
+    QCOMPARE(Logic().Prefs().Window.Width, View().Placement().width);
+    QCOMPARE(ReadBytes(a), std::string("a"));
   }
 
   void windowMenuArrangesThePages() {
