@@ -52,10 +52,12 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   QWidget* Widget(FileListControl control) const;
   QTreeWidget* List() const { return list_; }
 
+  // The close box and every other way out of the window: the logic's cancel.
+  void reject() override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void reject() override;
 
  private:
   void BuildControls();

@@ -1,0 +1,317 @@
+// Qt Test of the batch dialog through the whole program: exit, close all and reload all.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "documents/Documents.h"
+#include "documents/Page.h"
+#include "gui/FileListDialogWindow.h"
+#include "gui/MainWindowView.h"
+#include "gui/NorraApp.h"
+#include "gui/PageWindow.h"
+#include "gui/ScintillaTextControl.h"
+#include "platform/MemoryClipboard.h"
+#include "platform/MemoryUi.h"
+#include "text/Encoding.h"
+
+using namespace norra;
+using C = FileListControl;
+
+namespace {
+
+class RecordedHelp : public HelpPort {
+ public:
+  void ShowContents(const std::string&) override {}
+  void SearchKeyword(const std::string&, const std::string&) override {}
+};
+
+std::string ReadBytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary);
+  out << bytes;
+}
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QStringList Names(QTreeWidget* list) {
+  QStringList names;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) names << list->topLevelItem(i)->text(0);
+  return names;
+}
+
+QStringList SelectedNames(QTreeWidget* list) {
+  QStringList names;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    if (list->topLevelItem(i)->isSelected()) names << list->topLevelItem(i)->text(0);
+  }
+  return names;
+}
+
+int RowNamed(QTreeWidget* list, const QString& name) {
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    if (list->topLevelItem(i)->text(0) == name) return i;
+  }
+  return -1;
+}
+
+void ClickRow(QTreeWidget* list, int row, Qt::KeyboardModifiers modifiers) {
+  const QRect rect = list->visualItemRect(list->topLevelItem(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+}
+
+void Click(FileListDialogWindow& window, C control) {
+  QTest::mouseClick(window.Widget(control), Qt::LeftButton);
+}
+
+QString Text(FileListDialogWindow& window, C control) {
+  return static_cast<QAbstractButton*>(window.Widget(control))->text();
+}
+
+}  // namespace
+
+class BatchModesTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  MemoryUi ui_;
+  MemoryClipboard clipboard_;
+  RecordedHelp help_;
+  std::unique_ptr<NorraApp> app_;
+  int dialogsSeen_ = 0;
+  std::vector<QPointer<QTimer>> scripts_;  // a script whose dialog never came must not linger
+
+  QString Work(const QString& name) const { return dir_->filePath(QStringLiteral("work/") + name); }
+  QString MakeFile(const QString& name, const char* utf8) {
+    const QString path = Work(name);
+    WriteBytes(path, Utf8ToCp932(utf8));
+    return path;
+  }
+  TfrmNote& View() { return app_->View(); }
+  MainWindow& Logic() { return app_->Logic(); }
+  Page* PageNamed(const char* name) {
+    for (Page* page : Logic().Docs().WindowOrder()) {
+      if (page->DisplayName() == name) return page;
+    }
+    return nullptr;
+  }
+  std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
+
+  void Start(const QStringList& files) {
+    StartupOptions options;
+    for (const QString& file : files) options.args.push_back(file.toStdString());
+    options.workingFolder = dir_->filePath(QStringLiteral("work")).toStdString();
+    options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
+    options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
+    // The real batch dialog; message boxes are answered by the script.
+    app_ = std::make_unique<NorraApp>(std::move(options),
+                                      NorraApp::Overrides{&ui_, &clipboard_, nullptr, &help_});
+    QVERIFY(app_->Start());
+    View().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&View()));
+    Settle();
+  }
+  void Settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    View().RunIdle();
+  }
+  // Types into the Page as the user would, which makes it modified.
+  void Type(Page& page, const char* ascii) {
+    ScintillaEditor* editor = View().WindowOf(page)->Control().Widget();
+    editor->setFocus();
+    QTest::keyClicks(editor, QString::fromLatin1(ascii));
+    Settle();
+  }
+  // Plays the user's part once the batch dialog is up in its modal run.
+  void WhenDialogShown(std::function<void(FileListDialogWindow&)> script) {
+    auto* timer = new QTimer(this);
+    timer->setInterval(5);
+    const int seen = dialogsSeen_;
+    connect(timer, &QTimer::timeout, this, [this, timer, script, seen] {
+      auto* window = qobject_cast<FileListDialogWindow*>(QApplication::activeModalWidget());
+      if (window == nullptr || !window->isVisible() || dialogsSeen_ != seen) return;
+      ++dialogsSeen_;
+      timer->deleteLater();
+      script(*window);
+      // A failed check left the dialog open: end its run rather than hang.
+      if (QTest::currentTestFailed() && window->isVisible()) window->reject();
+    });
+    timer->start();
+    scripts_.push_back(timer);
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    for (const char* sub : {"work", "config", "help"})
+      QDir(dir_->path()).mkpath(QString::fromLatin1(sub));
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n");
+    ui_ = MemoryUi();
+    dialogsSeen_ = 0;
+  }
+
+  void cleanup() {
+    for (const QPointer<QTimer>& timer : scripts_) delete timer.data();
+    scripts_.clear();
+    if (app_) {
+      // Nothing may stop the program from going at the end of a test.
+      for (Page* page : Logic().Docs().WindowOrder()) page->SetModified(false);
+      View().SetLogic(nullptr);
+      app_.reset();
+    }
+    dir_.reset();
+  }
+
+  void exitWithAModifiedPageAsksAndItsCancelKeepsEverythingOpen() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "beta");
+    Start({a, b});
+    Page* pageA = PageNamed("a.txt");
+    QVERIFY(pageA != nullptr);
+    Type(*pageA, "X");
+    QVERIFY(pageA->Modified());
+
+    bool shown = false;
+    WhenDialogShown([&](FileListDialogWindow& window) {
+      shown = true;
+      QCOMPARE(window.windowTitle(), U("Norraの終了"));
+      QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblPrompt"))->text(),
+               U("次のﾌｧｲﾙは変更されています。保存しますか?"));
+      QCOMPARE(Text(window, C::cmdDo), U("はい(&Y)"));
+      QCOMPARE(Text(window, C::cmdWithout), U("いいえ(&N)"));
+      QVERIFY(window.Widget(C::cmdWithout)->isVisible());
+      QVERIFY(window.List()->isColumnHidden(3));
+      // Only the modified Page, preselected.
+      QCOMPARE(Names(window.List()), QStringList{"a.txt"});
+      QCOMPARE(SelectedNames(window.List()), QStringList{"a.txt"});
+      QCOMPARE(window.findChild<QLabel*>(QStringLiteral("StatusBarPanel1"))->text(),
+               U("処理対象 : 選択した 1個のﾌｧｲﾙ"));
+      Click(window, C::cmdCancel);
+    });
+    QVERIFY(!View().close());
+    QVERIFY(shown);
+    Settle();
+    QVERIFY(View().isVisible());
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{2});
+    QVERIFY(pageA->Modified());
+    QCOMPARE(TextOf(*pageA).find('X') != std::string::npos, true);
+    QCOMPARE(ReadBytes(a), std::string("alpha"));
+
+    // Esc in the dialog is a cancel as well.
+    WhenDialogShown(
+        [](FileListDialogWindow& window) { QTest::keyClick(window.List(), Qt::Key_Escape); });
+    QVERIFY(!View().close());
+    QCOMPARE(dialogsSeen_, 2);
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{2});
+    QVERIFY(pageA->Modified());
+
+    // "いいえ(&N)" lets the program close without writing anything.
+    WhenDialogShown([](FileListDialogWindow& window) { Click(window, C::cmdWithout); });
+    QVERIFY(View().close());
+    QCOMPARE(dialogsSeen_, 3);
+    QCOMPARE(ReadBytes(a), std::string("alpha"));
+    QVERIFY(ui_.Boxes().empty());
+  }
+
+  void closeAllAnsweredNoClosesTheSelectedPagesWithoutWriting() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "beta");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "gamma");
+    Start({a, b, c});
+    Type(*PageNamed("a.txt"), "X");
+
+    WhenDialogShown([](FileListDialogWindow& window) {
+      QCOMPARE(window.windowTitle(), U("まとめて閉じる"));
+      QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblPrompt"))->text(),
+               U("変更されているﾌｧｲﾙは保存しますか?"));
+      QCOMPARE(Text(window, C::cmdDo), U("はい(&Y)"));
+      QCOMPARE(Text(window, C::cmdWithout), U("いいえ(&N)"));
+      QVERIFY(!window.List()->isColumnHidden(3));
+      QTreeWidget* list = window.List();
+      QCOMPARE(list->topLevelItemCount(), 3);
+      QCOMPARE(SelectedNames(list).size(), 3);
+      const int rowA = RowNamed(list, QStringLiteral("a.txt"));
+      QCOMPARE(list->topLevelItem(rowA)->text(3), U("変更"));
+      // b.txt stays: the user takes it out of the selection.
+      ClickRow(list, RowNamed(list, QStringLiteral("b.txt")), Qt::ControlModifier);
+      QCOMPARE(SelectedNames(list).size(), 2);
+      Click(window, C::cmdWithout);
+    });
+    View().Action(UiItem::mnuCloseAll)->trigger();
+    Settle();
+    QCOMPARE(dialogsSeen_, 1);
+    QCOMPARE(Logic().Docs().PageCount(), std::size_t{1});
+    QVERIFY(PageNamed("b.txt") != nullptr);
+    QCOMPARE(View().Area()->subWindowList().size(), 1);
+    QCOMPARE(ReadBytes(a), std::string("alpha"));  // its change was dropped, not written
+    QVERIFY(ui_.Boxes().empty());
+  }
+
+  void reloadAllOfAModifiedPageAfterItsConfirmation() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "beta");
+    Start({a, b});
+    Page* pageA = PageNamed("a.txt");
+    Page* pageB = PageNamed("b.txt");
+    Type(*pageA, "X");
+    Type(*pageB, "Y");
+    MakeFile(QStringLiteral("a.txt"), "alpha on disk");
+    MakeFile(QStringLiteral("b.txt"), "beta on disk");
+    // The first confirmation is answered No (b stays as it is), the second Yes.
+    ui_.QueueAnswer(IDNO);
+    ui_.QueueAnswer(IDYES);
+
+    WhenDialogShown([](FileListDialogWindow& window) {
+      QCOMPARE(window.windowTitle(), U("まとめて再読込み"));
+      QCOMPARE(Text(window, C::cmdDo), U("再読込み(&R)"));
+      QVERIFY(!window.Widget(C::cmdWithout)->isVisible());
+      QTreeWidget* list = window.List();
+      QCOMPARE(list->topLevelItemCount(), 2);
+      // Nothing preselected: the first row (the active Page, b.txt) is selected on showing.
+      QCOMPARE(SelectedNames(list), QStringList{"b.txt"});
+      ClickRow(list, RowNamed(list, QStringLiteral("a.txt")), Qt::ControlModifier);
+      QCOMPARE(SelectedNames(list), (QStringList{"b.txt", "a.txt"}));
+      Click(window, C::cmdDo);
+    });
+    View().Action(UiItem::mnuReloadAll)->trigger();
+    Settle();
+    QCOMPARE(dialogsSeen_, 1);
+
+    QCOMPARE(ui_.Boxes().size(), std::size_t{2});
+    const std::string question =
+        "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は失われます\nよろしいですか?";
+    QCOMPARE(ui_.Boxes()[0].text, b.toStdString() + question);
+    QCOMPARE(ui_.Boxes()[1].text, a.toStdString() + question);
+    QCOMPARE(TextOf(*pageA), std::string("alpha on disk"));
+    QVERIFY(!pageA->Modified());
+    QVERIFY(TextOf(*pageB).find('Y') != std::string::npos);
+    QVERIFY(pageB->Modified());
+    // The reloaded text is what the editor shows.
+    QCOMPARE(View().WindowOf(*pageA)->Control().Widget()->text(), QStringLiteral("alpha on disk"));
+  }
+};
+
+QTEST_MAIN(BatchModesTest)
+#include "BatchModesTest.moc"
