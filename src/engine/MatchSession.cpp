@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/Cp932.h"
 
 namespace norra {
@@ -49,20 +53,67 @@ bool MatchSession::WholeAt(std::size_t pos, std::string_view needle) const {
 }
 
 std::size_t MatchSession::FindAligned(std::string_view needle, std::size_t from) const {
+  return FindAligned(LiteralFinder(needle, &Counts()), from);
+}
+
+std::size_t MatchSession::FindAligned(const LiteralFinder& finder, std::size_t from) const {
+  const std::size_t length = finder.Needle().size();
   const std::size_t size = compare_.size();
-  if (needle.empty() || from >= size || needle.size() > size - from) return npos;
-  const char* base = compare_.data();
-  while (from + needle.size() <= size) {
-    const void* hit =
-        needle.size() == 1
-            ? std::memchr(base + from, needle[0], size - from)
-            : ::memmem(base + from, size - from, needle.data(), needle.size());
-    if (hit == nullptr) return npos;
-    const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-    if (IsBoundary(q) && IsBoundary(q + needle.size())) return q;
+  if (length == 0 || from >= size || length > size - from) return npos;
+  while (from + length <= size) {
+    const std::size_t q = finder.Find(compare_, from);
+    if (q == npos) return npos;
+    if (IsBoundary(q) && IsBoundary(q + length)) return q;
     from = q + 1;
   }
   return npos;
+}
+
+std::size_t MatchSession::DigitLengthAt(std::size_t pos) const {
+  const auto b = static_cast<unsigned char>(compare_[pos]);
+  if (b >= '0' && b <= '9') return 1;
+  if (b == 0x82 && pos + 1 < compare_.size()) {
+    const auto t = static_cast<unsigned char>(compare_[pos + 1]);
+    if (t >= 0x4F && t <= 0x58) return 2;  // full-width ０-９
+  }
+  return 0;
+}
+
+std::size_t MatchSession::FindDigit(std::size_t from) const {
+  const std::size_t size = compare_.size();
+  std::size_t pos = from;
+#if defined(__SSE2__)
+  // Sixteen starts at a time: an ASCII digit, or 0x82 followed by 0x4F-0x58. A block reads
+  // one byte past its last start, so it runs while that byte exists.
+  const char* base = compare_.data();
+  auto inRange = [](__m128i x, char lo, char span) {
+    const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(lo));
+    return _mm_cmpeq_epi8(_mm_subs_epu8(offset, _mm_set1_epi8(span)), _mm_setzero_si128());
+  };
+  while (pos < size && size - pos >= 17) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + 1));
+    const __m128i ascii = inRange(a, '0', 9);
+    const __m128i wide = _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(0x82))),
+                                       inRange(b, 0x4F, 0x58 - 0x4F));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(ascii, wide)));
+    while (mask != 0) {
+      const std::size_t q = pos + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (IsBoundary(q)) return q;
+      mask &= mask - 1;
+    }
+    pos += 16;
+  }
+#endif
+  for (; pos < size; ++pos) {
+    if (DigitLengthAt(pos) != 0 && IsBoundary(pos)) return pos;
+  }
+  return npos;
+}
+
+const ByteCounts& MatchSession::Counts() const {
+  if (!counts_) counts_ = std::make_unique<ByteCounts>(LiteralFinder::SampleCounts(compare_));
+  return *counts_;
 }
 
 }  // namespace norra

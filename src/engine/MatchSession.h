@@ -4,8 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "engine/LiteralFinder.h"
 
 namespace norra {
 
@@ -34,6 +37,16 @@ class MatchSession {
   // First occurrence of needle in the compare text at or after `from` that begins and ends on
   // character boundaries; npos when none.
   std::size_t FindAligned(std::string_view needle, std::size_t from) const;
+  std::size_t FindAligned(const LiteralFinder& finder, std::size_t from) const;
+
+  // Bytes of the digit ("0"-"9" or full-width) at pos, 0 when none stands there.
+  std::size_t DigitLengthAt(std::size_t pos) const;
+  // First digit at or after `from` that begins on a character boundary; npos when none.
+  std::size_t FindDigit(std::size_t from) const;
+
+  // Byte frequencies of a sample of the compare text, taken on first use (finders pick the
+  // rarer bytes of a needle by them).
+  const ByteCounts& Counts() const;
 
  private:
   bool ScanBoundary(std::size_t pos) const;
@@ -43,6 +56,7 @@ class MatchSession {
   // Boundary bits filled lazily from the start; used only where the quick test cannot decide.
   mutable std::vector<std::uint64_t> bits_;
   mutable std::size_t scannedTo_ = 0;
+  mutable std::unique_ptr<ByteCounts> counts_;
 };
 
 }  // namespace norra

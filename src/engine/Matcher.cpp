@@ -12,6 +12,8 @@ namespace norra {
 namespace {
 
 constexpr std::size_t npos = MatchSession::npos;
+constexpr std::string_view kLineBreak = "\r\n";
+constexpr std::size_t kPruneMinimum = 4096;
 
 bool EndsWithHandOver(const CompiledPattern& body) {
   if (body.empty()) return false;
@@ -42,6 +44,10 @@ Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWh
   prog_.push_back({Op::End});
   firstPc_ = 0;
   singleLiteral_ = head == 0 && pattern.size() == 1 && pattern[0].kind == TAG_LITERAL;
+  if (head == 0 && pattern.size() == 1 && pattern[0].kind == TAG_REPEAT &&
+      pattern[0].body.size() == 1 && pattern[0].body[0].kind == TAG_NUM) {
+    digitRunMin_ = groupMin_[0];
+  }
   CollectChain(pattern, head);
   // One literal alone is found by the first search anyway.
   if (chain_.size() < 2) chain_.clear();
@@ -103,25 +109,58 @@ void Matcher::CollectChain(const CompiledPattern& seq, std::size_t from) {
 
 void Matcher::Begin(MatchSession& session) {
   session_ = &session;
+  const ByteCounts* counts = nullptr;
   for (std::size_t pc = 0; pc < prog_.size(); ++pc) {
     const Instr& ins = prog_[pc];
-    std::size_t slots = 0;
-    if (ins.op == Op::Atom) {
-      if (ins.kind == TAG_WHICH || ins.kind == TAG_NOT) {
-        slots = ins.node->alternatives.size();
-      } else if (ins.kind == TAG_LITERAL || ins.kind == TAG_NUM || ins.kind == TAG_STRS) {
-        slots = 1;
-      }
+    std::vector<OccCache>& slots = caches_[pc];
+    slots.clear();
+    if (ins.op != Op::Atom) continue;
+    auto add = [&](std::string_view needle) {
+      if (counts == nullptr) counts = &session.Counts();
+      slots.push_back({npos, npos, LiteralFinder(needle, counts)});
+    };
+    switch (ins.kind) {
+      case TAG_WHICH:
+      case TAG_NOT:
+        for (const std::string& alt : ins.node->alternatives) add(alt);
+        break;
+      case TAG_LITERAL:
+        add(ins.node->text);
+        break;
+      case TAG_STRS:
+        add(kLineBreak);
+        break;
+      case TAG_NUM:
+        slots.push_back({});
+        break;
+      default:
+        break;
     }
-    caches_[pc].assign(slots, OccCache{});
+  }
+  chainCaches_.clear();
+  for (const std::string& lit : chain_) {
+    if (counts == nullptr) counts = &session.Counts();
+    chainCaches_.push_back({npos, npos, LiteralFinder(lit, counts)});
   }
   if (memo_.bucket_count() > 4096) {
     memo_ = {};  // clearing a table grown by an earlier text costs its whole size
   } else {
     memo_.clear();
   }
+  pruneAt_ = kPruneMinimum;
   chainFailFrom_ = npos;
   captures_.clear();
+}
+
+// An attempt from `from` only reaches states at or after it, so what was learnt about earlier
+// positions can go; without this the table grows with every match of a long replace-all.
+void Matcher::PruneMemo(std::size_t from) {
+  if (memo_.size() < pruneAt_) return;
+  std::erase_if(memo_, [this, from](const auto& item) {
+    const MemoKey& k = item.first;
+    return (k.mode == 1 && k.limit < from) || (!IsMonotone(k.pc, k.mode) && k.where < from);
+  });
+  pruneAt_ = std::max(kPruneMinimum, 2 * memo_.size());
 }
 
 bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
@@ -131,13 +170,15 @@ bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& match
 
   if (singleLiteral_) {
     const std::string& text = prog_[0].node->text;
-    const std::size_t q = NextOccurrence(caches_[0][0], text, from);
+    const std::size_t q = NextOccurrence(caches_[0][0], from);
     if (q == npos) return false;
     matchStart = q;
     matchEnd = q + text.size();
     captures_.clear();
     return true;
   }
+
+  if (digitRunMin_ > 0 && shortcuts_) return FindDigitRun(from, matchStart, matchEnd);
 
   std::size_t pos = from;
   for (int i = 0; i < leadingChars_; ++i) {
@@ -151,6 +192,7 @@ bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& match
     return true;
   }
   if (!ChainPossible(pos)) return false;
+  PruneMemo(pos);
   if (!Run(pos)) return false;
 
   std::size_t start = pos;
@@ -167,20 +209,38 @@ bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& match
   return true;
 }
 
+// A run of at least n digits, taken whole: the first digit of a shorter run can only move on
+// to digits of the same run, whose runs are shorter still, so the search resumes after it.
+bool Matcher::FindDigitRun(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
+  const std::size_t size = session_->Size();
+  for (std::size_t q = session_->FindDigit(from); q != npos; q = session_->FindDigit(q)) {
+    std::size_t end = q;
+    int count = 0;
+    for (std::size_t len; end < size && (len = session_->DigitLengthAt(end)) != 0; end += len) {
+      ++count;
+    }
+    if (count >= digitRunMin_) {
+      matchStart = q;
+      matchEnd = end;
+      captures_.clear();
+      return true;
+    }
+    q = end;
+  }
+  return false;
+}
+
 bool Matcher::ChainPossible(std::size_t from) {
   if (chain_.empty() || !shortcuts_) return true;
   if (chainFailFrom_ != npos && from >= chainFailFrom_) return false;
-  const std::string_view text = session_->Compare();
   std::size_t pos = from;
-  for (const std::string& lit : chain_) {
-    const void* hit = pos < text.size()
-                          ? ::memmem(text.data() + pos, text.size() - pos, lit.data(), lit.size())
-                          : nullptr;
-    if (hit == nullptr) {
+  for (std::size_t k = 0; k < chain_.size(); ++k) {
+    const std::size_t at = NextOccurrence(chainCaches_[k], pos);
+    if (at == npos) {
       chainFailFrom_ = std::min(chainFailFrom_, from);
       return false;
     }
-    pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + lit.size();
+    pos = at + chain_[k].size();
   }
   return true;
 }
@@ -483,7 +543,7 @@ bool Matcher::FirstCandidate(int pc, const State& in, Candidate& c) {
       c = {in.pos, in.pos + ins.node->text.size(), -1};
       break;
     case TAG_NUM: {
-      const std::size_t len = in.pos < size ? DigitLengthAt(in.pos) : 0;
+      const std::size_t len = in.pos < size ? session_->DigitLengthAt(in.pos) : 0;
       if (len == 0) return false;
       c = {in.pos, in.pos + len, -1};
       break;
@@ -511,7 +571,7 @@ bool Matcher::FindRaw(int pc, const State& in, std::size_t from, Candidate& c) {
   const Instr& ins = prog_[pc];
   switch (ins.kind) {
     case TAG_LITERAL: {
-      const std::size_t q = NextOccurrence(caches_[pc][0], ins.node->text, from);
+      const std::size_t q = NextOccurrence(caches_[pc][0], from);
       if (q == npos || (in.mode == 1 && q > in.limit)) return false;
       c = {q, q + ins.node->text.size(), -1};
       return true;
@@ -519,7 +579,7 @@ bool Matcher::FindRaw(int pc, const State& in, std::size_t from, Candidate& c) {
     case TAG_NUM: {
       const std::size_t q = NextDigit(caches_[pc][0], from);
       if (q == npos || (in.mode == 1 && q >= in.limit)) return false;
-      c = {q, q + DigitLengthAt(q), -1};
+      c = {q, q + session_->DigitLengthAt(q), -1};
       return true;
     }
     case TAG_WHICH: {
@@ -527,7 +587,7 @@ bool Matcher::FindRaw(int pc, const State& in, std::size_t from, Candidate& c) {
       std::size_t best = npos;
       int bestAlt = -1;
       for (std::size_t i = 0; i < alts.size(); ++i) {
-        const std::size_t q = NextOccurrence(caches_[pc][i], alts[i], from);
+        const std::size_t q = NextOccurrence(caches_[pc][i], from);
         if (q < best) {
           best = q;
           bestAlt = static_cast<int>(i);
@@ -583,7 +643,7 @@ void Matcher::Settle(int head, std::size_t matchStart) {
 bool Matcher::AnyAlternativeIn(const Pending& item, std::size_t to) {
   const auto& alts = prog_[item.pc].node->alternatives;
   for (std::size_t i = 0; i < alts.size(); ++i) {
-    const std::size_t q = NextOccurrence(caches_[item.pc][i], alts[i], item.pos);
+    const std::size_t q = NextOccurrence(caches_[item.pc][i], item.pos);
     if (q == npos || q + alts[i].size() > to) continue;
     if (item.mode == 1 && q > item.limit) continue;
     return true;
@@ -624,43 +684,28 @@ int Matcher::MarkPending(int head) {
   return newHead;
 }
 
-std::size_t Matcher::NextOccurrence(OccCache& cache, std::string_view needle, std::size_t from) {
+std::size_t Matcher::NextOccurrence(OccCache& cache, std::size_t from) {
   if (cache.from != npos && cache.from <= from && (cache.at == npos || from <= cache.at)) {
     return cache.at;
   }
-  const std::size_t at = session_->FindAligned(needle, from);
-  cache = {from, at};
+  const std::size_t at = session_->FindAligned(cache.finder, from);
+  cache.from = from;
+  cache.at = at;
   return at;
-}
-
-std::size_t Matcher::DigitLengthAt(std::size_t pos) const {
-  const std::string_view text = session_->Compare();
-  const auto b = static_cast<unsigned char>(text[pos]);
-  if (b >= '0' && b <= '9') return 1;
-  if (b == 0x82 && pos + 1 < text.size()) {
-    const auto t = static_cast<unsigned char>(text[pos + 1]);
-    if (t >= 0x4F && t <= 0x58) return 2;  // full-width ０-９
-  }
-  return 0;
 }
 
 std::size_t Matcher::NextDigit(OccCache& cache, std::size_t from) {
   if (cache.from != npos && cache.from <= from && (cache.at == npos || from <= cache.at)) {
     return cache.at;
   }
-  std::size_t at = npos;
-  for (std::size_t i = from; i < session_->Size(); ++i) {
-    if (DigitLengthAt(i) != 0 && session_->IsBoundary(i)) {
-      at = i;
-      break;
-    }
-  }
-  cache = {from, at};
+  const std::size_t at = session_->FindDigit(from);
+  cache.from = from;
+  cache.at = at;
   return at;
 }
 
 std::size_t Matcher::NextLineBreak(OccCache& cache, std::size_t from) {
-  return NextOccurrence(cache, "\r\n", from);
+  return NextOccurrence(cache, from);
 }
 
 bool Matcher::IsMonotone(int pc, std::uint8_t mode) const {

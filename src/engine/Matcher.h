@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/LiteralFinder.h"
 #include "engine/MatchSession.h"
 #include "engine/PatternNode.h"
 
@@ -105,9 +106,11 @@ class Matcher {
     bool marked = false;  // an STR or STRS followed: the gap is variable
     int next = -1;
   };
+  // The last search of one needle: from `from` the next occurrence is `at`.
   struct OccCache {
     std::size_t from = MatchSession::npos;
     std::size_t at = MatchSession::npos;
+    LiteralFinder finder;
   };
   struct Candidate {
     std::size_t start = 0;
@@ -161,10 +164,9 @@ class Matcher {
   bool GapEndsWithAlternative(const Pending& item, std::size_t matchStart);
   int MarkPending(int head);
 
-  std::size_t NextOccurrence(OccCache& cache, std::string_view needle, std::size_t from);
+  std::size_t NextOccurrence(OccCache& cache, std::size_t from);
   std::size_t NextDigit(OccCache& cache, std::size_t from);
   std::size_t NextLineBreak(OccCache& cache, std::size_t from);
-  std::size_t DigitLengthAt(std::size_t pos) const;
 
   bool IsMonotone(int pc, std::uint8_t mode) const;
   bool FrameSig(int frame, std::uint64_t& sig) const;
@@ -183,19 +185,24 @@ class Matcher {
   int NextPc(const Entry& e) const;
   bool RepIsFixed(std::size_t from) const;
   bool ChainPossible(std::size_t from);
+  void PruneMemo(std::size_t from);
+  bool FindDigitRun(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd);
   void CollectCaptures();
 
   std::vector<Instr> prog_;
   int firstPc_ = 0;
   int leadingChars_ = 0;
   bool singleLiteral_ = false;
+  int digitRunMin_ = 0;  // the pattern is one repeat of a lone digit tag, at least this often
   std::vector<int> groupMin_;
   std::vector<std::string> chain_;  // literals every match contains, in order
   std::function<void()> onEmptyWhich_;
 
   MatchSession* session_ = nullptr;
   std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
+  std::vector<OccCache> chainCaches_;           // per literal of chain_
   std::unordered_map<MemoKey, MemoValue, MemoKeyHash> memo_;
+  std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
   bool shortcuts_ = true;
 

@@ -7,6 +7,7 @@
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "text/CaseMap.h"
+#include "text/LargeBuffer.h"
 
 namespace norra {
 namespace {
@@ -50,12 +51,15 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
   std::string folded;
   std::string_view compare = text;
   if (!engine.MatchCase) {
-    folded = ToUpperCp932Copy(text);
+    ReserveLargeBuffer(folded, text.size());
+    folded.assign(text);
+    ToUpperCp932(folded.data(), folded.size());
     compare = folded;
   }
   MatchSession session(compare, text);
   engine.matcher_->Begin(session);
-  if (spans == nullptr) out.reserve(out.size() + text.size() + text.size() / 8);
+  // The output is begun at the first match: a text without one costs no copy.
+  bool replaced = false;
 
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -69,6 +73,10 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
       spans->push_back({start, end - start});
     } else {
       ++engine.ReplaceCount;
+      if (!replaced) {
+        ReserveLargeBuffer(out, out.size() + text.size() + text.size() / 8);
+        replaced = true;
+      }
       out.append(text.substr(pos, start - pos));
       const std::size_t at = out.size();
       engine.ExpandInto(out);
@@ -89,14 +97,14 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
         break;
       }
       const std::size_t step = session.StepAt(end);
-      if (spans == nullptr) out.append(text.substr(end, step));
+      if (replaced) out.append(text.substr(end, step));
       pos = end + step;
     } else {
       pos = end;
     }
   }
-  if (spans == nullptr) out.append(text.substr(pos));
-  return engine.ReplaceCount != countBefore;
+  if (replaced) out.append(text.substr(pos));
+  return replaced && engine.ReplaceCount != countBefore;
 }
 
 bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control) {

@@ -27,8 +27,9 @@ class ReplaceDriver {
     std::size_t length = 0;
   };
 
-  // Runs the shared loop over `text`; appends the new text to `out`. With `spans`, only
-  // records the matches (and raises FindCount). Returns whether anything was replaced.
+  // Runs the shared loop over `text`; when anything was replaced, appends the new text to
+  // `out` (otherwise `out` may hold part of it). With `spans`, only records the matches (and
+  // raises FindCount). Returns whether anything was replaced.
   static bool RunLoop(SearchEngine& engine, std::string_view text, std::string& out,
                       Selection* selection, std::vector<MatchSpan>* spans);
   static void RequirePattern(SearchEngine& engine);

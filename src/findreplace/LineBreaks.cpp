@@ -1,7 +1,12 @@
 // Line splitting and joining for the files disk search reads and rewrites.
 #include "findreplace/LineBreaks.h"
 
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace norra {
 
@@ -51,10 +56,50 @@ std::string JoinLinesWith(std::string_view bytes, std::string_view lineBreak) {
   return out;
 }
 
+namespace {
+
+// Whether every CR is followed by LF and every LF preceded by CR: the bit masks of CR and LF
+// bytes, the CR mask moved on by one byte, must agree. 64 bytes a step where SSE2 is present.
+bool OnlyCrLfPairs(std::string_view bytes) {
+  const char* data = bytes.data();
+  const std::size_t size = bytes.size();
+  std::size_t pos = 0;
+  std::uint64_t carry = 0;  // the byte before pos was a CR
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; size - pos >= 64; pos += 64) {
+    std::uint64_t crBits = 0;
+    std::uint64_t lfBits = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 16 * k));
+      crBits |= static_cast<std::uint64_t>(
+                    static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr))))
+                << (16 * k);
+      lfBits |= static_cast<std::uint64_t>(
+                    static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))))
+                << (16 * k);
+    }
+    if (lfBits != ((crBits << 1) | carry)) return false;
+    carry = crBits >> 63;
+  }
+#endif
+  for (; pos < size; ++pos) {
+    const bool isLf = data[pos] == '\n';
+    if (isLf != (carry != 0)) return false;
+    carry = data[pos] == '\r' ? 1 : 0;
+  }
+  return carry == 0;
+}
+
+}  // namespace
+
 bool IsJoinedWith(std::string_view bytes, std::string_view lineBreak) {
   if (bytes.empty()) return true;
   if (bytes.size() < lineBreak.size() || bytes.substr(bytes.size() - lineBreak.size()) != lineBreak)
     return false;
+  if (lineBreak == kCrLf) return OnlyCrLfPairs(bytes);
+  if (lineBreak == kLf) return std::memchr(bytes.data(), '\r', bytes.size()) == nullptr;
   std::size_t pos = 0;
   while ((pos = NextBreak(bytes, pos)) < bytes.size()) {
     if (bytes.compare(pos, lineBreak.size(), lineBreak) != 0) return false;

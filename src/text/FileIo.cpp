@@ -11,6 +11,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "text/LargeBuffer.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -129,26 +130,46 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes) {
   if (S_ISDIR(info.st_mode)) return FileError::IsFolder;
   if (!S_ISREG(info.st_mode)) return FileError::NotRegularFile;
   try {
+    // The expected size is read straight into the string; reading on to the end copes with
+    // a file that grows or shrinks meanwhile.
+    std::size_t expected = 0;
     if (info.st_size > 0) {
       if (static_cast<std::uint64_t>(info.st_size) >= bytes.max_size()) return FileError::TooLarge;
-      bytes.reserve(static_cast<std::size_t>(info.st_size));
+      expected = static_cast<std::size_t>(info.st_size);
+      ReserveLargeBuffer(bytes, expected);
+      bytes.resize(expected);
     }
-    // Read to the end rather than trusting the size: the file may grow or shrink meanwhile.
-    char buffer[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        const FileError error = ErrorFromErrno(errno, FileError::ReadFailed);
-        bytes.clear();
-        return error;
+    FileError error = FileError::None;
+    auto readSome = [&fd, &error](char* into, std::size_t room) -> std::size_t {
+      for (;;) {
+        const ssize_t got = ::read(fd.Get(), into, room);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) {
+          error = ErrorFromErrno(errno, FileError::ReadFailed);
+          return 0;
+        }
       }
+    };
+    std::size_t filled = 0;
+    while (filled < expected) {
+      const std::size_t got = readSome(bytes.data() + filled, expected - filled);
       if (got == 0) break;
-      if (bytes.size() + static_cast<std::size_t>(got) > bytes.max_size()) {
-        bytes.clear();
-        return FileError::TooLarge;
+      filled += got;
+    }
+    bytes.resize(filled);
+    if (error == FileError::None && filled == expected) {
+      char buffer[65536];
+      while (const std::size_t got = readSome(buffer, sizeof buffer)) {
+        if (bytes.size() > bytes.max_size() - got) {
+          bytes.clear();
+          return FileError::TooLarge;
+        }
+        bytes.append(buffer, got);
       }
-      bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (error != FileError::None) {
+      bytes.clear();
+      return error;
     }
   } catch (const std::bad_alloc&) {
     bytes.clear();

@@ -286,5 +286,39 @@ TEST_F(EngineTest, ShortcutsNeverChangeAnAnswer) {
   EXPECT_GT(compared, 1000);
 }
 
+// Every match of a replace-all over a long text, found one after another as the driver does,
+// with and without the shortcuts (the digit-run search, the remembered outcomes and their
+// pruning as the attempts move on).
+TEST_F(EngineTest, ShortcutsAgreeOverLongRunsOfMatches) {
+  std::mt19937 rng(99);
+  static const char* pieces[] = {"1", "23", "４", "x", "\r\n", "円", "a", "ab", "1x"};
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += Sj(pieces[rng() % 9]);
+  for (const char* find : {"[repeat 3][#][/repeat]", "[repeat 1][#][/repeat]",
+                           "[repeat 2][#][/repeat]円", "[repeat 2][#][?][/repeat]x",
+                           "a[*csv][#]", "[not[x]][#][*]b", "[repeat 1][which[1][23]][/repeat]a"}) {
+    ASSERT_TRUE(CompileFind(find)) << find;
+    const std::string folded = ToUpperCp932Copy(text);
+    MatchSession session(folded, text);
+    Matcher quick(engine.Pattern(), [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+    Matcher plain(engine.Pattern(), [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+    plain.SetShortcuts(false);
+    quick.Begin(session);
+    plain.Begin(session);
+    int matches = 0;
+    for (std::size_t from = 0; from < text.size();) {
+      std::size_t qs = 0, qe = 0, ps = 0, pe = 0;
+      const bool q = quick.Find(from, qs, qe);
+      ASSERT_EQ(q, plain.Find(from, ps, pe)) << find << " from " << from;
+      if (!q) break;
+      ASSERT_EQ(qs, ps) << find << " from " << from;
+      ASSERT_EQ(qe, pe) << find << " from " << from;
+      ++matches;
+      from = qe > qs ? qe : qe + session.StepAt(qe);
+    }
+    EXPECT_GT(matches, 100) << find;
+  }
+}
+
 }  // namespace
 }  // namespace norra

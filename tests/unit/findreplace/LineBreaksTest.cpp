@@ -3,6 +3,8 @@
 
 #include "findreplace/LineBreaks.h"
 
+#include <random>
+
 namespace norra {
 namespace {
 
@@ -57,6 +59,29 @@ TEST(LineBreaksTest, RewriteBreakKeepsLfFilesOnly) {
   EXPECT_EQ(RewriteLineBreak("a\rb"), kCrLf);      // lone CR
   EXPECT_EQ(RewriteLineBreak("no break"), kCrLf);
   EXPECT_EQ(RewriteLineBreak(""), kCrLf);
+}
+
+TEST(LineBreaksTest, IsJoinedWithOnLongTexts) {
+  // Long enough for the 64-byte steps; one break in each text is spoilt at a random place,
+  // also on a step's edge.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 400; ++round) {
+    std::string text;
+    while (text.size() < 300) {
+      text.append(rng() % 70, 'x');
+      text += "\r\n";
+    }
+    const std::size_t at = rng() % text.size();
+    switch (round % 4) {
+      case 0: break;  // left whole
+      case 1: text[at] = '\r'; break;
+      case 2: text[at] = '\n'; break;
+      case 3: text.insert(at, 1, text[at] == '\r' ? '\n' : '\r'); break;
+    }
+    for (std::string_view brk : {kCrLf, kLf}) {
+      EXPECT_EQ(IsJoinedWith(text, brk), JoinLinesWith(text, brk) == text) << round << " " << at;
+    }
+  }
 }
 
 }  // namespace

@@ -89,6 +89,19 @@ TEST_F(FileIoTest, ReadsBytesExactly) {
   Put(path, big);
   EXPECT_EQ(ReadWholeFile(path, bytes), FileError::None);
   EXPECT_EQ(bytes, big);
+  // Large enough for the huge-page hint.
+  big.resize(9 << 20, 'y');
+  big.back() = 'z';
+  Put(path, big);
+  EXPECT_EQ(ReadWholeFile(path, bytes), FileError::None);
+  EXPECT_EQ(bytes, big);
+
+  // A file whose size the system does not know ahead reads to its end.
+  std::string comm;
+  if (ReadWholeFile("/proc/self/comm", comm) == FileError::None) {
+    EXPECT_FALSE(comm.empty());
+    EXPECT_EQ(comm.back(), '\n');
+  }
 }
 
 TEST_F(FileIoTest, ReadFailuresAreNamed) {
