@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <QtTest>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "documents/Documents.h"
 #include "documents/DocumentsHost.h"
@@ -62,13 +64,22 @@ class World {
     Open(QStringLiteral("y/a.txt"), "a", true);
   }
   FileListDialogContext Context() {
-    return FileListDialogContext{docs, settings_, log_, ui, host_, nullptr, nullptr, nullptr};
+    return FileListDialogContext{docs,
+                                 settings_,
+                                 log_,
+                                 ui,
+                                 host_,
+                                 nullptr,
+                                 [this](int topic) { helpTopics.push_back(topic); },
+                                 [this] { ++printOptions; }};
   }
   std::string Folder(const char* sub) const {
     return folder_.filePath(QString::fromLatin1(sub)).toStdString();
   }
 
   MemoryUi ui;
+  std::vector<int> helpTopics;
+  int printOptions = 0;
 
  private:
   static TagTable& BuiltTags(TagTable& tags) {
@@ -426,6 +437,50 @@ class FileListDialogWindowTest : public QObject {
     QVERIFY(again.Closed());
     QCOMPARE(again.DialogResult(), static_cast<int>(kListDialogCancelled));
     QCOMPARE(world.docs.PageCount(), std::size_t{3});
+  }
+
+  void helpKeysAndPlacement() {
+    World world;
+    world.ThreePages();
+    FileListDialogWindow window;
+    FileListDialog dialog(world.Context(), ListDialogMode::ReloadAll);
+    Show(window, dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(ButtonText(window, C::cmdHelp), Q("ﾍﾙﾌﾟ(&H) F1"));
+    QTest::keyClick(window.List(), Qt::Key_F1);
+    QTest::mouseClick(window.Widget(C::cmdHelp), Qt::LeftButton);
+    QCOMPARE(world.helpTopics, (std::vector<int>{1016, 1016}));
+    // F6 belongs to the print panel; F4 keeps the window open.
+    QTest::keyClick(window.List(), Qt::Key_F6);
+    QCOMPARE(world.printOptions, 0);
+    QTest::keyClick(window.List(), Qt::Key_F4);
+    QVERIFY(window.isVisible());
+    QVERIFY(!dialog.Closed());
+    window.Detach();
+    FileListDialog print(world.Context(), ListDialogMode::PrintAll);
+    Show(window, print);
+    QTest::keyClick(window.List(), Qt::Key_F6);
+    QCOMPARE(world.printOptions, 1);
+
+    // Centred on the screen; the list fills the width between the top panel and the status bar.
+    const QRect screen = window.screen()->availableGeometry();
+    QVERIFY((window.geometry().center() - screen.center()).manhattanLength() <= 8);  // frame
+    window.resize(700, 500);
+    QCoreApplication::processEvents();
+    QWidget* table = window.findChild<QWidget*>(QStringLiteral("fraControlTable"));
+    QWidget* status = window.findChild<QWidget*>(QStringLiteral("StatusBar"));
+    QCOMPARE(window.List()->width(), 700);
+    QCOMPARE(window.List()->geometry().top(), table->geometry().bottom() + 1);
+    QCOMPARE(window.List()->geometry().bottom() + 1, status->geometry().top());
+
+    // The preparation of a save moves the window aside and puts it back.
+    const QPoint before = window.pos();
+    window.MoveLeftEdge(before.x() + 40);
+    QCOMPARE(window.pos(), QPoint(before.x() + 40, before.y()));
+    window.RestorePosition();
+    QCOMPARE(window.pos(), before);
+    QCOMPARE(window.NameColumnWidth(), window.List()->columnWidth(0));
+    window.Detach();
   }
 
   void commandButtonsRunTheModesActions() {
