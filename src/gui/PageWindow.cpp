@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QStyle>
 
 #include "app/MainWindow.h"
 #include "documents/Page.h"
@@ -17,6 +18,7 @@ TfrmPage::TfrmPage(Page& page, ScintillaTextControl& control, const VisionSettin
   setObjectName(QStringLiteral("frmPage"));
   setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle(QStringLiteral("ﾌｧｲﾙをﾛｰﾄﾞ中…"));
+  setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
 
   const QColor back(vision.BackRed, vision.BackGreen, vision.BackBlue);
   const QColor fore(vision.ForeRed, vision.ForeGreen, vision.ForeBlue);

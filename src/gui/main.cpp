@@ -1,5 +1,6 @@
 // Entry of the desktop application.
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 
 #include "gui/NorraApp.h"
@@ -8,6 +9,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Norra"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor")));
   norra::QtUi::InstallJapaneseTranslations();
   norra::NorraApp::InstallFontSubstitutes();
   try {
