@@ -502,6 +502,32 @@ class FileListDialogWindowTest : public QObject {
     QCOMPARE(QString::fromStdString(world.docs.ActivePage()->FilePath()).section('/', -1),
              QStringLiteral("c.md"));
   }
+
+  void enterPressesTheFirstButtonWhileItIsEnabled() {
+    World world;
+    Page& page = world.Open(QStringLiteral("y/a.txt"), "a", true);
+    static_cast<MemoryTextControl&>(page.Control()).SetText("a2");
+    FileListDialogWindow window;
+    FileListDialog dialog(world.Context(), ListDialogMode::SaveAll);
+    dialog.AttachView(&window);
+    dialog.Showing();
+    bool stillOpen = false;
+    QTimer::singleShot(0, &window, [&] {
+      // With nothing selected the first button is off and Enter does nothing.
+      QTest::mouseClick(window.Widget(C::cmdSelectAll), Qt::LeftButton);
+      QTest::keyClick(window.List(), Qt::Key_Return);
+      stillOpen = window.isVisible() && !dialog.Closed();
+      QTest::mouseClick(window.Widget(C::cmdSelectAll), Qt::LeftButton);
+      QTest::keyClick(window.List(), Qt::Key_Return);
+    });
+    window.ShowModal(dialog);
+    QVERIFY(stillOpen);
+    QCOMPARE(dialog.DialogResult(), static_cast<int>(kListDialogDone));
+    std::ifstream in(world.Folder("y/a.txt"), std::ios::binary);
+    QCOMPARE(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+             std::string("a2"));
+    QVERIFY(!page.Modified());
+  }
 };
 
 QTEST_MAIN(FileListDialogWindowTest)
