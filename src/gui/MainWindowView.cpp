@@ -639,11 +639,14 @@ void TfrmNote::RequestRepaint() {
 
 WindowPlacement TfrmNote::Placement() const {
   WindowPlacement placement;
-  const QRect frame = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-  placement.top = frame.top();
-  placement.left = frame.left();
-  placement.width = frame.width();
-  placement.height = frame.height();
+  // The frame's position and the client's size, as SetPlacement takes them (move and resize).
+  const bool normal = !isMaximized() && !isMinimized();
+  const QPoint topLeft = normal ? pos() : normalGeometry().topLeft();
+  const QSize size = normal ? this->size() : normalGeometry().size();
+  placement.top = topLeft.y();
+  placement.left = topLeft.x();
+  placement.width = size.width();
+  placement.height = size.height();
   placement.state = isMaximized() ? kPageMaximized : isMinimized() ? kPageMinimized : kPageNormal;
   return placement;
 }
