@@ -366,7 +366,10 @@ void FileListDialogWindow::RowsChanged() {
 }
 
 void FileListDialogWindow::SelectionChanged() {
-  if (dialog_ != nullptr) ApplySelection();
+  if (dialog_ == nullptr) return;
+  ApplySelection();
+  // A row the logic deselected (an abandoned save) shows in the status bar once idle.
+  ScheduleIdle();
 }
 
 void FileListDialogWindow::RowFocused(std::size_t row) {

@@ -366,6 +366,10 @@ class FileListDialogWindowTest : public QObject {
     QTRY_COMPARE(Panel(window, 1), Q("処理対象 : 選択した 2個のﾌｧｲﾙ"));
     QCOMPARE(Panel(window, 0), Q("3/3ﾌｧｲﾙ"));
     QVERIFY(!dialog.SelectionChangedFlag());
+    // A selection the logic changes itself reaches the list and, once idle, the status bar.
+    dialog.SetRowSelected(1, false);
+    QCOMPARE(WidgetSelection(list), (QList<bool>{false, false, true}));
+    QTRY_COMPARE(Panel(window, 1), Q("処理対象 : 選択した 1個のﾌｧｲﾙ"));
     window.Detach();
 
     // A one-row list: picking another row drops the first in the logic and on screen.
