@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -422,6 +424,23 @@ class MainWindowViewTest : public QObject {
     // Hints of the items go to panel 0.
     View().Action(UiItem::OpenBtn)->showStatusText(&View());
     QCOMPARE(Panel(0), U("既存のﾌｧｲﾙを開く"));
+  }
+
+  void windowsFontNamesFindAnInstalledJapaneseFont() {
+    if (!QFontDatabase::hasFamily(QStringLiteral("IPAGothic"))) QSKIP("IPAGothic is not installed");
+    NorraApp::InstallFontSubstitutes();
+    QCOMPARE(QFontInfo(QFont(U("ＭＳ ゴシック"), 11)).family(), QStringLiteral("IPAGothic"));
+  }
+
+  void helpPagesStandForTheHelpFile() {
+    const QString help = dir_->filePath(QStringLiteral("help"));
+    // No "Norra.hlp": the folder's index page stands for it.
+    QCOMPARE(DesktopHelp::PageOf((help + QStringLiteral("/Norra.hlp")).toStdString()), std::string());
+    WriteBytes(help + QStringLiteral("/index.html"), "<html></html>");
+    QCOMPARE(DesktopHelp::PageOf((help + QStringLiteral("/Norra.hlp")).toStdString()),
+             (help + QStringLiteral("/index.html")).toStdString());
+    const QString own = MakeFile(QStringLiteral("second.txt"), "help");
+    QCOMPARE(DesktopHelp::PageOf(own.toStdString()), own.toStdString());
   }
 
   void closingTheWindowOffersTheExitDialog() {
