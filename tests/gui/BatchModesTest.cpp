@@ -86,6 +86,16 @@ QString Text(FileListDialogWindow& window, C control) {
   return static_cast<QAbstractButton*>(window.Widget(control))->text();
 }
 
+// Where a window was moved to.
+class MoveRecorder : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Move) xs << static_cast<QMoveEvent*>(event)->pos().x();
+    return QObject::eventFilter(watched, event);
+  }
+  QList<int> xs;
+};
+
 }  // namespace
 
 class BatchModesTest : public QObject {
@@ -266,6 +276,54 @@ class BatchModesTest : public QObject {
     QVERIFY(PageNamed("b.txt") != nullptr);
     QCOMPARE(View().Area()->subWindowList().size(), 1);
     QCOMPARE(ReadBytes(a), std::string("alpha"));  // its change was dropped, not written
+    QVERIFY(ui_.Boxes().empty());
+  }
+
+  void saveAllNamesAnUntitledPageAndWritesEveryChosenRow() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");
+    Start({a});
+    Type(*PageNamed("a.txt"), "X");
+    View().Action(UiItem::mnuMakeNewFile)->trigger();
+    Settle();
+    Page* untitled = Logic().Docs().ActivePage();
+    QVERIFY(untitled != nullptr && !untitled->HasFile());
+    const std::string untitledName = untitled->DisplayName();
+    Type(*untitled, "new");
+    const QString chosen = Work(QStringLiteral("named.txt"));
+    ui_.QueueDialogFiles({chosen.toStdString()});
+
+    FileListDialogWindow* shown = nullptr;
+    MoveRecorder moves;
+    WhenDialogShown([&](FileListDialogWindow& window) {
+      shown = &window;
+      window.installEventFilter(&moves);
+      QCOMPARE(window.windowTitle(), U("まとめて上書き保存"));
+      QCOMPARE(Text(window, C::cmdDo), U("保存(&S)"));
+      QVERIFY(!window.Widget(C::cmdWithout)->isVisible());
+      QVERIFY(window.List()->isColumnHidden(3));
+      QCOMPARE(window.List()->topLevelItemCount(), 2);
+      QCOMPARE(SelectedNames(window.List()).size(), 2);
+      QCOMPARE(window.List()->topLevelItem(0)->text(0), QString::fromStdString(untitledName));
+      QCOMPARE(window.List()->topLevelItem(0)->text(1), QString());  // no folder yet
+      Click(window, C::cmdDo);
+    });
+    View().Action(UiItem::mnuUpdateAll)->trigger();
+    Settle();
+    QCOMPARE(dialogsSeen_, 1);
+    // While the name was asked for, the dialog stood aside with its name column at the right edge.
+    QVERIFY(shown != nullptr);
+    shown->removeEventFilter(&moves);
+    QVERIFY(moves.xs.contains(1920 - shown->NameColumnWidth()));
+
+    // The untitled Page was named through the save dialog, proposing its name with ".txt".
+    QCOMPARE(ui_.Dialogs().size(), std::size_t{1});
+    QVERIFY(ui_.Dialogs()[0].save);
+    QCOMPARE(ui_.Dialogs()[0].request.fileName, untitledName + ".txt");
+    QCOMPARE(ReadBytes(chosen), std::string("new"));
+    QCOMPARE(ReadBytes(a), std::string("Xalpha"));
+    QCOMPARE(untitled->FilePath(), chosen.toStdString());
+    QVERIFY(!untitled->Modified());
+    QVERIFY(!PageNamed("a.txt")->Modified());
     QVERIFY(ui_.Boxes().empty());
   }
 
