@@ -416,8 +416,19 @@ void TfrmNote::FocusPage(Page& page) {
   if (ScintillaEditor* editor = window->Control().Widget()) editor->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmNote::SetImeMode(Page& /*page*/, int /*mode*/) {
-  // Input-method modes are the input method's business on this desktop; nothing to ask Qt for.
+void TfrmNote::SetImeMode(Page& page, int mode) {
+  TfrmPage* window = WindowOf(page);
+  ScintillaEditor* editor = window != nullptr ? window->Control().Widget() : nullptr;
+  if (editor == nullptr || mode == MainWindow::kImeDontCare) return;
+  // Only a hint: input methods here choose their own mode. Disabled, closed and the alphabet
+  // modes ask for Latin input; the kana modes leave the input method free.
+  switch (mode) {
+    case 0: editor->setInputMethodHints(Qt::ImhLatinOnly); break;
+    case 1:
+    case 4:
+    case 5: editor->setInputMethodHints(Qt::ImhPreferLatin); break;
+    default: editor->setInputMethodHints(Qt::ImhNone); break;
+  }
 }
 
 void TfrmNote::RelayoutPage(Page& page) {

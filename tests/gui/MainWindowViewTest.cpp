@@ -1,6 +1,7 @@
 // Qt Test of the main window: start-up with files, typing and undo, saving, closing, drops, F2, status.
 #include <QAbstractItemView>
 #include <QAction>
+#include <QFrame>
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
@@ -202,7 +203,16 @@ class MainWindowViewTest : public QObject {
   }
 
   void noArgumentsOpensOneUntitledPage() {
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n[Vision]\r\nLeftBlank=12\r\nBackRed=0\r\nBackGreen=0\r\n"
+               "BackBlue=128\r\n[Edit]\r\nInitImeMode=5\r\n");
     Start({});
+    // The margin panel and its colour come from the Vision settings.
+    TfrmPage* window = View().WindowOf(*Active());
+    QCOMPARE(window->LeftBlank()->width(), 12);
+    QCOMPARE(window->LeftBlank()->palette().color(QPalette::Window), QColor(0, 0, 128));
+    // The start-up input mode (alphabet) is asked for as a hint.
+    QCOMPARE(EditorOf(*Active())->inputMethodHints(), Qt::InputMethodHints(Qt::ImhPreferLatin));
     QCOMPARE(ListTexts(), (std::vector<QString>{U("無題1")}));
     // The maximized Page's caption joins the frame's, as MDI frames show it.
     QCOMPARE(View().windowTitle(), U("Norra - [無題1]"));
