@@ -59,6 +59,20 @@ int VirtualKeyOf(int qtKey) {
   return 0;
 }
 
+// Marks the span of a forwarded user event. An action lets pending events run between its
+// items; a second click or key meanwhile would start another action over rows (and Pages) the
+// first one is still working on.
+class Busy {
+ public:
+  explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Busy() { flag_ = false; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
   unsigned shift = 0;
   if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
@@ -247,11 +261,15 @@ void FileListDialogWindow::BuildControls() {
     if (b == nullptr) continue;
     const auto control = static_cast<C>(i);
     connect(b, &QAbstractButton::clicked, this, [this, control] {
-      if (dialog_ != nullptr) dialog_->Click(control);
+      if (dialog_ == nullptr || busy_) return;
+      const Busy busy(busy_);
+      dialog_->Click(control);
     });
   }
   connect(list_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-    if (dialog_ != nullptr) dialog_->ColumnClicked(column);
+    if (dialog_ == nullptr || busy_) return;
+    const Busy busy(busy_);
+    dialog_->ColumnClicked(column);
   });
   connect(list_, &QTreeWidget::itemSelectionChanged, this,
           &FileListDialogWindow::ListSelectionChanged);
@@ -421,6 +439,10 @@ void FileListDialogWindow::RestorePosition() {
 
 void FileListDialogWindow::ListSelectionChanged() {
   if (syncing_ || dialog_ == nullptr) return;
+  if (busy_) {
+    ApplySelection();  // the rows belong to the running action
+    return;
+  }
   const std::size_t count = std::min<std::size_t>(
       dialog_->Rows().size(), static_cast<std::size_t>(list_->topLevelItemCount()));
   for (std::size_t i = 0; i < count && dialog_ != nullptr; ++i) {
@@ -439,7 +461,7 @@ void FileListDialogWindow::ListSelectionChanged() {
 }
 
 void FileListDialogWindow::ListCurrentChanged() {
-  if (syncing_ || dialog_ == nullptr) return;
+  if (syncing_ || dialog_ == nullptr || busy_) return;
   const int index = list_->indexOfTopLevelItem(list_->currentItem());
   if (index < 0) return;
   dialog_->FocusRow(static_cast<std::size_t>(index));
@@ -457,8 +479,10 @@ void FileListDialogWindow::ScheduleIdle() {
 
 bool FileListDialogWindow::ForwardKey(QKeyEvent* event) {
   if (dialog_ == nullptr) return false;
+  if (busy_) return true;  // no key acts on the dialog while its action runs
   const int key = VirtualKeyOf(event->key());
   if (key == 0) return false;
+  const Busy busy(busy_);
   return dialog_->KeyDown(key, ShiftOf(event->modifiers()));
 }
 
@@ -491,7 +515,10 @@ void FileListDialogWindow::keyPressEvent(QKeyEvent* event) {
 void FileListDialogWindow::reject() {
   // The close box and any other way out is the logic's cancel.
   if (dialog_ != nullptr && !dialog_->Closed()) {
-    dialog_->CloseBox();
+    if (!busy_) {
+      const Busy busy(busy_);
+      dialog_->CloseBox();
+    }
     return;
   }
   QDialog::reject();

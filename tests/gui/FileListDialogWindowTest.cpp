@@ -507,6 +507,36 @@ class FileListDialogWindowTest : public QObject {
              QStringLiteral("c.md"));
   }
 
+  void nothingActsOnTheDialogWhileItsActionRuns() {
+    World world;
+    world.ThreePages();
+    world.docs.ActivePage()->SetModified(false);  // no questions on the way
+    FileListDialogWindow window;
+    FileListDialog dialog(world.Context(), ListDialogMode::ReloadAll);
+    Show(window, dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The reload lets pending events run after each Page; the user clicks and types meanwhile.
+    bool tried = false;
+    world.ui.SetOnProcessEvents([&] {
+      if (tried) return;
+      tried = true;
+      QTest::mouseClick(window.Widget(C::cmdDo), Qt::LeftButton);
+      ClickHeader(window.List(), 2);
+      QTest::keyClick(window.List(), Qt::Key_Escape);
+      QTest::mouseClick(window.Widget(C::cmdCancel), Qt::LeftButton);
+      ClickRow(window.List(), 2, Qt::NoModifier);
+      window.close();
+    });
+    QTest::mouseClick(window.Widget(C::cmdDo), Qt::LeftButton);
+    QVERIFY(tried);
+    QCOMPARE(world.ui.ProcessEventsCount(), std::size_t{1});  // one row, reloaded once
+    QCOMPARE(dialog.DialogResult(), static_cast<int>(kListDialogDone));
+    QCOMPARE(dialog.SortDirection(), 1);
+    QCOMPARE(LogicSelection(dialog), (QList<bool>{true, false, false}));
+    QVERIFY(!window.isVisible());
+    window.Detach();
+  }
+
   void enterPressesTheFirstButtonWhileItIsEnabled() {
     World world;
     Page& page = world.Open(QStringLiteral("y/a.txt"), "a", true);
