@@ -159,11 +159,9 @@ void FileListDialogWindow::BuildControls() {
     option->setObjectName(QString::fromLatin1(name));
     rangeRow->addWidget(option);
   }
-  range->findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
   quotationRow->addWidget(range);
   auto* crlfCount = NumberBox("txtCRLFCount", 2, quotation);
   controls_[static_cast<std::size_t>(C::txtCRLFCount)] = crlfCount;
-  crlfCount->setText(QStringLiteral("1"));
   auto* crlfLabel = new QLabel(QString::fromUtf8("改行数(&C)"), quotation);
   crlfLabel->setBuddy(crlfCount);
   quotationRow->addWidget(crlfLabel);
@@ -297,6 +295,11 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
                                                : QAbstractItemView::SingleSelection);
   ApplyColumns();
   FillRows();
+  // Every run starts from the panels' initial values, whatever the last run left in them.
+  static_cast<QLineEdit*>(Widget(C::txtCRLFCount))->setText(QStringLiteral("1"));
+  static_cast<QLineEdit*>(Widget(C::txtRow))->clear();
+  static_cast<QLineEdit*>(Widget(C::txtCopyCount))->clear();
+  findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -412,6 +413,13 @@ class FileListDialogWindowTest : public QObject {
       QCOMPARE(count->text(), QStringLiteral("23"));
       QTest::keyClick(count, Qt::Key_Backspace);
       QCOMPARE(count->text(), QStringLiteral("2"));
+      QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("optPathName")), Qt::LeftButton);
+      window.Detach();
+      // The next run starts afresh.
+      FileListDialog next(world.Context(), ListDialogMode::QuoteAll);
+      Show(window, next);
+      QCOMPARE(count->text(), QStringLiteral("1"));
+      QVERIFY(window.findChild<QRadioButton*>(QStringLiteral("optText"))->isChecked());
       window.Detach();
     }
 
