@@ -12,6 +12,7 @@
 #include "findreplace/LineBreaks.h"
 #include "groups/GroupFile.h"
 #include "platform/Ui.h"
+#include "text/AtomicWriteBatch.h"
 #include "text/FileIo.h"
 #include "text/FileMask.h"
 #include "text/PathUtil.h"
@@ -96,11 +97,25 @@ DiskSearchEnd DiskSearch::CollectGroupFiles(const DiskSearchRequest& request,
 }
 
 FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std::string* newText) {
+  AtomicWriteBatch* const saved = std::exchange(batch_, nullptr);
+  const FileOutcome outcome = ReplaceOne(path, dryRun, newText);
+  batch_ = saved;
+  return outcome;
+}
+
+FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun, std::string* newText) {
   lastFailure_.clear();
+  needsCommit_ = false;
   std::string bytes;
-  if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
+  FileIdentity identity;
+  if (FileError e = ReadWholeFile(path, bytes, &identity); e != FileError::None) {
     lastFailure_ = FileErrorName(e);
     return FileOutcome::ReadFailed;
+  }
+  if (batch_ != nullptr && batch_->Holds(identity)) {
+    // Another name of a file whose new content is still waiting: that must be in place first.
+    needsCommit_ = true;
+    return FileOutcome::Unchanged;
   }
   const std::string_view lineBreak = RewriteLineBreak(bytes);
   // The engine sees every line ended by CR LF. A file already in that form is not copied;
@@ -144,12 +159,53 @@ FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std:
     return FileOutcome::Replaced;
   }
   if (dryRun) return FileOutcome::Replaced;
-  if (FileError e = WriteFileAtomic(path, text); e != FileError::None) {
-    engine_.ReplaceCount = before;  // nothing of this file reached the disk
+  if (batch_ == nullptr) {
+    if (FileError e = WriteFileAtomic(path, text); e != FileError::None) {
+      engine_.ReplaceCount = before;  // nothing of this file reached the disk
+      lastFailure_ = FileErrorName(e);
+      return FileOutcome::WriteFailed;
+    }
+    return FileOutcome::Replaced;
+  }
+  // The temporary file now, unflushed; the batch makes it durable and puts it in place.
+  ReplacementFile file;
+  FileError e = file.Open(path);
+  if (e == FileError::None) e = file.Write(text);
+  if (e == FileError::None) e = file.Finish(false);
+  if (e != FileError::None) {
+    engine_.ReplaceCount = before;
     lastFailure_ = FileErrorName(e);
     return FileOutcome::WriteFailed;
   }
+  batch_->Add(std::move(file), identity);
+  lastCount_ = engine_.ReplaceCount - before;
+  lastBytes_ = text.size();
   return FileOutcome::Replaced;
+}
+
+bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result) {
+  std::size_t replaced = 0;
+  const FileError e = batch_->Commit(replaced);
+  if (e == FileError::None) {
+    waiting_.clear();
+    waitingBytes_ = 0;
+    return true;
+  }
+  // The run ends at the file that could not be put in place; it and the later waiting files
+  // keep their old content, and their replacements are not counted.
+  for (std::size_t i = replaced; i < waiting_.size(); ++i) {
+    engine_.ReplaceCount -= waiting_[i].count;
+    --result.filesChanged;
+  }
+  const std::size_t index = waiting_[replaced].index;
+  result.end = DiskSearchEnd::Stopped;
+  result.stoppedAt = files[index];
+  result.stopReason = FileErrorName(e);
+  result.filesVisited = static_cast<int>(index);
+  result.replaceCount = engine_.ReplaceCount;
+  waiting_.clear();
+  waitingBytes_ = 0;
+  return false;
 }
 
 DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, bool dryRun,
@@ -157,21 +213,51 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
   DiskSearchResult result;
   engine_.ReplaceCount = 0;
   engine_.PreFoldedText = true;  // a replace-all
+  // Rewritten files wait in a batch, so that flushing to disk costs once per batch and not
+  // once per file; whatever happens, files before a failure end up rewritten.
+  AtomicWriteBatch batch;
+  batch_ = dryRun ? nullptr : &batch;
+  waiting_.clear();
+  waitingBytes_ = 0;
+  struct Detach {
+    AtomicWriteBatch*& batch;
+    ~Detach() { batch = nullptr; }
+  } detach{batch_};
+  auto commit = [&] { return batch_ == nullptr || CommitWaiting(files, result); };
+
   try {
-    for (const std::string& path : files) {
-      FileOutcome outcome = ReplaceInFile(path, dryRun);
+    for (std::size_t k = 0; k < files.size(); ++k) {
+      const std::string& path = files[k];
+      FileOutcome outcome = ReplaceOne(path, dryRun, nullptr);
+      if (needsCommit_) {
+        if (!commit()) return result;
+        outcome = ReplaceOne(path, dryRun, nullptr);
+      }
       if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::WriteFailed) {
         // The run ends here without a message; files rewritten before stay rewritten.
+        const std::string reason = lastFailure_;
+        if (!commit()) return result;  // an earlier file failed first
         result.end = DiskSearchEnd::Stopped;
         result.stoppedAt = path;
-        result.stopReason = lastFailure_;
+        result.stopReason = reason;
         result.replaceCount = engine_.ReplaceCount;
         return result;
       }
       ++result.filesVisited;
-      if (outcome == FileOutcome::Replaced) ++result.filesChanged;
+      if (outcome == FileOutcome::Replaced) {
+        ++result.filesChanged;
+        if (batch_ != nullptr) {
+          waiting_.push_back({k, lastCount_});
+          waitingBytes_ += lastBytes_;
+          // Bounded, so temporary files never take much room or many names at once.
+          if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes) {
+            if (!commit()) return result;
+          }
+        }
+      }
       ui_.ProcessPendingEvents();
     }
+    if (!commit()) return result;
   } catch (const EngineAbort&) {
     result.end = DiskSearchEnd::Stopped;
     result.stopReason = "the search engine abandoned the run";
@@ -180,8 +266,12 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
     result.stopReason = "out of memory";
   }
   if (result.end == DiskSearchEnd::Stopped) {
-    if (result.filesVisited < static_cast<int>(files.size()))
-      result.stoppedAt = files[static_cast<std::size_t>(result.filesVisited)];
+    const std::string reason = result.stopReason;
+    const int visited = result.filesVisited;
+    if (!commit()) return result;
+    result.stopReason = reason;
+    if (visited < static_cast<int>(files.size()))
+      result.stoppedAt = files[static_cast<std::size_t>(visited)];
     result.replaceCount = engine_.ReplaceCount;
     return result;
   }

@@ -8,6 +8,7 @@
 
 namespace norra {
 
+class AtomicWriteBatch;
 class SearchEngine;
 class Ui;
 
@@ -69,8 +70,9 @@ class DiskSearch {
   DiskSearchEnd CollectGroupFiles(const DiskSearchRequest& request,
                                   std::vector<std::string>& files);
 
-  // Replace in one file. With newText, the resulting file content is put there (the old
-  // content when nothing was replaced) and nothing is written. May throw EngineAbort.
+  // Replace in one file, rewriting it at once. With newText, the resulting file content is put
+  // there (the old content when nothing was replaced) and nothing is written. May throw
+  // EngineAbort.
   FileOutcome ReplaceInFile(const std::string& path, bool dryRun, std::string* newText = nullptr);
 
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
@@ -92,9 +94,33 @@ class DiskSearch {
   static std::string DoneMessage(std::int64_t replaceCount);
 
  private:
+  // Files rewritten by a run wait in its batch; at most this many, or this many bytes.
+  static constexpr std::size_t kBatchFiles = 1024;
+  static constexpr std::size_t kBatchBytes = std::size_t{256} << 20;
+
+  // A rewritten file whose new content waits in the batch: its place in the run's file list
+  // and the replacements it holds.
+  struct Waiting {
+    std::size_t index = 0;
+    std::int64_t count = 0;
+  };
+
+  // ReplaceInFile; with batch_, a rewritten file is added to the batch instead of being put
+  // in place, and a file the batch already holds sets needsCommit_ and is left alone.
+  FileOutcome ReplaceOne(const std::string& path, bool dryRun, std::string* newText);
+  // Puts the waiting files in place. On failure fills result as stopped at the file that
+  // failed and returns false.
+  bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);
+
   SearchEngine& engine_;
   Ui& ui_;
   std::string lastFailure_;
+  AtomicWriteBatch* batch_ = nullptr;
+  bool needsCommit_ = false;
+  std::int64_t lastCount_ = 0;   // replacements of the file ReplaceOne last added
+  std::size_t lastBytes_ = 0;    // and its new size
+  std::vector<Waiting> waiting_;
+  std::size_t waitingBytes_ = 0;
 };
 
 }  // namespace norra

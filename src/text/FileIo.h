@@ -23,8 +23,20 @@ enum class FileError {
 // A short English name of the error, for logs and the command-line tools.
 const char* FileErrorName(FileError error);
 
-// Reads the whole file into bytes (replaced, also on failure: then empty).
-FileError ReadWholeFile(const std::string& path, std::string& bytes);
+// The error an errno value names; `otherwise` for those without a kind of their own.
+FileError FileErrorFromErrno(int error, FileError otherwise);
+
+// Which file a path led to, so that two names of one file can be told to be one.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// Reads the whole file into bytes (replaced, also on failure: then empty). With `identity`,
+// also tells which file was read.
+FileError ReadWholeFile(const std::string& path, std::string& bytes,
+                        FileIdentity* identity = nullptr);
 
 // Size in bytes of the regular file at path, or -1 when it is not one or cannot be examined.
 std::int64_t FileSize(const std::string& path);

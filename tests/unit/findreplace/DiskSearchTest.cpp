@@ -92,6 +92,16 @@ class DiskSearchTest : public ::testing::Test {
   fs::path root_;
 };
 
+// Names of temporary files left anywhere under the root.
+std::vector<std::string> LeftoverTemporaries(const fs::path& root) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.path().filename().string().find(".norra-") != std::string::npos)
+      found.push_back(entry.path().string());
+  }
+  return found;
+}
+
 TEST(DiskSearchFolderTest, FolderGainsOneTrailingSeparator) {
   EXPECT_EQ(DiskSearch::FolderOf("/home/u/docs"), "/home/u/docs/");
   EXPECT_EQ(DiskSearch::FolderOf("/home/u/docs/"), "/home/u/docs/");
@@ -246,6 +256,7 @@ TEST_F(DiskSearchTest, UnreadableFileEndsTheRunQuietly) {
   EXPECT_FALSE(r.stopReason.empty());
   EXPECT_EQ(Read("1.txt"), "b\r\n");   // files before it stay rewritten
   EXPECT_EQ(Read("3.txt"), "a");       // later files are not touched
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
   EXPECT_TRUE(ui_.Boxes().empty());    // no message
   EXPECT_EQ(engine_.ReplaceCount, 1);  // and no run reset
 }
@@ -265,6 +276,7 @@ TEST_F(DiskSearchTest, UnwritableFileEndsTheRunAndStaysIntact) {
   EXPECT_EQ(r.stoppedAt, "/proc/self/comm");
   EXPECT_EQ(Read("1.txt"), "I\r\n");
   EXPECT_EQ(Read("3.txt"), "i");
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
   EXPECT_EQ(r.replaceCount, 1);  // the unwritten file's replacements are not counted
   EXPECT_TRUE(ui_.Boxes().empty());
 }
@@ -343,6 +355,69 @@ TEST_F(DiskSearchTest, ReplaceInFileCanHandTheTextBack) {
   EXPECT_EQ(search_.ReplaceInFile((root_ / "same.txt").string(), false, &out),
             FileOutcome::Unchanged);
   EXPECT_EQ(out, "a\nc");  // the file's own bytes when nothing was replaced
+}
+
+TEST_F(DiskSearchTest, ManyRewrittenFilesAllTakeTheirNewContent) {
+  // More rewritten files than are flushed one by one.
+  Prepare("x", "[rcount]");
+  for (int i = 0; i < 40; ++i) Write("d" + std::to_string(i % 3) + "/" + std::to_string(100 + i) + ".txt", i % 4 ? "x" : "y");
+  DiskSearchResult r = search_.RunFolder(Folder(true));
+  EXPECT_EQ(r.end, DiskSearchEnd::Completed);
+  EXPECT_EQ(r.replaceCount, 30);
+  EXPECT_EQ(r.filesChanged, 30);
+  int seen = 0;
+  for (int i = 0; i < 40; ++i) {
+    const std::string text = Read("d" + std::to_string(i % 3) + "/" + std::to_string(100 + i) + ".txt");
+    if (i % 4 == 0) {
+      EXPECT_EQ(text, "y");  // no match: not written
+    } else {
+      EXPECT_NE(text.find("\r\n"), std::string::npos) << text;
+      ++seen;
+    }
+  }
+  EXPECT_EQ(seen, 30);
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
+}
+
+TEST_F(DiskSearchTest, AFileReachedTwiceSeesItsFirstRewrite) {
+  // A link to a file is listed as a file of its own: its turn comes after the file itself was
+  // rewritten, and it works on the rewritten content.
+  Prepare("x", "xx");
+  Write("a.txt", "x");
+  fs::create_symlink(root_ / "a.txt", root_ / "link.txt");
+  DiskSearchResult r = search_.RunFolder(Folder(false));
+  EXPECT_EQ(r.end, DiskSearchEnd::Completed);
+  EXPECT_EQ(r.replaceCount, 3);
+  EXPECT_EQ(Read("a.txt"), "xxxx\r\n");
+  EXPECT_TRUE(fs::is_symlink(root_ / "link.txt"));
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
+}
+
+TEST_F(DiskSearchTest, AFileThatCannotTakeItsNewContentEndsTheRunThere) {
+  Prepare("a", "b");
+  std::string first = Write("1.txt", "a");
+  std::string second = Write("2.txt", "aa");
+  std::string third = Write("3.txt", "a");
+  // Once the second file waits for its new content, it is swapped for a folder of that name.
+  int calls = 0;
+  ui_.SetOnProcessEvents([&] {
+    if (++calls == 2) {
+      fs::remove(second);
+      fs::create_directory(second);
+    }
+  });
+  DiskSearchResult r = search_.RunFiles({first, second, third}, false, "c");
+  EXPECT_EQ(r.end, DiskSearchEnd::Stopped);
+  EXPECT_EQ(r.stoppedAt, second);
+  EXPECT_FALSE(r.stopReason.empty());
+  EXPECT_EQ(r.replaceCount, 1);  // only the first file's replacement reached the disk
+  EXPECT_EQ(engine_.ReplaceCount, 1);
+  EXPECT_EQ(r.filesChanged, 1);
+  EXPECT_EQ(Read("1.txt"), "b\r\n");
+  EXPECT_TRUE(fs::is_directory(second));
+  EXPECT_EQ(Read("3.txt"), "a");
+  EXPECT_TRUE(ui_.Boxes().empty());
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+// A batch of atomic replacements: unflushed temporaries, one flush, renames, folder syncs.
+#include "text/AtomicWriteBatch.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+#include "text/PathUtil.h"
+
+namespace norra {
+
+void AtomicWriteBatch::Add(ReplacementFile file, const FileIdentity& target) {
+  files_.push_back(std::move(file));
+  targets_.push_back(target);
+}
+
+bool AtomicWriteBatch::Holds(const FileIdentity& target) const {
+  return std::find(targets_.begin(), targets_.end(), target) != targets_.end();
+}
+
+void AtomicWriteBatch::Discard() {
+  files_.clear();  // each discards its temporary file
+  targets_.clear();
+}
+
+FileError AtomicWriteBatch::Flush() {
+  if (files_.size() <= kFlushEachUpTo) {
+    for (const ReplacementFile& file : files_) {
+      const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+      if (fd < 0) return FileError::WriteFailed;
+      const bool synced = ::fsync(fd) == 0;
+      ::close(fd);
+      if (!synced) return FileError::WriteFailed;
+    }
+    return FileError::None;
+  }
+  // One sync per file system writes every temporary of it in one go (and reports a failed
+  // write-back of any of them).
+  std::vector<dev_t> done;
+  for (const ReplacementFile& file : files_) {
+    if (std::find(done.begin(), done.end(), file.Device()) != done.end()) continue;
+    done.push_back(file.Device());
+    const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return FileError::WriteFailed;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    if (!synced) return FileError::WriteFailed;
+  }
+  return FileError::None;
+}
+
+FileError AtomicWriteBatch::Commit(std::size_t& replaced) {
+  replaced = 0;
+  if (files_.empty()) return FileError::None;
+  FileError error = Flush();
+  std::unordered_set<std::string> folders;
+  std::vector<std::string> files;  // one file in each folder
+  if (error == FileError::None) {
+    for (ReplacementFile& file : files_) {
+      error = file.Replace();
+      if (error != FileError::None) break;
+      ++replaced;
+      if (folders.insert(FolderPart(file.Target())).second) files.push_back(file.Target());
+    }
+  }
+  for (const std::string& file : files) ReplacementFile::SyncFolderOf(file);
+  Discard();
+  return error;
+}
+
+}  // namespace norra

@@ -1,0 +1,46 @@
+// Atomic replacement of many files that pays for durability once per batch rather than once
+// per file: temporaries are written unflushed, then made durable together, then renamed in
+// order, then each folder is synced once.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "text/FileIo.h"
+#include "text/ReplacementFile.h"
+
+namespace norra {
+
+class AtomicWriteBatch {
+ public:
+  // Up to this many files are flushed one by one; more take one sync of their file system.
+  static constexpr std::size_t kFlushEachUpTo = 8;
+
+  AtomicWriteBatch() = default;
+  ~AtomicWriteBatch() = default;  // discards whatever was not committed
+  AtomicWriteBatch(const AtomicWriteBatch&) = delete;
+  AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
+
+  // Takes a finished, unflushed replacement. `target` says which file it will replace.
+  void Add(ReplacementFile file, const FileIdentity& target);
+  // Whether a replacement of that file is waiting.
+  bool Holds(const FileIdentity& target) const;
+  std::size_t Size() const { return files_.size(); }
+  bool Empty() const { return files_.empty(); }
+
+  // Makes the waiting temporaries durable, renames them over their targets in the order they
+  // were added and syncs their folders. At the first failure, the files before it stay
+  // replaced; it and every later one are discarded with their targets untouched. `replaced`
+  // tells how many files took their new content. The batch is empty afterwards.
+  FileError Commit(std::size_t& replaced);
+  // Removes every waiting temporary; no target changes.
+  void Discard();
+
+ private:
+  FileError Flush();
+
+  std::vector<ReplacementFile> files_;
+  std::vector<FileIdentity> targets_;
+};
+
+}  // namespace norra

@@ -1,0 +1,175 @@
+// Temporary file beside its target, then rename: the steps of atomic replacement.
+#include "text/ReplacementFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <random>
+#include <utility>
+
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+// Follows a chain of symbolic links lexically, so that a dangling link still names the file
+// it would create. Returns false for a loop. `exists` tells whether `info` describes the
+// final path; otherwise errno says why not.
+bool ResolveLinks(std::string& path, struct stat& info, bool& exists) {
+  for (int depth = 0; depth < 40; ++depth) {
+    exists = ::lstat(path.c_str(), &info) == 0;
+    if (!exists || !S_ISLNK(info.st_mode)) return true;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) {
+      exists = ::stat(path.c_str(), &info) == 0;
+      return true;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    path = target.front() == '/' ? target : FolderPart(path) + target;
+  }
+  return false;
+}
+
+std::string TemporaryName(const std::string& target) {
+  static std::mt19937 generator{std::random_device{}()};
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = FileNamePart(target);
+  if (name.size() > 200) name.resize(200);  // keep the whole name within NAME_MAX
+  std::string result = FolderPart(target) + "." + name + ".norra-";
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
+  for (int i = 0; i < 8; ++i) result += kLetters[pick(generator)];
+  return result;
+}
+
+}  // namespace
+
+ReplacementFile::~ReplacementFile() { Discard(); }
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept { *this = std::move(other); }
+
+ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    target_ = std::move(other.target_);
+    temporary_ = std::move(other.temporary_);
+    fd_ = std::exchange(other.fd_, -1);
+    exists_ = other.exists_;
+    mode_ = other.mode_;
+    uid_ = other.uid_;
+    gid_ = other.gid_;
+    device_ = other.device_;
+    other.target_.clear();
+    other.temporary_.clear();
+  }
+  return *this;
+}
+
+FileError ReplacementFile::Fail(FileError error) {
+  Discard();
+  return error;
+}
+
+FileError ReplacementFile::Open(const std::string& path) {
+  Discard();
+  if (path.empty()) return FileError::NotFound;
+  target_ = path;
+  struct stat old {};
+  if (!ResolveLinks(target_, old, exists_)) return FileError::NotFound;
+  if (target_.back() == '/') return FileError::IsFolder;
+  if (exists_) {
+    if (S_ISDIR(old.st_mode)) return FileError::IsFolder;
+    if (!S_ISREG(old.st_mode)) return FileError::NotRegularFile;
+    // Renaming would bypass the file's own write permission; honour it.
+    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+      return FileErrorFromErrno(errno, FileError::AccessDenied);
+    }
+    mode_ = old.st_mode;
+    uid_ = old.st_uid;
+    gid_ = old.st_gid;
+    device_ = old.st_dev;
+  } else if (errno != ENOENT) {
+    return FileErrorFromErrno(errno, FileError::WriteFailed);
+  }
+
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    std::string name = TemporaryName(target_);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ >= 0) {
+      temporary_ = std::move(name);
+    } else if (errno != EEXIST) {
+      return FileErrorFromErrno(errno, FileError::WriteFailed);
+    }
+  }
+  if (fd_ < 0) return FileError::WriteFailed;
+  if (!exists_) {
+    struct stat made {};
+    if (::fstat(fd_, &made) != 0) return Fail(FileError::WriteFailed);
+    device_ = made.st_dev;
+  }
+  return FileError::None;
+}
+
+FileError ReplacementFile::Write(std::string_view bytes) {
+  if (fd_ < 0) return FileError::WriteFailed;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return Fail(FileError::WriteFailed);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return FileError::None;
+}
+
+FileError ReplacementFile::Finish(bool flush) {
+  if (fd_ < 0) return FileError::WriteFailed;
+  if (exists_) {
+    // Owner first: a change of owner clears set-id bits that fchmod then restores.
+    static const uid_t euid = ::geteuid();
+    static const gid_t egid = ::getegid();
+    if (uid_ != euid || gid_ != egid) {
+      if (::fchown(fd_, uid_, gid_) != 0) {
+        // Not allowed for an ordinary user; the file then belongs to the writer, as after any save.
+      }
+    }
+    if (::fchmod(fd_, mode_ & 07777) != 0) return Fail(FileError::WriteFailed);
+  }
+  if (flush && ::fsync(fd_) != 0) return Fail(FileError::WriteFailed);
+  if (::close(std::exchange(fd_, -1)) != 0) return Fail(FileError::WriteFailed);
+  return FileError::None;
+}
+
+FileError ReplacementFile::Replace() {
+  if (fd_ >= 0 || temporary_.empty()) return FileError::WriteFailed;
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    return Fail(FileErrorFromErrno(errno, FileError::RenameFailed));
+  }
+  temporary_.clear();
+  return FileError::None;
+}
+
+void ReplacementFile::Discard() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+}
+
+void ReplacementFile::SyncFolderOf(const std::string& file) {
+  const std::string folder = FolderPart(file);
+  const char* name = folder.empty() ? "." : folder.c_str();
+  const int fd = ::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);  // durability only; the rename already happened
+    ::close(fd);
+  }
+}
+
+}  // namespace norra
