@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Times norra-replace side by side with sed and perl on a Japanese CP932 corpus; prints ratios of medians.
 #
-# Usage: bench/compare.sh            (builds the tools in build-bench, Release)
+# Usage: bench/compare.sh            (builds the tools and engine_bench in build-bench, Release)
 # Environment: NORRA_BIN=folder with norra-find and norra-replace (skips the build),
+#              ENGINE_BENCH=the engine_bench program (default: next to the built tools),
 #              WORK=scratch folder (default: a new one under /tmp, removed at the end),
 #              RUNS (default 10) and RUNS_LARGE (default 5) timed runs per command.
-# A ratio below 1 means norra was faster than the other tool.
+# A ratio below 1 means norra was faster than the other tool. Every pair reads the same file
+# and writes to the same place (hyperfine sends standard output of both to /dev/null); the
+# folder command and its peer each start from a fresh copy of the tree whose writing was
+# flushed before the clock starts. Before timing, the outputs of each pair are compared, so
+# both do the same work.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,12 +32,14 @@ fi
 
 if [ -z "${NORRA_BIN:-}" ]; then
   NORRA_BIN=$root/build-bench/src/cli
+  ENGINE_BENCH=${ENGINE_BENCH:-$root/build-bench/bench/engine_bench}
   cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DNORRA_BUILD_GUI=OFF -DNORRA_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$root/build-bench" --target norra-replace norra-find -j 2 >/dev/null
+        -DNORRA_BUILD_GUI=OFF -DNORRA_BUILD_BENCH=ON >/dev/null
+  cmake --build "$root/build-bench" --target norra-replace norra-find engine_bench -j 2 >/dev/null
 fi
 REPLACE=$NORRA_BIN/norra-replace
 FIND=$NORRA_BIN/norra-find
+ENGINE_BENCH=${ENGINE_BENCH:-$NORRA_BIN/../../bench/engine_bench}
 [ -x "$REPLACE" ] && [ -x "$FIND" ] || { echo "compare: no tools in $NORRA_BIN" >&2; exit 2; }
 
 keep_work=1
@@ -88,12 +95,34 @@ R=ﾌｧｲﾙ
 W1=ファイル
 W2=オプション
 W3=コマンド
+A=名前  # two words a few lines apart (the NAME and SYNOPSIS headings of each page)
+B=書式
 printf 's/%s/%s/g\n' "$(sjis $L)" "$(sjis $R)" > lit.sed
 printf 's/%s/%s/g\n' "$(sjis $L)" "$(sjis $R)" > lit.pl
 printf 's/file/FILE/gI\n' > fold.sed
-printf 's/%s.*?%s/X/gs\n' "$(sjis 「)" "$(sjis 」)" > span.pl
+printf 's/%s.*?%s/X/gs\n' "$(sjis $A)" "$(sjis $B)" > span.pl
 printf 's/(%s|%s|%s)/X/g\n' "$(sjis $W1)" "$(sjis $W2)" "$(sjis $W3)" > which.sed
 printf 's/([0-9]|\\x82[\\x4f-\\x58]){3,}/N/g\n' > digits.sed
+
+# ---- same work ------------------------------------------------------------------------------
+# same NAME CMD1 CMD2: both commands must write the same bytes.
+same() {
+  if ! cmp -s <(eval "$2" 2>/dev/null) <(eval "$3" 2>/dev/null); then
+    echo "compare: WARNING: $1: the two commands give different output" >&2
+  fi
+}
+f=small.txt
+same "exact literal/sed" "$REPLACE -c --stdout $L $R $f" "LC_ALL=C sed -f lit.sed $f"
+same "exact literal/perl" "$REPLACE -c --stdout $L $R $f" "perl -0777 -p lit.pl $f"
+same "case-folded literal" "$REPLACE --stdout file FILE $f" "LC_ALL=C sed -f fold.sed $f"
+same "A[*]B" "$REPLACE -c --stdout '$A[*]$B' X $f" "perl -0777 -p span.pl $f"
+same "which" "$REPLACE -c --stdout '[which[$W1][$W2][$W3]]' X $f" "LC_ALL=C sed -E -f which.sed $f"
+same "digits" "$REPLACE -c --stdout '[repeat 3][#][/repeat]' N $f" "LC_ALL=C sed -E -f digits.sed $f"
+rm -rf work1 work2 && cp -r tree work1 && cp -r tree work2
+$REPLACE -c -d work1 -s -m '*.txt' $L $R >/dev/null 2>&1
+find work2 -name '*.txt' -print0 | xargs -0 env LC_ALL=C sed -i -f lit.sed
+diff -r -q work1 work2 >/dev/null || echo "compare: WARNING: folder replace: the trees differ" >&2
+rm -rf work1 work2
 
 # ---- timing ---------------------------------------------------------------------------------
 results=$WORK/results.txt
@@ -135,7 +164,7 @@ for size in small large; do
           "sed" "LC_ALL=C sed -f lit.sed $f" "perl" "perl -0777 -p lit.pl $f"
   compare "case-folded literal ($size)" "$runs" "$REPLACE --stdout file FILE $f" \
           "sed I" "LC_ALL=C sed -f fold.sed $f"
-  compare "A[*]B ($size)" "$runs" "$REPLACE -c --stdout '「[*]」' X $f" \
+  compare "A[*]B ($size)" "$runs" "$REPLACE -c --stdout '$A[*]$B' X $f" \
           "perl .*?" "perl -0777 -p span.pl $f"
   compare "which of three ($size)" "$runs" "$REPLACE -c --stdout '[which[$W1][$W2][$W3]]' X $f" \
           "sed -E alternation" "LC_ALL=C sed -E -f which.sed $f"
@@ -146,11 +175,24 @@ done
 echo "== folder command (5,000 files, *.txt, sub-folders)"
 compare "folder replace" "$RUNS_LARGE" "$REPLACE -c -d work -s -m '*.txt' $L $R" \
         "find | xargs sed -i" "find work -name '*.txt' -print0 | xargs -0 env LC_ALL=C sed -i -f lit.sed" \
-        -- "rm -rf work && cp -r tree work"
+        -- "rm -rf work && cp -r tree work && sync"
 
 echo "== pathological pattern over 64 KB of a"
-compare "[*]a[*]a[*]a[*]b" "$RUNS" "$FIND -c '[*]a[*]a[*]a[*]b' aaaa.txt" \
-        "norra literal scan" "$FIND -c b aaaa.txt"
+# Measured inside one process: starting a tool takes far longer than either search.
+if [ -x "$ENGINE_BENCH" ]; then
+  "$ENGINE_BENCH" --benchmark_filter='BM_Hopeless' --benchmark_repetitions=5 \
+                  --benchmark_report_aggregates_only=true --benchmark_format=json \
+                  > "$WORK/hopeless.json" 2>/dev/null
+  med() { jq ".benchmarks[] | select(.name == \"$1_median\") | .real_time" "$WORK/hopeless.json"; }
+  hopeless=$(med BM_Hopeless)
+  scan=$(med BM_HopelessLiteralScan)
+  printf '%-34s norra %8.1f us   %-22s %8.1f us   ratio %5.2f\n' "[*]a[*]a[*]a[*]b" \
+         "$hopeless" "literal scan" "$scan" "$(jq -n "$hopeless / $scan")" | tee -a "$results"
+else
+  echo "compare: no engine_bench at $ENGINE_BENCH; timing the tools instead" >&2
+  compare "[*]a[*]a[*]a[*]b" "$RUNS" "$FIND -c '[*]a[*]a[*]a[*]b' aaaa.txt" \
+          "norra literal scan" "$FIND -c b aaaa.txt"
+fi
 
 echo "== peak memory, replace-all on the large file"
 peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident/ { gsub(/ /, "", $2); print $2 }'; }

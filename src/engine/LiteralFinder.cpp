@@ -49,7 +49,7 @@ LiteralFinder::LiteralFinder(std::string_view needle, const ByteCounts* counts) 
 
 ByteCounts LiteralFinder::SampleCounts(std::string_view text) {
   ByteCounts counts{};
-  constexpr std::size_t kSlice = 16 * 1024;
+  constexpr std::size_t kSlice = 4 * 1024;
   constexpr std::size_t kSlices = 4;
   auto count = [&counts](std::string_view part) {
     for (const char c : part) ++counts[static_cast<unsigned char>(c)];

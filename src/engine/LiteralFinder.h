@@ -27,7 +27,7 @@ class LiteralFinder {
   // An empty needle is found at `from` (when from <= text size).
   std::size_t Find(std::string_view text, std::size_t from) const;
 
-  // Byte frequencies of a few slices spread over the text (at most about 64 KB are read).
+  // Byte frequencies of a few slices spread over the text (at most 16 KB are read).
   static ByteCounts SampleCounts(std::string_view text);
 
  private:

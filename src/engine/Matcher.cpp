@@ -116,7 +116,8 @@ void Matcher::Begin(MatchSession& session) {
     slots.clear();
     if (ins.op != Op::Atom) continue;
     auto add = [&](std::string_view needle) {
-      if (counts == nullptr) counts = &session.Counts();
+      // Only needles of three bytes or more have rarer bytes to choose.
+      if (counts == nullptr && needle.size() > 2) counts = &session.Counts();
       slots.push_back({npos, npos, LiteralFinder(needle, counts)});
     };
     switch (ins.kind) {
@@ -139,7 +140,7 @@ void Matcher::Begin(MatchSession& session) {
   }
   chainCaches_.clear();
   for (const std::string& lit : chain_) {
-    if (counts == nullptr) counts = &session.Counts();
+    if (counts == nullptr && lit.size() > 2) counts = &session.Counts();
     chainCaches_.push_back({npos, npos, LiteralFinder(lit, counts)});
   }
   if (memo_.bucket_count() > 4096) {
