@@ -486,6 +486,15 @@ class MainWindowViewTest : public QObject {
     Trigger(UiItem::mnuTileChildrenH);
     QCOMPARE(windows.at(0)->y(), windows.at(1)->y());
     QVERIFY(windows.at(0)->x() != windows.at(1)->x());
+    // A click into the other Page's text makes it the active one.
+    Page* other = Logic().Docs().List().At(1).page;
+    QVERIFY(other != Active());
+    QTest::mouseClick(EditorOf(*other)->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+    Settle();
+    QCOMPARE(Active(), other);
+    QCOMPARE(View().Area()->activeSubWindow(), View().WindowOf(*other));
+    QCOMPARE(View().PageList()->currentIndex(), 1);
+    QCOMPARE(Panel(1), U("2/2ﾌｧｲﾙ"));
     Trigger(UiItem::mnuMinimizeChildren);
     for (QMdiSubWindow* w : windows) QVERIFY(w->isMinimized());
     Trigger(UiItem::mnuMaximizeChild);
