@@ -1,5 +1,6 @@
 // Replace-all over a page, a selection or a text: the output is built once, by appending,
-// while the matcher walks the unchanged text; the page gets the result in one edit.
+// (or streamed to the caller) while the matcher walks the unchanged text; the page gets the
+// result in one edit.
 #include "engine/ReplaceDriver.h"
 
 #include "engine/Matcher.h"
@@ -28,6 +29,50 @@ class CountGuard {
   bool released_ = false;
 };
 
+// A selection kept in step with the replacements, in positions of the text being built.
+struct Selection {
+  std::size_t start = 0;
+  std::size_t length = 0;
+};
+
+// Builds the new text in a string, keeping a selection in step when there is one.
+class StringSink final : public ReplaceSink {
+ public:
+  StringSink(std::string& out, std::size_t textSize, Selection* selection)
+      : out_(out), textSize_(textSize), selection_(selection) {}
+
+  void Copy(std::string_view original) override {
+    Begin();
+    out_.append(original);
+  }
+
+  void Insert(std::string_view replacement, std::size_t matchLength) override {
+    Begin();
+    const std::size_t at = out_.size();
+    out_.append(replacement);
+    if (selection_ == nullptr) return;
+    // With m the match's length and r the replacement's: a selection of exactly the match
+    // becomes the replacement; one at or after the match's end moves by r - m.
+    if (selection_->start == at && selection_->length == matchLength) {
+      selection_->length = replacement.size();
+    } else if (selection_->start >= at + matchLength) {
+      selection_->start = selection_->start - matchLength + replacement.size();
+    }
+  }
+
+ private:
+  void Begin() {
+    if (begun_) return;
+    ReserveLargeBuffer(out_, out_.size() + textSize_ + textSize_ / 8);
+    begun_ = true;
+  }
+
+  std::string& out_;
+  std::size_t textSize_;
+  Selection* selection_;
+  bool begun_ = false;
+};
+
 }  // namespace
 
 void ReplaceDriver::ShowError(SearchEngine& engine, const char* messageUtf8) {
@@ -41,8 +86,8 @@ void ReplaceDriver::RequirePattern(SearchEngine& engine) {
   }
 }
 
-bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::string& out,
-                            Selection* selection, std::vector<MatchSpan>* spans) {
+bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, ReplaceSink* sink,
+                            std::vector<MatchSpan>* spans) {
   RequirePattern(engine);
   engine.PreFoldedText = true;
   const std::int64_t countBefore = engine.ReplaceCount;
@@ -58,8 +103,9 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
   }
   MatchSession session(compare, text);
   engine.matcher_->Begin(session);
-  // The output is begun at the first match: a text without one costs no copy.
+  // The output begins at the first match: a text without one costs no copy.
   bool replaced = false;
+  std::string expansion;
 
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -73,22 +119,11 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
       spans->push_back({start, end - start});
     } else {
       ++engine.ReplaceCount;
-      if (!replaced) {
-        ReserveLargeBuffer(out, out.size() + text.size() + text.size() / 8);
-        replaced = true;
-      }
-      out.append(text.substr(pos, start - pos));
-      const std::size_t at = out.size();
-      engine.ExpandInto(out);
-      const std::size_t expansion = out.size() - at;
-      const std::size_t length = end - start;
-      if (selection != nullptr) {
-        if (selection->start == at && selection->length == length) {
-          selection->length = expansion;
-        } else if (selection->start >= at + length) {
-          selection->start = selection->start - length + expansion;
-        }
-      }
+      replaced = true;
+      if (start > pos) sink->Copy(text.substr(pos, start - pos));
+      expansion.clear();
+      engine.ExpandInto(expansion);
+      sink->Insert(expansion, end - start);
     }
     if (end == start) {
       // An empty match would be found again at once: move one character on.
@@ -97,13 +132,13 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, std::st
         break;
       }
       const std::size_t step = session.StepAt(end);
-      if (replaced) out.append(text.substr(end, step));
+      if (replaced) sink->Copy(text.substr(end, step));
       pos = end + step;
     } else {
       pos = end;
     }
   }
-  if (replaced) out.append(text.substr(pos));
+  if (replaced && pos < text.size()) sink->Copy(text.substr(pos));
   return replaced && engine.ReplaceCount != countBefore;
 }
 
@@ -115,7 +150,8 @@ bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control)
 
   CountGuard guard(engine);
   std::string result;
-  if (!RunLoop(engine, text, result, &selection, nullptr)) {
+  StringSink sink(result, text.size(), &selection);
+  if (!RunLoop(engine, text, &sink, nullptr)) {
     guard.Release();
     return true;
   }
@@ -155,7 +191,8 @@ bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& con
 
   CountGuard guard(engine);
   std::string result;
-  if (RunLoop(engine, text, result, nullptr, nullptr)) {
+  StringSink sink(result, text.size(), nullptr);
+  if (RunLoop(engine, text, &sink, nullptr)) {
     // A control would cut a paste that does not fit; refuse instead of losing the tail.
     if (control.TextLength() - selLength + result.size() > control.MaxLength()) {
       ShowError(engine, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
@@ -177,17 +214,26 @@ bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string& text) {
   if (text.empty()) return true;
   CountGuard guard(engine);
   std::string result;
-  const bool replaced = RunLoop(engine, text, result, nullptr, nullptr);
+  StringSink sink(result, text.size(), nullptr);
+  const bool replaced = RunLoop(engine, text, &sink, nullptr);
   guard.Release();
   if (replaced) text = std::move(result);
+  return true;
+}
+
+bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string_view text,
+                                     ReplaceSink& sink) {
+  if (text.empty()) return true;
+  CountGuard guard(engine);
+  RunLoop(engine, text, &sink, nullptr);
+  guard.Release();
   return true;
 }
 
 std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::string_view text) {
   std::vector<MatchSpan> spans;
   if (text.empty()) return spans;
-  std::string unused;
-  RunLoop(engine, text, unused, nullptr, &spans);
+  RunLoop(engine, text, nullptr, &spans);
   return spans;
 }
 

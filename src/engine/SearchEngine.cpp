@@ -126,6 +126,10 @@ bool SearchEngine::ReplaceAllInText(std::string& text) {
   return ReplaceDriver::ReplaceAllInText(*this, text);
 }
 
+bool SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& sink) {
+  return ReplaceDriver::ReplaceAllInText(*this, text, sink);
+}
+
 std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
 }

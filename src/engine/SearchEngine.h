@@ -17,6 +17,7 @@
 namespace norra {
 
 class Clock;
+class ReplaceSink;
 class TextControl;
 class Ui;
 class MatchSession;
@@ -105,6 +106,9 @@ class SearchEngine {
   // `text` (CP932) is overwritten only when something was replaced; compare ReplaceCount
   // before and after to know.
   bool ReplaceAllInText(std::string& text);
+  // The same, handing the new text to `sink` piece by piece, from the first match on (a text
+  // without a match gives it nothing), while `text` stays as it is.
+  bool ReplaceAllInText(std::string_view text, ReplaceSink& sink);
 
   // The matches ReplaceAllInText would replace, in order, as spans of `text`, without
   // changing anything but FindCount (raised once per match) and the storage areas.

@@ -9,6 +9,7 @@
 
 #include "engine/SearchEngine.h"
 #include "findreplace/FolderEnumerator.h"
+#include "findreplace/LineBreakWriter.h"
 #include "findreplace/LineBreaks.h"
 #include "groups/GroupFile.h"
 #include "platform/Ui.h"
@@ -16,6 +17,7 @@
 #include "text/FileIo.h"
 #include "text/FileMask.h"
 #include "text/PathUtil.h"
+#include "text/ReplacementFile.h"
 
 namespace norra {
 
@@ -97,13 +99,29 @@ DiskSearchEnd DiskSearch::CollectGroupFiles(const DiskSearchRequest& request,
 }
 
 FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std::string* newText) {
+  if (newText != nullptr) {
+    newText->clear();
+    const ContentOutput append = [newText](std::string_view piece) {
+      newText->append(piece);
+      return true;
+    };
+    return ReplaceInFileTo(path, append);
+  }
   AtomicWriteBatch* const saved = std::exchange(batch_, nullptr);
-  const FileOutcome outcome = ReplaceOne(path, dryRun, newText);
+  const FileOutcome outcome = ReplaceOne(path, dryRun, nullptr);
   batch_ = saved;
   return outcome;
 }
 
-FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun, std::string* newText) {
+FileOutcome DiskSearch::ReplaceInFileTo(const std::string& path, const ContentOutput& output) {
+  AtomicWriteBatch* const saved = std::exchange(batch_, nullptr);
+  const FileOutcome outcome = ReplaceOne(path, false, &output);
+  batch_ = saved;
+  return outcome;
+}
+
+FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
+                                   const ContentOutput* output) {
   lastFailure_.clear();
   needsCommit_ = false;
   std::string bytes;
@@ -120,23 +138,38 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun, std::st
   const std::string_view lineBreak = RewriteLineBreak(bytes);
   // The engine sees every line ended by CR LF. A file already in that form is not copied;
   // otherwise the old bytes are dropped at once unless the caller wants them back.
-  std::string text;
+  std::string joined;
   const bool textIsOriginal = IsJoinedWith(bytes, kCrLf);
-  if (textIsOriginal) {
-    text = std::move(bytes);
-  } else {
-    text = JoinLinesWith(bytes, kCrLf);
-    if (!newText) std::string().swap(bytes);
+  if (!textIsOriginal) {
+    joined = JoinLinesWith(bytes, kCrLf);
+    if (output == nullptr) std::string().swap(bytes);
   }
+  const std::string_view text = textIsOriginal ? std::string_view(bytes) : joined;
   // The file's content when it stays as it is.
   auto keepOriginal = [&] {
-    if (newText) *newText = textIsOriginal ? std::move(text) : std::move(bytes);
+    if (output != nullptr && !(*output)(bytes)) {
+      lastFailure_ = "the content could not be handed on";
+      return FileOutcome::WriteFailed;
+    }
+    return FileOutcome::Unchanged;
   };
+
+  // The new text streams out as the engine makes it, every line ended by the file's break:
+  // to the caller, nowhere in a dry run, or into a temporary file made at its first byte.
+  ReplacementFile file;
+  FileError fileError = FileError::None;
+  const ContentOutput toFile = [&file, &fileError, &path](std::string_view piece) {
+    if (fileError == FileError::None && !file.IsOpen()) fileError = file.Open(path);
+    if (fileError == FileError::None) fileError = file.Write(piece);
+    return fileError == FileError::None;
+  };
+  const ContentOutput discard = [](std::string_view) { return true; };
+  LineBreakWriter writer(lineBreak, output != nullptr ? *output : dryRun ? discard : toFile);
 
   const std::int64_t before = engine_.ReplaceCount;
   bool replacedOk = false;
   try {
-    replacedOk = engine_.ReplaceAllInText(text);
+    replacedOk = engine_.ReplaceAllInText(text, writer);
   } catch (...) {
     engine_.ReplaceCount = before;  // the count names only replacements that reached a file
     throw;
@@ -144,42 +177,40 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun, std::st
   if (!replacedOk) {
     engine_.ReplaceCount = before;
     lastFailure_ = "the search engine failed on this file";
-    keepOriginal();
-    return FileOutcome::EngineFailed;
+    file.Discard();
+    const FileOutcome kept = keepOriginal();
+    return kept == FileOutcome::Unchanged ? FileOutcome::EngineFailed : kept;
   }
-  if (engine_.ReplaceCount <= before) {
-    keepOriginal();  // the engine leaves the text alone when it replaced nothing
-    return FileOutcome::Unchanged;
-  }
+  if (engine_.ReplaceCount <= before) return keepOriginal();
 
-  // Split the new text again and end every line with the file's break.
-  if (!IsJoinedWith(text, lineBreak)) text = JoinLinesWith(text, lineBreak);
-  if (newText) {
-    *newText = std::move(text);
-    return FileOutcome::Replaced;
+  const bool handedOn = writer.Finish();
+  // A new text of no bytes at all still replaces the file.
+  if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
+  if (!handedOn || fileError != FileError::None) {
+    engine_.ReplaceCount = before;  // nothing of this file reached the disk
+    lastFailure_ = output != nullptr ? "the content could not be handed on"
+                                     : FileErrorName(fileError != FileError::None
+                                                         ? fileError
+                                                         : FileError::WriteFailed);
+    return FileOutcome::WriteFailed;
   }
-  if (dryRun) return FileOutcome::Replaced;
-  if (batch_ == nullptr) {
-    if (FileError e = WriteFileAtomic(path, text); e != FileError::None) {
-      engine_.ReplaceCount = before;  // nothing of this file reached the disk
-      lastFailure_ = FileErrorName(e);
-      return FileOutcome::WriteFailed;
-    }
-    return FileOutcome::Replaced;
-  }
-  // The temporary file now, unflushed; the batch makes it durable and puts it in place.
-  ReplacementFile file;
-  FileError e = file.Open(path);
-  if (e == FileError::None) e = file.Write(text);
-  if (e == FileError::None) e = file.Finish(false);
+  if (output != nullptr || dryRun) return FileOutcome::Replaced;
+
+  // Alone, the file is flushed and put in place now; in a run, the batch does both later.
+  FileError e = file.Finish(batch_ == nullptr);
+  if (e == FileError::None && batch_ == nullptr) e = file.Replace();
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
     lastFailure_ = FileErrorName(e);
     return FileOutcome::WriteFailed;
   }
-  batch_->Add(std::move(file), identity);
+  if (batch_ == nullptr) {
+    ReplacementFile::SyncFolderOf(file.Target());
+    return FileOutcome::Replaced;
+  }
   lastCount_ = engine_.ReplaceCount - before;
   lastBytes_ = text.size();
+  batch_->Add(std::move(file), identity);
   return FileOutcome::Replaced;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,13 @@ class DiskSearch {
   // EngineAbort.
   FileOutcome ReplaceInFile(const std::string& path, bool dryRun, std::string* newText = nullptr);
 
+  // Takes a piece of a file's content on; false when it could not.
+  using ContentOutput = std::function<bool(std::string_view)>;
+  // Replace in one file without writing it: the resulting content (the old content when
+  // nothing was replaced) goes to `output` in pieces as it is made. WriteFailed when the output
+  // refused a piece. May throw EngineAbort.
+  FileOutcome ReplaceInFileTo(const std::string& path, const ContentOutput& output);
+
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
 
@@ -105,9 +113,10 @@ class DiskSearch {
     std::int64_t count = 0;
   };
 
-  // ReplaceInFile; with batch_, a rewritten file is added to the batch instead of being put
-  // in place, and a file the batch already holds sets needsCommit_ and is left alone.
-  FileOutcome ReplaceOne(const std::string& path, bool dryRun, std::string* newText);
+  // Replace in one file, its content going to `output` when given. Otherwise a rewritten file
+  // is put in place at once, or with batch_ added to the batch, and a file the batch already
+  // holds sets needsCommit_ and is left alone.
+  FileOutcome ReplaceOne(const std::string& path, bool dryRun, const ContentOutput* output);
   // Puts the waiting files in place. On failure fills result as stopped at the file that
   // failed and returns false.
   bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);

@@ -172,24 +172,28 @@ int StatusOfResult(const DiskSearchResult& result, const char* program, bool dry
   return result.replaceCount > 0 ? kExitFound : kExitNothing;
 }
 
-// norra-replace --stdout FILE.
+// norra-replace --stdout FILE: the new content streams to standard output as it is made.
 int ReplaceToStdout(ToolSession& session) {
   const std::string& path = session.Options().files.front();
   SearchEngine& engine = session.Engine();
   DiskSearch search(engine, session.ConsoleOut());
-  std::string newText;
+  const DiskSearch::ContentOutput toStdout = [](std::string_view piece) {
+    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+  };
   FileOutcome outcome;
   try {
-    outcome = search.ReplaceInFile(path, false, &newText);
+    outcome = search.ReplaceInFileTo(path, toStdout);
   } catch (const EngineAbort&) {
+    return kExitError;
+  } catch (const std::bad_alloc&) {
+    Error(session.Program(), path + ": out of memory");
     return kExitError;
   }
   if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::EngineFailed) {
     Error(session.Program(), path + ": " + search.LastFailure());
     return kExitError;
   }
-  if (std::fwrite(newText.data(), 1, newText.size(), stdout) != newText.size() ||
-      std::fflush(stdout) != 0) {
+  if (outcome == FileOutcome::WriteFailed || std::fflush(stdout) != 0) {
     Error(session.Program(), "standard output cannot be written");
     return kExitError;
   }

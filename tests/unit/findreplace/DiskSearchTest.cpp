@@ -355,6 +355,36 @@ TEST_F(DiskSearchTest, ReplaceInFileCanHandTheTextBack) {
   EXPECT_EQ(search_.ReplaceInFile((root_ / "same.txt").string(), false, &out),
             FileOutcome::Unchanged);
   EXPECT_EQ(out, "a\nc");  // the file's own bytes when nothing was replaced
+
+  // Handed on in pieces; an output that refuses them makes a failure of it.
+  out.clear();
+  auto collect = [&out](std::string_view piece) {
+    out.append(piece);
+    return true;
+  };
+  EXPECT_EQ(search_.ReplaceInFileTo((root_ / "lf.txt").string(), collect), FileOutcome::Replaced);
+  EXPECT_EQ(out, "a\nB\n");
+  const std::int64_t count = engine_.ReplaceCount;
+  auto refuse = [](std::string_view) { return false; };
+  EXPECT_EQ(search_.ReplaceInFileTo((root_ / "lf.txt").string(), refuse),
+            FileOutcome::WriteFailed);
+  EXPECT_EQ(search_.ReplaceInFileTo((root_ / "same.txt").string(), refuse),
+            FileOutcome::WriteFailed);
+  EXPECT_EQ(engine_.ReplaceCount, count);
+  EXPECT_EQ(Read("lf.txt"), "a\nb");
+}
+
+TEST_F(DiskSearchTest, ANewTextOfNoBytesEmptiesTheFile) {
+  Prepare("abc\r\n", "");
+  Write("a.txt", "abc\r\n");
+  Write("b.txt", "abc");  // read as one line ended by CR LF
+  DiskSearchResult r = search_.RunFolder(Folder(false));
+  EXPECT_EQ(r.replaceCount, 2);
+  EXPECT_EQ(r.filesChanged, 2);
+  EXPECT_TRUE(fs::exists(root_ / "a.txt"));
+  EXPECT_EQ(Read("a.txt"), "");
+  EXPECT_EQ(Read("b.txt"), "");
+  EXPECT_TRUE(LeftoverTemporaries(root_).empty());
 }
 
 TEST_F(DiskSearchTest, ManyRewrittenFilesAllTakeTheirNewContent) {
