@@ -7,9 +7,49 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define NORRA_AVX2_SCAN 1
+#endif
 
 namespace norra {
 namespace {
+
+#if defined(NORRA_AVX2_SCAN)
+// 64 starts a step on processors that have AVX2 (checked at run time). Moves pos on to where
+// a narrower loop takes over; returns the first confirmed start, or npos.
+__attribute__((target("avx2"))) std::size_t ScanWide(const char* base, std::size_t& pos,
+                                                     std::size_t last, std::string_view needle,
+                                                     std::size_t nearAt, std::size_t farAt) {
+  const __m256i nearVec = _mm256_set1_epi8(needle[nearAt]);
+  const __m256i farVec = _mm256_set1_epi8(needle[farAt]);
+  // (No lambda here: it would not inherit the target attribute.)
+  while (pos <= last && last - pos >= 63) {
+    const char* p = base + pos;
+    const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + nearAt));
+    const __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + farAt));
+    const __m256i a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 + nearAt));
+    const __m256i b1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 + farAt));
+    const auto low = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a0, nearVec), _mm256_cmpeq_epi8(b0, farVec))));
+    const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a1, nearVec), _mm256_cmpeq_epi8(b1, farVec))));
+    std::uint64_t mask = low | (std::uint64_t{high} << 32);
+    while (mask != 0) {
+      const std::size_t q = pos + static_cast<std::size_t>(__builtin_ctzll(mask));
+      if (std::memcmp(base + q, needle.data(), needle.size()) == 0) return q;
+      mask &= mask - 1;
+    }
+    pos += 64;
+  }
+  return std::string_view::npos;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
 
 // Without a sample: spaces, line breaks, common ASCII letters and the lead bytes of kana and
 // punctuation are frequent; anything else is taken to be rarer.
@@ -80,6 +120,12 @@ std::size_t LiteralFinder::Find(std::string_view text, std::size_t from) const {
   std::size_t pos = from;
   auto confirm = [&](std::size_t q) { return std::memcmp(base + q, needle, n) == 0; };
 
+#if defined(NORRA_AVX2_SCAN)
+  if (HasAvx2()) {
+    const std::size_t q = ScanWide(base, pos, last, needle_, near_, far_);
+    if (q != npos) return q;
+  }
+#endif
 #if defined(__SSE2__)
   // A block tests the starts pos..pos+15; it reads up to byte pos + far_ + 15 <= last + n - 1.
   const __m128i nearVec = _mm_set1_epi8(nearByte);
