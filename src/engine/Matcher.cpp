@@ -143,11 +143,7 @@ void Matcher::Begin(MatchSession& session) {
     if (counts == nullptr && lit.size() > 2) counts = &session.Counts();
     chainCaches_.push_back({npos, npos, LiteralFinder(lit, counts)});
   }
-  if (memo_.bucket_count() > 4096) {
-    memo_ = {};  // clearing a table grown by an earlier text costs its whole size
-  } else {
-    memo_.clear();
-  }
+  memo_.Clear();
   pruneAt_ = kPruneMinimum;
   chainFailFrom_ = npos;
   captures_.clear();
@@ -156,12 +152,12 @@ void Matcher::Begin(MatchSession& session) {
 // An attempt from `from` only reaches states at or after it, so what was learnt about earlier
 // positions can go; without this the table grows with every match of a long replace-all.
 void Matcher::PruneMemo(std::size_t from) {
-  if (memo_.size() < pruneAt_) return;
-  std::erase_if(memo_, [this, from](const auto& item) {
-    const MemoKey& k = item.first;
+  if (memo_.Size() < pruneAt_) return;
+  memo_.EraseIf([this, from](const MemoKey& k, const MemoValue&) {
     return (k.mode == 1 && k.limit < from) || (!IsMonotone(k.pc, k.mode) && k.where < from);
   });
-  pruneAt_ = std::max(kPruneMinimum, 2 * memo_.size());
+  // The next pruning, which walks the whole array, waits until a quarter of it was filled.
+  pruneAt_ = std::max({kPruneMinimum, 2 * memo_.Size(), memo_.Capacity() / 4});
 }
 
 bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
@@ -755,10 +751,10 @@ bool Matcher::Remembered(const Entry& e) const {
 }
 
 Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, int& group) const {
-  if (memo_.empty() || !Remembered(e)) return Verdict::None;
-  const auto it = memo_.find(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig));
-  if (it == memo_.end()) return Verdict::None;
-  const MemoValue& v = it->second;
+  if (memo_.Empty() || !Remembered(e)) return Verdict::None;
+  const MemoValue* found = memo_.Find(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig));
+  if (found == nullptr) return Verdict::None;
+  const MemoValue& v = *found;
   if (v.failFrom != npos && candidateStart >= v.failFrom) {
     group = v.failGroup;
     return Verdict::Exhausted;

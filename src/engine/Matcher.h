@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "engine/FlatHashMap.h"
 #include "engine/LiteralFinder.h"
 #include "engine/MatchSession.h"
 #include "engine/PatternNode.h"
@@ -201,7 +201,7 @@ class Matcher {
   MatchSession* session_ = nullptr;
   std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
   std::vector<OccCache> chainCaches_;           // per literal of chain_
-  std::unordered_map<MemoKey, MemoValue, MemoKeyHash> memo_;
+  FlatHashMap<MemoKey, MemoValue, MemoKeyHash> memo_;
   std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
   bool shortcuts_ = true;
