@@ -1,10 +1,12 @@
 // Benchmarks of the search engine: compiling, matching and replace-all over generated CP932
-// text, for literals, folded literals, A[*]B, alternatives, repeats and a hopeless pattern.
+// text, for literals, folded literals, A[*]B, alternatives, repeats and a hopeless pattern;
+// replace-all into a string and streamed.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <string>
 
+#include "engine/ReplaceSink.h"
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "platform/FixedClock.h"
@@ -78,6 +80,9 @@ void BM_ReplaceWhich(benchmark::State& s) {
 void BM_ReplaceRepeatDigits(benchmark::State& s) {
   ReplaceAll(s, "[repeat 3][#][/repeat]", "N", true);
 }
+void BM_ReplaceRepeatThenLiteral(benchmark::State& s) {
+  ReplaceAll(s, "[repeat 3][#][/repeat]円", "N", true);
+}
 void BM_ReplaceStorage(benchmark::State& s) {
   ReplaceAll(s, "[into a][which[大阪][東京]][/to][?]", "<[from a]>", true);
 }
@@ -86,7 +91,30 @@ BENCHMARK(BM_ReplaceFoldedLiteral)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceStrGap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceWhich)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceRepeatDigits)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceRepeatThenLiteral)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceStorage)->Unit(benchmark::kMillisecond);
+
+// The same replace-all handing its new text on piece by piece (as disk search writes a file)
+// instead of building it in a string.
+class CountingSink final : public ReplaceSink {
+ public:
+  void Copy(std::string_view original) override { bytes += original.size(); }
+  void Insert(std::string_view replacement, std::size_t) override { bytes += replacement.size(); }
+  std::size_t bytes = 0;
+};
+
+void BM_ReplaceLiteralStreamed(benchmark::State& state) {
+  Fixture f("検索", "探索", true);
+  const std::string& text = Text();
+  for (auto _ : state) {
+    CountingSink sink;
+    f.engine.RunReset();
+    f.engine.ReplaceAllInText(std::string_view(text), sink);
+    benchmark::DoNotOptimize(sink.bytes);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ReplaceLiteralStreamed)->Unit(benchmark::kMillisecond);
 
 // One find from the start of the text (what a find-next does on a large page).
 void BM_MatchNearEnd(benchmark::State& state) {

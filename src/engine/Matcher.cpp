@@ -149,6 +149,18 @@ void Matcher::Begin(MatchSession& session) {
   captures_.clear();
 }
 
+// No state before this position can be reached again, in this attempt or a later one: every
+// node after the first one the trail holds begins where that one's match ends, and a
+// floating search only moves on.
+std::size_t Matcher::LiveFrom(std::size_t startPos) const {
+  for (const Entry& e : trail_) {
+    const Instr& ins = prog_[e.pc];
+    if (ins.op != Op::Atom) continue;
+    return IsMonotone(e.pc, e.inMode) ? e.matchStart : e.start;
+  }
+  return startPos;
+}
+
 // An attempt from `from` only reaches states at or after it, so what was learnt about earlier
 // positions can go; without this the table grows with every match of a long replace-all.
 void Matcher::PruneMemo(std::size_t from) {
@@ -251,6 +263,7 @@ bool Matcher::Run(std::size_t startPos) {
   in.pos = startPos;
   in.mode = 2;
   for (;;) {
+    if (memo_.Size() >= pruneAt_) PruneMemo(LiveFrom(startPos));
     if (prog_[pc].op == Op::End) {
       bool pass = true;
       for (int p = in.pending; p >= 0 && pass; p = pending_[p].next) {

@@ -186,6 +186,7 @@ class Matcher {
   bool RepIsFixed(std::size_t from) const;
   bool ChainPossible(std::size_t from);
   void PruneMemo(std::size_t from);
+  std::size_t LiveFrom(std::size_t startPos) const;
   bool FindDigitRun(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd);
   void CollectCaptures();
 
