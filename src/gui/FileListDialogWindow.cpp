@@ -1,5 +1,6 @@
 // The batch file-list dialog window: builds its controls once and mirrors the logic's state.
 #include "gui/FileListDialogWindow.h"
+#include "gui/QtKeys.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,27 +39,6 @@ QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The classic virtual-key numbers the logic knows; 0 for keys it has no use for.
-int VirtualKeyOf(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_Escape:
-      return kKeyEscape;
-    case Qt::Key_Backspace:
-      return kKeyBack;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return kKeyReturn;
-    case Qt::Key_Tab:
-      return kKeyTab;
-    default:
-      break;
-  }
-  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-    return qtKey;
-  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 0x70 + (qtKey - Qt::Key_F1);
-  return 0;
-}
-
 // Marks the span of a forwarded user event. An action lets pending events run between its
 // items; a second click or key meanwhile would start another action over rows (and Pages) the
 // first one is still working on.
@@ -72,14 +52,6 @@ class Busy {
  private:
   bool& flag_;
 };
-
-unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
-  unsigned shift = 0;
-  if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
-  if (modifiers & Qt::ControlModifier) shift |= kCtrlKey;
-  if (modifiers & Qt::AltModifier) shift |= kAltKey;
-  return shift;
-}
 
 QLineEdit* NumberBox(const char* name, int maxLength, QWidget* parent) {
   auto* box = new QLineEdit(parent);
@@ -483,7 +455,7 @@ void FileListDialogWindow::ScheduleIdle() {
 bool FileListDialogWindow::ForwardKey(QKeyEvent* event) {
   if (dialog_ == nullptr) return false;
   if (busy_) return true;  // no key acts on the dialog while its action runs
-  const int key = VirtualKeyOf(event->key());
+  const int key = KeyCodeOf(event->key());
   if (key == 0) return false;
   const Busy busy(busy_);
   return dialog_->KeyDown(key, ShiftOf(event->modifiers()));

@@ -29,6 +29,7 @@
 #include "app/MainWindow.h"
 #include "documents/Page.h"
 #include "gui/PageWindow.h"
+#include "gui/QtKeys.h"
 #include "gui/ScintillaTextControl.h"
 
 namespace norra {
@@ -46,51 +47,6 @@ QString ShortHint(std::string_view hint) {
 QString LongHint(std::string_view hint) {
   const std::size_t bar = hint.find('|');
   return Q(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
-}
-
-// The logic's key codes for the keys the page list reports.
-int KeyCodeOf(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return kKeyReturn;
-    case Qt::Key_Escape:
-      return kKeyEscape;
-    case Qt::Key_Up:
-      return kKeyUp;
-    case Qt::Key_Down:
-      return kKeyDown;
-    case Qt::Key_PageUp:
-      return kKeyPageUp;
-    case Qt::Key_PageDown:
-      return kKeyPageDown;
-    case Qt::Key_Home:
-      return kKeyHome;
-    case Qt::Key_End:
-      return kKeyEnd;
-    case Qt::Key_Left:
-      return kKeyLeft;
-    case Qt::Key_Right:
-      return kKeyRight;
-    case Qt::Key_Tab:
-      return kKeyTab;
-    case Qt::Key_Shift:
-      return kKeyShift;
-    case Qt::Key_Control:
-      return kKeyControl;
-    default:
-      if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
-      if (qtKey >= 0x20 && qtKey < 0x7F) return qtKey;
-      return qtKey & 0xFFFF;
-  }
-}
-
-unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
-  unsigned shift = 0;
-  if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;
-  if (modifiers & Qt::ControlModifier) shift |= kCtrlKey;
-  if (modifiers & Qt::AltModifier) shift |= kAltKey;
-  return shift;
 }
 
 }  // namespace
