@@ -5,52 +5,27 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "AppFixture.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
 #include "gui/FileListDialogWindow.h"
 #include "gui/MainWindowView.h"
-#include "gui/NorraApp.h"
 #include "gui/PageWindow.h"
 #include "gui/ScintillaTextControl.h"
-#include "platform/MemoryClipboard.h"
-#include "platform/MemoryUi.h"
-#include "text/Encoding.h"
 
 using namespace norra;
+using namespace norra::guitest;
 using C = FileListControl;
 
 namespace {
-
-class RecordedHelp : public HelpPort {
- public:
-  void ShowContents(const std::string&) override {}
-  void SearchKeyword(const std::string&, const std::string&) override {}
-};
-
-std::string ReadBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary);
-  out << bytes;
-}
-
-QString U(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
 
 QStringList Names(QTreeWidget* list) {
   QStringList names;
@@ -98,60 +73,20 @@ class MoveRecorder : public QObject {
 
 }  // namespace
 
-class BatchModesTest : public QObject {
+class BatchModesTest : public guitest::AppFixture {
   Q_OBJECT
 
  private:
-  std::unique_ptr<QTemporaryDir> dir_;
-  MemoryUi ui_;
-  MemoryClipboard clipboard_;
-  RecordedHelp help_;
-  std::unique_ptr<NorraApp> app_;
   int dialogsSeen_ = 0;
   std::vector<QPointer<QTimer>> scripts_;  // a script whose dialog never came must not linger
 
-  QString Work(const QString& name) const { return dir_->filePath(QStringLiteral("work/") + name); }
-  QString MakeFile(const QString& name, const char* utf8) {
-    const QString path = Work(name);
-    WriteBytes(path, Utf8ToCp932(utf8));
-    return path;
-  }
-  TfrmNote& View() { return app_->View(); }
-  MainWindow& Logic() { return app_->Logic(); }
   Page* PageNamed(const char* name) {
     for (Page* page : Logic().Docs().WindowOrder()) {
       if (page->DisplayName() == name) return page;
     }
     return nullptr;
   }
-  std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
 
-  void Start(const QStringList& files) {
-    StartupOptions options;
-    for (const QString& file : files) options.args.push_back(file.toStdString());
-    options.workingFolder = dir_->filePath(QStringLiteral("work")).toStdString();
-    options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
-    options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
-    // The real batch dialog; message boxes are answered by the script.
-    app_ = std::make_unique<NorraApp>(std::move(options),
-                                      NorraApp::Overrides{&ui_, &clipboard_, nullptr, &help_});
-    QVERIFY(app_->Start());
-    View().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&View()));
-    Settle();
-  }
-  void Settle() {
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    View().RunIdle();
-  }
-  // Types into the Page as the user would, which makes it modified.
-  void Type(Page& page, const char* ascii) {
-    ScintillaEditor* editor = View().WindowOf(page)->Control().Widget();
-    editor->setFocus();
-    QTest::keyClicks(editor, QString::fromLatin1(ascii));
-    Settle();
-  }
   // Plays the user's part once the batch dialog is up in its modal run.
   void WhenDialogShown(std::function<void(FileListDialogWindow&)> script) {
     auto* timer = new QTimer(this);
@@ -172,26 +107,18 @@ class BatchModesTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    for (const char* sub : {"work", "config", "help"})
-      QDir(dir_->path()).mkpath(QString::fromLatin1(sub));
-    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
-               "[Norra]\r\nIniVersion=3500\r\n");
-    ui_ = MemoryUi();
+    MakeFolders();
     dialogsSeen_ = 0;
   }
 
   void cleanup() {
     for (const QPointer<QTimer>& timer : scripts_) delete timer.data();
     scripts_.clear();
+    // Nothing may stop the program from going at the end of a test.
     if (app_) {
-      // Nothing may stop the program from going at the end of a test.
       for (Page* page : Logic().Docs().WindowOrder()) page->SetModified(false);
-      View().SetLogic(nullptr);
-      app_.reset();
     }
-    dir_.reset();
+    StopApp();
   }
 
   void exitWithAModifiedPageAsksAndItsCancelKeepsEverythingOpen() {

@@ -13,28 +13,24 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "AppFixture.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
 #include "gui/MainWindowView.h"
-#include "gui/NorraApp.h"
 #include "gui/PageWindow.h"
 #include "gui/ScintillaTextControl.h"
-#include "platform/MemoryClipboard.h"
-#include "platform/MemoryUi.h"
 #include "settings/Settings.h"
 #include "text/Encoding.h"
 
 using namespace norra;
+using namespace norra::guitest;
 
 namespace {
 
@@ -48,51 +44,18 @@ class CancelledDialogs : public FileListDialogPort {
   std::vector<ListDialogMode> runs;
 };
 
-class RecordedHelp : public HelpPort {
- public:
-  void ShowContents(const std::string& file) override { contents.push_back(file); }
-  void SearchKeyword(const std::string&, const std::string&) override {}
-  std::vector<std::string> contents;
-};
-
-std::string ReadBytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary);
-  out << bytes;
-}
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
 }  // namespace
 
-class MainWindowViewTest : public QObject {
+class MainWindowViewTest : public guitest::AppFixture {
   Q_OBJECT
 
+ public:
+  MainWindowViewTest() : AppFixture(&dialogs_) {}
+
  private:
-  std::unique_ptr<QTemporaryDir> dir_;
-  MemoryUi ui_;
-  MemoryClipboard clipboard_;
   CancelledDialogs dialogs_;
-  RecordedHelp help_;
-  std::unique_ptr<NorraApp> app_;
 
-  QString Work(const QString& name) const { return dir_->filePath(QStringLiteral("work/") + name); }
-  // A CP932 file in the work folder, from UTF-8 text.
-  QString MakeFile(const QString& name, const char* utf8) {
-    const QString path = Work(name);
-    WriteBytes(path, Utf8ToCp932(utf8));
-    return path;
-  }
-
-  TfrmNote& View() { return app_->View(); }
-  MainWindow& Logic() { return app_->Logic(); }
   Page* Active() { return Logic().Docs().ActivePage(); }
-  ScintillaEditor* EditorOf(Page& page) { return View().WindowOf(page)->Control().Widget(); }
-  std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
   QString Panel(int i) { return View().StatusPanel(i)->text(); }
   std::vector<QString> ListTexts() {
     std::vector<QString> texts;
@@ -100,40 +63,6 @@ class MainWindowViewTest : public QObject {
     return texts;
   }
 
-  void Start(const QStringList& files) {
-    StartupOptions options;
-    for (const QString& file : files) options.args.push_back(file.toStdString());
-    options.workingFolder = dir_->filePath(QStringLiteral("work")).toStdString();
-    options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
-    options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
-    app_ = std::make_unique<NorraApp>(std::move(options), NorraApp::Overrides{&ui_, &clipboard_, &dialogs_, &help_});
-    QVERIFY(app_->Start());
-    View().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&View()));
-    Settle();
-  }
-  // Lets queued events run and the idle step refresh the status bar.
-  void Settle() {
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    View().RunIdle();
-  }
-  void Type(Page& page, const QString& text) {
-    ScintillaEditor* editor = EditorOf(page);
-    editor->setFocus();
-    for (const QChar ch : text) {
-      if (ch.unicode() < 0x80) {
-        QTest::keyClick(editor, ch.toLatin1());
-      } else {
-        // Characters without a key of their own arrive as text, as an input method sends them.
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(editor, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(editor, &release);
-      }
-    }
-    Settle();
-  }
   void Key(Page& page, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(EditorOf(page), key, modifiers);
     Settle();
@@ -145,24 +74,11 @@ class MainWindowViewTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    QDir(dir_->path()).mkpath(QStringLiteral("work"));
-    QDir(dir_->path()).mkpath(QStringLiteral("config"));
-    QDir(dir_->path()).mkpath(QStringLiteral("help"));
-    // A current settings file: the first show offers no options dialog.
-    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")), "[Norra]\r\nIniVersion=3500\r\n");
-    ui_ = MemoryUi();
+    MakeFolders();
     dialogs_.runs.clear();
   }
 
-  void cleanup() {
-    if (app_) {
-      View().SetLogic(nullptr);
-      app_.reset();
-    }
-    dir_.reset();
-  }
+  void cleanup() { StopApp(); }
 
   void startsWithTheCommandLineFilesNewestFirst() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "あいう\r\n");
