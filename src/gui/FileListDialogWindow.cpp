@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <initializer_list>
+#include <utility>
 
 #include "platform/TextControl.h"
 
@@ -53,9 +55,8 @@ class Busy {
   bool& flag_;
 };
 
-QLineEdit* NumberBox(const char* name, int maxLength, QWidget* parent) {
+QLineEdit* NumberBox(int maxLength, QWidget* parent) {
   auto* box = new QLineEdit(parent);
-  box->setObjectName(QString::fromLatin1(name));
   box->setMaxLength(maxLength);
   box->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
@@ -111,17 +112,38 @@ void FileListDialogWindow::BuildControls() {
   promptRow->addWidget(prompt_, 1);
   table->addLayout(promptRow);
 
+  // Buttons from the left, the rest of the row empty.
+  auto buttonRow = [&button](QHBoxLayout* row, QWidget* parent, std::initializer_list<C> controls) {
+    for (C control : controls) row->addWidget(button(control, parent));
+    row->addStretch(1);
+  };
+  // A panel shown only in the modes that use it: a frame with its widgets on one row.
+  auto panel = [&put, table, this](C control) {
+    auto* frame = new QFrame(controlTable_);
+    put(control, frame);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(0, 0, 0, 0);
+    table->addWidget(frame);
+    return std::pair{frame, row};
+  };
+  // A number box after its label.
+  auto numberField = [&put](QHBoxLayout* row, QWidget* parent, C control, int maxLength,
+                            const char* caption) {
+    auto* box = NumberBox(maxLength, parent);
+    put(control, box);
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setBuddy(box);
+    row->addWidget(label);
+    row->addWidget(box);
+  };
+
   auto* commandRow = new QHBoxLayout;
-  for (C control : {C::cmdDo, C::cmdWithout, C::cmdCancel, C::cmdSelectAll, C::cmdHelp})
-    commandRow->addWidget(button(control, controlTable_));
-  commandRow->addStretch(1);
+  buttonRow(commandRow, controlTable_,
+            {C::cmdDo, C::cmdWithout, C::cmdCancel, C::cmdSelectAll, C::cmdHelp});
   table->addLayout(commandRow);
 
   // Quote all: what each Page contributes and the line breaks after it.
-  auto* quotation = new QFrame(controlTable_);
-  put(C::fraQuotationAll, quotation);
-  auto* quotationRow = new QHBoxLayout(quotation);
-  quotationRow->setContentsMargins(0, 0, 0, 0);
+  const auto [quotation, quotationRow] = panel(C::fraQuotationAll);
   auto* range = new QGroupBox(QString::fromUtf8("引用範囲"), quotation);
   auto* rangeRow = new QHBoxLayout(range);
   const std::array<std::pair<const char*, const char*>, 3> ranges = {
@@ -132,63 +154,32 @@ void FileListDialogWindow::BuildControls() {
     rangeRow->addWidget(option);
   }
   quotationRow->addWidget(range);
-  auto* crlfCount = NumberBox("txtCRLFCount", 2, quotation);
-  controls_[static_cast<std::size_t>(C::txtCRLFCount)] = crlfCount;
-  auto* crlfLabel = new QLabel(QString::fromUtf8("改行数(&C)"), quotation);
-  crlfLabel->setBuddy(crlfCount);
-  quotationRow->addWidget(crlfLabel);
-  quotationRow->addWidget(crlfCount);
+  numberField(quotationRow, quotation, C::txtCRLFCount, 2, "改行数(&C)");
   quotationRow->addStretch(1);
-  table->addWidget(quotation);
 
   // Jump: the line number and the selected Page's line count.
-  auto* jump = new QFrame(controlTable_);
-  put(C::fraJump, jump);
-  auto* jumpRow = new QHBoxLayout(jump);
-  jumpRow->setContentsMargins(0, 0, 0, 0);
-  auto* row = NumberBox("txtRow", 9, jump);
-  controls_[static_cast<std::size_t>(C::txtRow)] = row;
+  const auto [jump, jumpRow] = panel(C::fraJump);
+  auto* row = NumberBox(9, jump);
+  put(C::txtRow, row);
   jumpRow->addWidget(row);
   auto* rows = new QLabel(jump);
   put(C::lblRows, rows);
   jumpRow->addWidget(rows);
   jumpRow->addStretch(1);
-  table->addWidget(jump);
 
-  auto* saveAs = new QFrame(controlTable_);
-  put(C::fraSaveAsAll, saveAs);
-  auto* saveAsRow = new QHBoxLayout(saveAs);
-  saveAsRow->setContentsMargins(0, 0, 0, 0);
-  for (C control : {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo})
-    saveAsRow->addWidget(button(control, saveAs));
-  saveAsRow->addStretch(1);
-  table->addWidget(saveAs);
+  const auto [saveAs, saveAsRow] = panel(C::fraSaveAsAll);
+  buttonRow(saveAsRow, saveAs, {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo});
 
-  auto* print = new QFrame(controlTable_);
-  put(C::fraPrintAll, print);
-  auto* printRow = new QHBoxLayout(print);
-  printRow->setContentsMargins(0, 0, 0, 0);
-  auto* copies = NumberBox("txtCopyCount", 5, print);
-  controls_[static_cast<std::size_t>(C::txtCopyCount)] = copies;
-  auto* copiesLabel = new QLabel(QString::fromUtf8("部数(&C)"), print);
-  copiesLabel->setBuddy(copies);
-  printRow->addWidget(copiesLabel);
-  printRow->addWidget(copies);
+  const auto [print, printRow] = panel(C::fraPrintAll);
+  numberField(printRow, print, C::txtCopyCount, 5, "部数(&C)");
   printRow->addStretch(1);
-  table->addWidget(print);
 
-  auto* group = new QFrame(controlTable_);
-  put(C::fraOpenFromGroup, group);
-  auto* groupRow = new QHBoxLayout(group);
-  groupRow->setContentsMargins(0, 0, 0, 0);
-  groupRow->addWidget(button(C::cmdReleaseFileFromGroup, group));
-  groupRow->addStretch(1);
-  table->addWidget(group);
+  const auto [group, groupRow] = panel(C::fraOpenFromGroup);
+  buttonRow(groupRow, group, {C::cmdReleaseFileFromGroup});
 
   auto* sortRow = new QHBoxLayout;
-  for (C control : {C::cmdFile, C::cmdDirectory, C::cmdExp, C::cmdModified, C::cmdID})
-    sortRow->addWidget(button(control, controlTable_));
-  sortRow->addStretch(1);
+  buttonRow(sortRow, controlTable_,
+            {C::cmdFile, C::cmdDirectory, C::cmdExp, C::cmdModified, C::cmdID});
   table->addLayout(sortRow);
   root->addWidget(controlTable_);
 
