@@ -18,16 +18,7 @@ void MemoryTextControl::SetSelection(std::size_t start, std::size_t length) {
 
 bool MemoryTextControl::ReplaceSelection(std::string_view text) {
   if (failEdits_) return false;
-  if (text_.size() - selLength_ + text.size() > maxLength_) return false;
-  text_.replace(selStart_, selLength_, text);
-  selStart_ += text.size();
-  selLength_ = 0;
-  backwards_ = false;
-  modified_ = true;
-  ++editCount_;
-  NotifyText();
-  NotifySelection();
-  return true;
+  return InsertOverSelection(text);
 }
 
 void MemoryTextControl::SetText(std::string text) {
@@ -117,7 +108,7 @@ std::size_t MemoryTextControl::CharEndAfter(std::size_t offset) const {
   return std::min(text_.size(), offset + static_cast<std::size_t>(CharStepAt(text_, offset)));
 }
 
-bool MemoryTextControl::TypedEdit(std::string_view text) {
+bool MemoryTextControl::InsertOverSelection(std::string_view text) {
   if (text_.size() - selLength_ + text.size() > maxLength_) return false;  // the control beeps
   text_.replace(selStart_, selLength_, text);
   selStart_ += text.size();
@@ -178,7 +169,7 @@ bool MemoryTextControl::PressKey(int key, unsigned shift) {
         selLength_ = selStart_ - from;
         selStart_ = from;
       }
-      TypedEdit({});
+      InsertOverSelection({});
       return true;
     case kKeyDelete:
       if (selLength_ == 0) {
@@ -193,13 +184,13 @@ bool MemoryTextControl::PressKey(int key, unsigned shift) {
         }
         selLength_ = end - selStart_;
       }
-      TypedEdit({});
+      InsertOverSelection({});
       return true;
     case kKeyReturn:
-      if (Events() == nullptr || !Events()->KeyPress(13)) TypedEdit("\r\n");
+      if (Events() == nullptr || !Events()->KeyPress(13)) InsertOverSelection("\r\n");
       return true;
     case kKeyTab:
-      if (wantTabs_ && (Events() == nullptr || !Events()->KeyPress(9))) TypedEdit("\t");
+      if (wantTabs_ && (Events() == nullptr || !Events()->KeyPress(9))) InsertOverSelection("\t");
       return true;
     case kKeyLeft:
       if (selLength_ > 0 && !extend) MoveCaret(selStart_, false);
@@ -242,7 +233,7 @@ void MemoryTextControl::TypeChar(std::string_view character, int keyCode) {
   }
   if (Events() != nullptr && Events()->KeyDown(keyCode, 0)) return;
   if (Events() != nullptr && Events()->KeyPress(static_cast<unsigned char>(character[0]))) return;
-  TypedEdit(character);
+  InsertOverSelection(character);
 }
 
 void MemoryTextControl::TypeText(std::string_view cp932) {
@@ -261,7 +252,7 @@ void MemoryTextControl::TypeText(std::string_view cp932) {
 
 void MemoryTextControl::Compose(std::string_view cp932) {
   if (Events() != nullptr) Events()->CompositionStarted();
-  if (!cp932.empty()) TypedEdit(cp932);
+  if (!cp932.empty()) InsertOverSelection(cp932);
   if (Events() != nullptr) Events()->CompositionEnded();
 }
 

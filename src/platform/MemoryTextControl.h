@@ -83,8 +83,8 @@ class MemoryTextControl : public TextControl {
   std::size_t editCount_ = 0;
   std::size_t scrollCount_ = 0;
 
-  // Inserts over the selection as a typed edit; false when refused by the length limit.
-  bool TypedEdit(std::string_view text);
+  // For typing and ReplaceSelection alike; false when refused by the length limit.
+  bool InsertOverSelection(std::string_view text);
   void MoveCaret(std::size_t caret, bool extend);
   std::size_t CharStartBefore(std::size_t offset) const;
   std::size_t CharEndAfter(std::size_t offset) const;
