@@ -188,10 +188,10 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
   if (!handedOn || fileError != FileError::None) {
     engine_.ReplaceCount = before;  // nothing of this file reached the disk
-    lastFailure_ = output != nullptr ? "the content could not be handed on"
-                                     : FileErrorName(fileError != FileError::None
-                                                         ? fileError
-                                                         : FileError::WriteFailed);
+    lastFailure_ =
+        output != nullptr
+            ? "the content could not be handed on"
+            : FileErrorName(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
   }
   if (output != nullptr || dryRun) return FileOutcome::Replaced;

@@ -126,8 +126,8 @@ class DiskSearch {
   std::string lastFailure_;
   AtomicWriteBatch* batch_ = nullptr;
   bool needsCommit_ = false;
-  std::int64_t lastCount_ = 0;   // replacements of the file ReplaceOne last added
-  std::size_t lastBytes_ = 0;    // and its new size
+  std::int64_t lastCount_ = 0;  // replacements of the file ReplaceOne last added
+  std::size_t lastBytes_ = 0;   // and its new size
   std::vector<Waiting> waiting_;
   std::size_t waitingBytes_ = 0;
 };

@@ -35,8 +35,8 @@ void LineBreakWriter::Feed(std::string_view bytes) {
   while (!bytes.empty()) {
     // The next CR or LF: LF by memchr over the rest, then CR before it.
     const void* lf = std::memchr(bytes.data(), '\n', bytes.size());
-    std::size_t stop = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data())
-                          : bytes.size();
+    std::size_t stop =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
     if (const void* cr = std::memchr(bytes.data(), '\r', stop)) {
       stop = static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data());
     }

@@ -65,8 +65,8 @@ namespace {
 #if defined(NORRA_AVX2_SCAN)
 // The 64-byte steps of OnlyCrLfPairs with AVX2 (checked at run time); false as soon as a
 // step fails, with pos and carry where it stopped otherwise.
-__attribute__((target("avx2"))) bool PairsWide(const char* data, std::size_t size,
-                                               std::size_t& pos, std::uint64_t& carry) {
+__attribute__((target("avx2"))) bool PairsWide(const char* data, std::size_t size, std::size_t& pos,
+                                               std::uint64_t& carry) {
   const __m256i cr = _mm256_set1_epi8('\r');
   const __m256i lf = _mm256_set1_epi8('\n');
   for (; size - pos >= 64; pos += 64) {

@@ -48,9 +48,13 @@ std::string TemporaryName(const std::string& target) {
 
 }  // namespace
 
-ReplacementFile::~ReplacementFile() { Discard(); }
+ReplacementFile::~ReplacementFile() {
+  Discard();
+}
 
-ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept { *this = std::move(other); }
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept {
+  *this = std::move(other);
+}
 
 ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
   if (this != &other) {

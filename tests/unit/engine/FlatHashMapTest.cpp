@@ -1,10 +1,10 @@
 // The matcher's flat hash map against std::map: inserts, lookups, growth, pruning and clearing.
-#include "engine/FlatHashMap.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
+
+#include "engine/FlatHashMap.h"
 
 namespace norra {
 namespace {

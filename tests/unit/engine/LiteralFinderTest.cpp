@@ -1,12 +1,11 @@
 // The vector substring search and the digit scan agree with plain byte-by-byte searches,
 // also at block edges, at the text's end and for needles of repeated bytes.
-#include "engine/LiteralFinder.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "engine/LiteralFinder.h"
 #include "engine/MatchSession.h"
 
 namespace norra {

@@ -1,12 +1,11 @@
 // The streamed rewrite of line breaks gives exactly what joining the whole new text would,
 // however the text is cut into pieces.
-#include "findreplace/LineBreakWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "findreplace/LineBreakWriter.h"
 #include "findreplace/LineBreaks.h"
 
 namespace norra {

@@ -1,7 +1,5 @@
 // Batches of atomic replacements: order, kept permissions, a failure part-way, and no
 // temporary file left behind in any case.
-#include "text/AtomicWriteBatch.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <vector>
+
+#include "text/AtomicWriteBatch.h"
 
 namespace norra {
 namespace {
