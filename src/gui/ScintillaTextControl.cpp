@@ -355,23 +355,24 @@ void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool sc
 }
 
 void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
-  AbandonComposition();
-  ReportPendingText();
-  const std::size_t size = Doc().Size();
-  start = std::min(start, size);
-  length = std::min(length, size - start);
-  Select(start, start + length, true);
-  lastSelection_ = CurrentSelection();
-  if (Events() != nullptr) Events()->SelectionChanged();
+  SelectRange(start, length, false);
 }
 
 void ScintillaTextControl::SetSelectionBackwards(std::size_t start, std::size_t length) {
+  SelectRange(start, length, true);
+}
+
+void ScintillaTextControl::SelectRange(std::size_t start, std::size_t length, bool backwards) {
   AbandonComposition();
   ReportPendingText();
   const std::size_t size = Doc().Size();
   start = std::min(start, size);
-  length = std::min(length, size - start);
-  Select(start + length, start, true);
+  const std::size_t end = start + std::min(length, size - start);
+  if (backwards) {
+    Select(end, start, true);
+  } else {
+    Select(start, end, true);
+  }
   lastSelection_ = CurrentSelection();
   if (Events() != nullptr) Events()->SelectionChanged();
 }

@@ -127,6 +127,9 @@ class ScintillaTextControl : public TextControl, private EditorInput {
 
   Selection CurrentSelection() const;
   void Select(std::size_t anchor, std::size_t caret, bool scroll);
+  // A selection set by the program: clamped to the text, reported at once; backwards puts the
+  // caret at its start.
+  void SelectRange(std::size_t start, std::size_t length, bool backwards);
   // Reports what the last user action changed: the text once, then the selection.
   void FlushChanges();
   void NotifySelectionIfMoved();
