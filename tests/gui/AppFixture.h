@@ -34,7 +34,9 @@ inline void WriteBytes(const QString& path, const std::string& bytes) {
   out << bytes;
 }
 
-inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+inline QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 class QuietHelp : public HelpPort {
  public:
@@ -55,12 +57,14 @@ class AppFixture : public QObject {
   QuietHelp help_;
   std::unique_ptr<NorraApp> app_;
 
-  // Work, config and help folders, with a current settings file so the first show offers no options dialog.
+  // Work, config and help folders; a current settings file keeps the options dialog away.
   void MakeFolders() {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
-    for (const char* sub : {"work", "config", "help"}) QDir(dir_->path()).mkpath(QString::fromLatin1(sub));
-    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")), "[Norra]\r\nIniVersion=3500\r\n");
+    for (const char* sub : {"work", "config", "help"})
+      QDir(dir_->path()).mkpath(QString::fromLatin1(sub));
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n");
     ui_ = MemoryUi();
   }
 
@@ -91,7 +95,8 @@ class AppFixture : public QObject {
     options.workingFolder = dir_->filePath(QStringLiteral("work")).toStdString();
     options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
     options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
-    app_ = std::make_unique<NorraApp>(std::move(options), NorraApp::Overrides{&ui_, &clipboard_, dialogPort_, &help_});
+    app_ = std::make_unique<NorraApp>(std::move(options),
+                                      NorraApp::Overrides{&ui_, &clipboard_, dialogPort_, &help_});
     QVERIFY(app_->Start());
     View().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&View()));
