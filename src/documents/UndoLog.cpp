@@ -567,36 +567,32 @@ bool UndoLog::Restore(const UndoRecord& record, const std::string& kept) {
     const std::size_t expected = control.TextLength() - control.SelLength() + text.size();
     return control.ReplaceSelection(text) && control.TextLength() == expected;
   };
+  // Puts the removed text back at the position the record left.
+  auto putBack = [&] {
+    if (after > length) return false;
+    control.SetSelection(after, 0);
+    return insert(kept);
+  };
   switch (record.kind) {
     case kUndoBackspace:
-      if (after > length) return false;
-      control.SetSelection(after, 0);
-      if (!insert(kept)) return false;
+      if (!putBack()) return false;
       if (record.selLengthBefore > 0) control.SetSelectionBackwards(after, kept.size());
       return true;
     case kUndoDelete:
-      if (after > length) return false;
-      control.SetSelection(after, 0);
-      if (!insert(kept)) return false;
+      if (!putBack()) return false;
       control.SetSelection(before, record.selLengthBefore);
       return true;
     case kUndoDeleteWord:
     case kUndoUnindentAfter:
-      if (after > length) return false;
-      control.SetSelection(after, 0);
-      if (!insert(kept)) return false;
+      if (!putBack()) return false;
       control.SetSelection(after, record.selLengthBefore);
       return true;
     case kUndoUnindentBefore:
-      if (after > length) return false;
-      control.SetSelection(after, 0);
-      if (!insert(kept)) return false;
+      if (!putBack()) return false;
       control.SetSelection(control.SelStart(), record.selLengthBefore);
       return true;
     case kUndoCut:
-      if (after > length) return false;
-      control.SetSelection(after, 0);
-      if (!insert(kept)) return false;
+      if (!putBack()) return false;
       control.SetSelectionBackwards(after, kept.size());
       return true;
     case kUndoReplaceAll:
