@@ -28,25 +28,18 @@ void AtomicWriteBatch::Discard() {
 }
 
 FileError AtomicWriteBatch::Flush() {
-  if (files_.size() <= kFlushEachUpTo) {
-    for (const ReplacementFile& file : files_) {
-      const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-      if (fd < 0) return FileError::WriteFailed;
-      const bool synced = ::fsync(fd) == 0;
-      ::close(fd);
-      if (!synced) return FileError::WriteFailed;
-    }
-    return FileError::None;
-  }
-  // One sync per file system writes every temporary of it in one go (and reports a failed
-  // write-back of any of them).
+  // A few files are synced one by one; more take one sync per file system, which writes every
+  // temporary of it in one go (and reports a failed write-back of any of them).
+  const bool each = files_.size() <= kFlushEachUpTo;
   std::vector<dev_t> done;
   for (const ReplacementFile& file : files_) {
-    if (std::find(done.begin(), done.end(), file.Device()) != done.end()) continue;
-    done.push_back(file.Device());
+    if (!each) {
+      if (std::find(done.begin(), done.end(), file.Device()) != done.end()) continue;
+      done.push_back(file.Device());
+    }
     const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return FileError::WriteFailed;
-    const bool synced = ::syncfs(fd) == 0;
+    const bool synced = (each ? ::fsync(fd) : ::syncfs(fd)) == 0;
     ::close(fd);
     if (!synced) return FileError::WriteFailed;
   }
