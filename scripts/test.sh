@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build (unit, window and tool tests), then the unit
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer. Any failure exits non-zero.
+# Builds and runs every test: the normal build (unit, window and tool tests), then all of them
+# again under AddressSanitizer and UndefinedBehaviorSanitizer. Any failure exits non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +17,7 @@ echo "== tests"
 ctest --test-dir build -j "$jobs"
 
 echo "== build (address and undefined-behaviour sanitizers)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORRA_SANITIZE=ON -DNORRA_UNIT_ONLY=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORRA_SANITIZE=ON -DNORRA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 echo "== tests (sanitizers)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
