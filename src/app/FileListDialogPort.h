@@ -15,6 +15,7 @@ enum class ListDialogMode : int {
   Exit = 227,         // closing the program
   ReloadAll = 228,    // まとめて再読込み
   CloseAll = 230,     // まとめて閉じる
+  OpenFromGroup = 232,  // グループから開く
 };
 
 // What a run of the dialog reports.

@@ -288,13 +288,17 @@ void FileListDialog::SetUp() {
       break;
   }
 
-  const int code = static_cast<int>(mode_);
-  stateColumnHidden_ = code == 220 || code == 224 || code == 227;
-  if (code == 225 || code == 226) Mutable(C::cmdSelectAll).visible = false;
-  if ((code >= 220 && code <= 224) || code == 226 || code == 228 || code == 232 ||
-      (code == 230 && !anyModified_)) {
+  using M = ListDialogMode;
+  const auto is = [this](std::initializer_list<ListDialogMode> modes) {
+    return std::find(modes.begin(), modes.end(), mode_) != modes.end();
+  };
+  stateColumnHidden_ = is({M::SaveAll, M::RecentFiles, M::Exit});
+  if (is({M::Jump, M::SortList})) Mutable(C::cmdSelectAll).visible = false;
+  if (is({M::SaveAll, M::SaveAsAll, M::PrintAll, M::QuoteAll, M::RecentFiles, M::SortList,
+          M::ReloadAll, kGroupMode}) ||
+      (mode_ == M::CloseAll && !anyModified_)) {
     focusTarget_ = C::lvwFileName;
-  } else if (code == 225) {
+  } else if (mode_ == M::Jump) {
     focusTarget_ = C::txtRow;
   }
   Mutable(C::cmdHelp).visible = helpContext_ != 0;
@@ -370,25 +374,25 @@ void FileListDialog::UpdateEnabling() {
   auto follow = [this, any](std::initializer_list<C> controls) {
     for (C control : controls) Mutable(control).enabled = any;
   };
-  switch (static_cast<int>(mode_)) {
-    case 220:
-    case 222:
-    case 223:
-    case 224:
-    case 228:
+  switch (mode_) {
+    case ListDialogMode::SaveAll:
+    case ListDialogMode::PrintAll:
+    case ListDialogMode::QuoteAll:
+    case ListDialogMode::RecentFiles:
+    case ListDialogMode::ReloadAll:
       follow({C::cmdDo});
       break;
-    case 221:
+    case ListDialogMode::SaveAsAll:
       follow({C::cmdDo, C::cmdWithout, C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo});
       break;
-    case 227:
-    case 230:
+    case ListDialogMode::Exit:
+    case ListDialogMode::CloseAll:
       follow({C::cmdDo, C::cmdWithout});
       break;
-    case 232:
+    case kGroupMode:
       follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup});
       break;
-    case 225: {
+    case ListDialogMode::Jump: {
       follow({C::cmdDo});
       const auto selected = SelectedRows();
       const Page* page = selected.empty() ? nullptr : rows_[selected.front()].page;
@@ -396,7 +400,7 @@ void FileListDialog::UpdateEnabling() {
           page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
       break;
     }
-    case 226:
+    case ListDialogMode::SortList:
       Mutable(C::cmdDo).enabled = true;
       break;
     default:

@@ -19,7 +19,7 @@ class FileStore;
 class Page;
 
 // The group mode; the main window opens it from its group menu.
-constexpr ListDialogMode kGroupMode = static_cast<ListDialogMode>(232);
+constexpr ListDialogMode kGroupMode = ListDialogMode::OpenFromGroup;
 
 // The dialog's controls; the view names its widgets after them.
 enum class FileListControl : int {
