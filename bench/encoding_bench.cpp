@@ -13,23 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "Lcg.h"
 #include "text/CaseMap.h"
 #include "text/Encoding.h"
 
 namespace {
 
-// Small deterministic generator, so every run and every machine sees the same text.
-class Lcg {
- public:
-  explicit Lcg(std::uint64_t seed) : state_(seed) {}
-  unsigned Next(unsigned bound) {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<unsigned>((state_ >> 33) % bound);
-  }
-
- private:
-  std::uint64_t state_;
-};
+using norra::bench::Lcg;
 
 void AddPair(std::string& s, unsigned lead, unsigned trail) {
   s += static_cast<char>(lead);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Lcg.h"
 #include "text/Cp932Mirror.h"
 
 namespace {
@@ -18,18 +19,7 @@ namespace {
 constexpr std::int64_t kSmall = 20 << 10;
 constexpr std::int64_t kLarge = 2 << 20;
 
-// Small deterministic generator, so every run sees the same text.
-class Lcg {
- public:
-  explicit Lcg(std::uint64_t seed) : state_(seed) {}
-  unsigned Next(unsigned bound) {
-    state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<unsigned>((state_ >> 33) % bound);
-  }
-
- private:
-  std::uint64_t state_;
-};
+using norra::bench::Lcg;
 
 // Japanese prose with ASCII words, half-width katakana, a few NEC row 13 symbols (kept as
 // their own bytes) and CR LF lines of 20 to 80 bytes.
