@@ -166,6 +166,10 @@ void MainWindow::Show() {
     SetRedraw(true, Active());
     view_.NudgeHeight();
     ApplyWindowSize();
+    if (const SettingsNotice& notice = settings_->Notice(); !notice.text.empty()) {
+      MakeVisible();
+      ui_.ShowMessageBox(notice.text, MB_OK | (notice.warning ? MB_ICONWARNING : MB_ICONINFORMATION), "Norra");
+    }
     if (settings_->OlderVersion()) {
       try {
         MakeVisible();

@@ -9,6 +9,7 @@
 #include <utility>
 #include <variant>
 
+#include "settings/SettingsBackup.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -29,15 +30,22 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
+// Key names compare without regard to ASCII case, as the INI file does.
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // Index n of a key spelled prefix + n (n in plain decimal, as written), or -1.
 long NumberedKeyIndex(std::string_view key, std::string_view prefix) {
   if (key.size() <= prefix.size() || key.size() > prefix.size() + 10) return -1;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = key[i], b = prefix[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return -1;
-  }
+  if (!SameKey(key.substr(0, prefix.size()), prefix)) return -1;
   std::string_view digits = key.substr(prefix.size());
   if (digits.size() > 1 && digits.front() == '0') return -1;
   long n = 0;
@@ -220,6 +228,62 @@ const std::array<Field<WS>, 6> kWindowFields{{
     {"ChildWindowState", &WS::ChildWindowState},
 }};
 
+template <class Known>
+bool AnyKey(const IniFile& file, std::string_view section, Known known) {
+  for (const std::string& key : file.ReadSectionKeys(section)) {
+    if (known(key)) return true;
+  }
+  return false;
+}
+
+template <class Section, std::size_t N>
+bool IsField(std::string_view key, const std::array<Field<Section>, N>& fields) {
+  return std::any_of(fields.begin(), fields.end(),
+                     [&](const Field<Section>& f) { return SameKey(key, f.key); });
+}
+
+// Keys only the format before version 200 wrote (its other keys are also today's).
+bool HasLegacyKeys(const IniFile& file) {
+  static constexpr std::pair<std::string_view, std::string_view> kOnlyLegacy[] = {
+      {"EDIT", "FontSize"},
+      {"DISPLAY", "Visible_ToolBar"},
+      {"DISPLAY", "Visible_StatusBar"},
+      {"FINDREPLACE", "WantTabs_FindReplace"},
+      {"FINDREPLACE", "WILD_STRS"},
+      {"FINDREPLACE", "WILD_STR"},
+      {"FINDREPLACE", "WILD_CHAR"},
+      {"FINDREPLACE", "WILD_NUM"},
+      {"FINDREPLACE", "WILD_WHICH"},
+      {"FINDREPLACE", "WILD_NOT"},
+      {"FINDREPLACE", "WILD_BRACKETCODE"},
+      {"WINDOW", "FR_WIDTH"},
+      {"WINDOW", "FR_HEIGHT"},
+      {"WINDOW", "MAIN_WIDTH"},
+      {"WINDOW", "MAIN_HEIGHT"},
+      {"WINDOW", "MAIN_TOP"},
+      {"WINDOW", "MAIN_LEFT"},
+      {"WINDOW", "MAIN_STATE"},
+      {"HELP", "Help2FileName"},
+  };
+  for (const auto& [section, key] : kOnlyLegacy) {
+    if (file.ValueExists(section, key)) return true;
+  }
+  return AnyKey(file, "FILE",
+                [](std::string_view k) { return NumberedKeyIndex(k, "RecentFile") >= 0; });
+}
+
+// A short account of what Load found, for the notice.
+std::string_view KindText(Settings::FileKind kind) {
+  switch (kind) {
+    case Settings::FileKind::Legacy:
+      return "古い形式の設定ﾌｧｲﾙです。";
+    case Settings::FileKind::Unversioned:
+      return "設定ﾌｧｲﾙの版(IniVersion)が読めません。読める設定はそのまま使います。";
+    default:
+      return "設定ﾌｧｲﾙに Norra の設定が見つからないため、既定の設定を使います。";
+  }
+}
+
 }  // namespace
 
 void FindReplaceSettings::SetSymbol(int index, std::string cp932) {
@@ -256,24 +320,42 @@ Settings::Settings(TagTable& tags, std::string settingsPath, const std::string& 
   Help.MainHelpFile = JoinPath(helpFolder, Help.MainHelpName);
 }
 
-bool Settings::Load() {
-  IniFile::LoadResult result = file_.Load();
+bool Settings::Load(LoadMode mode) {
+  keepFile_ = mode == LoadMode::ReadOnly;
+  kind_ = FileKind::New;
+  backupPath_.clear();
+  notice_ = {};
+  std::string bytes;
+  IniFile::LoadResult result = file_.Load(bytes);
   if (result == IniFile::LoadResult::Failed) return false;
 
   General.IniVersion = file_.ReadInteger(GeneralSettings::kSection, "IniVersion", 0);
   olderVersion_ = General.IniVersion < kIniVersion;
+  kind_ = Classify(bytes.empty());
+  if (kind_ != FileKind::New && kind_ != FileKind::Current && !keepFile_) KeepCopy(bytes);
 
-  if (General.IniVersion < 200) {
-    // Legacy format (or no file yet): take what the old sections hold, then rewrite the
-    // whole file in the current format.
-    if (result == IniFile::LoadResult::Read) MigrateLegacy();
-    Commit(kAll, EraseLegacySections);
-    return true;
-  }
-  if (General.IniVersion <= 2808 && file_.ValueExists(kOldAutoClearSection, kOldAutoClearKey)) {
-    Edit.ClearLogsAllByBigChange =
-        file_.ReadBool(kOldAutoClearSection, kOldAutoClearKey, Edit.ClearLogsAllByBigChange);
-    Commit(0, DeleteOldAutoClearKey);
+  switch (kind_) {
+    case FileKind::New:
+      // Nothing there to lose: the file is written in the current format at once.
+      Commit(kAll);
+      return true;
+    case FileKind::Damaged:
+      // Not this program's file: the defaults, and the file stays as it is until a save.
+      return true;
+    case FileKind::Legacy:
+      // Take what the old sections hold, then rewrite the whole file in the current format.
+      MigrateLegacy();
+      Commit(kAll, EraseLegacySections);
+      return true;
+    case FileKind::Current:
+      if (General.IniVersion <= 2808 && file_.ValueExists(kOldAutoClearSection, kOldAutoClearKey)) {
+        Edit.ClearLogsAllByBigChange =
+            file_.ReadBool(kOldAutoClearSection, kOldAutoClearKey, Edit.ClearLogsAllByBigChange);
+        Commit(0, DeleteOldAutoClearKey);
+      }
+      break;
+    case FileKind::Unversioned:
+      break;
   }
   ReadGeneral();
   ReadFile();
@@ -284,6 +366,66 @@ bool Settings::Load() {
   ReadWindow();
   ReadHelp();
   return true;
+}
+
+Settings::FileKind Settings::Classify(bool empty) const {
+  if (empty) return FileKind::New;
+  if (General.IniVersion >= 200) return FileKind::Current;
+  if (HasLegacyKeys(file_)) return FileKind::Legacy;
+  if (file_.SectionExists(GeneralSettings::kSection)) return FileKind::Unversioned;
+
+  // Any key this program reads from its own sections makes the file ours, its version lost.
+  const auto file = [](std::string_view k) {
+    return NumberedKeyIndex(k, kRecentKey) >= 0 || NumberedKeyIndex(k, kRecentGroupKey) >= 0 ||
+           SameKey(k, "MaxLength") || SameKey(k, "RecentMax") || SameKey(k, "CurrentDir") ||
+           SameKey(k, "GroupPath");
+  };
+  const auto edit = [](std::string_view k) {
+    return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
+  };
+  const auto findReplace = [](std::string_view k) {
+    return SameKey(k, "Width") || SameKey(k, "Height") || SameKey(k, "WantTabs");
+  };
+  const auto symbol = [this](std::string_view k) {
+    for (int i = 1; i < kTagCount; ++i) {
+      const TagRecord* rec = tags_.Record(i);
+      if (rec != nullptr && SameKey(k, rec->name)) return true;
+    }
+    return false;
+  };
+  const bool ours = AnyKey(file_, FileSettings::kSection, file) ||
+                    AnyKey(file_, PrintSettings::kSection,
+                           [](std::string_view k) { return IsField(k, kPrintFields); }) ||
+                    AnyKey(file_, EditSettings::kSection, edit) ||
+                    AnyKey(file_, VisionSettings::kSection,
+                           [](std::string_view k) { return IsField(k, kVisionFields); }) ||
+                    AnyKey(file_, FindReplaceSettings::kSection, findReplace) ||
+                    AnyKey(file_, FindReplaceSettings::kSymbolSection, symbol) ||
+                    AnyKey(file_, WindowSettings::kSection,
+                           [](std::string_view k) { return IsField(k, kWindowFields); }) ||
+                    file_.ValueExists(HelpSettings::kSection, "SecondHelp");
+  return ours ? FileKind::Unversioned : FileKind::Damaged;
+}
+
+void Settings::KeepCopy(const std::string& bytes) {
+  backupPath_ = KeepSettingsBackup(file_.Path(), bytes, kMaxBackupNumber);
+  notice_.warning = kind_ != FileKind::Legacy;
+  if (backupPath_.empty()) {
+    // Without a copy the file must not be touched: this run's settings stay unsaved.
+    keepFile_ = true;
+    notice_.warning = true;
+    notice_.text = std::string(KindText(kind_)) +
+                   "\n控えのﾌｧｲﾙを作れないため、この設定ﾌｧｲﾙには書き込みません。\n" + file_.Path();
+    return;
+  }
+  if (kind_ == FileKind::Legacy) {
+    notice_.text =
+        "古い形式の設定ﾌｧｲﾙを今の形式に変換しました。\n変換前のﾌｧｲﾙは次の名前で残してあります。\n" +
+        backupPath_;
+  } else {
+    notice_.text =
+        std::string(KindText(kind_)) + "\n元のﾌｧｲﾙは次の名前で残してあります。\n" + backupPath_;
+  }
 }
 
 void Settings::ReadGeneral() {
@@ -481,6 +623,7 @@ bool Settings::WriteHelp() {
 }
 
 bool Settings::Commit(unsigned sections, void (*prepare)(IniFile&)) {
+  if (keepFile_) return false;
   IniFile::LoadResult result = file_.Load();
   if (result == IniFile::LoadResult::Failed) return false;
   if (prepare != nullptr) prepare(file_);

@@ -128,10 +128,32 @@ struct ScreenSize {
   int height = 0;
 };
 
+// What the editor tells the user once at start-up about the settings file it loaded.
+struct SettingsNotice {
+  std::string text;      // UTF-8; empty when there is nothing to say
+  bool warning = false;  // the file held no settings, or could not be kept
+};
+
 class Settings {
  public:
   static constexpr int kIniVersion = 3500;
   static constexpr int kRecentGroupMax = 9;
+  // Backups are named FILE.bak, then FILE.bak.1 up to this number.
+  static constexpr int kMaxBackupNumber = 99;
+
+  enum class LoadMode {
+    Editor,    // migrates and rewrites the file as the editor needs it
+    ReadOnly,  // takes the same values but never writes anything; every save fails
+  };
+
+  // What Load found.
+  enum class FileKind {
+    New,          // no file, or an empty one: the defaults
+    Current,      // IniVersion 200 or more
+    Unversioned,  // no usable IniVersion, but this program's sections or keys: read as current
+    Legacy,       // keys of the format before version 200: migrated
+    Damaged,      // no "Norra" section and no key either format knows: the defaults
+  };
 
   // Takes its default symbols from the built table and attaches its own symbol array to it.
   // settingsPath is the settings file (see SettingsPath.h); the main help file is
@@ -148,7 +170,18 @@ class Settings {
   // Reads the whole file. A missing file, key or section yields the defaults; a file that
   // exists but cannot be read also leaves the defaults in force and returns false (the
   // program can carry on; saves then fail rather than overwrite the unread file).
-  bool Load();
+  // In the editor's mode a new file is written at once, and a file this program did not
+  // write in the current format (Unversioned, Legacy, Damaged) is first copied beside itself
+  // (BackupPath); when no copy can be made, saves fail for the rest of the run. A legacy file
+  // is then migrated and rewritten at once; the others wait for the next save. A read-only
+  // load gives the values the editor would take from the same file (a legacy file's tag
+  // symbols are the old version's) and writes nothing.
+  bool Load(LoadMode mode = LoadMode::Editor);
+  FileKind Kind() const { return kind_; }
+  // The copy made by Load, or empty.
+  const std::string& BackupPath() const { return backupPath_; }
+  // For the editor to show once after Load; empty text when all went as usual.
+  const SettingsNotice& Notice() const { return notice_; }
 
   // Writes every section; true only when all of them were written and the file saved. The
   // settings folder is created when missing. Lines of the file this store does not know
@@ -198,6 +231,10 @@ class Settings {
   void ReadWindow();
   void ReadHelp();
   void MigrateLegacy();
+  // What the file just read is; empty is the file's byte count being 0.
+  FileKind Classify(bool empty) const;
+  // Copies the file as read beside it and words the notice; without a copy, keeps the file.
+  void KeepCopy(const std::string& bytes);
 
   bool WriteGeneral();
   bool WriteFile();
@@ -216,6 +253,11 @@ class Settings {
   ScreenSize screen_;
   IniFile file_;
   bool olderVersion_ = false;
+  FileKind kind_ = FileKind::New;
+  // Set when the file must not be written: a read-only load, or one whose copy failed.
+  bool keepFile_ = false;
+  std::string backupPath_;
+  SettingsNotice notice_;
 };
 
 }  // namespace norra

@@ -79,9 +79,14 @@ std::string_view Unquote(std::string_view value) {
 
 IniFile::LoadResult IniFile::Load() {
   std::string bytes;
+  return Load(bytes);
+}
+
+IniFile::LoadResult IniFile::Load(std::string& bytes) {
   FileError error = ReadWholeFile(path_, bytes);
   Parse(bytes);
   if (error == FileError::None) return LoadResult::Read;
+  bytes.clear();
   // A path through a regular file cannot hold a file either: nothing there to lose.
   if (error == FileError::NotFound || error == FileError::NotAFolder) return LoadResult::Missing;
   lines_.clear();

@@ -28,6 +28,8 @@ class IniFile {
 
   // Replaces the contents with the file's.
   LoadResult Load();
+  // The same, also handing back the bytes read (empty unless the result is Read).
+  LoadResult Load(std::string& bytes);
   // Writes the contents to the file atomically; on failure the file is left as it was.
   bool Save() const;
 

@@ -116,9 +116,14 @@ class ToolSession {
       return kExitError;
     }
     Settings settings(tags_, path, std::string(), ScreenSize{});
-    if (!settings.Load()) {
+    // Read only: the tools never write a settings file, nor convert an old one.
+    if (!settings.Load(Settings::LoadMode::ReadOnly)) {
       Error(program_, "the settings file " + options_.settingsFile + " cannot be read");
       return kExitError;
+    }
+    if (settings.Kind() == Settings::FileKind::Damaged) {
+      Error(program_, "warning: " + options_.settingsFile +
+                          " holds no settings of this program; the built-in tag symbols are used");
     }
     symbols_ = settings.FindReplace.Symbols;
     return std::nullopt;

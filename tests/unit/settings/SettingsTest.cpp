@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "settings/Settings.h"
 #include "text/Encoding.h"
@@ -533,6 +535,171 @@ TEST_F(SettingsTest, ValuesCp932CannotHoldMakeAUtf8File) {
   ASSERT_TRUE(t->Load());
   EXPECT_EQ(t->General.UserName, "Zoë 😀");
   EXPECT_EQ(t->File.RecentFiles, std::vector<std::string>{"/tmp/é.txt"});
+}
+
+// Settings files the editor did not write in the current format, as it may find them.
+struct FoundFile {
+  const char* what;
+  std::string bytes;
+  Settings::FileKind kind;
+};
+
+std::vector<FoundFile> FoundFiles() {
+  using K = Settings::FileKind;
+  return {
+      {"notes", Cp932File("notes\n[Edit]\nimportant=1\n"), K::Damaged},
+      {"random bytes", std::string("\x00\xFF\x81\r\x85garbage\n\x01\xFE", 16), K::Damaged},
+      {"damaged first line", std::string("\x85\x01rra]\r\nIniVersion=3500\r\nUserName=Me\r\n"),
+       K::Damaged},
+      {"version line lost",
+       Cp932File("[Norra]\nUserName=Me\nIniVersoin=3500\n[File]\nRecent0=/a\n"
+                 "[Vision]\nFontName=IPAGothic\n[KARVOSystem]\nWHICH=w\n"),
+       K::Unversioned},
+      {"legacy", Cp932File("[FINDREPLACE]\nWILD_STR=%%\n[EDIT]\nTabStop=8\n[Mine]\nA=1\n"),
+       K::Legacy},
+  };
+}
+
+std::vector<std::string> FolderNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(SettingsTest, ReadOnlyLoadNeverWritesTheFileAndTakesWhatTheEditorWould) {
+  using K = Settings::FileKind;
+  std::vector<FoundFile> files = FoundFiles();
+  files.push_back({"empty", "", K::New});
+  files.push_back({"current with an old key",
+                   Cp932File("[Norra]\nIniVersion=250\n[EDIT]\nAutoClearByLogBytes=1\n"),
+                   K::Current});
+  for (const FoundFile& f : files) {
+    SCOPED_TRACE(f.what);
+    WriteAll(path_, f.bytes);
+    auto s = Make(path_);
+    ASSERT_TRUE(s->Load(Settings::LoadMode::ReadOnly));
+    EXPECT_EQ(s->Kind(), f.kind);
+    EXPECT_TRUE(s->Notice().text.empty());
+    EXPECT_FALSE(s->Save());
+    EXPECT_FALSE(s->SaveVision());
+    EXPECT_EQ(ReadAll(path_), f.bytes);
+    EXPECT_EQ(FolderNames(dir_), std::vector<std::string>{"Norra.ini"});
+
+    // The symbols are those the editor would use with this file: the built-in ones unless
+    // the file gives others.
+    const TagSymbols& sym = s->FindReplace.Symbols;
+    switch (f.kind) {
+      case K::Legacy:
+        EXPECT_EQ(sym[TAG_STR], "%%");
+        EXPECT_EQ(sym[TAG_WHICH], "%");  // the old version's own symbols
+        EXPECT_EQ(s->Edit.TabStop, 8);
+        break;
+      case K::Unversioned:
+        EXPECT_EQ(sym[TAG_WHICH], "w");
+        EXPECT_EQ(sym[TAG_STRS], "*csv");
+        EXPECT_EQ(s->General.UserName, "Me");
+        break;
+      case K::Current:
+        EXPECT_TRUE(s->Edit.ClearLogsAllByBigChange);
+        [[fallthrough]];
+      default:
+        EXPECT_EQ(sym, tags_.BuiltInSymbols());
+        EXPECT_EQ(s->General.UserName, "DefaultUser");
+    }
+  }
+}
+
+TEST_F(SettingsTest, FileTheEditorDidNotWriteIsKeptBesideBeforeItIsRewritten) {
+  using K = Settings::FileKind;
+  const std::string bak = (dir_ / "Norra.ini.bak").string();
+  for (const FoundFile& f : FoundFiles()) {
+    SCOPED_TRACE(f.what);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    WriteAll(path_, f.bytes);
+    auto s = Make(path_);
+    ASSERT_TRUE(s->Load());
+    EXPECT_EQ(s->Kind(), f.kind);
+    EXPECT_EQ(s->BackupPath(), bak);
+    EXPECT_EQ(ReadAll(bak), f.bytes);
+    EXPECT_NE(s->Notice().text.find(bak), std::string::npos) << s->Notice().text;
+    EXPECT_EQ(s->Notice().warning, f.kind != K::Legacy);
+    if (f.kind == K::Legacy) {
+      // Migrated and rewritten at once, as before.
+      EXPECT_NE(FileText(path_).find("IniVersion=3500"), std::string::npos);
+      EXPECT_EQ(Cp932ToUtf8(s->FindReplace.Symbols[TAG_STR]), "%%");
+    } else {
+      // Left as it is until the settings are saved.
+      EXPECT_EQ(ReadAll(path_), f.bytes);
+    }
+    if (f.kind == K::Unversioned) {
+      EXPECT_EQ(s->General.UserName, "Me");
+      EXPECT_EQ(s->File.RecentFiles, std::vector<std::string>{"/a"});
+      EXPECT_EQ(s->Vision.FontName, "IPAGothic");
+      EXPECT_EQ(s->FindReplace.Symbols[TAG_WHICH], "w");
+    }
+    if (f.kind == K::Damaged) {
+      EXPECT_EQ(s->General.UserName, "DefaultUser");
+      EXPECT_EQ(s->FindReplace.Symbols, tags_.BuiltInSymbols());
+    }
+    ASSERT_TRUE(s->Save());
+    EXPECT_EQ(ReadAll(bak), f.bytes);
+
+    // Written by the editor now: read as usual, nothing more kept or said.
+    auto t = Make(path_);
+    ASSERT_TRUE(t->Load());
+    EXPECT_EQ(t->Kind(), K::Current);
+    EXPECT_TRUE(t->Notice().text.empty());
+    EXPECT_TRUE(t->BackupPath().empty());
+    EXPECT_EQ(t->General.UserName, s->General.UserName);
+    EXPECT_EQ(t->FindReplace.Symbols, s->FindReplace.Symbols);
+    EXPECT_EQ(FolderNames(dir_), (std::vector<std::string>{"Norra.ini", "Norra.ini.bak"}));
+  }
+
+  // An earlier copy is never replaced: the next one is numbered.
+  WriteAll(path_, "junk");
+  auto again = Make(path_);
+  ASSERT_TRUE(again->Load());
+  EXPECT_EQ(again->BackupPath(), bak + ".1");
+  EXPECT_EQ(ReadAll(bak + ".1"), "junk");
+  EXPECT_EQ(ReadAll(bak), FoundFiles().back().bytes);
+}
+
+TEST_F(SettingsTest, EmptyOrMissingFileIsNewAndNeedsNoCopy) {
+  for (bool exists : {false, true}) {
+    fs::remove(path_);
+    if (exists) WriteAll(path_, "");
+    auto s = Make(path_);
+    ASSERT_TRUE(s->Load());
+    EXPECT_EQ(s->Kind(), Settings::FileKind::New);
+    EXPECT_TRUE(s->OlderVersion());
+    EXPECT_TRUE(s->Notice().text.empty());
+    EXPECT_EQ(s->FindReplace.Symbols, tags_.BuiltInSymbols());
+    EXPECT_EQ(FolderNames(dir_), std::vector<std::string>{"Norra.ini"});
+    EXPECT_EQ(FileText(path_), kDefaultFile);
+  }
+}
+
+TEST_F(SettingsTest, FileThatCannotBeKeptIsNeverWritten) {
+  // Every backup name taken: the copy cannot be made, so neither the migration nor any later
+  // save may touch the file.
+  fs::create_directories(dir_ / "Norra.ini.bak");
+  for (int n = 1; n <= Settings::kMaxBackupNumber; ++n)
+    fs::create_directories(dir_ / ("Norra.ini.bak." + std::to_string(n)));
+  for (const FoundFile& f : FoundFiles()) {
+    SCOPED_TRACE(f.what);
+    WriteAll(path_, f.bytes);
+    auto s = Make(path_);
+    ASSERT_TRUE(s->Load());
+    EXPECT_TRUE(s->BackupPath().empty());
+    EXPECT_TRUE(s->Notice().warning);
+    EXPECT_NE(s->Notice().text.find(path_.string()), std::string::npos) << s->Notice().text;
+    EXPECT_FALSE(s->Save());
+    EXPECT_FALSE(s->SaveVision());
+    EXPECT_EQ(ReadAll(path_), f.bytes);
+  }
 }
 
 }  // namespace

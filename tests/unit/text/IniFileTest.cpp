@@ -240,7 +240,9 @@ TEST(IniFileTest, LoadAndSaveFiles) {
   WriteAll(path, "; keep\r\n[S]\r\nK=1\r\n");
   ::chmod(path.c_str(), 0640);
   IniFile f(path.string());
-  ASSERT_EQ(f.Load(), IniFile::LoadResult::Read);
+  std::string bytes = "stale";
+  ASSERT_EQ(f.Load(bytes), IniFile::LoadResult::Read);
+  EXPECT_EQ(bytes, "; keep\r\n[S]\r\nK=1\r\n");  // as read, for a copy of the file
   EXPECT_EQ(f.ReadInteger("S", "K", 0), 1);
   ASSERT_TRUE(f.WriteInteger("S", "K", 2));
   ASSERT_TRUE(f.Save());
