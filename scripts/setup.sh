@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev qt6-translations-l10n
   fonts-ipafont-gothic xvfb xauth
   clang libclang-rt-14-dev
-  libc-bin
+  libc-bin time
   "$@"
 )
 
