@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Peak memory of norra-replace, norra-find and the editor on a 100 MB CP932 text; prints each as MB and as a multiple of the file.
+# Peak memory of norra-replace, norra-find and the editor on a 100 MB CP932 text.
 #
+# Prints each peak in MB and as a multiple of the file's size.
 # Usage: bench/memory.sh             (builds the tools and gui_memory in build-memory, Release)
 # Environment: NORRA_BUILD=a build folder holding src/cli/norra-* and bench/gui_memory (skips
 #              the build), SIZE_MB (default 100) the size of the generated files in MiB,
@@ -27,6 +28,7 @@ if [ -z "${NORRA_BUILD:-}" ]; then
         -DNORRA_BUILD_BENCH=ON "${launcher[@]}" >/dev/null
   cmake --build "$NORRA_BUILD" --target norra-replace norra-find gui_memory -j 2 >/dev/null
 fi
+NORRA_BUILD=$(cd "$NORRA_BUILD" && pwd)
 REPLACE=$NORRA_BUILD/src/cli/norra-replace
 FIND=$NORRA_BUILD/src/cli/norra-find
 GUI=$NORRA_BUILD/bench/gui_memory
