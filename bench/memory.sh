@@ -16,7 +16,8 @@ root=$(dirname "$here")
 SIZE_MB=${SIZE_MB:-100}
 
 for tool in cmake ninja cmp /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "memory: $tool is needed (scripts/setup.sh installs it)" >&2; exit 2; }
+  command -v "$tool" >/dev/null ||
+    { echo "memory: $tool is needed (scripts/setup.sh installs it)" >&2; exit 2; }
 done
 
 if [ -z "${NORRA_BUILD:-}" ]; then
@@ -49,7 +50,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 need_kb=$((SIZE_MB * 1024 * 8))
 free_kb=$(df -Pk . | awk 'NR == 2 { print $4 }')
-[ "$free_kb" -gt "$need_kb" ] || { echo "memory: $WORK needs $((need_kb / 1024)) MB free" >&2; exit 2; }
+[ "$free_kb" -gt "$need_kb" ] ||
+  { echo "memory: $WORK needs $((need_kb / 1024)) MB free" >&2; exit 2; }
 
 L=ファイル   # one word in twelve of the generated text
 R=ドキュメント  # longer, so the new text is larger than the old
@@ -99,5 +101,6 @@ for breaks in crlf lf; do
   rm -rf editor "$f"
 done
 
-echo "== peak memory (maximum resident set; targets: norra-replace about 2 x, the editor at most 6 x)"
+echo "== peak memory (maximum resident set)"
+echo "   targets: norra-replace about 2 x the file, the editor at most 6 x"
 cat "$results"
