@@ -38,6 +38,7 @@ for dir in "$root"/src/*/; do
   [ -n "${row[$layer]:-}" ] || violation "src/$layer: folder not in the layer table"
 done
 
+declare -A included  # from:to of each allowed include between layers, and where it is first
 # Quoted includes name their layer as the first folder of the path.
 while IFS=: read -r file line text; do
   rel=${file#"$root"/}
@@ -56,6 +57,8 @@ while IFS=: read -r file line text; do
     violation "$rel:$line: includes \"$path\" of a folder not in the layer table"
   elif ! allowed "$from" "$to"; then
     violation "$rel:$line: $from must not include \"$path\" ($to)"
+  elif [ "$from" != "$to" ] && [ -z "${included[$from:$to]:-}" ]; then
+    included[$from:$to]="$rel:$line"
   fi
 done < <(grep -rnE --include='*.h' --include='*.cpp' --include='*.hpp' --include='*.cc' \
            '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$root/src")
@@ -70,8 +73,10 @@ done < <(grep -rnE --include='*.h' --include='*.cpp' --include='*.hpp' --include
            "$root/src" "$root/tests/unit" 2>/dev/null)
 
 if [ -n "$links" ]; then
+  declare -A linked layers_linked
   while read -r from target libs; do
     [ -n "$from" ] || continue
+    layers_linked[$from]=1
     for lib in $libs; do
       case "$lib" in
         Qt6::* | QScintilla::*)
@@ -83,11 +88,37 @@ if [ -n "$links" ]; then
             violation "$target links $lib, which is not in the layer table"
           elif ! allowed "$from" "$to"; then
             violation "$target ($from) must not link $lib ($to)"
+          elif [ "$from" != "$to" ]; then
+            linked[$from]+=" $to"
           fi
           ;;
       esac
     done
   done <"$links"
+
+  # A layer includes only layers its libraries link, directly or through the layers they link.
+  reach() {  # LAYER: prints the layers reached, each between spaces
+    local seen=" " todo=("$1") layer next
+    while [ ${#todo[@]} -gt 0 ]; do
+      layer=${todo[0]}
+      todo=("${todo[@]:1}")
+      for next in ${linked[$layer]:-}; do
+        case "$seen" in *" $next "*) continue ;; esac
+        seen+="$next "
+        todo+=("$next")
+      done
+    done
+    echo "$seen"
+  }
+  for edge in "${!included[@]}"; do
+    from=${edge%%:*}
+    to=${edge#*:}
+    [ -n "${layers_linked[$from]:-}" ] || continue  # none of its libraries is in this build
+    case "$(reach "$from")" in
+      *" $to "*) ;;
+      *) violation "${included[$edge]}: $from includes $to but does not link it" ;;
+    esac
+  done
 fi
 
 if [ "$violations" -ne 0 ]; then
