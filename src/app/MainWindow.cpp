@@ -6,12 +6,12 @@
 
 #include "app/CommandLine.h"
 #include "app/EditCommands.h"
-#include "app/FileListDialogPort.h"
 #include "app/HelpPort.h"
 #include "app/OptionsDialogPort.h"
 #include "app/PageKeys.h"
 #include "app/TextLines.h"
 #include "documents/Documents.h"
+#include "documents/FileListDialogPort.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"

@@ -120,18 +120,18 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
       if (error != FileError::None) {
         const std::string errPath = kErrPrefix + path;
         ShowLoadError("読込み処理中にｴﾗｰ発生", errPath);
-        page.SetFilePath(errPath);
+        page.SetFilePath(errPath, PageKind::LoadFailed);
         page.SetDisplayName(kErrPrefix + FileNamePart(path));
       } else {
         if (addToRecent) settings_.AddRecentFile(path);
-        page.SetFilePath(path);
+        page.SetFilePath(path, PageKind::File);
         page.SetDisplayName(FileNamePart(path));
       }
       log_.ResumeCapture();
       page.SetModified(false);
     } else {
       ++untitledCounter_;
-      page.SetFilePath("無題" + std::to_string(untitledCounter_));
+      page.SetFilePath("無題" + std::to_string(untitledCounter_), PageKind::Untitled);
       page.SetDisplayName(page.FilePath());
     }
     list_.InsertFront(page.FilePath(), page);
@@ -231,7 +231,7 @@ void Documents::DestroyPage(Page& page) {
 }
 
 void Documents::RenamePage(Page& page, const std::string& newPath) {
-  page.SetFilePath(newPath);
+  page.SetFilePath(newPath, PageKind::File);
   std::string name = FileNamePart(newPath);
   page.SetDisplayName(name);
   if (name.empty()) return;

@@ -20,6 +20,13 @@ enum PageWindowState : int {
   kPageMaximized = 2,
 };
 
+// What a Page's FilePath names. The path text is for showing; the program asks the kind.
+enum class PageKind : int {
+  File = 0,        // the full path of the Page's file
+  Untitled = 1,    // "無題" and a number: no file until the user names one
+  LoadFailed = 2,  // "(Err)" + the path whose reading failed: saved only under a new name
+};
+
 // What a Page tells the object that owns it besides the undo log.
 class PageOwner {
  public:
@@ -40,14 +47,18 @@ class Page : public TextControlEvents {
   TextControl& Control() { return *control_; }
   const TextControl& Control() const { return *control_; }
 
-  // UTF-8: the full path, "無題" and a number for an untitled Page, "(Err)" + path after a
-  // failed read.
+  // UTF-8, as the kind says: the full path, "無題" and a number, or "(Err)" + path.
   const std::string& FilePath() const { return filePath_; }
-  void SetFilePath(std::string path) { filePath_ = std::move(path); }
+  PageKind Kind() const { return kind_; }
+  // The path and what it names change together.
+  void SetFilePath(std::string path, PageKind kind) {
+    filePath_ = std::move(path);
+    kind_ = kind;
+  }
   const std::string& DisplayName() const { return displayName_; }
   void SetDisplayName(std::string name) { displayName_ = std::move(name); }
   // Untitled and "(Err)" Pages have no file of their own to write back to.
-  bool HasFile() const { return !filePath_.empty() && filePath_.front() == '/'; }
+  bool HasFile() const { return kind_ == PageKind::File; }
 
   bool Modified() const { return control_->Modified(); }
   void SetModified(bool modified) { control_->SetModified(modified); }
@@ -83,6 +94,7 @@ class Page : public TextControlEvents {
   UndoLog& log_;
   PageOwner* owner_ = nullptr;
   std::string filePath_;
+  PageKind kind_ = PageKind::Untitled;  // nothing named yet
   std::string displayName_;
   UndoTextBuffer undoText_;
   bool lfLineBreaks_ = false;

@@ -53,7 +53,7 @@ bool BatchSave::TargetTaken(const std::string& path, std::size_t row) const {
     return true;
   const auto& rows = dialog_.Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (i != row && Covers(i) && !rows[i].Untitled() && SameName(rows[i].path, path)) return true;
+    if (i != row && Covers(i) && !rows[i].NeedsName() && SameName(rows[i].path, path)) return true;
   }
   return false;
 }
@@ -127,7 +127,7 @@ bool BatchSave::Prepare(bool modifiedOnly) {
   for (std::size_t i = 0; i < dialog_.Rows().size() && complete; ++i) {
     if (!Covers(i)) continue;
     const FileListRow& row = dialog_.Rows()[i];
-    if (row.Untitled()) {
+    if (row.NeedsName()) {
       moved = true;
       complete = NameUntitledRow(i);
       continue;
@@ -151,7 +151,7 @@ bool BatchSave::Save() {
     FileListRow& row = dialog_.Row(*it);
     const std::string path = row.path;
     try {
-      if (row.Untitled()) throw std::runtime_error("no file name");
+      if (row.NeedsName()) throw std::runtime_error("no file name");
       Page& page = *row.page;
       if (dialog_.Files().Write(path, Documents::FileBytes(page)) != FileError::None)
         throw std::runtime_error("write");

@@ -133,7 +133,9 @@ int FileListDialog::Message(const std::string& text, unsigned flags) {
 
 void FileListDialog::AddRow(const std::string& path, Page* page, bool selected) {
   const bool modified = page != nullptr && page->Modified();
-  FileListRow row = FileListRow::Make(path, page, modified ? kModifiedState : "", rows_.size() + 1);
+  const PageKind kind = page != nullptr ? page->Kind() : PageKind::File;
+  FileListRow row =
+      FileListRow::Make(path, kind, page, modified ? kModifiedState : "", rows_.size() + 1);
   row.selected = selected;
   rows_.push_back(std::move(row));
 }
@@ -312,13 +314,13 @@ void FileListDialog::SetUpReloadAll() {
   int inaccessible = 0;
   int tooLarge = 0;
   for (Page* page : context_.documents.WindowOrder()) {
-    const std::string& path = page->FilePath();
-    if (path.rfind("無題", 0) == 0) {
+    if (page->Kind() == PageKind::Untitled) {
       ++untitled;
       continue;
     }
     // A Page whose file failed to load names no file of its own: asking for its size could
     // find a stray file relative to the working folder.
+    const std::string& path = page->FilePath();
     const std::int64_t size = page->HasFile() ? files_.QueryFileSize(path) : -1;
     if (size < 0) {
       ++inaccessible;

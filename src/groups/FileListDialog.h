@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileListDialogPort.h"
+#include "documents/FileListDialogPort.h"
 #include "groups/FileListDialogContext.h"
 #include "groups/FileListRow.h"
 

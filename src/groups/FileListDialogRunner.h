@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "app/FileListDialogPort.h"
+#include "documents/FileListDialogPort.h"
 #include "groups/FileListDialogContext.h"
 
 namespace norra {

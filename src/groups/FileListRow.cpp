@@ -7,12 +7,13 @@
 
 namespace norra {
 
-FileListRow FileListRow::Make(const std::string& path, Page* page, std::string state,
+FileListRow FileListRow::Make(const std::string& path, PageKind kind, Page* page, std::string state,
                               std::size_t number) {
   FileListRow row;
   row.page = page;
   row.number = number;
   row.TakePath(path);
+  row.kind = kind;
   row.columns[kState] = std::move(state);
   char id[24];
   std::snprintf(id, sizeof id, "%03zu", number);
@@ -22,6 +23,7 @@ FileListRow FileListRow::Make(const std::string& path, Page* page, std::string s
 
 void FileListRow::TakePath(const std::string& newPath) {
   path = newPath;
+  kind = PageKind::File;
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) {
     columns[kName] = path;

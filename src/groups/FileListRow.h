@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <string>
 
-namespace norra {
+#include "documents/Page.h"
 
-class Page;
+namespace norra {
 
 struct FileListRow {
   enum Column : int {
@@ -22,21 +22,22 @@ struct FileListRow {
   // The path is the row's truth and the columns are shown from it: rebuilding a path from
   // folder and name would make a file at the root look like an untitled Page.
   std::string path;  // UTF-8; an untitled Page's name ("無題1")
+  PageKind kind = PageKind::File;  // what the path names; a row without a Page names a file
   std::array<std::string, kColumnCount> columns;
   Page* page = nullptr;  // none for a file that is not open
   bool selected = false;
   std::size_t number = 0;  // the ID column's number; stays with the row through sorts
 
   // A row for the path, numbered `number` (the row count right after appending it).
-  static FileListRow Make(const std::string& path, Page* page, std::string state,
+  static FileListRow Make(const std::string& path, PageKind kind, Page* page, std::string state,
                           std::size_t number);
 
-  // The row stands for the path from now on; name, folder and extension follow it.
+  // The row stands for the file at the path from now on; name, folder and extension follow it.
   void TakePath(const std::string& path);
 
-  // No absolute path: an untitled Page, or one whose file failed to load. Such a row has no
-  // place on disk until the user names one.
-  bool Untitled() const { return path.empty() || path.front() != '/'; }
+  // An untitled Page, or one whose file failed to load: the row has no place on disk until the
+  // user names one.
+  bool NeedsName() const { return kind != PageKind::File; }
 
   // The folder a save to the row's path writes into ("/" at the root).
   std::string TargetFolder() const;

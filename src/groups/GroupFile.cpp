@@ -28,17 +28,15 @@ std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
 }
 
 bool GroupFile::FormatMembers(const std::vector<std::string>& members, std::string& bytes) {
-  bool cp932 = true;
+  std::string text;
   for (const std::string& m : members) {
     if (m.find_first_of("\r\n") != std::string::npos) return false;
-    if (cp932 && !CanEncodeCp932(m)) cp932 = false;
-  }
-  bytes.clear();
-  for (const std::string& m : members) {
     if (m.empty()) continue;
-    bytes += cp932 ? Utf8ToCp932(m) : m;
-    bytes += "\r\n";
+    text += m;
+    text += "\r\n";
   }
+  // UTF-8 when CP932 would read back as other paths ("¥" as "\", or bytes that pass for UTF-8).
+  bytes = Cp932KeepsText(text) ? Utf8ToCp932(text) : text;
   return true;
 }
 

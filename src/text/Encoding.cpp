@@ -90,11 +90,12 @@ std::unique_ptr<Tables> BuildTables() {
     }
   }
   // Code points that other Japanese mappings use for characters CP932 has under a different
-  // code point (wave dash, minus, double bar, em dash, cent, pound, not): typed or pasted from
-  // such text they become that CP932 character rather than "?".
+  // code point (wave dash, minus, double bar, em dash, cent, pound, not), and the yen sign and
+  // overline that Japanese systems show for the bytes 0x5C and 0x7E: typed or pasted they
+  // become that CP932 character rather than "?". Decoding is unchanged, so files round-trip.
   static constexpr std::pair<char16_t, char16_t> kVariants[] = {
-      {0x301C, 0xFF5E}, {0x2212, 0xFF0D}, {0x2016, 0x2225}, {0x2014, 0x2015},
-      {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
+      {0x301C, 0xFF5E}, {0x2212, 0xFF0D}, {0x2016, 0x2225}, {0x2014, 0x2015}, {0x00A2, 0xFFE0},
+      {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x00A5, 0x005C}, {0x203E, 0x007E}};
   for (auto [variant, cp932Char] : kVariants) {
     if (t->encode[variant] == kNone) t->encode[variant] = t->encode[cp932Char];
   }
@@ -288,6 +289,12 @@ bool CanEncodeCp932(std::string_view utf8) {
     i += len;
   }
   return true;
+}
+
+bool Cp932KeepsText(std::string_view utf8) {
+  const std::string cp932 = Utf8ToCp932(utf8);
+  if (cp932 == utf8) return true;
+  return !IsValidUtf8(cp932) && Cp932ToUtf8(cp932) == utf8;
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -20,13 +20,20 @@ constexpr char32_t kEscapeBase = 0xF0000;
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // UTF-8 → CP932. Escapes become their bytes again; a character CP932 cannot hold (and any
-// malformed UTF-8 sequence) becomes "?".
+// malformed UTF-8 sequence) becomes "?". Look-alikes of CP932 characters take their bytes:
+// "〜" that of "～", "¥" and "‾" the bytes 0x5C and 0x7E (which decode as "\" and "~").
 // Characters CP932 holds twice (NEC row 13, IBM extensions) come out as the preferred pair:
 // JIS rows first, then NEC row 13, then the IBM extensions 0xFA40-0xFC4B, never 0xED/0xEE.
 std::string Utf8ToCp932(std::string_view utf8);
 
 // True when every character of the UTF-8 text has a CP932 encoding (escapes count as such).
 bool CanEncodeCp932(std::string_view utf8);
+
+// True when the CP932 form of the text reads back as the same text, whether a reader takes it
+// as CP932 or, because the bytes happen to be valid UTF-8, as UTF-8. Not so for a character
+// CP932 holds only as a look-alike ("¥" as "\", "〜" as "～"). Files the program owns are
+// written in CP932 only when this holds, in UTF-8 otherwise.
+bool Cp932KeepsText(std::string_view utf8);
 
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);

@@ -151,14 +151,9 @@ std::string IniFile::Serialize() const {
 }
 
 bool IniFile::NeedsUtf8() const {
-  for (const Line& line : lines_) {
-    if (!CanEncodeCp932(line.text)) return true;
-  }
-  // Readers take valid UTF-8 as UTF-8, so CP932 bytes that happen to be valid UTF-8 would be
-  // misread: such a file is written in UTF-8 instead.
-  std::string text = JoinedText();
-  std::string cp932 = Utf8ToCp932(text);
-  return cp932 != text && IsValidUtf8(cp932);
+  // Also a character CP932 holds only as a look-alike, or CP932 bytes that happen to be valid
+  // UTF-8 (readers take those as UTF-8): either would read back as other text.
+  return !Cp932KeepsText(JoinedText());
 }
 
 std::size_t IniFile::FindSection(std::string_view section) const {

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "app/FileListDialogPort.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
+#include "documents/FileListDialogPort.h"
 #include "documents/Page.h"
 #include "gui/MainWindowView.h"
 #include "gui/NorraApp.h"

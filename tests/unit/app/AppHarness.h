@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "app/EditCommands.h"
-#include "app/FileListDialogPort.h"
 #include "app/FindWindowPort.h"
 #include "app/HelpPort.h"
 #include "app/MainView.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "documents/Documents.h"
+#include "documents/FileListDialogPort.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "platform/FixedClock.h"

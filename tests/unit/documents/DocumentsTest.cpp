@@ -269,6 +269,31 @@ TEST_F(DocumentsTest, ClosingTheLastPageClearsTheLogAndShowsNoFile) {
   EXPECT_EQ(docs->ActivePage(), nullptr);
 }
 
+TEST_F(DocumentsTest, APageSaysWhetherItNamesAFileIsUntitledOrFailedToLoad) {
+  const std::string path = MakeFile("kind.txt", "k");
+  EXPECT_EQ(Open(path).Kind(), PageKind::File);
+  Page& untitled = NewPage();
+  EXPECT_EQ(untitled.Kind(), PageKind::Untitled);
+  store.readError = FileError::ReadFailed;
+  Page& failed = Open(path);
+  store.readError = FileError::None;
+  EXPECT_EQ(failed.Kind(), PageKind::LoadFailed);
+
+  // Saved under a name, each names its file, and the next save writes there without asking.
+  for (Page* page : {&untitled, &failed}) {
+    const std::string saved = (dir / (page->DisplayName() + ".saved")).string();
+    AnswerSaveDialog(saved, 1);
+    EXPECT_EQ(docs->SavePage(*page), SaveOk);
+    EXPECT_EQ(page->Kind(), PageKind::File);
+    EXPECT_EQ(page->FilePath(), saved);
+    const std::size_t dialogs = ui.Dialogs().size();
+    Keys(*page, "+");
+    EXPECT_EQ(docs->SavePage(*page), SaveOk);
+    EXPECT_EQ(ui.Dialogs().size(), dialogs);
+    EXPECT_EQ(ReadBytes(saved).back(), '+');
+  }
+}
+
 TEST_F(DocumentsTest, SaveAsProposesTheNameWithTheTextFilter) {
   settings->File.CurrentDir = dir.string() + "/";
   Page& page = NewPage("|");
@@ -304,7 +329,7 @@ TEST_F(DocumentsTest, SaveAsProposesTheNameWithTheTextFilter) {
 
   // A proposed name with another extension shows all files.
   AnswerSaveDialog("");
-  page.SetFilePath("/x/data.csv");
+  page.SetFilePath("/x/data.csv", PageKind::File);
   EXPECT_EQ(docs->SavePageAs(page), SaveFailed);  // an empty name is a failure, not a save
   EXPECT_EQ(ui.Dialogs()[2].request.filterIndex, 1);
 }

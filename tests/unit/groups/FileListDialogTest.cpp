@@ -45,21 +45,42 @@ TEST_F(FileListDialogTest, RowsCarryNameFolderExtensionStateAndNumber) {
   EXPECT_EQ(Column(dialog, FileListRow::kId), (std::vector<std::string>{"001", "002", "003"}));
 
   // Untitled Pages have no folder; a file at the root shows "/" rather than looking untitled.
-  const FileListRow untitled = FileListRow::Make("無題3", nullptr, "", 12);
+  const FileListRow untitled = FileListRow::Make("無題3", PageKind::Untitled, nullptr, "", 12);
   EXPECT_EQ(untitled.columns[FileListRow::kFolder], "");
   EXPECT_EQ(untitled.columns[FileListRow::kExtension], "");
   EXPECT_EQ(untitled.columns[FileListRow::kId], "012");
-  EXPECT_TRUE(untitled.Untitled());
-  const FileListRow atRoot = FileListRow::Make("/notes", nullptr, "", 1000);
+  EXPECT_TRUE(untitled.NeedsName());
+  const FileListRow atRoot = FileListRow::Make("/notes", PageKind::File, nullptr, "", 1000);
   EXPECT_EQ(atRoot.columns[FileListRow::kFolder], "/");
   EXPECT_EQ(atRoot.columns[FileListRow::kName], "notes");
   EXPECT_EQ(atRoot.columns[FileListRow::kId], "1000");
-  EXPECT_FALSE(atRoot.Untitled());
+  EXPECT_FALSE(atRoot.NeedsName());
   EXPECT_EQ(atRoot.TargetFolder(), "/");
   // A dot in a folder name counts for the extension.
-  EXPECT_EQ(FileListRow::Make("/w/ver.2/readme", nullptr, "", 1).columns[FileListRow::kExtension],
+  EXPECT_EQ(FileListRow::Make("/w/ver.2/readme", PageKind::File, nullptr, "", 1)
+                .columns[FileListRow::kExtension],
             "2/README");
-  EXPECT_TRUE(FileListRow::Make("(Err)/w/a.txt", nullptr, "", 1).Untitled());
+}
+
+TEST_F(FileListDialogTest, ARowNeedsANameUntilItsPageNamesAFile) {
+  Launch();
+  Page& file = OpenFile("kept.txt", "k");
+  Page& untitled = NewUntitled();
+  FileListDialog dialog(Context(), ListDialogMode::SaveAsAll);
+  ASSERT_EQ(dialog.Rows().size(), 2u);
+  EXPECT_EQ(dialog.Rows()[0].page, &untitled);
+  EXPECT_EQ(dialog.Rows()[0].kind, PageKind::Untitled);
+  EXPECT_TRUE(dialog.Rows()[0].NeedsName());
+  EXPECT_EQ(dialog.Rows()[1].page, &file);
+  EXPECT_FALSE(dialog.Rows()[1].NeedsName());
+
+  // The "(Err)" in a failed Page's path is only shown; the chosen name makes the row a file.
+  FileListRow failed = FileListRow::Make("(Err)/w/a.txt", PageKind::LoadFailed, nullptr, "", 1);
+  EXPECT_EQ(failed.columns[FileListRow::kFolder], "(Err)/w");
+  EXPECT_TRUE(failed.NeedsName());
+  failed.TakePath("/w/b.txt");
+  EXPECT_EQ(failed.kind, PageKind::File);
+  EXPECT_EQ(failed.TargetFolder(), "/w");
 }
 
 TEST_F(FileListDialogTest, ModeTableSetsCaptionsPromptsButtonsAndPanels) {

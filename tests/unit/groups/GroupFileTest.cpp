@@ -63,8 +63,9 @@ TEST(GroupFileTest, FormatWritesCp932UnlessAMemberNeedsUtf8) {
 TEST(GroupFileTest, RoundTripsThroughTheDisk) {
   fs::path dir = TempFolder("roundtrip");
   const std::string path = (dir / "work.tgp").string();
-  for (const Members& members : {Members{"/home/u/a.txt", "/home/u/日本語/ﾒﾓ.txt", "/x/y"},
-                                 Members{"/emoji/😀.txt", "/文"}, Members{}}) {
+  for (const Members& members :
+       {Members{"/home/u/a.txt", "/home/u/日本語/ﾒﾓ.txt", "/x/y"}, Members{"/emoji/😀.txt", "/文"},
+        Members{"/u/¥/a", "/u/x‾"}, Members{"/u/〜.txt"}, Members{"/u/ﾌｧ"}, Members{}}) {
     ASSERT_EQ(GroupFile::Write(path, members), GroupFileStatus::Ok);
     Members back{"stale"};
     ASSERT_EQ(GroupFile::Read(path, back), GroupFileStatus::Ok);

@@ -173,9 +173,34 @@ TEST(EncodingTest, UsesTheMicrosoftMappingOfShiftJis) {
                                              Pair(0x815C) + Pair(0x8191) + Pair(0x8192) +
                                              Pair(0x81CA));
   EXPECT_TRUE(CanEncodeCp932("〜−‖—¢£¬"));
-  // ...but a yen sign or overline is not quietly made a backslash or tilde.
-  EXPECT_EQ(Utf8ToCp932("¥‾"), "??");
-  EXPECT_FALSE(CanEncodeCp932("¥"));
+}
+
+TEST(EncodingTest, YenSignAndOverlineBecomeTheBytesJapaneseSystemsShowAsThem) {
+  EXPECT_EQ(Utf8ToCp932("C:¥temp ‾x‾"), "C:\\temp ~x~");
+  EXPECT_TRUE(CanEncodeCp932("¥‾"));
+  std::string one;
+  EXPECT_TRUE(EncodeCp932Char(U'¥', one));
+  EXPECT_TRUE(EncodeCp932Char(U'‾', one));
+  EXPECT_EQ(one, "\\~");
+  // The bytes read back as backslash and tilde, so a file keeps what it held.
+  EXPECT_EQ(Cp932ToUtf8("\\~"), "\\~");
+  EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8("a\\b~c")), "a\\b~c");
+}
+
+TEST(EncodingTest, Cp932KeepsTextOnlyWhenItReadsBackTheSame) {
+  struct Case {
+    const char* utf8;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"", true},           {"/home/u/a.txt", true}, {"/文書/表.txt ≒ ﾃﾞｰﾀ", true},
+      {"/u/¥/a", false},     // reads back as "\"
+      {"x‾", false},         // reads back as "~"
+      {"/u/〜.txt", false},  // reads back as the full-width tilde
+      {"café", false},       // no CP932 form at all
+      {"ﾌｧ", false},         // its CP932 bytes pass for UTF-8
+  };
+  for (const Case& c : cases) EXPECT_EQ(Cp932KeepsText(c.utf8), c.kept) << c.utf8;
 }
 
 TEST(EncodingTest, UndecodableBytesBecomeEscapesAndComeBack) {
@@ -274,8 +299,8 @@ TEST(EncodingTest, SingleCharacterFunctionsAgreeWithWholeTextConversion) {
   EXPECT_EQ(cp, U'ｱ');
 
   std::string out = "x";
-  for (char32_t missing : {char32_t{0xE9}, char32_t{0x1F600}, char32_t{0xD800}, char32_t{0x110000},
-                           char32_t{0xA5}}) {
+  for (char32_t missing :
+       {char32_t{0xE9}, char32_t{0x1F600}, char32_t{0xD800}, char32_t{0x110000}, char32_t{0xA6}}) {
     EXPECT_FALSE(EncodeCp932Char(missing, out)) << static_cast<unsigned>(missing);
   }
   EXPECT_EQ(out, "x");

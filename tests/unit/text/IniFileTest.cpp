@@ -199,6 +199,14 @@ TEST(IniFileTest, EncodingsOnReadAndWrite) {
   EXPECT_TRUE(ambiguous.NeedsUtf8());
   EXPECT_EQ(Parsed(ambiguous.Serialize()).ReadString("Norra", "UserName", ""), "ﾌｧ");
 
+  // A character CP932 holds only as a look-alike makes the file UTF-8 too: it must read back.
+  for (const char* folder : {"/home/u/¥/", "/home/u/〜/", "/home/u/‾/"}) {
+    IniFile lookAlike;
+    ASSERT_TRUE(lookAlike.WriteString("File", "CurrentDir", folder));
+    EXPECT_TRUE(lookAlike.NeedsUtf8()) << folder;
+    EXPECT_EQ(Parsed(lookAlike.Serialize()).ReadString("File", "CurrentDir", ""), folder);
+  }
+
   // Bytes that are not CP932 survive a rewrite unchanged.
   const std::string junk = "; \x80\xA0\xFD\xFE\xFF\x81\r\n[S]\r\nK=\x85\x40\r\n";
   IniFile j = Parsed(junk);

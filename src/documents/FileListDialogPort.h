@@ -1,4 +1,5 @@
 // The batch file-list dialog as the main window opens it: one modal run per command and mode.
+// It sits below both the main window, which opens it, and groups/, which implements it.
 #pragma once
 
 namespace norra {
