@@ -14,34 +14,36 @@
 
 namespace norra {
 
-namespace {
+LineBreakScanner::LineBreakScanner(std::string_view bytes)
+    : bytes_(bytes), nextLf_(Find('\n', 0)), nextCr_(Find('\r', 0)) {}
 
-// Offset of the next CR or LF at or after pos, or size when there is none.
-std::size_t NextBreak(std::string_view bytes, std::size_t pos) {
-  const char* data = bytes.data();
-  const std::size_t size = bytes.size();
-  // LF-only and CR LF files are the common case; memchr on LF is far faster than a byte loop.
-  const void* lf = std::memchr(data + pos, '\n', size - pos);
-  std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : size;
-  const void* cr = std::memchr(data + pos, '\r', end - pos);
-  return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - data) : end;
+std::size_t LineBreakScanner::Find(char c, std::size_t pos) const {
+  const void* hit = std::memchr(bytes_.data() + pos, c, bytes_.size() - pos);
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes_.data())
+             : bytes_.size();
 }
 
-// Length of the break at pos (which holds CR or LF): 2 for CR LF, else 1.
-std::size_t BreakLength(std::string_view bytes, std::size_t pos) {
-  return (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ? 2 : 1;
+std::size_t LineBreakScanner::Next(std::size_t pos) {
+  // Each kind of break is looked for again only once the last one found lies behind: a file
+  // with only one kind never has the other searched for more than once.
+  if (nextLf_ < pos) nextLf_ = Find('\n', pos);
+  if (nextCr_ < pos) nextCr_ = Find('\r', pos);
+  return nextLf_ < nextCr_ ? nextLf_ : nextCr_;
 }
 
-}  // namespace
+std::size_t LineBreakScanner::LengthAt(std::size_t at) const {
+  return (bytes_[at] == '\r' && at + 1 < bytes_.size() && bytes_[at + 1] == '\n') ? 2 : 1;
+}
 
 std::vector<std::string_view> SplitLines(std::string_view bytes) {
   std::vector<std::string_view> lines;
+  LineBreakScanner scanner(bytes);
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    std::size_t brk = NextBreak(bytes, pos);
+    std::size_t brk = scanner.Next(pos);
     lines.push_back(bytes.substr(pos, brk - pos));
     if (brk == bytes.size()) break;
-    pos = brk + BreakLength(bytes, brk);
+    pos = brk + scanner.LengthAt(brk);
   }
   return lines;
 }
@@ -49,13 +51,14 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
 std::string JoinLinesWith(std::string_view bytes, std::string_view lineBreak) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 16 + lineBreak.size());
+  LineBreakScanner scanner(bytes);
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    std::size_t brk = NextBreak(bytes, pos);
+    std::size_t brk = scanner.Next(pos);
     out.append(bytes.data() + pos, brk - pos);
     out.append(lineBreak);
     if (brk == bytes.size()) break;
-    pos = brk + BreakLength(bytes, brk);
+    pos = brk + scanner.LengthAt(brk);
   }
   return out;
 }
@@ -137,18 +140,13 @@ bool IsJoinedWith(std::string_view bytes, std::string_view lineBreak) {
     return false;
   if (lineBreak == kCrLf) return OnlyCrLfPairs(bytes);
   if (lineBreak == kLf) return std::memchr(bytes.data(), '\r', bytes.size()) == nullptr;
+  LineBreakScanner scanner(bytes);
   std::size_t pos = 0;
-  while ((pos = NextBreak(bytes, pos)) < bytes.size()) {
+  while ((pos = scanner.Next(pos)) < bytes.size()) {
     if (bytes.compare(pos, lineBreak.size(), lineBreak) != 0) return false;
     pos += lineBreak.size();
   }
   return true;
-}
-
-std::string_view RewriteLineBreak(std::string_view original) {
-  bool hasLf = original.find('\n') != std::string_view::npos;
-  bool hasCr = original.find('\r') != std::string_view::npos;
-  return (hasLf && !hasCr) ? kLf : kCrLf;
 }
 
 }  // namespace norra

@@ -52,15 +52,6 @@ TEST(LineBreaksTest, IsJoinedWithMeansJoinChangesNothing) {
   }
 }
 
-TEST(LineBreaksTest, RewriteBreakKeepsLfFilesOnly) {
-  EXPECT_EQ(RewriteLineBreak("a\nb\n"), kLf);
-  EXPECT_EQ(RewriteLineBreak("a\r\nb\r\n"), kCrLf);
-  EXPECT_EQ(RewriteLineBreak("a\nb\r\n"), kCrLf);  // mixed
-  EXPECT_EQ(RewriteLineBreak("a\rb"), kCrLf);      // lone CR
-  EXPECT_EQ(RewriteLineBreak("no break"), kCrLf);
-  EXPECT_EQ(RewriteLineBreak(""), kCrLf);
-}
-
 TEST(LineBreaksTest, IsJoinedWithOnLongTexts) {
   // Long enough for the 64-byte steps; one break in each text is spoilt at a random place,
   // also on a step's edge.
