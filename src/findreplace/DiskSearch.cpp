@@ -24,6 +24,7 @@ namespace norra {
 
 namespace {
 
+// Whether the bytes are those of a binary file rather than text.
 bool IsBinary(std::string_view bytes) {
   return std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
 }
@@ -205,10 +206,8 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     return fileError == FileError::None;
   };
   const ContentOutput discard = [](std::string_view) { return true; };
-  LineBreakWriter writer(bytes, textIsOriginal,
-                         output != nullptr ? *output
-                         : dryRun          ? discard
-                                           : toFile);
+  const ContentOutput& sink = output != nullptr ? *output : (dryRun ? discard : toFile);
+  LineBreakWriter writer(bytes, textIsOriginal, sink);
 
   const std::int64_t before = engine_.ReplaceCount;
   bool replacedOk = false;
