@@ -18,6 +18,7 @@ LineBreakScanner::LineBreakScanner(std::string_view bytes)
     : bytes_(bytes), nextLf_(Find('\n', 0)), nextCr_(Find('\r', 0)) {}
 
 std::size_t LineBreakScanner::Find(char c, std::size_t pos) const {
+  if (pos >= bytes_.size()) return bytes_.size();  // also keeps memchr off an empty view's null
   const void* hit = std::memchr(bytes_.data() + pos, c, bytes_.size() - pos);
   return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes_.data())
              : bytes_.size();

@@ -332,12 +332,12 @@ TEST_F(DiskSearchTest, AFolderReplaceSkipsLinksToFilesWhileNamedLinksAreWrittenT
 }
 
 TEST_F(DiskSearchTest, AFileWhoseLinesEndInLoneCrIsReplacedInOnePass) {
-  // 20 MB of one-byte lines: time in step with the size, where a scan of the rest of the file
-  // for every line would take hours.
+  // 20 MB of short lines: time in step with the size, where a scan of the rest of the file
+  // for every line would take many minutes.
   Prepare("zz", "Y");
   std::string text;
   text.reserve(20u << 20);
-  while (text.size() < (20u << 20)) text += "x\r";
+  while (text.size() < (20u << 20)) text += "line of text\r";
   text += "zz\r";
   const std::string path = Write("cr.txt", text);
   std::string out;
