@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -23,11 +22,6 @@
 namespace norra {
 
 namespace {
-
-// Whether the bytes are those of a binary file rather than text.
-bool IsBinary(std::string_view bytes) {
-  return std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
-}
 
 // The identity of a regular file (links followed), or false when the path names none.
 bool RegularFileId(const std::string& path, std::pair<dev_t, ino_t>& id) {
@@ -184,7 +178,8 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   };
   // A NUL byte never stands in text: such a file is a program, an image or an archive, and
   // rewriting it would spoil it.
-  if (IsBinary(bytes)) {
+  const TextForm form = ExamineText(bytes);
+  if (form.hasNul) {
     const FileOutcome kept = keepOriginal();
     return kept == FileOutcome::Unchanged ? FileOutcome::NotText : kept;
   }
@@ -192,7 +187,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   // the file's own bytes are kept either way, as the rewrite copies them where nothing was
   // replaced.
   std::string joined;
-  const bool textIsOriginal = IsJoinedWith(bytes, kCrLf);
+  const bool textIsOriginal = form.joinedWithCrLf;
   if (!textIsOriginal) joined = JoinLinesWith(bytes, kCrLf);
   const std::string_view text = textIsOriginal ? std::string_view(bytes) : joined;
 

@@ -41,4 +41,12 @@ std::string JoinLinesWith(std::string_view bytes, std::string_view lineBreak);
 // can be skipped (the common case of a file already in that form).
 bool IsJoinedWith(std::string_view bytes, std::string_view lineBreak);
 
+// What disk search must know of a file's bytes before it searches them, found in one pass
+// over a file in the program's own form.
+struct TextForm {
+  bool hasNul = false;          // a NUL byte stands in it: not text
+  bool joinedWithCrLf = false;  // IsJoinedWith(bytes, kCrLf)
+};
+TextForm ExamineText(std::string_view bytes);
+
 }  // namespace norra
