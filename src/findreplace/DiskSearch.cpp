@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 #include <utility>
 
 #include "engine/SearchEngine.h"
@@ -61,13 +62,10 @@ std::string DiskSearch::EndMessage(std::int64_t replaceCount, int filesNotText,
 std::vector<std::string> DiskSearch::DistinctFiles(const std::vector<std::string>& files) {
   std::vector<std::string> distinct;
   distinct.reserve(files.size());
-  std::vector<std::pair<dev_t, ino_t>> seen;
+  std::set<std::pair<dev_t, ino_t>> seen;  // a folder may hold many thousands of files
   for (const std::string& path : files) {
     std::pair<dev_t, ino_t> id;
-    if (RegularFileId(path, id)) {
-      if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
-      seen.push_back(id);
-    }
+    if (RegularFileId(path, id) && !seen.insert(id).second) continue;
     distinct.push_back(path);
   }
   return distinct;
