@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 #include <utility>
 
 #include "engine/SearchEngine.h"
@@ -31,6 +32,12 @@ bool RegularFileId(const std::string& path, std::pair<dev_t, ino_t>& id) {
   return true;
 }
 
+// The message with a count line added when the count is above zero.
+std::string WithCount(std::string message, std::string_view label, int count) {
+  if (count > 0) message += "\n" + std::string(label) + std::to_string(count) + ")";
+  return message;
+}
+
 }  // namespace
 
 DiskSearch::DiskSearch(SearchEngine& engine, Ui& ui) : engine_(engine), ui_(ui) {}
@@ -45,8 +52,29 @@ std::string DiskSearch::DoneMessage(std::int64_t replaceCount) {
   return "置換終了しました。\n(現在の条件での置換数 : " + std::to_string(replaceCount) + ")";
 }
 
+std::string DiskSearch::EndMessage(std::int64_t replaceCount, int filesNotText,
+                                   int foldersUnreadable) {
+  std::string message = replaceCount > 0 ? DoneMessage(replaceCount) : std::string(kNotFound);
+  message = WithCount(std::move(message), kNotTextCount, filesNotText);
+  return WithCount(std::move(message), kUnreadableCount, foldersUnreadable);
+}
+
+std::vector<std::string> DiskSearch::DistinctFiles(const std::vector<std::string>& files) {
+  std::vector<std::string> distinct;
+  distinct.reserve(files.size());
+  std::set<std::pair<dev_t, ino_t>> seen;  // a folder may hold many thousands of files
+  for (const std::string& path : files) {
+    std::pair<dev_t, ino_t> id;
+    if (RegularFileId(path, id) && !seen.insert(id).second) continue;
+    distinct.push_back(path);
+  }
+  return distinct;
+}
+
 DiskSearchEnd DiskSearch::CollectFolderFiles(const DiskSearchRequest& request,
-                                             std::vector<std::string>& files) {
+                                             std::vector<std::string>& files,
+                                             int* unreadableFolders) {
+  if (unreadableFolders != nullptr) *unreadableFolders = 0;
   files.clear();
   const std::string folder = FolderOf(request.folderText);
   if (folder.empty() || !IsFolder(folder)) {
@@ -56,9 +84,12 @@ DiskSearchEnd DiskSearch::CollectFolderFiles(const DiskSearchRequest& request,
   // An empty list would list nothing at all; the window always gives at least "*".
   std::vector<std::string> masks = request.fileMasks;
   if (masks.empty()) masks.push_back("*");
-  files = EnumerateFolderFiles(folder, masks, request.subFolders);
+  int unreadable = 0;
+  files = EnumerateFolderFiles(folder, masks, request.subFolders, &unreadable);
+  if (unreadableFolders != nullptr) *unreadableFolders = unreadable;
   if (files.empty()) {
-    ui_.ShowMessageBox(kNoFiles, MB_OK | MB_ICONINFORMATION, kCaptionFolder);
+    ui_.ShowMessageBox(WithCount(std::string(kNoFiles), kUnreadableCount, unreadable),
+                       MB_OK | MB_ICONINFORMATION, kCaptionFolder);
     return DiskSearchEnd::NoFiles;
   }
   return DiskSearchEnd::Completed;
@@ -135,16 +166,6 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     needsCommit_ = true;
     return FileOutcome::Unchanged;
   }
-  const std::string_view lineBreak = RewriteLineBreak(bytes);
-  // The engine sees every line ended by CR LF. A file already in that form is not copied;
-  // otherwise the old bytes are dropped at once unless the caller wants them back.
-  std::string joined;
-  const bool textIsOriginal = IsJoinedWith(bytes, kCrLf);
-  if (!textIsOriginal) {
-    joined = JoinLinesWith(bytes, kCrLf);
-    if (output == nullptr) std::string().swap(bytes);
-  }
-  const std::string_view text = textIsOriginal ? std::string_view(bytes) : joined;
   // The file's content when it stays as it is.
   auto keepOriginal = [&] {
     if (output != nullptr && !(*output)(bytes)) {
@@ -153,9 +174,23 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     }
     return FileOutcome::Unchanged;
   };
+  // A NUL byte never stands in text: such a file is a program, an image or an archive, and
+  // rewriting it would spoil it.
+  const TextForm form = ExamineText(bytes);
+  if (form.hasNul) {
+    const FileOutcome kept = keepOriginal();
+    return kept == FileOutcome::Unchanged ? FileOutcome::NotText : kept;
+  }
+  // The engine sees every line ended by CR LF. A file already in that form is not copied;
+  // the file's own bytes are kept either way, as the rewrite copies them where nothing was
+  // replaced.
+  std::string joined;
+  const bool textIsOriginal = form.joinedWithCrLf;
+  if (!textIsOriginal) joined = JoinLinesWith(bytes, kCrLf);
+  const std::string_view text = textIsOriginal ? std::string_view(bytes) : joined;
 
-  // The new text streams out as the engine makes it, every line ended by the file's break:
-  // to the caller, nowhere in a dry run, or into a temporary file made at its first byte.
+  // The new text streams out as the engine makes it: to the caller, nowhere in a dry run, or
+  // into a temporary file made at its first byte.
   ReplacementFile file;
   FileError fileError = FileError::None;
   const ContentOutput toFile = [&file, &fileError, &path](std::string_view piece) {
@@ -164,7 +199,8 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     return fileError == FileError::None;
   };
   const ContentOutput discard = [](std::string_view) { return true; };
-  LineBreakWriter writer(lineBreak, output != nullptr ? *output : dryRun ? discard : toFile);
+  const ContentOutput& sink = output != nullptr ? *output : (dryRun ? discard : toFile);
+  LineBreakWriter writer(bytes, textIsOriginal, sink);
 
   const std::int64_t before = engine_.ReplaceCount;
   bool replacedOk = false;
@@ -239,9 +275,13 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
   return false;
 }
 
-DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, bool dryRun,
-                                      std::string_view caption) {
+DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, bool dryRun,
+                                      std::string_view caption, int unreadableFolders) {
+  // Known by the file and not by its name, as each visit would replace again in the text the
+  // one before had made.
+  const std::vector<std::string> files = DistinctFiles(given);
   DiskSearchResult result;
+  result.foldersUnreadable = unreadableFolders;
   engine_.ReplaceCount = 0;
   engine_.PreFoldedText = true;  // a replace-all
   // Rewritten files wait in a batch, so that flushing to disk costs once per batch and not
@@ -275,6 +315,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
         return result;
       }
       ++result.filesVisited;
+      if (outcome == FileOutcome::NotText) ++result.filesNotText;
       if (outcome == FileOutcome::Replaced) {
         ++result.filesChanged;
         if (batch_ != nullptr) {
@@ -308,24 +349,24 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
   }
 
   result.replaceCount = engine_.ReplaceCount;
-  if (engine_.ReplaceCount < 1) {
-    ui_.ShowMessageBox(kNotFound, MB_OK | MB_ICONINFORMATION, caption);
-  } else {
-    ui_.ShowMessageBox(DoneMessage(engine_.ReplaceCount), MB_OK | MB_ICONINFORMATION, caption);
-  }
+  ui_.ShowMessageBox(
+      EndMessage(engine_.ReplaceCount, result.filesNotText, result.foldersUnreadable),
+      MB_OK | MB_ICONINFORMATION, caption);
   engine_.RunReset();
   return result;
 }
 
 DiskSearchResult DiskSearch::RunFolder(const DiskSearchRequest& request) {
   std::vector<std::string> files;
-  DiskSearchEnd end = CollectFolderFiles(request, files);
+  int unreadable = 0;
+  DiskSearchEnd end = CollectFolderFiles(request, files, &unreadable);
   if (end != DiskSearchEnd::Completed) {
     DiskSearchResult result;
     result.end = end;
+    result.foldersUnreadable = unreadable;
     return result;
   }
-  return RunFiles(files, request.dryRun, kCaptionFolder);
+  return RunFiles(files, request.dryRun, kCaptionFolder, unreadable);
 }
 
 DiskSearchResult DiskSearch::RunGroup(const DiskSearchRequest& request) {

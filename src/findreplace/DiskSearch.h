@@ -32,8 +32,10 @@ enum class DiskSearchEnd {
 struct DiskSearchResult {
   DiskSearchEnd end = DiskSearchEnd::Completed;
   std::int64_t replaceCount = 0;  // the run's ReplaceCount (taken before the run reset)
-  int filesVisited = 0;           // files read and searched
+  int filesVisited = 0;           // files read (binary ones included)
   int filesChanged = 0;           // files rewritten (or, dry, that would have been)
+  int filesNotText = 0;           // files skipped for holding a NUL byte
+  int foldersUnreadable = 0;      // folders the listing could not read
   std::string stoppedAt;          // Stopped: the file the run ended at
   std::string stopReason;         // Stopped: a short English reason
 };
@@ -41,6 +43,7 @@ struct DiskSearchResult {
 // What happened to one file.
 enum class FileOutcome {
   Unchanged,     // nothing replaced; the file was not touched
+  NotText,       // the file holds a NUL byte: not text, so not searched and not touched
   Replaced,      // replaced and rewritten (dry run: only counted)
   ReadFailed,    // the file could not be read
   WriteFailed,   // the new text could not be written; the file is as it was
@@ -56,15 +59,18 @@ class DiskSearch {
   DiskSearchResult RunFolder(const DiskSearchRequest& request);
   // The group command.
   DiskSearchResult RunGroup(const DiskSearchRequest& request);
-  // Replace in each of the given files, in order, as the two commands do; the end-of-run
-  // message carries caption.
+  // Replace in each of the given files, in order, as the two commands do: one file named
+  // twice (or by two names) is visited once. The end-of-run message carries caption and
+  // counts, when there are any, the binary files skipped and the unreadableFolders given.
   DiskSearchResult RunFiles(const std::vector<std::string>& files, bool dryRun,
-                            std::string_view caption);
+                            std::string_view caption, int unreadableFolders = 0);
 
   // The files the folder command visits. Refusals (no folder, no file) show their message
-  // and return Refused or NoFiles; otherwise Completed.
+  // and return Refused or NoFiles; otherwise Completed. With unreadableFolders, the number of
+  // folders that could not be listed is put there.
   DiskSearchEnd CollectFolderFiles(const DiskSearchRequest& request,
-                                   std::vector<std::string>& files);
+                                   std::vector<std::string>& files,
+                                   int* unreadableFolders = nullptr);
   // The members the group command visits: lines the masks accept that name a regular file,
   // each file once. Refusals show their message and return Refused; a group file that cannot
   // be read returns Stopped.
@@ -86,6 +92,10 @@ class DiskSearch {
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
 
+  // The files in order with each file once: a later name of a file already listed (the same
+  // name again, or another link to it) is dropped. Names that lead to no file are kept.
+  static std::vector<std::string> DistinctFiles(const std::vector<std::string>& files);
+
   // The folder the folder command searches: "/" appended unless the text already ends in
   // one or is empty.
   static std::string FolderOf(std::string_view folderText);
@@ -98,8 +108,13 @@ class DiskSearch {
   static constexpr std::string_view kNoGroup = "検索するｸﾞﾙｰﾌﾟを指定して下さい";
   static constexpr std::string_view kEmptyGroup = "検索するｸﾞﾙｰﾌﾟはﾒﾝﾊﾞが0個です";
   static constexpr std::string_view kNotFound = "検索文字列が見つかりません。";
+  static constexpr std::string_view kNotTextCount = "(ﾊﾞｲﾅﾘﾌｧｲﾙとして飛ばしたﾌｧｲﾙ数 : ";
+  static constexpr std::string_view kUnreadableCount = "(読めずに飛ばしたﾌｫﾙﾀﾞ数 : ";
   // The end-of-run text for a count above zero.
   static std::string DoneMessage(std::int64_t replaceCount);
+  // The whole end-of-run text: DoneMessage or kNotFound, then a line for each count of
+  // skipped files or folders that is above zero.
+  static std::string EndMessage(std::int64_t replaceCount, int filesNotText, int foldersUnreadable);
 
  private:
   // Files rewritten by a run wait in its batch; at most this many, or this many bytes.

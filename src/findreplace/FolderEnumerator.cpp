@@ -23,22 +23,30 @@ FileMask ListingMask(std::string_view maskCp932) {
 struct FolderEntries {
   std::vector<std::string> files;    // names, sorted
   std::vector<std::string> folders;  // names, sorted
+  bool readable = true;              // false when the folder could not be listed (in full)
 };
 
 FolderEntries ListFolder(const std::string& folder) {
   FolderEntries entries;
   std::error_code ec;
-  fs::directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, ec);
-  if (ec) return entries;
+  fs::directory_iterator it(fs::path(folder), ec);
+  if (ec) {
+    entries.readable = false;
+    return entries;
+  }
   for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) break;
+    if (ec) {
+      entries.readable = false;
+      break;
+    }
     const fs::directory_entry& entry = *it;
     std::string name = entry.path().filename().string();
     std::error_code typeEc;
-    if (entry.is_symlink(typeEc)) {
-      // A link counts as a file when it leads to one; linked folders are never walked into.
-      if (entry.is_regular_file(typeEc)) entries.files.push_back(std::move(name));
-    } else if (entry.is_directory(typeEc)) {
+    // Links are left alone, to files as to folders: a link may lead anywhere, and whoever runs
+    // the command must not write through it to a file outside the folder (nor walk round a
+    // cycle of linked folders).
+    if (entry.is_symlink(typeEc)) continue;
+    if (entry.is_directory(typeEc)) {
       entries.folders.push_back(std::move(name));
     } else if (entry.is_regular_file(typeEc)) {
       // Devices, pipes and sockets are left alone: reading one could block or never end.
@@ -52,8 +60,9 @@ FolderEntries ListFolder(const std::string& folder) {
 }
 
 void Enumerate(const std::string& folder, const std::vector<FileMask>& masks, bool recurse,
-               std::vector<std::string>& out) {
+               std::vector<std::string>& out, int& unreadable) {
   FolderEntries entries = ListFolder(folder);
+  if (!entries.readable) ++unreadable;
   std::vector<FileMask::NameCodes> names;
   names.reserve(entries.files.size());
   for (const std::string& name : entries.files) names.push_back(FileMask::CodesOfUtf8Name(name));
@@ -69,7 +78,8 @@ void Enumerate(const std::string& folder, const std::vector<FileMask>& masks, bo
     }
   }
   if (!recurse) return;
-  for (const std::string& sub : entries.folders) Enumerate(folder + sub + "/", masks, true, out);
+  for (const std::string& sub : entries.folders)
+    Enumerate(folder + sub + "/", masks, true, out, unreadable);
 }
 
 }  // namespace
@@ -80,12 +90,14 @@ bool WildcardMatch(std::string_view maskCp932, std::string_view nameUtf8) {
 
 std::vector<std::string> EnumerateFolderFiles(const std::string& folder,
                                               const std::vector<std::string>& masksCp932,
-                                              bool recurse) {
+                                              bool recurse, int* unreadableFolders) {
   std::vector<FileMask> masks;
   masks.reserve(masksCp932.size());
   for (const std::string& m : masksCp932) masks.push_back(ListingMask(m));
   std::vector<std::string> out;
-  Enumerate(folder, masks, recurse, out);
+  int unreadable = 0;
+  Enumerate(folder, masks, recurse, out, unreadable);
+  if (unreadableFolders != nullptr) *unreadableFolders = unreadable;
   return out;
 }
 

@@ -15,11 +15,11 @@ bool WildcardMatch(std::string_view maskCp932, std::string_view nameUtf8);
 
 // The files of folder (UTF-8, ending in "/") in the folder command's order: for each mask in
 // turn the matching names in name order, each file once however many masks match it;
-// with recurse, then the sub-folders in name order, depth first. Only regular files (or links
-// to them) are listed; linked folders are not entered, so a link cycle cannot trap the walk.
-// A folder that cannot be listed contributes nothing.
+// with recurse, then the sub-folders in name order, depth first. Only regular files are
+// listed; symbolic links are skipped, to files and folders alike. A folder that cannot be
+// listed contributes what could be read of it, and is counted in unreadableFolders.
 std::vector<std::string> EnumerateFolderFiles(const std::string& folder,
                                               const std::vector<std::string>& masksCp932,
-                                              bool recurse);
+                                              bool recurse, int* unreadableFolders = nullptr);
 
 }  // namespace norra

@@ -1,16 +1,41 @@
-// Line-break rewriting of a stream of pieces: whole stretches pass untouched, breaks are
-// looked at one by one only where they can differ.
+// Writing a rewritten file from the replace's pieces, mapped back onto the file's own bytes.
 #include "findreplace/LineBreakWriter.h"
 
-#include <cstring>
+#include <algorithm>
 #include <utility>
-
-#include "findreplace/LineBreaks.h"
 
 namespace norra {
 
-LineBreakWriter::LineBreakWriter(std::string_view lineBreak, Output output)
-    : lineBreak_(lineBreak), output_(std::move(output)) {}
+namespace {
+constexpr std::size_t kSearchedBreak = 2;  // CR LF after every line of the searched text
+}
+
+LineBreakWriter::LineBreakWriter(std::string_view original, bool searchedIsOriginal, Output output)
+    : original_(original),
+      identity_(searchedIsOriginal),
+      output_(std::move(output)),
+      scanner_(searchedIsOriginal ? std::string_view() : original) {
+  if (!identity_) LoadLine();
+}
+
+void LineBreakWriter::LoadLine() {
+  const std::size_t brk = scanner_.Next(lineOriginal_);
+  lineLength_ = brk - lineOriginal_;
+  breakLength_ = brk < original_.size() ? scanner_.LengthAt(brk) : 0;
+}
+
+std::size_t LineBreakWriter::ToOriginal(std::size_t searched) {
+  if (identity_) return searched;
+  while (searched >= lineSearched_ + lineLength_ + kSearchedBreak &&
+         lineOriginal_ + lineLength_ + breakLength_ < original_.size()) {
+    lineOriginal_ += lineLength_ + breakLength_;
+    lineSearched_ += lineLength_ + kSearchedBreak;
+    LoadLine();
+  }
+  const std::size_t rel = searched - std::min(searched, lineSearched_);
+  if (rel <= lineLength_) return lineOriginal_ + rel;
+  return lineOriginal_ + lineLength_ + std::min(rel - lineLength_, breakLength_);
+}
 
 void LineBreakWriter::Flush() {
   if (buffer_.empty()) return;
@@ -31,63 +56,20 @@ void LineBreakWriter::Emit(std::string_view bytes) {
   buffer_.append(bytes);
 }
 
-void LineBreakWriter::Feed(std::string_view bytes) {
-  while (!bytes.empty()) {
-    // The next CR or LF: LF by memchr over the rest, then CR before it.
-    const void* lf = std::memchr(bytes.data(), '\n', bytes.size());
-    std::size_t stop =
-        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
-    if (const void* cr = std::memchr(bytes.data(), '\r', stop)) {
-      stop = static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data());
-    }
-    if (stop > 0) {
-      Emit(bytes.substr(0, stop));
-      afterCr_ = false;
-      lineOpen_ = true;
-    }
-    if (stop == bytes.size()) return;
-    if (bytes[stop] == '\r') {
-      Emit(lineBreak_);
-      afterCr_ = true;
-    } else {
-      if (!afterCr_) Emit(lineBreak_);  // an LF after a CR is part of its break
-      afterCr_ = false;
-    }
-    lineOpen_ = false;
-    bytes.remove_prefix(stop + 1);
-  }
+void LineBreakWriter::Copy(std::string_view piece) {
+  searchedPos_ += piece.size();
+  const std::size_t to = ToOriginal(searchedPos_);
+  Emit(original_.substr(originalPos_, to - originalPos_));
+  originalPos_ = to;
 }
 
-void LineBreakWriter::Copy(std::string_view original) {
-  received_ = true;
-  if (lineBreak_ != kCrLf) {
-    Feed(original);
-    return;
-  }
-  // In a text with CR LF after every line, a piece can only begin with the LF of a pair or end
-  // with the CR of one; in between, every break is already CR LF.
-  if (!original.empty() && original.front() == '\n') {
-    Feed(original.substr(0, 1));
-    original.remove_prefix(1);
-  }
-  const bool endsWithCr = !original.empty() && original.back() == '\r';
-  if (endsWithCr) original.remove_suffix(1);
-  if (!original.empty()) {
-    Emit(original);
-    afterCr_ = false;
-    lineOpen_ = !original.ends_with(kCrLf);
-  }
-  if (endsWithCr) Feed("\r");
-}
-
-void LineBreakWriter::Insert(std::string_view replacement, std::size_t) {
-  received_ = true;
-  Feed(replacement);
+void LineBreakWriter::Insert(std::string_view replacement, std::size_t matchLength) {
+  searchedPos_ += matchLength;
+  originalPos_ = ToOriginal(searchedPos_);
+  Emit(replacement);
 }
 
 bool LineBreakWriter::Finish() {
-  if (lineOpen_) Emit(lineBreak_);
-  lineOpen_ = false;
   Flush();
   return !failed_;
 }

@@ -1,5 +1,5 @@
-// Streams the new text of a rewritten file with the file's own line breaks: every line (ended
-// by CR LF, a lone CR or a lone LF) followed by one break, exactly as JoinLinesWith gives it.
+// Streams the new text of a rewritten file: what the replace left alone comes from the file's
+// own bytes, line breaks included, and each replacement is written as its expansion made it.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/ReplaceSink.h"
+#include "findreplace/LineBreaks.h"
 
 namespace norra {
 
@@ -16,30 +17,40 @@ class LineBreakWriter final : public ReplaceSink {
   // Takes bytes on; false when they could not be written (the writer then drops the rest).
   using Output = std::function<bool(std::string_view)>;
 
-  // The text searched must have CR LF after every line (as disk search gives it to the
-  // engine), so that a piece copied from it needs looking at only where it was cut.
-  LineBreakWriter(std::string_view lineBreak, Output output);
+  // `original` is the file's bytes. The engine searched them as they are when
+  // `searchedIsOriginal` (a file with CR LF after every line), otherwise their lines joined by
+  // CR LF (JoinLinesWith); the pieces it hands over must cover that text from its start, in
+  // order. `original` must outlive the writer.
+  LineBreakWriter(std::string_view original, bool searchedIsOriginal, Output output);
 
-  void Copy(std::string_view original) override;
+  void Copy(std::string_view piece) override;
   void Insert(std::string_view replacement, std::size_t matchLength) override;
 
-  // Ends an unfinished last line and hands on what is buffered. False when any output failed.
+  // Hands on what is buffered. False when any output failed.
   bool Finish();
-  bool Received() const { return received_; }  // whether any piece came
 
  private:
   static constexpr std::size_t kBufferSize = 256 * 1024;
 
-  void Feed(std::string_view bytes);  // any bytes, break by break
+  // The offset in the file of an offset of the searched text; offsets must not decrease.
+  // Inside a break the engine saw as CR LF, its second byte maps past a lone CR or LF, and the
+  // break the engine saw after a last line that has none maps to the end of the file.
+  std::size_t ToOriginal(std::size_t searched);
+  void LoadLine();                    // the current line's length and break
   void Emit(std::string_view bytes);  // bytes that go out as they are
   void Flush();
 
-  std::string_view lineBreak_;
+  std::string_view original_;
+  bool identity_;
   Output output_;
+  LineBreakScanner scanner_;
+  std::size_t searchedPos_ = 0;   // how much of the searched text the pieces covered
+  std::size_t originalPos_ = 0;   // how much of the file is accounted for
+  std::size_t lineSearched_ = 0;  // where the current line starts in the searched text
+  std::size_t lineOriginal_ = 0;  // and in the file
+  std::size_t lineLength_ = 0;    // its length without the break
+  std::size_t breakLength_ = 0;   // its break in the file: 0 (a last line without one), 1 or 2
   std::string buffer_;
-  bool afterCr_ = false;   // the last byte taken was a CR, so an LF now belongs to it
-  bool lineOpen_ = false;  // bytes were taken since the last break
-  bool received_ = false;
   bool failed_ = false;
 };
 

@@ -149,6 +149,49 @@ run "$REPLACE" -d tree -m '*.md' k K
 expect_status 1 "folder without files"
 expect_out "検索するﾌｧｲﾙが0個です" "folder without files"
 
+# ---- a folder replace in a source tree: only matched bytes change, binary files and links
+# are left alone
+mkdir -p src/.git/objects/ab outside
+printf 'abc\nkeep\r\nabc\rlast abc' > src/mixed.c
+printf 'x\234\001\000abc\r\n\000abc' > src/.git/objects/ab/cdef
+printf 'abc\n' > outside/secret.txt
+ln -s ../outside/secret.txt src/linked.txt
+run "$REPLACE" abc XYZ --dir src --subdirs
+expect_status 0 "folder replace in a source tree"
+expect_out "置換終了しました。
+(現在の条件での置換数 : 3)
+(ﾊﾞｲﾅﾘﾌｧｲﾙとして飛ばしたﾌｧｲﾙ数 : 1)" "folder replace in a source tree"
+expect_file src/mixed.c 'XYZ\nkeep\r\nXYZ\rlast XYZ' "mixed breaks keep their own bytes"
+expect_file src/.git/objects/ab/cdef 'x\234\001\000abc\r\n\000abc' "binary file untouched"
+expect_file outside/secret.txt 'abc\n' "linked file outside the folder untouched"
+run "$FIND" abc --dir src --subdirs
+expect_status 1 "find skips binary files too"
+expect_err_has "(ﾊﾞｲﾅﾘﾌｧｲﾙとして飛ばしたﾌｧｲﾙ数 : 1)" "find tells of binary files"
+
+# One file named twice is replaced once; a link named on the command line is written through.
+printf 'abc' > twice.txt
+run "$REPLACE" abc abcX twice.txt twice.txt ./twice.txt
+expect_out "置換終了しました。
+(現在の条件での置換数 : 1)" "file named twice"
+expect_file twice.txt 'abcX' "file named twice"
+run "$REPLACE" abc XYZ src/linked.txt
+expect_file outside/secret.txt 'XYZ\n' "link named on the command line"
+
+# A hit in a very long line prints a bounded piece of it, cut between whole characters.
+awk 'BEGIN { for (i = 0; i < 1000; i++) printf "%s", sprintf("%997s", "") "abc" }' | tr ' ' 'x' > long.txt
+sjis "$(printf '%0300d' 0 | sed 's/0/日/g')本語" > longjp.txt
+run "$FIND" abc long.txt
+expect_status 0 "find in a long line"
+[ "$(printf '%s\n' "$out" | wc -l)" -eq 1000 ] || fail "find in a long line: not one line per hit"
+[ "$(printf '%s\n' "$out" | awk '{ if (length($0) > m) m = length($0) } END { print m }')" -le 230 ] ||
+  fail "find in a long line: a printed line is longer than its bounded piece"
+case "$(printf '%s\n' "$out" | sed -n 500p)" in
+  long.txt:1:499998:...xxx*abcxxx*...) ;;
+  *) fail "find in a long line: [$(printf '%s\n' "$out" | sed -n 500p | cut -c1-80)]" ;;
+esac
+run "$FIND" 本語 longjp.txt
+expect_out "longjp.txt:1:601:...$(printf '%098d' 0 | sed 's/0/日/g')本語" "long Japanese line"
+
 # ---- the group command
 printf 'm\r\n' > g1.txt
 printf 'm\r\n' > g2.txt

@@ -242,17 +242,20 @@ std::string CliUsage(CliTool tool) {
         "       norra-find [options] FIND (--dir FOLDER [--subdirs] | --group FILE) [--mask "
         "MASKS]\n"
         "Lists every match a replace-all would replace, one line each:\n"
-        "PATH:LINE:COLUMN:TEXT (COLUMN counts bytes of the line from 1), or with --offsets\n"
+        "PATH:LINE:COLUMN:TEXT (COLUMN counts bytes of the line from 1; of a long line, TEXT\n"
+        "is 200 bytes around the match, \"...\" marking a cut), or with --offsets\n"
         "PATH:OFFSET:LENGTH (1-based byte offset and length in the file).\n";
   } else {
     usage =
         "Usage: norra-replace [options] FIND REPLACE FILE...\n"
         "       norra-replace [options] FIND REPLACE --dir FOLDER [--subdirs] [--mask MASKS]\n"
         "       norra-replace [options] FIND REPLACE --group FILE [--mask MASKS]\n"
-        "Replaces every match in the files and rewrites those that changed.\n";
+        "Replaces every match in the files and rewrites those that changed; bytes outside\n"
+        "the matches, line breaks included, stay as they were.\n";
   }
   usage +=
       "FIND and REPLACE are written in the tag language (built-in brackets \"[\" \"]\").\n"
+      "A file holding a NUL byte is not text and is skipped; --dir skips symbolic links.\n"
       "Options:\n"
       "  -c, --match-case     compare letters exactly (default: case-folded)\n"
       "  -F, --settings FILE  take the tag symbols from this settings file (a relative\n"

@@ -2,6 +2,7 @@
 #include "cli/common/CliRunner.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "cli/common/CliOptions.h"
 #include "cli/common/ConsoleUi.h"
+#include "cli/common/LineExcerpt.h"
 #include "cli/common/LineLocator.h"
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
@@ -204,21 +206,25 @@ int ReplaceToStdout(ToolSession& session) {
   }
   const std::int64_t count = engine.ReplaceCount;
   session.ConsoleOut().ShowMessageBox(
-      count > 0 ? DiskSearch::DoneMessage(count) : std::string(DiskSearch::kNotFound),
+      DiskSearch::EndMessage(count, outcome == FileOutcome::NotText ? 1 : 0, 0),
       MB_OK | MB_ICONINFORMATION, kCaptionFiles);
   return count > 0 ? kExitFound : kExitNothing;
 }
 
-// The files norra-find looks at, as the matching norra-replace command would visit them.
-std::optional<int> FilesToSearch(ToolSession& session, std::vector<std::string>& files) {
+// The files norra-find looks at, as the matching norra-replace command would visit them, and
+// the number of folders their listing could not read.
+std::optional<int> FilesToSearch(ToolSession& session, std::vector<std::string>& files,
+                                 int& unreadableFolders) {
   const CliOptions& options = session.Options();
+  unreadableFolders = 0;
   if (!options.files.empty()) {
-    files = options.files;
+    files = DiskSearch::DistinctFiles(options.files);
     return std::nullopt;
   }
   DiskSearch search(session.Engine(), session.ConsoleOut());
-  DiskSearchEnd end = options.dir.empty() ? search.CollectGroupFiles(session.Request(), files)
-                                          : search.CollectFolderFiles(session.Request(), files);
+  DiskSearchEnd end = options.dir.empty()
+                          ? search.CollectGroupFiles(session.Request(), files)
+                          : search.CollectFolderFiles(session.Request(), files, &unreadableFolders);
   switch (end) {
     case DiskSearchEnd::Completed:
       return std::nullopt;
@@ -239,14 +245,21 @@ int RunFindTool(int argc, const char* const* argv) {
   ToolSession session(CliTool::Find, "norra-find");
   if (std::optional<int> status = session.Start(argc, argv)) return *status;
   std::vector<std::string> files;
-  if (std::optional<int> status = FilesToSearch(session, files)) return *status;
+  int unreadableFolders = 0;
+  if (std::optional<int> status = FilesToSearch(session, files, unreadableFolders)) return *status;
 
   bool found = false;
+  int notText = 0;
   for (const std::string& path : files) {
     std::string bytes;
     if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
       Error(session.Program(), path + ": " + FileErrorName(e));
       return kExitError;
+    }
+    // Binary files are passed over, as norra-replace passes them over.
+    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
+      ++notText;
+      continue;
     }
     // The engine sees the text a replace would work on: every line ended by CR LF.
     std::string joined;
@@ -263,6 +276,7 @@ int RunFindTool(int argc, const char* const* argv) {
       return kExitError;
     }
     LineLocator locator(bytes);
+    LineExcerpt excerpt;
     std::string line;
     for (const MatchSpan& span : spans) {
       found = true;
@@ -273,7 +287,7 @@ int RunFindTool(int argc, const char* const* argv) {
                std::to_string(end.originalOffset - start.originalOffset) + "\n";
       } else {
         line = path + ":" + std::to_string(start.line) + ":" + std::to_string(start.column) + ":" +
-               Cp932ToUtf8(start.lineText) + "\n";
+               Cp932ToUtf8(excerpt.For(start.lineText, start.column - 1)) + "\n";
       }
       std::fwrite(line.data(), 1, line.size(), stdout);
     }
@@ -281,6 +295,14 @@ int RunFindTool(int argc, const char* const* argv) {
   if (std::fflush(stdout) != 0) {
     Error(session.Program(), "standard output cannot be written");
     return kExitError;
+  }
+  // What was passed over is told on standard error, which the hits do not share.
+  if (notText > 0)
+    Error(session.Program(),
+          std::string(DiskSearch::kNotTextCount) + std::to_string(notText) + ")");
+  if (unreadableFolders > 0) {
+    Error(session.Program(),
+          std::string(DiskSearch::kUnreadableCount) + std::to_string(unreadableFolders) + ")");
   }
   return found ? kExitFound : kExitNothing;
 }

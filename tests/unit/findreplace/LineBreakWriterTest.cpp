@@ -1,9 +1,10 @@
-// The streamed rewrite of line breaks gives exactly what joining the whole new text would,
-// however the text is cut into pieces.
+// The rewrite of a file from the replace's pieces keeps the file's own bytes wherever nothing
+// was replaced, however the text is cut into pieces.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "findreplace/LineBreakWriter.h"
 #include "findreplace/LineBreaks.h"
@@ -18,58 +19,81 @@ std::string RandomBytes(std::mt19937& rng, std::size_t size) {
   return s;
 }
 
-TEST(LineBreakWriterTest, AgreesWithJoiningTheWholeText) {
+bool IsBreak(char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Offsets of the bytes that are neither CR nor LF: the same bytes, in the same order, stand in
+// the file and in the text the engine searched.
+std::vector<std::size_t> ContentOffsets(std::string_view text) {
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsBreak(text[i])) offsets.push_back(i);
+  }
+  return offsets;
+}
+
+TEST(LineBreakWriterTest, ReplacedBytesChangeAndEveryOtherByteIsTheFileOwn) {
   std::mt19937 rng(3);
-  for (int round = 0; round < 2000; ++round) {
-    // The searched text has CR LF after every line, as disk search gives it to the engine.
-    const std::string text = JoinLinesWith(RandomBytes(rng, rng() % 40), kCrLf);
-    for (std::string_view brk : {kCrLf, kLf}) {
-      std::string whole;
-      std::string out;
-      LineBreakWriter writer(brk, [&out](std::string_view piece) {
-        out.append(piece);
-        return true;
-      });
-      std::size_t pos = 0;
-      while (pos < text.size()) {
-        const std::size_t length = rng() % (text.size() - pos + 1);
-        writer.Copy(std::string_view(text).substr(pos, length));
-        whole.append(text, pos, length);
-        pos += length;
-        if (rng() % 2) {
-          const std::string inserted = RandomBytes(rng, rng() % 5);
-          writer.Insert(inserted, 1);
-          whole += inserted;
-        }
-      }
-      ASSERT_TRUE(writer.Finish());
-      ASSERT_EQ(out, JoinLinesWith(whole, brk))
-          << round << " [" << whole << "] " << (brk == kCrLf ? "CR LF" : "LF");
+  for (int round = 0; round < 3000; ++round) {
+    const std::string original = RandomBytes(rng, rng() % 40);
+    const bool identity = IsJoinedWith(original, kCrLf);
+    const std::string joined = JoinLinesWith(original, kCrLf);
+    const std::vector<std::size_t> inJoined = ContentOffsets(joined);
+    const std::vector<std::size_t> inOriginal = ContentOffsets(original);
+    std::string out;
+    LineBreakWriter writer(original, identity, [&out](std::string_view piece) {
+      out.append(piece);
+      return true;
+    });
+    // Matches lie within lines; the file with the same bytes replaced is what must come out.
+    std::string expected;
+    std::size_t expectedFrom = 0;  // bytes of the original taken into expected so far
+    std::size_t rank = 0;          // content bytes of the joined text passed so far
+    std::size_t pos = 0;
+    while (pos < joined.size()) {
+      std::size_t copy = rng() % (joined.size() - pos + 1);
+      writer.Copy(std::string_view(joined).substr(pos, copy));
+      pos += copy;
+      while (rank < inJoined.size() && inJoined[rank] < pos) ++rank;
+      if (pos >= joined.size() || IsBreak(joined[pos]) || rng() % 2) continue;
+      std::size_t length = 0;
+      while (pos + length < joined.size() && !IsBreak(joined[pos + length]) && rng() % 3) ++length;
+      const std::string replacement = RandomBytes(rng, rng() % 5);
+      writer.Insert(replacement, length);
+      const std::size_t from = inOriginal[rank];
+      expected.append(original, expectedFrom, from - expectedFrom);
+      expected += replacement;
+      expectedFrom = from + length;
+      pos += length;
+      rank += length;
     }
+    expected.append(original, expectedFrom);
+    ASSERT_TRUE(writer.Finish());
+    ASSERT_EQ(out, expected) << round << " [" << original << "]";
   }
 }
 
 TEST(LineBreakWriterTest, LongStretchesAndFailingOutput) {
   std::string text;
-  for (int i = 0; i < 40000; ++i) text += "line " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 40000; ++i) text += "line " + std::to_string(i) + (i % 2 ? "\n" : "\r");
+  const std::string joined = JoinLinesWith(text, kCrLf);
   std::string out;
   int calls = 0;
-  LineBreakWriter writer(kLf, [&](std::string_view piece) {
+  LineBreakWriter writer(text, false, [&](std::string_view piece) {
     ++calls;
     out.append(piece);
     return true;
   });
-  EXPECT_FALSE(writer.Received());
-  writer.Copy(text);
+  writer.Copy(joined);
   writer.Insert("tail", 0);
-  EXPECT_TRUE(writer.Received());
   EXPECT_TRUE(writer.Finish());
-  EXPECT_EQ(out, JoinLinesWith(text + "tail", kLf));
+  EXPECT_EQ(out, text + "tail");
   EXPECT_GT(calls, 1);  // handed on in parts, not held whole
 
-  LineBreakWriter refusing(kCrLf, [](std::string_view) { return false; });
-  refusing.Copy(text);
-  refusing.Copy(text);
+  LineBreakWriter refusing(joined, true, [](std::string_view) { return false; });
+  refusing.Copy(std::string_view(joined).substr(0, 10));
+  refusing.Copy(std::string_view(joined).substr(10));
   EXPECT_FALSE(refusing.Finish());
 }
 

@@ -1,9 +1,9 @@
 // Line splitting and joining of files rewritten by disk search.
 #include <gtest/gtest.h>
 
-#include "findreplace/LineBreaks.h"
-
 #include <random>
+
+#include "findreplace/LineBreaks.h"
 
 namespace norra {
 namespace {
@@ -52,15 +52,6 @@ TEST(LineBreaksTest, IsJoinedWithMeansJoinChangesNothing) {
   }
 }
 
-TEST(LineBreaksTest, RewriteBreakKeepsLfFilesOnly) {
-  EXPECT_EQ(RewriteLineBreak("a\nb\n"), kLf);
-  EXPECT_EQ(RewriteLineBreak("a\r\nb\r\n"), kCrLf);
-  EXPECT_EQ(RewriteLineBreak("a\nb\r\n"), kCrLf);  // mixed
-  EXPECT_EQ(RewriteLineBreak("a\rb"), kCrLf);      // lone CR
-  EXPECT_EQ(RewriteLineBreak("no break"), kCrLf);
-  EXPECT_EQ(RewriteLineBreak(""), kCrLf);
-}
-
 TEST(LineBreaksTest, IsJoinedWithOnLongTexts) {
   // Long enough for the 64-byte steps; one break in each text is spoilt at a random place,
   // also on a step's edge.
@@ -73,15 +64,30 @@ TEST(LineBreaksTest, IsJoinedWithOnLongTexts) {
     }
     const std::size_t at = rng() % text.size();
     switch (round % 4) {
-      case 0: break;  // left whole
-      case 1: text[at] = '\r'; break;
-      case 2: text[at] = '\n'; break;
-      case 3: text.insert(at, 1, text[at] == '\r' ? '\n' : '\r'); break;
+      case 0:
+        break;  // left whole
+      case 1:
+        text[at] = '\r';
+        break;
+      case 2:
+        text[at] = '\n';
+        break;
+      case 3:
+        text.insert(at, 1, text[at] == '\r' ? '\n' : '\r');
+        break;
     }
     for (std::string_view brk : {kCrLf, kLf}) {
       EXPECT_EQ(IsJoinedWith(text, brk), JoinLinesWith(text, brk) == text) << round << " " << at;
     }
+    // A NUL byte is found wherever it stands, before or after a spoilt break.
+    if (round % 3 == 0) text[rng() % text.size()] = '\0';
+    const TextForm form = ExamineText(text);
+    EXPECT_EQ(form.hasNul, text.find('\0') != std::string::npos) << round;
+    EXPECT_EQ(form.joinedWithCrLf, IsJoinedWith(text, kCrLf)) << round;
   }
+  EXPECT_TRUE(ExamineText("").joinedWithCrLf);
+  EXPECT_TRUE(ExamineText(std::string("a\0", 2)).hasNul);
+  EXPECT_TRUE(ExamineText(std::string("\0\r\n", 3)).hasNul);
 }
 
 }  // namespace
