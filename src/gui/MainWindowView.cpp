@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -47,6 +48,11 @@ QString ShortHint(std::string_view hint) {
 QString LongHint(std::string_view hint) {
   const std::size_t bar = hint.find('|');
   return Q(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
+}
+
+// "[*]" in a title is Qt's placeholder for the modified mark; a file name may hold it.
+QString LiteralTitle(const std::string& text) {
+  return Q(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 }  // namespace
@@ -276,11 +282,10 @@ void TfrmNote::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
+  // The panels' least widths; they start empty (the logic fills them) and grow with their text.
   static constexpr std::array<int, 6> kWidths = {0, 75, 75, 75, 75, 100};
-  static constexpr std::array<const char*, 6> kSamples = {
-      "", "999/999ﾌｧｲﾙ", "2000000ﾊﾞｲﾄ", "9999/9999行", "", "挿入 / 変更"};
   for (std::size_t i = 0; i < panels_.size(); ++i) {
-    auto* panel = new QLabel(QString::fromUtf8(kSamples.at(i)), bar);
+    auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
@@ -288,7 +293,7 @@ void TfrmNote::BuildStatusBar() {
     if (i == 0) {
       bar->addWidget(panel, 1);
     } else {
-      panel->setFixedWidth(kWidths.at(i));
+      panel->setMinimumWidth(kWidths.at(i));
       if (i <= 4) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       bar->addPermanentWidget(panel);
     }
@@ -315,6 +320,14 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
   control->Widget()->SetContextMenu(popup_);
   window->SetLogic(logic_);
   windows_[&page] = window;
+  // Only the user's changes reach the logic: a frame that re-arranges its children while it
+  // adds, shows or removes one is no choice of the user.
+  connect(window, &QMdiSubWindow::windowStateChanged, this,
+          [this, window](Qt::WindowStates before, Qt::WindowStates now) {
+            const int state = TfrmPage::StateOf(now);
+            if (syncing_ || logic_ == nullptr || state == TfrmPage::StateOf(before)) return;
+            logic_->PageWindowStateChanged(window->GetPage(), state);
+          });
   const bool wasSyncing = syncing_;
   syncing_ = true;
   area_->addSubWindow(window);
@@ -322,7 +335,7 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
 }
 
 void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
-  if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(Q(caption));
+  if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(LiteralTitle(caption));
 }
 
 void TfrmNote::ShowPage(Page& page) {
@@ -331,7 +344,9 @@ void TfrmNote::ShowPage(Page& page) {
   const bool wasSyncing = syncing_;
   syncing_ = true;
   if (pageList_->hasFocus()) pageList_->clearFocus();
-  if (!window->isVisible()) {
+  // A window already shown keeps being minimized; otherwise it takes the Page's state.
+  const int shown = TfrmPage::StateOf(window->windowState());
+  if (!window->isVisible() || (page.WindowState() != shown && shown != kPageMinimized)) {
     switch (page.WindowState()) {
       case kPageMaximized:
         window->showMaximized();
@@ -402,10 +417,7 @@ std::vector<QMdiSubWindow*> TfrmNote::WindowsTopFirst() const {
   return windows;
 }
 
-void TfrmNote::Tile(bool vertical) {
-  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
-  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
-  if (windows.empty()) return;
+QRect TfrmNote::Room() const {
   const QList<QMdiSubWindow*> all = area_->subWindowList();
   const bool anyMinimized =
       std::any_of(all.begin(), all.end(), [](QMdiSubWindow* w) { return w->isVisible() && w->isMinimized(); });
@@ -413,6 +425,37 @@ void TfrmNote::Tile(bool vertical) {
   // Minimized Pages keep a row at the bottom.
   if (anyMinimized)
     room.setHeight(std::max(1, room.height() - area_->fontMetrics().height() * 2 - 8));
+  return room;
+}
+
+void TfrmNote::Cascade() {
+  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
+  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
+  if (windows.empty()) return;
+  const QRect room = Room();
+  QStyleOptionTitleBar option;
+  option.initFrom(windows.front());
+  const int step = std::max(8, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, windows.front()));
+  // Each window fills the area but for the steps of the others; with many, the steps start
+  // over so that no window gets smaller than half the area.
+  const int count = static_cast<int>(windows.size());
+  const int fit = std::max(1, std::min(room.width(), room.height()) / 2 / step + 1);
+  const int steps = std::min(count, fit);
+  const QSize size(std::max(1, room.width() - step * (steps - 1)), std::max(1, room.height() - step * (steps - 1)));
+  // The bottom window at the top left, the active one last and furthest in.
+  for (int k = 0; k < count; ++k) {
+    QMdiSubWindow* w = windows.at(static_cast<std::size_t>(count - 1 - k));
+    if (w->isMaximized()) w->showNormal();
+    const int offset = (k % steps) * step;
+    w->setGeometry(QRect(room.topLeft() + QPoint(offset, offset), size));
+  }
+}
+
+void TfrmNote::Tile(bool vertical) {
+  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
+  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
+  if (windows.empty()) return;
+  const QRect room = Room();
   const int count = static_cast<int>(windows.size());
   for (int i = 0; i < count; ++i) {
     QMdiSubWindow* w = windows.at(static_cast<std::size_t>(i));
@@ -455,10 +498,7 @@ void TfrmNote::ArrangePages(PageArrangement how) {
       Tile(false);
       break;
     case PageArrangement::Cascade:
-      for (QMdiSubWindow* w : WindowsTopFirst()) {
-        if (w->isMaximized()) w->showNormal();
-      }
-      area_->cascadeSubWindows();
+      Cascade();
       break;
     case PageArrangement::ArrangeIcons:
       ArrangeIcons();
@@ -539,17 +579,16 @@ void TfrmNote::PageListCurrentChanged(int row) {
 
 void TfrmNote::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel >= static_cast<int>(panels_.size())) return;
-  panels_.at(static_cast<std::size_t>(panel))->setText(Q(text));
-}
-
-void TfrmNote::SetApplicationTitle(const std::string& title) {
-  // The desktop's task bar shows the window title with the display name after it.
-  QGuiApplication::setApplicationDisplayName(Q(title));
+  QLabel* label = panels_.at(static_cast<std::size_t>(panel));
+  label->setText(Q(text));
+  // A number never loses digits: a panel grows to its text, and does not shrink back, so
+  // the panels do not jump while the user types.
+  if (panel > 0) label->setMinimumWidth(std::max(label->minimumWidth(), label->sizeHint().width()));
 }
 
 void TfrmNote::SetCaption(const std::string& caption) {
-  caption_ = caption;
-  setWindowTitle(Q(caption));
+  caption_ = LiteralTitle(caption);
+  setWindowTitle(caption_);
 }
 
 void TfrmNote::SetApplicationHelpFile(const std::string& path) {
@@ -718,6 +757,12 @@ void TfrmNote::closeEvent(QCloseEvent* event) {
 
 void TfrmNote::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // A maximized MDI child writes its own caption into the frame's title, from a copy that
+  // goes stale; the logic's caption, which names the active Page, is the only one.
+  if (event->type() == QEvent::WindowTitleChange && windowTitle() != caption_) {
+    setWindowTitle(caption_);
+    return;
+  }
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && logic_ != nullptr &&
       !syncing_) {
     logic_->Activated();
