@@ -795,6 +795,9 @@ void MainWindow::PageListKeyUp(int key, std::size_t selected) {
 }
 
 void MainWindow::PageListFocused() {
+  // A key whose release went elsewhere (the list closed on its press and the Page took the
+  // focus) is not pending any more: without this, no later mouse choice would switch.
+  pendingComboKey_ = 0;
   if (Page* page = Active()) view_.SetPageListSelection(documents_->List().IndexOf(*page));
   ui_.ProcessPendingEvents();
 }

@@ -260,8 +260,8 @@ void TfrmNote::BuildToolBar() {
   pageList_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   pageList_->setMinimumContentsLength(10);
   pageList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  pageList_->installEventFilter(this);
-  pageList_->view()->installEventFilter(this);
+  // Its keys and focus reach eventFilter through the application's filter (once, and before
+  // the list's own handling).
   speedPanel_->addWidget(pageList_);
   connect(pageList_, &QComboBox::activated, this, &TfrmNote::PageListActivated);
   connect(pageList_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -717,18 +717,25 @@ bool TfrmNote::event(QEvent* event) {
 
 bool TfrmNote::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (logic_ == nullptr ||
-      (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusIn)) {
+  if (logic_ == nullptr || (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+                            type != QEvent::ShortcutOverride && type != QEvent::FocusIn)) {
     return QMainWindow::eventFilter(watched, event);
   }
   const bool inPageList = watched == pageList_ || watched == pageList_->view();
   if (type == QEvent::FocusIn) {
-    if (watched == pageList_ && !syncing_) logic_->PageListFocused();
+    // The list's own popup giving the focus back is no new focus of the list.
+    if (watched == pageList_ && !syncing_ &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+      pageListKeyDown_ = false;
+      logic_->PageListFocused();
+    }
     return QMainWindow::eventFilter(watched, event);
   }
   auto* key = static_cast<QKeyEvent*>(event);
   if (inPageList) {
-    if (type == QEvent::KeyPress) {
+    // A key goes down with its shortcut check, which the open list already takes Enter and
+    // Esc on (closing itself and choosing): the logic must know of the key before that.
+    if (type == QEvent::KeyPress || type == QEvent::ShortcutOverride) {
       pageListKeyDown_ = true;
       logic_->PageListKeyDown(KeyCodeOf(key->key()));
     } else if (!key->isAutoRepeat()) {

@@ -330,6 +330,48 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
   }
 
+  void aMouseChoiceSwitchesPagesAfterAnF2Switch() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "c");
+    Start({a, b, c});
+    QComboBox* list = View().PageList();
+    QAbstractItemView* popup = list->view();
+    EditorOf(*Active())->setFocus();
+    Settle();
+    // Keys as the window system delivers them, with their shortcut check first: to the window
+    // with the focus, which is the list's popup while it is open.
+    auto press = [&](Qt::Key key) {
+      QTest::keyPress(QGuiApplication::focusWindow(), key);
+      Settle();
+      QTest::keyRelease(QGuiApplication::focusWindow(), key);
+      Settle();
+    };
+    Page* pageC = Active();
+    press(Qt::Key_F2);
+    QVERIFY(popup->isVisible());
+    press(Qt::Key_Down);
+    QCOMPARE(Panel(1), U("2/3ﾌｧｲﾙ"));
+    QCOMPARE(Active(), pageC);
+    press(Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
+    QVERIFY(!popup->isVisible());
+
+    // Then the mouse: open the list and click an entry, twice.
+    for (int row : {2, 0}) {
+      QTest::mouseClick(list, Qt::LeftButton);
+      Settle();
+      QVERIFY(popup->isVisible());
+      const QRect rect = popup->visualRect(popup->model()->index(row, 0));
+      QTest::mouseMove(popup->viewport(), rect.center());
+      QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+      Settle();
+      QCOMPARE(list->currentIndex(), row);
+      QCOMPARE(Panel(1), QStringLiteral("%1/3").arg(row + 1) + U("ﾌｧｲﾙ"));
+      QCOMPARE(Active(), Logic().Docs().List().At(static_cast<std::size_t>(row)).page);
+    }
+  }
+
   void statusPanelsForSelectionAndCaret() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "abc\r\nde");
     Start({a});

@@ -607,6 +607,27 @@ TEST_F(MainWindowTest, F2SwitchesThroughThePageListOnlyOnEnter) {
   EXPECT_EQ(Active()->DisplayName(), "無題3");
 }
 
+TEST_F(MainWindowTest, AKeyWhoseReleaseWentElsewhereDoesNotBlockLaterMouseChoices) {
+  WriteCurrentSettings();
+  Start();
+  window->Execute(UiItem::mnuMakeNewFile);
+  window->Execute(UiItem::mnuMakeNewFile);
+  window->Execute(UiItem::mnuMovePage);
+  window->PageListKeyUp(0x71, 0);
+  // Enter closed the list and chose on its way down; its release reached the Page.
+  window->PageListKeyDown(kKeyReturn);
+  window->PageListSelectionChanged(1);
+  EXPECT_EQ(Active()->DisplayName(), "無題3");
+  window->Docs().ActivatePage(window->Docs().List().At(1).page);
+  // Later the user clicks into the list and chooses with the mouse.
+  window->PageListFocused();
+  window->PageListSelectionChanged(2);
+  EXPECT_EQ(Active()->DisplayName(), "無題1");
+  window->PageListFocused();
+  window->PageListSelectionChanged(0);
+  EXPECT_EQ(Active()->DisplayName(), "無題3");
+}
+
 TEST_F(MainWindowTest, F2WithOnePageKeepsItAndOpensNoList) {
   WriteCurrentSettings();
   Start();
