@@ -99,6 +99,7 @@ bool MainWindow::Create() {
     // show before that).
     ShowEmptyStatus();
     MarkMissingActions();
+    UpdateMenuItems();
 
     findWindowCreated_ = false;
     redrawEnabled_ = true;
