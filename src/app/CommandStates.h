@@ -40,8 +40,6 @@ class CommandStates {
   bool Enabled(UiItem item, unsigned holds) const;
   // Tells the view each state that differs from what it was last told.
   void Refresh(unsigned holds);
-  // The view's states are unknown again (they are all told at the next refresh).
-  void Forget() { shown_.fill(std::nullopt); }
 
  private:
   static std::size_t Index(UiItem item) { return static_cast<std::size_t>(item); }

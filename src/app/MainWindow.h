@@ -127,8 +127,6 @@ class MainWindow : public DocumentsHost {
   int OptionsPageShown() const { return optionsPage_; }
   // The application title: the active Page's DisplayName, or "No File".
   const std::string& ApplicationTitle() const { return title_; }
-  const StatusBar& Status() const { return status_; }
-  const CommandStates& Commands() const { return commands_; }
 
   // ---- DocumentsHost ----
   std::unique_ptr<TextControl> CreateTextControl() override;

@@ -14,12 +14,6 @@ void StatusBar::Set(int panel, const std::string& text) {
   view_.SetStatusText(panel, text);
 }
 
-const std::string& StatusBar::Text(int panel) const {
-  static const std::string none;
-  const auto& shown = shown_.at(static_cast<std::size_t>(panel));
-  return shown ? *shown : none;
-}
-
 void StatusBar::ShowPosition(std::size_t position, std::size_t count) {
   Set(1, std::to_string(position) + "/" + std::to_string(count) + "ﾌｧｲﾙ");
 }

@@ -29,8 +29,6 @@ class StatusBar {
   // No Page: "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", the others empty.
   void ShowEmpty();
 
-  const std::string& Text(int panel) const;
-
  private:
   void Set(int panel, const std::string& text);
 
