@@ -411,6 +411,26 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(DesktopHelp::PageOf(own.toStdString()), own.toStdString());
   }
 
+  void helpWithoutAViewerReportsInsteadOfWarning() {
+    const QString help = dir_->filePath(QStringLiteral("help"));
+    WriteBytes(help + QStringLiteral("/index.html"), "<html></html>");
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
+    qputenv("PATH", help.toLocal8Bit());
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    DesktopHelp desktop;
+    const bool shown = desktop.ShowContents((help + QStringLiteral("/Norra.hlp")).toStdString());
+    const bool searched = desktop.SearchKeyword((help + QStringLiteral("/Norra.hlp")).toStdString(), "topic1");
+    qputenv("PATH", path);
+    if (!browser.isNull()) qputenv("BROWSER", browser);
+    if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
+    QVERIFY(!shown);
+    QVERIFY(!searched);
+  }
+
   void closingTheWindowOffersTheExitDialog() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "a");
     Start({a});
