@@ -100,7 +100,9 @@ TfrmNote::~TfrmNote() {
     if (sender != nullptr) QObject::disconnect(sender, nullptr, this, nullptr);
   }
   for (auto& [page, window] : windows_) {
-    if (window != nullptr) window->Detach();
+    if (window == nullptr) continue;
+    QObject::disconnect(window, nullptr, this, nullptr);
+    window->Detach();
   }
 }
 
