@@ -14,6 +14,8 @@ enum FindRequest : int {
 class FindWindowPort {
  public:
   virtual ~FindWindowPort() = default;
+  // False while the program has no such window: its commands stay disabled.
+  virtual bool Available() const { return true; }
   // Creates the window; false when that failed (the main window then reports it).
   virtual bool Create() = 0;
   virtual void Destroy() = 0;

@@ -8,9 +8,10 @@ namespace norra {
 class HelpPort {
  public:
   virtual ~HelpPort() = default;
-  // Paths and keyword are UTF-8. Failures are the help system's own business.
-  virtual void ShowContents(const std::string& helpFile) = 0;
-  virtual void SearchKeyword(const std::string& helpFile, const std::string& keyword) = 0;
+  // Paths and keyword are UTF-8. False when nothing could show the file (no such file, no
+  // viewer); what the viewer does after it started is its own business.
+  virtual bool ShowContents(const std::string& helpFile) = 0;
+  virtual bool SearchKeyword(const std::string& helpFile, const std::string& keyword) = 0;
 };
 
 }  // namespace norra

@@ -69,9 +69,8 @@ class MainView {
   // ---- texts (UTF-8) ----
   // Panels 0 to 5 of the status bar.
   virtual void SetStatusText(int panel, const std::string& text) = 0;
-  // The application's title (task bar text).
-  virtual void SetApplicationTitle(const std::string& title) = 0;
-  // The main window's caption.
+  // The main window's caption, which the desktop also shows as the window's task bar text;
+  // the view adds nothing to it.
   virtual void SetCaption(const std::string& caption) = 0;
   // The help file that help requested from the menus opens.
   virtual void SetApplicationHelpFile(const std::string& path) = 0;

@@ -9,7 +9,6 @@
 #include "app/HelpPort.h"
 #include "app/OptionsDialogPort.h"
 #include "app/PageKeys.h"
-#include "app/TextLines.h"
 #include "documents/Documents.h"
 #include "documents/FileListDialogPort.h"
 #include "documents/Page.h"
@@ -26,7 +25,6 @@ namespace norra {
 
 namespace {
 
-constexpr const char* kNoFileTitle = "No File";
 constexpr std::size_t kHelpKeywordLimit = 256;
 constexpr int kVisibleAttempts = 100;
 
@@ -62,7 +60,9 @@ MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
       options_(ports.options),
       help_(ports.help),
       files_(ports.files),
-      startup_(std::move(options)) {}
+      startup_(std::move(options)),
+      status_(ports.view),
+      commands_(ports.view) {}
 
 MainWindow::~MainWindow() { Destroy(); }
 
@@ -91,10 +91,15 @@ bool MainWindow::Create() {
         *log_, [this] { CloseFindWindowOnEscape(); }, [this] { UpdateStatusBar(); });
     log_->SetEditingKeys(keys_.get());
 
-    view_.SetCaption("Norra");
+    caption_ = "Norra";
     ApplyWindowSize();
     view_.SetToolBarVisible(settings_->Vision.ToolBar);
     view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+    // Until the first Page opens, the window says that none is open (start-up messages may
+    // show before that).
+    ShowEmptyStatus();
+    MarkMissingActions();
+    UpdateMenuItems();
 
     findWindowCreated_ = false;
     redrawEnabled_ = true;
@@ -130,6 +135,9 @@ void MainWindow::ApplyWindowSize() {
   }
   window.Width = width;
   window.Height = height;
+  // A stored position off the screen puts the window back on it.
+  if (screen.width > 0) window.Left = std::clamp(window.Left, 0, std::max(0, screen.width - width));
+  if (screen.height > 0) window.Top = std::clamp(window.Top, 0, std::max(0, screen.height - height));
   WindowPlacement placement;
   placement.top = window.Top;
   placement.left = window.Left;
@@ -152,14 +160,17 @@ void MainWindow::Show() {
   try {
     hooksInstalled_ = true;
     SetRedraw(false);
-    if (settings_->General.DispUserName) view_.SetCaption("Norra for " + settings_->General.UserName);
+    if (settings_->General.DispUserName) {
+      caption_ = "Norra for " + settings_->General.UserName;
+      ShowCaption();
+    }
     SetSecondHelpTexts();
     OpenCommandLineFiles();
     if (Page* page = Active()) {
       view_.SetImeMode(*page, settings_->Edit.InitImeMode);
       view_.FocusPage(*page);
       view_.SetImeMode(*page, kImeDontCare);
-      ShowInsertState(true, false);
+      status_.ForceInsertState(true, false);
     } else {
       ShowEmptyStatus();
     }
@@ -274,7 +285,7 @@ void MainWindow::Destroy() {
 // ---- hooks ----
 
 void MainWindow::ShowHint(const std::string& hint) {
-  if (hooksInstalled_) SetStatus(0, hint);
+  if (hooksInstalled_) status_.ShowHint(hint);
 }
 
 void MainWindow::ActiveControlChanged() {
@@ -287,11 +298,10 @@ void MainWindow::ClipboardChanged() {
 
 void MainWindow::Idle() {
   if (!hooksInstalled_) return;
-  if (log_->Changed()) {
-    UpdateStatusBar();
-    // Shortcuts follow the items' states, so these keep up with every change, not only focus.
-    UpdateMenuItems();
-  }
+  if (log_->Changed()) UpdateStatusBar();
+  // Shortcuts follow the items' states, so these keep up with every selection, whatever
+  // refreshed the status bar (and cleared the log's flag) before. Only changes reach the view.
+  RefreshCommands(false);
   // Commands refresh the status bar themselves (clearing the changed flag), so trimming keys
   // on the log's own need rather than on that flag.
   log_->TrimUndoLog();
@@ -308,130 +318,102 @@ bool MainWindow::AnyModified() const {
   return std::any_of(entries.begin(), entries.end(), [](const PageListEntry& entry) { return entry.page->Modified(); });
 }
 
-void MainWindow::SetStatus(int panel, const std::string& text) {
-  auto& shown = statusShown_.at(static_cast<std::size_t>(panel));
-  if (shown == text) return;
-  shown = text;
-  view_.SetStatusText(panel, text);
-}
-
-void MainWindow::ShowInsertState(bool insert, bool modified) {
-  SetStatus(5, std::string(insert ? "挿入" : "上書き") + (modified ? " / 変更" : ""));
-  shownInsert_ = insert;
-  shownModified_ = modified;
-}
-
 void MainWindow::UpdateStatusBar() {
   if (!Created()) return;
   log_->ClearChanged();
   Page* page = Active();
   if (page == nullptr) return;
-  const TextControl& control = page->Control();
   const std::size_t index = documents_->List().IndexOf(*page);
-  const std::size_t position = index == PageList::npos ? 0 : index + 1;
-  SetStatus(1, std::to_string(position) + "/" + std::to_string(documents_->List().Count()) + "ﾌｧｲﾙ");
-  const std::size_t selection = control.SelLength();
-  SetStatus(2, selection > 0 ? "選択" + std::to_string(selection) : std::to_string(control.TextLength()) + "ﾊﾞｲﾄ");
-  const std::size_t caret = control.SelStart();
-  const LineSpan line = LineAt(control, caret);
-  SetStatus(3, std::to_string(line.line + 1) + "/" + std::to_string(control.LineCount()) + "行");
-  // The line's length counts the caret positions on it, the one before its line break included.
-  SetStatus(4, std::to_string(caret - line.start + 1) + "/" + std::to_string(line.end - line.start + 1) + "列");
-  const bool insert = log_->InsertMode();
-  const bool modified = page->Modified();
-  if (shownInsert_ != insert || shownModified_ != modified) ShowInsertState(insert, modified);
+  status_.ShowPage(page->Control(), index == PageList::npos ? 0 : index + 1, documents_->List().Count());
+  status_.ShowInsertState(log_->InsertMode(), page->Modified());
 }
 
 void MainWindow::ShowEmptyStatus() {
-  view_.SetApplicationTitle(kNoFileTitle);
-  SetStatus(0, "");
-  SetStatus(1, "0/0ﾌｧｲﾙ");
-  SetStatus(2, "0ﾊﾞｲﾄ");
-  SetStatus(3, "");
-  SetStatus(4, "");
-  SetStatus(5, "");
-  shownInsert_.reset();
-  shownModified_.reset();
+  SetApplicationTitle(kNoFileTitle);
+  status_.ShowEmpty();
 }
 
-void MainWindow::Enable(std::initializer_list<UiItem> items, bool on) {
-  for (UiItem item : items) view_.SetItemEnabled(item, on);
+void MainWindow::SetApplicationTitle(const std::string& title) {
+  title_ = title;
+  ShowCaption();
 }
 
-void MainWindow::UpdateMenuItems() {
-  if (!Created()) return;
-  const bool any = PageCount() > 0;
-  Page* page = Active();
-  const bool selection = page != nullptr && page->Control().SelLength() > 0;
-  Enable({UiItem::mnuCloseFile, UiItem::mnuUpdateFile, UiItem::mnuSaveAsFile, UiItem::mnuUpdateAll,
-          UiItem::mnuPrintAll, UiItem::mnuCloseAll, UiItem::SaveBtn, UiItem::PrintBtn, UiItem::mnuArrangeIcons,
-          UiItem::mnuMinimizeChildren, UiItem::mnuSelectAll},
-         any);
-  Enable({UiItem::mnuCascadeChildren, UiItem::mnuTileChildrenH, UiItem::mnuTileChildrenV}, PageCount() > 1);
-  Enable({UiItem::CutItem, UiItem::CopyItem}, selection);
-  Enable({UiItem::PasteItem}, clipboard_.HasText());
-  Enable({UiItem::mnuUndo}, log_->RecordCount() > 0);
+void MainWindow::ShowCaption() { view_.SetCaption(caption_ + " - [" + title_ + "]"); }
+
+unsigned MainWindow::Holds(bool askClipboard) {
+  if (askClipboard) clipboardText_ = clipboard_.HasText();
+  unsigned holds = kNeedNothing;
+  const std::size_t pages = PageCount();
+  if (pages > 0) holds |= kNeedPage;
+  if (pages > 1) holds |= kNeedTwoPages;
+  if (const Page* page = Active(); page != nullptr && page->Control().SelLength() > 0) holds |= kNeedSelection;
+  if (clipboardText_) holds |= kNeedClipboardText;
+  if (log_->RecordCount() > 0) holds |= kNeedUndoRecord;
+  if (findWindowCreated_) holds |= kNeedFindWindow;
+  if (edits_->BookmarkPage() != nullptr) holds |= kNeedBookmark;
+  if (settings_->Vision.ToolBar) holds |= kNeedToolBar;
+  if (settings_->Help.HasSecondHelp() || options_.Available()) holds |= kNeedSecondHelp;
+  return holds;
+}
+
+void MainWindow::RefreshCommands(bool askClipboard) {
+  if (!Created() || destroyed_) return;
+  commands_.Refresh(Holds(askClipboard));
+}
+
+void MainWindow::UpdateMenuItems() { RefreshCommands(true); }
+
+// Commands stay disabled while their action is missing: the window or dialog they open does
+// not exist, or the batch dialog's mode has nothing behind its first button.
+void MainWindow::MarkMissingActions() {
+  using enum UiItem;
+  const bool find = findWindow_.Available();
+  for (UiItem item : {mnuFind, popFind, FindBtn, mnuReplace, popReplace, mnuFindSel, mnuReplaceSel, mnuFindNext}) {
+    commands_.SetActionMissing(item, !find);
+  }
+  const bool options = options_.Available();
+  for (UiItem item : {mnuOption, mnuSetPrinter, HelpAboutItem, mnuChangeHelpFile2, ChangeHelp2Btn}) {
+    commands_.SetActionMissing(item, !options);
+  }
+  const std::initializer_list<std::pair<UiItem, ListDialogMode>> modes = {
+      {mnuUpdateAll, ListDialogMode::SaveAll},      {mnuSaveAsAll, ListDialogMode::SaveAsAll},
+      {mnuPrintAll, ListDialogMode::PrintAll},      {PrintBtn, ListDialogMode::PrintAll},
+      {mnuQuotationAll, ListDialogMode::QuoteAll},  {mnuRecentFiles, ListDialogMode::RecentFiles},
+      {mnuJump, ListDialogMode::Jump},              {mnuSortCombo, ListDialogMode::SortList},
+      {mnuReloadAll, ListDialogMode::ReloadAll},    {mnuCloseAll, ListDialogMode::CloseAll}};
+  for (const auto& [item, mode] : modes) {
+    commands_.SetActionMissing(item, listModeHasAction_ && !listModeHasAction_(mode));
+  }
 }
 
 void MainWindow::MenuOpening(MenuKind menu) {
   if (!Created()) return;
   // Help asked for from the program's menus is the program's own help.
   if (menu != MenuKind::Popup) view_.SetApplicationHelpFile(settings_->Help.MainHelpFile);
-  const bool any = PageCount() > 0;
-  const bool many = PageCount() > 1;
+  UpdateMenuItems();
   Page* page = Active();
-  const bool selection = page != nullptr && page->Control().SelLength() > 0;
   switch (menu) {
-    case MenuKind::File:
-      Enable({UiItem::mnuCloseFile, UiItem::mnuUpdateFile, UiItem::mnuSaveAsFile, UiItem::mnuUpdateAll,
-              UiItem::mnuPrintAll, UiItem::mnuCloseAll, UiItem::mnuReloadAll},
-             any);
+    case MenuKind::Edit:
+      view_.SetItemCaption(UiItem::mnuUndo, log_->DescribeUndo().caption);
       break;
-    case MenuKind::Edit: {
-      Enable({UiItem::mnuInsertFileName, UiItem::mnuInsertDateTime, UiItem::mnuSelectAll, UiItem::mnuFindSel,
-              UiItem::mnuReplaceSel},
-             any);
-      Enable({UiItem::mnuFindNext}, any && findWindowCreated_);
-      Enable({UiItem::CutItem, UiItem::CopyItem}, selection);
-      Enable({UiItem::PasteItem}, clipboard_.HasText());
-      const UndoDescription undo = log_->DescribeUndo();
-      Enable({UiItem::mnuUndo, UiItem::mnuClearUndoLog}, undo.possible);
-      view_.SetItemCaption(UiItem::mnuUndo, undo.caption);
-      Enable({UiItem::mnuQuotationAll}, documents_->List().Count() > 1);
-      break;
-    }
     case MenuKind::Display: {
-      Enable({UiItem::mnuJump, UiItem::mnuBookmark}, any);
-      Enable({UiItem::mnuWordWrap}, page != nullptr);
       view_.SetItemChecked(UiItem::mnuWordWrap, page != nullptr && page->Control().WordWrap());
-      if (Page* marked = edits_->BookmarkPage()) {
-        view_.SetItemEnabled(UiItem::mnuJumpToBookmark, true);
-        view_.SetItemCaption(UiItem::mnuJumpToBookmark, "ﾌﾞｯｸﾏｰｸ(&J) - [" + marked->DisplayName() + "] " +
-                                                           std::to_string(edits_->CurrentBookmark().line) + "行");
-      } else {
-        view_.SetItemEnabled(UiItem::mnuJumpToBookmark, false);
-        view_.SetItemCaption(UiItem::mnuJumpToBookmark, "ﾌﾞｯｸﾏｰｸ無し");
-      }
+      const Page* marked = edits_->BookmarkPage();
+      view_.SetItemCaption(UiItem::mnuJumpToBookmark,
+                           marked == nullptr ? std::string("ﾌﾞｯｸﾏｰｸ無し")
+                                             : "ﾌﾞｯｸﾏｰｸ(&J) - [" + marked->DisplayName() + "] " +
+                                                   std::to_string(edits_->CurrentBookmark().line) + "行");
       view_.SetItemChecked(UiItem::mnuDispToolBar, settings_->Vision.ToolBar);
       view_.SetItemChecked(UiItem::mnuDispStatusBar, settings_->Vision.StatusBar);
       break;
     }
-    case MenuKind::Window: {
-      Enable({UiItem::mnuMaximizeChild, UiItem::mnuTileChildrenV, UiItem::mnuTileChildrenH,
-              UiItem::mnuCascadeChildren, UiItem::mnuArrangeIcons, UiItem::mnuMinimizeChildren},
-             any);
-      const bool toolBar = settings_->Vision.ToolBar;
+    case MenuKind::Window:
       for (UiItem item : {UiItem::mnuMovePageSeparator, UiItem::mnuMovePage, UiItem::mnuSortCombo}) {
-        view_.SetItemVisible(item, toolBar);
+        view_.SetItemVisible(item, settings_->Vision.ToolBar);
       }
-      Enable({UiItem::mnuMovePage, UiItem::mnuSortCombo}, many && toolBar);
       break;
-    }
+    case MenuKind::File:
     case MenuKind::Popup:
-      Enable({UiItem::popHelpKeyWord2, UiItem::popSelectAll}, page != nullptr);
-      Enable({UiItem::popCut, UiItem::popCopy}, selection);
-      Enable({UiItem::popPaste}, clipboard_.HasText());
-      break;
     case MenuKind::Group:
     case MenuKind::Tool:
     case MenuKind::Help:
@@ -463,9 +445,18 @@ void MainWindow::PageCreated(Page& page) { view_.CreatePageWindow(page, settings
 
 void MainWindow::PageCaptionChanged(Page& page) { view_.SetPageCaption(page, page.DisplayName()); }
 
-void MainWindow::ShowPage(Page& page) { view_.ShowPage(page); }
+void MainWindow::ShowPage(Page& page) {
+  // The Pages share being maximized: a Page shown while the others are (or were, when the
+  // active one closed) is maximized too, and none stays maximized once the user restored one.
+  if (settings_->Window.ChildWindowState == kPageMaximized) {
+    page.SetWindowState(kPageMaximized);
+  } else if (page.WindowState() == kPageMaximized) {
+    page.SetWindowState(kPageNormal);
+  }
+  view_.ShowPage(page);
+}
 
-void MainWindow::PageActivated(Page& page) { ShowInsertState(log_->InsertMode(), page.Modified()); }
+void MainWindow::PageActivated(Page& page) { status_.ForceInsertState(log_->InsertMode(), page.Modified()); }
 
 void MainWindow::PageDestroyed(Page& page) {
   if (edits_) edits_->PageGone(page);
@@ -480,8 +471,6 @@ void MainWindow::PageListChanged() {
   view_.SetPageList(texts, selected);
   UpdateMenuItems();
 }
-
-void MainWindow::SetApplicationTitle(const std::string& title) { view_.SetApplicationTitle(title); }
 
 // ---- events ----
 
@@ -544,7 +533,8 @@ void MainWindow::PageWindowStateChanged(Page& page, int state) {
 // ---- commands ----
 
 void MainWindow::Execute(UiItem item) {
-  if (!Created()) return;
+  // A disabled command does nothing, however it was asked for.
+  if (!Created() || !commands_.Enabled(item, Holds(true))) return;
   try {
     Dispatch(item);
   } catch (const std::exception&) {
@@ -655,7 +645,11 @@ void MainWindow::Dispatch(UiItem item) {
       break;
     case UiItem::mnuMovePageSeparator: break;
 
-    case UiItem::mnuHelpContent: help_.ShowContents(settings_->Help.MainHelpFile); break;
+    case UiItem::mnuHelpContent:
+      if (!help_.ShowContents(settings_->Help.MainHelpFile)) {
+        ui_.ShowMessageBox("ﾍﾙﾌﾟを表示できません。\n" + settings_->Help.MainHelpFile, MB_OK | MB_ICONERROR, "Norra");
+      }
+      break;
     case UiItem::mnuHelpContent2: OpenSecondHelp(std::string()); break;
     case UiItem::mnuHelpKeyWord2:
     case UiItem::popHelpKeyWord2:
@@ -786,7 +780,7 @@ void MainWindow::PageListKeyDown(int key) { pendingComboKey_ = key; }
 void MainWindow::PageListSelectionChanged(std::size_t index) {
   if (!Created() || index >= documents_->List().Count()) return;
   // The position is previewed; only a mouse choice (no key pending) switches at once.
-  SetStatus(1, std::to_string(index + 1) + "/" + std::to_string(PageCount()) + "ﾌｧｲﾙ");
+  status_.ShowPosition(index + 1, PageCount());
   if (pendingComboKey_ == 0) SwitchTo(documents_->List().At(index).page);
 }
 
@@ -806,6 +800,9 @@ void MainWindow::PageListKeyUp(int key, std::size_t selected) {
 }
 
 void MainWindow::PageListFocused() {
+  // A key whose release went elsewhere (the list closed on its press and the Page took the
+  // focus) is not pending any more: without this, no later mouse choice would switch.
+  pendingComboKey_ = 0;
   if (Page* page = Active()) view_.SetPageListSelection(documents_->List().IndexOf(*page));
   ui_.ProcessPendingEvents();
 }

@@ -2,15 +2,16 @@
 // the enabling of commands, command routing, dropped files, the page list and the exit.
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/CommandStates.h"
 #include "app/FindWindowPort.h"
 #include "app/MainView.h"
+#include "app/StatusBar.h"
 #include "app/UiItem.h"
 #include "documents/DocumentsHost.h"
 
@@ -58,6 +59,7 @@ class MainWindow : public DocumentsHost {
   static constexpr int kDefaultHeight = 420;
   // Input-method mode that leaves the user's choice alone.
   static constexpr int kImeDontCare = 3;
+  static constexpr const char* kNoFileTitle = "No File";
 
   MainWindow(const MainWindowPorts& ports, StartupOptions options);
   ~MainWindow() override;
@@ -68,6 +70,9 @@ class MainWindow : public DocumentsHost {
   // sized from the settings. False when start-up failed; the failure has been reported and
   // the program ends (exit code 0).
   bool Create();
+  // Before Create: whether the batch dialog carries out a mode's first button (without this,
+  // every mode does). The commands of the modes that do not stay disabled.
+  void SetListModeCheck(std::function<bool(ListDialogMode)> hasAction) { listModeHasAction_ = std::move(hasAction); }
   // The first showing: hooks, the command line's files, the first state. Runs once.
   void Show();
   // The close request: true when the window may close (it is hidden then); false refuses.
@@ -120,6 +125,8 @@ class MainWindow : public DocumentsHost {
   bool RedrawEnabled() const { return redrawEnabled_; }
   const std::vector<std::string>& CommandLineFiles() const { return commandLineFiles_; }
   int OptionsPageShown() const { return optionsPage_; }
+  // The application title: the active Page's DisplayName, or "No File".
+  const std::string& ApplicationTitle() const { return title_; }
 
   // ---- DocumentsHost ----
   std::unique_ptr<TextControl> CreateTextControl() override;
@@ -136,8 +143,12 @@ class MainWindow : public DocumentsHost {
   std::size_t PageCount() const;
   bool AnyModified() const;
   void Dispatch(UiItem item);
-  void SetStatus(int panel, const std::string& text);
-  void ShowInsertState(bool insert, bool modified);
+  // What holds for the enabling table now; the clipboard as last asked unless askClipboard.
+  unsigned Holds(bool askClipboard);
+  void RefreshCommands(bool askClipboard);
+  void MarkMissingActions();
+  // The window's one caption: its own name and the application title.
+  void ShowCaption();
   void ApplyWindowSize();
   void MakeVisible();
   void StorePlacement();
@@ -155,7 +166,6 @@ class MainWindow : public DocumentsHost {
   void OpenSecondHelp(const std::string& keywordCp932);
   void MovePage();
   void SwitchTo(Page* page);
-  void Enable(std::initializer_list<UiItem> items, bool on);
 
   MainView& view_;
   Ui& ui_;
@@ -166,7 +176,10 @@ class MainWindow : public DocumentsHost {
   OptionsDialogPort& options_;
   HelpPort& help_;
   FileStore* files_;
+  std::function<bool(ListDialogMode)> listModeHasAction_;
   StartupOptions startup_;
+  StatusBar status_;
+  CommandStates commands_;
 
   // Created in this order, destroyed in the order of Destroy().
   std::unique_ptr<TagTable> tags_;
@@ -182,9 +195,9 @@ class MainWindow : public DocumentsHost {
   bool firstShow_ = false;
   bool hooksInstalled_ = false;
   bool destroyed_ = false;
-  std::array<std::optional<std::string>, 6> statusShown_;
-  std::optional<bool> shownInsert_;
-  std::optional<bool> shownModified_;
+  std::string caption_ = "Norra";
+  std::string title_ = kNoFileTitle;
+  bool clipboardText_ = false;
   int pendingComboKey_ = 0;
   bool f2Marker_ = false;
   int optionsPage_ = 0;

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -47,6 +48,11 @@ QString ShortHint(std::string_view hint) {
 QString LongHint(std::string_view hint) {
   const std::size_t bar = hint.find('|');
   return Q(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
+}
+
+// "[*]" in a title is Qt's placeholder for the modified mark; a file name may hold it.
+QString LiteralTitle(const std::string& text) {
+  return Q(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 }  // namespace
@@ -94,7 +100,9 @@ TfrmNote::~TfrmNote() {
     if (sender != nullptr) QObject::disconnect(sender, nullptr, this, nullptr);
   }
   for (auto& [page, window] : windows_) {
-    if (window != nullptr) window->Detach();
+    if (window == nullptr) continue;
+    QObject::disconnect(window, nullptr, this, nullptr);
+    window->Detach();
   }
 }
 
@@ -254,8 +262,8 @@ void TfrmNote::BuildToolBar() {
   pageList_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   pageList_->setMinimumContentsLength(10);
   pageList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  pageList_->installEventFilter(this);
-  pageList_->view()->installEventFilter(this);
+  // Its keys and focus reach eventFilter through the application's filter (once, and before
+  // the list's own handling).
   speedPanel_->addWidget(pageList_);
   connect(pageList_, &QComboBox::activated, this, &TfrmNote::PageListActivated);
   connect(pageList_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -276,11 +284,10 @@ void TfrmNote::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
+  // The panels' least widths; they start empty (the logic fills them) and grow with their text.
   static constexpr std::array<int, 6> kWidths = {0, 75, 75, 75, 75, 100};
-  static constexpr std::array<const char*, 6> kSamples = {
-      "", "999/999ﾌｧｲﾙ", "2000000ﾊﾞｲﾄ", "9999/9999行", "", "挿入 / 変更"};
   for (std::size_t i = 0; i < panels_.size(); ++i) {
-    auto* panel = new QLabel(QString::fromUtf8(kSamples.at(i)), bar);
+    auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
@@ -288,7 +295,7 @@ void TfrmNote::BuildStatusBar() {
     if (i == 0) {
       bar->addWidget(panel, 1);
     } else {
-      panel->setFixedWidth(kWidths.at(i));
+      panel->setMinimumWidth(kWidths.at(i));
       if (i <= 4) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       bar->addPermanentWidget(panel);
     }
@@ -315,6 +322,14 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
   control->Widget()->SetContextMenu(popup_);
   window->SetLogic(logic_);
   windows_[&page] = window;
+  // Only the user's changes reach the logic: a frame that re-arranges its children while it
+  // adds, shows or removes one is no choice of the user.
+  connect(window, &QMdiSubWindow::windowStateChanged, this,
+          [this, window](Qt::WindowStates before, Qt::WindowStates now) {
+            const int state = TfrmPage::StateOf(now);
+            if (syncing_ || logic_ == nullptr || state == TfrmPage::StateOf(before)) return;
+            logic_->PageWindowStateChanged(window->GetPage(), state);
+          });
   const bool wasSyncing = syncing_;
   syncing_ = true;
   area_->addSubWindow(window);
@@ -322,7 +337,7 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
 }
 
 void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
-  if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(Q(caption));
+  if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(LiteralTitle(caption));
 }
 
 void TfrmNote::ShowPage(Page& page) {
@@ -331,7 +346,9 @@ void TfrmNote::ShowPage(Page& page) {
   const bool wasSyncing = syncing_;
   syncing_ = true;
   if (pageList_->hasFocus()) pageList_->clearFocus();
-  if (!window->isVisible()) {
+  // A window already shown keeps being minimized; otherwise it takes the Page's state.
+  const int shown = TfrmPage::StateOf(window->windowState());
+  if (!window->isVisible() || (page.WindowState() != shown && shown != kPageMinimized)) {
     switch (page.WindowState()) {
       case kPageMaximized:
         window->showMaximized();
@@ -402,10 +419,7 @@ std::vector<QMdiSubWindow*> TfrmNote::WindowsTopFirst() const {
   return windows;
 }
 
-void TfrmNote::Tile(bool vertical) {
-  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
-  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
-  if (windows.empty()) return;
+QRect TfrmNote::Room() const {
   const QList<QMdiSubWindow*> all = area_->subWindowList();
   const bool anyMinimized =
       std::any_of(all.begin(), all.end(), [](QMdiSubWindow* w) { return w->isVisible() && w->isMinimized(); });
@@ -413,6 +427,37 @@ void TfrmNote::Tile(bool vertical) {
   // Minimized Pages keep a row at the bottom.
   if (anyMinimized)
     room.setHeight(std::max(1, room.height() - area_->fontMetrics().height() * 2 - 8));
+  return room;
+}
+
+void TfrmNote::Cascade() {
+  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
+  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
+  if (windows.empty()) return;
+  const QRect room = Room();
+  QStyleOptionTitleBar option;
+  option.initFrom(windows.front());
+  const int step = std::max(8, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, windows.front()));
+  // Each window fills the area but for the steps of the others; with many, the steps start
+  // over so that no window gets smaller than half the area.
+  const int count = static_cast<int>(windows.size());
+  const int fit = std::max(1, std::min(room.width(), room.height()) / 2 / step + 1);
+  const int steps = std::min(count, fit);
+  const QSize size(std::max(1, room.width() - step * (steps - 1)), std::max(1, room.height() - step * (steps - 1)));
+  // The bottom window at the top left, the active one last and furthest in.
+  for (int k = 0; k < count; ++k) {
+    QMdiSubWindow* w = windows.at(static_cast<std::size_t>(count - 1 - k));
+    if (w->isMaximized()) w->showNormal();
+    const int offset = (k % steps) * step;
+    w->setGeometry(QRect(room.topLeft() + QPoint(offset, offset), size));
+  }
+}
+
+void TfrmNote::Tile(bool vertical) {
+  std::vector<QMdiSubWindow*> windows = WindowsTopFirst();
+  std::erase_if(windows, [](QMdiSubWindow* w) { return w->isMinimized(); });
+  if (windows.empty()) return;
+  const QRect room = Room();
   const int count = static_cast<int>(windows.size());
   for (int i = 0; i < count; ++i) {
     QMdiSubWindow* w = windows.at(static_cast<std::size_t>(i));
@@ -455,10 +500,7 @@ void TfrmNote::ArrangePages(PageArrangement how) {
       Tile(false);
       break;
     case PageArrangement::Cascade:
-      for (QMdiSubWindow* w : WindowsTopFirst()) {
-        if (w->isMaximized()) w->showNormal();
-      }
-      area_->cascadeSubWindows();
+      Cascade();
       break;
     case PageArrangement::ArrangeIcons:
       ArrangeIcons();
@@ -539,17 +581,16 @@ void TfrmNote::PageListCurrentChanged(int row) {
 
 void TfrmNote::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel >= static_cast<int>(panels_.size())) return;
-  panels_.at(static_cast<std::size_t>(panel))->setText(Q(text));
-}
-
-void TfrmNote::SetApplicationTitle(const std::string& title) {
-  // The desktop's task bar shows the window title with the display name after it.
-  QGuiApplication::setApplicationDisplayName(Q(title));
+  QLabel* label = panels_.at(static_cast<std::size_t>(panel));
+  label->setText(Q(text));
+  // A number never loses digits: a panel grows to its text, and does not shrink back, so
+  // the panels do not jump while the user types.
+  if (panel > 0) label->setMinimumWidth(std::max(label->minimumWidth(), label->sizeHint().width()));
 }
 
 void TfrmNote::SetCaption(const std::string& caption) {
-  caption_ = caption;
-  setWindowTitle(Q(caption));
+  caption_ = LiteralTitle(caption);
+  setWindowTitle(caption_);
 }
 
 void TfrmNote::SetApplicationHelpFile(const std::string& path) {
@@ -678,18 +719,25 @@ bool TfrmNote::event(QEvent* event) {
 
 bool TfrmNote::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (logic_ == nullptr ||
-      (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusIn)) {
+  if (logic_ == nullptr || (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+                            type != QEvent::ShortcutOverride && type != QEvent::FocusIn)) {
     return QMainWindow::eventFilter(watched, event);
   }
   const bool inPageList = watched == pageList_ || watched == pageList_->view();
   if (type == QEvent::FocusIn) {
-    if (watched == pageList_ && !syncing_) logic_->PageListFocused();
+    // The list's own popup giving the focus back is no new focus of the list.
+    if (watched == pageList_ && !syncing_ &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+      pageListKeyDown_ = false;
+      logic_->PageListFocused();
+    }
     return QMainWindow::eventFilter(watched, event);
   }
   auto* key = static_cast<QKeyEvent*>(event);
   if (inPageList) {
-    if (type == QEvent::KeyPress) {
+    // A key goes down with its shortcut check, which the open list already takes Enter and
+    // Esc on (closing itself and choosing): the logic must know of the key before that.
+    if (type == QEvent::KeyPress || type == QEvent::ShortcutOverride) {
       pageListKeyDown_ = true;
       logic_->PageListKeyDown(KeyCodeOf(key->key()));
     } else if (!key->isAutoRepeat()) {
@@ -718,6 +766,12 @@ void TfrmNote::closeEvent(QCloseEvent* event) {
 
 void TfrmNote::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // A maximized MDI child writes its own caption into the frame's title, from a copy that
+  // goes stale; the logic's caption, which names the active Page, is the only one.
+  if (event->type() == QEvent::WindowTitleChange && windowTitle() != caption_) {
+    setWindowTitle(caption_);
+    return;
+  }
   if (event->type() == QEvent::ActivationChange && isActiveWindow() && logic_ != nullptr &&
       !syncing_) {
     logic_->Activated();

@@ -66,7 +66,6 @@ class TfrmNote : public QMainWindow, public MainView {
   bool PageListHasFocus() const override;
 
   void SetStatusText(int panel, const std::string& text) override;
-  void SetApplicationTitle(const std::string& title) override;
   void SetCaption(const std::string& caption) override;
   void SetApplicationHelpFile(const std::string& path) override;
 
@@ -109,7 +108,10 @@ class TfrmNote : public QMainWindow, public MainView {
   void SubWindowActivated(QMdiSubWindow* window);
   void PageListActivated(int index);
   void PageListCurrentChanged(int row);
+  // The area the arrangements fill: the MDI area without the row of minimized Pages.
+  QRect Room() const;
   void Tile(bool vertical);
+  void Cascade();
   void ArrangeIcons();
   // The Pages' windows, the one on top first.
   std::vector<QMdiSubWindow*> WindowsTopFirst() const;
@@ -123,7 +125,7 @@ class TfrmNote : public QMainWindow, public MainView {
   std::array<QLabel*, 6> panels_{};
   std::map<const Page*, QPointer<TfrmPage>> windows_;
   std::string helpFile_;
-  std::string caption_ = "Norra";
+  QString caption_ = QStringLiteral("Norra");
   bool syncing_ = false;        // the view sets its own controls: no echo to the logic
   bool pageListKeyDown_ = false;  // a key went down in the page list and has not come up
   bool inIdle_ = false;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QTimer>
 #include <optional>
@@ -32,19 +33,45 @@ std::string DesktopHelp::PageOf(const std::string& helpFile) {
   return index.isFile() ? index.filePath().toStdString() : std::string();
 }
 
-void DesktopHelp::ShowContents(const std::string& helpFile) {
-  const std::string page = PageOf(helpFile);
-  if (!page.empty()) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+bool DesktopHelp::ViewerInstalled() {
+  // What Qt's desktop services look for on a Unix desktop before they give up.
+  for (const char* variable : {"DEFAULT_BROWSER", "BROWSER"}) {
+    if (!qEnvironmentVariableIsEmpty(variable)) return true;
+  }
+  for (const char* program : {"xdg-open", "kde-open", "kde-open5", "gnome-open", "gvfs-open", "firefox",
+                              "google-chrome", "chromium", "opera"}) {
+    if (!QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) return true;
+  }
+  return false;
 }
 
-void DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
+bool DesktopHelp::ShowContents(const std::string& helpFile) {
+  const std::string page = PageOf(helpFile);
+  if (page.empty() || !ViewerInstalled()) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+}
+
+bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
   // A page viewer has no keyword index; the page opens with the keyword as its fragment, which
   // finds a topic anchor of that name.
   const std::string page = PageOf(helpFile);
-  if (page.empty()) return;
+  if (page.empty() || !ViewerInstalled()) return false;
   QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
   url.setFragment(QString::fromStdString(keyword));
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
+}
+
+bool NorraApp::ListModeHasAction(ListDialogMode mode) {
+  // The modes FileListDialog::RunFirst carries out; the others show their rows and nothing more.
+  switch (mode) {
+    case ListDialogMode::SaveAll:
+    case ListDialogMode::Exit:
+    case ListDialogMode::ReloadAll:
+    case ListDialogMode::CloseAll:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // ---- the application ----
@@ -64,6 +91,8 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
       std::move(options));
+  // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
+  if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
 }
 
 NorraApp::~NorraApp() {

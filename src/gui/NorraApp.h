@@ -20,9 +20,10 @@ namespace norra {
 class FileListDialogWindow;
 class TfrmNote;
 
-// The find/replace window until it exists: created and kept, never shown.
+// The find/replace window until it exists: its commands stay disabled.
 class PendingFindWindow : public FindWindowPort {
  public:
+  bool Available() const override { return false; }
   bool Create() override { return true; }
   void Destroy() override {}
   void Open(FindRequest /*request*/) override {}
@@ -33,17 +34,21 @@ class PendingFindWindow : public FindWindowPort {
   bool HistoryListShown() const override { return false; }
 };
 
-// The options dialog until it exists: the page asked for is the page shown, nothing changes.
+// The options dialog until it exists: the commands that open it stay disabled.
 class PendingOptionsDialog : public OptionsDialogPort {
  public:
+  bool Available() const override { return false; }
   int Show(int page) override { return page; }
 };
 
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
 class DesktopHelp : public HelpPort {
  public:
-  void ShowContents(const std::string& helpFile) override;
-  void SearchKeyword(const std::string& helpFile, const std::string& keyword) override;
+  bool ShowContents(const std::string& helpFile) override;
+  bool SearchKeyword(const std::string& helpFile, const std::string& keyword) override;
+  // Whether the desktop has a program that opens pages; without one, asking Qt to open a
+  // page only writes a warning to the terminal.
+  static bool ViewerInstalled();
   // The page that stands for a help file: the file itself, or index.html beside a name
   // that does not exist (the program's help is a folder of pages).
   static std::string PageOf(const std::string& helpFile);
@@ -77,6 +82,8 @@ class NorraApp {
   static StartupOptions FromProcess();
   // The folder of the program's own help: installed beside the program, or in the sources.
   static std::string HelpFolder();
+  // The modes of the batch dialog whose first button carries out an action.
+  static bool ListModeHasAction(ListDialogMode mode);
   // Fonts the settings name by their Windows names, mapped onto installed ones.
   static void InstallFontSubstitutes();
 

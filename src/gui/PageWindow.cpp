@@ -45,11 +45,6 @@ TfrmPage::TfrmPage(Page& page, ScintillaTextControl& control, const VisionSettin
   control.SetTextFont(font);
   setWidget(client);
   setFocusProxy(editor);
-
-  connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-    const int state = StateOf(now);
-    if (logic_ != nullptr && state != StateOf(before)) logic_->PageWindowStateChanged(page_, state);
-  });
 }
 
 int TfrmPage::StateOf(Qt::WindowStates states) {

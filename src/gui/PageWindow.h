@@ -12,8 +12,9 @@ class Page;
 class ScintillaTextControl;
 struct VisionSettings;
 
-// Closing and state changes go to the logic; the window never closes on its own, the logic
-// destroys it when the Page goes.
+// Closing goes to the logic (state changes go through the main window, which knows which of
+// them the user made); the window never closes on its own, the logic destroys it when the
+// Page goes.
 class TfrmPage : public QMdiSubWindow {
   Q_OBJECT
 

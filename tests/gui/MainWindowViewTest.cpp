@@ -93,7 +93,7 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(QString::fromStdString(Active()->DisplayName()), QStringLiteral("c d.txt"));
     QCOMPARE(View().Area()->activeSubWindow(), View().WindowOf(*Active()));
     QCOMPARE(View().WindowOf(*Active())->windowTitle(), QStringLiteral("c d.txt"));
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("c d.txt"));
+    QCOMPARE(View().windowTitle(), U("Norra - [c d.txt]"));
     QCOMPARE(Panel(1), U("1/3ﾌｧｲﾙ"));
     QCOMPARE(Panel(5), U("挿入"));
     Page* first = Logic().Docs().List().At(2).page;
@@ -195,7 +195,7 @@ class MainWindowViewTest : public guitest::AppFixture {
     QVERIFY(!page.Modified());
     QCOMPARE(ListTexts(), (std::vector<QString>{target}));
     QCOMPARE(View().WindowOf(page)->windowTitle(), QStringLiteral("saved.txt"));
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("saved.txt"));
+    QCOMPARE(View().windowTitle(), U("Norra - [saved.txt]"));
     QCOMPARE(Panel(5), U("挿入"));
 
     // Another edit, saved in place without a dialog.
@@ -247,7 +247,7 @@ class MainWindowViewTest : public guitest::AppFixture {
     Settle();
     QCOMPARE(ReadBytes(a), std::string("old"));
     QCOMPARE(Logic().Docs().PageCount(), std::size_t{0});
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("No File"));
+    QCOMPARE(View().windowTitle(), U("Norra - [No File]"));
     QCOMPARE(Panel(1), U("0/0ﾌｧｲﾙ"));
     QVERIFY(!View().Action(UiItem::mnuCloseFile)->isEnabled());
     QVERIFY(!View().Action(UiItem::SaveBtn)->isEnabled());
@@ -330,6 +330,48 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
   }
 
+  void aMouseChoiceSwitchesPagesAfterAnF2Switch() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "c");
+    Start({a, b, c});
+    QComboBox* list = View().PageList();
+    QAbstractItemView* popup = list->view();
+    EditorOf(*Active())->setFocus();
+    Settle();
+    // Keys as the window system delivers them, with their shortcut check first: to the window
+    // with the focus, which is the list's popup while it is open.
+    auto press = [&](Qt::Key key) {
+      QTest::keyPress(QGuiApplication::focusWindow(), key);
+      Settle();
+      QTest::keyRelease(QGuiApplication::focusWindow(), key);
+      Settle();
+    };
+    Page* pageC = Active();
+    press(Qt::Key_F2);
+    QVERIFY(popup->isVisible());
+    press(Qt::Key_Down);
+    QCOMPARE(Panel(1), U("2/3ﾌｧｲﾙ"));
+    QCOMPARE(Active(), pageC);
+    press(Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(Active()->FilePath()), b);
+    QVERIFY(!popup->isVisible());
+
+    // Then the mouse: open the list and click an entry, twice.
+    for (int row : {2, 0}) {
+      QTest::mouseClick(list, Qt::LeftButton);
+      Settle();
+      QVERIFY(popup->isVisible());
+      const QRect rect = popup->visualRect(popup->model()->index(row, 0));
+      QTest::mouseMove(popup->viewport(), rect.center());
+      QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+      Settle();
+      QCOMPARE(list->currentIndex(), row);
+      QCOMPARE(Panel(1), QStringLiteral("%1/3").arg(row + 1) + U("ﾌｧｲﾙ"));
+      QCOMPARE(Active(), Logic().Docs().List().At(static_cast<std::size_t>(row)).page);
+    }
+  }
+
   void statusPanelsForSelectionAndCaret() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "abc\r\nde");
     Start({a});
@@ -369,6 +411,26 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(DesktopHelp::PageOf(own.toStdString()), own.toStdString());
   }
 
+  void helpWithoutAViewerReportsInsteadOfWarning() {
+    const QString help = dir_->filePath(QStringLiteral("help"));
+    WriteBytes(help + QStringLiteral("/index.html"), "<html></html>");
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
+    qputenv("PATH", help.toLocal8Bit());
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    DesktopHelp desktop;
+    const bool shown = desktop.ShowContents((help + QStringLiteral("/Norra.hlp")).toStdString());
+    const bool searched = desktop.SearchKeyword((help + QStringLiteral("/Norra.hlp")).toStdString(), "topic1");
+    qputenv("PATH", path);
+    if (!browser.isNull()) qputenv("BROWSER", browser);
+    if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
+    QVERIFY(!shown);
+    QVERIFY(!searched);
+  }
+
   void closingTheWindowOffersTheExitDialog() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "a");
     Start({a});
@@ -387,6 +449,92 @@ class MainWindowViewTest : public guitest::AppFixture {
     QVERIFY(!View().isVisible());
     QCOMPARE(Logic().Prefs().Window.Width, View().Placement().width);
     QCOMPARE(ReadBytes(a), std::string("a"));
+  }
+
+  void theTitleNamesTheActivePageAndNothingElse() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "c");
+    Start({a, b, c});
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+    QCOMPARE(View().windowTitle(), U("Norra - [c.txt]"));
+    Logic().Docs().ActivatePage(Logic().Docs().List().At(1).page);
+    Settle();
+    QCOMPARE(View().windowTitle(), U("Norra - [b.txt]"));
+    // The desktop adds nothing of the application's to the title.
+    QVERIFY(QGuiApplication::applicationDisplayName().isEmpty() ||
+            QGuiApplication::applicationDisplayName() == QGuiApplication::applicationName());
+    Trigger(UiItem::mnuCloseFile);
+    QCOMPARE(View().windowTitle(), QStringLiteral("Norra - [") +
+                                       QString::fromStdString(Active()->DisplayName()) + u']');
+    // Restored or maximized again, a Page adds nothing either.
+    auto named = [this] { return QStringLiteral("Norra - [") + QString::fromStdString(Active()->DisplayName()) + u']'; };
+    View().WindowOf(*Active())->showNormal();
+    Settle();
+    QCOMPARE(View().windowTitle(), named());
+    Trigger(UiItem::mnuMaximizeChild);
+    QCOMPARE(View().windowTitle(), named());
+    Trigger(UiItem::mnuMinimizeChildren);
+    QCOMPARE(View().windowTitle(), named());
+    View().WindowOf(*Active())->showMaximized();
+    Settle();
+    QCOMPARE(View().windowTitle(), named());
+    Trigger(UiItem::mnuCloseFile);
+    Trigger(UiItem::mnuCloseFile);
+    QCOMPARE(View().windowTitle(), U("Norra - [No File]"));
+  }
+
+  void statusPanelsGrowToTheirTextAndStartWithoutSamples() {
+    // Before any Page, the panels show no design-time samples.
+    TfrmNote fresh;
+    for (int i = 0; i < 6; ++i) QVERIFY2(fresh.StatusPanel(i)->text().isEmpty(), qPrintable(fresh.StatusPanel(i)->text()));
+
+    Start({});
+    const QString big = U("20971574ﾊﾞｲﾄ");
+    View().SetStatusText(2, big.toStdString());
+    View().SetStatusText(3, U("123456/1234567行").toStdString());
+    Settle();
+    for (int panel : {2, 3}) {
+      QLabel* label = View().StatusPanel(panel);
+      const int needed = label->fontMetrics().horizontalAdvance(label->text()) + label->contentsMargins().left() +
+                         label->contentsMargins().right() + 2 * label->frameWidth();
+      QVERIFY2(label->width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(label->width()).arg(needed)));
+    }
+  }
+
+  void maximizedPagesStayMaximized() {
+    const QString a = MakeFile(QStringLiteral("a.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "b");
+    const QString c = MakeFile(QStringLiteral("c.txt"), "c");
+    Start({a, b, c});
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+    // Closing the maximized Page leaves the next one maximized, and so on.
+    Trigger(UiItem::mnuCloseFile);
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+    QCOMPARE(Logic().Prefs().Window.ChildWindowState, kPageMaximized);
+    // A new Page joins them maximized.
+    Trigger(UiItem::mnuMakeNewFile);
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+    Trigger(UiItem::mnuCloseFile);
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+    // Switching keeps it so too.
+    Logic().Docs().ActivatePage(Logic().Docs().List().At(1).page);
+    Settle();
+    QVERIFY(View().WindowOf(*Active())->isMaximized());
+
+    // Cascaded, the Pages fill the area but for the steps between them.
+    Trigger(UiItem::mnuCascadeChildren);
+    const QSize room = View().Area()->viewport()->size();
+    for (QMdiSubWindow* w : View().Area()->subWindowList()) {
+      QVERIFY(!w->isMaximized());
+      QVERIFY2(w->width() > room.width() * 3 / 4 && w->height() > room.height() / 2,
+               qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(w->width()).arg(w->height()).arg(room.width()).arg(room.height())));
+      QVERIFY(QRect(QPoint(0, 0), room).contains(w->geometry()));
+    }
+    // Once the user restored them, new Pages open restored too.
+    QCOMPARE(Logic().Prefs().Window.ChildWindowState, kPageNormal);
+    Trigger(UiItem::mnuMakeNewFile);
+    QVERIFY(!View().WindowOf(*Active())->isMaximized());
   }
 
   void windowMenuArrangesThePages() {

@@ -45,6 +45,16 @@ class TestClipboard : public MemoryClipboard {
   bool refuse = false;
 };
 
+// A scripted Ui that can look at the program while one of its message boxes shows.
+class TestUi : public MemoryUi {
+ public:
+  int ShowMessageBox(std::string_view text, unsigned flags, std::string_view caption) override {
+    if (whileShown) whileShown(text);
+    return MemoryUi::ShowMessageBox(text, flags, caption);
+  }
+  std::function<void(std::string_view)> whileShown;
+};
+
 struct ItemState {
   std::optional<bool> enabled;
   std::optional<bool> checked;
@@ -83,8 +93,12 @@ class FakeView : public MainView {
   bool PageListHasFocus() const override { return pageListFocus; }
 
   void SetStatusText(int panel, const std::string& text) override { status.at(static_cast<std::size_t>(panel)) = text; }
-  void SetApplicationTitle(const std::string& text) override { title = text; }
-  void SetCaption(const std::string& text) override { caption = text; }
+  void SetCaption(const std::string& text) override {
+    caption = text;
+    // The application title the caption names: "Norra - [title]".
+    const std::size_t open = text.find(" - [");
+    title = open != std::string::npos && text.ends_with("]") ? text.substr(open + 4, text.size() - open - 5) : "";
+  }
   void SetApplicationHelpFile(const std::string& path) override { helpFile = path; }
 
   void SetItemEnabled(UiItem item, bool on) override { items[item].enabled = on; }
@@ -149,8 +163,8 @@ class FakeView : public MainView {
   bool droppedDown = false;
   bool pageListFocus = false;
   std::array<std::string, 6> status;
-  std::string title;
   std::string caption;
+  std::string title;
   std::string helpFile;
   std::map<UiItem, ItemState> items;
   bool toolBar = false;
@@ -185,6 +199,7 @@ class FakeDialogs : public FileListDialogPort {
 
 class FakeFindWindow : public FindWindowPort {
  public:
+  bool Available() const override { return available; }
   bool Create() override {
     ++creates;
     return !createFails;
@@ -206,6 +221,7 @@ class FakeFindWindow : public FindWindowPort {
   void MakeTopmost() override { ++topmost; }
   bool HistoryListShown() const override { return historyShown; }
 
+  bool available = true;
   bool createFails = false;
   bool visible = false;
   bool historyShown = false;
@@ -220,11 +236,13 @@ class FakeFindWindow : public FindWindowPort {
 
 class FakeOptions : public OptionsDialogPort {
  public:
+  bool Available() const override { return available; }
   int Show(int page) override {
     pages.push_back(page);
     if (during) during(page);
     return shownLast.value_or(page);
   }
+  bool available = true;
   std::vector<int> pages;
   std::optional<int> shownLast;
   std::function<void(int)> during;
@@ -232,10 +250,15 @@ class FakeOptions : public OptionsDialogPort {
 
 class FakeHelp : public HelpPort {
  public:
-  void ShowContents(const std::string& file) override { contents.push_back(file); }
-  void SearchKeyword(const std::string& file, const std::string& keyword) override {
-    searches.push_back({file, keyword});
+  bool ShowContents(const std::string& file) override {
+    contents.push_back(file);
+    return viewer;
   }
+  bool SearchKeyword(const std::string& file, const std::string& keyword) override {
+    searches.push_back({file, keyword});
+    return viewer;
+  }
+  bool viewer = true;  // false: nothing can show a help file
   std::vector<std::string> contents;
   std::vector<std::pair<std::string, std::string>> searches;
 };
@@ -358,7 +381,7 @@ class AppTest : public ::testing::Test {
 
   fs::path root;
   FakeView view;
-  MemoryUi ui;
+  TestUi ui;
   TestClipboard clipboard;
   FixedClock clock;
   FakeDialogs dialogs;

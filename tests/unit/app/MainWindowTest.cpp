@@ -30,7 +30,7 @@ TEST_F(MainWindowTest, WithoutArgumentsOneUntitledPageIsReadyForInput) {
   ASSERT_NE(Active(), nullptr);
   EXPECT_EQ(Names(), (std::vector<std::string>{"無題1"}));
   EXPECT_EQ(view.title, "無題1");
-  EXPECT_EQ(view.caption, "Norra");
+  EXPECT_EQ(view.caption, "Norra - [無題1]");
   EXPECT_EQ(view.status[1], "1/1ﾌｧｲﾙ");
   EXPECT_EQ(view.status[2], "0ﾊﾞｲﾄ");
   EXPECT_EQ(view.status[3], "1/1行");
@@ -106,12 +106,18 @@ TEST_F(MainWindowTest, MissingCommandLineFileLeavesTheEmptyState) {
 }
 
 TEST_F(MainWindowTest, WindowSizeIsCorrectedAndWrittenBack) {
-  WriteCurrentSettings("[Window]\r\nTop=7\r\nLeft=9\r\nWidth=0\r\nHeight=5000\r\n");
+  WriteCurrentSettings("[Window]\r\nTop=7\r\nLeft=9\r\nWidth=0\r\nHeight=500\r\n");
   Start();
   EXPECT_EQ(view.placement.width, MainWindow::kDefaultWidth);
-  EXPECT_EQ(view.placement.height, 1080);
+  EXPECT_EQ(view.placement.height, 500);
   EXPECT_EQ(view.placement.top, 7);
   EXPECT_EQ(view.placement.left, 9);
+  EXPECT_EQ(window->Prefs().Window.Width, 580);
+
+  window.reset();
+  WriteCurrentSettings("[Window]\r\nTop=7\r\nLeft=9\r\nWidth=0\r\nHeight=5000\r\n");
+  Start();
+  EXPECT_EQ(view.placement.height, 1080);
   EXPECT_EQ(window->Prefs().Window.Width, 580);
   EXPECT_EQ(window->Prefs().Window.Height, 1080);
   EXPECT_GE(view.nudges, 1);  // the first show forces a layout
@@ -121,6 +127,29 @@ TEST_F(MainWindowTest, WindowSizeIsCorrectedAndWrittenBack) {
   Start();
   EXPECT_EQ(view.placement.width, 1920);
   EXPECT_EQ(view.placement.height, MainWindow::kDefaultHeight);
+}
+
+TEST_F(MainWindowTest, WindowPositionIsClampedToTheScreen) {
+  struct Case {
+    std::string stored;
+    int top;
+    int left;
+  };
+  const std::vector<Case> cases = {
+      {"Top=32767\r\nLeft=32767\r\n", 1080 - 400, 1920 - 600},
+      {"Top=-32767\r\nLeft=-32767\r\n", 0, 0},
+      {"Top=30\r\nLeft=40\r\n", 30, 40},
+      {"Top=700\r\nLeft=1400\r\n", 680, 1320},
+  };
+  for (const Case& c : cases) {
+    window.reset();
+    WriteCurrentSettings("[Window]\r\nWidth=600\r\nHeight=400\r\n" + c.stored);
+    Start();
+    EXPECT_EQ(view.placement.top, c.top) << c.stored;
+    EXPECT_EQ(view.placement.left, c.left) << c.stored;
+    EXPECT_EQ(window->Prefs().Window.Top, c.top) << c.stored;
+    EXPECT_EQ(window->Prefs().Window.Left, c.left) << c.stored;
+  }
 }
 
 TEST_F(MainWindowTest, CreationFailureIsReportedAndNothingRuns) {
@@ -164,7 +193,7 @@ TEST_F(MainWindowTest, SavedWindowStatesAreRestoredAtTheFirstShow) {
   Start();
   EXPECT_TRUE(view.visible);
   EXPECT_EQ(view.placement.state, kPageMaximized);
-  EXPECT_EQ(view.caption, "Norra for Ken");
+  EXPECT_EQ(view.caption, "Norra for Ken - [無題1]");
 }
 
 TEST_F(MainWindowTest, StatusPanelsFollowCaretSelectionAndState) {
@@ -219,6 +248,48 @@ TEST_F(MainWindowTest, StatusPanelsFollowCaretSelectionAndState) {
   // The hint hook writes panel 0.
   window->ShowHint("新規ﾌｧｲﾙの作成");
   EXPECT_EQ(view.status[0], "新規ﾌｧｲﾙの作成");
+}
+
+TEST_F(MainWindowTest, StartUpMessagesShowTheEmptyStatusBehindThem) {
+  WriteCurrentSettings();
+  std::vector<std::string> statusWhileShown;
+  std::string captionWhileShown;
+  ui.whileShown = [&](std::string_view) {
+    statusWhileShown.assign(view.status.begin(), view.status.end());
+    captionWhileShown = view.caption;
+  };
+  Start({"gone.txt"});
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(statusWhileShown, (std::vector<std::string>{"", "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", "", "", ""}));
+  EXPECT_EQ(captionWhileShown, "Norra - [No File]");
+}
+
+TEST_F(MainWindowTest, TheCaptionNamesTheActivePageAtEveryChange) {
+  WriteCurrentSettings();
+  const std::string a = MakeFile("a.txt", "A");
+  const std::string b = MakeFile("b.txt", "B");
+  const std::string c = MakeFile("c.txt", "C");
+  Start({a, b, c});
+  EXPECT_EQ(view.caption, "Norra - [c.txt]");
+  Page& pageB = *window->Docs().List().At(1).page;
+  window->PageWindowActivated(pageB);
+  EXPECT_EQ(view.caption, "Norra - [b.txt]");
+  EXPECT_EQ(window->ApplicationTitle(), "b.txt");
+
+  // Saved under another name, the Page is named anew.
+  ui.QueueDialogFiles({(root / "work" / "d.txt").string()});
+  window->Execute(UiItem::mnuSaveAsFile);
+  EXPECT_EQ(view.caption, "Norra - [d.txt]");
+
+  // Closing names the Page that becomes active, and at last none.
+  window->Execute(UiItem::mnuCloseFile);
+  EXPECT_EQ(view.caption, "Norra - [" + Active()->DisplayName() + "]");
+  window->Execute(UiItem::mnuCloseFile);
+  window->Execute(UiItem::mnuCloseFile);
+  ASSERT_EQ(window->Docs().PageCount(), 0u);
+  EXPECT_EQ(view.caption, "Norra - [No File]");
+  window->Execute(UiItem::mnuMakeNewFile);
+  EXPECT_EQ(view.caption, "Norra - [無題1]");
 }
 
 TEST_F(MainWindowTest, ClosingTheLastPageShowsTheEmptyState) {
@@ -356,6 +427,29 @@ TEST_F(MainWindowTest, RedrawBracketsStopTheRightPartsAndRelayoutMaximizedPages)
   window->PageWindowStateChanged(*page, kPageMaximized);
   window->SetRedraw(true);
   EXPECT_EQ(window->Prefs().Window.ChildWindowState, kPageMinimized);
+}
+
+TEST_F(MainWindowTest, PagesShownWhileOthersAreMaximizedAreMaximizedToo) {
+  WriteCurrentSettings("[Window]\r\nChildWindowState=2\r\n");
+  Start();
+  Page& first = *Active();
+  window->Execute(UiItem::mnuMakeNewFile);
+  EXPECT_EQ(Active()->WindowState(), kPageMaximized);
+  // The frame restored the other window while it arranged its children (repainting held).
+  window->SetRedraw(false);
+  window->PageWindowStateChanged(first, kPageNormal);
+  window->SetRedraw(true);
+  window->Docs().ActivatePage(&first);
+  EXPECT_EQ(view.shown, &first);
+  EXPECT_EQ(first.WindowState(), kPageMaximized);
+
+  // Once the user restored one, none is shown maximized any more.
+  window->PageWindowStateChanged(first, kPageNormal);
+  Page& second = *window->Docs().List().At(0).page;
+  window->Docs().ActivatePage(&second);
+  EXPECT_EQ(second.WindowState(), kPageNormal);
+  window->Execute(UiItem::mnuMakeNewFile);
+  EXPECT_EQ(Active()->WindowState(), kPageNormal);
 }
 
 TEST_F(MainWindowTest, ExitWithoutModifiedPagesClosesAtOnceAndStoresThePlacement) {
@@ -509,6 +603,27 @@ TEST_F(MainWindowTest, F2SwitchesThroughThePageListOnlyOnEnter) {
   EXPECT_EQ(view.status[1], "3/3ﾌｧｲﾙ");
 
   // A choice with the mouse switches at once.
+  window->PageListSelectionChanged(0);
+  EXPECT_EQ(Active()->DisplayName(), "無題3");
+}
+
+TEST_F(MainWindowTest, AKeyWhoseReleaseWentElsewhereDoesNotBlockLaterMouseChoices) {
+  WriteCurrentSettings();
+  Start();
+  window->Execute(UiItem::mnuMakeNewFile);
+  window->Execute(UiItem::mnuMakeNewFile);
+  window->Execute(UiItem::mnuMovePage);
+  window->PageListKeyUp(0x71, 0);
+  // Enter closed the list and chose on its way down; its release reached the Page.
+  window->PageListKeyDown(kKeyReturn);
+  window->PageListSelectionChanged(1);
+  EXPECT_EQ(Active()->DisplayName(), "無題3");
+  window->Docs().ActivatePage(window->Docs().List().At(1).page);
+  // Later the user clicks into the list and chooses with the mouse.
+  window->PageListFocused();
+  window->PageListSelectionChanged(2);
+  EXPECT_EQ(Active()->DisplayName(), "無題1");
+  window->PageListFocused();
   window->PageListSelectionChanged(0);
   EXPECT_EQ(Active()->DisplayName(), "無題3");
 }
