@@ -49,8 +49,11 @@ Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWh
     digitRunMin_ = groupMin_[0];
   }
   CollectChain(pattern, head);
-  // One literal alone is found by the first search anyway.
-  if (chain_.size() < 2) chain_.clear();
+  // A lone literal is found by the first search anyway; one after a group or a CHAR is not,
+  // and without the check each start would walk the group up to where the literal is missing.
+  if (chain_.size() == 1 && prog_[firstPc_].op == Op::Atom && prog_[firstPc_].kind == TAG_LITERAL) {
+    chain_.clear();
+  }
   caches_.resize(prog_.size());
 }
 
@@ -293,6 +296,7 @@ bool Matcher::Run(std::size_t startPos) {
 }
 
 Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
+  ++steps_;
   const Instr& ins = prog_[pc];
   Entry e;
   e.pc = pc;
@@ -480,6 +484,7 @@ Matcher::WalkResult Matcher::Walk(int& limitStart, int& pc, State& in, int& endF
 }
 
 Matcher::Change Matcher::TryChange(Entry& e, int& memoGroup) {
+  ++steps_;
   const Instr& ins = prog_[e.pc];
   if (ins.op != Op::Atom) return Change::Fixed;
   if (ins.kind == TAG_STR || ins.kind == TAG_STRS || ins.kind == TAG_NOT) return Change::Fixed;

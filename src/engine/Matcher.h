@@ -44,6 +44,10 @@ class Matcher {
   // choice; the answers must not change (tests compare the two).
   void SetShortcuts(bool on) { shortcuts_ = on; }
 
+  // Node attempts (forward steps and backtracking changes) since construction: the measure of
+  // the matcher's work, which stays near linear in the text for every pattern.
+  std::uint64_t Steps() const { return steps_; }
+
   // Storage areas filled by the last successful Find, in area order.
   const std::vector<Capture>& Captures() const { return captures_; }
 
@@ -206,6 +210,7 @@ class Matcher {
   std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
   bool shortcuts_ = true;
+  std::uint64_t steps_ = 0;
 
   std::vector<Entry> trail_;
   std::vector<Frame> frames_;

@@ -193,6 +193,30 @@ TEST_F(EngineTest, HopelessPatternsEndWithoutSearchingForever) {
   EXPECT_EQ(Find("[?][*]a[*csv]a[*]c", some), Hit(0, 0));
 }
 
+// Node attempts of one search from the start of `text` (CP932) for the compiled find text.
+std::uint64_t StepsOfOneSearch(const CompiledPattern& pattern, const std::string& text,
+                               bool& found) {
+  const std::string folded = ToUpperCp932Copy(text);
+  MatchSession session(folded, text);
+  Matcher matcher(pattern, [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+  matcher.Begin(session);
+  std::size_t start = 0, end = 0;
+  found = matcher.Find(0, start, end);
+  return matcher.Steps();
+}
+
+TEST_F(EngineTest, ALiteralEveryMatchNeedsEndsTheSearchAtOnceWhenTheTextLacksIt) {
+  const std::string as(4000, 'a');
+  for (const char* find : {"[repeat 1][?][/repeat]b", "[#][repeat 1][?][/repeat]b",
+                           "[repeat 1][?][repeat 2][#][/repeat][/repeat]x",
+                           "[into a][repeat 2][?][/repeat][/to]b[*]c"}) {
+    ASSERT_TRUE(CompileFind(find)) << find;
+    bool found = true;
+    EXPECT_LT(StepsOfOneSearch(engine.Pattern(), "1" + as, found), 10u) << find;
+    EXPECT_FALSE(found) << find;
+  }
+}
+
 TEST_F(EngineTest, ChangedBracketsChangeTheLanguage) {
   symbols[TAG_BRACKET1] = "(";
   symbols[TAG_BRACKET2] = ")";
