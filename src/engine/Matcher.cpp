@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "engine/TagTable.h"
 
@@ -31,6 +30,13 @@ std::size_t Matcher::MemoKeyHash::operator()(const MemoKey& k) const {
   h ^= (k.sig + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2));
   h ^= (static_cast<std::uint64_t>(k.limit) + 0xC2B2AE3D27D4EB4FULL + (h << 6) + (h >> 2));
   h ^= static_cast<std::uint64_t>(k.mode) | (static_cast<std::uint64_t>(k.exit) << 2);
+  return static_cast<std::size_t>(h);
+}
+
+std::size_t Matcher::SigKeyHash::operator()(const SigKey& k) const {
+  std::uint64_t h = static_cast<std::uint64_t>(k.parent) * 0x9E3779B97F4A7C15ULL;
+  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.group)) * 0xC2B2AE3D27D4EB4FULL;
+  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.count)) + (h << 6) + (h >> 2);
   return static_cast<std::size_t>(h);
 }
 
@@ -147,6 +153,7 @@ void Matcher::Begin(MatchSession& session) {
     chainCaches_.push_back({npos, npos, LiteralFinder(lit, counts)});
   }
   memo_.Clear();
+  sigs_.Clear();
   pruneAt_ = kPruneMinimum;
   chainFailFrom_ = npos;
   captures_.clear();
@@ -261,6 +268,7 @@ bool Matcher::Run(std::size_t startPos) {
   trail_.clear();
   frames_.clear();
   pending_.clear();
+  folds_.clear();
   int pc = firstPc_;
   State in;
   in.pos = startPos;
@@ -322,26 +330,41 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
       Push(e);
       return Forward::Pushed;
     case Op::RepBegin:
-      frames_.push_back({ins.group, 0, static_cast<int>(trail_.size()), -1, in.frame});
+      PushFrame({ins.group, 0, static_cast<int>(trail_.size()), -1, in.frame});
       e.outFrame = static_cast<int>(frames_.size()) - 1;
       Push(e);
       return Forward::Pushed;
     case Op::RepEnd: {
       const Frame fr = frames_[in.frame];
       int repEndIdx = static_cast<int>(trail_.size());
+      std::uint32_t foldsBegin = 0;
+      bool folded = false;
       // A repetition with nothing left to try folds into the previous one, so long runs of
-      // simple repetitions keep the trail short.
+      // simple repetitions keep the trail short. The previous end is kept as a fold: its
+      // outcome is this entry's, and remembering it keeps a later attempt that reaches it
+      // from walking the same repetitions again.
       if (fr.lastRepEndIdx >= 0 && in.pending < 0 &&
           RepIsFixed(static_cast<std::size_t>(fr.lastRepEndIdx) + 1)) {
         repEndIdx = fr.lastRepEndIdx;
-        TruncateTrail(static_cast<std::size_t>(repEndIdx));
+        const Entry previous = trail_[static_cast<std::size_t>(repEndIdx)];
+        TruncateTrail(static_cast<std::size_t>(repEndIdx) + 1);
+        trail_.pop_back();
+        pending_.resize(previous.pendingBefore);
+        frames_.resize(previous.framesBefore);
+        folds_.resize(previous.foldsEnd);
+        if (Remembered(previous) && previous.inMode == 0) {
+          folds_.push_back({previous.start, previous.sig});
+        }
+        foldsBegin = previous.foldsBegin;
+        folded = true;
         e.inFrame = fr.parent;  // the frame it came in with is gone
         e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
         e.framesBefore = static_cast<std::uint32_t>(frames_.size());
       }
-      frames_.push_back({fr.group, fr.count + 1, fr.startIdx, repEndIdx, fr.parent});
+      PushFrame({fr.group, fr.count + 1, fr.startIdx, repEndIdx, fr.parent});
       e.outFrame = static_cast<int>(frames_.size()) - 1;
       Push(e);
+      if (folded) trail_.back().foldsBegin = foldsBegin;
       return Forward::Pushed;
     }
     case Op::End:
@@ -731,17 +754,24 @@ bool Matcher::IsMonotone(int pc, std::uint8_t mode) const {
 }
 
 bool Matcher::FrameSig(int frame, std::uint64_t& sig) const {
-  // Repetition counts matter only up to each group's minimum.
-  sig = 0;
-  std::uint64_t scale = 1;
-  for (int f = frame; f >= 0; f = frames_[f].parent) {
-    const int min = groupMin_[frames_[f].group];
-    const auto base = static_cast<std::uint64_t>(min) + 1;
-    if (scale > std::numeric_limits<std::uint64_t>::max() / base) return false;
-    sig += static_cast<std::uint64_t>(std::min(frames_[f].count, min)) * scale;
-    scale *= base;
-  }
+  sig = frame < 0 ? 0 : frames_[frame].sig;
   return true;
+}
+
+// Numbers each sequence of capped counts, outermost group first, as it first occurs: any
+// depth of nesting gets an exact key of one word. Repetition counts matter only up to each
+// group's minimum.
+std::uint32_t Matcher::SigOf(int parentFrame, int group, int count) {
+  const SigKey key{parentFrame < 0 ? 0 : frames_[parentFrame].sig, group,
+                   std::min(count, groupMin_[group])};
+  std::uint32_t& id = sigs_[key];
+  if (id == 0) id = static_cast<std::uint32_t>(sigs_.Size());
+  return id;
+}
+
+void Matcher::PushFrame(Frame frame) {
+  frame.sig = SigOf(frame.parent, frame.group, frame.count);
+  frames_.push_back(frame);
 }
 
 Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start,
@@ -786,8 +816,15 @@ Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, in
 
 void Matcher::RecordExhausted(const Entry& e, int group) {
   if (!Remembered(e)) return;
-  MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
-  const std::size_t from = IsMonotone(e.pc, e.inMode) ? e.start : 0;
+  RecordFailure(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig),
+                IsMonotone(e.pc, e.inMode) ? e.start : 0, group);
+  for (std::uint32_t i = e.foldsBegin; i < e.foldsEnd; ++i) {
+    RecordFailure(KeyOf(e.pc, false, 0, folds_[i].start, 0, folds_[i].sig), 0, group);
+  }
+}
+
+void Matcher::RecordFailure(const MemoKey& key, std::size_t from, int group) {
+  MemoValue& v = memo_[key];
   if (v.failFrom == npos || from < v.failFrom) {
     v.failFrom = from;
     v.failGroup = group;
@@ -799,21 +836,24 @@ void Matcher::RecordGroupEnd(std::size_t fromIdx, int group) {
   for (std::size_t i = fromIdx; i < trail_.size(); ++i) {
     const Entry& e = trail_[i];
     if (!Remembered(e)) continue;
-    MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
-    std::size_t from = 0;
-    std::size_t to = npos;
-    if (IsMonotone(e.pc, e.inMode)) {
-      from = e.start;
-      to = e.matchStart;
+    const bool monotone = IsMonotone(e.pc, e.inMode);
+    RecordEnd(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig), monotone ? e.start : 0,
+              monotone ? e.matchStart : npos, group);
+    for (std::uint32_t f = e.foldsBegin; f < e.foldsEnd; ++f) {
+      RecordEnd(KeyOf(e.pc, false, 0, folds_[f].start, 0, folds_[f].sig), 0, npos, group);
     }
-    if (v.truncFrom != npos && from <= v.truncTo && v.truncFrom <= to && v.truncGroup == group) {
-      from = std::min(from, v.truncFrom);
-      to = std::max(to, v.truncTo);
-    }
-    v.truncFrom = from;
-    v.truncTo = to;
-    v.truncGroup = group;
   }
+}
+
+void Matcher::RecordEnd(const MemoKey& key, std::size_t from, std::size_t to, int group) {
+  MemoValue& v = memo_[key];
+  if (v.truncFrom != npos && from <= v.truncTo && v.truncFrom <= to && v.truncGroup == group) {
+    from = std::min(from, v.truncFrom);
+    to = std::max(to, v.truncTo);
+  }
+  v.truncFrom = from;
+  v.truncTo = to;
+  v.truncGroup = group;
 }
 
 int Matcher::FrameOfGroup(int frame, int group) const {
@@ -824,12 +864,16 @@ int Matcher::FrameOfGroup(int frame, int group) const {
   return -1;
 }
 
-void Matcher::Push(Entry e) { trail_.push_back(e); }
+void Matcher::Push(Entry e) {
+  e.foldsBegin = e.foldsEnd = static_cast<std::uint32_t>(folds_.size());
+  trail_.push_back(e);
+}
 
 void Matcher::TruncateTrail(std::size_t size) {
   if (size >= trail_.size()) return;
   pending_.resize(trail_[size].pendingBefore);
   frames_.resize(trail_[size].framesBefore);
+  folds_.resize(trail_[size].foldsBegin);
   trail_.resize(size);
 }
 

@@ -91,8 +91,11 @@ class Matcher {
     int outFrame = -1;
     std::uint32_t pendingBefore = 0;
     std::uint32_t framesBefore = 0;
-    bool sigOk = false;     // the memo key could be formed (no pending NOT, counts fit)
+    bool sigOk = false;     // the memo key could be formed (no pending NOT)
     std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups
+    // RepEnd: the earlier repetition ends folded into this one, folds_[foldsBegin, foldsEnd).
+    std::uint32_t foldsBegin = 0;
+    std::uint32_t foldsEnd = 0;
   };
   struct Frame {
     int group = 0;
@@ -100,6 +103,23 @@ class Matcher {
     int startIdx = 0;
     int lastRepEndIdx = -1;
     int parent = -1;
+    std::uint32_t sig = 0;  // this frame's and its parents' counts, as SigOf numbers them
+  };
+  // The end of a repetition that had nothing left to try, folded into the next one: it leads
+  // to the same outcome as the entry that holds it.
+  struct Fold {
+    std::size_t start = 0;
+    std::uint64_t sig = 0;
+  };
+  // One enclosing group's capped count on top of the signature of the groups around it.
+  struct SigKey {
+    std::uint32_t parent = 0;
+    int group = 0;
+    int count = 0;
+    bool operator==(const SigKey&) const = default;
+  };
+  struct SigKeyHash {
+    std::size_t operator()(const SigKey& k) const;
   };
   struct Pending {
     int entryIdx = 0;
@@ -174,12 +194,16 @@ class Matcher {
 
   bool IsMonotone(int pc, std::uint8_t mode) const;
   bool FrameSig(int frame, std::uint64_t& sig) const;
+  std::uint32_t SigOf(int parentFrame, int group, int count);
+  void PushFrame(Frame frame);
   MemoKey KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start, std::size_t limit,
                 std::uint64_t sig) const;
   bool Remembered(const Entry& e) const;
   Verdict Consult(const Entry& e, std::size_t candidateStart, int& group) const;
   void RecordExhausted(const Entry& e, int group);
+  void RecordFailure(const MemoKey& key, std::size_t from, int group);
   void RecordGroupEnd(std::size_t fromIdx, int group);
+  void RecordEnd(const MemoKey& key, std::size_t from, std::size_t to, int group);
   int FrameOfGroup(int frame, int group) const;
   int GroupOfFrame(int frame) const { return frame < 0 ? -1 : frames_[frame].group; }
 
@@ -207,6 +231,8 @@ class Matcher {
   std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
   std::vector<OccCache> chainCaches_;           // per literal of chain_
   FlatHashMap<MemoKey, MemoValue, MemoKeyHash> memo_;
+  FlatHashMap<SigKey, std::uint32_t, SigKeyHash> sigs_;  // numbers the count signatures
+  std::vector<Fold> folds_;
   std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
   bool shortcuts_ = true;

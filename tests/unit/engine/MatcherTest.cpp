@@ -217,6 +217,37 @@ TEST_F(EngineTest, ALiteralEveryMatchNeedsEndsTheSearchAtOnceWhenTheTextLacksIt)
   }
 }
 
+// Each state (node, position, repetition counts up to the minimum) is tried once: the work
+// grows with the text, not with its square, also when every repetition is taken whole and
+// what follows fails at the end, again from every later start.
+TEST_F(EngineTest, RepeatGroupsThatFailAtTheEndDoNotWalkTheirRepetitionsAgain) {
+  constexpr std::size_t kSize = 4000;
+  std::string deep;  // more levels than a word has bits for their counts
+  for (int i = 0; i < 80; ++i) deep = "[repeat 1]" + (deep.empty() ? "[?]" : deep) + "[/repeat]";
+  struct Case {
+    std::string find;
+    const char* piece;
+    const char* tail;
+  } cases[] = {
+      {"[repeat 1][?][/repeat]b", "a", "b"},
+      {deep + "b", "a", "b"},
+      {"[repeat 2][?][/repeat]b", "a", "b"},
+      {"[repeat 1][?][/repeat][?]b", "a", "b"},
+      {"[repeat 1][repeat 1][?][/repeat][/repeat]b", "a", "b"},
+      {"[into a][repeat 1][?][/repeat][/to]b", "ab", "b"},
+      {"[repeat 1][not[b]][?][/repeat]c", "a", "c"},
+      {"[repeat 1][which[a][b]][/repeat]c", "ab", "c"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(CompileFind(c.find)) << c.find;
+    std::string text;
+    while (text.size() < kSize) text += c.piece;
+    text += c.tail;
+    bool found = false;
+    EXPECT_LT(StepsOfOneSearch(engine.Pattern(), text, found), 20 * kSize) << c.find;
+  }
+}
+
 TEST_F(EngineTest, ChangedBracketsChangeTheLanguage) {
   symbols[TAG_BRACKET1] = "(";
   symbols[TAG_BRACKET2] = ")";
