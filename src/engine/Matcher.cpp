@@ -40,6 +40,15 @@ std::size_t Matcher::SigKeyHash::operator()(const SigKey& k) const {
   return static_cast<std::size_t>(h);
 }
 
+std::size_t Matcher::PendingKeyHash::operator()(const PendingKey& k) const {
+  std::uint64_t h = static_cast<std::uint64_t>(k.next) * 0x9E3779B97F4A7C15ULL;
+  h ^= static_cast<std::uint64_t>(k.pc) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.where) + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.limit) + 0xC2B2AE3D27D4EB4FULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.mode) | (static_cast<std::uint64_t>(k.marked) << 2);
+  return static_cast<std::size_t>(h);
+}
+
 Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWhich)
     : onEmptyWhich_(std::move(onEmptyWhich)) {
   std::size_t head = 0;
@@ -154,6 +163,7 @@ void Matcher::Begin(MatchSession& session) {
   }
   memo_.Clear();
   sigs_.Clear();
+  pendingSigs_.Clear();
   pruneAt_ = kPruneMinimum;
   chainFailFrom_ = npos;
   captures_.clear();
@@ -315,7 +325,7 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
   e.inFrame = e.outFrame = in.frame;
   e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
   e.framesBefore = static_cast<std::uint32_t>(frames_.size());
-  e.sigOk = in.pending < 0 && FrameSig(in.frame, e.sig);
+  e.sigOk = StateSig(in.frame, in.pending, e.sig);
   Forward known = Forward::Pushed;
   auto decided = [&](std::size_t candidateStart) {
     const Verdict v = Consult(e, candidateStart, memoGroup);
@@ -396,9 +406,8 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
         }
         if (decided(in.pos)) return known;
       } else {
-        pending_.push_back({static_cast<int>(trail_.size()), pc, in.pos, in.limit, in.mode,
-                            false, in.pending});
-        e.outPending = static_cast<int>(pending_.size()) - 1;
+        e.outPending = AddPending(
+            {static_cast<int>(trail_.size()), pc, in.pos, in.limit, in.mode, false, in.pending});
       }
       Push(e);
       return Forward::Pushed;
@@ -433,7 +442,7 @@ bool Matcher::Recover(int frame, Start start, int& pc, State& in) {
         const Entry last = trail_.back();
         Entry e = last;
         e.exit = true;
-        e.sigOk = last.outPending < 0 && FrameSig(last.outFrame, e.sig);
+        e.sigOk = StateSig(last.outFrame, last.outPending, e.sig);
         e.moreAlts = false;
         e.alt = -1;
         e.inMode = last.outMode;
@@ -703,23 +712,63 @@ int Matcher::MarkPending(int head) {
   bool allMarked = true;
   for (int p = head; p >= 0; p = pending_[p].next) allMarked = allMarked && pending_[p].marked;
   if (allMarked) return head;
-  int newHead = -1;
-  int tail = -1;
-  for (int p = head; p >= 0;) {
-    Pending copy = pending_[p];
-    p = copy.next;
+  // Copied from the last record to the first, so each copy links to its copied successor.
+  std::vector<int> order;
+  for (int p = head; p >= 0; p = pending_[p].next) order.push_back(p);
+  int next = -1;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    Pending copy = pending_[static_cast<std::size_t>(*it)];
     copy.marked = true;
-    copy.next = -1;
-    pending_.push_back(copy);
-    const int idx = static_cast<int>(pending_.size()) - 1;
-    if (tail < 0) {
-      newHead = idx;
-    } else {
-      pending_[tail].next = idx;
-    }
-    tail = idx;
+    copy.next = next;
+    next = AddPending(copy);
   }
-  return newHead;
+  return next;
+}
+
+std::size_t Matcher::UnmarkedReach(int head) const {
+  std::size_t reach = 0;
+  for (int p = head; p >= 0; p = pending_[static_cast<std::size_t>(p)].next) {
+    const Pending& item = pending_[static_cast<std::size_t>(p)];
+    if (item.marked) continue;
+    for (const std::string& alt : prog_[item.pc].node->alternatives) {
+      reach = std::max(reach, alt.size());
+    }
+  }
+  return reach;
+}
+
+int Matcher::AddPending(Pending item) {
+  if (item.marked) {
+    const auto& alts = prog_[item.pc].node->alternatives;
+    item.reach = npos;
+    for (std::size_t i = 0; i < alts.size(); ++i) {
+      const std::size_t q = NextOccurrence(caches_[item.pc][i], item.pos);
+      if (q == npos || (item.mode == 1 && q > item.limit)) continue;
+      item.reach = std::min(item.reach, q + alts[i].size());
+    }
+  }
+  if (shortcuts_) item.sig = PendingSig(item);
+  pending_.push_back(item);
+  return static_cast<int>(pending_.size()) - 1;
+}
+
+// Numbers each list of pending NOTs by what decides its future: for a marked record only its
+// reach; an unmarked one always stands where the state holding it starts (nothing between the
+// NOT and the next match consumes text), so its kind and line are enough.
+std::uint32_t Matcher::PendingSig(const Pending& item) {
+  PendingKey key;
+  key.next = item.next < 0 ? 0 : pending_[static_cast<std::size_t>(item.next)].sig;
+  key.pc = item.pc;
+  key.marked = item.marked;
+  if (item.marked) {
+    key.where = item.reach;
+  } else {
+    key.mode = item.mode;
+    key.limit = item.mode == 1 ? item.limit : 0;
+  }
+  std::uint32_t& id = pendingSigs_[key];
+  if (id == 0) id = static_cast<std::uint32_t>(pendingSigs_.Size());
+  return id;
 }
 
 std::size_t Matcher::NextOccurrence(OccCache& cache, std::size_t from) {
@@ -753,8 +802,10 @@ bool Matcher::IsMonotone(int pc, std::uint8_t mode) const {
           ins.kind == TAG_WHICH);
 }
 
-bool Matcher::FrameSig(int frame, std::uint64_t& sig) const {
-  sig = frame < 0 ? 0 : frames_[frame].sig;
+bool Matcher::StateSig(int frame, int pending, std::uint64_t& sig) const {
+  const std::uint64_t counts = frame < 0 ? 0 : frames_[frame].sig;
+  const std::uint64_t nots = pending < 0 ? 0 : pending_[static_cast<std::size_t>(pending)].sig;
+  sig = counts | (nots << 32);
   return true;
 }
 
@@ -792,7 +843,7 @@ Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_
 bool Matcher::Remembered(const Entry& e) const {
   // STR, STRS and the storage and repeat openings hand their state on unchanged in kind;
   // the node after them remembers for them.
-  if (!shortcuts_ || !e.sigOk || e.inPending >= 0) return false;
+  if (!shortcuts_ || !e.sigOk) return false;
   const Instr& ins = prog_[e.pc];
   return ins.op == Op::RepEnd ||
          (ins.op == Op::Atom && ins.kind != TAG_STR && ins.kind != TAG_STRS);
@@ -803,6 +854,12 @@ Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, in
   const MemoValue* found = memo_.Find(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig));
   if (found == nullptr) return Verdict::None;
   const MemoValue& v = *found;
+  // A floating search shares what it learnt across starts; with an unmarked NOT pending, the
+  // NOT's check of a candidate depends on the start until the gap is as long as its longest
+  // alternative, so nearer candidates are tried afresh.
+  if (IsMonotone(e.pc, e.inMode) && candidateStart - e.start < UnmarkedReach(e.inPending)) {
+    return Verdict::None;
+  }
   if (v.failFrom != npos && candidateStart >= v.failFrom) {
     group = v.failGroup;
     return Verdict::Exhausted;

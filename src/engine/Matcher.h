@@ -3,9 +3,10 @@
 // that can move or take another alternative. Repeat groups are greedy; NOT tags look ahead
 // when anchored and check the skipped gap when floating.
 //
-// Backtracking is bounded: a state whose every continuation failed is remembered (floating
-// states for all later starts too), failed searches are cached, and a literal the pattern
-// needs but the text lacks ends the attempt before it starts.
+// Backtracking is bounded: a state (node, position, repetition counts up to each minimum,
+// pending NOT checks) whose every continuation failed is remembered (floating states for all
+// later starts too), failed searches are cached, and a literal the pattern needs but the text
+// lacks ends the attempt before it starts.
 #pragma once
 
 #include <cstddef>
@@ -91,8 +92,8 @@ class Matcher {
     int outFrame = -1;
     std::uint32_t pendingBefore = 0;
     std::uint32_t framesBefore = 0;
-    bool sigOk = false;     // the memo key could be formed (no pending NOT)
-    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups
+    bool sigOk = false;     // the memo key could be formed
+    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups, pending NOTs
     // RepEnd: the earlier repetition ends folded into this one, folds_[foldsBegin, foldsEnd).
     std::uint32_t foldsBegin = 0;
     std::uint32_t foldsEnd = 0;
@@ -129,6 +130,22 @@ class Matcher {
     std::uint8_t mode = 2;
     bool marked = false;  // an STR or STRS followed: the gap is variable
     int next = -1;
+    // Marked: the end of the first alternative the gap could hold (a match node starting at
+    // or after it is taken back), npos when none; all that decides the record from then on.
+    std::size_t reach = MatchSession::npos;
+    std::uint32_t sig = 0;  // this record and the ones after it, as PendingSig numbers them
+  };
+  struct PendingKey {
+    std::uint32_t next = 0;
+    int pc = 0;
+    bool marked = false;
+    std::uint8_t mode = 0;
+    std::size_t where = 0;  // unmarked: the NOT's position; marked: its reach
+    std::size_t limit = 0;
+    bool operator==(const PendingKey&) const = default;
+  };
+  struct PendingKeyHash {
+    std::size_t operator()(const PendingKey& k) const;
   };
   // The last search of one needle: from `from` the next occurrence is `at`.
   struct OccCache {
@@ -187,13 +204,16 @@ class Matcher {
   bool AnyAlternativeIn(const Pending& item, std::size_t to);
   bool GapEndsWithAlternative(const Pending& item, std::size_t matchStart);
   int MarkPending(int head);
+  int AddPending(Pending item);
+  std::size_t UnmarkedReach(int head) const;
+  std::uint32_t PendingSig(const Pending& item);
 
   std::size_t NextOccurrence(OccCache& cache, std::size_t from);
   std::size_t NextDigit(OccCache& cache, std::size_t from);
   std::size_t NextLineBreak(OccCache& cache, std::size_t from);
 
   bool IsMonotone(int pc, std::uint8_t mode) const;
-  bool FrameSig(int frame, std::uint64_t& sig) const;
+  bool StateSig(int frame, int pending, std::uint64_t& sig) const;
   std::uint32_t SigOf(int parentFrame, int group, int count);
   void PushFrame(Frame frame);
   MemoKey KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start, std::size_t limit,
@@ -232,6 +252,7 @@ class Matcher {
   std::vector<OccCache> chainCaches_;           // per literal of chain_
   FlatHashMap<MemoKey, MemoValue, MemoKeyHash> memo_;
   FlatHashMap<SigKey, std::uint32_t, SigKeyHash> sigs_;  // numbers the count signatures
+  FlatHashMap<PendingKey, std::uint32_t, PendingKeyHash> pendingSigs_;
   std::vector<Fold> folds_;
   std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
