@@ -13,6 +13,7 @@ namespace {
 constexpr std::size_t npos = MatchSession::npos;
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::size_t kPruneMinimum = 4096;
+constexpr int kFoldStride = 8;
 
 bool EndsWithHandOver(const CompiledPattern& body) {
   if (body.empty()) return false;
@@ -362,7 +363,10 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
         pending_.resize(previous.pendingBefore);
         frames_.resize(previous.framesBefore);
         folds_.resize(previous.foldsEnd);
-        if (Remembered(previous) && previous.inMode == 0) {
+        // Every kFoldStride-th end is enough: an attempt that joins the chain of repetitions
+        // runs into a remembered end soon after, and long chains cost a fraction of the memory.
+        if (Remembered(previous) && previous.inMode == 0 &&
+            (fr.count <= groupMin_[fr.group] || fr.count % kFoldStride == 0)) {
           folds_.push_back({previous.start, previous.sig});
         }
         foldsBegin = previous.foldsBegin;
