@@ -1,5 +1,5 @@
 // Benchmarks of the search engine: compiling, matching and replace-all over generated CP932
-// text, for literals, folded literals, A[*]B, alternatives, repeats and a hopeless pattern;
+// text, for literals, folded literals, A[*]B, alternatives, repeats and hopeless patterns;
 // replace-all into a string and streamed.
 #include <benchmark/benchmark.h>
 
@@ -159,6 +159,33 @@ void BM_HopelessLiteralScan(benchmark::State& state) {
 }
 BENCHMARK(BM_Hopeless)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HopelessLiteralScan)->Unit(benchmark::kMicrosecond);
+
+// A repeat group before a literal over 40 KB of "a": without the literal (the required-literal
+// check ends it) and with it at the very end (every repetition is walked once, not once per
+// start).
+void RepeatThenLiteral(benchmark::State& state, const char* find, const std::string& text) {
+  Fixture f(find, "", true);
+  f.engine.SetWorkingText(text);
+  for (auto _ : state) {
+    f.engine.StartPos = 1;
+    benchmark::DoNotOptimize(f.engine.Match());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+void BM_RepeatThenMissingLiteral(benchmark::State& s) {
+  RepeatThenLiteral(s, "[repeat 1][?][/repeat]b", std::string(40 * 1024, 'a'));
+}
+void BM_RepeatThenLiteralAtTheEnd(benchmark::State& s) {
+  RepeatThenLiteral(s, "[repeat 1][?][/repeat]b", std::string(40 * 1024, 'a') + "b");
+}
+void BM_DeepRepeatThenLiteralAtTheEnd(benchmark::State& s) {
+  std::string find = "[?]";
+  for (int i = 0; i < 200; ++i) find = "[repeat 1]" + find + "[/repeat]";
+  RepeatThenLiteral(s, (find + "b").c_str(), std::string(40 * 1024, 'a') + "b");
+}
+BENCHMARK(BM_RepeatThenMissingLiteral)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepeatThenLiteralAtTheEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepRepeatThenLiteralAtTheEnd)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

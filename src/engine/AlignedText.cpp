@@ -1,15 +1,21 @@
 // Boundary-aware byte searches in short CP932 texts.
 #include "engine/AlignedText.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "text/Cp932.h"
 
 namespace norra {
 
 void AlignedText::Reset(std::string_view text) {
   text_ = text;
-  boundary_.assign(text.size(), 0);
-  for (std::size_t i = 0; i < text.size(); i += static_cast<std::size_t>(CharStepAt(text, i))) {
-    boundary_[i] = 1;
+  // The group pass resets once per group over the whole find text: only the bytes after a
+  // lead byte need a look of their own.
+  const std::size_t size = text.size();
+  boundary_.assign(size, 1);
+  for (std::size_t i = 0; i + 1 < size; ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(text[i]))) boundary_[++i] = 0;
   }
 }
 
@@ -29,12 +35,19 @@ std::size_t AlignedText::Find(std::string_view needle, std::size_t from) const {
 }
 
 std::size_t AlignedText::RFindEndingBy(std::string_view needle, std::size_t endLimit) const {
+  endLimit = std::min(endLimit, text_.size());
   if (needle.size() > endLimit || needle.empty()) return npos;
+  // Candidates by their first byte (a plain rfind compares the whole needle at every byte).
+  const char* data = text_.data();
   std::size_t last = endLimit - needle.size();
   for (;;) {
-    const std::size_t q = text_.rfind(needle, last);
-    if (q == npos) return npos;
-    if (boundary_[q] && IsBoundary(q + needle.size())) return q;
+    const void* hit = memrchr(data, needle[0], last + 1);
+    if (hit == nullptr) return npos;
+    const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+    if (text_.compare(q, needle.size(), needle) == 0 && boundary_[q] &&
+        IsBoundary(q + needle.size())) {
+      return q;
+    }
     if (q == 0) return npos;
     last = q - 1;
   }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "engine/TagTable.h"
 
@@ -14,6 +13,7 @@ namespace {
 constexpr std::size_t npos = MatchSession::npos;
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::size_t kPruneMinimum = 4096;
+constexpr int kFoldStride = 8;
 
 bool EndsWithHandOver(const CompiledPattern& body) {
   if (body.empty()) return false;
@@ -34,6 +34,22 @@ std::size_t Matcher::MemoKeyHash::operator()(const MemoKey& k) const {
   return static_cast<std::size_t>(h);
 }
 
+std::size_t Matcher::SigKeyHash::operator()(const SigKey& k) const {
+  std::uint64_t h = static_cast<std::uint64_t>(k.parent) * 0x9E3779B97F4A7C15ULL;
+  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.group)) * 0xC2B2AE3D27D4EB4FULL;
+  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.count)) + (h << 6) + (h >> 2);
+  return static_cast<std::size_t>(h);
+}
+
+std::size_t Matcher::PendingKeyHash::operator()(const PendingKey& k) const {
+  std::uint64_t h = static_cast<std::uint64_t>(k.next) * 0x9E3779B97F4A7C15ULL;
+  h ^= static_cast<std::uint64_t>(k.pc) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.where) + 0x85EBCA77C2B2AE63ULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.limit) + 0xC2B2AE3D27D4EB4FULL + (h << 6) + (h >> 2);
+  h ^= static_cast<std::uint64_t>(k.mode) | (static_cast<std::uint64_t>(k.marked) << 2);
+  return static_cast<std::size_t>(h);
+}
+
 Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWhich)
     : onEmptyWhich_(std::move(onEmptyWhich)) {
   std::size_t head = 0;
@@ -49,8 +65,11 @@ Matcher::Matcher(const CompiledPattern& pattern, std::function<void()> onEmptyWh
     digitRunMin_ = groupMin_[0];
   }
   CollectChain(pattern, head);
-  // One literal alone is found by the first search anyway.
-  if (chain_.size() < 2) chain_.clear();
+  // A lone literal is found by the first search anyway; one after a group or a CHAR is not,
+  // and without the check each start would walk the group up to where the literal is missing.
+  if (chain_.size() == 1 && prog_[firstPc_].op == Op::Atom && prog_[firstPc_].kind == TAG_LITERAL) {
+    chain_.clear();
+  }
   caches_.resize(prog_.size());
 }
 
@@ -144,6 +163,8 @@ void Matcher::Begin(MatchSession& session) {
     chainCaches_.push_back({npos, npos, LiteralFinder(lit, counts)});
   }
   memo_.Clear();
+  sigs_.Clear();
+  pendingSigs_.Clear();
   pruneAt_ = kPruneMinimum;
   chainFailFrom_ = npos;
   captures_.clear();
@@ -258,6 +279,7 @@ bool Matcher::Run(std::size_t startPos) {
   trail_.clear();
   frames_.clear();
   pending_.clear();
+  folds_.clear();
   int pc = firstPc_;
   State in;
   in.pos = startPos;
@@ -293,6 +315,7 @@ bool Matcher::Run(std::size_t startPos) {
 }
 
 Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
+  ++steps_;
   const Instr& ins = prog_[pc];
   Entry e;
   e.pc = pc;
@@ -303,7 +326,7 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
   e.inFrame = e.outFrame = in.frame;
   e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
   e.framesBefore = static_cast<std::uint32_t>(frames_.size());
-  e.sigOk = in.pending < 0 && FrameSig(in.frame, e.sig);
+  e.sigOk = StateSig(in.frame, in.pending, e.sig);
   Forward known = Forward::Pushed;
   auto decided = [&](std::size_t candidateStart) {
     const Verdict v = Consult(e, candidateStart, memoGroup);
@@ -318,26 +341,44 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
       Push(e);
       return Forward::Pushed;
     case Op::RepBegin:
-      frames_.push_back({ins.group, 0, static_cast<int>(trail_.size()), -1, in.frame});
+      PushFrame({ins.group, 0, static_cast<int>(trail_.size()), -1, in.frame});
       e.outFrame = static_cast<int>(frames_.size()) - 1;
       Push(e);
       return Forward::Pushed;
     case Op::RepEnd: {
       const Frame fr = frames_[in.frame];
       int repEndIdx = static_cast<int>(trail_.size());
+      std::uint32_t foldsBegin = 0;
+      bool folded = false;
       // A repetition with nothing left to try folds into the previous one, so long runs of
-      // simple repetitions keep the trail short.
+      // simple repetitions keep the trail short. The previous end is kept as a fold: its
+      // outcome is this entry's, and remembering it keeps a later attempt that reaches it
+      // from walking the same repetitions again.
       if (fr.lastRepEndIdx >= 0 && in.pending < 0 &&
           RepIsFixed(static_cast<std::size_t>(fr.lastRepEndIdx) + 1)) {
         repEndIdx = fr.lastRepEndIdx;
-        TruncateTrail(static_cast<std::size_t>(repEndIdx));
+        const Entry previous = trail_[static_cast<std::size_t>(repEndIdx)];
+        TruncateTrail(static_cast<std::size_t>(repEndIdx) + 1);
+        trail_.pop_back();
+        pending_.resize(previous.pendingBefore);
+        frames_.resize(previous.framesBefore);
+        folds_.resize(previous.foldsEnd);
+        // Every kFoldStride-th end is enough: an attempt that joins the chain of repetitions
+        // runs into a remembered end soon after, and long chains cost a fraction of the memory.
+        if (Remembered(previous) && previous.inMode == 0 &&
+            (fr.count <= groupMin_[fr.group] || fr.count % kFoldStride == 0)) {
+          folds_.push_back({previous.start, previous.sig});
+        }
+        foldsBegin = previous.foldsBegin;
+        folded = true;
         e.inFrame = fr.parent;  // the frame it came in with is gone
         e.pendingBefore = static_cast<std::uint32_t>(pending_.size());
         e.framesBefore = static_cast<std::uint32_t>(frames_.size());
       }
-      frames_.push_back({fr.group, fr.count + 1, fr.startIdx, repEndIdx, fr.parent});
+      PushFrame({fr.group, fr.count + 1, fr.startIdx, repEndIdx, fr.parent});
       e.outFrame = static_cast<int>(frames_.size()) - 1;
       Push(e);
+      if (folded) trail_.back().foldsBegin = foldsBegin;
       return Forward::Pushed;
     }
     case Op::End:
@@ -369,9 +410,8 @@ Matcher::Forward Matcher::Step(int pc, const State& in, int& memoGroup) {
         }
         if (decided(in.pos)) return known;
       } else {
-        pending_.push_back({static_cast<int>(trail_.size()), pc, in.pos, in.limit, in.mode,
-                            false, in.pending});
-        e.outPending = static_cast<int>(pending_.size()) - 1;
+        e.outPending = AddPending(
+            {static_cast<int>(trail_.size()), pc, in.pos, in.limit, in.mode, false, in.pending});
       }
       Push(e);
       return Forward::Pushed;
@@ -406,7 +446,7 @@ bool Matcher::Recover(int frame, Start start, int& pc, State& in) {
         const Entry last = trail_.back();
         Entry e = last;
         e.exit = true;
-        e.sigOk = last.outPending < 0 && FrameSig(last.outFrame, e.sig);
+        e.sigOk = StateSig(last.outFrame, last.outPending, e.sig);
         e.moreAlts = false;
         e.alt = -1;
         e.inMode = last.outMode;
@@ -480,6 +520,7 @@ Matcher::WalkResult Matcher::Walk(int& limitStart, int& pc, State& in, int& endF
 }
 
 Matcher::Change Matcher::TryChange(Entry& e, int& memoGroup) {
+  ++steps_;
   const Instr& ins = prog_[e.pc];
   if (ins.op != Op::Atom) return Change::Fixed;
   if (ins.kind == TAG_STR || ins.kind == TAG_STRS || ins.kind == TAG_NOT) return Change::Fixed;
@@ -675,23 +716,63 @@ int Matcher::MarkPending(int head) {
   bool allMarked = true;
   for (int p = head; p >= 0; p = pending_[p].next) allMarked = allMarked && pending_[p].marked;
   if (allMarked) return head;
-  int newHead = -1;
-  int tail = -1;
-  for (int p = head; p >= 0;) {
-    Pending copy = pending_[p];
-    p = copy.next;
+  // Copied from the last record to the first, so each copy links to its copied successor.
+  std::vector<int> order;
+  for (int p = head; p >= 0; p = pending_[p].next) order.push_back(p);
+  int next = -1;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    Pending copy = pending_[static_cast<std::size_t>(*it)];
     copy.marked = true;
-    copy.next = -1;
-    pending_.push_back(copy);
-    const int idx = static_cast<int>(pending_.size()) - 1;
-    if (tail < 0) {
-      newHead = idx;
-    } else {
-      pending_[tail].next = idx;
-    }
-    tail = idx;
+    copy.next = next;
+    next = AddPending(copy);
   }
-  return newHead;
+  return next;
+}
+
+std::size_t Matcher::UnmarkedReach(int head) const {
+  std::size_t reach = 0;
+  for (int p = head; p >= 0; p = pending_[static_cast<std::size_t>(p)].next) {
+    const Pending& item = pending_[static_cast<std::size_t>(p)];
+    if (item.marked) continue;
+    for (const std::string& alt : prog_[item.pc].node->alternatives) {
+      reach = std::max(reach, alt.size());
+    }
+  }
+  return reach;
+}
+
+int Matcher::AddPending(Pending item) {
+  if (item.marked) {
+    const auto& alts = prog_[item.pc].node->alternatives;
+    item.reach = npos;
+    for (std::size_t i = 0; i < alts.size(); ++i) {
+      const std::size_t q = NextOccurrence(caches_[item.pc][i], item.pos);
+      if (q == npos || (item.mode == 1 && q > item.limit)) continue;
+      item.reach = std::min(item.reach, q + alts[i].size());
+    }
+  }
+  if (shortcuts_) item.sig = PendingSig(item);
+  pending_.push_back(item);
+  return static_cast<int>(pending_.size()) - 1;
+}
+
+// Numbers each list of pending NOTs by what decides its future: for a marked record only its
+// reach; an unmarked one always stands where the state holding it starts (nothing between the
+// NOT and the next match consumes text), so its kind and line are enough.
+std::uint32_t Matcher::PendingSig(const Pending& item) {
+  PendingKey key;
+  key.next = item.next < 0 ? 0 : pending_[static_cast<std::size_t>(item.next)].sig;
+  key.pc = item.pc;
+  key.marked = item.marked;
+  if (item.marked) {
+    key.where = item.reach;
+  } else {
+    key.mode = item.mode;
+    key.limit = item.mode == 1 ? item.limit : 0;
+  }
+  std::uint32_t& id = pendingSigs_[key];
+  if (id == 0) id = static_cast<std::uint32_t>(pendingSigs_.Size());
+  return id;
 }
 
 std::size_t Matcher::NextOccurrence(OccCache& cache, std::size_t from) {
@@ -725,18 +806,27 @@ bool Matcher::IsMonotone(int pc, std::uint8_t mode) const {
           ins.kind == TAG_WHICH);
 }
 
-bool Matcher::FrameSig(int frame, std::uint64_t& sig) const {
-  // Repetition counts matter only up to each group's minimum.
-  sig = 0;
-  std::uint64_t scale = 1;
-  for (int f = frame; f >= 0; f = frames_[f].parent) {
-    const int min = groupMin_[frames_[f].group];
-    const auto base = static_cast<std::uint64_t>(min) + 1;
-    if (scale > std::numeric_limits<std::uint64_t>::max() / base) return false;
-    sig += static_cast<std::uint64_t>(std::min(frames_[f].count, min)) * scale;
-    scale *= base;
-  }
+bool Matcher::StateSig(int frame, int pending, std::uint64_t& sig) const {
+  const std::uint64_t counts = frame < 0 ? 0 : frames_[frame].sig;
+  const std::uint64_t nots = pending < 0 ? 0 : pending_[static_cast<std::size_t>(pending)].sig;
+  sig = counts | (nots << 32);
   return true;
+}
+
+// Numbers each sequence of capped counts, outermost group first, as it first occurs: any
+// depth of nesting gets an exact key of one word. Repetition counts matter only up to each
+// group's minimum.
+std::uint32_t Matcher::SigOf(int parentFrame, int group, int count) {
+  const SigKey key{parentFrame < 0 ? 0 : frames_[parentFrame].sig, group,
+                   std::min(count, groupMin_[group])};
+  std::uint32_t& id = sigs_[key];
+  if (id == 0) id = static_cast<std::uint32_t>(sigs_.Size());
+  return id;
+}
+
+void Matcher::PushFrame(Frame frame) {
+  frame.sig = SigOf(frame.parent, frame.group, frame.count);
+  frames_.push_back(frame);
 }
 
 Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start,
@@ -757,7 +847,7 @@ Matcher::MemoKey Matcher::KeyOf(int pc, bool exit, std::uint8_t mode, std::size_
 bool Matcher::Remembered(const Entry& e) const {
   // STR, STRS and the storage and repeat openings hand their state on unchanged in kind;
   // the node after them remembers for them.
-  if (!shortcuts_ || !e.sigOk || e.inPending >= 0) return false;
+  if (!shortcuts_ || !e.sigOk) return false;
   const Instr& ins = prog_[e.pc];
   return ins.op == Op::RepEnd ||
          (ins.op == Op::Atom && ins.kind != TAG_STR && ins.kind != TAG_STRS);
@@ -768,6 +858,12 @@ Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, in
   const MemoValue* found = memo_.Find(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig));
   if (found == nullptr) return Verdict::None;
   const MemoValue& v = *found;
+  // A floating search shares what it learnt across starts; with an unmarked NOT pending, the
+  // NOT's check of a candidate depends on the start until the gap is as long as its longest
+  // alternative, so nearer candidates are tried afresh.
+  if (IsMonotone(e.pc, e.inMode) && candidateStart - e.start < UnmarkedReach(e.inPending)) {
+    return Verdict::None;
+  }
   if (v.failFrom != npos && candidateStart >= v.failFrom) {
     group = v.failGroup;
     return Verdict::Exhausted;
@@ -781,8 +877,15 @@ Matcher::Verdict Matcher::Consult(const Entry& e, std::size_t candidateStart, in
 
 void Matcher::RecordExhausted(const Entry& e, int group) {
   if (!Remembered(e)) return;
-  MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
-  const std::size_t from = IsMonotone(e.pc, e.inMode) ? e.start : 0;
+  RecordFailure(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig),
+                IsMonotone(e.pc, e.inMode) ? e.start : 0, group);
+  for (std::uint32_t i = e.foldsBegin; i < e.foldsEnd; ++i) {
+    RecordFailure(KeyOf(e.pc, false, 0, folds_[i].start, 0, folds_[i].sig), 0, group);
+  }
+}
+
+void Matcher::RecordFailure(const MemoKey& key, std::size_t from, int group) {
+  MemoValue& v = memo_[key];
   if (v.failFrom == npos || from < v.failFrom) {
     v.failFrom = from;
     v.failGroup = group;
@@ -794,21 +897,24 @@ void Matcher::RecordGroupEnd(std::size_t fromIdx, int group) {
   for (std::size_t i = fromIdx; i < trail_.size(); ++i) {
     const Entry& e = trail_[i];
     if (!Remembered(e)) continue;
-    MemoValue& v = memo_[KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig)];
-    std::size_t from = 0;
-    std::size_t to = npos;
-    if (IsMonotone(e.pc, e.inMode)) {
-      from = e.start;
-      to = e.matchStart;
+    const bool monotone = IsMonotone(e.pc, e.inMode);
+    RecordEnd(KeyOf(e.pc, e.exit, e.inMode, e.start, e.inLimit, e.sig), monotone ? e.start : 0,
+              monotone ? e.matchStart : npos, group);
+    for (std::uint32_t f = e.foldsBegin; f < e.foldsEnd; ++f) {
+      RecordEnd(KeyOf(e.pc, false, 0, folds_[f].start, 0, folds_[f].sig), 0, npos, group);
     }
-    if (v.truncFrom != npos && from <= v.truncTo && v.truncFrom <= to && v.truncGroup == group) {
-      from = std::min(from, v.truncFrom);
-      to = std::max(to, v.truncTo);
-    }
-    v.truncFrom = from;
-    v.truncTo = to;
-    v.truncGroup = group;
   }
+}
+
+void Matcher::RecordEnd(const MemoKey& key, std::size_t from, std::size_t to, int group) {
+  MemoValue& v = memo_[key];
+  if (v.truncFrom != npos && from <= v.truncTo && v.truncFrom <= to && v.truncGroup == group) {
+    from = std::min(from, v.truncFrom);
+    to = std::max(to, v.truncTo);
+  }
+  v.truncFrom = from;
+  v.truncTo = to;
+  v.truncGroup = group;
 }
 
 int Matcher::FrameOfGroup(int frame, int group) const {
@@ -819,12 +925,16 @@ int Matcher::FrameOfGroup(int frame, int group) const {
   return -1;
 }
 
-void Matcher::Push(Entry e) { trail_.push_back(e); }
+void Matcher::Push(Entry e) {
+  e.foldsBegin = e.foldsEnd = static_cast<std::uint32_t>(folds_.size());
+  trail_.push_back(e);
+}
 
 void Matcher::TruncateTrail(std::size_t size) {
   if (size >= trail_.size()) return;
   pending_.resize(trail_[size].pendingBefore);
   frames_.resize(trail_[size].framesBefore);
+  folds_.resize(trail_[size].foldsBegin);
   trail_.resize(size);
 }
 

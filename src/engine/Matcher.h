@@ -3,9 +3,10 @@
 // that can move or take another alternative. Repeat groups are greedy; NOT tags look ahead
 // when anchored and check the skipped gap when floating.
 //
-// Backtracking is bounded: a state whose every continuation failed is remembered (floating
-// states for all later starts too), failed searches are cached, and a literal the pattern
-// needs but the text lacks ends the attempt before it starts.
+// Backtracking is bounded: a state (node, position, repetition counts up to each minimum,
+// pending NOT checks) whose every continuation failed is remembered (floating states for all
+// later starts too), failed searches are cached, and a literal the pattern needs but the text
+// lacks ends the attempt before it starts.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,10 @@ class Matcher {
   // Without the remembered outcomes and the required-literal check the matcher explores every
   // choice; the answers must not change (tests compare the two).
   void SetShortcuts(bool on) { shortcuts_ = on; }
+
+  // Node attempts (forward steps and backtracking changes) since construction: the measure of
+  // the matcher's work, which stays near linear in the text for every pattern.
+  std::uint64_t Steps() const { return steps_; }
 
   // Storage areas filled by the last successful Find, in area order.
   const std::vector<Capture>& Captures() const { return captures_; }
@@ -87,8 +92,11 @@ class Matcher {
     int outFrame = -1;
     std::uint32_t pendingBefore = 0;
     std::uint32_t framesBefore = 0;
-    bool sigOk = false;     // the memo key could be formed (no pending NOT, counts fit)
-    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups
+    bool sigOk = false;     // the memo key could be formed
+    std::uint64_t sig = 0;  // capped repetition counts of the enclosing groups, pending NOTs
+    // RepEnd: the earlier repetition ends folded into this one, folds_[foldsBegin, foldsEnd).
+    std::uint32_t foldsBegin = 0;
+    std::uint32_t foldsEnd = 0;
   };
   struct Frame {
     int group = 0;
@@ -96,6 +104,23 @@ class Matcher {
     int startIdx = 0;
     int lastRepEndIdx = -1;
     int parent = -1;
+    std::uint32_t sig = 0;  // this frame's and its parents' counts, as SigOf numbers them
+  };
+  // The end of a repetition that had nothing left to try, folded into the next one: it leads
+  // to the same outcome as the entry that holds it.
+  struct Fold {
+    std::size_t start = 0;
+    std::uint64_t sig = 0;
+  };
+  // One enclosing group's capped count on top of the signature of the groups around it.
+  struct SigKey {
+    std::uint32_t parent = 0;
+    int group = 0;
+    int count = 0;
+    bool operator==(const SigKey&) const = default;
+  };
+  struct SigKeyHash {
+    std::size_t operator()(const SigKey& k) const;
   };
   struct Pending {
     int entryIdx = 0;
@@ -105,6 +130,22 @@ class Matcher {
     std::uint8_t mode = 2;
     bool marked = false;  // an STR or STRS followed: the gap is variable
     int next = -1;
+    // Marked: the end of the first alternative the gap could hold (a match node starting at
+    // or after it is taken back), npos when none; all that decides the record from then on.
+    std::size_t reach = MatchSession::npos;
+    std::uint32_t sig = 0;  // this record and the ones after it, as PendingSig numbers them
+  };
+  struct PendingKey {
+    std::uint32_t next = 0;
+    int pc = 0;
+    bool marked = false;
+    std::uint8_t mode = 0;
+    std::size_t where = 0;  // unmarked: the NOT's position; marked: its reach
+    std::size_t limit = 0;
+    bool operator==(const PendingKey&) const = default;
+  };
+  struct PendingKeyHash {
+    std::size_t operator()(const PendingKey& k) const;
   };
   // The last search of one needle: from `from` the next occurrence is `at`.
   struct OccCache {
@@ -163,19 +204,26 @@ class Matcher {
   bool AnyAlternativeIn(const Pending& item, std::size_t to);
   bool GapEndsWithAlternative(const Pending& item, std::size_t matchStart);
   int MarkPending(int head);
+  int AddPending(Pending item);
+  std::size_t UnmarkedReach(int head) const;
+  std::uint32_t PendingSig(const Pending& item);
 
   std::size_t NextOccurrence(OccCache& cache, std::size_t from);
   std::size_t NextDigit(OccCache& cache, std::size_t from);
   std::size_t NextLineBreak(OccCache& cache, std::size_t from);
 
   bool IsMonotone(int pc, std::uint8_t mode) const;
-  bool FrameSig(int frame, std::uint64_t& sig) const;
+  bool StateSig(int frame, int pending, std::uint64_t& sig) const;
+  std::uint32_t SigOf(int parentFrame, int group, int count);
+  void PushFrame(Frame frame);
   MemoKey KeyOf(int pc, bool exit, std::uint8_t mode, std::size_t start, std::size_t limit,
                 std::uint64_t sig) const;
   bool Remembered(const Entry& e) const;
   Verdict Consult(const Entry& e, std::size_t candidateStart, int& group) const;
   void RecordExhausted(const Entry& e, int group);
+  void RecordFailure(const MemoKey& key, std::size_t from, int group);
   void RecordGroupEnd(std::size_t fromIdx, int group);
+  void RecordEnd(const MemoKey& key, std::size_t from, std::size_t to, int group);
   int FrameOfGroup(int frame, int group) const;
   int GroupOfFrame(int frame) const { return frame < 0 ? -1 : frames_[frame].group; }
 
@@ -203,9 +251,13 @@ class Matcher {
   std::vector<std::vector<OccCache>> caches_;  // per instruction (per alternative)
   std::vector<OccCache> chainCaches_;           // per literal of chain_
   FlatHashMap<MemoKey, MemoValue, MemoKeyHash> memo_;
+  FlatHashMap<SigKey, std::uint32_t, SigKeyHash> sigs_;  // numbers the count signatures
+  FlatHashMap<PendingKey, std::uint32_t, PendingKeyHash> pendingSigs_;
+  std::vector<Fold> folds_;
   std::size_t pruneAt_ = 0;  // memo size that makes the next attempt drop dead entries
   std::size_t chainFailFrom_ = MatchSession::npos;
   bool shortcuts_ = true;
+  std::uint64_t steps_ = 0;
 
   std::vector<Entry> trail_;
   std::vector<Frame> frames_;

@@ -2,6 +2,7 @@
 // placeholders), then tokenizing what is left into the main sequence.
 #include "engine/PatternCompiler.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "engine/EngineAbort.h"
@@ -59,6 +60,7 @@ void PatternCompiler::SetText(std::string text) {
 bool PatternCompiler::Compile(std::string_view findText) {
   engine_.ClearPattern();
   groupTable_.clear();
+  groupDepth_.clear();
   SetText(std::string(findText));
 
   // Without both brackets no tag can be written: the whole text is literal.
@@ -97,6 +99,7 @@ bool PatternCompiler::Compile(std::string_view findText) {
   }
   engine_.pattern_ = std::move(sequence);
   groupTable_.clear();
+  groupDepth_.clear();
   return true;
 }
 
@@ -186,12 +189,14 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
     Refuse("「検索する文」の中に無限ループが含まれています。");
     return false;
   }
+  int depth = 0;
+  if (!DepthAllowed(depth)) return false;
   PatternNode group;
   group.kind = TAG_REPEAT;
   group.argument = static_cast<int>(count > 1000000000 ? 1000000000 : count);
   group.bodyLength = static_cast<int>(body.size());
   group.body = std::move(body);
-  ReplaceWithPlaceholder(span, closeTagLength, TAG_REPEAT, std::move(group));
+  ReplaceWithPlaceholder(span, closeTagLength, TAG_REPEAT, std::move(group), depth);
   return true;
 }
 
@@ -213,6 +218,8 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
     Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_INTO) + " の記憶領域(a ～ z)は重複指定禁止です");
     return false;
   }
+  int depth = 0;
+  if (!DepthAllowed(depth)) return false;
   engine_.areaGroups_[span.area - 1] = true;
   ++engine_.intoGroupCount_;
   PatternNode group;
@@ -220,13 +227,24 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
   group.argument = span.area;
   group.bodyLength = static_cast<int>(body.size());
   group.body = std::move(body);
-  ReplaceWithPlaceholder(span, closeTagLength, TAG_INTO, std::move(group));
+  ReplaceWithPlaceholder(span, closeTagLength, TAG_INTO, std::move(group), depth);
   return true;
 }
 
+// The group just tokenized holds the groups its body took over; one more level must stay
+// within the cap.
+bool PatternCompiler::DepthAllowed(int& depth) const {
+  depth = bodyDepth_ + 1;
+  if (depth <= kMaxGroupDepth) return true;
+  Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " と " + SymbolUtf8(TAG_INTO) + " の入れ子は " +
+         std::to_string(kMaxGroupDepth) + " 段までにして下さい");
+  return false;
+}
+
 void PatternCompiler::ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength,
-                                             int kind, PatternNode group) {
+                                             int kind, PatternNode group, int depth) {
   groupTable_.emplace_back(std::move(group));
+  groupDepth_.push_back(depth);
   const std::string placeholder = S(TAG_BRACKET1) + S(kind) + kPlaceholderMark +
                                   std::to_string(groupTable_.size() - 1) + S(TAG_BRACKET2);
   SetText(text_.substr(0, span.open) + placeholder + text_.substr(span.close + closeTagLength));
@@ -269,6 +287,7 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
         }
         node = std::move(*groupTable_[index]);
         groupTable_[index].reset();
+        bodyDepth_ = std::max(bodyDepth_, groupDepth_[index]);
         end = r + R.size();
         return true;
       }
@@ -302,6 +321,7 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
 
 bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>& out) {
   out.clear();
+  bodyDepth_ = 0;
   AlignedText text(source);
   const std::string& L = S(TAG_BRACKET1);
   std::size_t literalStart = 0;

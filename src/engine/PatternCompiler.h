@@ -17,6 +17,10 @@ class SearchEngine;
 
 class PatternCompiler {
  public:
+  // Deepest nesting of repeat and storage groups a find text may have. Compiling and matching
+  // walk the groups recursively, so the cap also bounds their use of the call stack.
+  static constexpr int kMaxGroupDepth = 200;
+
   explicit PatternCompiler(SearchEngine& engine);
 
   // Fills the engine's pattern and storage-area groups. False (pattern empty) on a refusal,
@@ -39,8 +43,9 @@ class PatternCompiler {
   std::optional<GroupSpan> FindStorageGroup();
   bool CompileRepeatGroup(const GroupSpan& span);
   bool CompileStorageGroup(const GroupSpan& span);
+  bool DepthAllowed(int& depth) const;
   void ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength, int kind,
-                              PatternNode group);
+                              PatternNode group, int depth);
 
   bool Tokenize(std::string_view text, std::vector<PatternNode>& out);
   bool TryToken(const AlignedText& text, std::size_t at, PatternNode& node, std::size_t& end);
@@ -50,6 +55,8 @@ class PatternCompiler {
   std::string text_;  // the find text as the group pass leaves it
   AlignedText aligned_;
   std::vector<std::optional<PatternNode>> groupTable_;
+  std::vector<int> groupDepth_;  // nesting depth of each group in groupTable_
+  int bodyDepth_ = 0;            // deepest group the last Tokenize took from groupTable_
 };
 
 }  // namespace norra

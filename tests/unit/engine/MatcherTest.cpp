@@ -193,6 +193,65 @@ TEST_F(EngineTest, HopelessPatternsEndWithoutSearchingForever) {
   EXPECT_EQ(Find("[?][*]a[*csv]a[*]c", some), Hit(0, 0));
 }
 
+// Node attempts of one search from the start of `text` (CP932) for the compiled find text.
+std::uint64_t StepsOfOneSearch(const CompiledPattern& pattern, const std::string& text,
+                               bool& found) {
+  const std::string folded = ToUpperCp932Copy(text);
+  MatchSession session(folded, text);
+  Matcher matcher(pattern, [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); });
+  matcher.Begin(session);
+  std::size_t start = 0, end = 0;
+  found = matcher.Find(0, start, end);
+  return matcher.Steps();
+}
+
+TEST_F(EngineTest, ALiteralEveryMatchNeedsEndsTheSearchAtOnceWhenTheTextLacksIt) {
+  const std::string as(4000, 'a');
+  for (const char* find : {"[repeat 1][?][/repeat]b", "[#][repeat 1][?][/repeat]b",
+                           "[repeat 1][?][repeat 2][#][/repeat][/repeat]x",
+                           "[into a][repeat 2][?][/repeat][/to]b[*]c"}) {
+    ASSERT_TRUE(CompileFind(find)) << find;
+    bool found = true;
+    EXPECT_LT(StepsOfOneSearch(engine.Pattern(), "1" + as, found), 10u) << find;
+    EXPECT_FALSE(found) << find;
+  }
+}
+
+// Each state (node, position, repetition counts up to the minimum) is tried once: the work
+// grows with the text, not with its square, also when every repetition is taken whole and
+// what follows fails at the end, again from every later start.
+TEST_F(EngineTest, TheMatchersWorkGrowsWithTheTextNotWithItsSquare) {
+  constexpr std::size_t kSize = 4000;
+  std::string deep;  // more levels than a word has bits for their counts
+  for (int i = 0; i < 80; ++i) deep = "[repeat 1]" + (deep.empty() ? "[?]" : deep) + "[/repeat]";
+  struct Case {
+    std::string find;
+    const char* piece;
+    const char* tail;
+  } cases[] = {
+      {"[repeat 1][?][/repeat]b", "a", "b"},
+      {deep + "b", "a", "b"},
+      {"[repeat 2][?][/repeat]b", "a", "b"},
+      {"[repeat 1][?][/repeat][?]b", "a", "b"},
+      {"[repeat 1][repeat 1][?][/repeat][/repeat]b", "a", "b"},
+      {"[into a][repeat 1][?][/repeat][/to]b", "ab", "b"},
+      {"[repeat 1][not[b]][?][/repeat]c", "a", "c"},
+      {"[repeat 1][which[a][b]][/repeat]c", "ab", "c"},
+      // A NOT after a gap is pending when the next node searches.
+      {"[repeat 1][not[b][ab]][which[b][a]][*csv][/repeat]a", "ab", "b"},
+      {"[*csv][into a][repeat 1][not[b][ab]][which[a][ab]][*][/repeat]b[/to][?]", "a", "b"},
+      {"[repeat 1][#][*][not[b][ab]][/repeat][*]1", "a1", "b"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(CompileFind(c.find)) << c.find;
+    std::string text;
+    while (text.size() < kSize) text += c.piece;
+    text += c.tail;
+    bool found = false;
+    EXPECT_LT(StepsOfOneSearch(engine.Pattern(), text, found), 20 * kSize) << c.find;
+  }
+}
+
 TEST_F(EngineTest, ChangedBracketsChangeTheLanguage) {
   symbols[TAG_BRACKET1] = "(";
   symbols[TAG_BRACKET2] = ")";

@@ -1,8 +1,11 @@
 // Find-text compiler: nodes built for each construct, refusals with their messages, which of
 // them abandon the command, and symbols in force.
-#include "engine/PatternCompiler.h"
+#include <pthread.h>
+
+#include <functional>
 
 #include "EngineTestSupport.h"
+#include "engine/PatternCompiler.h"
 
 namespace norra {
 namespace {
@@ -122,6 +125,64 @@ TEST_F(EngineTest, RefusalsThatAbandonTheCommand) {
     EXPECT_EQ(ui.LastBox().text, c.message);
     EXPECT_EQ(ui.LastBox().caption, kCaption);
   }
+}
+
+// A storage group around `repeats` nested repeat groups around one CHAR: nesting depth
+// repeats + 1.
+std::string NestedGroups(int repeats) {
+  std::string find = "[into a]";
+  for (int i = 0; i < repeats; ++i) find += "[repeat 1]";
+  find += "[?]";
+  for (int i = 0; i < repeats; ++i) find += "[/repeat]";
+  return find + "[/to]";
+}
+
+TEST_F(EngineTest, APatternOfAThousandNestedGroupsIsRefusedWithItsMessage) {
+  for (int depth : {PatternCompiler::kMaxGroupDepth + 1, 1000, 10000}) {
+    ui.ClearBoxes();
+    EXPECT_FALSE(CompileFind(NestedGroups(depth - 1))) << depth;
+    EXPECT_TRUE(engine.Pattern().empty());
+    ASSERT_EQ(ui.Boxes().size(), 1u) << depth;
+    EXPECT_EQ(ui.LastBox().text, "検索ﾀｸﾞ repeat と into の入れ子は 200 段までにして下さい");
+    EXPECT_EQ(ui.LastBox().caption, kCaption);
+    EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
+  }
+}
+
+// Compiling, dumping, matching and freeing the deepest pattern allowed fit in a thread with a
+// small stack: every walk over the nested groups is bounded by the cap.
+TEST_F(EngineTest, TheDeepestNestingAllowedCompilesAndMatchesOnASmallStack) {
+  bool compiled = false;
+  std::int64_t matchLen = 0;
+  std::size_t dumpSize = 0;
+  bool areaKept = false;
+  std::function<void()> job = [&] {
+    compiled = CompileFind(NestedGroups(PatternCompiler::kMaxGroupDepth - 1));
+    if (!compiled) return;
+    dumpSize = DumpPattern(engine.Pattern()).size();
+    engine.SetWorkingText(std::string(20000, 'x') + "b");
+    engine.StartPos = 1;
+    engine.Match();
+    matchLen = engine.MatchLen;
+    areaKept = engine.AreaText(1) == engine.WorkingText();
+    CompileFind("x");  // frees the nested pattern on this stack too
+  };
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, 256 * 1024), 0);
+  pthread_t thread;
+  auto run = [](void* arg) -> void* {
+    (*static_cast<std::function<void()>*>(arg))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_TRUE(compiled);
+  EXPECT_TRUE(ui.Boxes().empty());
+  EXPECT_GT(dumpSize, 0u);
+  EXPECT_EQ(matchLen, 20001);
+  EXPECT_TRUE(areaKept);
 }
 
 TEST_F(EngineTest, MessagesNameTheSymbolsInForce) {
