@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "text/FileMask.h"
+#include "text/ReplacementFile.h"
 
 namespace norra {
 
@@ -34,6 +35,8 @@ FolderEntries ListFolder(const std::string& folder) {
     if (ec) break;
     const fs::directory_entry& entry = *it;
     std::string name = entry.path().filename().string();
+    if (IsReplacementTemporaryName(name))
+      continue;  // another save's work in progress, or a leftover
     std::error_code typeEc;
     if (entry.is_symlink(typeEc)) {
       // A link counts as a file when it leads to one; linked folders are never walked into.

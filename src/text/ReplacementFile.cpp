@@ -1,13 +1,16 @@
 // Temporary file beside its target, then rename: the steps of atomic replacement.
 #include "text/ReplacementFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <random>
+#include <set>
 #include <utility>
 
 #include "text/PathUtil.h"
@@ -35,18 +38,78 @@ bool ResolveLinks(std::string& path, struct stat& info, bool& exists) {
   return false;
 }
 
+constexpr std::string_view kMarker = ".norra-";
+constexpr std::string_view kSuffix = ".tmp";
+constexpr std::size_t kRandomLetters = 8;
+
+// "." + name + ".norra-" + pid + "-" + random letters + ".tmp": hidden, never a text file a
+// mask means, and the writer's process id tells whether the writer still runs.
 std::string TemporaryName(const std::string& target) {
   static std::mt19937 generator{std::random_device{}()};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::string name = FileNamePart(target);
   if (name.size() > 200) name.resize(200);  // keep the whole name within NAME_MAX
-  std::string result = FolderPart(target) + "." + name + ".norra-";
+  std::string result =
+      FolderPart(target) + "." + name + std::string(kMarker) + std::to_string(::getpid()) + "-";
   std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
-  for (int i = 0; i < 8; ++i) result += kLetters[pick(generator)];
+  for (std::size_t i = 0; i < kRandomLetters; ++i) result += kLetters[pick(generator)];
+  result += kSuffix;
   return result;
 }
 
+// The process id a temporary's name carries, or 0 when the name is not one of ours.
+pid_t PidOfTemporaryName(std::string_view name) {
+  if (name.size() < 2 || name.front() != '.' || !name.ends_with(kSuffix)) return 0;
+  name.remove_suffix(kSuffix.size());
+  if (name.size() < kRandomLetters + 1) return 0;
+  const std::string_view letters = name.substr(name.size() - kRandomLetters);
+  for (const char c : letters) {
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return 0;
+  }
+  name.remove_suffix(kRandomLetters);
+  if (name.back() != '-') return 0;
+  name.remove_suffix(1);
+  // The digits of the process id, then the marker right before them.
+  std::size_t digits = 0;
+  while (digits < name.size() && digits < 10 && name[name.size() - 1 - digits] >= '0' &&
+         name[name.size() - 1 - digits] <= '9') {
+    ++digits;
+  }
+  if (digits == 0) return 0;
+  const std::string_view number = name.substr(name.size() - digits);
+  name.remove_suffix(digits);
+  if (!name.ends_with(kMarker) || name.size() < kMarker.size() + 2) return 0;
+  long long pid = 0;
+  for (const char c : number) pid = pid * 10 + (c - '0');
+  if (pid <= 0 || pid > INT_MAX) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+// Removes temporaries of ours in `folder` whose writer no longer runs (a killed save or run),
+// once per folder and process. Nothing else is touched.
+void RemoveStaleTemporaries(const std::string& folder) {
+  static std::set<std::string> cleaned;
+  if (!cleaned.insert(folder).second) return;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = PidOfTemporaryName(entry->d_name);
+    if (pid == 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to judge
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode)) continue;
+    ::unlinkat(dirFd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
+
+bool IsReplacementTemporaryName(std::string_view fileName) {
+  return PidOfTemporaryName(fileName) != 0;
+}
 
 ReplacementFile::~ReplacementFile() {
   Discard();
@@ -99,10 +162,14 @@ FileError ReplacementFile::Open(const std::string& path) {
   } else if (errno != ENOENT) {
     return FileErrorFromErrno(errno, FileError::WriteFailed);
   }
+  RemoveStaleTemporaries(FolderPart(target_));
 
+  // No one may read the new text who could not read the old: the temporary starts with at
+  // most the old file's owner bits and gets the rest only when finished.
+  const mode_t createMode = exists_ ? (mode_ & 0600) : 0644;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     std::string name = TemporaryName(target_);
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
     if (fd_ >= 0) {
       temporary_ = std::move(name);
     } else if (errno != EEXIST) {

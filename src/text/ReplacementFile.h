@@ -11,6 +11,10 @@
 
 namespace norra {
 
+// Whether a file name is that of a temporary file made here: "." + the name it replaces +
+// ".norra-" + the writer's process id + "-" + random letters + ".tmp". No folder run takes one.
+bool IsReplacementTemporaryName(std::string_view fileName);
+
 class ReplacementFile {
  public:
   ReplacementFile() = default;
@@ -22,7 +26,9 @@ class ReplacementFile {
 
   // Creates the temporary file for `path`: a symbolic link is followed to the file it names
   // (the link stays), a folder, device or a file the caller may not write is refused, and
-  // a file that does not exist yet may be created.
+  // a file that does not exist yet may be created. The temporary is readable by no one the
+  // old file's permissions keep out. Temporaries of killed writers in that folder are removed
+  // (once per folder and process).
   FileError Open(const std::string& path);
   // Appends bytes to the temporary file.
   FileError Write(std::string_view bytes);
