@@ -110,7 +110,7 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
         if (size > 0) {
           std::string bytes;
           error = files_.Read(path, bytes);
-          if (error == FileError::TooLarge) throw std::bad_alloc();
+          if (error == FileError::TooLarge || error == FileError::OutOfMemory) throw std::bad_alloc();
           if (error == FileError::None) LoadBytes(page, bytes);
         }
       } catch (...) {

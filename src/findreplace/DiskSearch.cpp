@@ -45,6 +45,15 @@ std::string DiskSearch::DoneMessage(std::int64_t replaceCount) {
   return "置換終了しました。\n(現在の条件での置換数 : " + std::to_string(replaceCount) + ")";
 }
 
+std::string DiskSearch::LeftChangedLines(const std::vector<std::string>& files) {
+  if (files.empty()) return {};
+  std::string lines = "\n" + std::string(kLeftChanged) + std::to_string(files.size()) + "個)";
+  constexpr std::size_t kNamed = 5;  // a message box shows a few names, not a list
+  for (std::size_t i = 0; i < files.size() && i < kNamed; ++i) lines += "\n" + files[i];
+  if (files.size() > kNamed) lines += "\n...";
+  return lines;
+}
+
 DiskSearchEnd DiskSearch::CollectFolderFiles(const DiskSearchRequest& request,
                                              std::vector<std::string>& files) {
   files.clear();
@@ -198,7 +207,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
 
   // Alone, the file is flushed and put in place now; in a run, the batch does both later.
   FileError e = file.Finish(batch_ == nullptr);
-  if (e == FileError::None && batch_ == nullptr) e = file.Replace();
+  if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
     lastFailure_ = FileErrorName(e);
@@ -217,6 +226,12 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
 bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result) {
   std::size_t replaced = 0;
   const FileError e = batch_->Commit(replaced);
+  // Files another program changed meanwhile kept that program's content, not ours.
+  for (const std::size_t i : batch_->LeftAlone()) {
+    engine_.ReplaceCount -= waiting_[i].count;
+    --result.filesChanged;
+    result.leftChanged.push_back(files[waiting_[i].index]);
+  }
   if (e == FileError::None) {
     waiting_.clear();
     waitingBytes_ = 0;
@@ -308,11 +323,10 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
   }
 
   result.replaceCount = engine_.ReplaceCount;
-  if (engine_.ReplaceCount < 1) {
-    ui_.ShowMessageBox(kNotFound, MB_OK | MB_ICONINFORMATION, caption);
-  } else {
-    ui_.ShowMessageBox(DoneMessage(engine_.ReplaceCount), MB_OK | MB_ICONINFORMATION, caption);
-  }
+  std::string message =
+      engine_.ReplaceCount < 1 ? std::string(kNotFound) : DoneMessage(engine_.ReplaceCount);
+  message += LeftChangedLines(result.leftChanged);
+  ui_.ShowMessageBox(message, MB_OK | MB_ICONINFORMATION, caption);
   engine_.RunReset();
   return result;
 }

@@ -35,7 +35,10 @@ struct DiskSearchResult {
   int filesVisited = 0;           // files read and searched
   int filesChanged = 0;           // files rewritten (or, dry, that would have been)
   std::string stoppedAt;          // Stopped: the file the run ended at
-  std::string stopReason;         // Stopped: a short English reason
+  std::string stopReason;         // Stopped: the reason in words
+  // Files another program changed after they were read: left with that program's content,
+  // their replacements not counted.
+  std::vector<std::string> leftChanged;
 };
 
 // What happened to one file.
@@ -100,6 +103,10 @@ class DiskSearch {
   static constexpr std::string_view kNotFound = "検索文字列が見つかりません。";
   // The end-of-run text for a count above zero.
   static std::string DoneMessage(std::int64_t replaceCount);
+  // Lines added to the end-of-run text naming the files left alone because another program
+  // changed them; empty when there are none.
+  static std::string LeftChangedLines(const std::vector<std::string>& files);
+  static constexpr std::string_view kLeftChanged = "(他のﾌﾟﾛｸﾞﾗﾑが変更したため置換しなかったﾌｧｲﾙ : ";
 
  private:
   // Files rewritten by a run wait in its batch; at most this many, or this many bytes.

@@ -191,7 +191,7 @@ FileError ReplacementFile::Write(std::string_view bytes) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      return Fail(FileError::WriteFailed);
+      return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
@@ -211,13 +211,16 @@ FileError ReplacementFile::Finish(bool flush) {
     }
     if (::fchmod(fd_, mode_ & 07777) != 0) return Fail(FileError::WriteFailed);
   }
-  if (flush && ::fsync(fd_) != 0) return Fail(FileError::WriteFailed);
-  if (::close(std::exchange(fd_, -1)) != 0) return Fail(FileError::WriteFailed);
+  if (flush && ::fsync(fd_) != 0) return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
+  if (::close(std::exchange(fd_, -1)) != 0)
+    return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
   return FileError::None;
 }
 
-FileError ReplacementFile::Replace() {
+FileError ReplacementFile::Replace(const FileIdentity* read) {
   if (fd_ >= 0 || temporary_.empty()) return FileError::WriteFailed;
+  if (read != nullptr && exists_ && !IsFileUnchanged(target_, *read))
+    return Fail(FileError::Changed);
   if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
     return Fail(FileErrorFromErrno(errno, FileError::RenameFailed));
   }

@@ -36,7 +36,9 @@ class ReplacementFile {
   // replaces, optionally flushes it to disk, and closes it.
   FileError Finish(bool flush);
   // Renames the finished temporary file over its target. The target's folder is not synced.
-  FileError Replace();
+  // With `read`, the state the target had when its old content was read: a target changed
+  // since is left alone (Changed) and the temporary discarded.
+  FileError Replace(const FileIdentity* read = nullptr);
   // Removes the temporary file, if any; the target stays as it was.
   void Discard();
 
