@@ -79,64 +79,38 @@ FileError FileErrorFromErrno(int error, FileError otherwise) {
 
 const char* FileErrorName(FileError error) {
   switch (error) {
-    case FileError::None:
-      return "no error";
-    case FileError::NotFound:
-      return "not found";
-    case FileError::IsFolder:
-      return "is a folder";
-    case FileError::NotRegularFile:
-      return "not a regular file";
-    case FileError::NotAFolder:
-      return "a path part is not a folder";
-    case FileError::AccessDenied:
-      return "access denied";
-    case FileError::TooLarge:
-      return "too large";
-    case FileError::OutOfMemory:
-      return "out of memory";
-    case FileError::ReadFailed:
-      return "read failed";
-    case FileError::NoSpace:
-      return "no space left on the disk";
-    case FileError::WriteFailed:
-      return "write failed";
-    case FileError::RenameFailed:
-      return "rename failed";
-    case FileError::Changed:
-      return "changed by another program after it was read";
+    case FileError::None: return "no error";
+    case FileError::NotFound: return "not found";
+    case FileError::IsFolder: return "is a folder";
+    case FileError::NotRegularFile: return "not a regular file";
+    case FileError::NotAFolder: return "a path part is not a folder";
+    case FileError::AccessDenied: return "access denied";
+    case FileError::TooLarge: return "too large";
+    case FileError::OutOfMemory: return "out of memory";
+    case FileError::ReadFailed: return "read failed";
+    case FileError::NoSpace: return "no space left on the disk";
+    case FileError::WriteFailed: return "write failed";
+    case FileError::RenameFailed: return "rename failed";
+    case FileError::Changed: return "changed by another program after it was read";
   }
   return "unknown error";
 }
 
 const char* FileErrorReason(FileError error) {
   switch (error) {
-    case FileError::None:
-      return "ｴﾗｰはありません";
-    case FileError::NotFound:
-      return "ﾌｧｲﾙが存在しません";
-    case FileError::IsFolder:
-      return "ﾌｫﾙﾀﾞです";
-    case FileError::NotRegularFile:
-      return "通常のﾌｧｲﾙではありません";
-    case FileError::NotAFolder:
-      return "ﾊﾟｽの途中がﾌｫﾙﾀﾞではありません";
-    case FileError::AccessDenied:
-      return "ｱｸｾｽ権がありません";
-    case FileError::TooLarge:
-      return "ﾌｧｲﾙｻｲｽﾞが大き過ぎます";
-    case FileError::OutOfMemory:
-      return "ﾒﾓﾘが足りません";
-    case FileError::ReadFailed:
-      return "読込みｴﾗｰ";
-    case FileError::NoSpace:
-      return "ﾃﾞｨｽｸの空き容量が足りません";
-    case FileError::WriteFailed:
-      return "書込みｴﾗｰ";
-    case FileError::RenameFailed:
-      return "ﾌｧｲﾙを置き換えられません";
-    case FileError::Changed:
-      return "読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました";
+    case FileError::None: return "ｴﾗｰはありません";
+    case FileError::NotFound: return "ﾌｧｲﾙが存在しません";
+    case FileError::IsFolder: return "ﾌｫﾙﾀﾞです";
+    case FileError::NotRegularFile: return "通常のﾌｧｲﾙではありません";
+    case FileError::NotAFolder: return "ﾊﾟｽの途中がﾌｫﾙﾀﾞではありません";
+    case FileError::AccessDenied: return "ｱｸｾｽ権がありません";
+    case FileError::TooLarge: return "ﾌｧｲﾙｻｲｽﾞが大き過ぎます";
+    case FileError::OutOfMemory: return "ﾒﾓﾘが足りません";
+    case FileError::ReadFailed: return "読込みｴﾗｰ";
+    case FileError::NoSpace: return "ﾃﾞｨｽｸの空き容量が足りません";
+    case FileError::WriteFailed: return "書込みｴﾗｰ";
+    case FileError::RenameFailed: return "ﾌｧｲﾙを置き換えられません";
+    case FileError::Changed: return "読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました";
   }
   return "不明なｴﾗｰ";
 }
