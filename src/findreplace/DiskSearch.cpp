@@ -136,7 +136,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   std::string bytes;
   FileIdentity identity;
   if (FileError e = ReadWholeFile(path, bytes, &identity); e != FileError::None) {
-    lastFailure_ = FileErrorName(e);
+    lastFailure_ = FileErrorReason(e);
     return FileOutcome::ReadFailed;
   }
   if (batch_ != nullptr && batch_->Holds(identity)) {
@@ -200,7 +200,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     lastFailure_ =
         output != nullptr
             ? "the content could not be handed on"
-            : FileErrorName(fileError != FileError::None ? fileError : FileError::WriteFailed);
+            : FileErrorReason(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
   }
   if (output != nullptr || dryRun) return FileOutcome::Replaced;
@@ -210,7 +210,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
-    lastFailure_ = FileErrorName(e);
+    lastFailure_ = FileErrorReason(e);
     return FileOutcome::WriteFailed;
   }
   if (batch_ == nullptr) {
@@ -246,7 +246,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
   const std::size_t index = waiting_[replaced].index;
   result.end = DiskSearchEnd::Stopped;
   result.stoppedAt = files[index];
-  result.stopReason = FileErrorName(e);
+  result.stopReason = FileErrorReason(e);
   result.filesVisited = static_cast<int>(index);
   result.replaceCount = engine_.ReplaceCount;
   waiting_.clear();
@@ -309,7 +309,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
     result.stopReason = "the search engine abandoned the run";
   } catch (const std::bad_alloc&) {
     result.end = DiskSearchEnd::Stopped;
-    result.stopReason = "out of memory";
+    result.stopReason = FileErrorReason(FileError::OutOfMemory);
   }
   if (result.end == DiskSearchEnd::Stopped) {
     const std::string reason = result.stopReason;

@@ -72,6 +72,8 @@ FileError FileErrorFromErrno(int error, FileError otherwise) {
       return FileError::NoSpace;
     case ENOMEM:
       return FileError::OutOfMemory;
+    case EFBIG:
+      return FileError::TooLarge;
     default:
       return otherwise;
   }

@@ -14,7 +14,7 @@ enum class FileError {
   NotRegularFile,  // a device, pipe or socket: never read or replaced
   NotAFolder,      // a part of the path before the name is not a folder
   AccessDenied,    // permissions or a read-only file system refuse
-  TooLarge,        // larger than a std::string can hold
+  TooLarge,        // larger than a std::string can hold, or than the system lets a file grow
   OutOfMemory,     // memory ran out while reading
   ReadFailed,      // an input error while reading
   NoSpace,         // the disk (or the user's quota) is full

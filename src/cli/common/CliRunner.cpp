@@ -240,7 +240,7 @@ int RunFindTool(int argc, const char* const* argv) {
   for (const std::string& path : files) {
     std::string bytes;
     if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
-      Error(session.Program(), path + ": " + FileErrorName(e));
+      Error(session.Program(), path + ": " + FileErrorReason(e));
       return kExitError;
     }
     // The engine sees the text a replace would work on: every line ended by CR LF.

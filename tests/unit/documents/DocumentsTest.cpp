@@ -218,12 +218,12 @@ TEST_F(DocumentsTest, ClosingAModifiedPageAsks) {
   EXPECT_EQ(docs->PageCount(), 1u);
 
   // Yes, but the save fails: keep it open on Yes, close without saving on No.
-  store.writeError = FileError::WriteFailed;
+  store.writeError = FileError::NoSpace;
   ui.QueueAnswer(IDYES);
   ui.QueueAnswer(IDYES);
   EXPECT_FALSE(docs->ClosePage(*page));
   ASSERT_EQ(ui.Boxes().size(), 4u);
-  EXPECT_EQ(ui.Boxes()[2].text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.Boxes()[2].text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nﾃﾞｨｽｸの空き容量が足りません\n" + path);
   EXPECT_EQ(ui.Boxes()[2].caption, "Norra");
   EXPECT_EQ(ui.LastBox().text, "保存ｴﾗｰ発生。閉じる処理を中止しますか?");
   EXPECT_EQ(ui.LastBox().caption, "保存ｴﾗｰ");
@@ -380,7 +380,7 @@ TEST_F(DocumentsTest, AReadOnlyFileOrFolderIsNotReplaced) {
   Keys(page, "lost? ");
   ::chmod(path.c_str(), 0444);
   EXPECT_EQ(docs->SavePage(page), SaveFailed);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nｱｸｾｽ権がありません\n" + path);
   EXPECT_EQ(ReadBytes(path), "keep me");
   EXPECT_TRUE(page.Modified());
   ::chmod(path.c_str(), 0644);
@@ -406,7 +406,7 @@ TEST_F(DocumentsTest, AFailedWriteLeavesTheOldFileAsItWas) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(result, SaveFailed);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nﾌｧｲﾙｻｲｽﾞが大き過ぎます\n" + path);
   EXPECT_EQ(ReadBytes(path), "old content");
   EXPECT_TRUE(page.Modified());
   // No temporary file is left behind.
