@@ -10,7 +10,9 @@ std::int64_t DiskFileStore::QueryFileSize(const std::string& path) { return norr
 
 FileError DiskFileStore::Read(const std::string& path, std::string& bytes) { return ReadWholeFile(path, bytes); }
 
-FileError DiskFileStore::Write(const std::string& path, std::string_view bytes) { return WriteFileAtomic(path, bytes); }
+FileError DiskFileStore::Write(const std::string& path, std::string_view bytes) {
+  return WriteFileAtomic(path, bytes, &leftBackup_);
+}
 
 bool DiskFileStore::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }
 

@@ -11,6 +11,10 @@ class DiskFileStore : public FileStore {
   FileError Read(const std::string& path, std::string& bytes) override;
   FileError Write(const std::string& path, std::string_view bytes) override;
   bool Exists(const std::string& path) override;
+  std::string LeftBackup() const override { return leftBackup_; }
+
+ private:
+  std::string leftBackup_;  // of the last write
 };
 
 }  // namespace norra

@@ -31,6 +31,14 @@ bool RegularFileId(const std::string& path, std::pair<dev_t, ino_t>& id) {
   return true;
 }
 
+// The reason a file could not take its new content, with where its old content was kept when
+// it was being written in place.
+std::string WriteFailure(FileError error, const std::string& backup) {
+  std::string text = FileErrorReason(error);
+  if (!backup.empty()) text += " (元の内容 : " + backup + ")";
+  return text;
+}
+
 }  // namespace
 
 DiskSearch::DiskSearch(SearchEngine& engine, Ui& ui) : engine_(engine), ui_(ui) {}
@@ -210,7 +218,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
-    lastFailure_ = FileErrorReason(e);
+    lastFailure_ = WriteFailure(e, file.LeftBackup());
     return FileOutcome::WriteFailed;
   }
   if (batch_ == nullptr) {
@@ -246,7 +254,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
   const std::size_t index = waiting_[replaced].index;
   result.end = DiskSearchEnd::Stopped;
   result.stoppedAt = files[index];
-  result.stopReason = FileErrorReason(e);
+  result.stopReason = WriteFailure(e, batch_->LeftBackup());
   result.filesVisited = static_cast<int>(index);
   result.replaceCount = engine_.ReplaceCount;
   waiting_.clear();

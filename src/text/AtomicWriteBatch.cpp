@@ -50,6 +50,7 @@ FileError AtomicWriteBatch::Flush() {
 FileError AtomicWriteBatch::Commit(std::size_t& done) {
   done = 0;
   leftAlone_.clear();
+  leftBackup_.clear();
   if (files_.empty()) return FileError::None;
   FileError error = Flush();
   std::unordered_set<std::string> folders;
@@ -63,7 +64,10 @@ FileError AtomicWriteBatch::Commit(std::size_t& done) {
         error = FileError::None;
         continue;
       }
-      if (error != FileError::None) break;
+      if (error != FileError::None) {
+        leftBackup_ = file.LeftBackup();
+        break;
+      }
       if (folders.insert(FolderPart(file.Target())).second) files.push_back(file.Target());
     }
   }

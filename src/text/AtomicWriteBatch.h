@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "text/FileIo.h"
@@ -39,6 +40,9 @@ class AtomicWriteBatch {
   // The places (in the order added) of the files the last Commit left alone because they had
   // changed.
   const std::vector<std::size_t>& LeftAlone() const { return leftAlone_; }
+  // After a failed Commit: the backup of the old content of the file that failed, when it was
+  // being written in place and may hold part of each; else empty.
+  const std::string& LeftBackup() const { return leftBackup_; }
   // Removes every waiting temporary; no target changes.
   void Discard();
 
@@ -48,6 +52,7 @@ class AtomicWriteBatch {
   std::vector<ReplacementFile> files_;
   std::vector<FileIdentity> targets_;
   std::vector<std::size_t> leftAlone_;
+  std::string leftBackup_;
 };
 
 }  // namespace norra

@@ -187,12 +187,14 @@ std::int64_t FileSize(const std::string& path) {
   return static_cast<std::int64_t>(info.st_size);
 }
 
-FileError WriteFileAtomic(const std::string& path, std::string_view bytes) {
+FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
+                          std::string* leftBackup) {
   ReplacementFile file;
   FileError error = file.Open(path);
   if (error == FileError::None) error = file.Write(bytes);
   if (error == FileError::None) error = file.Finish(true);
   if (error == FileError::None) error = file.Replace();
+  if (leftBackup != nullptr) *leftBackup = file.LeftBackup();
   if (error != FileError::None) return error;
   ReplacementFile::SyncFolderOf(file.Target());
   return FileError::None;

@@ -60,9 +60,13 @@ std::int64_t FileSize(const std::string& path);
 
 // Replaces the file's content with bytes, atomically: the bytes go to a temporary file in the
 // same folder, which is flushed to disk and renamed over the old file. The result keeps the old
-// file's permission bits (and owner, where allowed); a new file gets 0644 less the umask. A path
-// that is a symbolic link writes the file the link points to and keeps the link. On any failure
-// the temporary file is removed and the old file stays exactly as it was.
-FileError WriteFileAtomic(const std::string& path, std::string_view bytes);
+// file's permission bits, owner, extended attributes and hard links; where a rename cannot keep
+// them, the file is written in place after a backup of its old content (see ReplacementFile).
+// A new file gets 0644 less the umask. A path that is a symbolic link writes the file the link
+// points to and keeps the link. On any failure the temporary file is removed and the old file
+// stays exactly as it was, except when writing in place stopped part-way: then `leftBackup`
+// names the backup that holds the old content.
+FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
+                          std::string* leftBackup = nullptr);
 
 }  // namespace norra

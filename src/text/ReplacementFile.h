@@ -29,6 +29,9 @@ class ReplacementFile {
   // a file that does not exist yet may be created. The temporary is readable by no one the
   // old file's permissions keep out. Temporaries of killed writers in that folder are removed
   // (once per folder and process).
+  // When a rename could not keep what the old file has (other hard links, an owner or
+  // extended attributes the temporary cannot take, a folder that takes no new file), the new
+  // content waits in the user's cache folder instead and Replace writes it into the old file.
   FileError Open(const std::string& path);
   // Appends bytes to the temporary file.
   FileError Write(std::string_view bytes);
@@ -36,6 +39,9 @@ class ReplacementFile {
   // replaces, optionally flushes it to disk, and closes it.
   FileError Finish(bool flush);
   // Renames the finished temporary file over its target. The target's folder is not synced.
+  // Written in place, the old content is first copied to a backup in the cache folder, which
+  // is removed once the file holds its new content and kept when writing stopped part-way
+  // (see LeftBackup).
   // With `read`, the state the target had when its old content was read: a target changed
   // since is left alone (Changed) and the temporary discarded.
   FileError Replace(const FileIdentity* read = nullptr);
@@ -46,13 +52,25 @@ class ReplacementFile {
   const std::string& Temporary() const { return temporary_; }
   bool IsOpen() const { return fd_ >= 0; }
   bool IsPending() const { return !temporary_.empty(); }  // written, not yet in place
-  dev_t Device() const { return device_; }                // of the target's folder
+  bool WritesInPlace() const { return inPlace_; }
+  // After a failed Replace: the backup holding the old content, when the file may have been
+  // changed part-way; else empty.
+  const std::string& LeftBackup() const { return leftBackup_; }
+  dev_t Device() const { return device_; }  // of the target's folder
 
   // Flushes the folder holding `file` so that a rename in it survives a crash.
   static void SyncFolderOf(const std::string& file);
 
+  // Where new content and backups of files written in place go: $XDG_CACHE_HOME/norra, else
+  // ~/.cache/norra, made when missing; ends in "/". Empty when there is none.
+  static std::string BackupFolder();
+
  private:
   FileError Fail(FileError error);
+  // Creates the temporary in `folder` (ending in "/"); 0 or the errno value.
+  int CreateTemporary(const std::string& folder, mode_t mode);
+  FileError OpenInPlace();
+  FileError WriteInPlace();
 
   std::string target_;
   std::string temporary_;
@@ -62,6 +80,8 @@ class ReplacementFile {
   uid_t uid_ = 0;
   gid_t gid_ = 0;
   dev_t device_ = 0;
+  bool inPlace_ = false;  // the temporary is in the cache folder; Replace writes the old file
+  std::string leftBackup_;
 };
 
 }  // namespace norra
