@@ -2,8 +2,10 @@
 #include "findreplace/DiskSearch.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -29,6 +31,15 @@ bool RegularFileId(const std::string& path, std::pair<dev_t, ino_t>& id) {
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   id = {st.st_dev, st.st_ino};
   return true;
+}
+
+// How many bytes of temporaries may wait beside the file: a quarter of the room left on its
+// file system, so that a nearly full disk puts files in place before the next no longer fits.
+std::size_t RoomForWaiting(const std::string& path) {
+  struct statvfs info {};
+  const std::string folder = FolderPart(path);
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &info) != 0) return SIZE_MAX;
+  return static_cast<std::size_t>(info.f_bavail) * info.f_frsize / 4;
 }
 
 // The reason a file could not take its new content, with where its old content was kept when
@@ -140,6 +151,7 @@ FileOutcome DiskSearch::ReplaceInFileTo(const std::string& path, const ContentOu
 FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
                                    const ContentOutput* output) {
   lastFailure_.clear();
+  lastError_ = FileError::None;
   needsCommit_ = false;
   std::string bytes;
   FileIdentity identity;
@@ -205,6 +217,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
   if (!handedOn || fileError != FileError::None) {
     engine_.ReplaceCount = before;  // nothing of this file reached the disk
+    lastError_ = fileError;
     lastFailure_ =
         output != nullptr
             ? "the content could not be handed on"
@@ -218,6 +231,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
+    lastError_ = e;
     lastFailure_ = WriteFailure(e, file.LeftBackup());
     return FileOutcome::WriteFailed;
   }
@@ -287,6 +301,13 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
         if (!commit()) return result;
         outcome = ReplaceOne(path, dryRun, nullptr);
       }
+      if (outcome == FileOutcome::WriteFailed && lastError_ == FileError::NoSpace &&
+          !waiting_.empty()) {
+        // The waiting temporaries may be what fills the disk: once in place, they free the
+        // room of the old files.
+        if (!commit()) return result;
+        outcome = ReplaceOne(path, dryRun, nullptr);
+      }
       if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::WriteFailed) {
         // The run ends here without a message; files rewritten before stay rewritten.
         const std::string reason = lastFailure_;
@@ -304,7 +325,8 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& files, boo
           waiting_.push_back({k, lastCount_});
           waitingBytes_ += lastBytes_;
           // Bounded, so temporary files never take much room or many names at once.
-          if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes) {
+          if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes ||
+              waitingBytes_ > RoomForWaiting(path)) {
             if (!commit()) return result;
           }
         }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/FileIo.h"
+
 namespace norra {
 
 class AtomicWriteBatch;
@@ -131,6 +133,7 @@ class DiskSearch {
   SearchEngine& engine_;
   Ui& ui_;
   std::string lastFailure_;
+  FileError lastError_ = FileError::None;  // of the last file's write, when it failed
   AtomicWriteBatch* batch_ = nullptr;
   bool needsCommit_ = false;
   std::int64_t lastCount_ = 0;  // replacements of the file ReplaceOne last added

@@ -1,5 +1,8 @@
 // How a folder run writes: files another program changes meanwhile are left alone and named.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -90,6 +93,48 @@ TEST_F(DiskSearchWritesTest, FileChangedByAnotherProgramDuringTheRunIsLeftAloneA
   for (const auto& entry : fs::directory_iterator(root_)) {
     EXPECT_EQ(entry.path().filename().string().find(".norra-"), std::string::npos) << entry.path();
   }
+}
+
+TEST_F(DiskSearchWritesTest, NearlyFullDiskDoesNotEndARunWhenEachFileAloneFits) {
+  // Eight files of 100 KB on a file system of 1 MB: each new content fits beside its old file,
+  // but not all of them at once. The small file system lives in a mount namespace of a child
+  // process, so it goes away with the child whatever happens.
+  const std::string line = std::string(1022, 'a') + "\r\n";
+  std::string old;
+  for (int i = 0; i < 100; ++i) old += line;
+  std::string replaced = old;
+  for (char& c : replaced) {
+    if (c == 'a') c = 'b';
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", root_.c_str(), "tmpfs", 0, "size=1m") != 0) {
+      ::_exit(77);
+    }
+    for (int i = 0; i < 8; ++i) Put(std::to_string(i) + ".txt", old);
+    DiskSearchRequest request;
+    request.folderText = root_.string();
+    request.fileMasks = {"*"};
+    const DiskSearchResult result = search_.RunFolder(request);
+    int failed = result.end == DiskSearchEnd::Completed ? 0 : 1;
+    if (result.replaceCount != 8 * 100 * 1022) failed |= 2;
+    for (int i = 0; i < 8; ++i) {
+      if (Get(std::to_string(i) + ".txt") != replaced) failed |= 4;
+    }
+    for (const auto& entry : fs::directory_iterator(root_)) {
+      if (entry.path().filename().string().find(".norra-") != std::string::npos) failed |= 8;
+    }
+    ::_exit(failed);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77)
+    GTEST_SKIP() << "mounting a small file system is not permitted here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the run stopped, 2: wrong count, 4: a file kept its old "
+                                       "content, 8: a temporary file was left";
 }
 
 }  // namespace
