@@ -8,10 +8,25 @@ namespace norra {
 
 std::int64_t DiskFileStore::QueryFileSize(const std::string& path) { return norra::QueryFileSize(path); }
 
-FileError DiskFileStore::Read(const std::string& path, std::string& bytes) { return ReadWholeFile(path, bytes); }
+FileError DiskFileStore::Read(const std::string& path, std::string& bytes) {
+  FileIdentity identity;
+  const FileError error = ReadWholeFile(path, bytes, &identity);
+  if (error == FileError::None) known_[path] = identity;
+  return error;
+}
 
 FileError DiskFileStore::Write(const std::string& path, std::string_view bytes) {
-  return WriteFileAtomic(path, bytes, &leftBackup_);
+  const auto known = known_.find(path);
+  const FileError error =
+      WriteFileAtomic(path, bytes, &leftBackup_, known != known_.end() ? &known->second : nullptr);
+  if (error != FileError::None) {
+    // Reported once: the next write is the user's answer.
+    if (error == FileError::Changed) known_.erase(known);
+    return error;
+  }
+  FileIdentity written;
+  if (IdentifyFile(path, written)) known_[path] = written;
+  return error;
 }
 
 bool DiskFileStore::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }

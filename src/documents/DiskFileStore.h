@@ -1,10 +1,15 @@
 // The file store of the real file system.
 #pragma once
 
+#include <map>
+
 #include "documents/FileStore.h"
 
 namespace norra {
 
+// A file written over is expected in the state it was last read or written in here: when
+// another program changed it meanwhile, the write leaves it alone once (Changed), and a
+// second write overwrites it.
 class DiskFileStore : public FileStore {
  public:
   std::int64_t QueryFileSize(const std::string& path) override;
@@ -15,6 +20,7 @@ class DiskFileStore : public FileStore {
 
  private:
   std::string leftBackup_;  // of the last write
+  std::map<std::string, FileIdentity> known_;  // path → state last read or written
 };
 
 }  // namespace norra

@@ -45,6 +45,13 @@ FileIdentity IdentityOf(const struct stat& info) {
 
 }  // namespace
 
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  identity = IdentityOf(info);
+  return true;
+}
+
 bool IsFileUnchanged(const std::string& path, const FileIdentity& read) {
   if (read.size < 0) return true;
   struct stat info {};
@@ -188,12 +195,12 @@ std::int64_t FileSize(const std::string& path) {
 }
 
 FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
-                          std::string* leftBackup) {
+                          std::string* leftBackup, const FileIdentity* read) {
   ReplacementFile file;
   FileError error = file.Open(path);
   if (error == FileError::None) error = file.Write(bytes);
   if (error == FileError::None) error = file.Finish(true);
-  if (error == FileError::None) error = file.Replace();
+  if (error == FileError::None) error = file.Replace(read);
   if (leftBackup != nullptr) *leftBackup = file.LeftBackup();
   if (error != FileError::None) return error;
   ReplacementFile::SyncFolderOf(file.Target());

@@ -46,6 +46,9 @@ struct FileIdentity {
   }
 };
 
+// The identity and state of the file at `path` (links followed); false when there is none.
+bool IdentifyFile(const std::string& path, FileIdentity& identity);
+
 // Whether the file at `path` (links followed) is still the file `read` describes, in the state
 // it had then. Always true when `read` carries no state.
 bool IsFileUnchanged(const std::string& path, const FileIdentity& read);
@@ -65,8 +68,9 @@ std::int64_t FileSize(const std::string& path);
 // A new file gets 0644 less the umask. A path that is a symbolic link writes the file the link
 // points to and keeps the link. On any failure the temporary file is removed and the old file
 // stays exactly as it was, except when writing in place stopped part-way: then `leftBackup`
-// names the backup that holds the old content.
+// names the backup that holds the old content. With `read`, a file changed since it was in
+// that state is left alone (Changed).
 FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
-                          std::string* leftBackup = nullptr);
+                          std::string* leftBackup = nullptr, const FileIdentity* read = nullptr);
 
 }  // namespace norra

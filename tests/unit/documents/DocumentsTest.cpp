@@ -391,6 +391,23 @@ TEST_F(DocumentsTest, AReadOnlyFileIsNotReplacedButAFileInAReadOnlyFolderIsSaved
   EXPECT_EQ(ReadBytes(path), "lost? keep me");
 }
 
+TEST_F(DocumentsTest, SavingOverAFileAnotherProgramChangedSaysSoOnceAndThenOverwrites) {
+  const std::string path = MakeFile("shared.txt", "first");
+  Page& page = Open(path);
+  Keys(page, "mine ");
+  ASSERT_EQ(docs->SavePage(page), SaveOk);  // our own save is no change by another program
+  Keys(page, "more ");
+  { std::ofstream(path, std::ios::binary | std::ios::app) << " and theirs"; }
+
+  EXPECT_EQ(docs->SavePage(page), SaveFailed);
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました\n" + path);
+  EXPECT_EQ(ReadBytes(path), "mine first and theirs");
+  EXPECT_TRUE(page.Modified());
+
+  EXPECT_EQ(docs->SavePage(page), SaveOk);
+  EXPECT_EQ(ReadBytes(path), "mine more first");
+}
+
 // A file-size limit makes writes fail with EFBIG, as a full disk does, even for root.
 TEST_F(DocumentsTest, AFailedWriteLeavesTheOldFileAsItWas) {
   const std::string path = MakeFile("full.txt", "old content");
