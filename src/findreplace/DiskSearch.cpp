@@ -240,7 +240,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     return FileOutcome::Replaced;
   }
   lastCount_ = engine_.ReplaceCount - before;
-  lastBytes_ = text.size();
+  lastBytes_ = static_cast<std::size_t>(file.Written());
   batch_->Add(std::move(file), identity);
   return FileOutcome::Replaced;
 }

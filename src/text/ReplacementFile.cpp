@@ -199,6 +199,7 @@ ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
     gid_ = other.gid_;
     device_ = other.device_;
     inPlace_ = other.inPlace_;
+    written_ = other.written_;
     leftBackup_ = std::move(other.leftBackup_);
     other.target_.clear();
     other.temporary_.clear();
@@ -235,6 +236,7 @@ std::string ReplacementFile::BackupFolder() {
 FileError ReplacementFile::Open(const std::string& path) {
   Discard();
   inPlace_ = false;
+  written_ = 0;
   leftBackup_.clear();
   if (path.empty()) return FileError::NotFound;
   target_ = path;
@@ -322,6 +324,7 @@ FileError ReplacementFile::Write(std::string_view bytes) {
       return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
+    written_ += static_cast<std::uint64_t>(written);
   }
   return FileError::None;
 }

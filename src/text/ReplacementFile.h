@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 
@@ -53,6 +55,7 @@ class ReplacementFile {
   bool IsOpen() const { return fd_ >= 0; }
   bool IsPending() const { return !temporary_.empty(); }  // written, not yet in place
   bool WritesInPlace() const { return inPlace_; }
+  std::uint64_t Written() const { return written_; }  // bytes of new content so far
   // After a failed Replace: the backup holding the old content, when the file may have been
   // changed part-way; else empty.
   const std::string& LeftBackup() const { return leftBackup_; }
@@ -80,6 +83,7 @@ class ReplacementFile {
   uid_t uid_ = 0;
   gid_t gid_ = 0;
   dev_t device_ = 0;
+  std::uint64_t written_ = 0;
   bool inPlace_ = false;  // the temporary is in the cache folder; Replace writes the old file
   std::string leftBackup_;
 };
