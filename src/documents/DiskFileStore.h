@@ -7,9 +7,9 @@
 
 namespace norra {
 
-// A file written over is expected in the state it was last read or written in here: when
-// another program changed it meanwhile, the write leaves it alone once (Changed), and a
-// second write overwrites it.
+// A file written over is expected in the state this program last read or wrote it in (through
+// any store: the batch dialogs have their own): when another program changed it meanwhile,
+// the write leaves it alone once (Changed), and a second write overwrites it.
 class DiskFileStore : public FileStore {
  public:
   std::int64_t QueryFileSize(const std::string& path) override;
@@ -19,8 +19,10 @@ class DiskFileStore : public FileStore {
   std::string LeftBackup() const override { return leftBackup_; }
 
  private:
+  // Path → state last read or written by this process.
+  static std::map<std::string, FileIdentity>& Known();
+
   std::string leftBackup_;  // of the last write
-  std::map<std::string, FileIdentity> known_;  // path → state last read or written
 };
 
 }  // namespace norra

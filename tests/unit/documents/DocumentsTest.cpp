@@ -396,6 +396,9 @@ TEST_F(DocumentsTest, SavingOverAFileAnotherProgramChangedSaysSoOnceAndThenOverw
   Page& page = Open(path);
   Keys(page, "mine ");
   ASSERT_EQ(docs->SavePage(page), SaveOk);  // our own save is no change by another program
+  DiskFileStore batchDialogs;                // nor is one through the batch dialogs' store
+  ASSERT_EQ(batchDialogs.Write(path, "first"), FileError::None);
+  ASSERT_EQ(docs->SavePage(page), SaveOk);
   Keys(page, "more ");
   { std::ofstream(path, std::ios::binary | std::ios::app) << " and theirs"; }
 
