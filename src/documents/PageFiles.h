@@ -17,7 +17,8 @@ std::string ExpandLongPath(std::string_view path);
 std::int64_t QueryFileSize(const std::string& path);
 
 // The text of the save error: what failed, why, and which file; with `backup`, where the old
-// content was kept when writing it in place failed part-way.
+// content was kept when writing it in place failed part-way. A file another program changed
+// is overwritten by the next save, and the text says so.
 std::string SaveErrorText(FileError error, const std::string& path, const std::string& backup = {});
 
 // True for bytes with at least one LF and no CR at all: such a file is held with CR LF.

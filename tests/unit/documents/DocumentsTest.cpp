@@ -403,7 +403,8 @@ TEST_F(DocumentsTest, SavingOverAFileAnotherProgramChangedSaysSoOnceAndThenOverw
   { std::ofstream(path, std::ios::binary | std::ios::app) << " and theirs"; }
 
   EXPECT_EQ(docs->SavePage(page), SaveFailed);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました\n" + path);
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました\n" + path +
+                                   "\nもう一度保存すると上書きします。");
   EXPECT_EQ(ReadBytes(path), "mine first and theirs");
   EXPECT_TRUE(page.Modified());
 
