@@ -5,7 +5,6 @@
 #include <sys/types.h>
 
 #include <cstdint>
-
 #include <string>
 #include <string_view>
 
