@@ -95,7 +95,7 @@ TEST_F(DiskSearchWritesTest, FileChangedByAnotherProgramDuringTheRunIsLeftAloneA
   }
 }
 
-TEST_F(DiskSearchWritesTest, NearlyFullDiskDoesNotEndARunWhenEachFileAloneFits) {
+TEST_F(DiskSearchWritesTest, NearlyFullDiskEndsARunOnlyAtAFileThatDoesNotFitAloneAndSaysSo) {
   // Eight files of 100 KB on a file system of 1 MB: each new content fits beside its old file,
   // but not all of them at once. The small file system lives in a mount namespace of a child
   // process, so it goes away with the child whatever happens.
@@ -123,6 +123,14 @@ TEST_F(DiskSearchWritesTest, NearlyFullDiskDoesNotEndARunWhenEachFileAloneFits) 
     for (int i = 0; i < 8; ++i) {
       if (Get(std::to_string(i) + ".txt") != replaced) failed |= 4;
     }
+    // A file that does not fit even alone ends the run, saying why.
+    std::string big;
+    while (big.size() < 150 * 1024) big += line;
+    Put("big.txt", big);
+    const DiskSearchResult full = search_.RunFiles({Path("big.txt")}, false, "c");
+    if (full.end != DiskSearchEnd::Stopped || full.stopReason != "ﾃﾞｨｽｸの空き容量が足りません")
+      failed |= 16;
+    if (Get("big.txt") != big) failed |= 32;
     for (const auto& entry : fs::directory_iterator(root_)) {
       if (entry.path().filename().string().find(".norra-") != std::string::npos) failed |= 8;
     }
@@ -134,7 +142,8 @@ TEST_F(DiskSearchWritesTest, NearlyFullDiskDoesNotEndARunWhenEachFileAloneFits) 
   if (WEXITSTATUS(status) == 77)
     GTEST_SKIP() << "mounting a small file system is not permitted here";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the run stopped, 2: wrong count, 4: a file kept its old "
-                                       "content, 8: a temporary file was left";
+                                       "content, 8: a temporary file was left, 16: a full disk was "
+                                       "not named, 32: the file that did not fit changed";
 }
 
 }  // namespace
