@@ -38,8 +38,6 @@ FileIdentity IdentityOf(const struct stat& info) {
   identity.size = static_cast<std::int64_t>(info.st_size);
   identity.modifiedNs =
       static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-  identity.changedNs =
-      static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
   return identity;
 }
 
@@ -57,8 +55,8 @@ bool IsFileUnchanged(const std::string& path, const FileIdentity& read) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return false;  // gone, or renamed away
   const FileIdentity now = IdentityOf(info);
-  return now == read && now.size == read.size && now.modifiedNs == read.modifiedNs &&
-         now.changedNs == read.changedNs;
+  // The status-change time is left out: a chmod or a new hard link is no change of content.
+  return now == read && now.size == read.size && now.modifiedNs == read.modifiedNs;
 }
 
 FileError FileErrorFromErrno(int error, FileError otherwise) {

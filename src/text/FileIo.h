@@ -39,7 +39,6 @@ struct FileIdentity {
   std::uint64_t inode = 0;
   std::int64_t size = -1;  // -1: the state is not known and not compared
   std::int64_t modifiedNs = 0;
-  std::int64_t changedNs = 0;  // status change: also a write that kept size and times
   // The same file, whatever its state.
   friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
     return a.device == b.device && a.inode == b.inode;
