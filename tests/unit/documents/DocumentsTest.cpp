@@ -399,6 +399,8 @@ TEST_F(DocumentsTest, SavingOverAFileAnotherProgramChangedSaysSoOnceAndThenOverw
   DiskFileStore batchDialogs;                // nor is one through the batch dialogs' store
   ASSERT_EQ(batchDialogs.Write(path, "first"), FileError::None);
   ASSERT_EQ(docs->SavePage(page), SaveOk);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);  // nor is a change of permissions
+  ASSERT_EQ(docs->SavePage(page), SaveOk);
   Keys(page, "more ");
   { std::ofstream(path, std::ios::binary | std::ios::app) << " and theirs"; }
 
