@@ -8,6 +8,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -176,7 +177,17 @@ bool CopyAttributes(const std::string& from, int to) {
 }  // namespace
 
 bool IsReplacementTemporaryName(std::string_view fileName) {
-  return PidOfTemporaryName(fileName) != 0;
+  if (PidOfTemporaryName(fileName) != 0) return true;
+  // The form of earlier versions, "." + name + ".norra-" + random letters: still never input,
+  // but without a process id never removed either.
+  if (fileName.size() < 2 + kMarker.size() + kRandomLetters || fileName.front() != '.') {
+    return false;
+  }
+  const std::string_view letters = fileName.substr(fileName.size() - kRandomLetters);
+  const bool random = std::all_of(letters.begin(), letters.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+  return random && fileName.substr(0, fileName.size() - kRandomLetters).ends_with(kMarker);
 }
 
 ReplacementFile::~ReplacementFile() {

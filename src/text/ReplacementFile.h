@@ -13,7 +13,8 @@
 namespace norra {
 
 // Whether a file name is that of a temporary file made here: "." + the name it replaces +
-// ".norra-" + the writer's process id + "-" + random letters + ".tmp". No folder run takes one.
+// ".norra-" + the writer's process id + "-" + random letters + ".tmp" (or the older form
+// without process id and ".tmp"). No folder run takes one.
 bool IsReplacementTemporaryName(std::string_view fileName);
 
 class ReplacementFile {

@@ -17,8 +17,9 @@ TEST(FolderTemporariesTest, NoMaskTakesTemporaryFilesOfReplacements) {
       fs::path(::testing::TempDir()) / ("norra_tmpnames_" + std::to_string(::getpid()));
   fs::remove_all(root);
   fs::create_directories(root / "sub");
-  for (const char* name : {"a.txt", ".a.txt.norra-4242-abcd0123.tmp",
-                           "sub/.b.txt.norra-1-zzzzzzzz.tmp", "sub/b.txt"}) {
+  for (const char* name :
+       {"a.txt", ".a.txt.norra-4242-abcd0123.tmp", "sub/.b.txt.norra-1-zzzzzzzz.tmp",
+        "sub/.c.txt.norra-abcd0123", "sub/b.txt"}) {
     std::ofstream(root / name) << "x";
   }
   const std::string folder = root.string() + "/";

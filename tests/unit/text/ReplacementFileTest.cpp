@@ -132,8 +132,10 @@ TEST_F(ReplacementFileTest, TemporaryNamesCarryTheWritersProcessAndAreKnownAsOur
   } cases[] = {
       {".a.txt.norra-12345-abcd0123.tmp", true},
       {".x.norra-1-zzzzzzzz.tmp", true},
-      {"a.txt.norra-12345-abcd0123.tmp", false},   // not hidden: a user's file
-      {".a.txt.norra-abcd0123", false},            // no process id
+      {"a.txt.norra-12345-abcd0123.tmp", false},  // not hidden: a user's file
+      {".a.txt.norra-abcd0123", true},            // earlier versions' form
+      {".a.txt.norra-abcd01234", false},
+      {".norra-abcd0123", false},
       {".a.txt.norra--abcd0123.tmp", false},       // empty process id
       {".a.txt.norra-12x-abcd0123.tmp", false},    // not a number
       {".a.txt.norra-12345-abcd012.tmp", false},   // too few letters
