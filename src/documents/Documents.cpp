@@ -55,7 +55,9 @@ void Documents::ShowLoadError(const char* text, const std::string& path) {
   ui_.ShowMessageBox(text, MB_OK | MB_ICONERROR, "ﾌｧｲﾙﾛｰﾄﾞ - [" + path + "]");
 }
 
-void Documents::ShowSaveError() { ui_.ShowMessageBox("ﾌｧｲﾙ保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra"); }
+void Documents::ShowSaveError(FileError error, const std::string& path) {
+  ui_.ShowMessageBox(SaveErrorText(error, path, files_.LeftBackup()), MB_OK | MB_ICONERROR, "Norra");
+}
 
 void Documents::RemoveRecentFile(const std::string& path) { std::erase(settings_.File.RecentFiles, path); }
 
@@ -110,7 +112,7 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
         if (size > 0) {
           std::string bytes;
           error = files_.Read(path, bytes);
-          if (error == FileError::TooLarge) throw std::bad_alloc();
+          if (error == FileError::TooLarge || error == FileError::OutOfMemory) throw std::bad_alloc();
           if (error == FileError::None) LoadBytes(page, bytes);
         }
       } catch (...) {
@@ -276,7 +278,7 @@ FileError Documents::WritePage(Page& page, const std::string& path) {
   try {
     return files_.Write(path, FileBytes(page));
   } catch (const std::bad_alloc&) {
-    return FileError::WriteFailed;
+    return FileError::OutOfMemory;
   }
 }
 
@@ -288,13 +290,14 @@ void Documents::AfterSave(Page& page) {
 SaveResult Documents::SavePage(Page& page) {
   if (!page.HasFile()) return SavePageAs(page);
   const std::string path = page.FilePath();
-  if (WritePage(page, path) == FileError::None) {
+  const FileError error = WritePage(page, path);
+  if (error == FileError::None) {
     AfterSave(page);
     settings_.AddRecentFile(path);
     return SaveOk;
   }
   if (!files_.Exists(path)) return SavePageAs(page);
-  ShowSaveError();
+  ShowSaveError(error, path);
   return SaveFailed;
 }
 
@@ -303,16 +306,19 @@ SaveResult Documents::SavePageAs(Page& page) {
   const SaveResult asked = AskSaveFileName(path);
   if (asked != SaveOk) return asked == SaveCancelled ? SaveCancelled : SaveFailed;
   try {
-    if (WritePage(page, path) != FileError::None) {
-      ShowSaveError();
+    if (const FileError error = WritePage(page, path); error != FileError::None) {
+      ShowSaveError(error, path);
       return SaveFailed;
     }
     AfterSave(page);
     settings_.File.CurrentDir = FolderPart(path);
     settings_.AddRecentFile(path);
     RenamePage(page, path);
+  } catch (const std::bad_alloc&) {
+    ShowSaveError(FileError::OutOfMemory, path);
+    return SaveFailed;
   } catch (const std::exception&) {
-    ShowSaveError();
+    ShowSaveError(FileError::WriteFailed, path);
     return SaveFailed;
   }
   return SaveOk;

@@ -80,7 +80,7 @@ class Documents : public PageOwner {
  private:
   void Release(std::unique_ptr<Page> page);
   void ShowLoadError(const char* text, const std::string& path);
-  void ShowSaveError();
+  void ShowSaveError(FileError error, const std::string& path);
   void RemoveRecentFile(const std::string& path);
   // Puts file bytes into the Page as its text (CR LF for an LF-only file).
   void LoadBytes(Page& page, const std::string& bytes);

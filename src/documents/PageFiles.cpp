@@ -27,6 +27,14 @@ std::int64_t QueryFileSize(const std::string& path) {
   return ok ? static_cast<std::int64_t>(info.st_size) : -1;
 }
 
+std::string SaveErrorText(FileError error, const std::string& path, const std::string& backup) {
+  std::string text = "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n" + std::string(FileErrorReason(error)) + "\n" + path;
+  if (!backup.empty()) text += "\n元の内容は次のﾌｧｲﾙに残っています : " + backup;
+  // The store reports such a change once; the next save is taken as the answer.
+  if (error == FileError::Changed) text += "\nもう一度保存すると上書きします。";
+  return text;
+}
+
 bool HasLfOnlyBreaks(std::string_view bytes) {
   return bytes.find('\n') != std::string_view::npos && bytes.find('\r') == std::string_view::npos;
 }

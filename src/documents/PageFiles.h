@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/FileIo.h"
+
 namespace norra {
 
 // The path made absolute and lexically normal (no "~" expansion, no link resolution).
@@ -13,6 +15,11 @@ std::string ExpandLongPath(std::string_view path);
 // Size in bytes of the file, or -1 when it cannot be opened for reading or is no regular file
 // (a folder, a device or a pipe is never loaded).
 std::int64_t QueryFileSize(const std::string& path);
+
+// The text of the save error: what failed, why, and which file; with `backup`, where the old
+// content was kept when writing it in place failed part-way. A file another program changed
+// is overwritten by the next save, and the text says so.
+std::string SaveErrorText(FileError error, const std::string& path, const std::string& backup = {});
 
 // True for bytes with at least one LF and no CR at all: such a file is held with CR LF.
 bool HasLfOnlyBreaks(std::string_view bytes);

@@ -2,8 +2,10 @@
 #include "findreplace/DiskSearch.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <set>
 #include <utility>
@@ -38,6 +40,23 @@ std::string WithCount(std::string message, std::string_view label, int count) {
   return message;
 }
 
+// How many bytes of temporaries may wait beside the file: a quarter of the room left on its
+// file system, so that a nearly full disk puts files in place before the next no longer fits.
+std::size_t RoomForWaiting(const std::string& path) {
+  struct statvfs info {};
+  const std::string folder = FolderPart(path);
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &info) != 0) return SIZE_MAX;
+  return static_cast<std::size_t>(info.f_bavail) * info.f_frsize / 4;
+}
+
+// The reason a file could not take its new content, with where its old content was kept when
+// it was being written in place.
+std::string WriteFailure(FileError error, const std::string& backup) {
+  std::string text = FileErrorReason(error);
+  if (!backup.empty()) text += " (元の内容 : " + backup + ")";
+  return text;
+}
+
 }  // namespace
 
 DiskSearch::DiskSearch(SearchEngine& engine, Ui& ui) : engine_(engine), ui_(ui) {}
@@ -69,6 +88,15 @@ std::vector<std::string> DiskSearch::DistinctFiles(const std::vector<std::string
     distinct.push_back(path);
   }
   return distinct;
+}
+
+std::string DiskSearch::LeftChangedLines(const std::vector<std::string>& files) {
+  if (files.empty()) return {};
+  std::string lines = "\n" + std::string(kLeftChanged) + std::to_string(files.size()) + "個)";
+  constexpr std::size_t kNamed = 5;  // a message box shows a few names, not a list
+  for (std::size_t i = 0; i < files.size() && i < kNamed; ++i) lines += "\n" + files[i];
+  if (files.size() > kNamed) lines += "\n...";
+  return lines;
 }
 
 DiskSearchEnd DiskSearch::CollectFolderFiles(const DiskSearchRequest& request,
@@ -154,11 +182,12 @@ FileOutcome DiskSearch::ReplaceInFileTo(const std::string& path, const ContentOu
 FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
                                    const ContentOutput* output) {
   lastFailure_.clear();
+  lastError_ = FileError::None;
   needsCommit_ = false;
   std::string bytes;
   FileIdentity identity;
   if (FileError e = ReadWholeFile(path, bytes, &identity); e != FileError::None) {
-    lastFailure_ = FileErrorName(e);
+    lastFailure_ = FileErrorReason(e);
     return FileOutcome::ReadFailed;
   }
   if (batch_ != nullptr && batch_->Holds(identity)) {
@@ -224,20 +253,22 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
   if (!handedOn || fileError != FileError::None) {
     engine_.ReplaceCount = before;  // nothing of this file reached the disk
+    lastError_ = fileError;
     lastFailure_ =
         output != nullptr
             ? "the content could not be handed on"
-            : FileErrorName(fileError != FileError::None ? fileError : FileError::WriteFailed);
+            : FileErrorReason(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
   }
   if (output != nullptr || dryRun) return FileOutcome::Replaced;
 
   // Alone, the file is flushed and put in place now; in a run, the batch does both later.
   FileError e = file.Finish(batch_ == nullptr);
-  if (e == FileError::None && batch_ == nullptr) e = file.Replace();
+  if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
   if (e != FileError::None) {
     engine_.ReplaceCount = before;
-    lastFailure_ = FileErrorName(e);
+    lastError_ = e;
+    lastFailure_ = WriteFailure(e, file.LeftBackup());
     return FileOutcome::WriteFailed;
   }
   if (batch_ == nullptr) {
@@ -245,7 +276,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     return FileOutcome::Replaced;
   }
   lastCount_ = engine_.ReplaceCount - before;
-  lastBytes_ = text.size();
+  lastBytes_ = static_cast<std::size_t>(file.Written());
   batch_->Add(std::move(file), identity);
   return FileOutcome::Replaced;
 }
@@ -253,6 +284,12 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
 bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result) {
   std::size_t replaced = 0;
   const FileError e = batch_->Commit(replaced);
+  // Files another program changed meanwhile kept that program's content, not ours.
+  for (const std::size_t i : batch_->LeftAlone()) {
+    engine_.ReplaceCount -= waiting_[i].count;
+    --result.filesChanged;
+    result.leftChanged.push_back(files[waiting_[i].index]);
+  }
   if (e == FileError::None) {
     waiting_.clear();
     waitingBytes_ = 0;
@@ -267,7 +304,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
   const std::size_t index = waiting_[replaced].index;
   result.end = DiskSearchEnd::Stopped;
   result.stoppedAt = files[index];
-  result.stopReason = FileErrorName(e);
+  result.stopReason = WriteFailure(e, batch_->LeftBackup());
   result.filesVisited = static_cast<int>(index);
   result.replaceCount = engine_.ReplaceCount;
   waiting_.clear();
@@ -304,6 +341,13 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
         if (!commit()) return result;
         outcome = ReplaceOne(path, dryRun, nullptr);
       }
+      if (outcome == FileOutcome::WriteFailed && lastError_ == FileError::NoSpace &&
+          !waiting_.empty()) {
+        // The waiting temporaries may be what fills the disk: once in place, they free the
+        // room of the old files.
+        if (!commit()) return result;
+        outcome = ReplaceOne(path, dryRun, nullptr);
+      }
       if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::WriteFailed) {
         // The run ends here without a message; files rewritten before stay rewritten.
         const std::string reason = lastFailure_;
@@ -322,7 +366,8 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
           waiting_.push_back({k, lastCount_});
           waitingBytes_ += lastBytes_;
           // Bounded, so temporary files never take much room or many names at once.
-          if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes) {
+          if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes ||
+              waitingBytes_ > RoomForWaiting(path)) {
             if (!commit()) return result;
           }
         }
@@ -335,7 +380,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
     result.stopReason = "the search engine abandoned the run";
   } catch (const std::bad_alloc&) {
     result.end = DiskSearchEnd::Stopped;
-    result.stopReason = "out of memory";
+    result.stopReason = FileErrorReason(FileError::OutOfMemory);
   }
   if (result.end == DiskSearchEnd::Stopped) {
     const std::string reason = result.stopReason;
@@ -349,9 +394,10 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   }
 
   result.replaceCount = engine_.ReplaceCount;
-  ui_.ShowMessageBox(
-      EndMessage(engine_.ReplaceCount, result.filesNotText, result.foldersUnreadable),
-      MB_OK | MB_ICONINFORMATION, caption);
+  std::string message =
+      EndMessage(engine_.ReplaceCount, result.filesNotText, result.foldersUnreadable);
+  message += LeftChangedLines(result.leftChanged);
+  ui_.ShowMessageBox(message, MB_OK | MB_ICONINFORMATION, caption);
   engine_.RunReset();
   return result;
 }

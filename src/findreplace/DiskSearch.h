@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/FileIo.h"
+
 namespace norra {
 
 class AtomicWriteBatch;
@@ -37,7 +39,10 @@ struct DiskSearchResult {
   int filesNotText = 0;           // files skipped for holding a NUL byte
   int foldersUnreadable = 0;      // folders the listing could not read
   std::string stoppedAt;          // Stopped: the file the run ended at
-  std::string stopReason;         // Stopped: a short English reason
+  std::string stopReason;         // Stopped: the reason in words
+  // Files another program changed after they were read: left with that program's content,
+  // their replacements not counted.
+  std::vector<std::string> leftChanged;
 };
 
 // What happened to one file.
@@ -115,6 +120,10 @@ class DiskSearch {
   // The whole end-of-run text: DoneMessage or kNotFound, then a line for each count of
   // skipped files or folders that is above zero.
   static std::string EndMessage(std::int64_t replaceCount, int filesNotText, int foldersUnreadable);
+  // Lines added to the end-of-run text naming the files left alone because another program
+  // changed them; empty when there are none.
+  static std::string LeftChangedLines(const std::vector<std::string>& files);
+  static constexpr std::string_view kLeftChanged = "(他のﾌﾟﾛｸﾞﾗﾑが変更したため置換しなかったﾌｧｲﾙ : ";
 
  private:
   // Files rewritten by a run wait in its batch; at most this many, or this many bytes.
@@ -139,6 +148,7 @@ class DiskSearch {
   SearchEngine& engine_;
   Ui& ui_;
   std::string lastFailure_;
+  FileError lastError_ = FileError::None;  // of the last file's write, when it failed
   AtomicWriteBatch* batch_ = nullptr;
   bool needsCommit_ = false;
   std::int64_t lastCount_ = 0;  // replacements of the file ReplaceOne last added

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "text/FileMask.h"
+#include "text/ReplacementFile.h"
 
 namespace norra {
 
@@ -41,6 +42,8 @@ FolderEntries ListFolder(const std::string& folder) {
     }
     const fs::directory_entry& entry = *it;
     std::string name = entry.path().filename().string();
+    if (IsReplacementTemporaryName(name))
+      continue;  // another save's work in progress, or a leftover
     std::error_code typeEc;
     // Links are left alone, to files as to folders: a link may lead anywhere, and whoever runs
     // the command must not write through it to a file outside the folder (nor walk round a

@@ -40,23 +40,34 @@ FileError AtomicWriteBatch::Flush() {
     const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return FileError::WriteFailed;
     const bool synced = (each ? ::fsync(fd) : ::syncfs(fd)) == 0;
+    const int syncError = errno;
     ::close(fd);
-    if (!synced) return FileError::WriteFailed;
+    if (!synced) return FileErrorFromErrno(syncError, FileError::WriteFailed);
   }
   return FileError::None;
 }
 
-FileError AtomicWriteBatch::Commit(std::size_t& replaced) {
-  replaced = 0;
+FileError AtomicWriteBatch::Commit(std::size_t& done) {
+  done = 0;
+  leftAlone_.clear();
+  leftBackup_.clear();
   if (files_.empty()) return FileError::None;
   FileError error = Flush();
   std::unordered_set<std::string> folders;
   std::vector<std::string> files;  // one file in each folder
   if (error == FileError::None) {
-    for (ReplacementFile& file : files_) {
-      error = file.Replace();
-      if (error != FileError::None) break;
-      ++replaced;
+    for (; done < files_.size(); ++done) {
+      ReplacementFile& file = files_[done];
+      error = file.Replace(&targets_[done]);
+      if (error == FileError::Changed) {
+        leftAlone_.push_back(done);
+        error = FileError::None;
+        continue;
+      }
+      if (error != FileError::None) {
+        leftBackup_ = file.LeftBackup();
+        break;
+      }
       if (folders.insert(FolderPart(file.Target())).second) files.push_back(file.Target());
     }
   }

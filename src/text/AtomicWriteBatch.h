@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "text/FileIo.h"
@@ -21,7 +22,8 @@ class AtomicWriteBatch {
   AtomicWriteBatch(const AtomicWriteBatch&) = delete;
   AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
 
-  // Takes a finished, unflushed replacement. `target` says which file it will replace.
+  // Takes a finished, unflushed replacement. `target` says which file it will replace, and
+  // when it carries the file's state as read, a file changed since is left alone.
   void Add(ReplacementFile file, const FileIdentity& target);
   // Whether a replacement of that file is waiting.
   bool Holds(const FileIdentity& target) const;
@@ -29,10 +31,18 @@ class AtomicWriteBatch {
   bool Empty() const { return files_.empty(); }
 
   // Makes the waiting temporaries durable, renames them over their targets in the order they
-  // were added and syncs their folders. At the first failure, the files before it stay
-  // replaced; it and every later one are discarded with their targets untouched. `replaced`
-  // tells how many files took their new content. The batch is empty afterwards.
-  FileError Commit(std::size_t& replaced);
+  // were added and syncs their folders. A target another program changed since it was read
+  // is left alone (see LeftAlone) and the rest go on. At the first failure, the files before
+  // it stay replaced; it and every later one are discarded with their targets untouched.
+  // `done` tells how many files were dealt with (replaced or left alone) before a failure, all
+  // of them without one. The batch is empty afterwards.
+  FileError Commit(std::size_t& done);
+  // The places (in the order added) of the files the last Commit left alone because they had
+  // changed.
+  const std::vector<std::size_t>& LeftAlone() const { return leftAlone_; }
+  // After a failed Commit: the backup of the old content of the file that failed, when it was
+  // being written in place and may hold part of each; else empty.
+  const std::string& LeftBackup() const { return leftBackup_; }
   // Removes every waiting temporary; no target changes.
   void Discard();
 
@@ -41,6 +51,8 @@ class AtomicWriteBatch {
 
   std::vector<ReplacementFile> files_;
   std::vector<FileIdentity> targets_;
+  std::vector<std::size_t> leftAlone_;
+  std::string leftBackup_;
 };
 
 }  // namespace norra

@@ -31,7 +31,33 @@ class Descriptor {
   int fd_;
 };
 
+FileIdentity IdentityOf(const struct stat& info) {
+  FileIdentity identity;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  identity.size = static_cast<std::int64_t>(info.st_size);
+  identity.modifiedNs =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return identity;
+}
+
 }  // namespace
+
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  identity = IdentityOf(info);
+  return true;
+}
+
+bool IsFileUnchanged(const std::string& path, const FileIdentity& read) {
+  if (read.size < 0) return true;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;  // gone, or renamed away
+  const FileIdentity now = IdentityOf(info);
+  // The status-change time is left out: a chmod or a new hard link is no change of content.
+  return now == read && now.size == read.size && now.modifiedNs == read.modifiedNs;
+}
 
 FileError FileErrorFromErrno(int error, FileError otherwise) {
   switch (error) {
@@ -46,6 +72,13 @@ FileError FileErrorFromErrno(int error, FileError otherwise) {
     case EROFS:
     case ETXTBSY:
       return FileError::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+      return FileError::NoSpace;
+    case ENOMEM:
+      return FileError::OutOfMemory;
+    case EFBIG:
+      return FileError::TooLarge;
     default:
       return otherwise;
   }
@@ -60,11 +93,33 @@ const char* FileErrorName(FileError error) {
     case FileError::NotAFolder: return "a path part is not a folder";
     case FileError::AccessDenied: return "access denied";
     case FileError::TooLarge: return "too large";
+    case FileError::OutOfMemory: return "out of memory";
     case FileError::ReadFailed: return "read failed";
+    case FileError::NoSpace: return "no space left on the disk";
     case FileError::WriteFailed: return "write failed";
     case FileError::RenameFailed: return "rename failed";
+    case FileError::Changed: return "changed by another program after it was read";
   }
   return "unknown error";
+}
+
+const char* FileErrorReason(FileError error) {
+  switch (error) {
+    case FileError::None: return "ｴﾗｰはありません";
+    case FileError::NotFound: return "ﾌｧｲﾙが存在しません";
+    case FileError::IsFolder: return "ﾌｫﾙﾀﾞです";
+    case FileError::NotRegularFile: return "通常のﾌｧｲﾙではありません";
+    case FileError::NotAFolder: return "ﾊﾟｽの途中がﾌｫﾙﾀﾞではありません";
+    case FileError::AccessDenied: return "ｱｸｾｽ権がありません";
+    case FileError::TooLarge: return "ﾌｧｲﾙｻｲｽﾞが大き過ぎます";
+    case FileError::OutOfMemory: return "ﾒﾓﾘが足りません";
+    case FileError::ReadFailed: return "読込みｴﾗｰ";
+    case FileError::NoSpace: return "ﾃﾞｨｽｸの空き容量が足りません";
+    case FileError::WriteFailed: return "書込みｴﾗｰ";
+    case FileError::RenameFailed: return "ﾌｧｲﾙを置き換えられません";
+    case FileError::Changed: return "読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました";
+  }
+  return "不明なｴﾗｰ";
 }
 
 FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity) {
@@ -77,10 +132,7 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentit
   if (::fstat(fd.Get(), &info) != 0) return FileError::ReadFailed;
   if (S_ISDIR(info.st_mode)) return FileError::IsFolder;
   if (!S_ISREG(info.st_mode)) return FileError::NotRegularFile;
-  if (identity != nullptr) {
-    identity->device = static_cast<std::uint64_t>(info.st_dev);
-    identity->inode = static_cast<std::uint64_t>(info.st_ino);
-  }
+  if (identity != nullptr) *identity = IdentityOf(info);
   try {
     // The expected size is read straight into the string; reading on to the end copes with
     // a file that grows or shrinks meanwhile.
@@ -126,7 +178,7 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentit
   } catch (const std::bad_alloc&) {
     bytes.clear();
     bytes.shrink_to_fit();
-    return FileError::TooLarge;
+    return FileError::OutOfMemory;
   } catch (const std::length_error&) {
     bytes.clear();
     return FileError::TooLarge;
@@ -140,12 +192,14 @@ std::int64_t FileSize(const std::string& path) {
   return static_cast<std::int64_t>(info.st_size);
 }
 
-FileError WriteFileAtomic(const std::string& path, std::string_view bytes) {
+FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
+                          std::string* leftBackup, const FileIdentity* read) {
   ReplacementFile file;
   FileError error = file.Open(path);
   if (error == FileError::None) error = file.Write(bytes);
   if (error == FileError::None) error = file.Finish(true);
-  if (error == FileError::None) error = file.Replace();
+  if (error == FileError::None) error = file.Replace(read);
+  if (leftBackup != nullptr) *leftBackup = file.LeftBackup();
   if (error != FileError::None) return error;
   ReplacementFile::SyncFolderOf(file.Target());
   return FileError::None;

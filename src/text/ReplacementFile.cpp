@@ -1,14 +1,21 @@
 // Temporary file beside its target, then rename: the steps of atomic replacement.
 #include "text/ReplacementFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <random>
+#include <set>
 #include <utility>
+#include <vector>
 
 #include "text/PathUtil.h"
 
@@ -35,18 +42,153 @@ bool ResolveLinks(std::string& path, struct stat& info, bool& exists) {
   return false;
 }
 
-std::string TemporaryName(const std::string& target) {
+constexpr std::string_view kMarker = ".norra-";
+constexpr std::string_view kSuffix = ".tmp";
+constexpr std::size_t kRandomLetters = 8;
+
+std::string RandomLetters() {
   static std::mt19937 generator{std::random_device{}()};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
+  std::string letters;
+  for (std::size_t i = 0; i < kRandomLetters; ++i) letters += kLetters[pick(generator)];
+  return letters;
+}
+
+// "." + name + ".norra-" + pid + "-" + random letters + ".tmp": hidden, never a text file a
+// mask means, and the writer's process id tells whether the writer still runs.
+std::string TemporaryName(const std::string& target) {
   std::string name = FileNamePart(target);
   if (name.size() > 200) name.resize(200);  // keep the whole name within NAME_MAX
-  std::string result = FolderPart(target) + "." + name + ".norra-";
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
-  for (int i = 0; i < 8; ++i) result += kLetters[pick(generator)];
-  return result;
+  return FolderPart(target) + "." + name + std::string(kMarker) + std::to_string(::getpid()) + "-" +
+         RandomLetters() + std::string(kSuffix);
+}
+
+// The process id a temporary's name carries, or 0 when the name is not one of ours.
+pid_t PidOfTemporaryName(std::string_view name) {
+  if (name.size() < 2 || name.front() != '.' || !name.ends_with(kSuffix)) return 0;
+  name.remove_suffix(kSuffix.size());
+  if (name.size() < kRandomLetters + 1) return 0;
+  const std::string_view letters = name.substr(name.size() - kRandomLetters);
+  for (const char c : letters) {
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return 0;
+  }
+  name.remove_suffix(kRandomLetters);
+  if (name.back() != '-') return 0;
+  name.remove_suffix(1);
+  // The digits of the process id, then the marker right before them.
+  std::size_t digits = 0;
+  while (digits < name.size() && digits < 10 && name[name.size() - 1 - digits] >= '0' &&
+         name[name.size() - 1 - digits] <= '9') {
+    ++digits;
+  }
+  if (digits == 0) return 0;
+  const std::string_view number = name.substr(name.size() - digits);
+  name.remove_suffix(digits);
+  if (!name.ends_with(kMarker) || name.size() < kMarker.size() + 2) return 0;
+  long long pid = 0;
+  for (const char c : number) pid = pid * 10 + (c - '0');
+  if (pid <= 0 || pid > INT_MAX) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+// Removes temporaries of ours in `folder` whose writer no longer runs (a killed save or run),
+// once per folder and process. Nothing else is touched.
+void RemoveStaleTemporaries(const std::string& folder) {
+  static std::set<std::string> cleaned;
+  if (!cleaned.insert(folder).second) return;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = PidOfTemporaryName(entry->d_name);
+    if (pid == 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to judge
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode)) continue;
+    ::unlinkat(dirFd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+// Closes the descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Copies the whole content of one file over the start of another; `size` tells how much.
+FileError CopyContent(int from, int to, off_t& size) {
+  std::vector<char> buffer(std::size_t{1} << 20);
+  size = 0;
+  for (;;) {
+    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), size);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return FileErrorFromErrno(errno, FileError::ReadFailed);
+    }
+    if (got == 0) return FileError::None;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put =
+          ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done), size + done);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return FileErrorFromErrno(errno, FileError::WriteFailed);
+      }
+      done += put;
+    }
+    size += got;
+  }
+}
+
+// Gives the open file every extended attribute of `from`, access control lists included; false
+// when one of them cannot be copied.
+bool CopyAttributes(const std::string& from, int to) {
+  ssize_t length = ::listxattr(from.c_str(), nullptr, 0);
+  if (length < 0) return errno == ENOTSUP;  // a file system without attributes: none to lose
+  std::string names(static_cast<std::size_t>(length), '\0');
+  length = ::listxattr(from.c_str(), names.data(), names.size());
+  if (length < 0) return false;
+  names.resize(static_cast<std::size_t>(length));
+  std::string value;
+  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+    const char* name = names.c_str() + at;
+    ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+    if (size < 0) return false;
+    value.resize(static_cast<std::size_t>(size));
+    size = ::getxattr(from.c_str(), name, value.data(), value.size());
+    if (size < 0 || ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
+
+bool IsReplacementTemporaryName(std::string_view fileName) {
+  if (PidOfTemporaryName(fileName) != 0) return true;
+  // The form of earlier versions, "." + name + ".norra-" + random letters: still never input,
+  // but without a process id never removed either.
+  if (fileName.size() < 2 + kMarker.size() + kRandomLetters || fileName.front() != '.') {
+    return false;
+  }
+  const std::string_view letters = fileName.substr(fileName.size() - kRandomLetters);
+  const bool random = std::all_of(letters.begin(), letters.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+  return random && fileName.substr(0, fileName.size() - kRandomLetters).ends_with(kMarker);
+}
 
 ReplacementFile::~ReplacementFile() {
   Discard();
@@ -67,6 +209,9 @@ ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
     uid_ = other.uid_;
     gid_ = other.gid_;
     device_ = other.device_;
+    inPlace_ = other.inPlace_;
+    written_ = other.written_;
+    leftBackup_ = std::move(other.leftBackup_);
     other.target_.clear();
     other.temporary_.clear();
   }
@@ -78,8 +223,32 @@ FileError ReplacementFile::Fail(FileError error) {
   return error;
 }
 
+std::string ReplacementFile::BackupFolder() {
+  std::string folder;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && cache[0] == '/') {
+    folder = cache;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    folder = std::string(home) + "/.cache";
+  } else {
+    return {};
+  }
+  folder += "/norra";
+  // Made with its missing parents; only its user may look into it.
+  for (std::size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    ::mkdir(folder.substr(0, slash).c_str(), 0700);
+  }
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  return folder + "/";
+}
+
 FileError ReplacementFile::Open(const std::string& path) {
   Discard();
+  inPlace_ = false;
+  written_ = 0;
+  leftBackup_.clear();
   if (path.empty()) return FileError::NotFound;
   target_ = path;
   struct stat old {};
@@ -99,22 +268,61 @@ FileError ReplacementFile::Open(const std::string& path) {
   } else if (errno != ENOENT) {
     return FileErrorFromErrno(errno, FileError::WriteFailed);
   }
+  RemoveStaleTemporaries(FolderPart(target_));
 
-  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    std::string name = TemporaryName(target_);
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ >= 0) {
-      temporary_ = std::move(name);
-    } else if (errno != EEXIST) {
-      return FileErrorFromErrno(errno, FileError::WriteFailed);
-    }
+  // A rename would leave the file's other names with the old text.
+  if (exists_ && old.st_nlink > 1) return OpenInPlace();
+  // No one may read the new text who could not read the old: the temporary starts with at
+  // most the old file's owner bits and gets the rest only when finished.
+  const int error = CreateTemporary(FolderPart(target_), exists_ ? (mode_ & 0600) : 0644);
+  if (error != 0) {
+    // A folder that takes no new file, holding a file we may write.
+    if (exists_ && (error == EACCES || error == EPERM)) return OpenInPlace();
+    return FileErrorFromErrno(error, FileError::WriteFailed);
   }
-  if (fd_ < 0) return FileError::WriteFailed;
   if (!exists_) {
     struct stat made {};
     if (::fstat(fd_, &made) != 0) return Fail(FileError::WriteFailed);
     device_ = made.st_dev;
+    return FileError::None;
   }
+  // Owner first: a change of owner clears set-id bits and some attributes.
+  static const uid_t euid = ::geteuid();
+  static const gid_t egid = ::getegid();
+  const bool ownerKept = (uid_ == euid && gid_ == egid) || ::fchown(fd_, uid_, gid_) == 0;
+  if (!ownerKept || !CopyAttributes(target_, fd_)) {
+    Discard();
+    return OpenInPlace();
+  }
+  return FileError::None;
+}
+
+int ReplacementFile::CreateTemporary(const std::string& folder, mode_t mode) {
+  const std::string besides = folder + FileNamePart(target_);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = TemporaryName(besides);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd_ >= 0) {
+      temporary_ = std::move(name);
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+FileError ReplacementFile::OpenInPlace() {
+  const std::string folder = BackupFolder();
+  if (folder.empty()) return FileError::AccessDenied;
+  RemoveStaleTemporaries(folder);
+  // The new content waits in the cache folder, readable by its writer only.
+  if (const int error = CreateTemporary(folder, 0600); error != 0) {
+    return FileErrorFromErrno(error, FileError::WriteFailed);
+  }
+  struct stat made {};
+  if (::fstat(fd_, &made) != 0) return Fail(FileError::WriteFailed);
+  device_ = made.st_dev;
+  inPlace_ = true;
   return FileError::None;
 }
 
@@ -124,37 +332,71 @@ FileError ReplacementFile::Write(std::string_view bytes) {
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      return Fail(FileError::WriteFailed);
+      return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
+    written_ += static_cast<std::uint64_t>(written);
   }
   return FileError::None;
 }
 
 FileError ReplacementFile::Finish(bool flush) {
   if (fd_ < 0) return FileError::WriteFailed;
-  if (exists_) {
-    // Owner first: a change of owner clears set-id bits that fchmod then restores.
-    static const uid_t euid = ::geteuid();
-    static const gid_t egid = ::getegid();
-    if (uid_ != euid || gid_ != egid) {
-      if (::fchown(fd_, uid_, gid_) != 0) {
-        // Not allowed for an ordinary user; the file then belongs to the writer, as after any save.
-      }
-    }
-    if (::fchmod(fd_, mode_ & 07777) != 0) return Fail(FileError::WriteFailed);
+  if (exists_ && !inPlace_ && ::fchmod(fd_, mode_ & 07777) != 0) {
+    return Fail(FileError::WriteFailed);
   }
-  if (flush && ::fsync(fd_) != 0) return Fail(FileError::WriteFailed);
-  if (::close(std::exchange(fd_, -1)) != 0) return Fail(FileError::WriteFailed);
+  if (flush && ::fsync(fd_) != 0) return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
+  if (::close(std::exchange(fd_, -1)) != 0)
+    return Fail(FileErrorFromErrno(errno, FileError::WriteFailed));
   return FileError::None;
 }
 
-FileError ReplacementFile::Replace() {
+FileError ReplacementFile::Replace(const FileIdentity* read) {
   if (fd_ >= 0 || temporary_.empty()) return FileError::WriteFailed;
+  if (read != nullptr && exists_ && !IsFileUnchanged(target_, *read))
+    return Fail(FileError::Changed);
+  if (inPlace_) return Fail(WriteInPlace());
   if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
     return Fail(FileErrorFromErrno(errno, FileError::RenameFailed));
   }
   temporary_.clear();
+  return FileError::None;
+}
+
+FileError ReplacementFile::WriteInPlace() {
+  const Descriptor target(::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+  if (target.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
+  const Descriptor content(::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (content.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
+
+  // The old content is kept safe beside the new one before the file is touched.
+  std::string backup = FolderPart(temporary_) + FileNamePart(target_) + ".norra-backup-" +
+                       std::to_string(::getpid()) + "-" + RandomLetters();
+  const Descriptor kept(
+      ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (kept.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
+  off_t size = 0;
+  FileError error = CopyContent(target.Get(), kept.Get(), size);
+  if (error == FileError::None && ::fsync(kept.Get()) != 0) {
+    error = FileErrorFromErrno(errno, FileError::WriteFailed);
+  }
+  if (error != FileError::None) {
+    ::unlink(backup.c_str());
+    return error;
+  }
+
+  error = CopyContent(content.Get(), target.Get(), size);
+  if (error == FileError::None && ::ftruncate(target.Get(), size) != 0) {
+    error = FileErrorFromErrno(errno, FileError::WriteFailed);
+  }
+  if (error == FileError::None && ::fsync(target.Get()) != 0) {
+    error = FileErrorFromErrno(errno, FileError::WriteFailed);
+  }
+  if (error != FileError::None) {
+    leftBackup_ = std::move(backup);  // the file may hold part of each; the backup is whole
+    return error;
+  }
+  ::unlink(backup.c_str());
   return FileError::None;
 }
 

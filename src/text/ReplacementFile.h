@@ -4,12 +4,18 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "text/FileIo.h"
 
 namespace norra {
+
+// Whether a file name is that of a temporary file made here: "." + the name it replaces +
+// ".norra-" + the writer's process id + "-" + random letters + ".tmp" (or the older form
+// without process id and ".tmp"). No folder run takes one.
+bool IsReplacementTemporaryName(std::string_view fileName);
 
 class ReplacementFile {
  public:
@@ -22,7 +28,12 @@ class ReplacementFile {
 
   // Creates the temporary file for `path`: a symbolic link is followed to the file it names
   // (the link stays), a folder, device or a file the caller may not write is refused, and
-  // a file that does not exist yet may be created.
+  // a file that does not exist yet may be created. The temporary is readable by no one the
+  // old file's permissions keep out. Temporaries of killed writers in that folder are removed
+  // (once per folder and process).
+  // When a rename could not keep what the old file has (other hard links, an owner or
+  // extended attributes the temporary cannot take, a folder that takes no new file), the new
+  // content waits in the user's cache folder instead and Replace writes it into the old file.
   FileError Open(const std::string& path);
   // Appends bytes to the temporary file.
   FileError Write(std::string_view bytes);
@@ -30,7 +41,12 @@ class ReplacementFile {
   // replaces, optionally flushes it to disk, and closes it.
   FileError Finish(bool flush);
   // Renames the finished temporary file over its target. The target's folder is not synced.
-  FileError Replace();
+  // Written in place, the old content is first copied to a backup in the cache folder, which
+  // is removed once the file holds its new content and kept when writing stopped part-way
+  // (see LeftBackup).
+  // With `read`, the state the target had when its old content was read: a target changed
+  // since is left alone (Changed) and the temporary discarded.
+  FileError Replace(const FileIdentity* read = nullptr);
   // Removes the temporary file, if any; the target stays as it was.
   void Discard();
 
@@ -38,13 +54,26 @@ class ReplacementFile {
   const std::string& Temporary() const { return temporary_; }
   bool IsOpen() const { return fd_ >= 0; }
   bool IsPending() const { return !temporary_.empty(); }  // written, not yet in place
-  dev_t Device() const { return device_; }                // of the target's folder
+  bool WritesInPlace() const { return inPlace_; }
+  std::uint64_t Written() const { return written_; }  // bytes of new content so far
+  // After a failed Replace: the backup holding the old content, when the file may have been
+  // changed part-way; else empty.
+  const std::string& LeftBackup() const { return leftBackup_; }
+  dev_t Device() const { return device_; }  // of the target's folder
 
   // Flushes the folder holding `file` so that a rename in it survives a crash.
   static void SyncFolderOf(const std::string& file);
 
+  // Where new content and backups of files written in place go: $XDG_CACHE_HOME/norra, else
+  // ~/.cache/norra, made when missing; ends in "/". Empty when there is none.
+  static std::string BackupFolder();
+
  private:
   FileError Fail(FileError error);
+  // Creates the temporary in `folder` (ending in "/"); 0 or the errno value.
+  int CreateTemporary(const std::string& folder, mode_t mode);
+  FileError OpenInPlace();
+  FileError WriteInPlace();
 
   std::string target_;
   std::string temporary_;
@@ -54,6 +83,9 @@ class ReplacementFile {
   uid_t uid_ = 0;
   gid_t gid_ = 0;
   dev_t device_ = 0;
+  std::uint64_t written_ = 0;
+  bool inPlace_ = false;  // the temporary is in the cache folder; Replace writes the old file
+  std::string leftBackup_;
 };
 
 }  // namespace norra

@@ -253,7 +253,7 @@ int RunFindTool(int argc, const char* const* argv) {
   for (const std::string& path : files) {
     std::string bytes;
     if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
-      Error(session.Program(), path + ": " + FileErrorName(e));
+      Error(session.Program(), path + ": " + FileErrorReason(e));
       return kExitError;
     }
     // Binary files are passed over, as norra-replace passes them over.

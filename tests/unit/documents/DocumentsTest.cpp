@@ -218,12 +218,12 @@ TEST_F(DocumentsTest, ClosingAModifiedPageAsks) {
   EXPECT_EQ(docs->PageCount(), 1u);
 
   // Yes, but the save fails: keep it open on Yes, close without saving on No.
-  store.writeError = FileError::WriteFailed;
+  store.writeError = FileError::NoSpace;
   ui.QueueAnswer(IDYES);
   ui.QueueAnswer(IDYES);
   EXPECT_FALSE(docs->ClosePage(*page));
   ASSERT_EQ(ui.Boxes().size(), 4u);
-  EXPECT_EQ(ui.Boxes()[2].text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.Boxes()[2].text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nﾃﾞｨｽｸの空き容量が足りません\n" + path);
   EXPECT_EQ(ui.Boxes()[2].caption, "Norra");
   EXPECT_EQ(ui.LastBox().text, "保存ｴﾗｰ発生。閉じる処理を中止しますか?");
   EXPECT_EQ(ui.LastBox().caption, "保存ｴﾗｰ");
@@ -398,21 +398,45 @@ TEST_F(DocumentsTest, AFileThatVanishesIsWrittenAgainOrSavedUnderANewName) {
   EXPECT_EQ(ReadBytes((dir / "rescued.txt").string()), "v2 v3 v1");
 }
 
-TEST_F(DocumentsTest, AReadOnlyFileOrFolderIsNotReplaced) {
+TEST_F(DocumentsTest, AReadOnlyFileIsNotReplacedButAFileInAReadOnlyFolderIsSavedInPlace) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes through file permissions";
   const std::string path = MakeFile("ro.txt", "keep me");
   Page& page = Open(path);
   Keys(page, "lost? ");
   ::chmod(path.c_str(), 0444);
   EXPECT_EQ(docs->SavePage(page), SaveFailed);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nｱｸｾｽ権がありません\n" + path);
   EXPECT_EQ(ReadBytes(path), "keep me");
   EXPECT_TRUE(page.Modified());
+  // A file we may write in a folder we may not is written in place.
   ::chmod(path.c_str(), 0644);
   ::chmod(dir.c_str(), 0555);
-  EXPECT_EQ(docs->SavePage(page), SaveFailed);
+  EXPECT_EQ(docs->SavePage(page), SaveOk);
   ::chmod(dir.c_str(), 0755);
-  EXPECT_EQ(ReadBytes(path), "keep me");
+  EXPECT_EQ(ReadBytes(path), "lost? keep me");
+}
+
+TEST_F(DocumentsTest, SavingOverAFileAnotherProgramChangedSaysSoOnceAndThenOverwrites) {
+  const std::string path = MakeFile("shared.txt", "first");
+  Page& page = Open(path);
+  Keys(page, "mine ");
+  ASSERT_EQ(docs->SavePage(page), SaveOk);  // our own save is no change by another program
+  DiskFileStore batchDialogs;                // nor is one through the batch dialogs' store
+  ASSERT_EQ(batchDialogs.Write(path, "first"), FileError::None);
+  ASSERT_EQ(docs->SavePage(page), SaveOk);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);  // nor is a change of permissions
+  ASSERT_EQ(docs->SavePage(page), SaveOk);
+  Keys(page, "more ");
+  { std::ofstream(path, std::ios::binary | std::ios::app) << " and theirs"; }
+
+  EXPECT_EQ(docs->SavePage(page), SaveFailed);
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました\n" + path +
+                                   "\nもう一度保存すると上書きします。");
+  EXPECT_EQ(ReadBytes(path), "mine first and theirs");
+  EXPECT_TRUE(page.Modified());
+
+  EXPECT_EQ(docs->SavePage(page), SaveOk);
+  EXPECT_EQ(ReadBytes(path), "mine more first");
 }
 
 // A file-size limit makes writes fail with EFBIG, as a full disk does, even for root.
@@ -431,7 +455,7 @@ TEST_F(DocumentsTest, AFailedWriteLeavesTheOldFileAsItWas) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(result, SaveFailed);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nﾌｧｲﾙｻｲｽﾞが大き過ぎます\n" + path);
   EXPECT_EQ(ReadBytes(path), "old content");
   EXPECT_TRUE(page.Modified());
   // No temporary file is left behind.

@@ -46,6 +46,14 @@ TEST(PageFilesTest, QueryFileSizeOnlyForReadableRegularFiles) {
   fs::remove_all(dir);
 }
 
+TEST(PageFilesTest, SaveErrorNamesTheCauseTheFileAndAnyBackupLeft) {
+  EXPECT_EQ(SaveErrorText(FileError::NoSpace, "/d/a.txt"),
+            "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\nﾃﾞｨｽｸの空き容量が足りません\n/d/a.txt");
+  EXPECT_EQ(SaveErrorText(FileError::WriteFailed, "/d/a.txt", "/c/norra/a.txt.norra-backup-1-x"),
+            "ﾌｧｲﾙ保存処理中にｴﾗｰ発生\n書込みｴﾗｰ\n/d/a.txt\n元の内容は次のﾌｧｲﾙに残っています : "
+            "/c/norra/a.txt.norra-backup-1-x");
+}
+
 TEST(PageFilesTest, LineBreakConversionsRoundTrip) {
   EXPECT_TRUE(HasLfOnlyBreaks("a\nb"));
   EXPECT_FALSE(HasLfOnlyBreaks("a\r\nb\n"));

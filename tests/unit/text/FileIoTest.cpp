@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -124,6 +125,28 @@ TEST_F(FileIoTest, ReadFailuresAreNamed) {
   EXPECT_EQ(FileSize(""), -1);
 }
 
+TEST_F(FileIoTest, CausesAreNamedForTheUser) {
+  const struct {
+    int error;
+    FileError kind;
+    const char* reason;
+  } cases[] = {
+      {ENOSPC, FileError::NoSpace, "ﾃﾞｨｽｸの空き容量が足りません"},
+      {EDQUOT, FileError::NoSpace, "ﾃﾞｨｽｸの空き容量が足りません"},
+      {ENOMEM, FileError::OutOfMemory, "ﾒﾓﾘが足りません"},
+      {EACCES, FileError::AccessDenied, "ｱｸｾｽ権がありません"},
+      {EROFS, FileError::AccessDenied, "ｱｸｾｽ権がありません"},
+      {ENOENT, FileError::NotFound, "ﾌｧｲﾙが存在しません"},
+      {EFBIG, FileError::TooLarge, "ﾌｧｲﾙｻｲｽﾞが大き過ぎます"},
+      {EIO, FileError::WriteFailed, "書込みｴﾗｰ"},
+  };
+  for (const auto& c : cases) {
+    const FileError kind = FileErrorFromErrno(c.error, FileError::WriteFailed);
+    EXPECT_EQ(kind, c.kind) << c.error;
+    EXPECT_STREQ(FileErrorReason(kind), c.reason) << c.error;
+  }
+}
+
 TEST_F(FileIoTest, ReadOfUnreadableFile) {
   if (IsRoot()) GTEST_SKIP() << "running as root: permission bits do not stop reading";
   const std::string path = Path("secret");
@@ -233,7 +256,7 @@ TEST_F(FileIoTest, FailedWriteKeepsTheOldFile) {
   const FileError error = WriteFileAtomic(path, std::string(100, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(error, FileError::WriteFailed);
+  EXPECT_EQ(error, FileError::TooLarge);
   EXPECT_EQ(Get(path), "original");
   EXPECT_EQ(Entries(), std::vector<std::string>{"a.txt"});
 }
@@ -248,16 +271,16 @@ TEST_F(FileIoTest, ReadOnlyFileIsNotReplaced) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"ro.txt"});
 }
 
-TEST_F(FileIoTest, ReadOnlyFolderKeepsItsFile) {
+TEST_F(FileIoTest, ReadOnlyFolderTakesNoNewFileButItsWritableFileIsWrittenInPlace) {
   if (IsRoot()) GTEST_SKIP() << "running as root: permission bits do not stop writing";
   fs::create_directories(Path("ro"));
   const std::string path = Path("ro/a.txt");
   Put(path, "original");
   ASSERT_EQ(::chmod(Path("ro").c_str(), 0555), 0);
-  EXPECT_EQ(WriteFileAtomic(path, "changed"), FileError::AccessDenied);
+  EXPECT_EQ(WriteFileAtomic(path, "changed"), FileError::None);
   EXPECT_EQ(WriteFileAtomic(Path("ro/new.txt"), "changed"), FileError::AccessDenied);
   ASSERT_EQ(::chmod(Path("ro").c_str(), 0755), 0);
-  EXPECT_EQ(Get(path), "original");
+  EXPECT_EQ(Get(path), "changed");
   EXPECT_FALSE(fs::exists(Path("ro/new.txt")));
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(Path("ro"))) names.push_back(entry.path().filename());
