@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "documents/CaptureSuspension.h"
 #include "documents/EditingKeys.h"
 #include "documents/Page.h"
 #include "platform/TextControl.h"
@@ -90,6 +91,9 @@ void UndoLog::SetTrimming(bool on, std::size_t startBytes, std::size_t endBytes)
 void UndoLog::SetIndent(bool useTab, int tabStop) {
   indentChar_ = useTab ? '\t' : ' ';
   tabStop_ = tabStop > 0 ? tabStop : 1;
+  // A TAB on screen is as wide as the indent Tab computes with.
+  for (Page* page : textList_) page->Control().SetTabWidth(tabStop_);
+  if (current_ != nullptr) current_->Control().SetTabWidth(tabStop_);
 }
 
 void UndoLog::SetCurrentPage(Page* page) {
@@ -99,6 +103,7 @@ void UndoLog::SetCurrentPage(Page* page) {
   current_ = page;
   if (page != nullptr) {
     EnsureListed(*page);
+    page->Control().SetTabWidth(tabStop_);
     knownLength_ = page->Control().TextLength();
     EmulateOverwrite();
   }
@@ -272,6 +277,14 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
     return swallow;
   };
 
+  // Delete, Backspace and Insert with a modifier may stand for a command of the program's.
+  const bool modified = (shift & (kShiftKey | kCtrlKey | kAltKey)) != 0;
+  if (modified && editingKeys_ != nullptr && (key == kKeyDelete || key == kKeyBack || key == kKeyInsert)) {
+    CloseRun();
+    stateFresh_ = false;
+    if (editingKeys_->HandleKey(page, key, shift)) return true;
+  }
+
   switch (key) {
     case kKeyTab:
     case kKeyHome:
@@ -339,7 +352,12 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
     pendingText_ = control.SelText();
     CloseRun();
   } else if (key == kKeyBack) {
-    pendingText_ = caret >= 2 ? control.TextRange(caret - 2, 2) : control.TextRange(0, caret);
+    // Ctrl+Backspace takes the word before the caret, however long: the change says how much.
+    if (ctrl) {
+      pendingText_ = control.TextRange(0, caret);
+    } else {
+      pendingText_ = caret >= 2 ? control.TextRange(caret - 2, 2) : control.TextRange(0, caret);
+    }
     CloseRun();
   } else {
     pendingText_.clear();
@@ -641,13 +659,14 @@ Page* UndoLog::UndoLast() {
       const std::string kept = record.page->UndoText().TakeBack(record.textLength);
       totalBytes_ -= std::min(totalBytes_, record.textLength);
       records_.pop_back();
-      TextControl& control = record.page->Control();
-      SuspendCapture();
-      control.SuspendPainting();
-      const bool ok = Restore(record, kept);
-      control.ResumePainting();
-      ResumeCapture();
+      bool ok = false;
+      {
+        CaptureSuspension capture(*this);
+        PaintingSuspension painting(record.page->Control());
+        ok = Restore(record, kept);
+      }
       if (ok) {
+        record.page->Control().ResetCaretColumn();
         result = record.page;
       } else {
         failed = true;
@@ -674,9 +693,11 @@ Page* UndoLog::UndoLast() {
 Page* UndoLog::UndoGroup() {
   const long group = records_.back().group;
   std::vector<Page*> touched;
+  // Every Page touched paints again at the end, also when a restore throws.
+  std::deque<PaintingSuspension> painting;
   Page* last = nullptr;
   bool ok = true;
-  SuspendCapture();
+  CaptureSuspension capture(*this);
   while (ok && !records_.empty() && records_.back().kind == kUndoReplaceAllPages && records_.back().group == group) {
     const UndoRecord record = records_.back();
     const std::string kept = record.page->UndoText().TakeBack(record.textLength);
@@ -684,13 +705,11 @@ Page* UndoLog::UndoGroup() {
     records_.pop_back();
     if (std::find(touched.begin(), touched.end(), record.page) == touched.end()) {
       touched.push_back(record.page);
-      record.page->Control().SuspendPainting();
+      painting.emplace_back(record.page->Control());
     }
     ok = Restore(record, kept);
     last = record.page;
   }
-  for (Page* page : touched) page->Control().ResumePainting();
-  ResumeCapture();
   return ok ? last : nullptr;
 }
 

@@ -65,6 +65,9 @@ TEST_F(UndoLogTest, BackspaceAndDeleteRestoreWholeCharacters) {
       {"ab|", "<Del>", "ab|"},                       // swallowed at the end
       {"a|bc def", "<C-Del>", "a|def"},
       {"a|bc def", "<C-Del><Undo>", "a|bc def"},
+      {"abc defgh|", "<C-BS>", "abc |"},
+      {"abc defgh|", "<C-BS><Undo>", "abc defgh|"},  // the whole word, not two bytes
+      {"x  日本語|", "<C-BS><Undo>", "x  日本語|"},
   }));
   // Nothing was recorded for a key that removed nothing.
   Page& page = NewPage("|ab");
@@ -413,6 +416,42 @@ TEST_F(UndoLogTest, AFailureClearsTheLogAndTheTextStays) {
   EXPECT_EQ(log->RecordCount(), 0u);
 }
 
+TEST_F(UndoLogTest, ARestoreThatThrowsLeavesCaptureAndPaintingOn) {
+  Page& page = NewPage("|");
+  Keys(page, "abc");
+  Memory(page).SetThrowOnEdit(true);
+  EXPECT_EQ(log->UndoLast(), nullptr);
+  Memory(page).SetThrowOnEdit(false);
+  EXPECT_EQ(log->RecordCount(), 0u);  // the history no longer matches the text
+  EXPECT_FALSE(log->CaptureSuspended());
+  EXPECT_EQ(Memory(page).PaintingSuspendDepth(), 0u);
+  Memory(page).SetSelection(3, 0);
+  Keys(page, "d");
+  EXPECT_EQ(log->RecordCount(), 1u);
+  Keys(page, "<Undo>");
+  EXPECT_EQ(Show(page), "abc|");
+
+  // The same inside a group over several Pages.
+  Page& other = NewPage("|x-x");
+  log->BeginCommandGroup();
+  for (Page* p : {&page, &other}) {
+    log->SetCommandTarget(*p, KeepText::WholeText);
+    log->SuspendCapture();
+    p->ReplaceWholeText("new");
+    log->RecordCommand(kUndoReplaceAllPages);
+    log->ResumeCapture();
+  }
+  Memory(page).SetThrowOnEdit(true);
+  EXPECT_EQ(log->UndoLast(), nullptr);
+  Memory(page).SetThrowOnEdit(false);
+  EXPECT_FALSE(log->CaptureSuspended());
+  EXPECT_EQ(Memory(page).PaintingSuspendDepth(), 0u);
+  EXPECT_EQ(Memory(other).PaintingSuspendDepth(), 0u);
+  Memory(other).SetSelection(3, 0);
+  Keys(other, "z<Undo>");
+  EXPECT_EQ(Memory(other).Buffer(), "x-x");  // other was restored before page threw
+}
+
 TEST_F(UndoLogTest, AChangeNoKeyAnnouncedClearsTheLog) {
   Page& page = NewPage("|");
   Keys(page, "abc");
@@ -467,6 +506,10 @@ TEST_F(UndoLogTest, EditSettingsConfigureTheLog) {
   EXPECT_EQ(log->IndentChar(), '\t');
   EXPECT_EQ(log->TabStop(), 8);
   Page& page = NewPage("[" + std::string(300, 'x') + "]");
+  EXPECT_EQ(Memory(page).TabWidth(), 8);  // a TAB is drawn as wide as Tab indents
+  edit.TabStop = 3;
+  log->Configure(edit);
+  EXPECT_EQ(Memory(page).TabWidth(), 3);
   Keys(page, "y");  // typing over 300 bytes is a big change too
   EXPECT_EQ(log->RecordCount(), 0u);
   EXPECT_EQ(Show(page), "y|");
