@@ -229,6 +229,14 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
       break;
   }
 
+  // A Ctrl key types nothing (but Backspace and Enter): it announces no change, so a change
+  // that follows without a key of its own is not taken for it.
+  if (ctrl && (shift & kAltKey) == 0 && key != kKeyBack && key != kKeyReturn) {
+    CloseRun();
+    stateFresh_ = false;
+    return false;
+  }
+
   // Any other key: what it may remove, and where a run of typing begins.
   TakeKeyState(control);
   pendingKind_ = key;

@@ -194,6 +194,14 @@ TEST_F(UndoLogTest, AChangeNoKeyAnnouncedClearsTheLog) {
   EXPECT_EQ(log->RecordCount(), 0u);
   EXPECT_EQ(Memory(page).Buffer(), "zzbc");
   EXPECT_TRUE(page.Modified());
+
+  // A Ctrl key that typed nothing announces nothing for a change coming after it.
+  Keys(page, "<Click 4>ab");
+  Memory(page).PressKey('W', kCtrlKey);
+  page.Control().SetSelection(0, 0);
+  page.Control().ReplaceSelection("y");
+  EXPECT_EQ(log->RecordCount(), 0u);
+  EXPECT_EQ(Memory(page).Buffer(), "yzzbcab");
 }
 
 TEST_F(UndoLogTest, KeysOfOtherPagesAndSuspendedCaptureAreNotRecorded) {
