@@ -75,7 +75,9 @@ class UndoLog {
   const std::deque<UndoRecord>& Records() const { return history_.Records(); }
   bool TrimNeeded() const { return history_.TrimNeeded(); }
   // Bytes the log's records and texts take in memory (an estimate, for the options and benches).
-  std::size_t MemoryFootprint() const { return sizeof(*this) + history_.MemoryFootprint(); }
+  std::size_t MemoryFootprint() const {
+    return sizeof(*this) - sizeof(history_) + history_.MemoryFootprint();
+  }
 
   // Set by every recorded change, caret movement and Page switch; cleared by the status bar.
   bool Changed() const { return changed_ || history_.Changed(); }
