@@ -106,8 +106,8 @@ class EditingKeysTest : public guitest::AppFixture {
     const std::size_t secondLine = kBase.find("\r\n") + 2;
     const std::vector<Selection> selections = {
         {wordEnd, 0, false},          // the caret after a word
-        {secondLine + 2, 10, false},  // a selection over a line break
-        {secondLine + 2, 10, true},   // the same, caret at its start
+        {secondLine + 2, 15, false},  // a selection over a line break
+        {secondLine + 2, 15, true},   // the same, caret at its start
     };
     const std::string pasted = "\x87\x90";  // pasted as these very bytes
     int checked = 0;
