@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/CaptureSuspension.h"
+#include "documents/CaptureSuspension.h"
 #include "documents/Documents.h"
 #include "documents/DocumentsHost.h"
 #include "documents/Page.h"
@@ -46,7 +46,7 @@ Page* EditCommands::Active() const { return documents_.ActivePage(); }
 bool EditCommands::InsertTextAtCaret(Page& page, std::string_view text, int kind) {
   log_.SetCommandTarget(page, KeepText::Selection);
   bool ok = false;
-  {
+  try {
     CaptureSuspension suspended(log_);
     ok = page.Control().ReplaceSelection(text);
     if (ok) {
@@ -54,6 +54,10 @@ bool EditCommands::InsertTextAtCaret(Page& page, std::string_view text, int kind
       page.SetModified(true);
       log_.RecordCommand(kind);
     }
+  } catch (...) {
+    // The text may be half changed: the history no longer leads back to it.
+    log_.ClearUndoLog();
+    throw;
   }
   return ok;
 }
@@ -98,6 +102,7 @@ void EditCommands::SelectAll() {
   Page* page = Active();
   if (page == nullptr) return;
   page->Control().SetSelection(0, page->Control().TextLength());
+  page->Control().ResetCaretColumn();
   host_.UpdateStatusBar();
 }
 
@@ -194,6 +199,7 @@ void EditCommands::JumpToBookmark() {
     }
   }
   control.SetSelection(start, length);
+  control.ResetCaretColumn();
   control.ScrollCaret();
   bookmark_ = {page, start, length, control.LineFromOffset(start) + 1};
   host_.UpdateStatusBar();

@@ -88,7 +88,8 @@ bool MainWindow::Create() {
     documents_ = std::make_unique<Documents>(*settings_, *log_, ui_, *this, files_);
     edits_ = std::make_unique<EditCommands>(*documents_, *log_, clipboard_, clock_, ui_, *this);
     keys_ = std::make_unique<PageKeys>(
-        *log_, [this] { CloseFindWindowOnEscape(); }, [this] { UpdateStatusBar(); });
+        *log_, [this] { CloseFindWindowOnEscape(); }, [this](UiItem item) { Execute(item); },
+        [this] { UpdateStatusBar(); });
     log_->SetEditingKeys(keys_.get());
 
     caption_ = "Norra";

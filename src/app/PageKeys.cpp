@@ -1,15 +1,89 @@
-// Home, End, Enter and Tab in a Page: the plan of TextKeys applied under the command protocol.
+// Home, End, Enter and Tab in a Page: the plan of TextKeys applied under the command protocol;
+// the clipboard keys of Delete and Insert run the menu commands.
 #include "app/PageKeys.h"
 
+#include <exception>
+#include <optional>
+
 #include "app/TextKeys.h"
+#include "documents/CaptureSuspension.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "platform/TextControl.h"
 
 namespace norra {
 
-PageKeys::PageKeys(UndoLog& log, std::function<void()> escape, std::function<void()> changed)
-    : log_(log), escape_(std::move(escape)), changed_(std::move(changed)) {}
+PageKeys::PageKeys(UndoLog& log, std::function<void()> escape, std::function<void(UiItem)> command,
+                   std::function<void()> changed)
+    : log_(log),
+      escape_(std::move(escape)),
+      command_(std::move(command)),
+      changed_(std::move(changed)) {}
+
+bool PageKeys::HandleEditKey(Page& page, int key, unsigned shift) {
+  TextControl& control = page.Control();
+  auto run = [this](UiItem item) {
+    if (command_) command_(item);
+    return true;
+  };
+  switch (MapEditKey(key, shift, control.SelLength() > 0)) {
+    case EditKey::Control:
+      return false;
+    case EditKey::Cut:
+      return run(UiItem::CutItem);
+    case EditKey::Copy:
+      return run(UiItem::CopyItem);
+    case EditKey::Paste:
+      return run(UiItem::PasteItem);
+    case EditKey::Undo:
+      return run(UiItem::mnuUndo);
+    case EditKey::Ignored:
+      return true;
+    case EditKey::DeleteSelection: {
+      KeyPlan plan;
+      plan.action = KeyPlan::Action::Replace;
+      plan.start = control.SelStart();
+      plan.length = control.SelLength();
+      plan.undoKind = key == kKeyBack ? kUndoBackspace : kUndoDelete;
+      log_.SetPendingKind(key == kKeyBack ? kPendingBackward : kPendingAfterChar);
+      Apply(page, plan, false);
+      log_.EmulateOverwrite();
+      if (changed_) changed_();
+      return true;
+    }
+  }
+  return false;
+}
+
+void PageKeys::Apply(Page& page, const KeyPlan& plan, bool suspendPainting) {
+  TextControl& control = page.Control();
+  if (plan.action == KeyPlan::Action::Select) {
+    PaintingSuspension painting(control);
+    ApplyKeyPlan(control, plan);
+    control.ResetCaretColumn();
+    return;
+  }
+  if (plan.action != KeyPlan::Action::Replace) return;
+  log_.SetCommandTarget(page, KeepText::Selection);
+  if (plan.undoKind == kUndoUnindentAfter || plan.undoKind == kUndoUnindentBefore) {
+    // The record keeps the removed indent and the selection as it was.
+    log_.Target().keptText = control.TextRange(plan.start, plan.length);
+  }
+  try {
+    std::optional<PaintingSuspension> painting;
+    if (suspendPainting) painting.emplace(control);
+    CaptureSuspension capture(log_);
+    if (ApplyKeyPlan(control, plan)) {
+      log_.TakeSelectionAfter();
+      page.SetModified(true);
+      log_.RecordCommand(plan.undoKind);
+    }
+  } catch (const std::exception&) {
+    // The text may be half changed: the history no longer leads back to it.
+    log_.ClearUndoLog();
+  }
+  control.ResetCaretColumn();
+}
 
 bool PageKeys::HandleKey(Page& page, int key, unsigned shift) {
   TextControl& control = page.Control();
@@ -18,6 +92,10 @@ bool PageKeys::HandleKey(Page& page, int key, unsigned shift) {
     case kKeyEscape:
       if (escape_) escape_();
       return false;
+    case kKeyDelete:
+    case kKeyBack:
+    case kKeyInsert:
+      return HandleEditKey(page, key, shift);
     case kKeyHome:
       plan = PlanHome(control, shift, log_.SelectionAnchor(), log_.IndentChar());
       break;
@@ -25,7 +103,8 @@ bool PageKeys::HandleKey(Page& page, int key, unsigned shift) {
       plan = PlanEnd(control, shift, log_.SelectionAnchor());
       break;
     case kKeyReturn:
-      if ((shift & kCtrlKey) != 0) return false;  // the control's own line break, captured as typing
+      if ((shift & kCtrlKey) != 0)
+        return false;  // the control's own line break, captured as typing
       plan = PlanEnter(control, shift, log_.IndentChar());
       break;
     case kKeyTab:
@@ -38,28 +117,7 @@ bool PageKeys::HandleKey(Page& page, int key, unsigned shift) {
   // Every caret move of these keys leaves overwrite mode looking at the character after it
   // (set first, so the selection change below already sees it).
   log_.SetPendingKind(kPendingAfterChar);
-  if (plan.action == KeyPlan::Action::Select) {
-    control.SuspendPainting();
-    ApplyKeyPlan(control, plan);
-    control.ResumePainting();
-  } else if (plan.action == KeyPlan::Action::Replace) {
-    log_.SetCommandTarget(page, KeepText::Selection);
-    if (plan.undoKind == kUndoUnindentAfter || plan.undoKind == kUndoUnindentBefore) {
-      // The record keeps the removed indent and the selection as it was.
-      log_.Target().keptText = control.TextRange(plan.start, plan.length);
-    }
-    const bool painting = key == kKeyTab && (shift & kShiftKey) != 0;
-    if (painting) control.SuspendPainting();
-    log_.SuspendCapture();
-    const bool ok = ApplyKeyPlan(control, plan);
-    if (ok) {
-      log_.TakeSelectionAfter();
-      page.SetModified(true);
-      log_.RecordCommand(plan.undoKind);
-    }
-    log_.ResumeCapture();
-    if (painting) control.ResumePainting();
-  }
+  Apply(page, plan, key == kKeyTab && (shift & kShiftKey) != 0);
   log_.EmulateOverwrite();
   if (plan.action != KeyPlan::Action::None && changed_) changed_();
   return true;

@@ -60,6 +60,27 @@ std::size_t TabWidth(std::size_t column, const IndentStyle& style) {
 
 }  // namespace
 
+EditKey MapEditKey(int key, unsigned shift, bool selection) {
+  const unsigned mods = shift & (kShiftKey | kCtrlKey | kAltKey);
+  switch (key) {
+    case kKeyInsert:
+      if (mods == 0) return EditKey::Control;  // overwrite mode, the undo log's
+      if (mods == kShiftKey) return EditKey::Paste;
+      if (mods == kCtrlKey) return EditKey::Copy;
+      return EditKey::Ignored;
+    case kKeyDelete:
+    case kKeyBack:
+      if (mods == kShiftKey) return key == kKeyDelete ? EditKey::Cut : EditKey::Control;
+      if (mods == kAltKey && key == kKeyBack) return EditKey::Undo;
+      // The control's word deletion ignores a selection; the selection goes instead.
+      if ((mods & ~kShiftKey) == kCtrlKey && selection) return EditKey::DeleteSelection;
+      if (mods == 0 || mods == kCtrlKey) return EditKey::Control;
+      return EditKey::Ignored;
+    default:
+      return EditKey::Control;
+  }
+}
+
 std::size_t HomeTarget(const TextControl& control, std::size_t offset, char indentChar) {
   const LineSpan line = LineAt(control, offset);
   const std::size_t indentEnd = line.start + CountLeading(control.TextRange(line.start, line.end - line.start), indentChar);

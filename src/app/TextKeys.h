@@ -30,6 +30,19 @@ struct KeyPlan {
   bool operator==(const KeyPlan&) const = default;
 };
 
+// What Delete, Backspace and Insert with modifiers do in a Page (Insert alone toggles overwrite;
+// Delete and Backspace alone are the control's, captured for undo).
+enum class EditKey {
+  Control,          // left to the control (Shift+Backspace, Ctrl+Backspace, Ctrl+Delete)
+  Cut,              // Shift+Delete
+  Copy,             // Ctrl+Insert
+  Paste,            // Shift+Insert
+  Undo,             // Alt+Backspace
+  DeleteSelection,  // Ctrl+Backspace or Ctrl+Delete over a selection
+  Ignored,          // any other combination: swallowed, does nothing
+};
+EditKey MapEditKey(int key, unsigned shift, bool selection);
+
 // anchor is the caret offset taken when Shift went down; shift holds ShiftFlag bits.
 KeyPlan PlanHome(const TextControl& control, unsigned shift, std::size_t anchor, char indentChar);
 KeyPlan PlanEnd(const TextControl& control, unsigned shift, std::size_t anchor);

@@ -1,9 +1,9 @@
-// The undo history: records, typing capture, overwrite emulation, undo, trimming.
+// Typing capture and overwrite emulation of the current Page; undo steps around the history.
 #include "documents/UndoLog.h"
 
 #include <algorithm>
-#include <new>
 
+#include "documents/CaptureSuspension.h"
 #include "documents/EditingKeys.h"
 #include "documents/Page.h"
 #include "platform/TextControl.h"
@@ -71,25 +71,15 @@ void UndoLog::Configure(const EditSettings& edit) {
 }
 
 void UndoLog::SetUndoEnabled(bool on) {
-  if (on == enabled_) return;
-  ClearUndoLog();
-  enabled_ = on;
-}
-
-void UndoLog::SetClearOnBigChange(bool on, std::size_t maxLogBytes) {
-  clearOnBigChange_ = on;
-  maxLogBytes_ = maxLogBytes;
-}
-
-void UndoLog::SetTrimming(bool on, std::size_t startBytes, std::size_t endBytes) {
-  trimByBytes_ = on;
-  trimStart_ = startBytes;
-  trimEnd_ = endBytes;
+  if (on != Enabled()) CloseRun();
+  history_.SetUndoEnabled(on);
 }
 
 void UndoLog::SetIndent(bool useTab, int tabStop) {
   indentChar_ = useTab ? '\t' : ' ';
   tabStop_ = tabStop > 0 ? tabStop : 1;
+  // A TAB on screen is as wide as the indent Tab computes with.
+  for (Page* page : listed_) page->Control().SetTabWidth(tabStop_);
 }
 
 void UndoLog::SetCurrentPage(Page* page) {
@@ -97,8 +87,10 @@ void UndoLog::SetCurrentPage(Page* page) {
   stateFresh_ = false;
   composing_ = false;
   current_ = page;
+  history_.SetCurrentPage(page);
   if (page != nullptr) {
-    EnsureListed(*page);
+    if (std::find(listed_.begin(), listed_.end(), page) == listed_.end()) listed_.push_back(page);
+    page->Control().SetTabWidth(tabStop_);
     knownLength_ = page->Control().TextLength();
     EmulateOverwrite();
   }
@@ -114,137 +106,34 @@ void UndoLog::ResumeCapture() {
   if (current_ != nullptr) knownLength_ = current_->Control().TextLength();
 }
 
-void UndoLog::EnsureListed(Page& page) {
-  if (std::find(textList_.begin(), textList_.end(), &page) == textList_.end()) textList_.push_back(&page);
-}
-
-// ---- records ----
-
-bool UndoLog::AddRecord(Page& page, int kind, std::size_t startBefore, std::size_t selLengthBefore,
-                        std::size_t positionAfter, std::size_t selLengthAfter, std::string_view kept) {
-  if (!enabled_) return false;
-  changed_ = true;
-  if (clearOnBigChange_) {
-    if (kind == kUndoReplaceAllPages) {
-      groupBytes_ += kept.size();
-      if (groupBytes_ >= maxLogBytes_) {
-        ClearUndoLog();
-        return false;
-      }
-    }
-    if (kept.size() >= maxLogBytes_) {
-      ClearUndoLog();
-      return false;
-    }
-  }
-  try {
-    EnsureListed(page);
-    records_.push_back({&page, kind, startBefore, positionAfter, selLengthBefore, selLengthAfter, kept.size(), group_});
-    try {
-      page.UndoText().Append(kept);
-    } catch (...) {
-      records_.pop_back();
-      throw;
-    }
-  } catch (const std::bad_alloc&) {
-    ClearUndoLog();
-    return false;
-  } catch (const std::length_error&) {
-    ClearUndoLog();
-    return false;
-  }
-  totalBytes_ += kept.size();
-  trimNeeded_ = trimByBytes_;
-  return true;
-}
-
-void UndoLog::SetCommandTarget(Page& page, KeepText keep) {
-  TextControl& control = page.Control();
-  target_ = CommandTarget{};
-  target_.page = &page;
-  target_.startBefore = control.SelStart();
-  target_.selLengthBefore = control.SelLength();
-  if (keep == KeepText::Selection) target_.keptText = control.SelText();
-  if (keep == KeepText::WholeText) target_.keptText = control.Text();
-  target_.startAfter = target_.startBefore;
-}
-
-void UndoLog::TakeSelectionAfter() {
-  if (target_.page == nullptr) return;
-  target_.startAfter = target_.page->Control().SelStart();
-  target_.selLengthAfter = target_.page->Control().SelLength();
-}
+// ---- history ----
 
 bool UndoLog::RecordCommand(int kind) {
   // A command between two keys ends the typing run, so the next key cannot stretch its record.
   CloseRun();
-  if (target_.page == nullptr) return false;
-  return AddRecord(*target_.page, kind, target_.startBefore, target_.selLengthBefore, target_.startAfter,
-                   target_.selLengthAfter, target_.keptText);
-}
-
-void UndoLog::BeginCommandGroup() {
-  if (!enabled_) return;
-  ++group_;
-  groupBytes_ = 0;
+  return history_.RecordCommand(kind);
 }
 
 void UndoLog::ClearUndoLog() {
   CloseRun();
-  records_.clear();
-  for (Page* page : textList_) page->UndoText().Clear();
-  textList_.clear();
-  if (current_ != nullptr) textList_.push_back(current_);
-  totalBytes_ = 0;
-  changed_ = true;
+  history_.ClearUndoLog();
 }
 
 void UndoLog::DropPageUndo(Page& page) {
   CloseRun();
-  std::erase_if(records_, [&page](const UndoRecord& record) { return record.page == &page; });
-  totalBytes_ -= std::min(totalBytes_, page.UndoText().Size());
-  page.UndoText().Clear();
-  std::erase(textList_, &page);
-  changed_ = true;
-}
-
-void UndoLog::PageGone(Page& page) {
-  DropPageUndo(page);
-  if (current_ == &page) SetCurrentPage(nullptr);
-  if (target_.page == &page) target_ = CommandTarget{};
-  if (undoPage_ == &page) undoPage_ = nullptr;
-}
-
-void UndoLog::DropOldest() {
-  const UndoRecord& oldest = records_.front();
-  oldest.page->UndoText().DropFront(oldest.textLength);
-  totalBytes_ -= std::min(totalBytes_, oldest.textLength);
-  records_.pop_front();
+  history_.DropPageUndo(page);
 }
 
 void UndoLog::TrimUndoLog() {
-  if (!trimNeeded_) return;
-  trimNeeded_ = false;
-  if (totalBytes_ <= trimStart_ || records_.empty()) return;
-  UndoRecord last;
-  do {
-    last = records_.front();
-    DropOldest();
-  } while (totalBytes_ > trimEnd_ && !records_.empty());
-  // A group goes as a whole: half of a replace over all Pages cannot be taken back.
-  if (last.kind == kUndoReplaceAllPages) {
-    while (!records_.empty() && records_.front().kind == kUndoReplaceAllPages && records_.front().group == last.group) {
-      DropOldest();
-    }
-  }
-  CloseRun();
-  changed_ = true;
+  if (history_.TrimUndoLog()) CloseRun();
 }
 
-std::size_t UndoLog::MemoryFootprint() const {
-  std::size_t bytes = sizeof(*this) + records_.size() * sizeof(UndoRecord);
-  for (const Page* page : textList_) bytes += page->UndoText().Footprint();
-  return bytes;
+void UndoLog::PageGone(Page& page) {
+  CloseRun();
+  history_.PageGone(page);
+  std::erase(listed_, &page);
+  if (current_ == &page) SetCurrentPage(nullptr);
+  if (undoPage_ == &page) undoPage_ = nullptr;
 }
 
 // ---- keystroke capture ----
@@ -271,6 +160,14 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
     pendingKind_ = pending;
     return swallow;
   };
+
+  // Delete, Backspace and Insert with a modifier may stand for a command of the program's.
+  const bool modified = (shift & (kShiftKey | kCtrlKey | kAltKey)) != 0;
+  if (modified && editingKeys_ != nullptr && (key == kKeyDelete || key == kKeyBack || key == kKeyInsert)) {
+    CloseRun();
+    stateFresh_ = false;
+    if (editingKeys_->HandleKey(page, key, shift)) return true;
+  }
 
   switch (key) {
     case kKeyTab:
@@ -332,6 +229,14 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
       break;
   }
 
+  // A Ctrl key types nothing (but Backspace and Enter): it announces no change, so a change
+  // that follows without a key of its own is not taken for it.
+  if (ctrl && (shift & kAltKey) == 0 && key != kKeyBack && key != kKeyReturn) {
+    CloseRun();
+    stateFresh_ = false;
+    return false;
+  }
+
   // Any other key: what it may remove, and where a run of typing begins.
   TakeKeyState(control);
   pendingKind_ = key;
@@ -339,7 +244,12 @@ bool UndoLog::KeyDown(Page& page, int key, unsigned shift) {
     pendingText_ = control.SelText();
     CloseRun();
   } else if (key == kKeyBack) {
-    pendingText_ = caret >= 2 ? control.TextRange(caret - 2, 2) : control.TextRange(0, caret);
+    // Ctrl+Backspace takes the word before the caret, however long: the change says how much.
+    if (ctrl) {
+      pendingText_ = control.TextRange(0, caret);
+    } else {
+      pendingText_ = caret >= 2 ? control.TextRange(caret - 2, 2) : control.TextRange(0, caret);
+    }
     CloseRun();
   } else {
     pendingText_.clear();
@@ -381,13 +291,13 @@ void UndoLog::TextChanged(Page& page) {
 }
 
 void UndoLog::RecordTyping(Page& page, std::size_t caret, std::size_t newLength) {
-  if (!enabled_) return;
+  if (!Enabled()) return;
   const bool sameRun = runStart_ >= 0 && keySelStart_ != static_cast<std::size_t>(runStart_);
   // The run's record must still be the newest and end where this key began.
-  if (sameRun && !records_.empty()) {
-    UndoRecord& newest = records_.back();
-    if (newest.page == &page && newest.positionAfter == keySelStart_ && UndoesAsTyping(newest.kind)) {
-      newest.positionAfter = caret;
+  UndoRecord* newest = history_.Newest();
+  if (sameRun && newest != nullptr) {
+    if (newest->page == &page && newest->positionAfter == keySelStart_ && UndoesAsTyping(newest->kind)) {
+      newest->positionAfter = caret;
       changed_ = true;
       return;
     }
@@ -402,7 +312,7 @@ void UndoLog::RecordTyping(Page& page, std::size_t caret, std::size_t newLength)
     if (pendingKind_ == kUndoBackspace) kept = kept.substr(kept.size() - removed);
     if (pendingKind_ == kUndoDelete) kept = kept.substr(0, removed);
   }
-  AddRecord(page, pendingKind_, keySelStart_, keySelLength_, caret, 0, kept);
+  if (!history_.AddRecord(page, pendingKind_, keySelStart_, keySelLength_, caret, 0, kept)) CloseRun();
   if (runStart_ >= 0) runStart_ = static_cast<long>(keySelStart_);
 }
 
@@ -410,11 +320,11 @@ void UndoLog::RecordTyping(Page& page, std::size_t caret, std::size_t newLength)
 // skipped the protocol). Text added right at the end of the newest typing record extends it;
 // anything else leaves the records without a way back, so the log starts afresh.
 void UndoLog::ContinueOrDiscard(Page& page, std::size_t caret, std::size_t newLength) {
-  if (!enabled_ || records_.empty()) return;
-  UndoRecord& newest = records_.back();
-  if (newest.page == &page && UndoesAsTyping(newest.kind) && newLength > knownLength_ &&
-      caret == newest.positionAfter + (newLength - knownLength_)) {
-    newest.positionAfter = caret;
+  UndoRecord* newest = history_.Newest();
+  if (!Enabled() || newest == nullptr) return;
+  if (newest->page == &page && UndoesAsTyping(newest->kind) && newLength > knownLength_ &&
+      caret == newest->positionAfter + (newLength - knownLength_)) {
+    newest->positionAfter = caret;
     return;
   }
   ClearUndoLog();
@@ -452,7 +362,9 @@ void UndoLog::CompositionEnded(Page& page) {
   if (stateFresh_ && control.TextLength() != keyLength_) {
     stateFresh_ = false;
     page.SetModified(true);
-    AddRecord(page, kUndoComposition, keySelStart_, keySelLength_, control.SelStart(), 0, pendingText_);
+    if (!history_.AddRecord(page, kUndoComposition, keySelStart_, keySelLength_, control.SelStart(), 0,
+                            pendingText_))
+      CloseRun();
     knownLength_ = control.TextLength();
   }
   stateFresh_ = false;
@@ -518,147 +430,19 @@ void UndoLog::ToggleInsertMode() {
 
 // ---- undo ----
 
-UndoDescription UndoLog::DescribeUndo() const {
-  if (!enabled_) return {false, "[戻す]機能:OFF"};
-  if (records_.empty()) return {false, "元に戻せません"};
-  const UndoRecord& newest = records_.back();
-  std::string what;
-  switch (newest.kind) {
-    case kUndoBackspace:
-    case kUndoDelete:
-    case kUndoUnindentAfter:
-    case kUndoUnindentBefore:
-    case kUndoDeleteWord:
-      what = "削除";
-      break;
-    case kUndoCut: what = "切り取り"; break;
-    case kUndoPaste: what = "貼り付け"; break;
-    case kUndoReplaceOne: what = "逐次置換"; break;
-    case kUndoReplaceAll: what = "すべて置換"; break;
-    case kUndoReplaceSelection: what = "選択範囲置換"; break;
-    case kUndoReplaceAllPages: what = "すべて置換 - [ﾒﾓ帳全体]"; break;
-    case kUndoQuoteAll: what = "まとめて引用"; break;
-    case kUndoInsertFileName: what = "ﾌｧｲﾙ名挿入"; break;
-    case kUndoInsertDateTime: what = "日付と時刻"; break;
-    default:  // typing, composition, Tab, Enter
-      if (newest.selLengthBefore == 0) {
-        what = "挿入";
-      } else if (newest.positionAfter > newest.startBefore) {
-        what = "上書き";
-      } else {
-        what = "削除";
-      }
-      break;
-  }
-  std::string caption = "戻す(&U) " + what;
-  if (newest.page != current_ && newest.kind != kUndoReplaceAllPages) {
-    caption += " - [" + newest.page->DisplayName() + "]";
-  }
-  return {true, caption};
-}
-
-bool UndoLog::Restore(const UndoRecord& record, const std::string& kept) {
-  TextControl& control = record.page->Control();
-  const std::size_t length = control.TextLength();
-  const std::size_t before = record.startBefore;
-  const std::size_t after = record.positionAfter;
-  // Offsets beyond the text mean the record no longer fits it.
-  auto insert = [&control](std::string_view text) {
-    const std::size_t expected = control.TextLength() - control.SelLength() + text.size();
-    return control.ReplaceSelection(text) && control.TextLength() == expected;
-  };
-  // Puts the removed text back at the position the record left.
-  auto putBack = [&] {
-    if (after > length) return false;
-    control.SetSelection(after, 0);
-    return insert(kept);
-  };
-  switch (record.kind) {
-    case kUndoBackspace:
-      if (!putBack()) return false;
-      if (record.selLengthBefore > 0) control.SetSelectionBackwards(after, kept.size());
-      return true;
-    case kUndoDelete:
-      if (!putBack()) return false;
-      control.SetSelection(before, record.selLengthBefore);
-      return true;
-    case kUndoDeleteWord:
-    case kUndoUnindentAfter:
-      if (!putBack()) return false;
-      control.SetSelection(after, record.selLengthBefore);
-      return true;
-    case kUndoUnindentBefore:
-      if (!putBack()) return false;
-      control.SetSelection(control.SelStart(), record.selLengthBefore);
-      return true;
-    case kUndoCut:
-      if (!putBack()) return false;
-      control.SetSelectionBackwards(after, kept.size());
-      return true;
-    case kUndoReplaceAll:
-    case kUndoReplaceAllPages:
-      if (!record.page->ReplaceWholeText(kept)) return false;
-      control.SetSelection(before, record.selLengthBefore);
-      return true;
-    case kUndoReplaceSelection:
-      if (after > length || record.selLengthAfter > length - after) return false;
-      control.SetSelection(after, record.selLengthAfter);
-      if (!insert(kept)) return false;
-      control.SetSelectionBackwards(after, kept.size());
-      return true;
-    case kUndoPaste:
-    case kUndoReplaceOne:
-      if (before > after || after > length) return false;
-      control.SetSelectionBackwards(before, after - before);
-      if (!insert(kept)) return false;
-      control.SetSelectionBackwards(before, kept.size());
-      return true;
-    default:  // typing, composition, Tab, Enter, quote all, insertions
-      if (before > after || after > length) return false;
-      control.SetSelectionBackwards(before, after - before);
-      if (!insert(record.selLengthBefore == 0 ? std::string_view() : std::string_view(kept))) return false;
-      control.SetSelectionBackwards(before, record.selLengthBefore);
-      return true;
-  }
-}
-
 Page* UndoLog::UndoLast() {
-  if (undoing_ || !enabled_) return nullptr;
+  if (undoing_ || !Enabled()) return nullptr;
   CloseRun();
   stateFresh_ = false;
-  if (records_.empty()) return nullptr;
+  if (RecordCount() == 0) return nullptr;
   undoing_ = true;
-  Page* result = nullptr;
-  bool failed = false;
   // Pending events run before anything is taken, so no Page can go while its record is held.
   ui_.ProcessPendingEvents();
-  try {
-    if (!records_.empty() && records_.back().kind == kUndoReplaceAllPages) {
-      result = UndoGroup();
-      failed = result == nullptr;
-    } else if (!records_.empty()) {
-      const UndoRecord record = records_.back();
-      const std::string kept = record.page->UndoText().TakeBack(record.textLength);
-      totalBytes_ -= std::min(totalBytes_, record.textLength);
-      records_.pop_back();
-      TextControl& control = record.page->Control();
-      SuspendCapture();
-      control.SuspendPainting();
-      const bool ok = Restore(record, kept);
-      control.ResumePainting();
-      ResumeCapture();
-      if (ok) {
-        result = record.page;
-      } else {
-        failed = true;
-      }
-    }
-  } catch (const std::exception&) {
-    failed = true;
-    result = nullptr;
+  Page* result = nullptr;
+  if (RecordCount() > 0) {
+    CaptureSuspension capture(*this);
+    result = history_.UndoStep();
   }
-  // A failed step leaves the text as it now is; the history no longer matches it.
-  if (failed) ClearUndoLog();
   if (result != nullptr) {
     undoPage_ = result;
     ui_.ProcessPendingEvents();
@@ -669,29 +453,6 @@ Page* UndoLog::UndoLast() {
   undoing_ = false;
   changed_ = true;
   return result;
-}
-
-Page* UndoLog::UndoGroup() {
-  const long group = records_.back().group;
-  std::vector<Page*> touched;
-  Page* last = nullptr;
-  bool ok = true;
-  SuspendCapture();
-  while (ok && !records_.empty() && records_.back().kind == kUndoReplaceAllPages && records_.back().group == group) {
-    const UndoRecord record = records_.back();
-    const std::string kept = record.page->UndoText().TakeBack(record.textLength);
-    totalBytes_ -= std::min(totalBytes_, record.textLength);
-    records_.pop_back();
-    if (std::find(touched.begin(), touched.end(), record.page) == touched.end()) {
-      touched.push_back(record.page);
-      record.page->Control().SuspendPainting();
-    }
-    ok = Restore(record, kept);
-    last = record.page;
-  }
-  for (Page* page : touched) page->Control().ResumePainting();
-  ResumeCapture();
-  return ok ? last : nullptr;
 }
 
 }  // namespace norra

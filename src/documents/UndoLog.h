@@ -1,4 +1,4 @@
-// The one undo history of all Pages, and the keystroke capture that feeds it.
+// The keystroke capture of the current Page, and the one undo history it feeds.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "documents/UndoHistory.h"
 #include "documents/UndoRecord.h"
 
 namespace norra {
@@ -17,28 +18,10 @@ class TextControl;
 class Ui;
 struct EditSettings;
 
-// What a command edits and the state around its change (the command protocol).
-struct CommandTarget {
-  Page* page = nullptr;
-  std::size_t startBefore = 0;
-  std::size_t selLengthBefore = 0;
-  std::string keptText;  // the text the change removes (the whole text for replace all)
-  std::size_t startAfter = 0;
-  std::size_t selLengthAfter = 0;
-};
-
-// Which text a command keeps for its undo.
-enum class KeepText {
-  None,       // nothing is removed
-  Selection,  // the selected text (cut, paste, insertions, replace one, replace in selection)
-  WholeText,  // the whole text (replace all)
-};
-
-struct UndoDescription {
-  bool possible = false;
-  std::string caption;  // UTF-8
-};
-
+// Turns the events of the current Page's text into records of the UndoHistory: runs of typing,
+// deletions, compositions; runs the overwrite emulation and holds the insert mode, the indent
+// settings and the selection anchor that the program's own keys use. The history's operations
+// are offered here too, so that the program has one object to talk to.
 class UndoLog {
  public:
   explicit UndoLog(Ui& ui);
@@ -49,9 +32,11 @@ class UndoLog {
   void Configure(const EditSettings& edit);
   // Switching recording on or off clears the log.
   void SetUndoEnabled(bool on);
-  bool Enabled() const { return enabled_; }
-  void SetClearOnBigChange(bool on, std::size_t maxLogBytes);
-  void SetTrimming(bool on, std::size_t startBytes, std::size_t endBytes);
+  bool Enabled() const { return history_.Enabled(); }
+  void SetClearOnBigChange(bool on, std::size_t maxLogBytes) { history_.SetClearOnBigChange(on, maxLogBytes); }
+  void SetTrimming(bool on, std::size_t startBytes, std::size_t endBytes) {
+    history_.SetTrimming(on, startBytes, endBytes);
+  }
   void SetIndent(bool useTab, int tabStop);
   char IndentChar() const { return indentChar_; }
   int TabStop() const { return tabStop_; }
@@ -67,17 +52,17 @@ class UndoLog {
 
   // The command protocol: SetCommandTarget, SuspendCapture, the change, TakeSelectionAfter (or
   // set Target() fields), RecordCommand, ResumeCapture.
-  void SetCommandTarget(Page& page, KeepText keep);
-  CommandTarget& Target() { return target_; }
-  void TakeSelectionAfter();
+  void SetCommandTarget(Page& page, KeepText keep) { history_.SetCommandTarget(page, keep); }
+  CommandTarget& Target() { return history_.Target(); }
+  void TakeSelectionAfter() { history_.TakeSelectionAfter(); }
   // Appends a record from the target; false when nothing was recorded (disabled, too big, failed).
   bool RecordCommand(int kind);
   // Opens a group: the following records of kind -16 are undone in one step.
-  void BeginCommandGroup();
+  void BeginCommandGroup() { history_.BeginCommandGroup(); }
 
   // Takes back the newest record (a whole group for -16); returns the Page changed, or null.
   Page* UndoLast();
-  UndoDescription DescribeUndo() const;
+  UndoDescription DescribeUndo() const { return history_.DescribeUndo(); }
 
   void ClearUndoLog();
   void DropPageUndo(Page& page);
@@ -85,16 +70,21 @@ class UndoLog {
   // A Page goes: its records and buffer leave the log and nothing refers to it any more.
   void PageGone(Page& page);
 
-  std::size_t RecordCount() const { return records_.size(); }
-  std::size_t TotalBytes() const { return totalBytes_; }
-  const std::deque<UndoRecord>& Records() const { return records_; }
-  bool TrimNeeded() const { return trimNeeded_; }
+  std::size_t RecordCount() const { return history_.RecordCount(); }
+  std::size_t TotalBytes() const { return history_.TotalBytes(); }
+  const std::deque<UndoRecord>& Records() const { return history_.Records(); }
+  bool TrimNeeded() const { return history_.TrimNeeded(); }
   // Bytes the log's records and texts take in memory (an estimate, for the options and benches).
-  std::size_t MemoryFootprint() const;
+  std::size_t MemoryFootprint() const {
+    return sizeof(*this) - sizeof(history_) + history_.MemoryFootprint();
+  }
 
   // Set by every recorded change, caret movement and Page switch; cleared by the status bar.
-  bool Changed() const { return changed_; }
-  void ClearChanged() { changed_ = false; }
+  bool Changed() const { return changed_ || history_.Changed(); }
+  void ClearChanged() {
+    changed_ = false;
+    history_.ClearChanged();
+  }
 
   // One insert/overwrite flag for all Pages; Insert toggles it.
   bool InsertMode() const { return insertMode_; }
@@ -122,33 +112,17 @@ class UndoLog {
  private:
   bool Delivered(const Page& page) const { return &page == current_ && suspended_ == 0; }
   void TakeKeyState(TextControl& control);
-  bool AddRecord(Page& page, int kind, std::size_t startBefore, std::size_t selLengthBefore,
-                 std::size_t positionAfter, std::size_t selLengthAfter, std::string_view kept);
   void RecordTyping(Page& page, std::size_t caret, std::size_t newLength);
   void ContinueOrDiscard(Page& page, std::size_t caret, std::size_t newLength);
-  void EnsureListed(Page& page);
   void SelectQuietly(TextControl& control, std::size_t start, std::size_t length, bool backwards);
-  bool Restore(const UndoRecord& record, const std::string& kept);
-  Page* UndoGroup();
-  void DropOldest();
 
   Ui& ui_;
-  std::deque<UndoRecord> records_;
-  std::vector<Page*> textList_;  // Pages whose UndoText may hold texts
-  std::size_t totalBytes_ = 0;
-
-  bool enabled_ = true;
-  bool clearOnBigChange_ = false;
-  std::size_t maxLogBytes_ = 1048576;
-  bool trimByBytes_ = false;
-  std::size_t trimStart_ = 10485760;
-  std::size_t trimEnd_ = 8388608;
+  UndoHistory history_;
   char indentChar_ = ' ';
   int tabStop_ = 4;
 
   bool insertMode_ = true;
-  bool changed_ = false;
-  bool trimNeeded_ = false;
+  bool changed_ = false;  // caret moves and Page switches; the history has its own
 
   Page* current_ = nullptr;
   int suspended_ = 0;
@@ -168,10 +142,7 @@ class UndoLog {
 
   bool undoing_ = false;
   Page* undoPage_ = nullptr;  // the Page being restored; cleared when it goes meanwhile
-  long group_ = 0;
-  std::size_t groupBytes_ = 0;
-
-  CommandTarget target_;
+  std::vector<Page*> listed_;  // Pages that were current: their TAB width follows TabStop
 };
 
 }  // namespace norra

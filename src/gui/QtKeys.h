@@ -1,6 +1,7 @@
 // Qt's keys and modifiers as the logic's classic virtual-key numbers and shift flags.
 #pragma once
 
+#include <QString>
 #include <Qt>
 
 namespace norra {
@@ -9,5 +10,8 @@ namespace norra {
 int KeyCodeOf(int qtKey);
 
 unsigned ShiftOf(Qt::KeyboardModifiers modifiers);
+
+// The character a letter or digit key types (upper case with Shift); empty for other keys.
+QString TextOfKey(int qtKey, Qt::KeyboardModifiers modifiers);
 
 }  // namespace norra

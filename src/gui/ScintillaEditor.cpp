@@ -11,39 +11,83 @@
 #include <QDragEnterEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <algorithm>
+#include <iterator>
 
 namespace norra {
 namespace {
 
-// Keys the program owns (its menu shortcuts, its undo, its insert mode) or that a plain-text
-// control does not have; QScintilla must neither act on them nor claim them from the menus.
-constexpr QsciCommand::Command kUnboundCommands[] = {
-    QsciCommand::Undo,
-    QsciCommand::Redo,
-    QsciCommand::SelectAll,
-    QsciCommand::EditToggleOvertype,
-    QsciCommand::LineCut,
-    QsciCommand::LineDelete,
-    QsciCommand::LineCopy,
-    QsciCommand::LineTranspose,
-    QsciCommand::LineDuplicate,
-    QsciCommand::SelectionDuplicate,
-    QsciCommand::SelectionLowerCase,
-    QsciCommand::SelectionUpperCase,
-    QsciCommand::MoveSelectedLinesUp,
-    QsciCommand::MoveSelectedLinesDown,
-    QsciCommand::ReverseLines,
-    QsciCommand::Formfeed,
-    QsciCommand::Tab,
-    QsciCommand::Backtab,
-};
-
-// Ctrl+X, Ctrl+C and Ctrl+V are menu commands; Shift+Del, Ctrl+Ins and Shift+Ins stay the
-// control's own, as in any edit control.
-constexpr QsciCommand::Command kMenuClipboardCommands[] = {
-    QsciCommand::SelectionCut,
-    QsciCommand::SelectionCopy,
-    QsciCommand::Paste,
+// The only commands QScintilla keeps keys for: caret moves, scrolling and zooming, which
+// change no text, and the deletions the undo log captures (it hands Delete and Backspace with
+// modifiers to the program first). Every other binding, whatever the installed QScintilla
+// binds, is removed: the program's own commands (clipboard, undo, insert mode, Tab, Enter) come
+// from its menus and key handling, and anything else would edit the text behind the undo log.
+// Rectangular selections go too: they make edits that no single selection describes.
+constexpr QsciCommand::Command kKeptCommands[] = {
+    QsciCommand::LineDown,
+    QsciCommand::LineDownExtend,
+    QsciCommand::LineScrollDown,
+    QsciCommand::LineUp,
+    QsciCommand::LineUpExtend,
+    QsciCommand::LineScrollUp,
+    QsciCommand::ScrollToStart,
+    QsciCommand::ScrollToEnd,
+    QsciCommand::VerticalCentreCaret,
+    QsciCommand::ParaDown,
+    QsciCommand::ParaDownExtend,
+    QsciCommand::ParaUp,
+    QsciCommand::ParaUpExtend,
+    QsciCommand::CharLeft,
+    QsciCommand::CharLeftExtend,
+    QsciCommand::CharRight,
+    QsciCommand::CharRightExtend,
+    QsciCommand::WordLeft,
+    QsciCommand::WordLeftExtend,
+    QsciCommand::WordRight,
+    QsciCommand::WordRightExtend,
+    QsciCommand::WordLeftEnd,
+    QsciCommand::WordLeftEndExtend,
+    QsciCommand::WordRightEnd,
+    QsciCommand::WordRightEndExtend,
+    QsciCommand::WordPartLeft,
+    QsciCommand::WordPartLeftExtend,
+    QsciCommand::WordPartRight,
+    QsciCommand::WordPartRightExtend,
+    QsciCommand::Home,
+    QsciCommand::HomeExtend,
+    QsciCommand::HomeDisplay,
+    QsciCommand::HomeDisplayExtend,
+    QsciCommand::HomeWrap,
+    QsciCommand::HomeWrapExtend,
+    QsciCommand::VCHome,
+    QsciCommand::VCHomeExtend,
+    QsciCommand::VCHomeWrap,
+    QsciCommand::VCHomeWrapExtend,
+    QsciCommand::LineEnd,
+    QsciCommand::LineEndExtend,
+    QsciCommand::LineEndDisplay,
+    QsciCommand::LineEndDisplayExtend,
+    QsciCommand::LineEndWrap,
+    QsciCommand::LineEndWrapExtend,
+    QsciCommand::DocumentStart,
+    QsciCommand::DocumentStartExtend,
+    QsciCommand::DocumentEnd,
+    QsciCommand::DocumentEndExtend,
+    QsciCommand::PageUp,
+    QsciCommand::PageUpExtend,
+    QsciCommand::PageDown,
+    QsciCommand::PageDownExtend,
+    QsciCommand::StutteredPageUp,
+    QsciCommand::StutteredPageUpExtend,
+    QsciCommand::StutteredPageDown,
+    QsciCommand::StutteredPageDownExtend,
+    QsciCommand::Cancel,
+    QsciCommand::ZoomIn,
+    QsciCommand::ZoomOut,
+    QsciCommand::Delete,
+    QsciCommand::DeleteBack,
+    QsciCommand::DeleteWordLeft,
+    QsciCommand::DeleteWordRight,
 };
 
 // QScintilla's accessible text counts characters from the start of the text on every caret
@@ -65,15 +109,12 @@ ScintillaEditor::ScintillaEditor(QWidget* parent) : QsciScintilla(parent) {
     return true;
   }();
   (void)plainAccessible;
-  QsciCommandSet* commands = standardCommands();
-  for (QsciCommand::Command command : kUnboundCommands) {
-    if (QsciCommand* bound = commands->find(command)) {
-      bound->setKey(0);
-      bound->setAlternateKey(0);
-    }
-  }
-  for (QsciCommand::Command command : kMenuClipboardCommands) {
-    if (QsciCommand* bound = commands->find(command)) bound->setKey(0);
+  for (QsciCommand* command : standardCommands()->commands()) {
+    if (std::find(std::begin(kKeptCommands), std::end(kKeptCommands), command->command()) !=
+        std::end(kKeptCommands))
+      continue;
+    command->setKey(0);
+    command->setAlternateKey(0);
   }
 }
 

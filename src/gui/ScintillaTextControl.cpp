@@ -1,7 +1,8 @@
 // ScintillaTextControl: keeps the CP932 mirror in step with QScintilla and reports the user's
 // actions.
 #include "gui/ScintillaTextControl.h"
-#include "gui/QtKeys.h"
+
+#include <Qsci/qscicommandset.h>
 
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "gui/QtKeys.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -275,6 +277,7 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   RepairDisplay();
   const std::size_t caret = start + text.size();
   Select(caret, caret, true);
+  ResetCaretColumn();
   modified_ = true;
   if (Events() != nullptr) Events()->TextChanged();
   lastSelection_ = CurrentSelection();
@@ -471,14 +474,26 @@ bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
     default:
       break;
   }
-  const QString typed = event->text();
-  if (!typed.isEmpty() && !ctrl && typed.at(0).unicode() >= 0x20 && typed.at(0).unicode() != 0x7F) {
-    const std::string bytes = Utf8ToCp932(typed.toUtf8().toStdString());
-    if (events != nullptr && !bytes.empty() &&
-        events->KeyPress(static_cast<unsigned char>(bytes[0])))
-      return true;
-  }
-  return false;
+  // Only the caret moves and the deletions the undo log captures are still bound (see
+  // ScintillaEditor); any other Ctrl key was the menus' to take and types nothing.
+  const int combination =
+      event->key() | static_cast<int>(modifiers & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                   Qt::AltModifier | Qt::MetaModifier));
+  const bool bound = editor_->standardCommands()->boundTo(combination) != nullptr;
+  if (ctrl && !bound) return true;
+  QString typed = event->text();
+  // Alt with a letter no menu took types the letter, whether or not the platform sent its text.
+  const bool altLetter = alt && !bound;
+  if (altLetter && (typed.isEmpty() || !typed.at(0).isPrint()))
+    typed = TextOfKey(event->key(), modifiers);
+  if (typed.isEmpty() || ctrl || typed.at(0).unicode() < 0x20 || typed.at(0).unicode() == 0x7F)
+    return false;
+  const std::string bytes = Utf8ToCp932(typed.toUtf8().toStdString());
+  if (events != nullptr && !bytes.empty() && events->KeyPress(static_cast<unsigned char>(bytes[0])))
+    return true;
+  if (!altLetter || editor_ == nullptr) return false;
+  SendText(Sci::SCI_REPLACESEL, 0, typed.toUtf8().constData());
+  return true;
 }
 
 void ScintillaTextControl::MousePressed() {
@@ -635,8 +650,12 @@ void ScintillaTextControl::SetTextFont(const QFont& font) {
   if (editor_ != nullptr) editor_->setFont(font);
 }
 
-void ScintillaTextControl::SetTabWidth(int characters) {
-  if (editor_ != nullptr) editor_->setTabWidth(characters);
+void ScintillaTextControl::SetTabWidth(int columns) {
+  if (editor_ != nullptr && columns > 0) editor_->setTabWidth(columns);
+}
+
+void ScintillaTextControl::ResetCaretColumn() {
+  Send(Sci::SCI_CHOOSECARETX);
 }
 
 }  // namespace norra

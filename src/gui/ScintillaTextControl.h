@@ -69,8 +69,8 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   // View attributes of a Page.
   void SetColours(const QColor& background, const QColor& foreground);
   void SetTextFont(const QFont& font);
-  // Width of a tab in characters.
-  void SetTabWidth(int characters);
+  void ResetCaretColumn() override;
+  void SetTabWidth(int columns) override;
 
   // True while an input-method composition is shown.
   bool Composing() const { return composing_; }

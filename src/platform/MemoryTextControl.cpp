@@ -2,6 +2,7 @@
 #include "platform/MemoryTextControl.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "text/Cp932.h"
 
@@ -17,11 +18,13 @@ void MemoryTextControl::SetSelection(std::size_t start, std::size_t length) {
 }
 
 bool MemoryTextControl::ReplaceSelection(std::string_view text) {
+  if (throwOnEdit_) throw std::runtime_error("edit failed");
   if (failEdits_) return false;
   return InsertOverSelection(text);
 }
 
 void MemoryTextControl::SetText(std::string text) {
+  goalColumn_ = kNoColumn;
   text_ = std::move(text);
   selStart_ = 0;
   selLength_ = 0;
@@ -50,6 +53,7 @@ std::string MemoryTextControl::TextRange(std::size_t start, std::size_t length) 
 }
 
 void MemoryTextControl::ResetText(std::string_view text) {
+  goalColumn_ = kNoColumn;
   text_.assign(text);
   selStart_ = 0;
   selLength_ = 0;
@@ -155,17 +159,27 @@ bool MemoryTextControl::PressKey(int key, unsigned shift) {
   };
   auto verticalMove = [&](long lines) {
     const std::size_t line = lineOf(caret);
-    const std::size_t column = caret - LineStart(line);
+    const std::size_t column = goalColumn_ != kNoColumn ? goalColumn_ : caret - LineStart(line);
     const long last = static_cast<long>(LineCount()) - 1;
     const long target = std::clamp(static_cast<long>(line) + lines, 0L, last);
     const std::size_t start = LineStart(static_cast<std::size_t>(target));
     MoveCaret(std::min(start + column, lineEnd(static_cast<std::size_t>(target))), extend);
+    goalColumn_ = column;
   };
+  // Every other key of the control starts a new column.
+  if (key != kKeyUp && key != kKeyDown && key != kKeyPageUp && key != kKeyPageDown) goalColumn_ = kNoColumn;
   switch (key) {
     case kKeyBack:
       if (selLength_ == 0) {
         if (selStart_ == 0) return true;
-        const std::size_t from = CharStartBefore(selStart_);
+        std::size_t from = CharStartBefore(selStart_);
+        if (ctrl) {  // the blanks before the caret and the word before them
+          auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+          from = selStart_;
+          while (from > 0 && isBlank(text_[from - 1])) --from;
+          while (from > 0 && !isBlank(text_[from - 1]) && !IsBreak(text_[from - 1])) from = CharStartBefore(from);
+          if (from == selStart_) from = CharStartBefore(selStart_);
+        }
         selLength_ = selStart_ - from;
         selStart_ = from;
       }
@@ -233,6 +247,7 @@ void MemoryTextControl::TypeChar(std::string_view character, int keyCode) {
   }
   if (Events() != nullptr && Events()->KeyDown(keyCode, 0)) return;
   if (Events() != nullptr && Events()->KeyPress(static_cast<unsigned char>(character[0]))) return;
+  goalColumn_ = kNoColumn;
   InsertOverSelection(character);
 }
 

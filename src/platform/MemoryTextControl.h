@@ -29,6 +29,8 @@ class MemoryTextControl : public TextControl {
   void SetMaxLength(std::size_t maxLength) { maxLength_ = maxLength; }
   // Makes the next edits fail, as a control that refuses a paste would.
   void SetFailEdits(bool fail) { failEdits_ = fail; }
+  // Makes the next program edits throw, as a control that runs out of memory would.
+  void SetThrowOnEdit(bool on) { throwOnEdit_ = on; }
 
   const std::string& Buffer() const { return text_; }
   std::size_t EditCount() const { return editCount_; }
@@ -47,6 +49,9 @@ class MemoryTextControl : public TextControl {
   void SetWordWrap(bool on) override { wordWrap_ = on; }
   bool WantTabs() const override { return wantTabs_; }
   void SetWantTabs(bool on) override { wantTabs_ = on; }
+  void ResetCaretColumn() override { goalColumn_ = kNoColumn; }
+  void SetTabWidth(int columns) override { tabWidth_ = columns; }
+  int TabWidth() const { return tabWidth_; }
   void SuspendPainting() override { ++paintingSuspended_; }
   void ResumePainting() override {
     if (paintingSuspended_ > 0) --paintingSuspended_;
@@ -54,7 +59,9 @@ class MemoryTextControl : public TextControl {
 
   // Acting as the user, the way a plain-text rich-edit control does: each call raises the
   // events a real control raises, and does the control's own work unless a key is swallowed.
-  // PressKey: Backspace, Delete (Ctrl: to the end of the word), Enter, Tab, the arrows, Home,
+  // Up and Down keep the column of the caret's last sideways move, as real controls do.
+  // PressKey: Backspace (Ctrl: to the start of the word), Delete (Ctrl: to the end of the
+  // word; with a selection both remove it), Enter, Tab, the arrows, Home,
   // End, Page Up/Down (Shift extends the selection, Ctrl+Home/End go to the ends); other keys
   // only raise the key-down event. Returns false when the key was swallowed.
   bool PressKey(int key, unsigned shift = 0);
@@ -80,6 +87,7 @@ class MemoryTextControl : public TextControl {
   std::size_t maxLength_ = std::numeric_limits<std::size_t>::max();
   bool modified_ = false;
   bool failEdits_ = false;
+  bool throwOnEdit_ = false;
   std::size_t editCount_ = 0;
   std::size_t scrollCount_ = 0;
 
@@ -96,6 +104,9 @@ class MemoryTextControl : public TextControl {
   bool wantTabs_ = true;
   std::size_t paintingSuspended_ = 0;
   std::size_t firstVisibleLine_ = 0;
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+  std::size_t goalColumn_ = kNoColumn;  // the column Up and Down keep to
+  int tabWidth_ = 8;
 };
 
 }  // namespace norra

@@ -132,6 +132,12 @@ class TextControl {
   virtual bool WantTabs() const { return true; }
   virtual void SetWantTabs(bool /*on*/) {}
 
+  // Up and Down keep to the column the caret had when the user last moved it sideways; a caret
+  // the program moved starts a new column here.
+  virtual void ResetCaretColumn() {}
+  // How many columns a TAB character takes on screen.
+  virtual void SetTabWidth(int /*columns*/) {}
+
   // Repainting off and on again; calls nest.
   virtual void SuspendPainting() {}
   virtual void ResumePainting() {}
@@ -142,6 +148,21 @@ class TextControl {
 
  private:
   TextControlEvents* events_ = nullptr;
+};
+
+// Keeps a control's painting off for a scope, so that painting comes back even when the edit
+// inside throws.
+class PaintingSuspension {
+ public:
+  explicit PaintingSuspension(TextControl& control) : control_(control) {
+    control_.SuspendPainting();
+  }
+  ~PaintingSuspension() { control_.ResumePainting(); }
+  PaintingSuspension(const PaintingSuspension&) = delete;
+  PaintingSuspension& operator=(const PaintingSuspension&) = delete;
+
+ private:
+  TextControl& control_;
 };
 
 }  // namespace norra

@@ -212,7 +212,8 @@ class ScintillaTextControlTest : public QObject {
     // A paste is cut to what fits.
     control_->SetSelection(4, 1);
     QGuiApplication::clipboard()->setText(Q("いう"));
-    QTest::keyClick(Editor(), Qt::Key_Insert, Qt::ShiftModifier);  // the control's own paste key
+    Editor()->paste();  // as a drop or another path past the program's commands would
+    QCoreApplication::processEvents();
     QCOMPARE(control_->Text(), std::string("abcd\x82\xA2"));
     ExpectInStep();
 
@@ -290,6 +291,23 @@ class ScintillaTextControlTest : public QObject {
     QCOMPARE(triggered, 5);
     QCOMPARE(control_->Text(), std::string("abc"));
     control_.reset();  // while its window still holds the widget
+  }
+
+  void altWithTheMouseSelectsNoRectangle() {
+    // A rectangular selection would let one typed key change several lines at once.
+    control_->ResetText("abcdef\r\nabcdef\r\nabcdef");
+    const long lineHeight = Editor()->SendScintilla(Sci::SCI_TEXTHEIGHT, 0UL);
+    const QPoint from(static_cast<int>(Editor()->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 1L)),
+                      static_cast<int>(lineHeight / 2));
+    const QPoint to(from.x() + 20, from.y() + static_cast<int>(lineHeight) * 2);
+    QTest::mousePress(Editor()->viewport(), Qt::LeftButton, Qt::AltModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(Editor()->viewport()->mapToGlobal(to)),
+                     Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
+    QApplication::sendEvent(Editor()->viewport(), &move);
+    QTest::mouseRelease(Editor()->viewport(), Qt::LeftButton, Qt::AltModifier, to);
+    QVERIFY(control_->SelLength() > 0);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_SELECTIONISRECTANGLE), 0L);
+    QCOMPARE(Editor()->SendScintilla(Sci::SCI_GETSELECTIONS), 1L);
   }
 
   void droppedFilesAreLeftToTheWindow() {

@@ -335,7 +335,7 @@ class AppTest : public ::testing::Test {
   }
 
   // Plays keys on the active Page: UTF-8 characters are typed; <Home> <S-Home> <C-Home>
-  // <CS-Home>, the same for End, <Enter> <S-Enter> <C-Enter> <Tab> <S-Tab> <BS> <Del> <Left>
+  // <CS-Home> (<A-...> with Alt), the same for End, <Enter> <S-Enter> <C-Enter> <Tab> <S-Tab> <BS> <Del> <Left>
   // <Right> <Up> <Down> <PgUp> <PgDn> <Ins> <Esc> <Shift> (Shift going down) <Ctrl> are keys.
   void Keys(std::string_view script) {
     MemoryTextControl& control = Memory(*Active());
@@ -355,6 +355,9 @@ class AppTest : public ::testing::Test {
           token.erase(0, 2);
         } else if (token.rfind("C-", 0) == 0) {
           shift = kCtrlKey;
+          token.erase(0, 2);
+        } else if (token.rfind("A-", 0) == 0) {
+          shift = kAltKey;
           token.erase(0, 2);
         }
         static const std::map<std::string, int> keys = {

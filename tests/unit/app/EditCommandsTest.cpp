@@ -260,5 +260,21 @@ TEST_F(EditCommandsTest, ACommandThatThrowsIsReportedByItsName) {
   EXPECT_FALSE(other.Log().CaptureSuspended());
 }
 
+TEST_F(EditCommandsTest, ACommandWhoseEditThrowsLeavesCaptureOnAndTheHistoryCleared) {
+  SetMarked("ab|");
+  Keys("c");
+  clipboard.SetText("P");
+  Memory(*Active()).SetThrowOnEdit(true);
+  Do(UiItem::PasteItem);
+  Memory(*Active()).SetThrowOnEdit(false);
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.Boxes().back().text, "貼り付け処理中にｴﾗｰ発生");
+  EXPECT_EQ(window->Log().RecordCount(), 0u);
+  EXPECT_FALSE(window->Log().CaptureSuspended());
+  Keys("d");
+  Do(UiItem::mnuUndo);
+  EXPECT_EQ(Show(), "abc|");
+}
+
 }  // namespace
 }  // namespace norra::testing

@@ -146,6 +146,74 @@ TEST_F(PageKeysTest, KeysAtTheEdgesAreSwallowedAndOverwriteModeFollowsTheCaret) 
   });
 }
 
+TEST_F(PageKeysTest, DeleteBackspaceAndInsertWithModifiers) {
+  // Text before, keys, text after, and after taking back every record.
+  struct Case {
+    const char* before;
+    const char* keys;
+    const char* after;
+    const char* undone;
+  };
+  const Case cases[] = {
+      {"a[bc]d", "<S-Del>", "a|d", "a{bc}d"},        // cut
+      {"a|d", "<S-Ins>", "aXY|d", "a|d"},             // paste
+      {"a[bc]d", "<C-Ins>", "a[bc]d", "a[bc]d"},      // copy
+      {"ab|c", "<S-BS>", "a|c", "ab|c"},              // Backspace all the same
+      {"abc def|", "<C-BS>", "abc |", "abc def|"},    // the word before the caret
+      {"abc [de]f", "<C-BS>", "abc |f", "abc {de}f"},  // a selection goes instead
+      {"a[bc]d", "<C-Del>", "a|d", "a[bc]d"},
+      {"a{bc}d", "<CS-Del>", "a|d", "a[bc]d"},
+      {"a|bc def", "<C-Del>", "a|def", "a|bc def"},
+      {"ab|c", "<CS-BS><CS-Del><A-Del><CS-Ins><A-Ins>", "ab|c", "ab|c"},  // nothing at all
+      {"ab|", "x<A-BS>", "ab|", "ab|"},               // undo
+  };
+  for (const Case& c : cases) {
+    window->Log().ClearUndoLog();
+    clipboard.SetText("XY");
+    SetMarked(c.before);
+    Keys(c.keys);
+    EXPECT_EQ(Show(), c.after) << c.before << " " << c.keys;
+    EXPECT_TRUE(window->Log().InsertMode()) << c.keys;
+    while (window->Log().RecordCount() > 0) window->Execute(UiItem::mnuUndo);
+    EXPECT_EQ(Show(), c.undone) << c.before << " " << c.keys << " then undo";
+  }
+  // The cut and the copy put CP932 on the clipboard; the paste takes its bytes as they are.
+  SetMarked("|");
+  Memory(*Active()).SetText("\x87\x90");
+  Memory(*Active()).SetSelection(0, 2);
+  Keys("<C-Ins>");
+  EXPECT_EQ(clipboard.GetText(), "\x87\x90");
+  SetMarked("x|");
+  Keys("<S-Ins>");
+  EXPECT_EQ(Memory(*Active()).Buffer(), "x\x87\x90");
+}
+
+TEST_F(PageKeysTest, UpAndDownStartAfreshWhereTheProgramMovedTheCaret) {
+  Run({
+      {false, "abcd|ef\r\nxy\r\nabcdef", "<Down><Home><Down>", "abcdef\r\nxy\r\n|abcdef"},
+      {false, "ab|cdef\r\nxyz\r\nabcdef", "<Down><End><Down>", "abcdef\r\nxyz\r\nabc|def"},
+      {false, "abcd|ef\r\nxy\r\nabcdef", "<Down><C-Home><Down>", "abcdef\r\n|xy\r\nabcdef"},
+      {false, "abcd|ef\r\nxy\r\nabcdef", "<Down><Down>", "abcdef\r\nxy\r\nabcd|ef"},  // kept
+  });
+}
+
+TEST_F(PageKeysTest, AKeyWhoseEditThrowsLeavesCaptureAndPaintingOn) {
+  SetMarked("  ab|");
+  Keys("x");
+  Memory(*Active()).SetThrowOnEdit(true);
+  Keys("<Enter>");
+  Keys("<S-Tab>");
+  Memory(*Active()).SetThrowOnEdit(false);
+  EXPECT_EQ(window->Log().RecordCount(), 0u);
+  EXPECT_FALSE(window->Log().CaptureSuspended());
+  EXPECT_EQ(Memory(*Active()).PaintingSuspendDepth(), 0u);
+  Keys("y<Enter>");
+  EXPECT_EQ(Show(), "  abxy\r\n  |");
+  window->Execute(UiItem::mnuUndo);
+  window->Execute(UiItem::mnuUndo);
+  EXPECT_EQ(Show(), "  abx|");
+}
+
 TEST_F(PageKeysTest, StatusBarFollowsTheKeys) {
   SetMarked("ab|");
   Keys("<Enter>");

@@ -76,7 +76,7 @@ class DocumentsTestBase : public ::testing::Test {
   static std::string Show(Page& page) { return ShowMarked(Memory(page)); }
 
   // Plays keys on the Page: plain characters are typed (UTF-8 in the script), and
-  // <BS> <Del> <C-Del> <Left> <Right> <Up> <Down> <Home> <End> <Enter> <C-Enter> <Tab> <Ins>
+  // <BS> <C-BS> <Del> <C-Del> <Left> <Right> <Up> <Down> <Home> <End> <Enter> <C-Enter> <Tab> <Ins>
   // <Shift> <Ctrl> <Undo> <Click N> <Ime TEXT> are keys, an undo step, a click at offset N and a
   // committed composition.
   void Keys(Page& page, std::string_view script) {
@@ -91,6 +91,7 @@ class DocumentsTestBase : public ::testing::Test {
         if (token == "BS") control.PressKey(kKeyBack);
         else if (token == "Del") control.PressKey(kKeyDelete);
         else if (token == "C-Del") control.PressKey(kKeyDelete, kCtrlKey);
+        else if (token == "C-BS") control.PressKey(kKeyBack, kCtrlKey);
         else if (token == "Left") control.PressKey(kKeyLeft);
         else if (token == "Right") control.PressKey(kKeyRight);
         else if (token == "Up") control.PressKey(kKeyUp);

@@ -1,0 +1,113 @@
+// The records of all Pages and the texts they keep: adding, taking back, trimming, dropping.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "documents/UndoRecord.h"
+
+namespace norra {
+
+class Page;
+
+// What a command edits and the state around its change (the command protocol).
+struct CommandTarget {
+  Page* page = nullptr;
+  std::size_t startBefore = 0;
+  std::size_t selLengthBefore = 0;
+  std::string keptText;  // the text the change removes (the whole text for replace all)
+  std::size_t startAfter = 0;
+  std::size_t selLengthAfter = 0;
+};
+
+// Which text a command keeps for its undo.
+enum class KeepText {
+  None,       // nothing is removed
+  Selection,  // the selected text (cut, paste, insertions, replace one, replace in selection)
+  WholeText,  // the whole text (replace all)
+};
+
+struct UndoDescription {
+  bool possible = false;
+  std::string caption;  // UTF-8
+};
+
+// The history knows nothing of keys; the undo log feeds it typing records and brackets its
+// restores with capture suspended.
+class UndoHistory {
+ public:
+  UndoHistory() = default;
+  UndoHistory(const UndoHistory&) = delete;
+  UndoHistory& operator=(const UndoHistory&) = delete;
+
+  // Switching recording on or off clears the history.
+  void SetUndoEnabled(bool on);
+  bool Enabled() const { return enabled_; }
+  void SetClearOnBigChange(bool on, std::size_t maxLogBytes);
+  void SetTrimming(bool on, std::size_t startBytes, std::size_t endBytes);
+
+  // The Page descriptions are told from, whose texts stay listed when the history is cleared.
+  void SetCurrentPage(Page* page);
+
+  void SetCommandTarget(Page& page, KeepText keep);
+  CommandTarget& Target() { return target_; }
+  void TakeSelectionAfter();
+  bool RecordCommand(int kind);
+  void BeginCommandGroup();
+
+  // Appends a record keeping `kept`; false when nothing was recorded (disabled, too big, failed).
+  bool AddRecord(Page& page, int kind, std::size_t startBefore, std::size_t selLengthBefore,
+                 std::size_t positionAfter, std::size_t selLengthAfter, std::string_view kept);
+  // The newest record, to stretch a run of typing; null when there is none.
+  UndoRecord* Newest() { return records_.empty() ? nullptr : &records_.back(); }
+
+  // Takes back the newest record (a whole group for -16) and returns the Page changed; on a
+  // failure the history is cleared and null returned, the text staying as it now is.
+  Page* UndoStep();
+  UndoDescription DescribeUndo() const;
+
+  void ClearUndoLog();
+  void DropPageUndo(Page& page);
+  // True when records were dropped.
+  bool TrimUndoLog();
+  void PageGone(Page& page);
+
+  std::size_t RecordCount() const { return records_.size(); }
+  std::size_t TotalBytes() const { return totalBytes_; }
+  const std::deque<UndoRecord>& Records() const { return records_; }
+  bool TrimNeeded() const { return trimNeeded_; }
+  std::size_t MemoryFootprint() const;
+
+  // Set by every change of the history.
+  bool Changed() const { return changed_; }
+  void ClearChanged() { changed_ = false; }
+
+ private:
+  void EnsureListed(Page& page);
+  bool Restore(const UndoRecord& record, const std::string& kept);
+  Page* UndoGroup();
+  void DropOldest();
+
+  std::deque<UndoRecord> records_;
+  std::vector<Page*> textList_;  // Pages whose UndoText may hold texts
+  std::size_t totalBytes_ = 0;
+  Page* current_ = nullptr;
+
+  bool enabled_ = true;
+  bool clearOnBigChange_ = false;
+  std::size_t maxLogBytes_ = 1048576;
+  bool trimByBytes_ = false;
+  std::size_t trimStart_ = 10485760;
+  std::size_t trimEnd_ = 8388608;
+  bool trimNeeded_ = false;
+  bool changed_ = false;
+
+  long group_ = 0;
+  std::size_t groupBytes_ = 0;
+  CommandTarget target_;
+};
+
+}  // namespace norra
