@@ -33,12 +33,20 @@ bool GroupFile::FormatMembers(const std::vector<std::string>& members, std::stri
     if (m.find_first_of("\r\n") != std::string::npos) return false;
     if (cp932 && !CanEncodeCp932(m)) cp932 = false;
   }
-  bytes.clear();
+  std::string utf8;
   for (const std::string& m : members) {
     if (m.empty()) continue;
-    bytes += cp932 ? Utf8ToCp932(m) : m;
-    bytes += "\r\n";
+    utf8 += m;
+    utf8 += "\r\n";
   }
+  // CP932 bytes that happen to be valid UTF-8 would be misread, so such a file is UTF-8 too.
+  if (cp932) {
+    bytes = Utf8ToCp932(utf8);
+    if (bytes == utf8 || !IsValidUtf8(bytes)) return true;
+  }
+  // The reader drops one leading byte-order mark: a first member starting with one keeps it
+  // behind a mark of the file's own.
+  bytes = utf8.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + utf8 : std::move(utf8);
   return true;
 }
 
