@@ -6,14 +6,19 @@
 
 namespace norra {
 
+namespace {
+
+// The text of a file's bytes: valid UTF-8 without its byte-order mark, else CP932.
+std::string DecodeFile(std::string_view bytes) {
+  if (!IsValidUtf8(bytes)) return Cp932ToUtf8(bytes);
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return std::string(bytes);
+}
+
+}  // namespace
+
 std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
-  std::string utf8;
-  if (IsValidUtf8(bytes)) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    utf8.assign(bytes);
-  } else {
-    utf8 = Cp932ToUtf8(bytes);
-  }
+  const std::string utf8 = DecodeFile(bytes);
   std::vector<std::string> members;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -39,10 +44,12 @@ bool GroupFile::FormatMembers(const std::vector<std::string>& members, std::stri
     utf8 += m;
     utf8 += "\r\n";
   }
-  // CP932 bytes that happen to be valid UTF-8 would be misread, so such a file is UTF-8 too.
+  // CP932 only when it reads back as the same text: bytes that happen to be valid UTF-8 would
+  // be misread, and a character CP932 holds twice, re-encoded next to an escaped stray byte,
+  // can pair up with it differently.
   if (cp932) {
     bytes = Utf8ToCp932(utf8);
-    if (bytes == utf8 || !IsValidUtf8(bytes)) return true;
+    if (DecodeFile(bytes) == utf8) return true;
   }
   // The reader drops one leading byte-order mark: a first member starting with one keeps it
   // behind a mark of the file's own.
