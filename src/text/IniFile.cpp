@@ -142,18 +142,22 @@ std::string IniFile::JoinedText() const {
 
 std::string IniFile::Serialize() const {
   std::string text = JoinedText();
-  return NeedsUtf8() ? text : Utf8ToCp932(text);
+  if (!NeedsUtf8()) return Utf8ToCp932(text);
+  // Readers drop one leading byte-order mark: a first line starting with one keeps it behind
+  // a mark of the file's own.
+  return text.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + text : text;
 }
 
 bool IniFile::NeedsUtf8() const {
   for (const Line& line : lines_) {
     if (!CanEncodeCp932(line.text)) return true;
   }
-  // Readers take valid UTF-8 as UTF-8, so CP932 bytes that happen to be valid UTF-8 would be
-  // misread: such a file is written in UTF-8 instead.
+  // CP932 only when it reads back as the same text: readers take valid UTF-8 as UTF-8, so
+  // CP932 bytes that happen to be valid UTF-8 would be misread; and a character CP932 holds
+  // twice, re-encoded next to an escaped stray byte, can pair up with it differently.
   std::string text = JoinedText();
   std::string cp932 = Utf8ToCp932(text);
-  return cp932 != text && IsValidUtf8(cp932);
+  return cp932 != text && (IsValidUtf8(cp932) || Cp932ToUtf8(cp932) != text);
 }
 
 std::size_t IniFile::FindSection(std::string_view section) const {
