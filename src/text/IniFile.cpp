@@ -95,8 +95,10 @@ bool IniFile::Save() const {
 
 void IniFile::Parse(std::string_view bytes) {
   lines_.clear();
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Cp932ToUtf8(bytes);
+  // A byte-order mark only ever starts a UTF-8 file; in a CP932 file those are bytes to keep.
+  const bool utf8 = IsValidUtf8(bytes);
+  if (utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::string text = utf8 ? std::string(bytes) : Cp932ToUtf8(bytes);
   // CR LF, LF and a lone CR all end a line.
   std::size_t start = 0;
   while (start < text.size()) {
