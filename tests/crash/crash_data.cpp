@@ -41,12 +41,14 @@ std::string MakeText(std::mt19937_64& random, std::size_t size) {
   while (text.size() < size) {
     const std::size_t length = pick(10, 120);
     const std::size_t wordAt = first || pick(0, 3) == 0 ? pick(0, static_cast<unsigned>(length)) : SIZE_MAX;
+    bool placed = wordAt == SIZE_MAX;
     first = false;
     std::size_t lineBytes = 0;
-    for (std::size_t i = 0; lineBytes < length; ++i) {
-      if (i == wordAt) {
+    while (lineBytes < length) {
+      if (!placed && lineBytes >= wordAt) {
         text += kWord;
         lineBytes += 6;
+        placed = true;
         continue;
       }
       const unsigned kind = pick(0, 9);
@@ -66,7 +68,7 @@ std::string MakeText(std::mt19937_64& random, std::size_t size) {
         lineBytes += 2;
       }
     }
-    if (wordAt == length) text += kWord;
+    if (!placed) text += kWord;
     text += "\r\n";
   }
   return text;
