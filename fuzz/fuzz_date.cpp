@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return raw >= 0xF0 ? raw - 0x100 + lo : lo + raw % span;  // 0xF0.. reach below lo
   };
   DateTime dt;
-  dt.year = (data[0] & 0x80) ? field(0, -5, 1) * 1000 + data[1] * 40 : 1 + (data[0] * 256 + data[1]) % 9999;
+  dt.year = (data[0] & 0x80) ? field(0, -5, 1) * 1000 + data[1] * 40
+                             : 1 + (data[0] * 256 + data[1]) % 9999;
   dt.month = field(2, 1, 13);
   dt.day = field(3, 1, 32);
   dt.hour = field(4, 0, 25);

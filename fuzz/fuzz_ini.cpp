@@ -20,7 +20,8 @@ std::string_view Take(std::string_view& input) {
 }
 
 // Every value the file holds, by section and key as its reader sees them.
-std::vector<std::string> Values(const norra::IniFile& ini, const std::vector<std::string>& sections) {
+std::vector<std::string> Values(const norra::IniFile& ini,
+                                const std::vector<std::string>& sections) {
   std::vector<std::string> values;
   for (const std::string& section : sections) {
     values.push_back("[" + section + "]");

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t nul = input.find('\0');
   const std::string_view mask = input.substr(0, nul);
   const std::string_view name = nul == std::string_view::npos ? input : input.substr(nul + 1);
-  const FileMask::Syntax syntax = (selector & 1) ? FileMask::Syntax::Wildcard : FileMask::Syntax::Full;
+  const FileMask::Syntax syntax =
+      (selector & 1) ? FileMask::Syntax::Wildcard : FileMask::Syntax::Full;
 
   const FileMask compiled(mask, syntax);
   const bool matches = compiled.Matches(name);

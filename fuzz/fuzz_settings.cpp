@@ -18,7 +18,8 @@ namespace {
 std::string Folder() {
   namespace fs = std::filesystem;
   // A memory file system keeps the atomic saves' flushes cheap.
-  const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+  const fs::path base =
+      fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
   const fs::path folder = base / ("norra-fuzz-settings-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   return folder.string();

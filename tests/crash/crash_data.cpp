@@ -43,7 +43,8 @@ std::string MakeText(std::mt19937_64& random, std::size_t size) {
   bool first = true;
   while (text.size() < size) {
     const std::size_t length = pick(10, 120);
-    const std::size_t wordAt = first || pick(0, 3) == 0 ? pick(0, static_cast<unsigned>(length)) : SIZE_MAX;
+    const std::size_t wordAt =
+        first || pick(0, 3) == 0 ? pick(0, static_cast<unsigned>(length)) : SIZE_MAX;
     bool placed = wordAt == SIZE_MAX;
     first = false;
     std::size_t lineBytes = 0;
@@ -96,7 +97,9 @@ int MakeTree(const fs::path& dir, int count, std::uint64_t seed) {
     const std::size_t size = std::uniform_int_distribution<std::size_t>(1024, 16384)(random);
     char name[32];
     std::snprintf(name, sizeof name, "f%05d.txt", i);
-    if (!WriteBytes(folders[static_cast<std::size_t>(i) % folders.size()] / name, MakeText(random, size))) return 1;
+    if (!WriteBytes(folders[static_cast<std::size_t>(i) % folders.size()] / name,
+                    MakeText(random, size)))
+      return 1;
   }
   return 0;
 }
@@ -144,14 +147,20 @@ int Check(const fs::path& actual, const fs::path& oldRoot, const fs::path& newRo
     }
     const std::string bytes = ReadBytes(found->second);
     const std::string newBytes = ReadBytes(relative.empty() ? newRoot : newRoot / relative);
-    if (bytes == newBytes) ++news;
-    else if (bytes == ReadBytes(oldPath)) ++olds;
-    else fail(name + " holds neither its old nor its new bytes (" + std::to_string(bytes.size()) + " bytes)");
+    if (bytes == newBytes)
+      ++news;
+    else if (bytes == ReadBytes(oldPath))
+      ++olds;
+    else
+      fail(name + " holds neither its old nor its new bytes (" + std::to_string(bytes.size()) +
+           " bytes)");
     actualFiles.erase(found);
   }
   for (const auto& [relative, path] : actualFiles) {
-    if (IsTemporary(path)) ++temporaries;
-    else fail("unexpected file " + relative);
+    if (IsTemporary(path))
+      ++temporaries;
+    else
+      fail("unexpected file " + relative);
   }
   std::printf("files %zu old %d new %d temporaries %d\n", oldFiles.size(), olds, news, temporaries);
   return failures == 0 ? 0 : 1;
@@ -185,8 +194,11 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "changed") return Changed(argv[2], argv[3]);
   if (argc != 5) return Usage();
-  if (command == "make-file") return MakeFile(argv[2], std::strtoull(argv[3], nullptr, 10), std::strtoull(argv[4], nullptr, 10));
-  if (command == "make-tree") return MakeTree(argv[2], std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10));
+  if (command == "make-file")
+    return MakeFile(argv[2], std::strtoull(argv[3], nullptr, 10),
+                    std::strtoull(argv[4], nullptr, 10));
+  if (command == "make-tree")
+    return MakeTree(argv[2], std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10));
   if (command == "check") return Check(argv[2], argv[3], argv[4]);
   return Usage();
 }

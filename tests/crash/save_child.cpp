@@ -151,14 +151,16 @@ int main(int argc, char** argv) {
   // One undisturbed save measures how long the write takes and shows the bytes it makes.
   const Run measured = RunChild(path, -1);
   if (!measured.ready || measured.status != 0) {
-    std::fprintf(stderr, "FAIL: save: the undisturbed save ended with status %d\n", measured.status);
+    std::fprintf(stderr, "FAIL: save: the undisturbed save ended with status %d\n",
+                 measured.status);
     return 1;
   }
   if (ReadBytes(path) != newBytes) {
     std::fprintf(stderr, "FAIL: save: the undisturbed save did not write the edited text\n");
     return 1;
   }
-  std::printf("save: %zu bytes, one save %.3f s, seed %llu\n", oldBytes.size(), measured.saveSeconds, seed);
+  std::printf("save: %zu bytes, one save %.3f s, seed %llu\n", oldBytes.size(),
+              measured.saveSeconds, seed);
 
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> moment(0.0, measured.saveSeconds);
@@ -173,22 +175,34 @@ int main(int argc, char** argv) {
     }
     if (run.finished) ++early;
     const std::string bytes = ReadBytes(path);
-    if (bytes == oldBytes) ++olds;
-    else if (bytes == newBytes) ++news;
-    else fail("kill " + std::to_string(k) + " after " + std::to_string(delay) + " s left " + std::to_string(bytes.size()) + " bytes that are neither the old nor the new file");
+    if (bytes == oldBytes)
+      ++olds;
+    else if (bytes == newBytes)
+      ++news;
+    else
+      fail("kill " + std::to_string(k) + " after " + std::to_string(delay) + " s left " +
+           std::to_string(bytes.size()) + " bytes that are neither the old nor the new file");
 
     // The next save must succeed and leave no temporary of the killed one.
     const Run next = RunChild(path, -1);
     if (next.status != 0 || ReadBytes(path) != std::string(kMarker) + bytes)
-      fail("the save after kill " + std::to_string(k) + " ended with status " + std::to_string(next.status) + " and " + std::to_string(ReadBytes(path).size()) + " bytes");
+      fail("the save after kill " + std::to_string(k) + " ended with status " +
+           std::to_string(next.status) + " and " + std::to_string(ReadBytes(path).size()) +
+           " bytes");
     if (HasTemporaries(folder)) {
       ++leftovers;
-      if (!allowTemporaries) fail("a temporary file remains after the save that followed kill " + std::to_string(k) + " (delay " + std::to_string(delay) + " s)");
+      if (!allowTemporaries)
+        fail("a temporary file remains after the save that followed kill " + std::to_string(k) +
+             " (delay " + std::to_string(delay) + " s)");
       for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().find(".norra-") != std::string::npos) fs::remove(entry.path());
+        if (entry.path().filename().string().find(".norra-") != std::string::npos)
+          fs::remove(entry.path());
     }
   }
   WriteBytes(path, oldBytes);
-  std::printf("save: %d kills: old %d, new %d (finished before the kill %d), temporaries left %d, failures %d\n", kills, olds, news, early, leftovers, failures);
+  std::printf(
+      "save: %d kills: old %d, new %d (finished before the kill %d), temporaries left %d, failures "
+      "%d\n",
+      kills, olds, news, early, leftovers, failures);
   return failures == 0 ? 0 : 1;
 }

@@ -202,7 +202,8 @@ TEST(IniFileTest, EncodingsOnReadAndWrite) {
   // A stray 0xEE byte before 﨟 (0xEE81, which CP932 writes as 0xFB9D) would pair with 0xFB;
   // a first line that starts with a byte-order mark would lose it; a CP932 file whose first
   // bytes look like one keeps them: all read back the same.
-  for (const std::string& bytes : {std::string("[S]\r\nK=\xEE\xEE\x81\r\n"), std::string("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nK=1\r\n"),
+  for (const std::string& bytes : {std::string("[S]\r\nK=\xEE\xEE\x81\r\n"),
+                                   std::string("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nK=1\r\n"),
                                    std::string("\xEF\xBB\xBF\xEF\xBB\xBF\xCF\xCF[S]\r\nK=1\r\n")}) {
     const IniFile read = Parsed(bytes);
     const std::string written = read.Serialize();
