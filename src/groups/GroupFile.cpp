@@ -6,14 +6,19 @@
 
 namespace norra {
 
+namespace {
+
+// The text of a file's bytes: valid UTF-8 without its byte-order mark, else CP932.
+std::string DecodeFile(std::string_view bytes) {
+  if (!IsValidUtf8(bytes)) return Cp932ToUtf8(bytes);
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return std::string(bytes);
+}
+
+}  // namespace
+
 std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
-  std::string utf8;
-  if (IsValidUtf8(bytes)) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    utf8.assign(bytes);
-  } else {
-    utf8 = Cp932ToUtf8(bytes);
-  }
+  const std::string utf8 = DecodeFile(bytes);
   std::vector<std::string> members;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -28,15 +33,27 @@ std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
 }
 
 bool GroupFile::FormatMembers(const std::vector<std::string>& members, std::string& bytes) {
-  std::string text;
+  bool cp932 = true;
   for (const std::string& m : members) {
     if (m.find_first_of("\r\n") != std::string::npos) return false;
-    if (m.empty()) continue;
-    text += m;
-    text += "\r\n";
+    if (cp932 && !CanEncodeCp932(m)) cp932 = false;
   }
-  // UTF-8 when CP932 would read back as other paths ("¥" as "\", or bytes that pass for UTF-8).
-  bytes = Cp932KeepsText(text) ? Utf8ToCp932(text) : text;
+  std::string utf8;
+  for (const std::string& m : members) {
+    if (m.empty()) continue;
+    utf8 += m;
+    utf8 += "\r\n";
+  }
+  // CP932 only when it reads back as the same text: bytes that happen to be valid UTF-8 would
+  // be misread, and a character CP932 holds twice, re-encoded next to an escaped stray byte,
+  // can pair up with it differently.
+  if (cp932) {
+    bytes = Utf8ToCp932(utf8);
+    if (DecodeFile(bytes) == utf8) return true;
+  }
+  // The reader drops one leading byte-order mark: a first member starting with one keeps it
+  // behind a mark of the file's own.
+  bytes = utf8.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + utf8 : std::move(utf8);
   return true;
 }
 

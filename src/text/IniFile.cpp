@@ -100,8 +100,10 @@ bool IniFile::Save() const {
 
 void IniFile::Parse(std::string_view bytes) {
   lines_.clear();
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Cp932ToUtf8(bytes);
+  // A byte-order mark only ever starts a UTF-8 file; in a CP932 file those are bytes to keep.
+  const bool utf8 = IsValidUtf8(bytes);
+  if (utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::string text = utf8 ? std::string(bytes) : Cp932ToUtf8(bytes);
   // CR LF, LF and a lone CR all end a line.
   std::size_t start = 0;
   while (start < text.size()) {
@@ -147,13 +149,22 @@ std::string IniFile::JoinedText() const {
 
 std::string IniFile::Serialize() const {
   std::string text = JoinedText();
-  return NeedsUtf8() ? text : Utf8ToCp932(text);
+  if (!NeedsUtf8()) return Utf8ToCp932(text);
+  // Readers drop one leading byte-order mark: a first line starting with one keeps it behind
+  // a mark of the file's own.
+  return text.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + text : text;
 }
 
 bool IniFile::NeedsUtf8() const {
-  // Also a character CP932 holds only as a look-alike, or CP932 bytes that happen to be valid
-  // UTF-8 (readers take those as UTF-8): either would read back as other text.
-  return !Cp932KeepsText(JoinedText());
+  for (const Line& line : lines_) {
+    if (!CanEncodeCp932(line.text)) return true;
+  }
+  // CP932 only when it reads back as the same text: readers take valid UTF-8 as UTF-8, so
+  // CP932 bytes that happen to be valid UTF-8 would be misread; and a character CP932 holds
+  // twice, re-encoded next to an escaped stray byte, can pair up with it differently.
+  std::string text = JoinedText();
+  std::string cp932 = Utf8ToCp932(text);
+  return cp932 != text && (IsValidUtf8(cp932) || Cp932ToUtf8(cp932) != text);
 }
 
 std::size_t IniFile::FindSection(std::string_view section) const {

@@ -38,7 +38,7 @@ class IniFile {
   // The bytes Save writes.
   std::string Serialize() const;
   // True when the file is written in UTF-8: some line cannot be held in CP932, or its CP932
-  // bytes would read back as UTF-8.
+  // bytes would not read back as the same text.
   bool NeedsUtf8() const;
 
   bool SectionExists(std::string_view section) const;

@@ -60,6 +60,19 @@ TEST(GroupFileTest, FormatWritesCp932UnlessAMemberNeedsUtf8) {
   EXPECT_FALSE(GroupFile::FormatMembers({"/a\nb"}, bytes));
 }
 
+TEST(GroupFileTest, MembersWhoseCp932FormWouldReadDifferentlyReadBackUnchanged) {
+  // "ﾃｽ" in CP932 is 0xC3 0xBD, which is also UTF-8 for "ý"; a first member starting with a
+  // byte-order mark would lose it to the reader; a stray 0xEE byte before 﨟 (0xEE81, written
+  // as 0xFB9D) would pair with 0xFB.
+  const std::string stray = GroupFile::ParseMembers("\xEE\xEE\x81").at(0);
+  for (const Members& members : {Members{"/ﾃｽ"}, Members{stray}, Members{"/a", "\xEF\xBB\xBF/b"},
+                                 Members{"\xEF\xBB\xBF/a", "/b"}, Members{"\xEF\xBB\xBF"}}) {
+    std::string bytes;
+    ASSERT_TRUE(GroupFile::FormatMembers(members, bytes));
+    EXPECT_EQ(GroupFile::ParseMembers(bytes), members) << bytes;
+  }
+}
+
 TEST(GroupFileTest, RoundTripsThroughTheDisk) {
   fs::path dir = TempFolder("roundtrip");
   const std::string path = (dir / "work.tgp").string();

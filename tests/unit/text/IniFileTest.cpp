@@ -206,6 +206,18 @@ TEST(IniFileTest, EncodingsOnReadAndWrite) {
     EXPECT_TRUE(lookAlike.NeedsUtf8()) << folder;
     EXPECT_EQ(Parsed(lookAlike.Serialize()).ReadString("File", "CurrentDir", ""), folder);
   }
+  // A stray 0xEE byte before 﨟 (0xEE81, which CP932 writes as 0xFB9D) would pair with 0xFB;
+  // a first line that starts with a byte-order mark would lose it; a CP932 file whose first
+  // bytes look like one keeps them: all read back the same.
+  for (const std::string& bytes : {std::string("[S]\r\nK=\xEE\xEE\x81\r\n"),
+                                   std::string("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nK=1\r\n"),
+                                   std::string("\xEF\xBB\xBF\xEF\xBB\xBF\xCF\xCF[S]\r\nK=1\r\n")}) {
+    const IniFile read = Parsed(bytes);
+    const std::string written = read.Serialize();
+    EXPECT_EQ(Parsed(written).Serialize(), written);
+    EXPECT_EQ(Parsed(written).ReadString("S", "K", "?"), read.ReadString("S", "K", "?"));
+  }
+  EXPECT_EQ(Parsed("\xEF\xBB\xBF\xCF\xCF\r\n").Serialize(), "\xEF\xBB\xBF\xCF\xCF\r\n");
 
   // Bytes that are not CP932 survive a rewrite unchanged.
   const std::string junk = "; \x80\xA0\xFD\xFE\xFF\x81\r\n[S]\r\nK=\x85\x40\r\n";
