@@ -270,8 +270,9 @@ bool Documents::ReloadPage(Page& page) {
 }
 
 std::string Documents::FileBytes(const Page& page) {
-  const std::string text = page.Control().Text();
-  return page.LfLineBreaks() ? CrLfToLf(text) : text;
+  std::string text = page.Control().Text();
+  if (page.LfLineBreaks()) return CrLfToLf(text);
+  return text;  // moved, not copied: a large Page's save holds one copy of its text, not two
 }
 
 FileError Documents::WritePage(Page& page, const std::string& path) {
