@@ -84,8 +84,8 @@ void Step(const char* name) {
 
 class NoHelp : public HelpPort {
  public:
-  void ShowContents(const std::string&) override {}
-  void SearchKeyword(const std::string&, const std::string&) override {}
+  bool ShowContents(const std::string&) override { return true; }
+  bool SearchKeyword(const std::string&, const std::string&) override { return true; }
 };
 
 void Settle(NorraApp& app) {
