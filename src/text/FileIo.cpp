@@ -9,27 +9,13 @@
 #include <new>
 #include <stdexcept>
 
+#include "text/Descriptor.h"
 #include "text/LargeBuffer.h"
 #include "text/ReplacementFile.h"
 
 namespace norra {
 
 namespace {
-
-// Closes the descriptor when it goes out of scope unless released.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 FileIdentity IdentityOf(const struct stat& info) {
   FileIdentity identity;

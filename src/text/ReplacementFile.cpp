@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "text/Descriptor.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -111,21 +112,6 @@ void RemoveStaleTemporaries(const std::string& folder) {
   }
   ::closedir(dir);
 }
-
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Copies the whole content of one file over the start of another; `size` tells how much.
 FileError CopyContent(int from, int to, off_t& size) {
