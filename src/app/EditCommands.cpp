@@ -8,6 +8,7 @@
 #include "documents/Documents.h"
 #include "documents/DocumentsHost.h"
 #include "documents/Page.h"
+#include "documents/TextInsertion.h"
 #include "documents/UndoLog.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
@@ -44,22 +45,7 @@ EditCommands::EditCommands(Documents& documents, UndoLog& log, Clipboard& clipbo
 Page* EditCommands::Active() const { return documents_.ActivePage(); }
 
 bool EditCommands::InsertTextAtCaret(Page& page, std::string_view text, int kind) {
-  log_.SetCommandTarget(page, KeepText::Selection);
-  bool ok = false;
-  try {
-    CaptureSuspension suspended(log_);
-    ok = page.Control().ReplaceSelection(text);
-    if (ok) {
-      log_.TakeSelectionAfter();
-      page.SetModified(true);
-      log_.RecordCommand(kind);
-    }
-  } catch (...) {
-    // The text may be half changed: the history no longer leads back to it.
-    log_.ClearUndoLog();
-    throw;
-  }
-  return ok;
+  return norra::InsertTextAtCaret(log_, page, text, kind);
 }
 
 void EditCommands::Undo() {

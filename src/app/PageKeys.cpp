@@ -5,7 +5,7 @@
 #include <exception>
 #include <optional>
 
-#include "app/TextKeys.h"
+#include "documents/TextKeys.h"
 #include "documents/CaptureSuspension.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"

@@ -2,7 +2,7 @@
 #include "app/StatusBar.h"
 
 #include "app/MainView.h"
-#include "app/TextLines.h"
+#include "documents/TextLines.h"
 #include "platform/TextControl.h"
 
 namespace norra {

@@ -1,9 +1,9 @@
 // Planning and applying the program's own keys of a text.
-#include "app/TextKeys.h"
+#include "documents/TextKeys.h"
 
 #include <algorithm>
 
-#include "app/TextLines.h"
+#include "documents/TextLines.h"
 #include "documents/UndoRecord.h"
 #include "platform/TextControl.h"
 

@@ -1,5 +1,5 @@
 // Line positions of a text control's text.
-#include "app/TextLines.h"
+#include "documents/TextLines.h"
 
 #include <algorithm>
 #include <string>
