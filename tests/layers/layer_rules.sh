@@ -21,6 +21,8 @@ declare -A sideways=(
   [settings:engine]=1     # the settings store keeps the tag symbols
   [documents:settings]=1  # Pages follow MaxLength, the views' settings and the recent files
   [findreplace:groups]=1  # disk search over a group's members
+  [groups:printing]=1     # the print-all mode of the file-list dialog runs the print job
+  [app:printing]=1        # the options dialog asks the print job for the printer's paper
 )
 
 violations=0

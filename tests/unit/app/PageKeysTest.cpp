@@ -1,7 +1,7 @@
 // The keys the program handles itself in a Page, one case a line: text and selection before,
 // keys, text and selection after (and after one undo step).
 #include "AppHarness.h"
-#include "app/TextKeys.h"
+#include "documents/TextKeys.h"
 
 namespace norra::testing {
 namespace {
