@@ -341,6 +341,24 @@ void MainWindow::SetApplicationTitle(const std::string& title) {
 
 void MainWindow::ShowCaption() { view_.SetCaption(caption_ + " - [" + title_ + "]"); }
 
+// ---- OptionsHost ----
+
+void MainWindow::SetMainCaption(const std::string& caption) {
+  caption_ = caption;
+  ShowCaption();
+}
+
+void MainWindow::ShowBars(bool toolBar, bool statusBar) {
+  view_.SetToolBarVisible(toolBar);
+  view_.SetStatusBarVisible(statusBar);
+}
+
+void MainWindow::StylePage(Page& page, const VisionSettings& vision) { view_.StylePageWindow(page, vision); }
+
+void MainWindow::FindWindowOptionsChanged() {
+  if (findWindowCreated_ && findWindowOptionsHook_) findWindowOptionsHook_();
+}
+
 unsigned MainWindow::Holds(bool askClipboard) {
   if (askClipboard) clipboardText_ = clipboard_.HasText();
   unsigned holds = kNeedNothing;
