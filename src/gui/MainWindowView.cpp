@@ -340,6 +340,10 @@ void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
   if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(LiteralTitle(caption));
 }
 
+void TfrmNote::StylePageWindow(Page& page, const VisionSettings& vision) {
+  if (TfrmPage* window = WindowOf(page)) window->Style(vision);
+}
+
 void TfrmNote::ShowPage(Page& page) {
   TfrmPage* window = WindowOf(page);
   if (window == nullptr) return;

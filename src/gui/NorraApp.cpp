@@ -13,9 +13,14 @@
 #include <optional>
 
 #include "gui/FileListDialogWindow.h"
+#include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "settings/Settings.h"
 #include "text/PathUtil.h"
+
+#ifndef NORRA_VERSION
+#define NORRA_VERSION ""
+#endif
 
 #ifndef NORRA_SOURCE_HELP_DIR
 #define NORRA_SOURCE_HELP_DIR ""
@@ -88,6 +93,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     dialogs = runner_.get();
   }
   HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
+  help_ = &help;
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
       std::move(options));
@@ -115,6 +121,7 @@ bool NorraApp::Start() {
         },
         [this] { options_.Show(kOptionsPagePrint); }});
   }
+  options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
   logic_->Show();
   RunAutomationItems();
@@ -133,6 +140,22 @@ void NorraApp::RunAutomationItems() {
       if (logic_ != nullptr && logic_->Created()) logic_->Execute(*item);
     });
   }
+}
+
+// The dialog and its logic are made when first asked for and kept for the next showing.
+int NorraApp::ShowOptions(int page) {
+  if (logic_ == nullptr || !logic_->Created()) return page;
+  if (!optionsWindow_) {
+    MainWindow& logic = *logic_;
+    optionsLogic_ = std::make_unique<OptionsDialog>(OptionsContext{logic.Prefs(), logic.Log(), logic.Docs(),
+                                                                   logic.Tags(), ui_, logic, printerInformation_,
+                                                                   NORRA_VERSION});
+    HelpPort* help = help_;
+    optionsWindow_ = new TdlgOption(
+        *optionsLogic_, [help, &logic] { help->ShowContents(logic.Prefs().Help.MainHelpFile); }, printerSetUp_,
+        view_.get());
+  }
+  return optionsWindow_->Run(page);
 }
 
 int NorraApp::Run() {

@@ -11,6 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "groups/FileListDialogRunner.h"
+#include "app/OptionsDialog.h"
+#include "gui/OptionsDialogWindow.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtUi.h"
 #include "platform/SystemClock.h"
@@ -32,13 +34,6 @@ class PendingFindWindow : public FindWindowPort {
   void FindNext() override {}
   void MakeTopmost() override {}
   bool HistoryListShown() const override { return false; }
-};
-
-// The options dialog until it exists: the commands that open it stay disabled.
-class PendingOptionsDialog : public OptionsDialogPort {
- public:
-  bool Available() const override { return false; }
-  int Show(int page) override { return page; }
 };
 
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
@@ -76,6 +71,8 @@ class NorraApp {
   int Run();
 
   TfrmNote& View() { return *view_; }
+  // The options dialog's window, once it was first opened.
+  TdlgOption* OptionsWindow() const { return optionsWindow_; }
   MainWindow& Logic() { return *logic_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
@@ -89,17 +86,25 @@ class NorraApp {
 
  private:
   void RunAutomationItems();
+  int ShowOptions(int page);
 
   QtUi ownUi_;
   QtClipboard ownClipboard_;
   DesktopHelp ownHelp_;
   PendingFindWindow find_;
-  PendingOptionsDialog options_;
+  OptionsWindowPort options_;
+  // Printer information and set-up for the options dialog's print page; wired to the print
+  // job where it offers them (empty: no printer, and the set-up button stays disabled).
+  PrinterInformationSource printerInformation_;
+  std::function<void()> printerSetUp_;
+  std::unique_ptr<OptionsDialog> optionsLogic_;
+  QPointer<TdlgOption> optionsWindow_;
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
+  HelpPort* help_ = nullptr;
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
 };
 
