@@ -206,12 +206,6 @@ QWidget* TdlgOption::BuildPrint() {
     });
     return b;
   };
-  grid->addWidget(Check(chkPrintHeadLine, "ﾍｯﾀﾞｰを印刷", page), 0, 0);
-  grid->addWidget(Line(txtHeadLine, page, false, templateMax), 0, 1, 1, 3);
-  grid->addWidget(codeButton("cmdHeadLineCode", "▼(F11)", txtHeadLine, Qt::Key_F11), 0, 4);
-  grid->addWidget(Check(chkPrintFootLine, "ﾌｯﾀｰを印刷", page), 1, 0);
-  grid->addWidget(Line(txtFootLine, page, false, templateMax), 1, 1, 1, 3);
-  grid->addWidget(codeButton("cmdFootLineCode", "▼(F12)", txtFootLine, Qt::Key_F12), 1, 4);
 
   const std::pair<OptionControl, const char*> numbers[] = {{txtHeadLinePosition, "ﾍｯﾀﾞｰ位置(mm)"},
                                                            {txtFootLinePosition, "ﾌｯﾀｰ位置(mm)"},
@@ -222,7 +216,7 @@ QWidget* TdlgOption::BuildPrint() {
                                                            {txtLinePerPage, "1ﾍﾟｰｼﾞの行数"},
                                                            {txtColumnsPerLine, "1行の字数"},
                                                            {txtPrintFontSize, "印刷文字ｻｲｽﾞ"}};
-  int row = 2;
+  int row = 0;
   int column = 0;
   for (const auto& [control, caption] : numbers) {
     grid->addWidget(Label(caption, page), row, column);
@@ -233,6 +227,15 @@ QWidget* TdlgOption::BuildPrint() {
   ++row;
   grid->addWidget(Label("印刷ﾌｫﾝﾄ", page), row, 0);
   grid->addWidget(FontBox(cboPrintFontName, page), row, 1, 1, 3);
+  // The templates sit below the numbers, so the code list has room to open above them.
+  ++row;
+  grid->addWidget(Check(chkPrintHeadLine, "ﾍｯﾀﾞｰを印刷", page), row, 0);
+  grid->addWidget(Line(txtHeadLine, page, false, templateMax), row, 1, 1, 3);
+  grid->addWidget(codeButton("cmdHeadLineCode", "▼(F11)", txtHeadLine, Qt::Key_F11), row, 4);
+  ++row;
+  grid->addWidget(Check(chkPrintFootLine, "ﾌｯﾀｰを印刷", page), row, 0);
+  grid->addWidget(Line(txtFootLine, page, false, templateMax), row, 1, 1, 3);
+  grid->addWidget(codeButton("cmdFootLineCode", "▼(F12)", txtFootLine, Qt::Key_F12), row, 4);
   ++row;
   auto* printer = new QPushButton(QStringLiteral("ﾌﾟﾘﾝﾀ設定"), page);
   printer->setObjectName(QStringLiteral("cmdSetPrinter"));

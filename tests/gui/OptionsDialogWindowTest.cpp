@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -134,6 +135,33 @@ class OptionsDialogWindowTest : public AppFixture {
     }
     QCOMPARE(after, before);
     QCOMPARE(View().WindowOf(*Logic().Docs().ActivePage())->LeftBlank()->width(), 5);
+  }
+
+  void PrintCodeListInsertsAtTheHeaderCaretAndItsButtonHidesIt() {
+    Start({});
+    WhileShown(
+        [this] { View().Action(UiItem::mnuSetPrinter)->trigger(); },
+        [](TdlgOption& dialog) {
+          QVERIFY(Find<QGroupBox>(dialog, "fraPrint")->isVisible());
+          QLineEdit* head = Find<QLineEdit>(dialog, "txtHeadLine");
+          QListWidget* list = Find<QListWidget>(dialog, "lstPrintCode");
+          Retype(head, QStringLiteral("AB"));
+          head->setCursorPosition(1);
+          Click(dialog, "cmdHeadLineCode");
+          QVERIFY(list->isVisible());
+          QCOMPARE(list->currentRow(), 0);
+          QVERIFY(list->geometry().bottom() <= head->mapTo(list->parentWidget(), QPoint(0, 0)).y());
+          const QRect row = list->visualItemRect(list->item(0));
+          // A double click as the mouse gives it: a click, then the second press.
+          QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+          QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+          QCOMPARE(head->text(), QStringLiteral("A[filename]B"));
+          QCOMPARE(head->cursorPosition(), 11);
+          QCOMPARE(dialog.focusWidget(), head);
+          Click(dialog, "cmdHeadLineCode");
+          QVERIFY(!list->isVisible());
+          QVERIFY(Find<QPushButton>(dialog, "cmdApply")->isEnabled());
+        });
   }
 
   void VersionInformationOpensTheFirstPage() {
