@@ -192,6 +192,16 @@ TEST_F(OptionsDialogTest, OkTriesEveryChangedPageSavesAndStaysOnTheFirstThatFail
   EXPECT_EQ(window->Prefs().Vision.LeftBlank, 7);
   EXPECT_NE(SavedFile().find("LeftBlank=7\r\n"), std::string::npos);
 
+  // A shown page that fails keeps the dialog where it is, though an earlier one failed too.
+  dialog->SwitchTo(OptionsDialog::kPageVision);
+  dialog->Edit(txtLeftBlank, "100");
+  ui.ClearBoxes();
+  EXPECT_FALSE(dialog->Ok());
+  EXPECT_EQ(ui.Boxes().size(), 2u);
+  EXPECT_EQ(dialog->CurrentPage(), OptionsDialog::kPageVision);
+  EXPECT_EQ(dialog->TakeFocusRequest(), (OptionFocus{txtLeftBlank, 0}));
+
+  dialog->Edit(txtLeftBlank, "7");
   dialog->Edit(txtMaxLength, "4096");
   EXPECT_TRUE(dialog->Ok());
   EXPECT_EQ(dialog->Closing(), OptionsDialog::Result::Ok);
