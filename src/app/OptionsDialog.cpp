@@ -135,7 +135,10 @@ std::string& OptionsDialog::Slot(OptionControl control, int index) {
 }
 
 const std::string& OptionsDialog::Value(OptionControl control, int index) const {
-  return const_cast<OptionsDialog*>(this)->Slot(control, index);
+  if (control == OptionControl::txtTagSymbol) {
+    return symbols_.at(static_cast<std::size_t>(std::clamp(index, 0, kTagCount - 1)));
+  }
+  return values_.at(static_cast<std::size_t>(control));
 }
 
 void OptionsDialog::Edit(OptionControl control, std::string value, int index) {
