@@ -176,7 +176,11 @@ bool FindHistories::Save() const {
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
   }
-  return WriteFileAtomic(path_, Serialize(Find.Entries(), Replace.Entries())) == FileError::None;
+  try {
+    return WriteFileAtomic(path_, Serialize(Find.Entries(), Replace.Entries())) == FileError::None;
+  } catch (const std::exception&) {
+    return false;  // no converter or no memory: the old file stays
+  }
 }
 
 bool FindHistories::SaveIfChanged() {

@@ -10,6 +10,8 @@
 
 namespace norra {
 
+// The window loads them when it is created, stores through StoreFind and StoreReplace, and
+// saves with SaveIfChanged when it hides and when it is destroyed.
 class FindHistories {
  public:
   // The histories' file: kFileName in the folder of the settings file.
