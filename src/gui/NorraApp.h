@@ -14,6 +14,7 @@
 #include "app/OptionsDialog.h"
 #include "gui/OptionsDialogWindow.h"
 #include "gui/QtClipboard.h"
+#include "gui/QtFolderChooser.h"
 #include "gui/QtUi.h"
 #include "platform/SystemClock.h"
 
@@ -74,6 +75,8 @@ class NorraApp {
   // The options dialog's window, once it was first opened.
   TdlgOption* OptionsWindow() const { return optionsWindow_; }
   MainWindow& Logic() { return *logic_; }
+  // The folder selection dialog, for the windows that ask for a folder.
+  FolderChooser& Folders() { return folders_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
   static StartupOptions FromProcess();
@@ -105,6 +108,8 @@ class NorraApp {
   Ui& ui_;
   Clipboard& clipboard_;
   HelpPort* help_ = nullptr;
+  // Owned by the window active when it is shown (the one that asked).
+  QtFolderChooser folders_{ui_};
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
 };
 
