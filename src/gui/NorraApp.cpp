@@ -12,9 +12,11 @@
 #include <QTimer>
 #include <optional>
 
+#include "app/HelpTopics.h"
 #include "gui/FileListDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "settings/Settings.h"
+#include "text/FileIo.h"
 #include "text/PathUtil.h"
 
 #ifndef NORRA_SOURCE_HELP_DIR
@@ -46,19 +48,40 @@ bool DesktopHelp::ViewerInstalled() {
 }
 
 bool DesktopHelp::ShowContents(const std::string& helpFile) {
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  return Show(LocateHelp(helpFile, std::string_view(), CopyFolder()));
 }
 
 bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
-  // A page viewer has no keyword index; the page opens with the keyword as its fragment, which
-  // finds a topic anchor of that name.
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
-  url.setFragment(QString::fromStdString(keyword));
-  return QDesktopServices::openUrl(url);
+  return Show(LocateHelp(helpFile, keyword, CopyFolder()));
+}
+
+bool DesktopHelp::Show(const HelpLocation& location) {
+  if (location.page.empty() || !ViewerInstalled()) return false;
+  const std::string file = PrepareForViewer(location);
+  return !file.empty() && QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+}
+
+std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
+  if (location.page.empty()) return std::string();
+  if (!location.generatedPage.empty() || !location.fragment.empty()) {
+    QDir().mkpath(QString::fromStdString(CopyFolder()));
+  }
+  if (!location.generatedPage.empty() && WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
+    return std::string();
+  }
+  if (location.fragment.empty()) return location.page;
+  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page keeps it.
+  const std::string forward = CopyFolder() + "/open.html";
+  if (WriteFileAtomic(forward, RedirectPage(FileUrl(location.page, location.fragment))) != FileError::None) {
+    return std::string();
+  }
+  return forward;
+}
+
+std::string DesktopHelp::CopyFolder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+      .filePath(QStringLiteral("norra/help"))
+      .toStdString();
 }
 
 bool NorraApp::ListModeHasAction(ListDialogMode mode) {
@@ -79,7 +102,8 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
 NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     : view_(std::make_unique<TfrmNote>()),
       ui_(overrides.ui != nullptr ? *overrides.ui : ownUi_),
-      clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_) {
+      clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_),
+      help_(overrides.help != nullptr ? *overrides.help : ownHelp_) {
   ownUi_.SetOwner(view_.get());
   FileListDialogPort* dialogs = overrides.dialogs;
   if (dialogs == nullptr) {
@@ -87,9 +111,8 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     runner_ = std::make_unique<FileListDialogRunner>(*listWindow_);
     dialogs = runner_.get();
   }
-  HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
   logic_ = std::make_unique<MainWindow>(
-      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
+      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help_, nullptr},
       std::move(options));
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
@@ -107,12 +130,10 @@ bool NorraApp::Start() {
   view_->SetLogic(logic_.get());
   if (runner_) {
     MainWindow& logic = *logic_;
-    HelpPort* help = &ownHelp_;
+    HelpPort* help = &help_;
     runner_->Bind(FileListDialogContext{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
-        [help, &logic](int topic) {
-          help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
-        },
+        [help, &logic](int topic) { ShowHelpContext(*help, logic.Prefs().Help.MainHelpFile, topic); },
         [this] { options_.Show(kOptionsPagePrint); }});
   }
   view_->show();

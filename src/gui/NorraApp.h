@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/FindWindowPort.h"
+#include "app/HelpLocation.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
@@ -52,6 +53,14 @@ class DesktopHelp : public HelpPort {
   // The page that stands for a help file: the file itself, or index.html beside a name
   // that does not exist (the program's help is a folder of pages).
   static std::string PageOf(const std::string& helpFile);
+  // The file the viewer is handed for a location, after writing what it needs there (a text
+  // file's copy, a page that carries the fragment); empty when there is nothing to show.
+  static std::string PrepareForViewer(const HelpLocation& location);
+  // Where those pages are written: norra/help in the user's cache folder.
+  static std::string CopyFolder();
+
+ private:
+  static bool Show(const HelpLocation& location);
 };
 
 class NorraApp {
@@ -100,6 +109,7 @@ class NorraApp {
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
+  HelpPort& help_;  // the desktop's viewer, or a test's
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
 };
 
