@@ -58,7 +58,8 @@ bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& 
 bool DesktopHelp::Show(const HelpLocation& location) {
   if (location.page.empty() || !ViewerInstalled()) return false;
   const std::string file = PrepareForViewer(location);
-  return !file.empty() && QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+  return !file.empty() &&
+         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
 }
 
 std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
@@ -66,13 +67,16 @@ std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
   if (!location.generatedPage.empty() || !location.fragment.empty()) {
     QDir().mkpath(QString::fromStdString(CopyFolder()));
   }
-  if (!location.generatedPage.empty() && WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
+  if (!location.generatedPage.empty() &&
+      WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
     return std::string();
   }
   if (location.fragment.empty()) return location.page;
-  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page keeps it.
+  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page
+  // keeps it.
   const std::string forward = CopyFolder() + "/open.html";
-  if (WriteFileAtomic(forward, RedirectPage(FileUrl(location.page, location.fragment))) != FileError::None) {
+  const std::string url = FileUrl(location.page, location.fragment);
+  if (WriteFileAtomic(forward, RedirectPage(url)) != FileError::None) {
     return std::string();
   }
   return forward;
@@ -133,7 +137,9 @@ bool NorraApp::Start() {
     HelpPort* help = &help_;
     runner_->Bind(FileListDialogContext{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
-        [help, &logic](int topic) { ShowHelpContext(*help, logic.Prefs().Help.MainHelpFile, topic); },
+        [help, &logic](int topic) {
+          ShowHelpContext(*help, logic.Prefs().Help.MainHelpFile, topic);
+        },
         [this] { options_.Show(kOptionsPagePrint); }});
   }
   view_->show();
