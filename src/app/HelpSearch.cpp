@@ -192,6 +192,16 @@ std::size_t ReadTag(std::string_view html, std::size_t i, Tag& tag) {
   return p < html.size() ? p + 1 : html.size();
 }
 
+// Where the text of a <script> or <style> element that begins at `from` ends: at its closing
+// tag, whatever the case of its name.
+std::size_t EndOfRawText(std::string_view html, std::size_t from, std::string_view name) {
+  for (std::size_t at = html.find("</", from); at != std::string_view::npos;
+       at = html.find("</", at + 2)) {
+    if (Lowered(html.substr(at + 2, name.size())) == name) return at;
+  }
+  return html.size();
+}
+
 PageReading ReadPage(std::string_view html) {
   PageReading page;
   std::string lastAnchor;
@@ -221,9 +231,7 @@ PageReading ReadPage(std::string_view html) {
       Tag tag;
       i = ReadTag(html, i, tag);
       if (!tag.closing && (tag.name == "script" || tag.name == "style")) {
-        const std::string close = "</" + tag.name;
-        const std::size_t end = Lowered(html.substr(i)).find(close);
-        i = end == std::string::npos ? html.size() : i + end;
+        i = EndOfRawText(html, i, tag.name);
         continue;
       }
       if (!IsInlineTag(tag.name)) {

@@ -104,7 +104,7 @@ TEST_F(HelpTest, TheContentsOrAnUnknownTopicOpenTheIndexOfTheProgramsHelp) {
 
 TEST_F(HelpTest, HtmlSearchTakesAKeyThenTheFirstKeyBeginningWithItThenTheText) {
   const std::string html =
-      "<html><head><title>Ref</title><style>h1 { color: red }</style></head><body>\n"
+      "<html><head><title>Ref</title><STYLE>h1 { color: red }</Style></head><body>\n"
       "<h1 id=\"top\">Reference</h1>\n"
       "<p>About <b>printf</b> &amp; friends.</p>\n"
       "<h2 id=\"strlen\">strlen</h2><p>Length of a string.</p>\n"
@@ -142,6 +142,14 @@ TEST_F(HelpTest, HtmlSearchTakesAKeyThenTheFirstKeyBeginningWithItThenTheText) {
     EXPECT_EQ(hit.anchor, c.anchor);
     EXPECT_EQ(hit.highlight, c.highlight);
   }
+}
+
+TEST_F(HelpTest, APageWithManyScriptsIsReadInOnePass) {
+  // Copying the rest of the page at every script would take minutes here.
+  std::string html;
+  for (int i = 0; i < 60000; ++i) html += "<script>var x = 1;</script><p>text</p>\n";
+  html += "<h1 id=\"end\">needle</h1>";
+  EXPECT_EQ(SearchHtmlHelp(html, "needle").anchor, "end");
 }
 
 TEST_F(HelpTest, TextSearchTakesTheFirstLineBeginningWithTheKeywordElseTheFirstHoldingIt) {
