@@ -40,8 +40,10 @@ HelpLocation LocateHelp(const std::string& helpFile, std::string_view keywordUtf
   HelpLocation location;
   std::string bytes;
   if (ReadWholeFile(helpFile, bytes) != FileError::None) return location;
-  const std::string text = HelpTextToUtf8(bytes);
   const bool html = IsHtmlHelp(helpFile, bytes);
+  // A file with NUL bytes (a WinHelp file, say) is no text a page could show.
+  if (!html && bytes.find('\0') != std::string::npos) return location;
+  const std::string text = HelpTextToUtf8(bytes);
   HelpHit hit;
   if (!keywordUtf8.empty())
     hit = html ? SearchHtmlHelp(text, keywordUtf8) : SearchTextHelp(text, keywordUtf8);

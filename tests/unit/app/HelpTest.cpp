@@ -182,6 +182,9 @@ TEST_F(HelpTest, ATextHelpFileOpensAsAPageMadeOfItsLinesAtTheLineOfTheHit) {
   EXPECT_EQ(contents.fragment, "");
   EXPECT_EQ(contents.generatedPage, found.generatedPage);
   EXPECT_FALSE(LocateHelp(file, "none", Copies()).found);
+  // Binary help files are nothing a viewer of pages can show.
+  const std::string binary = Write("old.hlp", std::string("?_\x03\0\0\0", 6));
+  EXPECT_TRUE(LocateHelp(binary, "", Copies()).page.empty());
 }
 
 TEST_F(HelpTest, AnHtmlHelpFileIsOpenedItselfAndKnownByItsExtensionOrItsBeginning) {
