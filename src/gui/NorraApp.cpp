@@ -48,11 +48,11 @@ bool DesktopHelp::ViewerInstalled() {
 }
 
 bool DesktopHelp::ShowContents(const std::string& helpFile) {
-  return Show(LocateHelp(helpFile, std::string_view(), CopyFolder()));
+  return Show(LocateHelp(helpFile, std::string_view(), TextCopyFolder()));
 }
 
 bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
-  return Show(LocateHelp(helpFile, keyword, CopyFolder()));
+  return Show(LocateHelp(helpFile, keyword, TextCopyFolder()));
 }
 
 bool DesktopHelp::Show(const HelpLocation& location) {
@@ -64,9 +64,10 @@ bool DesktopHelp::Show(const HelpLocation& location) {
 
 std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
   if (location.page.empty()) return std::string();
-  if (!location.generatedPage.empty() || !location.fragment.empty()) {
-    QDir().mkpath(QString::fromStdString(CopyFolder()));
+  if (!location.generatedPage.empty()) {
+    QDir().mkpath(QString::fromStdString(FolderPart(location.page)));
   }
+  if (!location.fragment.empty()) QDir().mkpath(QString::fromStdString(CopyFolder()));
   if (!location.generatedPage.empty() &&
       WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
     return std::string();
@@ -80,6 +81,11 @@ std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
     return std::string();
   }
   return forward;
+}
+
+std::string DesktopHelp::TextCopyFolder() {
+  // Apart from the forwarding page, which a text file's copy could otherwise be named like.
+  return CopyFolder() + "/text";
 }
 
 std::string DesktopHelp::CopyFolder() {

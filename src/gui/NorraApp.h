@@ -56,8 +56,10 @@ class DesktopHelp : public HelpPort {
   // The file the viewer is handed for a location, after writing what it needs there (a text
   // file's copy, a page that carries the fragment); empty when there is nothing to show.
   static std::string PrepareForViewer(const HelpLocation& location);
-  // Where those pages are written: norra/help in the user's cache folder.
+  // Where those pages are written: norra/help in the user's cache folder, the copies of text
+  // files in a folder of their own there.
   static std::string CopyFolder();
+  static std::string TextCopyFolder();
 
  private:
   static bool Show(const HelpLocation& location);

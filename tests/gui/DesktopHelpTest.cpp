@@ -41,17 +41,18 @@ class DesktopHelpTest : public QObject {
 
   void aTextHelpFileIsCopiedAsAPageBeforeItOpens() {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    // Named like the forwarding page: its copy must not be overwritten by it.
+    const QString path = dir.filePath(QStringLiteral("open"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("alpha\r\nbeta gamma\r\n");
     file.close();
     const HelpLocation location =
-        LocateHelp(path.toStdString(), "gamma", DesktopHelp::CopyFolder());
+        LocateHelp(path.toStdString(), "gamma", DesktopHelp::TextCopyFolder());
     QVERIFY(location.found);
     const std::string opened = DesktopHelp::PrepareForViewer(location);
+    QVERIFY(Read(opened).contains("/text/open.html#L2:~:text=gamma"));
     QVERIFY(Read(location.page).contains("<span id=\"L2\">beta gamma</span>"));
-    QVERIFY(Read(opened).contains("notes.txt.html#L2:~:text=gamma"));
   }
 
   void nothingToShowHandsTheViewerNothing() {
