@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <optional>
 
-#include "app/HelpTopics.h"
 #include "gui/FileListDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "settings/Settings.h"
@@ -112,8 +111,7 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
 NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     : view_(std::make_unique<TfrmNote>()),
       ui_(overrides.ui != nullptr ? *overrides.ui : ownUi_),
-      clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_),
-      help_(overrides.help != nullptr ? *overrides.help : ownHelp_) {
+      clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_) {
   ownUi_.SetOwner(view_.get());
   FileListDialogPort* dialogs = overrides.dialogs;
   if (dialogs == nullptr) {
@@ -121,8 +119,9 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     runner_ = std::make_unique<FileListDialogRunner>(*listWindow_);
     dialogs = runner_.get();
   }
+  HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
   logic_ = std::make_unique<MainWindow>(
-      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help_, nullptr},
+      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
       std::move(options));
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
@@ -140,11 +139,11 @@ bool NorraApp::Start() {
   view_->SetLogic(logic_.get());
   if (runner_) {
     MainWindow& logic = *logic_;
-    HelpPort* help = &help_;
+    HelpPort* help = &ownHelp_;
     runner_->Bind(FileListDialogContext{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
         [help, &logic](int topic) {
-          ShowHelpContext(*help, logic.Prefs().Help.MainHelpFile, topic);
+          help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
         },
         [this] { options_.Show(kOptionsPagePrint); }});
   }

@@ -111,7 +111,6 @@ class NorraApp {
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
-  HelpPort& help_;  // the desktop's viewer, or a test's
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
 };
 
