@@ -16,6 +16,7 @@
 #include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "settings/Settings.h"
+#include "text/FileIo.h"
 #include "text/PathUtil.h"
 
 #ifndef NORRA_VERSION
@@ -51,19 +52,50 @@ bool DesktopHelp::ViewerInstalled() {
 }
 
 bool DesktopHelp::ShowContents(const std::string& helpFile) {
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  return Show(LocateHelp(helpFile, std::string_view(), TextCopyFolder()));
 }
 
 bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
-  // A page viewer has no keyword index; the page opens with the keyword as its fragment, which
-  // finds a topic anchor of that name.
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
-  url.setFragment(QString::fromStdString(keyword));
-  return QDesktopServices::openUrl(url);
+  return Show(LocateHelp(helpFile, keyword, TextCopyFolder()));
+}
+
+bool DesktopHelp::Show(const HelpLocation& location) {
+  if (location.page.empty() || !ViewerInstalled()) return false;
+  const std::string file = PrepareForViewer(location);
+  return !file.empty() &&
+         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+}
+
+std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
+  if (location.page.empty()) return std::string();
+  if (!location.generatedPage.empty()) {
+    QDir().mkpath(QString::fromStdString(FolderPart(location.page)));
+  }
+  if (!location.fragment.empty()) QDir().mkpath(QString::fromStdString(CopyFolder()));
+  if (!location.generatedPage.empty() &&
+      WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
+    return std::string();
+  }
+  if (location.fragment.empty()) return location.page;
+  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page
+  // keeps it.
+  const std::string forward = CopyFolder() + "/open.html";
+  const std::string url = FileUrl(location.page, location.fragment);
+  if (WriteFileAtomic(forward, RedirectPage(url)) != FileError::None) {
+    return std::string();
+  }
+  return forward;
+}
+
+std::string DesktopHelp::TextCopyFolder() {
+  // Apart from the forwarding page, which a text file's copy could otherwise be named like.
+  return CopyFolder() + "/text";
+}
+
+std::string DesktopHelp::CopyFolder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+      .filePath(QStringLiteral("norra/help"))
+      .toStdString();
 }
 
 bool NorraApp::ListModeHasAction(ListDialogMode mode) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/FindWindowPort.h"
+#include "app/HelpLocation.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
@@ -48,6 +49,16 @@ class DesktopHelp : public HelpPort {
   // The page that stands for a help file: the file itself, or index.html beside a name
   // that does not exist (the program's help is a folder of pages).
   static std::string PageOf(const std::string& helpFile);
+  // The file the viewer is handed for a location, after writing what it needs there (a text
+  // file's copy, a page that carries the fragment); empty when there is nothing to show.
+  static std::string PrepareForViewer(const HelpLocation& location);
+  // Where those pages are written: norra/help in the user's cache folder, the copies of text
+  // files in a folder of their own there.
+  static std::string CopyFolder();
+  static std::string TextCopyFolder();
+
+ private:
+  static bool Show(const HelpLocation& location);
 };
 
 class NorraApp {
