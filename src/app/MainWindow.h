@@ -23,6 +23,7 @@ class Documents;
 class EditCommands;
 class FileListDialogPort;
 class FileStore;
+class GroupCommandsPort;
 class HelpPort;
 class OptionsDialogPort;
 class PageKeys;
@@ -43,6 +44,7 @@ struct MainWindowPorts {
   OptionsDialogPort& options;
   HelpPort& help;
   FileStore* files = nullptr;  // none: the real file system
+  GroupCommandsPort* groups = nullptr;  // none: the commands that write group files are missing
 };
 
 struct StartupOptions {
@@ -161,6 +163,11 @@ class MainWindow : public DocumentsHost {
   void ToggleToolBar();
   void ToggleStatusBar();
   void RecentFiles();
+  // The group menu (MainWindowGroups.cpp).
+  void ShowGroupMenu();
+  void OpenGroupDialog(const std::string& groupPath);
+  void OpenRecentGroup(int number);
+  void ChooseGroup();
   void SetSecondHelpTexts();
   bool ChooseSecondHelp();
   void OpenSecondHelp(const std::string& keywordCp932);
@@ -176,6 +183,7 @@ class MainWindow : public DocumentsHost {
   OptionsDialogPort& options_;
   HelpPort& help_;
   FileStore* files_;
+  GroupCommandsPort* groups_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
   StartupOptions startup_;
   StatusBar status_;

@@ -423,5 +423,59 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   EXPECT_EQ(window->Prefs().File.RecentGroups.back(), WorkPath("mine.tgp"));
 }
 
+TEST_F(GroupModeTest, GroupMenuNumbersRecentGroupsAndOpensTheDialog) {
+  Launch();
+  using enum UiItem;
+  const std::vector<UiItem> items = {mnuOpenGroup1, mnuOpenGroup2, mnuOpenGroup3,
+                                     mnuOpenGroup4, mnuOpenGroup5, mnuOpenGroup6,
+                                     mnuOpenGroup7, mnuOpenGroup8, mnuOpenGroup9};
+  const std::string x = MakeFile("x.txt", "x");
+  const std::string oldest = MakeGroup("old.tgp", {x});
+  window->Prefs().File.RecentGroups = {oldest, WorkPath("mid.tgp"), WorkPath("new.tgp")};
+  window->MenuOpening(MenuKind::Group);
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    const auto& item = view.items[items[k]];
+    EXPECT_EQ(item.visible.value_or(true), k < 3) << k;
+  }
+  EXPECT_EQ(view.Caption(mnuOpenGroup3), "&1.new.tgp");  // the newest, at the top
+  EXPECT_EQ(view.Caption(mnuOpenGroup2), "&2.mid.tgp");
+  EXPECT_EQ(view.Caption(mnuOpenGroup1), "&3.old.tgp");
+  // No Page: the two commands on the active Page are off; the others are on.
+  EXPECT_FALSE(view.Enabled(mnuAddChildToGroup));
+  EXPECT_FALSE(view.Enabled(mnuSaveAsMemberList));
+  EXPECT_TRUE(view.Enabled(mnuMakeNewGroup));
+  EXPECT_TRUE(view.Enabled(mnuOpenGroup));
+  NewUntitled();
+  window->MenuOpening(MenuKind::Group);
+  EXPECT_FALSE(view.Enabled(mnuAddChildToGroup));  // an untitled Page names no file
+  EXPECT_TRUE(view.Enabled(mnuSaveAsMemberList));
+  OpenFile("named.txt", "n");
+  window->MenuOpening(MenuKind::Group);
+  EXPECT_TRUE(view.Enabled(mnuAddChildToGroup));
+
+  // A recent group: its path becomes GroupPath and the dialog lists its members.
+  window->Execute(mnuOpenGroup1);
+  ASSERT_EQ(listView.shows.size(), 1u);
+  EXPECT_EQ(listView.shows[0].caption, "グループから開く");
+  EXPECT_EQ(listView.shows[0].names, (std::vector<std::string>{"x.txt"}));
+  EXPECT_EQ(listView.shows[0].withoutCaption, "再読込み(&R)");
+  EXPECT_EQ(window->Prefs().File.GroupPath, oldest);
+  EXPECT_EQ(window->Prefs().File.RecentGroups.back(), oldest);
+  // A new group starts empty; open asks for a file first.
+  window->Execute(mnuMakeNewGroup);
+  EXPECT_TRUE(listView.shows.at(1).names.empty());
+  EXPECT_EQ(window->Prefs().File.GroupPath, "");
+  ui.QueueDialogFiles({oldest});
+  window->Execute(mnuOpenGroup);
+  EXPECT_EQ(ui.Dialogs().back().request.filters.at(0).description, "ﾒﾝﾊﾞﾘｽﾄ (*.tgp)");
+  EXPECT_EQ(listView.shows.at(2).names, (std::vector<std::string>{"x.txt"}));
+  ui.QueueDialogCancel();
+  window->Execute(mnuOpenGroup);
+  EXPECT_EQ(listView.shows.size(), 3u);
+  // The hidden items stand for nothing.
+  window->Execute(mnuOpenGroup9);
+  EXPECT_EQ(listView.shows.size(), 3u);
+}
+
 }  // namespace
 }  // namespace norra::testing
