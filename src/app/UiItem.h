@@ -46,7 +46,7 @@ namespace norra {
   X(mnuWordWrap, "右端で折返す(&W)", "", "")                                        \
   X(mnuDispToolBar, "ﾂｰﾙﾊﾞｰ(&T)", "", "")                                           \
   X(mnuDispStatusBar, "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "")                                       \
-  /* group menu: the recent groups, newest at the top, then the commands */      \
+  /* group menu: the recent groups (9 shown at the top down to 1) and the commands */ \
   X(mnuOpenGroup9, "", "", "")                                                      \
   X(mnuOpenGroup8, "", "", "")                                                      \
   X(mnuOpenGroup7, "", "", "")                                                      \

@@ -26,9 +26,8 @@ void FileListDialog::PreselectJumpRow() {
 
 void FileListDialog::Jump() {
   const std::string& text = Control(FileListControl::txtRow).caption;
-  const bool number = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  const bool number = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
   if (!number) {
     Message("行番号には数値を入力して下さい", MB_OK | MB_ICONWARNING);
     return;

@@ -55,9 +55,9 @@ TEST_F(GroupModeTest, StartLoadsGroupPathAndListsMembersByState) {
   Page& changed = OpenFile("changed.txt", "c");
   Edit(changed, "edited");
   const std::string gone = WorkPath("gone.txt");
-  const std::string group = MakeFile(
-      "g.tgp", Utf8ToCp932(changed.FilePath() + "\r\n\r\n" + gone + "\n" + disk + "\r" +
-                           shown.FilePath() + "\r\n" + readme + "/\r\n"));
+  const std::string group =
+      MakeFile("g.tgp", Utf8ToCp932(changed.FilePath() + "\r\n\r\n" + gone + "\n" + disk + "\r" +
+                                    shown.FilePath() + "\r\n" + readme + "/\r\n"));
   window->Prefs().File.GroupPath = group;
 
   FileListDialog dialog(Context(), kGroupMode);
@@ -84,8 +84,10 @@ TEST_F(GroupModeTest, StartLoadsGroupPathAndListsMembersByState) {
     EXPECT_FALSE(dialog.Control(control).enabled);
   EXPECT_TRUE(dialog.Control(C::cmdAddFileFromWindow).enabled);
   const std::vector<std::pair<C, const char*>> captions = {
-      {C::cmdMakeNewGroup, "新規作成(&N)"},      {C::cmdOpenGroup, "読み込む(&L)..."},
-      {C::cmdUpdateGroup, "上書き保存(&S)..."},  {C::cmdSaveAsGroup, "名前を付けて保存(&Q)..."},
+      {C::cmdMakeNewGroup, "新規作成(&N)"},
+      {C::cmdOpenGroup, "読み込む(&L)..."},
+      {C::cmdUpdateGroup, "上書き保存(&S)..."},
+      {C::cmdSaveAsGroup, "名前を付けて保存(&Q)..."},
       {C::cmdAddFileFromDisk, "ﾃﾞｨｽｸから追加(&P)..."},
       {C::cmdAddFileFromWindow, "子ｳｲﾝﾄﾞｳを全て追加(&W)"},
       {C::cmdReleaseFileFromGroup, "選択したﾌｧｲﾙを除外(&K)"},
@@ -108,7 +110,8 @@ TEST_F(GroupModeTest, StartLoadsGroupPathAndListsMembersByState) {
 TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
   Launch();
   std::vector<std::string> paths;
-  for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"}) paths.push_back(MakeFile(name, "x"));
+  for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
+    paths.push_back(MakeFile(name, "x"));
   const std::string group = MakeGroup("four.tgp", paths);
   window->Prefs().File.GroupPath = group;
   FileListDialog dialog(Context(), kGroupMode);
@@ -126,8 +129,9 @@ TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
     std::string chosen;
     std::string written;
   };
-  for (const Case& c : std::vector<Case>{{WorkPath("groups/work"), WorkPath("groups/work.tgp")},
-                                         {WorkPath("my.groups/work"), WorkPath("my.groups/work")}}) {
+  for (const Case& c :
+       std::vector<Case>{{WorkPath("groups/work"), WorkPath("groups/work.tgp")},
+                         {WorkPath("my.groups/work"), WorkPath("my.groups/work")}}) {
     ui.QueueDialogFiles({c.chosen});
     dialog.Click(C::cmdSaveAsGroup);
     EXPECT_EQ(Members(c.written).size(), 4u);
@@ -350,6 +354,13 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   EXPECT_EQ(Members(big), many);
   EXPECT_EQ(window->Docs().PageCount(), 1u);
   EXPECT_TRUE(ui.Boxes().empty());
+  // Every other member removed: the rest keep their order and numbers.
+  FileListDialog thinned(Context(), kGroupMode);
+  for (std::size_t i = 1; i < thinned.Rows().size(); i += 2) thinned.SelectRow(i, true);
+  thinned.Click(C::cmdReleaseFileFromGroup);
+  ASSERT_EQ(thinned.Rows().size(), 5000u);
+  EXPECT_EQ(thinned.Rows()[1].columns[FileListRow::kId], "003");
+  EXPECT_EQ(thinned.Rows().back().path, many[9998]);
 
   // A group file that exists but cannot be read is reported and never written over.
   const std::string fifo = WorkPath("pipe.tgp");
@@ -393,7 +404,8 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   const std::string before = ReadFile(listed);
   ui.QueueDialogFiles({listed});
   runner.AddPageToGroup();
-  EXPECT_EQ(ui.LastBox().text, page.FilePath() + "\nは既に\n" + listed + "\nのﾒﾝﾊﾞに含まれています");
+  EXPECT_EQ(ui.LastBox().text,
+            page.FilePath() + "\nは既に\n" + listed + "\nのﾒﾝﾊﾞに含まれています");
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONINFORMATION);
   EXPECT_EQ(ReadFile(listed), before);
   EXPECT_EQ(window->Prefs().File.RecentGroups.back(), listed);

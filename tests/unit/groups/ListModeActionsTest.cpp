@@ -54,9 +54,11 @@ TEST_F(ListModeActionsTest, QuoteAllInsertsEachChoiceWithItsLineBreaksAsOneUndoS
       {QuoteRange::Text, "", "alpha|", "beta|", 100, "beta\r\nalpha\r\n", nullptr},
       {QuoteRange::Text, "1", "|", "|", 100, "", "引用文が 0文字 です", MB_ICONINFORMATION},
       {QuoteRange::SelText, "1", "al[p]ha", "b[et]a", 100, "et\r\np\r\n", nullptr},
-      {QuoteRange::SelText, "1", "al|pha", "b|eta", 100, "", "引用文が 0文字 です", MB_ICONINFORMATION},
+      {QuoteRange::SelText, "1", "al|pha", "b|eta", 100, "", "引用文が 0文字 です",
+       MB_ICONINFORMATION},
       {QuoteRange::PathName, "0", "|", "|", 1000, pathB + pathA, nullptr},
-      {QuoteRange::Text, "1", "alpha|", "beta|", 12, "", "引用文のｻｲｽﾞが大きすぎます", MB_ICONWARNING},
+      {QuoteRange::Text, "1", "alpha|", "beta|", 12, "", "引用文のｻｲｽﾞが大きすぎます",
+       MB_ICONWARNING},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.lineBreaks) + " " + c.selectionA + " " + c.selectionB);
@@ -225,7 +227,8 @@ TEST_F(ListModeActionsTest, SortPageListTakesTheRowOrderOfEachColumnAndDirection
     EXPECT_EQ(Active(), chosen);
     EXPECT_EQ(window->Docs().List().SelectedPage(), chosen);
     EXPECT_EQ(view.pageList.size(), 3u);
-    EXPECT_EQ(FileNamePart(view.pageList.at(view.pageListSelected)), FileNamePart(chosen->FilePath()));
+    EXPECT_EQ(FileNamePart(view.pageList.at(view.pageListSelected)),
+              FileNamePart(chosen->FilePath()));
   }
 }
 
