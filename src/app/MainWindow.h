@@ -24,6 +24,7 @@ class Documents;
 class EditCommands;
 class FileListDialogPort;
 class FileStore;
+class GroupCommandsPort;
 class HelpPort;
 class OptionsDialogPort;
 class PageKeys;
@@ -44,6 +45,7 @@ struct MainWindowPorts {
   OptionsDialogPort& options;
   HelpPort& help;
   FileStore* files = nullptr;  // none: the real file system
+  GroupCommandsPort* groups = nullptr;  // none: the commands that write group files are missing
 };
 
 struct StartupOptions {
@@ -171,6 +173,11 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void ToggleToolBar();
   void ToggleStatusBar();
   void RecentFiles();
+  // The group menu (MainWindowGroups.cpp).
+  void ShowGroupMenu();
+  void OpenGroupDialog(const std::string& groupPath);
+  void OpenRecentGroup(int number);
+  void ChooseGroup();
   void SetSecondHelpTexts();
   bool ChooseSecondHelp();
   void OpenSecondHelp(const std::string& keywordCp932);
@@ -186,6 +193,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   OptionsDialogPort& options_;
   HelpPort& help_;
   FileStore* files_;
+  GroupCommandsPort* groups_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
   std::function<void()> findWindowOptionsHook_;
   StartupOptions startup_;

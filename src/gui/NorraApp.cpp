@@ -105,6 +105,11 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Exit:
     case ListDialogMode::ReloadAll:
     case ListDialogMode::CloseAll:
+    case ListDialogMode::QuoteAll:
+    case ListDialogMode::RecentFiles:
+    case ListDialogMode::Jump:
+    case ListDialogMode::SortList:
+    case ListDialogMode::OpenFromGroup:
       return true;
     default:
       return false;
@@ -127,7 +132,8 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
   help_ = &help;
   logic_ = std::make_unique<MainWindow>(
-      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
+      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
+                      runner_.get()},
       std::move(options));
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
