@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "documents/FileListDialogPort.h"
+#include "groups/FileListAction.h"
 #include "groups/FileListDialogContext.h"
 #include "groups/FileListRow.h"
 
@@ -120,6 +121,26 @@ class FileListDialog {
   // Whether a number box (txtRow, txtCRLFCount, txtCopyCount) takes the typed character.
   static bool NumberBoxAccepts(int character);
 
+  // ---- the running action ----
+  // While an action runs, user events reach only what it listens to (FileListAction).
+  FileListAction Running() const { return running_; }
+  // Marks the span of an action. On leaving it the dialog is back to the action it found,
+  // unless a longer-lived one (the rename run) began inside it.
+  class ActionScope {
+   public:
+    ActionScope(FileListDialog& dialog, FileListAction action);
+    ~ActionScope();
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+   private:
+    FileListDialog& dialog_;
+    FileListAction previous_;
+    FileListAction action_;
+  };
+  // The print run's cmdDo was pressed since the run began: the run stops.
+  bool StopRequested() const { return stopRequested_; }
+
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
   FileStore& Files() { return files_; }
@@ -156,6 +177,8 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  // A key that reaches the running action; true when used.
+  bool RunningActionKey(int key, unsigned shift);
   // An action that failed unexpectedly: its message, redraw and status back, finished.
   void ActionFailed(int result);
 
@@ -182,6 +205,8 @@ class FileListDialog {
   std::vector<FileListRow> rows_;
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
+  FileListAction running_ = FileListAction::None;
+  bool stopRequested_ = false;
 };
 
 }  // namespace norra
