@@ -10,6 +10,7 @@
 #include "documents/FileStore.h"
 #include "documents/Page.h"
 #include "groups/FileListDialogView.h"
+#include "groups/SaveAsAll.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
@@ -198,6 +199,7 @@ void FileListDialog::SetUp() {
       SetControl(C::cmdChangeFileName, "ﾌｧｲﾙ名変更(&M)", true);
       SetControl(C::cmdUndo, "元に戻す(&Z)", true);
       helpContext_ = 1013;
+      saveAs_ = std::make_unique<SaveAsAll>(*this);
       AddPageRows(false, true);
       nothing = pages == 0;
       break;
@@ -574,6 +576,15 @@ void FileListDialog::Click(FileListControl control) {
       View().FocusControl(C::lvwFileName);
       break;
     }
+    case C::cmdChangeDir:
+      if (saveAs_ != nullptr) saveAs_->ChangeFolder();
+      break;
+    case C::cmdChangeFileName:
+      if (saveAs_ != nullptr) saveAs_->StartRename();
+      break;
+    case C::cmdUndo:
+      if (saveAs_ != nullptr) saveAs_->Reset();
+      break;
     default:
       break;  // the option panels' buttons belong to their modes
   }
@@ -615,7 +626,8 @@ void FileListDialog::CloseBox() {
   if (!closed_ && running_ == FileListAction::None) Finish(kListDialogCancelled);
 }
 
-bool FileListDialog::RunningActionKey(int /*key*/, unsigned /*shift*/) {
+bool FileListDialog::RunningActionKey(int key, unsigned /*shift*/) {
+  if (running_ == FileListAction::RenameRun && saveAs_ != nullptr) return saveAs_->EditorKey(key);
   return true;
 }
 

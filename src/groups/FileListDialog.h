@@ -18,6 +18,7 @@ namespace norra {
 class FileListDialogView;
 class FileStore;
 class Page;
+class SaveAsAll;
 
 // The group mode; the main window opens it from its group menu.
 constexpr ListDialogMode kGroupMode = ListDialogMode::OpenFromGroup;
@@ -140,6 +141,11 @@ class FileListDialog {
   };
   // The print run's cmdDo was pressed since the run began: the run stops.
   bool StopRequested() const { return stopRequested_; }
+  // Begins or ends an action that lasts beyond the event that started it (the rename run).
+  void SetRunning(FileListAction action) { running_ = action; }
+
+  // Save-as all's plan and rename editor; null in the other modes.
+  SaveAsAll* SaveAs() const { return saveAs_.get(); }
 
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
@@ -177,6 +183,7 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  void SaveAsAllAction(bool confirm);
   // A key that reaches the running action; true when used.
   bool RunningActionKey(int key, unsigned shift);
   // An action that failed unexpectedly: its message, redraw and status back, finished.
@@ -206,6 +213,7 @@ class FileListDialog {
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
   FileListAction running_ = FileListAction::None;
+  std::unique_ptr<SaveAsAll> saveAs_;
   bool stopRequested_ = false;
 };
 
