@@ -154,7 +154,7 @@ void FileListDialogWindow::BuildControls() {
   jumpRow->addStretch(1);
 
   const auto [saveAs, saveAsRow] = panel(C::fraSaveAsAll);
-  buttonRow(saveAsRow, saveAs, {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo});
+  BuildSaveAsAllPanel(saveAs, saveAsRow);
 
   const auto [print, printRow] = panel(C::fraPrintAll);
   numberField(printRow, print, C::txtCopyCount, 5, "部数(&C)");
@@ -246,6 +246,7 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
   static_cast<QLineEdit*>(Widget(C::txtRow))->clear();
   static_cast<QLineEdit*>(Widget(C::txtCopyCount))->clear();
   findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
+  LoadSaveAsAll();
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {
@@ -448,6 +449,7 @@ bool FileListDialogWindow::RefuseNumberKey(QObject* watched, QKeyEvent* event) c
 }
 
 bool FileListDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == renameEditor_ && event->type() == QEvent::FocusOut) RenameEditorFocusOut(event);
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (ForwardKey(key)) return true;

@@ -68,6 +68,7 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Exit:
     case ListDialogMode::ReloadAll:
     case ListDialogMode::CloseAll:
+    case ListDialogMode::SaveAsAll:
       return true;
     default:
       return false;
