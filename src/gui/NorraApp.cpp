@@ -114,7 +114,7 @@ bool NorraApp::Start() {
         [help, &logic](int topic) {
           help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
         },
-        [this] { options_.Show(kOptionsPagePrint); }});
+        [this] { options_.Show(kOptionsPagePrint); }, &folders_});
   }
   view_->show();
   logic_->Show();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -14,6 +15,7 @@
 #include "AppFixture.h"
 #include "documents/Documents.h"
 #include "gui/FileListDialogWindow.h"
+#include "gui/TdlgSelectDirEx.h"
 
 using namespace norra;
 using namespace norra::guitest;
@@ -103,9 +105,26 @@ class SaveAsAllWindowTest : public AppFixture {
       QVERIFY(!editor->isVisible());
       QCOMPARE(window.List()->topLevelItem(0)->text(0), QStringLiteral("a.txt"));  // active first
 
+      // Both rows go to a folder typed in the folder dialog, which makes it.
+      bool chosen = false;
+      QTimer::singleShot(0, [&] {
+        auto* folders = qobject_cast<TdlgSelectDirEx*>(QApplication::activeModalWidget());
+        QVERIFY(folders != nullptr);
+        auto* box = folders->findChild<QLineEdit*>(QStringLiteral("txtDir"));
+        box->selectAll();
+        QTest::keyClicks(box, Work(QStringLiteral("out/new/")));
+        chosen = true;
+        folders->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        if (folders->isVisible()) folders->close();
+      });
+      QTest::mouseClick(window.Widget(C::cmdChangeDir), Qt::LeftButton);
+      QVERIFY(chosen);
+      QCOMPARE(window.List()->topLevelItem(0)->text(1), Work(QStringLiteral("out/new")));
+      QCOMPARE(window.List()->topLevelItem(1)->text(1), Work(QStringLiteral("out/new")));
+
       QTest::mouseClick(window.Widget(C::cmdChangeFileName), Qt::LeftButton);
       QVERIFY(editor->isVisible());
-      QCOMPARE(editor->text(), a);
+      QCOMPARE(editor->text(), Work(QStringLiteral("out/new/a.txt")));
       QCOMPARE(editor->selectedText(), QStringLiteral("a"));  // the base name
       // While the editor runs, the dialog's buttons wait.
       QTest::mouseClick(window.Widget(C::cmdWithout), Qt::LeftButton);
@@ -113,7 +132,7 @@ class SaveAsAllWindowTest : public AppFixture {
       Retype(editor, newA);
       QTest::keyClick(editor, Qt::Key_Down);
       QVERIFY(editor->isVisible());
-      QCOMPARE(editor->text(), b);
+      QCOMPARE(editor->text(), Work(QStringLiteral("out/new/b.txt")));
       QCOMPARE(window.List()->topLevelItem(0)->text(0), QStringLiteral("first.txt"));
       Retype(editor, newB);
       QTest::keyClick(editor, Qt::Key_Return);
@@ -122,10 +141,12 @@ class SaveAsAllWindowTest : public AppFixture {
       played = true;
       QTest::mouseClick(window.Widget(C::cmdWithout), Qt::LeftButton);
     });
+    ui_.QueueAnswer(IDOK);  // make the typed folder
     View().Action(UiItem::mnuSaveAsAll)->trigger();
     Settle();
     QVERIFY(played);
-    QVERIFY(ui_.Boxes().empty());
+    QCOMPARE(ui_.Boxes().size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(ui_.Boxes()[0].text).endsWith(U("新しく作りますか?")));
     QCOMPARE(ReadBytes(newA), std::string("Xalpha"));
     QCOMPARE(ReadBytes(newB), std::string("beta"));
     QCOMPARE(ReadBytes(a), std::string("alpha"));  // the old files are untouched
