@@ -9,6 +9,7 @@ class Documents;
 class DocumentsHost;
 class FileStore;
 struct FileListMemory;
+class FolderChooser;
 class Settings;
 class Ui;
 class UndoLog;
@@ -24,6 +25,7 @@ struct FileListDialogContext {
   std::function<void(int)> showHelp;   // a topic of the program's help file
   std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
   FileListMemory* memory = nullptr;    // none: the dialog remembers nothing past its run
+  FolderChooser* folders = nullptr;     // the folder dialog; none: no folder can be chosen
 };
 
 }  // namespace norra

@@ -110,6 +110,7 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Jump:
     case ListDialogMode::SortList:
     case ListDialogMode::OpenFromGroup:
+    case ListDialogMode::SaveAsAll:
       return true;
     default:
       return false;
@@ -157,7 +158,7 @@ bool NorraApp::Start() {
         [help, &logic](int topic) {
           help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
         },
-        [this] { options_.Show(kOptionsPagePrint); }});
+        [this] { options_.Show(kOptionsPagePrint); }, nullptr, &folders_});
   }
   options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
