@@ -26,6 +26,8 @@ class FileStore;
 class HelpPort;
 class OptionsDialogPort;
 class PageKeys;
+class PrinterDevice;
+class PrintJob;
 class Settings;
 class TagTable;
 class Ui;
@@ -43,6 +45,7 @@ struct MainWindowPorts {
   OptionsDialogPort& options;
   HelpPort& help;
   FileStore* files = nullptr;  // none: the real file system
+  PrinterDevice* printer = nullptr;  // none: no printer is installed
 };
 
 struct StartupOptions {
@@ -118,6 +121,8 @@ class MainWindow : public DocumentsHost {
   Documents& Docs() { return *documents_; }
   UndoLog& Log() { return *log_; }
   Settings& Prefs() { return *settings_; }
+  // The print job; the options dialog asks it for the paper (PrintJob::PaperSize).
+  PrintJob& Printing() { return *printJob_; }
   EditCommands& Edits() { return *edits_; }
   TagTable& Tags() { return *tags_; }
   bool Created() const { return documents_ != nullptr; }
@@ -176,6 +181,7 @@ class MainWindow : public DocumentsHost {
   OptionsDialogPort& options_;
   HelpPort& help_;
   FileStore* files_;
+  PrinterDevice* printer_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
   StartupOptions startup_;
   StatusBar status_;
@@ -188,6 +194,8 @@ class MainWindow : public DocumentsHost {
   std::unique_ptr<Documents> documents_;
   std::unique_ptr<EditCommands> edits_;
   std::unique_ptr<PageKeys> keys_;
+  std::unique_ptr<PrinterDevice> ownPrinter_;  // when the ports bring none
+  std::unique_ptr<PrintJob> printJob_;
 
   std::vector<std::string> commandLineFiles_;
   bool findWindowCreated_ = false;

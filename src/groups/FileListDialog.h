@@ -15,6 +15,7 @@
 namespace norra {
 
 class FileListDialogView;
+class FileListPrintPanel;
 class FileStore;
 class Page;
 
@@ -137,6 +138,14 @@ class FileListDialog {
   // A message box with caption "Norra".
   int Message(const std::string& text, unsigned flags);
 
+  // ---- the print mode ----
+  // The print panel's state (null in the other modes).
+  FileListPrintPanel* PrintPanel() { return printPanel_.get(); }
+  // cmdOption or F6: the print options, then the printer labels again.
+  void PrintOptions();
+  // A print run is going on; cmdDo (and Esc, and the close box) cancel it.
+  bool Printing() const;
+
  private:
   void SetUp();
   void SetUpReloadAll();
@@ -156,6 +165,8 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  void PrintAll();
+  void CancelPrint();
   // An action that failed unexpectedly: its message, redraw and status back, finished.
   void ActionFailed(int result);
 
@@ -182,6 +193,7 @@ class FileListDialog {
   std::vector<FileListRow> rows_;
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
+  std::unique_ptr<FileListPrintPanel> printPanel_;
 };
 
 }  // namespace norra

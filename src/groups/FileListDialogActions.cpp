@@ -38,6 +38,9 @@ void FileListDialog::RunFirst() {
     case ListDialogMode::ReloadAll:
       ReloadAll();
       break;
+    case ListDialogMode::PrintAll:
+      PrintAll();
+      break;
     default:
       break;
   }
