@@ -11,6 +11,7 @@
 #include "documents/Page.h"
 #include "groups/FileListDialogView.h"
 #include "groups/FileListPrintPanel.h"
+#include "groups/SaveAsAll.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
@@ -199,6 +200,7 @@ void FileListDialog::SetUp() {
       SetControl(C::cmdChangeFileName, "ﾌｧｲﾙ名変更(&M)", true);
       SetControl(C::cmdUndo, "元に戻す(&Z)", true);
       helpContext_ = 1013;
+      saveAs_ = std::make_unique<SaveAsAll>(*this);
       AddPageRows(false, true);
       nothing = pages == 0;
       break;
@@ -422,6 +424,7 @@ void FileListDialog::SelectionChangedHandler() {
 }
 
 void FileListDialog::SelectRow(std::size_t row, bool selected) {
+  if (running_ != FileListAction::None) return;  // the rows belong to the running action
   if (row >= rows_.size() || rows_[row].selected == selected) return;
   const bool dropOthers = selected && !multiSelect_ && SelectedCount() > 0;
   if (dropOthers) {
@@ -445,7 +448,7 @@ void FileListDialog::SetRowPath(std::size_t row, const std::string& path) {
 }
 
 void FileListDialog::FocusRow(std::size_t row) {
-  if (row >= rows_.size()) return;
+  if (row >= rows_.size() || running_ != FileListAction::None) return;
   focused_ = row;
   selectionChanged_ = true;
 }
@@ -522,15 +525,32 @@ void FileListDialog::SortBy(int column) {
 }
 
 void FileListDialog::ColumnClicked(int column) {
+  if (running_ != FileListAction::None) return;
   SortBy(column);
 }
 
 // ---- buttons and keys ----
 
+FileListDialog::ActionScope::ActionScope(FileListDialog& dialog, FileListAction action)
+    : dialog_(dialog), previous_(dialog.running_), action_(action) {
+  dialog_.running_ = action;
+  if (action == FileListAction::PrintRun) dialog_.stopRequested_ = false;
+}
+
+FileListDialog::ActionScope::~ActionScope() {
+  if (dialog_.running_ == action_) dialog_.running_ = previous_;
+}
+
 void FileListDialog::Click(FileListControl control) {
   using C = FileListControl;
   const FileListControlState& state = Control(control);
   if (closed_ || !state.visible || !state.enabled) return;
+  if (running_ != FileListAction::None) {
+    if (!ClickLiveDuring(running_, control)) return;
+    if (running_ == FileListAction::PrintRun) stopRequested_ = true;
+    return;
+  }
+  const ActionScope scope(*this, FileListAction::Plain);
   switch (control) {
     case C::cmdDo:
       RunFirst();
@@ -561,6 +581,15 @@ void FileListDialog::Click(FileListControl control) {
       View().FocusControl(C::lvwFileName);
       break;
     }
+    case C::cmdChangeDir:
+      if (saveAs_ != nullptr) saveAs_->ChangeFolder();
+      break;
+    case C::cmdChangeFileName:
+      if (saveAs_ != nullptr) saveAs_->StartRename();
+      break;
+    case C::cmdUndo:
+      if (saveAs_ != nullptr) saveAs_->Reset();
+      break;
     default:
       break;  // the option panels' buttons belong to their modes
   }
@@ -568,10 +597,12 @@ void FileListDialog::Click(FileListControl control) {
 
 bool FileListDialog::KeyDown(int key, unsigned shift) {
   if (closed_) return false;
-  if (Printing()) {
-    if (key == kKeyEscape) Click(FileListControl::cmdDo);
-    return true;
+  if (running_ != FileListAction::None) {
+    // A key meant for the dialog must not start a second action over the first one's rows.
+    if (!KeysLiveDuring(running_)) return true;
+    return RunningActionKey(key, shift);
   }
+  const ActionScope scope(*this, FileListAction::Plain);
   switch (key) {
     case kKeyEscape:
       Finish(kListDialogCancelled);
@@ -597,11 +628,12 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
 }
 
 void FileListDialog::CloseBox() {
-  if (Printing()) {
-    Click(FileListControl::cmdDo);
-    return;
-  }
-  if (!closed_) Finish(kListDialogCancelled);
+  if (!closed_ && running_ == FileListAction::None) Finish(kListDialogCancelled);
+}
+
+bool FileListDialog::RunningActionKey(int key, unsigned /*shift*/) {
+  if (running_ == FileListAction::RenameRun && saveAs_ != nullptr) return saveAs_->EditorKey(key);
+  return true;
 }
 
 bool FileListDialog::NumberBoxAccepts(int character) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "documents/FileListDialogPort.h"
+#include "groups/FileListAction.h"
 #include "groups/FileListDialogContext.h"
 #include "groups/FileListRow.h"
 
@@ -18,6 +19,7 @@ class FileListDialogView;
 class FileListPrintPanel;
 class FileStore;
 class Page;
+class SaveAsAll;
 
 // The group mode; the main window opens it from its group menu.
 constexpr ListDialogMode kGroupMode = ListDialogMode::OpenFromGroup;
@@ -121,6 +123,31 @@ class FileListDialog {
   // Whether a number box (txtRow, txtCRLFCount, txtCopyCount) takes the typed character.
   static bool NumberBoxAccepts(int character);
 
+  // ---- the running action ----
+  // While an action runs, user events reach only what it listens to (FileListAction).
+  FileListAction Running() const { return running_; }
+  // Marks the span of an action. On leaving it the dialog is back to the action it found,
+  // unless a longer-lived one (the rename run) began inside it.
+  class ActionScope {
+   public:
+    ActionScope(FileListDialog& dialog, FileListAction action);
+    ~ActionScope();
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+   private:
+    FileListDialog& dialog_;
+    FileListAction previous_;
+    FileListAction action_;
+  };
+  // The print run's cmdDo was pressed since the run began: the run stops.
+  bool StopRequested() const { return stopRequested_; }
+  // Begins or ends an action that lasts beyond the event that started it (the rename run).
+  void SetRunning(FileListAction action) { running_ = action; }
+
+  // Save-as all's plan and rename editor; null in the other modes.
+  SaveAsAll* SaveAs() const { return saveAs_.get(); }
+
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
   FileStore& Files() { return files_; }
@@ -143,7 +170,7 @@ class FileListDialog {
   FileListPrintPanel* PrintPanel() { return printPanel_.get(); }
   // cmdOption or F6: the print options, then the printer labels again.
   void PrintOptions();
-  // A print run is going on; cmdDo (and Esc, and the close box) cancel it.
+  // A print run is going on; cmdDo stops it, other controls and keys wait.
   bool Printing() const;
 
  private:
@@ -165,6 +192,9 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  void SaveAsAllAction(bool confirm);
+  // A key that reaches the running action; true when used.
+  bool RunningActionKey(int key, unsigned shift);
   void PrintAll();
   void CancelPrint();
   // An action that failed unexpectedly: its message, redraw and status back, finished.
@@ -193,6 +223,9 @@ class FileListDialog {
   std::vector<FileListRow> rows_;
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
+  FileListAction running_ = FileListAction::None;
+  std::unique_ptr<SaveAsAll> saveAs_;
+  bool stopRequested_ = false;
   std::unique_ptr<FileListPrintPanel> printPanel_;
 };
 

@@ -10,6 +10,7 @@
 #include "documents/Page.h"
 #include "groups/BatchSave.h"
 #include "groups/FileListDialog.h"
+#include "groups/SaveAsAll.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
 
@@ -38,6 +39,9 @@ void FileListDialog::RunFirst() {
     case ListDialogMode::ReloadAll:
       ReloadAll();
       break;
+    case ListDialogMode::SaveAsAll:
+      SaveAsAllAction(true);
+      break;
     case ListDialogMode::PrintAll:
       PrintAll();
       break;
@@ -53,6 +57,9 @@ void FileListDialog::RunSecond() {
       break;
     case ListDialogMode::CloseAll:
       CloseAll(false);
+      break;
+    case ListDialogMode::SaveAsAll:
+      SaveAsAllAction(false);
       break;
     default:
       break;
@@ -95,6 +102,14 @@ void FileListDialog::ExitYes() {
     Finish(kListDialogDone);
   } catch (const std::exception&) {
     ActionFailed(kListDialogDone);
+  }
+}
+
+void FileListDialog::SaveAsAllAction(bool confirm) {
+  try {
+    saveAs_->Save(confirm);
+  } catch (const std::exception&) {
+    ActionFailed(confirm ? kListDialogDone : kListDialogDoneSecond);
   }
 }
 

@@ -8,6 +8,7 @@ namespace norra {
 class Documents;
 class DocumentsHost;
 class FileStore;
+class FolderChooser;
 class PrintJob;
 class Settings;
 class Ui;
@@ -23,6 +24,7 @@ struct FileListDialogContext {
   FileStore* files = nullptr;          // none: the real file system
   std::function<void(int)> showHelp;   // a topic of the program's help file
   std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
+  FolderChooser* folders = nullptr;     // the folder dialog; none: no folder can be chosen
   PrintJob* printJob = nullptr;        // none: the print mode prints nothing
 };
 

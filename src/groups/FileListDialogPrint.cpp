@@ -31,7 +31,7 @@ constexpr FileListControl kHeldDuringRun[] = {
 }  // namespace
 
 bool FileListDialog::Printing() const {
-  return printPanel_ != nullptr && printPanel_->Job() != nullptr && printPanel_->Job()->Running();
+  return running_ == FileListAction::PrintRun;
 }
 
 void FileListDialog::PrintOptions() {
@@ -44,17 +44,12 @@ void FileListDialog::PrintOptions() {
 }
 
 void FileListDialog::CancelPrint() {
-  printPanel_->Job()->Abort();
   result_ = kListDialogCancelled;
   Message("印刷処理は中断されました", MB_OK);
 }
 
 void FileListDialog::PrintAll() {
   if (printPanel_ == nullptr || printPanel_->Job() == nullptr) return;
-  if (Printing()) {
-    CancelPrint();
-    return;
-  }
   PrintJob& job = *printPanel_->Job();
   std::int64_t copies = 0;
   if (!printPanel_->Copies(copies)) {
@@ -86,13 +81,21 @@ void FileListDialog::PrintAll() {
     }
     job.SetSources(std::move(sources));
 
+    // From here cmdDo is the run's stop button; its press is noted by Click and acted on
+    // when the run next lets events run.
+    const ActionScope scope(*this, FileListAction::PrintRun);
     Mutable(FileListControl::cmdDo).caption = kCancelPrintCaption;
     View().ControlsChanged();
     job.ClearAbort();
+    job.SetStopCheck([this] {
+      if (stopRequested_) CancelPrint();
+      return stopRequested_;
+    });
     printed = job.Run();
   } catch (const std::exception&) {
     printed = false;
   }
+  job.SetStopCheck(nullptr);
 
   printPanel_->Store();
   Mutable(FileListControl::cmdDo).caption = kPrintCaption;

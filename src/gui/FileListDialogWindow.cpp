@@ -41,20 +41,6 @@ QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// Marks the span of a forwarded user event. An action lets pending events run between its
-// items; a second click or key meanwhile would start another action over rows (and Pages) the
-// first one is still working on.
-class Busy {
- public:
-  explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Busy() { flag_ = false; }
-  Busy(const Busy&) = delete;
-  Busy& operator=(const Busy&) = delete;
-
- private:
-  bool& flag_;
-};
-
 QLineEdit* NumberBox(int maxLength, QWidget* parent) {
   auto* box = new QLineEdit(parent);
   box->setMaxLength(maxLength);
@@ -221,16 +207,13 @@ void FileListDialogWindow::BuildControls() {
     auto* b = qobject_cast<QAbstractButton*>(controls_[i]);
     if (b == nullptr) continue;
     const auto control = static_cast<C>(i);
+    // The logic decides what a click does while one of its actions runs.
     connect(b, &QAbstractButton::clicked, this, [this, control] {
-      if (dialog_ == nullptr || busy_) return;
-      const Busy busy(busy_);
-      dialog_->Click(control);
+      if (dialog_ != nullptr) dialog_->Click(control);
     });
   }
   connect(list_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-    if (dialog_ == nullptr || busy_) return;
-    const Busy busy(busy_);
-    dialog_->ColumnClicked(column);
+    if (dialog_ != nullptr) dialog_->ColumnClicked(column);
   });
   connect(list_, &QTreeWidget::itemSelectionChanged, this,
           &FileListDialogWindow::ListSelectionChanged);
@@ -405,7 +388,7 @@ void FileListDialogWindow::RestorePosition() {
 
 void FileListDialogWindow::ListSelectionChanged() {
   if (syncing_ || dialog_ == nullptr) return;
-  if (busy_) {
+  if (dialog_->Running() != FileListAction::None) {
     ApplySelection();  // the rows belong to the running action
     return;
   }
@@ -427,7 +410,7 @@ void FileListDialogWindow::ListSelectionChanged() {
 }
 
 void FileListDialogWindow::ListCurrentChanged() {
-  if (syncing_ || dialog_ == nullptr || busy_) return;
+  if (syncing_ || dialog_ == nullptr || dialog_->Running() != FileListAction::None) return;
   const int index = list_->indexOfTopLevelItem(list_->currentItem());
   if (index < 0) return;
   dialog_->FocusRow(static_cast<std::size_t>(index));
@@ -445,10 +428,10 @@ void FileListDialogWindow::ScheduleIdle() {
 
 bool FileListDialogWindow::ForwardKey(QKeyEvent* event) {
   if (dialog_ == nullptr) return false;
-  if (busy_) return true;  // no key acts on the dialog while its action runs
   const int key = KeyCodeOf(event->key());
-  if (key == 0) return false;
-  const Busy busy(busy_);
+  // While an action runs, even keys the logic has no code for stay away from the controls,
+  // unless the action takes keys itself (the rename editor).
+  if (key == 0) return !KeysLiveDuring(dialog_->Running());
   return dialog_->KeyDown(key, ShiftOf(event->modifiers()));
 }
 
@@ -481,10 +464,7 @@ void FileListDialogWindow::keyPressEvent(QKeyEvent* event) {
 void FileListDialogWindow::reject() {
   // The close box and any other way out is the logic's cancel.
   if (dialog_ != nullptr && !dialog_->Closed()) {
-    if (!busy_) {
-      const Busy busy(busy_);
-      dialog_->CloseBox();
-    }
+    dialog_->CloseBox();  // ignored while an action runs
     return;
   }
   QDialog::reject();

@@ -79,7 +79,6 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
 
   FileListDialog* dialog_ = nullptr;
   bool syncing_ = false;  // the view is copying the logic's state: no echo as user events
-  bool busy_ = false;     // a forwarded user event (maybe a whole action) is running
   bool idlePending_ = false;
   bool placedOnce_ = false;
   QPoint savedPosition_;

@@ -147,6 +147,12 @@ std::int64_t PrintJob::MmToPxX(std::int64_t mm) const {
   return mm * printer_.printableWidthPx / printer_.printableWidthMm;
 }
 
+bool PrintJob::EventsThenStop() {
+  ui_.ProcessPendingEvents();
+  if (!abort_ && stopCheck_ && stopCheck_()) abort_ = true;
+  return abort_;
+}
+
 void PrintJob::PrinterFailed() {
   std::string text = kPrinterUnreachable;
   const std::string detail = device_.LastError();
@@ -232,8 +238,7 @@ bool PrintJob::Paginate(std::vector<RunFile>& files, std::int64_t& pagesOfCopy) 
         pagesOfCopy += file.pages;
       }
     }
-    ui_.ProcessPendingEvents();
-    if (abort_) return false;
+    if (EventsThenStop()) return false;
   }
   return true;
 }
@@ -273,8 +278,7 @@ bool PrintJob::PrintSheet(const RunFile& file, PrintCounters& counters) {
   }
   ++sheetsSent_;
   ++counters.sheetIndex;
-  ui_.ProcessPendingEvents();
-  if (abort_) {
+  if (EventsThenStop()) {
     device_.AbortDocument();
     documentOpen_ = false;
     return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,9 @@ class PrintJob {
   // The cancel button: the run stops after the file or sheet in hand.
   void Abort() { abort_ = true; }
   void ClearAbort() { abort_ = false; }
+  // Asked, besides the abort flag, whenever the run lets pending events run: true stops it
+  // (a dialog whose stop button was pressed). None: only the flag counts.
+  void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
   bool AbortRequested() const { return abort_; }
   bool Running() const { return running_; }
 
@@ -141,6 +145,8 @@ class PrintJob {
   bool PrintSheets(std::vector<RunFile>& files, std::int64_t pagesOfCopy);
   bool PrintSheet(const RunFile& file, PrintCounters& counters);
   void PrinterFailed();
+  // Pending events run; true when the run is to stop.
+  bool EventsThenStop();
   std::int64_t MmToPxY(std::int64_t mm) const;
   std::int64_t MmToPxX(std::int64_t mm) const;
 
@@ -154,6 +160,7 @@ class PrintJob {
   PrintTemplate header_;
   PrintTemplate footer_;
   bool abort_ = false;
+  std::function<bool()> stopCheck_;
   bool running_ = false;
   bool documentOpen_ = false;
   std::int64_t sheetsSent_ = 0;
