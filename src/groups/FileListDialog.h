@@ -168,6 +168,9 @@ class FileListDialog {
   // ---- the print mode ----
   // The print panel's state (null in the other modes).
   FileListPrintPanel* PrintPanel() { return printPanel_.get(); }
+  // The print job takes the settings, the panel's choices and the selected Pages; false
+  // (with the message shown) when the copies are no number of at least 1.
+  bool PreparePrint();
   // cmdOption or F6: the print options, then the printer labels again.
   void PrintOptions();
   // A print run is going on; cmdDo stops it, other controls and keys wait.

@@ -1,7 +1,6 @@
 // The file-list dialog's print mode: the print button starts a run of the print job over the
 // selected Pages and, while the run goes on, cancels it.
 #include <cstdint>
-#include <exception>
 #include <utility>
 #include <vector>
 
@@ -48,14 +47,33 @@ void FileListDialog::CancelPrint() {
   Message("印刷処理は中断されました", MB_OK);
 }
 
-void FileListDialog::PrintAll() {
-  if (printPanel_ == nullptr || printPanel_->Job() == nullptr) return;
-  PrintJob& job = *printPanel_->Job();
+bool FileListDialog::PreparePrint() {
+  if (printPanel_ == nullptr || printPanel_->Job() == nullptr) return false;
   std::int64_t copies = 0;
   if (!printPanel_->Copies(copies)) {
     Message("印刷部数を 1以上 に設定して下さい", MB_OK | MB_ICONWARNING);
-    return;
+    return false;
   }
+  PrintJob& job = *printPanel_->Job();
+  job.TakeSettings(context_.settings);
+  PrintParameters& parameters = job.Parameters();
+  parameters.order = printPanel_->Order();
+  parameters.range = printPanel_->Range();
+  parameters.copies = copies;
+  std::vector<PrintSource> sources;
+  for (std::size_t row : SelectedRows()) {
+    const Page* page = rows_[row].page;
+    if (page != nullptr)
+      sources.push_back({&page->Control(), page->DisplayName(), page->FilePath()});
+  }
+  job.SetSources(std::move(sources));
+  return true;
+}
+
+void FileListDialog::PrintAll() {
+  if (printPanel_ == nullptr || printPanel_->Job() == nullptr) return;
+  PrintJob& job = *printPanel_->Job();
+  if (!PreparePrint()) return;
 
   View().FocusControl(FileListControl::cmdDo);
   std::vector<std::pair<FileListControl, bool>> held;
@@ -67,20 +85,7 @@ void FileListDialog::PrintAll() {
   context_.ui.ProcessPendingEvents();
 
   bool printed = false;
-  try {
-    job.TakeSettings(context_.settings);
-    PrintParameters& parameters = job.Parameters();
-    parameters.order = printPanel_->Order();
-    parameters.range = printPanel_->Range();
-    parameters.copies = copies;
-    std::vector<PrintSource> sources;
-    for (std::size_t row : SelectedRows()) {
-      const Page* page = rows_[row].page;
-      if (page != nullptr)
-        sources.push_back({&page->Control(), page->DisplayName(), page->FilePath()});
-    }
-    job.SetSources(std::move(sources));
-
+  {
     // From here cmdDo is the run's stop button; its press is noted by Click and acted on
     // when the run next lets events run.
     const ActionScope scope(*this, FileListAction::PrintRun);
@@ -92,10 +97,8 @@ void FileListDialog::PrintAll() {
       return stopRequested_;
     });
     printed = job.Run();
-  } catch (const std::exception&) {
-    printed = false;
+    job.SetStopCheck(nullptr);
   }
-  job.SetStopCheck(nullptr);
 
   printPanel_->Store();
   Mutable(FileListControl::cmdDo).caption = kPrintCaption;

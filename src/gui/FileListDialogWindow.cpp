@@ -1,5 +1,6 @@
 // The batch file-list dialog window: builds its controls once and mirrors the logic's state.
 #include "gui/FileListDialogWindow.h"
+#include "gui/FileListPrintPanelView.h"
 #include "gui/QtKeys.h"
 
 #include <QAbstractButton>
@@ -157,8 +158,8 @@ void FileListDialogWindow::BuildControls() {
   buttonRow(saveAsRow, saveAs, {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo});
 
   const auto [print, printRow] = panel(C::fraPrintAll);
-  numberField(printRow, print, C::txtCopyCount, 5, "部数(&C)");
-  printRow->addStretch(1);
+  printPanel_ = new FileListPrintPanelView(print, printRow);
+  put(C::txtCopyCount, printPanel_->CopiesBox());
 
   const auto [group, groupRow] = panel(C::fraOpenFromGroup);
   buttonRow(groupRow, group, {C::cmdReleaseFileFromGroup});
@@ -246,6 +247,7 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
   static_cast<QLineEdit*>(Widget(C::txtRow))->clear();
   static_cast<QLineEdit*>(Widget(C::txtCopyCount))->clear();
   findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
+  printPanel_->Load(&dialog);
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {
@@ -267,6 +269,7 @@ void FileListDialogWindow::ShowModal(FileListDialog& dialog) {
 
 void FileListDialogWindow::Detach() {
   dialog_ = nullptr;
+  printPanel_->Load(nullptr);
 }
 
 void FileListDialogWindow::Close() {
@@ -359,6 +362,7 @@ void FileListDialogWindow::ControlsChanged() {
     widget->setEnabled(state.enabled);
   }
   static_cast<QPushButton*>(Widget(C::cmdDo))->setDefault(dialog_->DoIsDefault());
+  printPanel_->Refresh();
 }
 
 void FileListDialogWindow::StatusChanged() {

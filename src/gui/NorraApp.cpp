@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
 #include <QStandardPaths>
@@ -14,6 +15,7 @@
 
 #include "gui/FileListDialogWindow.h"
 #include "gui/MainWindowView.h"
+#include "gui/QtPrinterDevice.h"
 #include "settings/Settings.h"
 #include "text/PathUtil.h"
 
@@ -68,6 +70,7 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Exit:
     case ListDialogMode::ReloadAll:
     case ListDialogMode::CloseAll:
+    case ListDialogMode::PrintAll:
       return true;
     default:
       return false;
@@ -77,10 +80,16 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
 // ---- the application ----
 
 NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
-    : view_(std::make_unique<TfrmNote>()),
+    : printer_(std::make_unique<QtPrinterDevice>()),
+      view_(std::make_unique<TfrmNote>()),
       ui_(overrides.ui != nullptr ? *overrides.ui : ownUi_),
       clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_) {
   ownUi_.SetOwner(view_.get());
+  printer_->SetAskPdfPath([this] {
+    return QFileDialog::getSaveFileName(view_.get(), QString(), QStringLiteral("Norra.pdf"),
+                                        QStringLiteral("PDF (*.pdf)"))
+        .toStdString();
+  });
   FileListDialogPort* dialogs = overrides.dialogs;
   if (dialogs == nullptr) {
     listWindow_ = new FileListDialogWindow(view_.get());
@@ -89,7 +98,8 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   }
   HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
   logic_ = std::make_unique<MainWindow>(
-      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
+      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
+                      printer_.get()},
       std::move(options));
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
@@ -108,12 +118,21 @@ bool NorraApp::Start() {
   if (runner_) {
     MainWindow& logic = *logic_;
     HelpPort* help = &ownHelp_;
-    runner_->Bind(FileListDialogContext{
+    FileListDialogContext context{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
         [help, &logic](int topic) {
           help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
         },
-        [this] { options_.Show(kOptionsPagePrint); }});
+        [this] {
+          // Until the options dialog exists, its print page's printer set-up stands in.
+          if (options_.Available()) {
+            options_.Show(kOptionsPagePrint);
+          } else {
+            printer_->ShowSetupDialog(listWindow_);
+          }
+        }};
+    context.printJob = &logic.Printing();
+    runner_->Bind(context);
   }
   view_->show();
   logic_->Show();

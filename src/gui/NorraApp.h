@@ -18,6 +18,7 @@
 namespace norra {
 
 class FileListDialogWindow;
+class QtPrinterDevice;
 class TfrmNote;
 
 // The find/replace window until it exists: its commands stay disabled.
@@ -77,6 +78,7 @@ class NorraApp {
 
   TfrmNote& View() { return *view_; }
   MainWindow& Logic() { return *logic_; }
+  QtPrinterDevice& Printer() { return *printer_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
   static StartupOptions FromProcess();
@@ -95,6 +97,7 @@ class NorraApp {
   DesktopHelp ownHelp_;
   PendingFindWindow find_;
   PendingOptionsDialog options_;
+  std::unique_ptr<QtPrinterDevice> printer_;  // before the logic, whose print job uses it
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
   std::unique_ptr<FileListDialogRunner> runner_;

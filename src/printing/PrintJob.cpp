@@ -338,7 +338,7 @@ bool PrintJob::PrintSheets(std::vector<RunFile>& files, std::int64_t pagesOfCopy
   return true;
 }
 
-bool PrintJob::Run() {
+bool PrintJob::Run(RunKind kind) {
   if (running_) return false;
   const RunGuard guard(running_, header_, footer_);
   sheetsSent_ = 0;
@@ -363,10 +363,12 @@ bool PrintJob::Run() {
       return false;
     }
     const std::int64_t total = pagesOfCopy * parameters_.copies;
-    const int answer = ui_.ShowMessageBox(
-        "印刷に必要な用紙枚数 : " + std::to_string(total) + "\n\n印刷を開始します",
-        MB_OKCANCEL | MB_ICONQUESTION, "Norra");
-    if (answer != IDOK) return false;
+    if (kind == RunKind::Print) {
+      const int answer = ui_.ShowMessageBox(
+          "印刷に必要な用紙枚数 : " + std::to_string(total) + "\n\n印刷を開始します",
+          MB_OKCANCEL | MB_ICONQUESTION, "Norra");
+      if (answer != IDOK) return false;
+    }
 
     const std::string userName = Utf8ToCp932(parameters_.userName);
     if (!header_.Compile(Utf8ToCp932(parameters_.headLine), printTime, userName) ||

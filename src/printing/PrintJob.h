@@ -115,7 +115,9 @@ class PrintJob {
   // ---- the run ----
   // Paginates, asks for the sheet count, prints. True when every sheet was sent; false when
   // the user declined or cancelled, nothing was to print, or the printer failed (reported).
-  bool Run();
+  // A preview run draws the same sheets without asking for the sheet count first.
+  enum class RunKind { Print, Preview };
+  bool Run(RunKind kind = RunKind::Print);
   // The cancel button: the run stops after the file or sheet in hand.
   void Abort() { abort_ = true; }
   void ClearAbort() { abort_ = false; }
