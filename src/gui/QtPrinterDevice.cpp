@@ -132,7 +132,10 @@ void QtPrinterDevice::SetFont(const std::string& name, int points) {
   font_ = QFont(QString::fromStdString(name));
   font_.setStyleHint(QFont::TypeWriter);
   font_.setPointSize(points > 0 ? points : 1);
-  if (painter_.isActive()) painter_.setFont(font_);
+  if (painter_.isActive()) {
+    painter_.setFont(font_);
+    ascent_ = QFontMetrics(font_, painter_.device()).ascent();
+  }
 }
 
 int QtPrinterDevice::TextHeight(std::string_view /*cp932*/) {
@@ -190,6 +193,7 @@ bool QtPrinterDevice::BeginDocument(const std::string& title) {
   }
   painter_.setFont(font_);
   painter_.setPen(Qt::black);
+  ascent_ = QFontMetrics(font_, device_).ascent();
   return true;
 }
 
@@ -200,8 +204,7 @@ bool QtPrinterDevice::NewSheet() {
 
 void QtPrinterDevice::DrawText(PrintTextRole /*role*/, int x, int y, std::string_view cp932) {
   if (!painter_.isActive()) return;
-  const QFontMetrics metrics(painter_.font(), painter_.device());
-  painter_.drawText(x, y + metrics.ascent(), FromCp932(cp932));
+  painter_.drawText(x, y + ascent_, FromCp932(cp932));
 }
 
 bool QtPrinterDevice::EndDocument() {

@@ -66,6 +66,7 @@ class QtPrinterDevice : public PrinterDevice {
   QPrinter* target_ = nullptr;
   QFont font_;
   QPainter painter_;
+  int ascent_ = 0;  // of the font on the open document's device
   std::unique_ptr<QSaveFile> pdfFile_;
   std::unique_ptr<QPdfWriter> pdfWriter_;
   QPagedPaintDevice* device_ = nullptr;  // the one the open document paints on
