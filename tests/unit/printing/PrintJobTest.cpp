@@ -273,6 +273,12 @@ TEST_F(PrintJobTest, SelectionRangeSkipsPagesWithoutOne) {
   ASSERT_TRUE(job_.Run());
   EXPECT_EQ(printer_.BodyText(), "beta");
   EXPECT_EQ(ui_.LastBox().text, "印刷に必要な用紙枚数 : 1\n\n印刷を開始します");
+  // An empty Page is skipped in the whole-text range too: the file counters leave it out.
+  AddPage("", "empty.txt");
+  job_.Parameters().range = PrintRange::WholeText;
+  job_.Parameters().headLine = "[fileindex[1]]/[filecount[0]]";
+  ASSERT_TRUE(job_.Run());
+  EXPECT_EQ(Headers(), (std::vector<std::string>{"1/2", "2/2"}));
 }
 
 TEST_F(PrintJobTest, RefusalsAndFailuresSendNothingOrDropTheDocument) {
