@@ -10,6 +10,7 @@
 #include "documents/FileStore.h"
 #include "documents/Page.h"
 #include "groups/FileListDialogView.h"
+#include "groups/FileListPrintPanel.h"
 #include "groups/SaveAsAll.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
@@ -221,6 +222,8 @@ void FileListDialog::SetUp() {
       prompt_ = "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)";
       panel(C::fraPrintAll, {C::txtCopyCount});
       helpContext_ = 1011;
+      printPanel_ = std::make_unique<FileListPrintPanel>(context_.printJob, context_.settings);
+      printPanel_->Enter();
       AddPageRows(false, false);
       nothing = pages == 0;
       break;
@@ -422,6 +425,8 @@ void FileListDialog::UpdateEnabling() {
     default:
       break;
   }
+  // The running print's cancel button stays live whatever the selection does.
+  if (Printing()) Mutable(C::cmdDo).enabled = true;
 }
 
 void FileListDialog::SelectionChangedHandler() {
@@ -632,7 +637,7 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
       return true;
     case kKeyF6:
       if (!Control(FileListControl::fraPrintAll).visible) return false;
-      if (context_.printOptions) context_.printOptions();
+      PrintOptions();
       return true;
     case kKeyA:
       if ((shift & kCtrlKey) == 0) return false;

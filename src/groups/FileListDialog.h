@@ -17,6 +17,7 @@
 namespace norra {
 
 class FileListDialogView;
+class FileListPrintPanel;
 class FileStore;
 class Page;
 class SaveAsAll;
@@ -188,6 +189,17 @@ class FileListDialog {
   // A message box with caption "Norra".
   int Message(const std::string& text, unsigned flags);
 
+  // ---- the print mode ----
+  // The print panel's state (null in the other modes).
+  FileListPrintPanel* PrintPanel() { return printPanel_.get(); }
+  // The print job takes the settings, the panel's choices and the selected Pages; false
+  // (with the message shown) when the copies are no number of at least 1.
+  bool PreparePrint();
+  // cmdOption or F6: the print options, then the printer labels again.
+  void PrintOptions();
+  // A print run is going on; cmdDo stops it, other controls and keys wait.
+  bool Printing() const;
+
  private:
   void SetUp();
   void SetUpReloadAll();
@@ -210,6 +222,8 @@ class FileListDialog {
   void SaveAsAllAction(bool confirm);
   // A key that reaches the running action; true when used.
   bool RunningActionKey(int key, unsigned shift);
+  void PrintAll();
+  void CancelPrint();
   // An action that failed unexpectedly: its message, redraw and status back, finished.
   void ActionFailed(int result);
   // Quote all, recent files, jump and sort the page list (one file each).
@@ -264,6 +278,7 @@ class FileListDialog {
   FileListAction running_ = FileListAction::None;
   std::unique_ptr<SaveAsAll> saveAs_;
   bool stopRequested_ = false;
+  std::unique_ptr<FileListPrintPanel> printPanel_;
 };
 
 }  // namespace norra

@@ -57,6 +57,9 @@ void FileListDialog::RunFirst() {
     case ListDialogMode::SaveAsAll:
       SaveAsAllAction(true);
       break;
+    case ListDialogMode::PrintAll:
+      PrintAll();
+      break;
     default:
       break;
   }

@@ -10,6 +10,7 @@ class DocumentsHost;
 class FileStore;
 struct FileListMemory;
 class FolderChooser;
+class PrintJob;
 class Settings;
 class Ui;
 class UndoLog;
@@ -26,6 +27,7 @@ struct FileListDialogContext {
   std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
   FileListMemory* memory = nullptr;    // none: the dialog remembers nothing past its run
   FolderChooser* folders = nullptr;     // the folder dialog; none: no folder can be chosen
+  PrintJob* printJob = nullptr;        // none: the print mode prints nothing
 };
 
 }  // namespace norra

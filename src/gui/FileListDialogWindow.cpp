@@ -1,5 +1,6 @@
 // The batch file-list dialog window: builds its controls once and mirrors the logic's state.
 #include "gui/FileListDialogWindow.h"
+#include "gui/FileListPrintPanelView.h"
 #include "gui/QtKeys.h"
 
 #include <QAbstractButton>
@@ -162,8 +163,8 @@ void FileListDialogWindow::BuildControls() {
   BuildSaveAsAllPanel(saveAs, saveAsRow);
 
   const auto [print, printRow] = panel(C::fraPrintAll);
-  numberField(printRow, print, C::txtCopyCount, 5, "部数(&C)");
-  printRow->addStretch(1);
+  printPanel_ = new FileListPrintPanelView(print, printRow);
+  put(C::txtCopyCount, printPanel_->CopiesBox());
 
   const auto [group, groupRow] = panel(C::fraOpenFromGroup);
   auto* groupLines = new QVBoxLayout;
@@ -273,6 +274,7 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
   findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
   quoteOptions_.at(static_cast<std::size_t>(dialog.QuoteChoice()))->setChecked(true);
   LoadSaveAsAll();
+  printPanel_->Load(&dialog);
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {
@@ -294,6 +296,7 @@ void FileListDialogWindow::ShowModal(FileListDialog& dialog) {
 
 void FileListDialogWindow::Detach() {
   dialog_ = nullptr;
+  printPanel_->Load(nullptr);
 }
 
 void FileListDialogWindow::Close() {
@@ -389,6 +392,7 @@ void FileListDialogWindow::ControlsChanged() {
     widget->setEnabled(state.enabled);
   }
   static_cast<QPushButton*>(Widget(C::cmdDo))->setDefault(dialog_->DoIsDefault());
+  printPanel_->Refresh();
 }
 
 void FileListDialogWindow::StatusChanged() {

@@ -20,6 +20,8 @@ class QTreeWidget;
 
 namespace norra {
 
+class FileListPrintPanelView;
+
 // One window serves every run of the dialog: each ShowModal rebuilds it from the logic it is
 // given, and it forgets that logic when the run ends. Every control's objectName is its
 // component name.
@@ -97,6 +99,7 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   QLabel* icon_ = nullptr;
   QTreeWidget* list_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
+  FileListPrintPanelView* printPanel_ = nullptr;
   std::array<QLabel*, 2> panels_{};
   std::array<int, FileListRow::kColumnCount> columnWidths_{};
   std::array<QRadioButton*, 3> quoteOptions_{};  // optText, optSelText, optPathName
