@@ -134,4 +134,8 @@ std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
 }
 
+std::vector<MatchSpan> SearchEngine::ListMatchesInFoldableText(std::string& text) {
+  return ReplaceDriver::ListMatchesFolding(*this, text);
+}
+
 }  // namespace norra

@@ -113,6 +113,10 @@ class SearchEngine {
   // The matches ReplaceAllInText would replace, in order, as spans of `text`, without
   // changing anything but FindCount (raised once per match) and the storage areas.
   std::vector<MatchSpan> ListMatchesInText(std::string_view text);
+  // The same for a text its caller needs no more as it is: with MatchCase off it is
+  // upper-cased in place instead of in a copy (a whole file's worth of memory and time), and
+  // the storage areas hold upper-cased texts.
+  std::vector<MatchSpan> ListMatchesInFoldableText(std::string& text);
 
   // ---- Read access. ----
   const CompiledPattern& Pattern() const { return pattern_; }
