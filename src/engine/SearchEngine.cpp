@@ -79,19 +79,25 @@ bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
 }
 
 bool SearchEngine::Match() {
-  MatchPos = 0;
-  MatchLen = 0;
-  if (!matcher_ || workingText_.empty() || StartPos < 1 ||
-      StartPos > static_cast<std::int64_t>(workingText_.size())) {
-    return false;
-  }
   std::string folded;
   std::string_view compare = workingText_;
-  if (!MatchCase && !PreFoldedText) {
+  if (!MatchCase && !PreFoldedText && Matchable(workingText_)) {
     folded = ToUpperCp932Copy(workingText_);
     compare = folded;
   }
-  MatchSession session(compare, workingText_);
+  return MatchIn(compare, workingText_);
+}
+
+bool SearchEngine::Matchable(std::string_view text) const {
+  return matcher_ && !text.empty() && StartPos >= 1 &&
+         StartPos <= static_cast<std::int64_t>(text.size());
+}
+
+bool SearchEngine::MatchIn(std::string_view compare, std::string_view unfolded) {
+  MatchPos = 0;
+  MatchLen = 0;
+  if (!Matchable(unfolded)) return false;
+  MatchSession session(compare, unfolded);
   matcher_->Begin(session);
   std::size_t start = 0;
   std::size_t end = 0;
@@ -102,8 +108,16 @@ bool SearchEngine::Match() {
 }
 
 bool SearchEngine::MatchInControl(TextControl& control) {
-  SetWorkingText(control.Text());
-  return Match();
+  // The control keeps its text upper-cased and in step with its edits: only the working text
+  // is copied (into the capacity of the last one), nothing is folded.
+  const std::string_view text = control.TextView();
+  workingText_.assign(text.data(), text.size());
+  if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
+    return MatchIn(workingText_, workingText_);
+  }
+  const std::string_view folded = control.FoldedTextView();
+  if (folded.size() != workingText_.size()) return Match();  // never compare past its end
+  return MatchIn(folded, workingText_);
 }
 
 std::string SearchEngine::Expand() const {

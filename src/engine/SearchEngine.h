@@ -90,7 +90,8 @@ class SearchEngine {
   // (a WHICH tag without alternatives), after its message.
   bool Match();
 
-  // Takes the control's whole text as the working text and matches from StartPos.
+  // Takes the control's whole text as the working text and matches from StartPos, comparing
+  // with the upper-cased text the control keeps when letters fold.
   bool MatchInControl(TextControl& control);
 
   // The replacement for the last match, from the replace list, the storage areas and the
@@ -133,6 +134,10 @@ class SearchEngine {
   friend class ReplaceDriver;
 
   void ClearPattern();
+  // Whether a match can be tried in a text of this size from StartPos.
+  bool Matchable(std::string_view text) const;
+  // Match on a compare text (upper-cased or not) and the text it came from, of equal length.
+  bool MatchIn(std::string_view compare, std::string_view unfolded);
   bool MatchSessionAt(MatchSession& session, std::size_t from, std::size_t& matchStart,
                       std::size_t& matchEnd);
 

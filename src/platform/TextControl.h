@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/CaseMap.h"
+
 namespace norra {
 
 // Key codes carried by the key-down event: the classic virtual-key numbers, which undo records
@@ -87,6 +89,19 @@ class TextControl {
     return text.substr(start, length);
   }
 
+  // The whole text without a copy, and the same with ToUpperCp932 applied (what a search
+  // that ignores case compares); both stay valid until the text changes. Controls keep the
+  // upper-cased text in step with their edits, so a find does not fold the whole text every
+  // time; these defaults make both afresh.
+  virtual std::string_view TextView() const {
+    viewText_ = Text();
+    return viewText_;
+  }
+  virtual std::string_view FoldedTextView() const {
+    viewFolded_ = ToUpperCp932Copy(Text());
+    return viewFolded_;
+  }
+
   // Replaces the whole text (loading a file, reloading) as one change: caret to 0, the
   // modified flag untouched, no length limit applied (a loaded file is never cut short).
   virtual void ResetText(std::string_view text) {
@@ -148,6 +163,8 @@ class TextControl {
 
  private:
   TextControlEvents* events_ = nullptr;
+  mutable std::string viewText_;  // what the default views hand out
+  mutable std::string viewFolded_;
 };
 
 // Keeps a control's painting off for a scope, so that painting comes back even when the edit
