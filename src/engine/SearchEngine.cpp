@@ -152,4 +152,8 @@ std::vector<MatchSpan> SearchEngine::ListMatchesInFoldableText(std::string& text
   return ReplaceDriver::ListMatchesFolding(*this, text);
 }
 
+std::vector<MatchSpan> SearchEngine::ListMatchesInFoldedText(std::string_view text) {
+  return ReplaceDriver::ListMatchesFolded(*this, text);
+}
+
 }  // namespace norra

@@ -118,6 +118,8 @@ class SearchEngine {
   // upper-cased in place instead of in a copy (a whole file's worth of memory and time), and
   // the storage areas hold upper-cased texts.
   std::vector<MatchSpan> ListMatchesInFoldableText(std::string& text);
+  // The same for a text the caller upper-cased already (ToUpperCp932), compared as it is.
+  std::vector<MatchSpan> ListMatchesInFoldedText(std::string_view text);
 
   // ---- Read access. ----
   const CompiledPattern& Pattern() const { return pattern_; }

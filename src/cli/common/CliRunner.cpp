@@ -11,6 +11,7 @@
 
 #include "cli/common/CliOptions.h"
 #include "cli/common/ConsoleUi.h"
+#include "cli/common/FindFileReader.h"
 #include "cli/common/LineExcerpt.h"
 #include "cli/common/LineLocator.h"
 #include "engine/SearchEngine.h"
@@ -299,15 +300,21 @@ int RunFindTool(int argc, const char* const* argv) {
   bool found = false;
   int notText = 0;
   HitOutput out;
+  const bool offsets = session.Options().offsets;
+  // An offsets listing reads no more of a file than its line breaks, which case folding leaves
+  // alone: its bytes are upper-cased as they are read. Lines with their text need them as
+  // they are.
+  const bool foldWhileReading = offsets && !session.Engine().MatchCase;
+  FindFileReader reader(foldWhileReading);
   for (const std::string& path : files) {
     std::string bytes;
-    if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
+    if (FileError e = reader.Read(path, bytes); e != FileError::None) {
       out.Flush();
       Error(session.Program(), path + ": " + FileErrorReason(e));
       return kExitError;
     }
     // Binary files are passed over, as norra-replace passes them over.
-    const TextForm form = ExamineText(bytes);
+    const TextForm& form = reader.Form();
     if (form.hasNul) {
       ++notText;
       continue;
@@ -316,16 +323,14 @@ int RunFindTool(int argc, const char* const* argv) {
     std::string joined;
     const bool same = form.joinedWithCrLf;
     if (!same) joined = JoinLinesWith(bytes, kCrLf);
-    const bool offsets = session.Options().offsets;
     std::vector<MatchSpan> spans;
     try {
-      // The joined copy is the engine's alone, and an offsets listing reads no more of the
-      // file than its line breaks, which case folding leaves alone: either may be folded in
-      // place. Lines with their text need the file's bytes as they are.
-      if (!same) {
+      // The joined copy is the engine's alone: it may be folded in place.
+      if (foldWhileReading) {
+        spans = session.Engine().ListMatchesInFoldedText(same ? std::string_view(bytes)
+                                                              : std::string_view(joined));
+      } else if (!same) {
         spans = session.Engine().ListMatchesInFoldableText(joined);
-      } else if (offsets) {
-        spans = session.Engine().ListMatchesInFoldableText(bytes);
       } else {
         spans = session.Engine().ListMatchesInText(bytes);
       }

@@ -231,7 +231,7 @@ TEST_F(DriverTest, ListingMatchesChangesNothing) {
   EXPECT_TRUE(engine.ListMatchesInText("").empty());
 }
 
-TEST_F(DriverTest, ListingAFoldableTextFindsWhatListingACopyFinds) {
+TEST_F(DriverTest, ListingAFoldableOrFoldedTextFindsWhatListingACopyFinds) {
   // Case-folded and exact, with letters of every folding kind and a two-byte character whose
   // second byte looks like a letter.
   const std::string text = Sj("Abc ａｂｃ ＡＢＣ αβ ΑΒ abc ソabc");
@@ -243,6 +243,9 @@ TEST_F(DriverTest, ListingAFoldableTextFindsWhatListingACopyFinds) {
       std::string own = text;
       EXPECT_EQ(engine.ListMatchesInFoldableText(own), expected) << find << " " << matchCase;
       EXPECT_EQ(own, matchCase ? text : ToUpperCp932Copy(text)) << find;
+      if (!matchCase) {
+        EXPECT_EQ(engine.ListMatchesInFoldedText(own), expected) << find;
+      }
     }
   }
 }
