@@ -67,7 +67,10 @@ const std::string& SearchEngine::AreaText(int area) const {
   return area >= 1 && area <= kAreaCount ? areaTexts_[area - 1] : empty;
 }
 
-void SearchEngine::SetWorkingText(std::string text) { workingText_ = std::move(text); }
+void SearchEngine::SetWorkingText(std::string text) {
+  workingText_ = std::move(text);
+  workingVersion_ = 0;
+}
 
 bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
                                   std::size_t& matchStart, std::size_t& matchEnd) {
@@ -108,10 +111,15 @@ bool SearchEngine::MatchIn(std::string_view compare, std::string_view unfolded) 
 }
 
 bool SearchEngine::MatchInControl(TextControl& control) {
-  // The control keeps its text upper-cased and in step with its edits: only the working text
-  // is copied (into the capacity of the last one), nothing is folded.
-  const std::string_view text = control.TextView();
-  workingText_.assign(text.data(), text.size());
+  // The control keeps its text upper-cased and in step with its edits: nothing is folded, and
+  // the working text is copied only when the text changed since the last find in it (the
+  // version numbers of all controls differ, so one number cannot stand for another's text).
+  const std::uint64_t version = control.TextVersion();
+  if (version == 0 || version != workingVersion_) {
+    const std::string_view text = control.TextView();
+    workingText_.assign(text.data(), text.size());
+    workingVersion_ = version;
+  }
   if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
     return MatchIn(workingText_, workingText_);
   }

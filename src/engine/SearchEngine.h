@@ -147,6 +147,7 @@ class SearchEngine {
   Ui& ui_;
   const Clock& clock_;
   std::string workingText_;
+  std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from
   CompiledPattern pattern_;
   CompiledPattern replaceList_;
   std::array<bool, kAreaCount> areaGroups_{};

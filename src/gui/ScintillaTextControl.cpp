@@ -131,6 +131,9 @@ std::string_view ScintillaTextControl::TextView() const {
 std::string_view ScintillaTextControl::FoldedTextView() const {
   return Doc().FoldedView();
 }
+std::uint64_t ScintillaTextControl::TextVersion() const {
+  return Doc().Version();
+}
 std::size_t ScintillaTextControl::TextLength() const {
   return Doc().Size();
 }

@@ -27,6 +27,7 @@ void MemoryTextControl::SetText(std::string text) {
   goalColumn_ = kNoColumn;
   text_ = std::move(text);
   folded_.Clear();
+  version_ = NewTextVersion();
   selStart_ = 0;
   selLength_ = 0;
   backwards_ = false;
@@ -57,6 +58,7 @@ void MemoryTextControl::ResetText(std::string_view text) {
   goalColumn_ = kNoColumn;
   text_.assign(text);
   folded_.Clear();
+  version_ = NewTextVersion();
   selStart_ = 0;
   selLength_ = 0;
   backwards_ = false;
@@ -118,6 +120,7 @@ bool MemoryTextControl::InsertOverSelection(std::string_view text) {
   if (text_.size() - selLength_ + text.size() > maxLength_) return false;  // the control beeps
   text_.replace(selStart_, selLength_, text);
   folded_.Replace(selStart_, selLength_, text.size(), SplitText{text_, {}});
+  version_ = NewTextVersion();
   selStart_ += text.size();
   selLength_ = 0;
   backwards_ = false;

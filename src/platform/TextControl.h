@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,10 @@ class TextControl {
     viewFolded_ = ToUpperCp932Copy(Text());
     return viewFolded_;
   }
+  // A number that changes with every change of the text and is never handed out again, by
+  // this control or another (NewTextVersion): an equal number means the same text, unchanged.
+  // 0 when the control keeps none.
+  virtual std::uint64_t TextVersion() const { return 0; }
 
   // Replaces the whole text (loading a file, reloading) as one change: caret to 0, the
   // modified flag untouched, no length limit applied (a loaded file is never cut short).

@@ -11,6 +11,7 @@
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 #include "text/FoldedText.h"
+#include "text/TextVersion.h"
 
 namespace norra {
 namespace {
@@ -354,6 +355,7 @@ struct Cp932Mirror::Impl {
   const LengthTables& lengths = Lengths();
   GapVector<char> bytes;
   FoldedText folded;                // the bytes upper-cased, once a search asked for them
+  std::uint64_t version = NewTextVersion();
   Partitioning lines;               // line starts
   Partitioning pieceC;              // piece starts, CP932 offsets
   Partitioning pieceU;              // the same starts, widget positions
@@ -527,6 +529,7 @@ struct Cp932Mirror::Impl {
     overrides.clear();
     bytes.Assign(cp932.data(), cp932.size());
     folded.Clear();
+    version = NewTextVersion();
     lines.Reset();
     for (std::size_t x = 1; x <= Size(); ++x) {
       if (IsLineStartAt(x)) lines.Insert(lines.Count(), x);
@@ -583,6 +586,7 @@ struct Cp932Mirror::Impl {
     const std::size_t n = run.size();
     bytes.Insert(c0, run.data(), n);
     folded.Replace(c0, 0, n, bytes.Split());
+    version = NewTextVersion();
     const std::size_t first = FirstOverrideFrom(c0);
     for (std::size_t i = first; i < overrides.size(); ++i) overrides[i].offset += n;
 
@@ -628,6 +632,7 @@ struct Cp932Mirror::Impl {
     const std::size_t un = to.u - from.u;
     bytes.Erase(c0, n);
     folded.Replace(c0, n, 0, bytes.Split());
+    version = NewTextVersion();
     const auto first = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(c0));
     const auto last = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(to.c));
     const auto rest = overrides.erase(first, last);
@@ -732,6 +737,10 @@ std::string_view Cp932Mirror::View() const {
 
 std::string_view Cp932Mirror::FoldedView() const {
   return impl_->folded.View(impl_->bytes.Split());
+}
+
+std::uint64_t Cp932Mirror::Version() const {
+  return impl_->version;
 }
 
 std::string Cp932Mirror::TextRange(std::size_t offset, std::size_t length) const {

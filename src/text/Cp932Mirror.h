@@ -52,6 +52,8 @@ class Cp932Mirror {
   // then on kept in step with every edit, so a find need not fold the whole text again.
   std::string_view View() const;
   std::string_view FoldedView() const;
+  // Changes with every change of the bytes (NewTextVersion).
+  std::uint64_t Version() const;
   // The bytes [offset, offset + length), clamped to the text.
   std::string TextRange(std::size_t offset, std::size_t length) const;
   std::size_t Size() const;

@@ -12,25 +12,30 @@ namespace {
 class FindAfterEditsTest : public DocumentsTestBase {
  protected:
   // Every hit MatchInControl reports from every start, compared with a match on a copy of the
-  // text folded afresh, for the find text with and without letter case.
+  // text folded afresh, for the find text with and without letter case. The finder is the one
+  // that searched before the edit, so what it kept from then must not be taken for the text.
   void ExpectFindsAsInAFreshCopy(Page& page, const char* findUtf8, const std::string& what) {
-    const TagSymbols symbols = tags.BuiltInSymbols();
     for (bool matchCase : {false, true}) {
-      SearchEngine engine(symbols, ui);
-      engine.MatchCase = matchCase;
-      ASSERT_TRUE(engine.Compile(Utf8ToCp932(findUtf8))) << findUtf8;
+      SearchEngine fresh(symbols_, ui);
+      for (SearchEngine* engine : {finder_.get(), &fresh}) {
+        engine->MatchCase = matchCase;
+        ASSERT_TRUE(engine->Compile(Utf8ToCp932(findUtf8))) << findUtf8;
+      }
       const std::string text = page.Control().Text();
       int hits = 0;
       for (std::size_t start = 1; start <= text.size(); ++start) {
-        engine.PreFoldedText = false;
-        engine.StartPos = static_cast<std::int64_t>(start);
-        const bool found = engine.MatchInControl(page.Control());
-        const std::int64_t pos = engine.MatchPos;
-        const std::int64_t len = engine.MatchLen;
-        engine.SetWorkingText(text);
-        ASSERT_EQ(engine.Match(), found) << what << ", case " << matchCase << ", from " << start;
-        ASSERT_EQ(engine.MatchPos, pos) << what << ", case " << matchCase << ", from " << start;
-        ASSERT_EQ(engine.MatchLen, len) << what << ", case " << matchCase << ", from " << start;
+        finder_->PreFoldedText = false;
+        finder_->StartPos = static_cast<std::int64_t>(start);
+        const bool found = finder_->MatchInControl(page.Control());
+        ASSERT_EQ(finder_->WorkingText(), text) << what;
+        fresh.PreFoldedText = false;
+        fresh.StartPos = static_cast<std::int64_t>(start);
+        fresh.SetWorkingText(text);
+        const std::string where =
+            what + ", case " + (matchCase ? "on" : "off") + ", from " + std::to_string(start);
+        ASSERT_EQ(fresh.Match(), found) << where;
+        ASSERT_EQ(fresh.MatchPos, finder_->MatchPos) << where;
+        ASSERT_EQ(fresh.MatchLen, finder_->MatchLen) << where;
         hits += found ? 1 : 0;
       }
       if (!matchCase) {
@@ -39,12 +44,20 @@ class FindAfterEditsTest : public DocumentsTestBase {
     }
   }
 
-  // Searches once so that the control keeps its upper-cased text, then edits.
+  // Searches once, with letters folded and without, so that the control keeps its
+  // upper-cased text and the finder a copy of the text; then the test edits.
   void Prime(Page& page) {
-    SearchEngine engine(tags.BuiltInSymbols(), ui);
-    ASSERT_TRUE(engine.Compile("x"));
-    engine.MatchInControl(page.Control());
+    symbols_ = tags.BuiltInSymbols();
+    finder_ = std::make_unique<SearchEngine>(symbols_, ui);
+    ASSERT_TRUE(finder_->Compile("x"));
+    for (bool matchCase : {false, true}) {
+      finder_->MatchCase = matchCase;
+      finder_->MatchInControl(page.Control());
+    }
   }
+
+  TagSymbols symbols_{};
+  std::unique_ptr<SearchEngine> finder_;
 };
 
 TEST_F(FindAfterEditsTest, FindAfterEveryKindOfEditSeesTheTextAsItIsNow) {
