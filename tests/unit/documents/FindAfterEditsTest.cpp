@@ -111,7 +111,7 @@ TEST_F(FindAfterEditsTest, FindAfterReloadAndReplaceAllSeesTheNewText) {
   ASSERT_TRUE(docs->ReloadPage(page));
   ExpectFindsAsInAFreshCopy(page, "ＸＹＺ", "reload");
 
-  SearchEngine engine(tags.BuiltInSymbols(), ui);
+  SearchEngine engine(symbols_, ui);  // the engine keeps a reference to its symbols
   ASSERT_TRUE(engine.Compile(Utf8ToCp932("abc")));
   ASSERT_TRUE(engine.CompileReplace(Utf8ToCp932("ＡＢＣ")));
   ASSERT_TRUE(engine.ReplaceAllInPage(page.Control()));
