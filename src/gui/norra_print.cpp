@@ -147,6 +147,12 @@ int Run(int argc, char** argv) {
   }
 
   std::int64_t copies = settings.Print.Copies;
+  // The print panel takes at most five digits; a hand-edited file could ask for billions.
+  if (args.copies.empty() && copies > PrintJob::kMaxCopies) {
+    Error("Copies=" + std::to_string(copies) + " in " + settingsPath + " is more than " +
+          std::to_string(PrintJob::kMaxCopies) + " (use --copies N)");
+    return kExitError;
+  }
   if (!args.copies.empty()) {
     std::int64_t value = 0;
     if (!PrintTemplate::ParseNumber(args.copies, value) || value < 1 ||
