@@ -208,6 +208,47 @@ TEST_F(OptionsDialogTest, OkTriesEveryChangedPageSavesAndStaysOnTheFirstThatFail
   EXPECT_NE(SavedFile().find("MaxLength=4096\r\n"), std::string::npos);
 }
 
+TEST_F(OptionsDialogTest, OkRewritesOnlyTheKeysTheUserChanged) {
+  // A complete file as the program writes it, with colours of neither family.
+  Settings& s = window->Prefs();
+  s.Vision.ForeRed = 12;
+  s.Vision.ForeGreen = 34;
+  s.Vision.ForeBlue = 56;
+  s.Print.M_Top = 20;
+  ASSERT_TRUE(s.Save());
+  const auto lines = [](const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(text.substr(at, end - at));
+    return out;
+  };
+  const std::vector<std::string> before = lines(SavedFile());
+
+  dialog->Open(OptionsDialog::kPageFile);
+  dialog->Edit(txtRecentMax, "12");
+  dialog->SwitchTo(OptionsDialog::kPagePrint);
+  dialog->Edit(txtHeadLine, "H");
+  dialog->SwitchTo(OptionsDialog::kPageEdit);
+  dialog->Edit(txtTabStop, "7");
+  dialog->SwitchTo(OptionsDialog::kPageVision);
+  dialog->Edit(txtFontSize, std::to_string(s.Vision.FontSize + 1));
+  dialog->SwitchTo(OptionsDialog::kPageFindReplace);
+  const bool wantTabs = !s.FindReplace.WantTabs;
+  dialog->EditChecked(chkWantTabs, wantTabs);
+  ASSERT_TRUE(dialog->Ok());
+
+  const std::vector<std::string> after = lines(SavedFile());
+  ASSERT_EQ(after.size(), before.size());
+  std::vector<std::string> changed;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (after[i] != before[i]) changed.push_back(after[i]);
+  }
+  EXPECT_EQ(changed, (std::vector<std::string>{"RecentMax=12", "HeadLine=H", "TabStop=7",
+                                               "FontSize=" + std::to_string(s.Vision.FontSize),
+                                               std::string("WantTabs=") + (wantTabs ? "1" : "0")}));
+}
+
 TEST_F(OptionsDialogTest, ResetUndoAndSwitchingKeepOrDropTheEditsAsTheButtonsSay) {
   dialog->Open(OptionsDialog::kPageEdit);
   EXPECT_TRUE(dialog->ApplyButtonsVisible());
