@@ -49,6 +49,11 @@ else
   echo "SKIP: pdftotext and pdfinfo (poppler-utils) are not installed" >&2
 fi
 
+# ---- the PDF file printer is offered whether or not a printer is installed
+run "$PRINT" --list-printers
+expect_status 0 "list printers"
+case "$out" in *"PDF file"*) ;; *) fail "--list-printers lacks the PDF file printer: [$out]" ;; esac
+
 # ---- errors: nothing printed, exit status 2
 mkdir sub
 run "$PRINT" --pdf a.txt/out.pdf a.txt
