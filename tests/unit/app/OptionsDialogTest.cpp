@@ -98,6 +98,10 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
        "[戻す]記録を減らし終える文字数は 8388608(減らし始める文字数の80%)以下 にして下さい",
        endClear},
       {{{txtLostBytesEndClear, "8388608"}}, "", endClear, 8388608},
+      // An emptied end box is no number: refused like one too large.
+      {{{txtLostBytesEndClear, ""}},
+       "[戻す]記録を減らし終える文字数は 8388608(減らし始める文字数の80%)以下 にして下さい",
+       endClear},
       {{{txtMaxLogBytes, "255"}},
        "1動作で[戻す]記録を全ｸﾘｱさせる最低文字数は 256以上 にして下さい",
        maxLog},
