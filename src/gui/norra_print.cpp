@@ -17,6 +17,7 @@
 #include "printing/PrintJob.h"
 #include "settings/Settings.h"
 #include "settings/SettingsPath.h"
+#include "text/Encoding.h"
 #include "text/FileIo.h"
 #include "text/PathUtil.h"
 
@@ -144,6 +145,18 @@ int Run(int argc, char** argv) {
   if (!settings.Load(Settings::LoadMode::ReadOnly)) {
     Error("the settings file " + settingsPath + " cannot be read");
     return kExitError;
+  }
+
+  // The print job drops a template it cannot read without a word; here the user learns why.
+  for (const auto& [key, text] :
+       {std::pair<const char*, const std::string&>{"HeadLine", settings.Print.HeadLine},
+        {"FootLine", settings.Print.FootLine}}) {
+    PrintTemplate check;
+    if (!check.Compile(Utf8ToCp932(text), SystemClock::Instance().Now(), std::string())) {
+      Error(std::string(key) + " in " + settingsPath +
+            " has a code whose argument is not a number: " + text);
+      return kExitError;
+    }
   }
 
   std::int64_t copies = settings.Print.Copies;

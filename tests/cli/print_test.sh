@@ -76,6 +76,11 @@ expect_status 2 "nothing to print"
 expect_err_has "印刷対象が 0 文字です" "nothing to print"
 run "$PRINT" --pdf x.pdf --printer p a.txt
 expect_status 2 "both outputs"
+# A template whose code has no number prints nothing, and says why.
+printf '[Norra]\r\nIniVersion=3500\r\n[Print]\r\nFootLine=p[pageindex[x]]\r\n' >template.ini
+run "$PRINT" -F template.ini --pdf x.pdf a.txt
+expect_status 2 "a template code without a number"
+expect_err_has "FootLine" "a template code without a number"
 # Copies from a settings file edited by hand: refused at once, not billions of sheets.
 printf '[Norra]\r\nIniVersion=3500\r\n[Print]\r\nCopies=2000000000\r\n' >copies.ini
 run timeout 20 "$PRINT" -F copies.ini --pdf x.pdf a.txt
