@@ -521,13 +521,13 @@ bool OptionsDialog::ApplyEdit() {
     }
     start = *ParseNumber(Value(txtLostBytesStartClear));
     const auto endValue = ParseNumber(Value(txtLostBytesEndClear));
-    end = endValue.value_or(INT64_MAX);
+    end = endValue.value_or(0);
     if (end < 0) {
       end = 0;
       Slot(txtLostBytesEndClear, 0) = "0";
     }
-    // 80% of the start exactly is allowed.
-    if (end * 5 > start * 4) {
+    // 80% of the start exactly is allowed; no number (an emptied box) is not.
+    if (!endValue || end * 5 > start * 4) {
       return Fail(kPageEdit, txtLostBytesEndClear,
                   "[戻す]記録を減らし終える文字数は " + std::to_string(start * 4 / 5) +
                       "(減らし始める文字数の80%)以下 にして下さい");

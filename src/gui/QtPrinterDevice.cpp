@@ -152,7 +152,9 @@ bool QtPrinterDevice::BeginDocument(const std::string& title) {
   if (target_ != nullptr) {
     device_ = target_;
   } else if (PdfSelected()) {
+    bool asked = false;
     if (printer_.outputFileName().isEmpty() && askPdfPath_) {
+      asked = true;
       const std::string path = askPdfPath_();
       if (path.empty()) {
         lastError_ = "PDFﾌｧｲﾙが指定されていません";
@@ -171,6 +173,8 @@ bool QtPrinterDevice::BeginDocument(const std::string& title) {
       lastError_ =
           printer_.outputFileName().toStdString() + "\n" + pdfFile_->errorString().toStdString();
       pdfFile_.reset();
+      // A file the user just chose and that cannot be written is asked for again next time.
+      if (asked) printer_.setOutputFileName(QString());
       return false;
     }
     pdfWriter_ = std::make_unique<QPdfWriter>(pdfFile_.get());

@@ -17,6 +17,7 @@
 #include "printing/PrintJob.h"
 #include "settings/Settings.h"
 #include "settings/SettingsPath.h"
+#include "text/Encoding.h"
 #include "text/FileIo.h"
 #include "text/PathUtil.h"
 
@@ -146,7 +147,25 @@ int Run(int argc, char** argv) {
     return kExitError;
   }
 
+  // The print job drops a template it cannot read without a word; here the user learns why.
+  for (const auto& [key, text] :
+       {std::pair<const char*, const std::string&>{"HeadLine", settings.Print.HeadLine},
+        {"FootLine", settings.Print.FootLine}}) {
+    PrintTemplate check;
+    if (!check.Compile(Utf8ToCp932(text), SystemClock::Instance().Now(), std::string())) {
+      Error(std::string(key) + " in " + settingsPath +
+            " has a code whose argument is not a number: " + text);
+      return kExitError;
+    }
+  }
+
   std::int64_t copies = settings.Print.Copies;
+  // The print panel takes at most five digits; a hand-edited file could ask for billions.
+  if (args.copies.empty() && copies > PrintJob::kMaxCopies) {
+    Error("Copies=" + std::to_string(copies) + " in " + settingsPath + " is more than " +
+          std::to_string(PrintJob::kMaxCopies) + " (use --copies N)");
+    return kExitError;
+  }
   if (!args.copies.empty()) {
     std::int64_t value = 0;
     if (!PrintTemplate::ParseNumber(args.copies, value) || value < 1 ||

@@ -9,22 +9,43 @@ namespace norra {
 
 namespace {
 
-// Offset of the first "]]" at or after `from` that starts on a character boundary, or npos.
+// Finds the first "]]" at or after an offset that starts on a character boundary, or npos.
 // Scanning by characters keeps a trail byte 0x5D of a two-byte character from closing a code.
-std::size_t FindCloseClose(std::string_view text, std::size_t from) {
-  for (std::size_t i = from; i < text.size(); i += static_cast<std::size_t>(CharStepAt(text, i))) {
-    if (text[i] == ']' && i + 1 < text.size() && text[i + 1] == ']') return i;
+// The offsets asked for only grow while one text is compiled, so the last answer is kept: a
+// long template of codes that never close is scanned once, not once for every "[".
+class CloseCloseFinder {
+ public:
+  explicit CloseCloseFinder(std::string_view text) : text_(text) {}
+  std::size_t Find(std::size_t from) {
+    if (scanned_ && from >= scannedFrom_ && (found_ == std::string_view::npos || found_ >= from))
+      return found_;
+    found_ = std::string_view::npos;
+    for (std::size_t i = from; i < text_.size();
+         i += static_cast<std::size_t>(CharStepAt(text_, i))) {
+      if (text_[i] == ']' && i + 1 < text_.size() && text_[i + 1] == ']') {
+        found_ = i;
+        break;
+      }
+    }
+    scanned_ = true;
+    scannedFrom_ = from;
+    return found_;
   }
-  return std::string_view::npos;
-}
+
+ private:
+  std::string_view text_;
+  bool scanned_ = false;
+  std::size_t scannedFrom_ = 0;
+  std::size_t found_ = std::string_view::npos;
+};
 
 enum class Fit { No, Yes, BadNumber };
 
 // Whether the code named by `code` completes at `open` (the offset of its "["). On success
 // `end` is the offset just past the code and the token holds its kind, number or text.
 Fit TryCode(std::string_view text, std::size_t open, const PrintCode& code,
-            const DateTime& printTime, std::string_view userName, std::size_t& end,
-            PrintToken& token) {
+            const DateTime& printTime, std::string_view userName, CloseCloseFinder& closer,
+            std::size_t& end, PrintToken& token) {
   const std::size_t nameAt = open + 1;
   if (text.substr(nameAt, code.name.size()) != code.name) return Fit::No;
   const std::size_t after = nameAt + code.name.size();
@@ -46,7 +67,7 @@ Fit TryCode(std::string_view text, std::size_t open, const PrintCode& code,
   }
   // Numeric codes and the date: "[" argument "]]".
   if (after >= text.size() || text[after] != '[') return Fit::No;
-  const std::size_t close = FindCloseClose(text, after + 1);
+  const std::size_t close = closer.Find(after + 1);
   if (close == std::string_view::npos || close == after + 1) return Fit::No;
   const std::string_view argument = text.substr(after + 1, close - after - 1);
   token.kind = code.kind;
@@ -108,13 +129,14 @@ bool PrintTemplate::Compile(std::string_view cp932, const DateTime& printTime,
     std::size_t codeAt = std::string_view::npos;
     std::size_t codeEnd = 0;
     PrintToken token;
+    CloseCloseFinder closer(rest);
     for (std::size_t p = 0; p < rest.size() && codeAt == std::string_view::npos;
          p += static_cast<std::size_t>(CharStepAt(rest, p))) {
       if (rest[p] != '[') continue;
       for (const PrintCode& code : kPrintCodes) {
         PrintToken candidate;
         std::size_t end = 0;
-        const Fit fit = TryCode(rest, p, code, printTime, userName, end, candidate);
+        const Fit fit = TryCode(rest, p, code, printTime, userName, closer, end, candidate);
         if (fit == Fit::BadNumber) return false;
         if (fit == Fit::Yes) {
           codeAt = p;

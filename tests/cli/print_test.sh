@@ -29,12 +29,15 @@ sjis '日本語の一行目\r\n二行目\r\n三行目\r\n' >a.txt
 printf 'lf only\nsecond\n' >b.txt
 sjis '[Norra]\r\nIniVersion=3500\r\nUserName=山田\r\n[Print]\r\nLinePerPage=2\r\nPrintOrder=2\r\nHeadLine=H:[filename] [pageindex[1]]/[pagecount[0]]\r\nFootLine=F:[username] [copyindex[1]]\r\n' >settings.ini
 cp settings.ini settings.before
+touch -d '2020-01-02 03:04:05' settings.ini
+mtime_before=$(stat -c %Y settings.ini)
 
 # ---- a PDF of two files, two copies in the page order
 run "$PRINT" -F settings.ini --pdf out.pdf --copies 2 a.txt b.txt
 expect_status 0 "print to PDF"
 case "$out" in "6 sheets printed on "*out.pdf) ;; *) fail "print to PDF: stdout [$out]" ;; esac
 cmp -s settings.ini settings.before || fail "the settings file changed"
+[ "$(stat -c %Y settings.ini)" = "$mtime_before" ] || fail "the settings file was rewritten"
 if command -v pdftotext >/dev/null && command -v pdfinfo >/dev/null; then
   pages=$(pdfinfo out.pdf | sed -n 's/^Pages: *//p')
   [ "$pages" = 6 ] || fail "the PDF has $pages pages, wanted 6"
@@ -45,6 +48,11 @@ if command -v pdftotext >/dev/null && command -v pdfinfo >/dev/null; then
 else
   echo "SKIP: pdftotext and pdfinfo (poppler-utils) are not installed" >&2
 fi
+
+# ---- the PDF file printer is offered whether or not a printer is installed
+run "$PRINT" --list-printers
+expect_status 0 "list printers"
+case "$out" in *"PDF file"*) ;; *) fail "--list-printers lacks the PDF file printer: [$out]" ;; esac
 
 # ---- errors: nothing printed, exit status 2
 mkdir sub
@@ -68,6 +76,16 @@ expect_status 2 "nothing to print"
 expect_err_has "印刷対象が 0 文字です" "nothing to print"
 run "$PRINT" --pdf x.pdf --printer p a.txt
 expect_status 2 "both outputs"
+# A template whose code has no number prints nothing, and says why.
+printf '[Norra]\r\nIniVersion=3500\r\n[Print]\r\nFootLine=p[pageindex[x]]\r\n' >template.ini
+run "$PRINT" -F template.ini --pdf x.pdf a.txt
+expect_status 2 "a template code without a number"
+expect_err_has "FootLine" "a template code without a number"
+# Copies from a settings file edited by hand: refused at once, not billions of sheets.
+printf '[Norra]\r\nIniVersion=3500\r\n[Print]\r\nCopies=2000000000\r\n' >copies.ini
+run timeout 20 "$PRINT" -F copies.ini --pdf x.pdf a.txt
+expect_status 2 "absurd copies in the settings"
+expect_err_has "Copies" "absurd copies in the settings"
 [ ! -e x.pdf ] || fail "a failed run left x.pdf"
 [ -z "$(ls -A sub)" ] || fail "a failed run left files"
 

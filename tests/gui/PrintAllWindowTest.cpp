@@ -277,6 +277,24 @@ class PrintAllWindowTest : public QObject {
     window.Detach();
   }
 
+  void aPdfPathAskedForThatCannotBeWrittenIsAskedForAgain() {
+    World world;
+    QtPrinterDevice device;
+    device.SelectPrinter(QtPrinterDevice::kPdfPrinterName);
+    device.SetPdfPath(std::string());
+    int asked = 0;
+    const QString bad = world.Path("a.txt") + QStringLiteral("/out.pdf");
+    const QString good = world.Path("good.pdf");
+    device.SetAskPdfPath([&] { return (++asked == 1 ? bad : good).toStdString(); });
+    QVERIFY(!device.BeginDocument("Norra"));
+    QCOMPARE(asked, 1);
+    // The next run lets the user pick another file instead of failing on the same one.
+    QVERIFY(device.BeginDocument("Norra"));
+    QCOMPARE(asked, 2);
+    QVERIFY(device.EndDocument());
+    QVERIFY(QFileInfo(good).size() > 0);
+  }
+
   void aFontThatDoesNotExistPrintsInTheSubstitute() {
     World world;
     world.settings.Print.PrintFontName = "No Such Font Norra 12345";

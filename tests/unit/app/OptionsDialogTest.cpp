@@ -98,6 +98,10 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
        "[戻す]記録を減らし終える文字数は 8388608(減らし始める文字数の80%)以下 にして下さい",
        endClear},
       {{{txtLostBytesEndClear, "8388608"}}, "", endClear, 8388608},
+      // An emptied end box is no number: refused like one too large.
+      {{{txtLostBytesEndClear, ""}},
+       "[戻す]記録を減らし終える文字数は 8388608(減らし始める文字数の80%)以下 にして下さい",
+       endClear},
       {{{txtMaxLogBytes, "255"}},
        "1動作で[戻す]記録を全ｸﾘｱさせる最低文字数は 256以上 にして下さい",
        maxLog},
@@ -206,6 +210,47 @@ TEST_F(OptionsDialogTest, OkTriesEveryChangedPageSavesAndStaysOnTheFirstThatFail
   EXPECT_TRUE(dialog->Ok());
   EXPECT_EQ(dialog->Closing(), OptionsDialog::Result::Ok);
   EXPECT_NE(SavedFile().find("MaxLength=4096\r\n"), std::string::npos);
+}
+
+TEST_F(OptionsDialogTest, OkRewritesOnlyTheKeysTheUserChanged) {
+  // A complete file as the program writes it, with colours of neither family.
+  Settings& s = window->Prefs();
+  s.Vision.ForeRed = 12;
+  s.Vision.ForeGreen = 34;
+  s.Vision.ForeBlue = 56;
+  s.Print.M_Top = 20;
+  ASSERT_TRUE(s.Save());
+  const auto lines = [](const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(text.substr(at, end - at));
+    return out;
+  };
+  const std::vector<std::string> before = lines(SavedFile());
+
+  dialog->Open(OptionsDialog::kPageFile);
+  dialog->Edit(txtRecentMax, "12");
+  dialog->SwitchTo(OptionsDialog::kPagePrint);
+  dialog->Edit(txtHeadLine, "H");
+  dialog->SwitchTo(OptionsDialog::kPageEdit);
+  dialog->Edit(txtTabStop, "7");
+  dialog->SwitchTo(OptionsDialog::kPageVision);
+  dialog->Edit(txtFontSize, std::to_string(s.Vision.FontSize + 1));
+  dialog->SwitchTo(OptionsDialog::kPageFindReplace);
+  const bool wantTabs = !s.FindReplace.WantTabs;
+  dialog->EditChecked(chkWantTabs, wantTabs);
+  ASSERT_TRUE(dialog->Ok());
+
+  const std::vector<std::string> after = lines(SavedFile());
+  ASSERT_EQ(after.size(), before.size());
+  std::vector<std::string> changed;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (after[i] != before[i]) changed.push_back(after[i]);
+  }
+  EXPECT_EQ(changed, (std::vector<std::string>{"RecentMax=12", "HeadLine=H", "TabStop=7",
+                                               "FontSize=" + std::to_string(s.Vision.FontSize),
+                                               std::string("WantTabs=") + (wantTabs ? "1" : "0")}));
 }
 
 TEST_F(OptionsDialogTest, ResetUndoAndSwitchingKeepOrDropTheEditsAsTheButtonsSay) {

@@ -103,6 +103,19 @@ TEST(PrintTemplateTest, ANumericCodeWithoutANumberRefusesTheWholeTemplate) {
   EXPECT_EQ(value, -2147483647);
 }
 
+TEST(PrintTemplateTest, AHugeTemplateOfUnclosedCodesCompilesInOnePass) {
+  // A settings file edited by hand: a megabyte of codes that never close is one literal, and
+  // looking for their "]]" again at every "[" would take minutes.
+  std::string opened;
+  for (int i = 0; i < 100000; ++i) opened += "[pageindex[";
+  PrintTemplate compiled;
+  ASSERT_TRUE(compiled.Compile(opened + "[filename]", ChristmasEve(), "u"));
+  EXPECT_EQ(compiled.Render(SomeSheet(), 0), opened + "a.txt");
+  // The closing pair found once still ends the code that owns it.
+  EXPECT_EQ(RenderUtf8("[now[]] [pageindex[]] [copycount[1]]", SomeSheet()),
+            "[now[]] [pageindex[]] 3");
+}
+
 TEST(PrintTemplateTest, TheLineIsCutToTheColumnsWithoutSplittingACharacter) {
   const PrintCounters c = SomeSheet();
   EXPECT_EQ(RenderUtf8("[filename]-[pathname]", c, 8), "a.txt-C:");
