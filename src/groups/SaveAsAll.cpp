@@ -218,9 +218,12 @@ bool SaveAsAll::Write() {
     const std::string old = page->FilePath();
     if (!keepOldFiles_) {
       // Only a Page that names a file of its own has an old file; the new one is on disk
-      // before the old one goes.
-      if (page->HasFile() && path != old) {
-        std::error_code error;
+      // before the old one goes. An old path that another row aims at (rows swapping files),
+      // or one that reaches the file just written (another letter case on a case-insensitive
+      // disk, a link), is a new file and stays.
+      std::error_code error;
+      if (page->HasFile() && path != old && !plan_.TakenByOther(old, *it) &&
+          !std::filesystem::equivalent(old, path, error)) {
         std::filesystem::remove(old, error);
       }
       auto& recent = settings.File.RecentFiles;

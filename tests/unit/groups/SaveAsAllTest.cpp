@@ -292,6 +292,33 @@ TEST_F(SaveAsAllTest, ConfirmedSaveAsksPerExistingTargetAndOldFilesGoOnlyWhenAsk
   EXPECT_NE(std::find(recent.begin(), recent.end(), WorkPath("z/c.md")), recent.end());
 }
 
+TEST_F(SaveAsAllTest, DeletingOldFilesNeverRemovesAFileJustWritten) {
+  ThreePages();
+  Page& a = *Active();
+  // a and b swap their files: the old file of the row written last is the other's new one.
+  auto dialog = Dialog();
+  dialog->SaveAs()->SetKeepOldFiles(false);
+  dialog->SetRowPath(0, WorkPath("x/b.TXT"));
+  dialog->SetRowPath(1, WorkPath("y/a.txt"));
+  dialog->Click(C::cmdWithout);
+  EXPECT_TRUE(dialog->Closed());
+  EXPECT_EQ(ReadFile(WorkPath("x/b.TXT")), "new a");
+  EXPECT_EQ(ReadFile(WorkPath("y/a.txt")), "b");
+  EXPECT_EQ(a.FilePath(), WorkPath("x/b.TXT"));
+
+  // A new name that reaches the old file itself (as another letter case does on a
+  // case-insensitive disk): the file written is the old one and stays.
+  Edit(a, "newer a");
+  fs::create_symlink("b.TXT", WorkPath("x/B.txt"));
+  dialog = Dialog();
+  dialog->SaveAs()->SetKeepOldFiles(false);
+  dialog->SetRowPath(0, WorkPath("x/B.txt"));
+  dialog->Click(C::cmdWithout);
+  EXPECT_TRUE(dialog->Closed());
+  EXPECT_EQ(ReadFile(WorkPath("x/B.txt")), "newer a");
+  EXPECT_EQ(ReadFile(WorkPath("x/b.TXT")), "newer a");
+}
+
 TEST_F(SaveAsAllTest, ATargetThatCannotBeWrittenLeavesItsPageAsItWas) {
   ThreePages();
   Page& a = *Active();
