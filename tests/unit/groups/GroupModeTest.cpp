@@ -443,14 +443,14 @@ TEST_F(GroupModeTest, GroupMenuNumbersRecentGroupsAndOpensTheDialog) {
                                      mnuOpenGroup7, mnuOpenGroup8, mnuOpenGroup9};
   const std::string x = MakeFile("x.txt", "x");
   const std::string oldest = MakeGroup("old.tgp", {x});
-  window->Prefs().File.RecentGroups = {oldest, WorkPath("mid.tgp"), WorkPath("new.tgp")};
+  window->Prefs().File.RecentGroups = {oldest, WorkPath("R&D.tgp"), WorkPath("new.tgp")};
   window->MenuOpening(MenuKind::Group);
   for (std::size_t k = 0; k < items.size(); ++k) {
     const auto& item = view.items[items[k]];
     EXPECT_EQ(item.visible.value_or(true), k < 3) << k;
   }
   EXPECT_EQ(view.Caption(mnuOpenGroup3), "&1.new.tgp");  // the newest, at the top
-  EXPECT_EQ(view.Caption(mnuOpenGroup2), "&2.mid.tgp");
+  EXPECT_EQ(view.Caption(mnuOpenGroup2), "&2.R&&D.tgp");  // shows R&D, no mnemonic D
   EXPECT_EQ(view.Caption(mnuOpenGroup1), "&3.old.tgp");
   // No Page: the two commands on the active Page are off; the others are on.
   EXPECT_FALSE(view.Enabled(mnuAddChildToGroup));
