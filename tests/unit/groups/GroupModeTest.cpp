@@ -378,6 +378,18 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
   EXPECT_EQ(unreadable.GroupName(), "新グループ");
   EXPECT_TRUE(unreadable.GroupChanged());
+
+  // Loading one over a listed group keeps that group's rows and name: a write after it must
+  // not empty the group file still named.
+  window->Prefs().File.GroupPath = utf8Group;
+  FileListDialog listed(Remembering(), kGroupMode);
+  ui.QueueDialogFiles({fifo});
+  listed.Click(C::cmdOpenGroup);
+  EXPECT_EQ(ui.LastBox().text, fifo + "\nの読込み処理中にｴﾗｰ発生");
+  EXPECT_EQ(Column(listed, FileListRow::kName), (std::vector<std::string>{"メモ 1.txt"}));
+  EXPECT_EQ(listed.GroupName(), utf8Group);
+  listed.Click(C::cmdUpdateGroup);
+  EXPECT_EQ(Members(utf8Group), (std::vector<std::string>{japanese}));
 }
 
 TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
