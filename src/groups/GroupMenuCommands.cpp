@@ -28,6 +28,8 @@ void GroupMenuCommands::AddPageToGroup() {
   if (!chosen.accepted || chosen.files.empty()) return;
   std::string target = chosen.files.front();
   const std::string& path = page->FilePath();
+  // A name typed without its ".tgp" may still name an existing group, whose members stay.
+  if (!IsFile(target)) target = GroupFile::WithDefaultExtension(target);
 
   std::vector<std::string> members;
   if (IsFile(target)) {
@@ -49,7 +51,6 @@ void GroupMenuCommands::AddPageToGroup() {
       members.insert(members.begin(), path);
     }
   } else {
-    target = GroupFile::WithDefaultExtension(target);
     members = {path};
   }
   if (memory_.unreadableGroups.count(target) != 0) {

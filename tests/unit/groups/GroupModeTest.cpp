@@ -408,6 +408,11 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   ui.QueueDialogFiles({group});
   runner.AddPageToGroup();
   EXPECT_EQ(Members(group), (std::vector<std::string>{page.FilePath(), other}));
+  // Named without its ".tgp": that group keeps its members too.
+  const std::string named = MakeGroup("k.tgp", {other});
+  ui.QueueDialogFiles({WorkPath("k")});
+  runner.AddPageToGroup();
+  EXPECT_EQ(Members(named), (std::vector<std::string>{page.FilePath(), other}));
 
   // Listed already in other letter case: reported, the file written unchanged.
   std::string upper = page.FilePath();
