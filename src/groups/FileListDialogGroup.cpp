@@ -146,6 +146,10 @@ int FileListDialog::SaveGroupFileAs() {
   const FileDialogResult chosen = context_.ui.ShowSaveDialog(request);
   if (!chosen.accepted || chosen.files.empty()) return 2;
   const std::string path = GroupFile::WithDefaultExtension(chosen.files.front());
+  // The dialog asked about the name as typed, not about the one with ".tgp" added.
+  if (path != chosen.files.front() && files_.Exists(path) &&
+      Message(path + "\nは既に存在します。上書きしますか?", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
+    return 2;
   if (WriteGroupTo(path) != 1) return 16;
   groupChanged_ = false;
   SetGroupName(path);

@@ -145,6 +145,20 @@ TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
   EXPECT_TRUE(ui.Dialogs()[0].request.overwritePrompt);
   EXPECT_EQ(ui.Dialogs()[0].request.filters.at(0).description, "ﾒﾝﾊﾞﾘｽﾄ(*.tgp)");
   EXPECT_EQ(ui.Dialogs()[1].request.fileName, "work.tgp");
+  // The platform asked about the name as typed; the file with ".tgp" is asked about here.
+  MakeFile("groups/work.tgp", "keep");
+  ui.QueueDialogFiles({WorkPath("groups/work")});
+  ui.QueueAnswer(IDNO);
+  dialog.Click(C::cmdSaveAsGroup);
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.LastBox().text, WorkPath("groups/work.tgp") + "\nは既に存在します。上書きしますか?");
+  EXPECT_EQ(ui.LastBox().flags, MB_YESNOCANCEL | MB_ICONQUESTION);
+  EXPECT_EQ(ReadFile(WorkPath("groups/work.tgp")), "keep");
+  EXPECT_EQ(dialog.GroupName(), WorkPath("my.groups/work"));
+  ui.QueueDialogFiles({WorkPath("groups/work")});
+  ui.QueueAnswer(IDYES);
+  dialog.Click(C::cmdSaveAsGroup);
+  EXPECT_EQ(Members(WorkPath("groups/work.tgp")).size(), 4u);
   EXPECT_FALSE(dialog.Closed());
 }
 
@@ -450,6 +464,17 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   EXPECT_FALSE(list.Modified());
   EXPECT_EQ(Members(WorkPath("mine.tgp")), (std::vector<std::string>{other}));
   EXPECT_EQ(window->Prefs().File.RecentGroups.back(), WorkPath("mine.tgp"));
+  // Another Page named "mine" as well: the existing mine.tgp is asked about, No keeps both.
+  const std::string mine = ReadFile(WorkPath("mine.tgp"));
+  Page& second = OpenFile("second.txt", "");
+  Edit(second, "x");
+  ui.QueueDialogFiles({WorkPath("mine")});
+  ui.QueueAnswer(IDNO);
+  runner.SaveAsMemberList();
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.LastBox().text, WorkPath("mine.tgp") + "\nは既に存在します。上書きしますか?");
+  EXPECT_EQ(ReadFile(WorkPath("mine.tgp")), mine);
+  EXPECT_EQ(second.FilePath(), WorkPath("second.txt"));
 }
 
 TEST_F(GroupModeTest, GroupMenuNumbersRecentGroupsAndOpensTheDialog) {
