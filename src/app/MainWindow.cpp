@@ -500,6 +500,7 @@ void MainWindow::PageActivated(Page& page) { status_.ForceInsertState(log_->Inse
 
 void MainWindow::PageDestroyed(Page& page) {
   if (edits_) edits_->PageGone(page);
+  dialogs_.PageClosed(page);
   view_.DestroyPageWindow(page);
 }
 

@@ -17,6 +17,17 @@ constexpr UiItem kRecentGroupItems[] = {UiItem::mnuOpenGroup1, UiItem::mnuOpenGr
                                         UiItem::mnuOpenGroup4, UiItem::mnuOpenGroup5, UiItem::mnuOpenGroup6,
                                         UiItem::mnuOpenGroup7, UiItem::mnuOpenGroup8, UiItem::mnuOpenGroup9};
 
+// A menu caption shows "&" only doubled; a single one would underline the next letter instead.
+std::string MenuText(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    if (c == '&') escaped += '&';
+    escaped += c;
+  }
+  return escaped;
+}
+
 }  // namespace
 
 // Item k stands for entry k - 1 of the list (oldest first); the newest is numbered 1 and, as
@@ -30,7 +41,7 @@ void MainWindow::ShowGroupMenu() {
     view_.SetItemVisible(item, shown);
     if (shown) {
       const std::string& path = recent[static_cast<std::size_t>(k - 1)];
-      view_.SetItemCaption(item, "&" + std::to_string(n - k + 1) + "." + FileNamePart(path));
+      view_.SetItemCaption(item, "&" + std::to_string(n - k + 1) + "." + MenuText(FileNamePart(path)));
     }
   }
 }

@@ -4,6 +4,8 @@
 
 namespace norra {
 
+class Page;
+
 // Modes the main window opens the dialog in.
 enum class ListDialogMode : int {
   SaveAll = 220,      // まとめて上書き保存
@@ -34,6 +36,8 @@ class FileListDialogPort {
   // Creates the dialog in the mode, shows it modally unless its set-up finds nothing to show,
   // destroys it, and returns its result.
   virtual int Run(ListDialogMode mode) = 0;
+  // A Page is closing: nothing remembered may name it, as a new Page can take its address.
+  virtual void PageClosed(const Page& /*page*/) {}
 };
 
 }  // namespace norra

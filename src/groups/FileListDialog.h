@@ -236,7 +236,8 @@ class FileListDialog {
   void SetUpGroup();
   void GroupCommand(FileListControl control);
   bool AddMember(const std::string& path);
-  bool LoadGroupFile(const std::string& path);
+  // With replaceRows, the rows go only once the file was read: a failed load keeps the group.
+  bool LoadGroupFile(const std::string& path, bool replaceRows = false);
   int SaveGroupFile();
   int SaveGroupFileAs();
   int WriteGroupTo(const std::string& path);

@@ -80,7 +80,7 @@ bool FileListDialog::AddMember(const std::string& path) {
   return true;
 }
 
-bool FileListDialog::LoadGroupFile(const std::string& path) {
+bool FileListDialog::LoadGroupFile(const std::string& path, bool replaceRows) {
   std::vector<std::string> members;
   const GroupFileStatus status = GroupFile::Read(path, members);
   if (status != GroupFileStatus::Ok) {
@@ -88,6 +88,7 @@ bool FileListDialog::LoadGroupFile(const std::string& path) {
     Message(path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
     return false;
   }
+  if (replaceRows) ClearRows();
   for (const std::string& member : members) AddMember(member);
   // By state, ascending, and the direction left ascending.
   sortDirection_ = 1;
@@ -145,6 +146,10 @@ int FileListDialog::SaveGroupFileAs() {
   const FileDialogResult chosen = context_.ui.ShowSaveDialog(request);
   if (!chosen.accepted || chosen.files.empty()) return 2;
   const std::string path = GroupFile::WithDefaultExtension(chosen.files.front());
+  // The dialog asked about the name as typed, not about the one with ".tgp" added.
+  if (path != chosen.files.front() && files_.Exists(path) &&
+      Message(path + "\nは既に存在します。上書きしますか?", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
+    return 2;
   if (WriteGroupTo(path) != 1) return 16;
   groupChanged_ = false;
   SetGroupName(path);
@@ -179,8 +184,7 @@ void FileListDialog::GroupCommand(FileListControl control) {
       request.initialFolder = groupName_ == kNewGroup ? std::string() : FolderPart(groupName_);
       const FileDialogResult chosen = context_.ui.ShowOpenDialog(request);
       if (!chosen.accepted || chosen.files.empty()) return;
-      ClearRows();
-      LoadGroupFile(chosen.files.front());
+      LoadGroupFile(chosen.files.front(), true);
       View().RowsChanged();
       break;
     }

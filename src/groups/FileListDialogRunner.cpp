@@ -27,6 +27,12 @@ int FileListDialogRunner::Run(ListDialogMode mode) {
   }
 }
 
+void FileListDialogRunner::PageClosed(const Page& page) {
+  if (memory_.jumpPage == &page) memory_.jumpPage = nullptr;
+  if (context_ && context_->memory != nullptr && context_->memory->jumpPage == &page)
+    context_->memory->jumpPage = nullptr;
+}
+
 void FileListDialogRunner::AddPageToGroup() {
   if (!context_) return;
   GroupMenuCommands(*context_, context_->memory != nullptr ? *context_->memory : memory_)

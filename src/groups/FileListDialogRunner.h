@@ -24,6 +24,7 @@ class FileListDialogRunner : public FileListDialogPort, public GroupCommandsPort
   // Creates the dialog, shows it unless its set-up found nothing to show, and returns its
   // result (kListDialogFailed when it could not be prepared).
   int Run(ListDialogMode mode) override;
+  void PageClosed(const Page& page) override;
 
   // GroupCommandsPort; nothing happens until bound.
   void AddPageToGroup() override;

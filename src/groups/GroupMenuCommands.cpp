@@ -28,6 +28,8 @@ void GroupMenuCommands::AddPageToGroup() {
   if (!chosen.accepted || chosen.files.empty()) return;
   std::string target = chosen.files.front();
   const std::string& path = page->FilePath();
+  // A name typed without its ".tgp" may still name an existing group, whose members stay.
+  if (!IsFile(target)) target = GroupFile::WithDefaultExtension(target);
 
   std::vector<std::string> members;
   if (IsFile(target)) {
@@ -49,7 +51,6 @@ void GroupMenuCommands::AddPageToGroup() {
       members.insert(members.begin(), path);
     }
   } else {
-    target = GroupFile::WithDefaultExtension(target);
     members = {path};
   }
   if (memory_.unreadableGroups.count(target) != 0) {
@@ -75,6 +76,11 @@ void GroupMenuCommands::SaveAsMemberList() {
   const FileDialogResult chosen = context_.ui.ShowSaveDialog(request);
   if (!chosen.accepted || chosen.files.empty()) return;
   const std::string name = GroupFile::WithDefaultExtension(chosen.files.front());
+  // The dialog asked about the name as typed, not about the one with ".tgp" added.
+  if (name != chosen.files.front() && IsFile(name) &&
+      context_.ui.ShowMessageBox(name + "\nは既に存在します。上書きしますか?",
+                                 MB_YESNOCANCEL | MB_ICONQUESTION, "Norra") != IDYES)
+    return;
   if (memory_.unreadableGroups.count(name) != 0) {
     context_.ui.ShowMessageBox(name + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません",
                                MB_OK | MB_ICONERROR, "Norra");

@@ -173,13 +173,25 @@ bool SaveAsAll::Check() {
                       MB_OK | MB_ICONERROR);
       return false;
     }
-    if (plan_.TakenByOther(path, *it)) {
+    if (plan_.TakenByOther(path, *it) || StaysAt(path, *it)) {
       dialog_.ShowRow(*it);
       dialog_.Message(path + "\n (ID:" + Id(*it) + ")が重複しています", MB_OK | MB_ICONWARNING);
       return false;
     }
   }
   return true;
+}
+
+// Writing there would overwrite the text that Page shows and leave two Pages on one file.
+bool SaveAsAll::StaysAt(const std::string& path, std::size_t row) const {
+  const std::vector<FileListRow>& rows = dialog_.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Page* page = rows[i].page;
+    if (i != row && !rows[i].selected && page != nullptr && page->HasFile() &&
+        page->FilePath() == path)
+      return true;
+  }
+  return false;
 }
 
 bool SaveAsAll::Confirm() {
@@ -218,9 +230,12 @@ bool SaveAsAll::Write() {
     const std::string old = page->FilePath();
     if (!keepOldFiles_) {
       // Only a Page that names a file of its own has an old file; the new one is on disk
-      // before the old one goes.
-      if (page->HasFile() && path != old) {
-        std::error_code error;
+      // before the old one goes. An old path that another row aims at (rows swapping files),
+      // or one that reaches the file just written (another letter case on a case-insensitive
+      // disk, a link), is a new file and stays.
+      std::error_code error;
+      if (page->HasFile() && path != old && !plan_.TakenByOther(old, *it) &&
+          !std::filesystem::equivalent(old, path, error)) {
         std::filesystem::remove(old, error);
       }
       auto& recent = settings.File.RecentFiles;
@@ -237,7 +252,8 @@ void SaveAsAll::Save(bool confirm) {
   plan_.planned.clear();
   for (const FileListRow& row : dialog_.Rows()) plan_.planned.push_back(row.path);
   if (!Check()) return;
-  if (confirm && !Confirm()) return;
+  // A row left out at a question stays on its file: the targets are checked again.
+  if (confirm && (!Confirm() || !Check())) return;
   const bool written = Write();
   dialog_.Context().host.UpdateStatusBar();
   if (written) dialog_.Finish(confirm ? kListDialogDone : kListDialogDoneSecond);

@@ -69,6 +69,8 @@ class SaveAsAll {
   void SetRowPath(std::size_t row, const std::string& path);
   std::string Id(std::size_t row) const { return std::to_string(row + 1); }
   bool Check();
+  // Whether the Page of another row that is not saved names the path: it stays on that file.
+  bool StaysAt(const std::string& path, std::size_t row) const;
   bool Confirm();
   bool Write();
 

@@ -145,6 +145,20 @@ TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
   EXPECT_TRUE(ui.Dialogs()[0].request.overwritePrompt);
   EXPECT_EQ(ui.Dialogs()[0].request.filters.at(0).description, "ﾒﾝﾊﾞﾘｽﾄ(*.tgp)");
   EXPECT_EQ(ui.Dialogs()[1].request.fileName, "work.tgp");
+  // The platform asked about the name as typed; the file with ".tgp" is asked about here.
+  MakeFile("groups/work.tgp", "keep");
+  ui.QueueDialogFiles({WorkPath("groups/work")});
+  ui.QueueAnswer(IDNO);
+  dialog.Click(C::cmdSaveAsGroup);
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.LastBox().text, WorkPath("groups/work.tgp") + "\nは既に存在します。上書きしますか?");
+  EXPECT_EQ(ui.LastBox().flags, MB_YESNOCANCEL | MB_ICONQUESTION);
+  EXPECT_EQ(ReadFile(WorkPath("groups/work.tgp")), "keep");
+  EXPECT_EQ(dialog.GroupName(), WorkPath("my.groups/work"));
+  ui.QueueDialogFiles({WorkPath("groups/work")});
+  ui.QueueAnswer(IDYES);
+  dialog.Click(C::cmdSaveAsGroup);
+  EXPECT_EQ(Members(WorkPath("groups/work.tgp")).size(), 4u);
   EXPECT_FALSE(dialog.Closed());
 }
 
@@ -378,6 +392,18 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
   EXPECT_EQ(unreadable.GroupName(), "新グループ");
   EXPECT_TRUE(unreadable.GroupChanged());
+
+  // Loading one over a listed group keeps that group's rows and name: a write after it must
+  // not empty the group file still named.
+  window->Prefs().File.GroupPath = utf8Group;
+  FileListDialog listed(Remembering(), kGroupMode);
+  ui.QueueDialogFiles({fifo});
+  listed.Click(C::cmdOpenGroup);
+  EXPECT_EQ(ui.LastBox().text, fifo + "\nの読込み処理中にｴﾗｰ発生");
+  EXPECT_EQ(Column(listed, FileListRow::kName), (std::vector<std::string>{"メモ 1.txt"}));
+  EXPECT_EQ(listed.GroupName(), utf8Group);
+  listed.Click(C::cmdUpdateGroup);
+  EXPECT_EQ(Members(utf8Group), (std::vector<std::string>{japanese}));
 }
 
 TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
@@ -396,6 +422,11 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   ui.QueueDialogFiles({group});
   runner.AddPageToGroup();
   EXPECT_EQ(Members(group), (std::vector<std::string>{page.FilePath(), other}));
+  // Named without its ".tgp": that group keeps its members too.
+  const std::string named = MakeGroup("k.tgp", {other});
+  ui.QueueDialogFiles({WorkPath("k")});
+  runner.AddPageToGroup();
+  EXPECT_EQ(Members(named), (std::vector<std::string>{page.FilePath(), other}));
 
   // Listed already in other letter case: reported, the file written unchanged.
   std::string upper = page.FilePath();
@@ -433,6 +464,17 @@ TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   EXPECT_FALSE(list.Modified());
   EXPECT_EQ(Members(WorkPath("mine.tgp")), (std::vector<std::string>{other}));
   EXPECT_EQ(window->Prefs().File.RecentGroups.back(), WorkPath("mine.tgp"));
+  // Another Page named "mine" as well: the existing mine.tgp is asked about, No keeps both.
+  const std::string mine = ReadFile(WorkPath("mine.tgp"));
+  Page& second = OpenFile("second.txt", "");
+  Edit(second, "x");
+  ui.QueueDialogFiles({WorkPath("mine")});
+  ui.QueueAnswer(IDNO);
+  runner.SaveAsMemberList();
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.LastBox().text, WorkPath("mine.tgp") + "\nは既に存在します。上書きしますか?");
+  EXPECT_EQ(ReadFile(WorkPath("mine.tgp")), mine);
+  EXPECT_EQ(second.FilePath(), WorkPath("second.txt"));
 }
 
 TEST_F(GroupModeTest, GroupMenuNumbersRecentGroupsAndOpensTheDialog) {
@@ -443,14 +485,14 @@ TEST_F(GroupModeTest, GroupMenuNumbersRecentGroupsAndOpensTheDialog) {
                                      mnuOpenGroup7, mnuOpenGroup8, mnuOpenGroup9};
   const std::string x = MakeFile("x.txt", "x");
   const std::string oldest = MakeGroup("old.tgp", {x});
-  window->Prefs().File.RecentGroups = {oldest, WorkPath("mid.tgp"), WorkPath("new.tgp")};
+  window->Prefs().File.RecentGroups = {oldest, WorkPath("R&D.tgp"), WorkPath("new.tgp")};
   window->MenuOpening(MenuKind::Group);
   for (std::size_t k = 0; k < items.size(); ++k) {
     const auto& item = view.items[items[k]];
     EXPECT_EQ(item.visible.value_or(true), k < 3) << k;
   }
   EXPECT_EQ(view.Caption(mnuOpenGroup3), "&1.new.tgp");  // the newest, at the top
-  EXPECT_EQ(view.Caption(mnuOpenGroup2), "&2.mid.tgp");
+  EXPECT_EQ(view.Caption(mnuOpenGroup2), "&2.R&&D.tgp");  // shows R&D, no mnemonic D
   EXPECT_EQ(view.Caption(mnuOpenGroup1), "&3.old.tgp");
   // No Page: the two commands on the active Page are off; the others are on.
   EXPECT_FALSE(view.Enabled(mnuAddChildToGroup));

@@ -166,6 +166,7 @@ TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONWARNING);
 
   // Another Page becomes active; the next jump dialog starts from that Page and line.
+  runner.Bind(Remembering());
   FileListDialog first(Remembering(), ListDialogMode::Jump);
   EXPECT_EQ(first.Control(C::txtRow).caption, "1");
   first.SelectRow(1, true);
@@ -182,7 +183,9 @@ TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
   again.Click(C::cmdDo);
   EXPECT_EQ(memory.jumpLine, 1u);
   // A remembered Page that has gone leaves the first row chosen.
+  ASSERT_EQ(memory.jumpPage, &other);
   window->Docs().DestroyPage(other);
+  EXPECT_EQ(memory.jumpPage, nullptr);  // a new Page may be made at its address
   FileListDialog gone(Remembering(), ListDialogMode::Jump);
   EXPECT_EQ(gone.SelectedRows(), (std::vector<std::size_t>{0}));
 }

@@ -209,6 +209,14 @@ TEST_F(SaveAsAllTest, ChecksRefuseBeforeAnythingIsWritten) {
          d.SetRowPath(3, WorkPath("same.txt"));
        },
        WorkPath("same.txt") + "\n (ID:4)が重複しています", MB_ICONWARNING, 3},
+      // The file of a Page that stays where it is (its row is not saved) is taken too.
+      {[this](FileListDialog& d) {
+         d.SetRowPath(0, WorkPath("ok/u.txt"));
+         d.SetRowPath(2, WorkPath("elsewhere/b.TXT"));
+         d.SelectRow(2, false);
+         d.SetRowPath(1, WorkPath("x/b.TXT"));
+       },
+       WorkPath("x/b.TXT") + "\n (ID:2)が重複しています", MB_ICONWARNING, 1},
       // A folder that cannot be made: its parent is a file.
       {[&file, this](FileListDialog& d) {
          d.SetRowPath(0, WorkPath("ok/u.txt"));
@@ -243,6 +251,20 @@ TEST_F(SaveAsAllTest, ChecksRefuseBeforeAnythingIsWritten) {
     EXPECT_FALSE(fs::exists(WorkPath("same.txt")));
     EXPECT_FALSE(fs::exists(WorkPath("ok/u.txt")));
   }
+  // A row left out at the overwrite question stays on its file, which another row aims at.
+  ui.ClearBoxes();
+  auto dialog = Dialog();
+  dialog->SetRowPath(0, WorkPath("ok/u.txt"));
+  dialog->SetRowPath(1, WorkPath("x/b.TXT"));
+  dialog->SetRowPath(2, file);
+  ui.QueueAnswer(IDYES);
+  ui.QueueAnswer(IDNO);
+  ui.QueueAnswer(IDYES);
+  dialog->Click(C::cmdDo);
+  EXPECT_EQ(BoxTexts().size(), 4u);
+  EXPECT_EQ(ui.LastBox().text, WorkPath("x/b.TXT") + "\n (ID:2)が重複しています");
+  EXPECT_FALSE(dialog->Closed());
+  EXPECT_EQ(ReadFile(WorkPath("x/b.TXT")), "b");
   EXPECT_EQ(ReadFile(file), "not a folder");
   EXPECT_EQ(ReadFile(WorkPath("y/a.txt")), "a");
 }
@@ -290,6 +312,33 @@ TEST_F(SaveAsAllTest, ConfirmedSaveAsksPerExistingTargetAndOldFilesGoOnlyWhenAsk
   const auto& recent = window->Prefs().File.RecentFiles;
   EXPECT_EQ(std::find(recent.begin(), recent.end(), WorkPath("y/a.txt")), recent.end());
   EXPECT_NE(std::find(recent.begin(), recent.end(), WorkPath("z/c.md")), recent.end());
+}
+
+TEST_F(SaveAsAllTest, DeletingOldFilesNeverRemovesAFileJustWritten) {
+  ThreePages();
+  Page& a = *Active();
+  // a and b swap their files: the old file of the row written last is the other's new one.
+  auto dialog = Dialog();
+  dialog->SaveAs()->SetKeepOldFiles(false);
+  dialog->SetRowPath(0, WorkPath("x/b.TXT"));
+  dialog->SetRowPath(1, WorkPath("y/a.txt"));
+  dialog->Click(C::cmdWithout);
+  EXPECT_TRUE(dialog->Closed());
+  EXPECT_EQ(ReadFile(WorkPath("x/b.TXT")), "new a");
+  EXPECT_EQ(ReadFile(WorkPath("y/a.txt")), "b");
+  EXPECT_EQ(a.FilePath(), WorkPath("x/b.TXT"));
+
+  // A new name that reaches the old file itself (as another letter case does on a
+  // case-insensitive disk): the file written is the old one and stays.
+  Edit(a, "newer a");
+  fs::create_symlink("b.TXT", WorkPath("x/B.txt"));
+  dialog = Dialog();
+  dialog->SaveAs()->SetKeepOldFiles(false);
+  dialog->SetRowPath(0, WorkPath("x/B.txt"));
+  dialog->Click(C::cmdWithout);
+  EXPECT_TRUE(dialog->Closed());
+  EXPECT_EQ(ReadFile(WorkPath("x/B.txt")), "newer a");
+  EXPECT_EQ(ReadFile(WorkPath("x/b.TXT")), "newer a");
 }
 
 TEST_F(SaveAsAllTest, ATargetThatCannotBeWrittenLeavesItsPageAsItWas) {
