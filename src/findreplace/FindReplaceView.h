@@ -18,10 +18,16 @@ enum class FindRange : int {
   Group = 6,       // optRangeGroup "ｸﾞﾙｰﾌﾟ(DISK)(&G)"
 };
 
-// Window modes.
+// Window modes; the open requests of the modes use the same numbers.
 enum FindWindowMode : int {
   kFindMode = 5,     // 検索
   kReplaceMode = 6,  // 検索/置換
+};
+
+// Open requests for the selected-text range.
+enum FindOpenRequest : int {
+  kOpenFindSelection = 7,     // 選択部分のみ検索
+  kOpenReplaceSelection = 8,  // 選択部分のみ置換
 };
 
 // Which of the two text boxes.

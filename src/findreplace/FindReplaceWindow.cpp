@@ -29,7 +29,9 @@ void SetBoxText(TextControl& box, std::string_view text) {
   box.SetSelection(0, box.TextLength());
 }
 
-int Rgb(int red, int green, int blue) { return (red & 0xFF) << 16 | (green & 0xFF) << 8 | (blue & 0xFF); }
+int Rgb(int red, int green, int blue) {
+  return (red & 0xFF) << 16 | (green & 0xFF) << 8 | (blue & 0xFF);
+}
 
 }  // namespace
 
@@ -52,11 +54,13 @@ FindReplaceWindow::FindReplaceWindow(const FindReplaceContext& context, FindRepl
 FindReplaceWindow::~FindReplaceWindow() = default;
 
 std::string FindReplaceWindow::EndOfFindText(std::int64_t findCount) {
-  return "指定対象の検索が終了しました。\n(現在の条件での検出数 : " + std::to_string(findCount) + ")";
+  return "指定対象の検索が終了しました。\n(現在の条件での検出数 : " + std::to_string(findCount) +
+         ")";
 }
 
 std::string FindReplaceWindow::NothingMoreText(std::int64_t replaceCount) {
-  return "検索文字列が見つかりません。\n(現在の条件での置換数 : " + std::to_string(replaceCount) + ")";
+  return "検索文字列が見つかりません。\n(現在の条件での置換数 : " + std::to_string(replaceCount) +
+         ")";
 }
 
 std::string FindReplaceWindow::DoneText(std::int64_t replaceCount) {
@@ -69,13 +73,16 @@ std::string FindReplaceWindow::DoneText(std::int64_t replaceCount) {
 bool FindReplaceWindow::Create() {
   try {
     LastRangeKind = 3;
-    engine_ = clock_ != nullptr ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
-                                : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
+    engine_ = clock_ != nullptr
+                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
+                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
     FileMaskList.clear();
     WindowMode = kFindMode;
     FindWindowGeometry geometry = view_.Geometry();
-    if (settings_.FindReplace.Height >= kMinStoredHeight) geometry.height = settings_.FindReplace.Height;
-    if (settings_.FindReplace.Width >= kMinStoredWidth) geometry.width = settings_.FindReplace.Width;
+    if (settings_.FindReplace.Height >= kMinStoredHeight)
+      geometry.height = settings_.FindReplace.Height;
+    if (settings_.FindReplace.Width >= kMinStoredWidth)
+      geometry.width = settings_.FindReplace.Width;
     geometry.left = (ui_.Screen().width - geometry.width) / 2;
     view_.SetGeometry(geometry);
     FirstShow = true;
@@ -115,24 +122,28 @@ void FindReplaceWindow::Open(int request) {
     case kReplaceMode: {
       SetMode(request);
       FindRange range = FindRange::Group;
-      if (LastRangeKind == 2) range = anyPage ? FindRange::AllNote : FindRange::Directory;
-      else if (LastRangeKind == 3) range = anyPage ? FindRange::CurrentPad : FindRange::Directory;
-      else if (LastRangeKind == 5) range = FindRange::Directory;
+      if (LastRangeKind == 2)
+        range = anyPage ? FindRange::AllNote : FindRange::Directory;
+      else if (LastRangeKind == 3)
+        range = anyPage ? FindRange::CurrentPad : FindRange::Directory;
+      else if (LastRangeKind == 5)
+        range = FindRange::Directory;
       ChooseRange(range);
       break;
     }
-    case 7:
+    case kOpenFindSelection:
       SetMode(kFindMode);
       ChooseRange(FindRange::SelText);
       break;
-    case 8:
+    case kOpenReplaceSelection:
       SetMode(kReplaceMode);
       ChooseRange(FindRange::SelText);
       break;
-    default: break;
+    default:
+      break;
   }
-  if (Page* page = docs_.ActivePage(); page != nullptr && page->Control().SelLength() > 0 &&
-                                        range_ != FindRange::SelText) {
+  if (Page* page = docs_.ActivePage();
+      page != nullptr && page->Control().SelLength() > 0 && range_ != FindRange::SelText) {
     SetBoxText(Box(FindBox::Find), page->Control().SelText());
   }
   engine_->RunReset();
@@ -161,7 +172,9 @@ void FindReplaceWindow::Showing() {
   }
 }
 
-void FindReplaceWindow::Activated() { view_.FocusBox(FindBox::Find); }
+void FindReplaceWindow::Activated() {
+  view_.FocusBox(FindBox::Find);
+}
 
 void FindReplaceWindow::Close() {
   view_.HideWindow();
@@ -176,7 +189,8 @@ void FindReplaceWindow::SetMode(int mode) {
   const bool replace = mode == kReplaceMode;
   if (replace) Box(FindBox::Find).SetSelection(0, Box(FindBox::Find).TextLength());
   view_.SetCaption(std::string(replace ? kReplaceCaption : kFindCaption));
-  for (std::string_view name : {"cmdReplace", "fraReplace", "cmdReplaceAll"}) view_.SetControlVisible(name, replace);
+  for (std::string_view name : {"cmdReplace", "fraReplace", "cmdReplaceAll"})
+    view_.SetControlVisible(name, replace);
   view_.SetControlVisible("cmdShiftReplaceMode", !replace);
   const int least = replace ? kReplaceModeHeight : kFindModeHeight;
   if (FindWindowGeometry geometry = view_.Geometry(); geometry.height < least) {
@@ -194,14 +208,19 @@ void FindReplaceWindow::ChooseRange(FindRange range) {
 }
 
 void FindReplaceWindow::ShowRangeControls() {
-  const bool pages = range_ == FindRange::AllNote || range_ == FindRange::CurrentPad || range_ == FindRange::SelText;
+  const bool pages = range_ == FindRange::AllNote || range_ == FindRange::CurrentPad ||
+                     range_ == FindRange::SelText;
   const bool folder = range_ == FindRange::Directory;
   const bool group = range_ == FindRange::Group;
   const bool mask = range_ == FindRange::AllNote || folder || group;
-  for (std::string_view name : {"lblDirection", "optDirectionAll", "optDirectionDown"}) view_.SetControlVisible(name, pages);
-  for (std::string_view name : {"lblFindDirectory", "txtFindDirectory", "cmdFindDirectory"}) view_.SetControlVisible(name, folder);
-  for (std::string_view name : {"lblFindGroup", "txtFindGroup", "cmdFindGroup"}) view_.SetControlVisible(name, group);
-  for (std::string_view name : {"lblFindFileName", "txtFindFileName"}) view_.SetControlVisible(name, mask);
+  for (std::string_view name : {"lblDirection", "optDirectionAll", "optDirectionDown"})
+    view_.SetControlVisible(name, pages);
+  for (std::string_view name : {"lblFindDirectory", "txtFindDirectory", "cmdFindDirectory"})
+    view_.SetControlVisible(name, folder);
+  for (std::string_view name : {"lblFindGroup", "txtFindGroup", "cmdFindGroup"})
+    view_.SetControlVisible(name, group);
+  for (std::string_view name : {"lblFindFileName", "txtFindFileName"})
+    view_.SetControlVisible(name, mask);
   view_.SetControlVisible("chkFindSubDirectory", folder);
   view_.SetControlEnabled("cmdFindNext", pages);
   view_.SetControlEnabled("cmdReplace", pages);
@@ -277,11 +296,21 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
   bool used = true;
   if ((shift & (kCtrlKey | kAltKey)) == kCtrlKey && focusedBox != nullptr) {
     switch (key) {
-      case 'X': Cut(*focusedBox); break;
-      case 'C': Copy(*focusedBox); break;
-      case 'V': Paste(*focusedBox); break;
-      case 'A': SelectAll(*focusedBox); break;
-      default: used = false; break;
+      case 'X':
+        Cut(*focusedBox);
+        break;
+      case 'C':
+        Copy(*focusedBox);
+        break;
+      case 'V':
+        Paste(*focusedBox);
+        break;
+      case 'A':
+        SelectAll(*focusedBox);
+        break;
+      default:
+        used = false;
+        break;
     }
   } else if (shift != 0) {
     used = false;
@@ -291,14 +320,23 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
         if (histories_->ListShown()) return false;
         Close();
         break;
-      case kKeyF3: FindNext(); break;
-      case kKeyF6: Options(); break;
-      case kKeyF11: histories_->ToggleList(FindBox::Find); break;
+      case kKeyF3:
+        FindNext();
+        break;
+      case kKeyF6:
+        Options();
+        break;
+      case kKeyF11:
+        histories_->ToggleList(FindBox::Find);
+        break;
       case kKeyF12:
         if (WindowMode == kReplaceMode) histories_->ToggleList(FindBox::Replace);
         break;
-      case kKeyF1: break;  // the help key of the boxes does nothing here
-      default: used = false; break;
+      case kKeyF1:
+        break;  // the help key of the boxes does nothing here
+      default:
+        used = false;
+        break;
     }
   }
   if (used) ui_.ProcessPendingEvents();
@@ -321,7 +359,9 @@ void FindReplaceWindow::Paste(FindBox box) {
   if (!text.empty()) Box(box).ReplaceSelection(text);
 }
 
-void FindReplaceWindow::SelectAll(FindBox box) { Box(box).SetSelection(0, Box(box).TextLength()); }
+void FindReplaceWindow::SelectAll(FindBox box) {
+  Box(box).SetSelection(0, Box(box).TextLength());
+}
 
 // ---- commands ----
 
@@ -345,7 +385,8 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
       // The compiler refuses an empty text without a word; the user gets told here.
       ui_.ShowMessageBox(kEmptyFindText, MB_OK | MB_ICONERROR, "Norra");
     }
-    if (findText.empty() || !engine.Compile(findText) || !engine.CompileReplace(Box(FindBox::Replace).Text())) {
+    if (findText.empty() || !engine.Compile(findText) ||
+        !engine.CompileReplace(Box(FindBox::Replace).Text())) {
       if (view_.IsVisible()) view_.FocusWindow();
       return false;
     }
@@ -361,7 +402,8 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
   }
   if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusBox(FindBox::Find);
   histories_->Store(FindBox::Find, Box(FindBox::Find).Text());
-  if (kind != CommandKind::FindNext) histories_->Store(FindBox::Replace, Box(FindBox::Replace).Text());
+  if (kind != CommandKind::FindNext)
+    histories_->Store(FindBox::Replace, Box(FindBox::Replace).Text());
   return true;
 }
 
@@ -379,20 +421,29 @@ void FindReplaceWindow::RunRange(CommandKind kind) {
       switch (range_) {
         case FindRange::AllNote:
           LastRangeKind = 2;
-          if (kind == CommandKind::FindNext) FindNextAllNote();
-          else if (kind == CommandKind::ReplaceNext) ReplaceNextAllNote();
-          else ReplaceAllAllNote();
+          if (kind == CommandKind::FindNext)
+            FindNextAllNote();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextAllNote();
+          else
+            ReplaceAllAllNote();
           break;
         case FindRange::CurrentPad:
           LastRangeKind = 3;
-          if (kind == CommandKind::FindNext) FindNextCurrentPad();
-          else if (kind == CommandKind::ReplaceNext) ReplaceNextCurrentPad();
-          else ReplaceAllCurrentPad();
+          if (kind == CommandKind::FindNext)
+            FindNextCurrentPad();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextCurrentPad();
+          else
+            ReplaceAllCurrentPad();
           break;
         case FindRange::SelText:
-          if (kind == CommandKind::FindNext) FindNextSelText();
-          else if (kind == CommandKind::ReplaceNext) ReplaceNextSelText();
-          else ReplaceAllSelText();
+          if (kind == CommandKind::FindNext)
+            FindNextSelText();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextSelText();
+          else
+            ReplaceAllSelText();
           break;
         case FindRange::Directory:
         case FindRange::Group:
@@ -439,12 +490,14 @@ void FindReplaceWindow::PlaceBesideCaret() {
   Page* page = docs_.ActivePage();
   if (page == nullptr) return;
   const TextControl& control = page->Control();
-  const std::size_t caret = control.SelectionBackwards() ? control.SelStart() : control.SelStart() + control.SelLength();
+  const std::size_t caret =
+      control.SelectionBackwards() ? control.SelStart() : control.SelStart() + control.SelLength();
   const long line = static_cast<long>(control.LineFromOffset(caret));
   const long first = static_cast<long>(control.FirstVisibleLine());
   const ScreenExtent screen = ui_.Screen();
   FindWindowGeometry geometry = view_.Geometry();
-  const long caretTop = host_.MainWindowTop() + host_.PageWindowTop(*page) + (line - first) * 15 + 112;
+  const long caretTop =
+      host_.MainWindowTop() + host_.PageWindowTop(*page) + (line - first) * 15 + 112;
   geometry.top = caretTop > screen.height / 2 ? 30 : screen.height - geometry.height - 30;
   geometry.left = host_.MainWindowLeft() > screen.width / 2 ? 6 : screen.width - geometry.width - 6;
   view_.SetGeometry(geometry);

@@ -64,7 +64,9 @@ class FindReplaceWindow {
   FindReplaceWindow(const FindReplaceWindow&) = delete;
   FindReplaceWindow& operator=(const FindReplaceWindow&) = delete;
 
-  void SetHistories(FindWindowHistories* histories) { histories_ = histories != nullptr ? histories : &noHistories_; }
+  void SetHistories(FindWindowHistories* histories) {
+    histories_ = histories != nullptr ? histories : &noHistories_;
+  }
 
   // Creation: the engine with the FindReplace settings, the first state, the stored size.
   // False when it failed (the main window reports it).
@@ -124,7 +126,9 @@ class FindReplaceWindow {
   const std::string& FolderText() const { return folderText_; }
   const std::string& GroupText() const { return groupText_; }
   const std::string& MaskText() const { return maskText_; }
-  TextControl& Box(FindBox box) { return box == FindBox::Find ? findBox_.Control() : replaceBox_.Control(); }
+  TextControl& Box(FindBox box) {
+    return box == FindBox::Find ? findBox_.Control() : replaceBox_.Control();
+  }
   bool Busy() const { return busy_; }
 
   // Texts of the window's messages and captions.
@@ -155,15 +159,15 @@ class FindReplaceWindow {
 
   // The open Pages: the ranges' work (B to J).
   bool NameMatches(const Page& page) const;
-  void FindNextAllNote();      // B
-  void FindNextCurrentPad();   // C
-  void FindNextSelText();      // D
-  void ReplaceNextAllNote();   // E
+  void FindNextAllNote();        // B
+  void FindNextCurrentPad();     // C
+  void FindNextSelText();        // D
+  void ReplaceNextAllNote();     // E
   void ReplaceNextCurrentPad();  // F
-  void ReplaceNextSelText();   // G
-  void ReplaceAllAllNote();    // H
-  void ReplaceAllCurrentPad(); // I
-  void ReplaceAllSelText();    // J
+  void ReplaceNextSelText();     // G
+  void ReplaceAllAllNote();      // H
+  void ReplaceAllCurrentPad();   // I
+  void ReplaceAllSelText();      // J
   void DiskReplaceAll(bool group);
   // Selects a hit (1-based position) in a Page and scrolls it into view.
   static void SelectHit(Page& page, std::int64_t position, std::int64_t length);

@@ -25,13 +25,17 @@ bool Same(const HitRecord& hit, int page, std::int64_t position, std::int64_t le
   return hit.pageIndex == page && hit.position == position && hit.length == length;
 }
 
-bool Same(const HitRecord& a, const HitRecord& b) { return Same(a, b.pageIndex, b.position, b.length); }
+bool Same(const HitRecord& a, const HitRecord& b) {
+  return Same(a, b.pageIndex, b.position, b.length);
+}
 
 std::string Caption(const char* command, const std::string& range) {
   return std::string("◆") + command + " - [" + range + "]";
 }
 
-std::int64_t Length(const std::string& text) { return static_cast<std::int64_t>(text.size()); }
+std::int64_t Length(const std::string& text) {
+  return static_cast<std::int64_t>(text.size());
+}
 
 std::int64_t Step(const std::string& text, std::int64_t position) {
   return CharStep(text, static_cast<std::size_t>(position < 1 ? 0 : position));
@@ -176,7 +180,8 @@ void FindReplaceWindow::FindNextAllNote() {
       EndOfFind(caption);
       e.RunReset();
     } else if (e.LastHit.pageIndex > e.FirstHit.pageIndex ||
-               (e.LastHit.pageIndex == e.FirstHit.pageIndex && e.LastHit.position > e.FirstHit.position)) {
+               (e.LastHit.pageIndex == e.FirstHit.pageIndex &&
+                e.LastHit.position > e.FirstHit.position)) {
       e.FirstHit = e.LastHit;
       wrap = 0;
     }
@@ -232,7 +237,8 @@ void FindReplaceWindow::FindNextCurrentPad() {
     return;
   }
   SelectHit(page, e.LastHit.position, e.LastHit.length);
-  const bool round = e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
+  const bool round =
+      e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
   if (wrap > 1) {
     if (round) e.FindCount -= wrap;
     EndOfFind(caption);
@@ -282,7 +288,8 @@ void FindReplaceWindow::FindNextSelText() {
   e.StartPos -= region.start - 1;
   bool hit = false;
   while (!(wrap > 3 || (wrap > 0 && e.DownwardOnly))) {
-    e.SetWorkingText(text.substr(static_cast<std::size_t>(region.start - 1), static_cast<std::size_t>(region.length)));
+    e.SetWorkingText(text.substr(static_cast<std::size_t>(region.start - 1),
+                                 static_cast<std::size_t>(region.length)));
     hit = e.Match() && e.MatchPos >= e.StartPos;
     if (!hit) {
       if (e.DownwardOnly || wrap > 0 || e.StartPos == 1) break;
@@ -311,7 +318,8 @@ void FindReplaceWindow::FindNextSelText() {
     return;
   }
   SelectHit(page, e.LastHit.position, e.LastHit.length);
-  const bool round = e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
+  const bool round =
+      e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
   if (wrap > 1 || (wrap > 0 && e.FindCount > 1 && round)) {
     if (round) e.FindCount -= wrap;
     EndOfFind(caption);
@@ -425,7 +433,9 @@ void FindReplaceWindow::ReplaceNextCurrentPad() {
     if (!Same(e.LastHit, cur, e.MatchPos, e.MatchLen)) ++e.FindCount;
     wrap = 0;
     e.LastHit = {cur, e.MatchPos, e.MatchLen};
-    if (e.MatchPos != start || static_cast<std::int64_t>(control.SelLength()) != e.MatchLen || replaced) break;
+    if (e.MatchPos != start || static_cast<std::int64_t>(control.SelLength()) != e.MatchLen ||
+        replaced)
+      break;
     replaced = true;
     ++e.ReplaceCount;
     std::int64_t length = 0;
@@ -482,7 +492,8 @@ void FindReplaceWindow::ReplaceNextSelText() {
   bool replaced = false;
   bool hit = false;
   for (int pass = 0; pass < 4 && wrap <= 1 && !(wrap > 0 && e.DownwardOnly); ++pass) {
-    e.SetWorkingText(control.TextRange(static_cast<std::size_t>(region.start - 1), static_cast<std::size_t>(region.length)));
+    e.SetWorkingText(control.TextRange(static_cast<std::size_t>(region.start - 1),
+                                       static_cast<std::size_t>(region.length)));
     hit = e.Match() && e.MatchPos >= e.StartPos;
     if (!hit) {
       if ((e.StartPos == 1 && !replaced) || wrap > 1 || e.DownwardOnly) break;
@@ -539,7 +550,8 @@ void FindReplaceWindow::ReplaceAllAllNote() {
   } cleanup{{}, host_};
   for (Page* page : pages) {
     if (!NameMatches(*page)) continue;
-    host_.SetStatusText("置換処理中 - [" + page->DisplayName() + "] 置換数 : " + std::to_string(e.ReplaceCount));
+    host_.SetStatusText("置換処理中 - [" + page->DisplayName() +
+                        "] 置換数 : " + std::to_string(e.ReplaceCount));
     ui_.ProcessPendingEvents();
     TextControl& control = page->Control();
     control.SuspendPainting();

@@ -23,8 +23,12 @@ bool FindTextBox::KeyDown(int key, unsigned shift) {
       anchor_ = back ? control_.SelStart() : control_.SelStart() + control_.SelLength();
       return false;
     }
-    case kKeyHome: plan = PlanHome(control_, shift, anchor_, log_.IndentChar()); break;
-    case kKeyEnd: plan = PlanEnd(control_, shift, anchor_); break;
+    case kKeyHome:
+      plan = PlanHome(control_, shift, anchor_, log_.IndentChar());
+      break;
+    case kKeyEnd:
+      plan = PlanEnd(control_, shift, anchor_);
+      break;
     case kKeyReturn:
       if ((shift & kCtrlKey) != 0) return false;
       plan = PlanEnter(control_, shift, log_.IndentChar());
@@ -34,9 +38,11 @@ bool FindTextBox::KeyDown(int key, unsigned shift) {
       if (!control_.WantTabs() || (shift & (kCtrlKey | kAltKey)) != 0) return false;
       plan = PlanTab(control_, shift, IndentStyle{log_.IndentChar(), log_.TabStop()});
       break;
-    default: return false;
+    default:
+      return false;
   }
-  if (ApplyKeyPlan(control_, plan) && plan.action == KeyPlan::Action::Replace && changed_) changed_();
+  if (ApplyKeyPlan(control_, plan) && plan.action == KeyPlan::Action::Replace && changed_)
+    changed_();
   return true;
 }
 
