@@ -69,8 +69,6 @@ class FindReplaceView {
   virtual void FocusBox(FindBox box) = 0;
   // The first showing: the boxes take the text colours of the Vision settings.
   virtual void ApplyColours(int foreRgb, int backRgb) = 0;
-  // Asks for a group file (the open dialog with the group filters); empty when cancelled.
-  virtual std::string ChooseGroupFile(const std::string& startUtf8) = 0;
 };
 
 // What the window needs of the main window.

@@ -278,10 +278,14 @@ void FindReplaceWindow::ChooseFolder() {
 }
 
 void FindReplaceWindow::ChooseGroup() {
-  const std::string path = view_.ChooseGroupFile(groupText_);
-  if (path.empty()) return;
-  SetGroupText(path);
-  view_.ShowGroupText(path);
+  FileDialogRequest request;
+  request.fileName = IsFile(groupText_) ? groupText_ : std::string();
+  request.filters = {{"文ｸﾞﾙｰﾌﾟ(*.tgp)", "*.tgp"}, {"全てのﾌｧｲﾙ", "*"}};
+  request.mustExist = true;
+  const FileDialogResult chosen = ui_.ShowOpenDialog(request);
+  if (!chosen.accepted || chosen.files.empty()) return;
+  SetGroupText(chosen.files.front());
+  view_.ShowGroupText(chosen.files.front());
 }
 
 void FindReplaceWindow::Options() {

@@ -67,9 +67,14 @@ TEST_F(FindWindowDiskTest, TheGroupRewritesItsMembersTheMasksAccept) {
   const std::string b = Write("b.log", "ab");
   const std::string outside = Write("c.txt", "ab");
   const std::string group = Write("g.tgp", a + "\r\n" + b + "\r\n");
-  view.groupAnswer = group;
+  ui.QueueDialogCancel();
+  window->ChooseGroup();
+  EXPECT_EQ(window->GroupText(), "文ｸﾞﾙｰﾌﾟ (*.tgp)");
+  ui.QueueDialogFiles({group});
   window->ChooseGroup();
   EXPECT_EQ(window->GroupText(), group);
+  EXPECT_EQ(view.groupText, group);
+  EXPECT_EQ(ui.Dialogs().back().request.filters.front().pattern, "*.tgp");
 
   ReplaceAllOn(FindRange::Group, "ab", "Z", "");
   EXPECT_EQ(Read(a), "Z");  // only the replaced bytes change

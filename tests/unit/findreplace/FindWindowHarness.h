@@ -61,7 +61,6 @@ class FakeFindView : public FindReplaceView {
   void FocusWindow() override {}
   void FocusBox(FindBox box) override { focused = box; }
   void ApplyColours(int fore, int back) override { colours.push_back({fore, back}); }
-  std::string ChooseGroupFile(const std::string&) override { return groupAnswer; }
 
   bool Shown(const std::string& name) const {
     auto it = visibleControls.find(name);
@@ -74,7 +73,6 @@ class FakeFindView : public FindReplaceView {
   FindRange checked = FindRange::CurrentPad;
   std::string folderText;
   std::string groupText;
-  std::string groupAnswer;
   FindWindowGeometry geometry{0, 0, 399, 291};
   bool visible = false;
   FindBox focused = FindBox::Find;
