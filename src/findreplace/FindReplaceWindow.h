@@ -130,6 +130,7 @@ class FindReplaceWindow {
     return box == FindBox::Find ? findBox_.Control() : replaceBox_.Control();
   }
   bool Busy() const { return busy_; }
+  bool HistoryListShown() const { return histories_->ListShown(); }
 
   // Texts of the window's messages and captions.
   static constexpr std::string_view kFindCaption = "検索 (KARVO System)";

@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "groups/FileListDialogRunner.h"
+#include "gui/FindWindowBridge.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtUi.h"
 #include "platform/SystemClock.h"
@@ -62,6 +63,7 @@ class NorraApp {
     Clipboard* clipboard = nullptr;
     FileListDialogPort* dialogs = nullptr;
     HelpPort* help = nullptr;
+    FolderChooser* folders = nullptr;
   };
 
   NorraApp(StartupOptions options, const Overrides& overrides);
@@ -76,6 +78,7 @@ class NorraApp {
   int Run();
 
   TfrmNote& View() { return *view_; }
+  FindWindowBridge& FindWindow() { return find_; }
   MainWindow& Logic() { return *logic_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
@@ -93,7 +96,7 @@ class NorraApp {
   QtUi ownUi_;
   QtClipboard ownClipboard_;
   DesktopHelp ownHelp_;
-  PendingFindWindow find_;
+  FindWindowBridge find_;
   PendingOptionsDialog options_;
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
