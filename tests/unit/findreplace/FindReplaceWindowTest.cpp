@@ -131,6 +131,18 @@ const PagesCase kPagesCases[] = {
       {'R',
        "#0 X X|",
        {"◆置換して次 - [無題1]: 検索文字列が見つかりません。\n(現在の条件での置換数 : 2)"}}}},
+    {"downward, replace and next ends on the last replacement",
+     {"|ab ab"},
+     0,
+     FindRange::CurrentPad,
+     true,
+     "ab",
+     "X",
+     {{'R', "#0 [ab] ab", {}},
+      {'R', "#0 X [ab]", {}},
+      {'R',
+       "#0 X [X]",
+       {"◆置換して次 - [無題1]: 検索文字列が見つかりません。\n(現在の条件での置換数 : 2)"}}}},
     {"replace and next over the notebook goes on to the next Page",
      {"|ab", "ab"},
      0,
@@ -235,6 +247,47 @@ TEST_F(PagesTableTest, CommandsOverTheOpenPages) {
       EXPECT_EQ(TakeBoxes(), step.boxes);
     }
   }
+}
+
+TEST_F(FindWindowTest, ReplacementsRecordTheirKindsAndUndoOneStepEach) {
+  OpenPages({"|ab ab"});
+  window->SetMode(kReplaceMode);
+  SetFind("ab");
+  SetReplace("X");
+  window->ReplaceNext();
+  window->ReplaceNext();
+  window->ChooseRange(FindRange::SelText);
+  docs->ActivePage()->Control().SetSelection(0, 5);
+  window->ReplaceAll();
+  EXPECT_EQ(Show(), "[X X]");
+  window->ChooseRange(FindRange::CurrentPad);
+  SetFind("X");
+  SetReplace("YY");
+  window->ReplaceAll();
+  EXPECT_EQ(Show(), "[YY ]YY");  // the selection keeps its place
+  std::vector<int> kinds;
+  for (const UndoRecord& record : log->Records()) kinds.push_back(record.kind);
+  EXPECT_EQ(kinds, (std::vector<int>{kUndoReplaceOne, kUndoReplaceSelection, kUndoReplaceAll}));
+  log->UndoLast();
+  EXPECT_EQ(Show(), "[X X]");
+  log->UndoLast();
+  EXPECT_EQ(Memory(*docs->ActivePage()).Buffer(), "X ab");
+  log->UndoLast();
+  EXPECT_EQ(Memory(*docs->ActivePage()).Buffer(), "ab ab");
+}
+
+TEST_F(FindWindowTest, ASelectionMovedOutOfTheRegionIsTheNewRegion) {
+  OpenPages({"[xab x]ab xab"});
+  window->ChooseRange(FindRange::SelText);
+  SetFind("ab");
+  window->FindNext();
+  EXPECT_EQ(Show(), "x[ab] xab xab");
+  docs->ActivePage()->Control().SetSelection(8, 3);
+  window->FindNext();
+  EXPECT_EQ(Show(), "xab xab x[ab]");
+  EXPECT_EQ(window->Engine().SelectionRegion.start, 9);
+  EXPECT_EQ(window->Engine().FindCount, 1);
+  EXPECT_TRUE(TakeBoxes().empty());
 }
 
 TEST_F(FindWindowTest, ReplaceAllOverTheNotebookIsOneUndoStepForEveryPageItChanged) {
