@@ -87,6 +87,8 @@ class FindWindowHost {
   virtual void FocusActivePage() = 0;
   // The options dialog, modally, starting on the page.
   virtual void ShowOptions(int page) = 0;
+  // A topic of the program's own help file.
+  virtual void ShowHelpTopic(int /*topic*/) {}
   // Something the main window's commands depend on may have changed (a Page's text).
   virtual void Refresh() {}
 };

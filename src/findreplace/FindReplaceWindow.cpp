@@ -293,6 +293,11 @@ void FindReplaceWindow::Options() {
   ConditionsChanged();  // the tag symbols may have changed
 }
 
+void FindReplaceWindow::About() {
+  ui_.ShowMessageBox(std::string(kEngineName) + "\nVersion " + std::string(kEngineVersion),
+                     MB_OK | MB_ICONINFORMATION, "ﾊﾞｰｼﾞｮﾝ情報");
+}
+
 // ---- keys and the boxes' clipboard actions ----
 
 bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedBox) {

@@ -56,6 +56,11 @@ class FindReplaceWindow {
   static constexpr int kReplaceModeHeight = 219;
   static constexpr int kMinStoredHeight = 200;
   static constexpr int kMinStoredWidth = 300;
+  // Topics of the program's help file.
+  static constexpr int kHelpTopicGuide = 1009;
+  static constexpr int kHelpTopicTags = 1010;
+  static constexpr std::string_view kEngineName = "KARVO検索置換ｼｽﾃﾑ";
+  static constexpr std::string_view kEngineVersion = "1.0";
 
   // The view and the two boxes are the window's; they outlive this object.
   FindReplaceWindow(const FindReplaceContext& context, FindReplaceView& view, TextControl& findBox,
@@ -96,6 +101,10 @@ class FindReplaceWindow {
   void ChooseFolder();  // cmdFindDirectory
   void ChooseGroup();   // cmdFindGroup
   void Options();       // cmdOption, F6
+  // The help menu: how to find, how to replace, the tags, and the engine's name and version.
+  void FindGuide() { host_.ShowHelpTopic(kHelpTopicGuide); }
+  void TagGuide() { host_.ShowHelpTopic(kHelpTopicTags); }
+  void About();
   // Keys the window sees before its controls; true when used. focusedBox: the box with the
   // focus, if any.
   bool KeyDown(int key, unsigned shift, const FindBox* focusedBox);

@@ -2,6 +2,7 @@
 // shows what the logic says.
 #include "gui/FindReplaceWindowView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,18 +48,34 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
 
   auto* menu = new QMenuBar(this);
   menu->setObjectName(QStringLiteral("mnuR"));
-  QMenu* edit = menu->addMenu(U("編集(&E)"));
-  QAction* selectAll = edit->addAction(U("全て選択(&E)"));
+  auto addItem = [this](QWidget* owner, const char* name, const char* caption,
+                        void (FindReplaceWindow::*command)()) {
+    auto* action = new QAction(U(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    owner->addAction(action);
+    connect(action, &QAction::triggered, this, [this, command] {
+      if (logic_ != nullptr && command != nullptr) (logic_->*command)();
+    });
+    return action;
+  };
+  // The tag panel is not there yet: its items wait for it.
+  addItem(menu, "mnuInsFindTags", "検索ﾀｸﾞ挿入(&Q)", nullptr)->setEnabled(false);
+  addItem(menu, "mnuInsReplaceTags", "置換ﾀｸﾞ挿入(&W)", nullptr)->setEnabled(false);
+  QAction* selectAll = new QAction(U("全て選択(&E)"), menu);
   selectAll->setObjectName(QStringLiteral("mnuSelectAll"));
+  menu->addAction(selectAll);
   connect(selectAll, &QAction::triggered, this, [this] {
     if (logic_ != nullptr)
       logic_->SelectAll(FocusedBox() != nullptr ? *FocusedBox() : FindBox::Find);
   });
-  QAction* option = edit->addAction(U("ｵﾌﾟｼｮﾝ(&O)"));
-  option->setObjectName(QStringLiteral("mnuOption"));
-  connect(option, &QAction::triggered, this, [this] {
-    if (logic_ != nullptr) logic_->Options();
-  });
+  QMenu* help = menu->addMenu(U("ﾍﾙﾌﾟ(&H)"));
+  help->menuAction()->setObjectName(QStringLiteral("mnuHelp"));
+  addItem(help, "mnuTagGuide", "検索/置換ﾀｸﾞの説明(&T)", &FindReplaceWindow::TagGuide);
+  addItem(help, "mnuFindGuide", "検索のやり方(&F)", &FindReplaceWindow::FindGuide);
+  addItem(help, "mnuReplaceGuide", "置換のやり方(&R)", &FindReplaceWindow::FindGuide);
+  addItem(help, "mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", &FindReplaceWindow::About);
+  // F6 reaches the options through the window's keys; the item is there for its name.
+  addItem(this, "mnuOption", "ｵﾌﾟｼｮﾝ(&O)", &FindReplaceWindow::Options)->setVisible(false);
   layout->setMenuBar(menu);
 
   // The two text panels; each box fills its panel.

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "documents/Documents.h"
@@ -10,6 +11,7 @@
 #include "gui/FindReplaceWindowView.h"
 #include "gui/MainWindowView.h"
 #include "gui/PageWindow.h"
+#include "settings/Settings.h"
 
 namespace norra {
 
@@ -119,6 +121,12 @@ void FindWindowBridge::FocusActivePage() {
 
 void FindWindowBridge::ShowOptions(int page) {
   if (options_->Available()) options_->Show(page);
+}
+
+void FindWindowBridge::ShowHelpTopic(int topic) {
+  // Help pages name their topics as anchors, as the batch dialog's help does.
+  if (help_ != nullptr)
+    help_->SearchKeyword(main_->Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
 }
 
 void FindWindowBridge::Refresh() {

@@ -12,6 +12,7 @@
 namespace norra {
 
 class Clipboard;
+class HelpPort;
 class FindReplaceWindow;
 class MainWindow;
 class OptionsDialogPort;
@@ -37,6 +38,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   // Before the first request: what the window is built from (all outlive it).
   void Bind(MainWindow& logic, TfrmNote& view, Ui& ui, Clipboard& clipboard,
             OptionsDialogPort& options, FolderChooser* folders);
+  void SetHelp(HelpPort* help) { help_ = help; }
 
   // For tests and tools; null until the window exists.
   TfrmR* Window() const;
@@ -60,6 +62,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   int PageWindowTop(Page& page) const override;
   void FocusActivePage() override;
   void ShowOptions(int page) override;
+  void ShowHelpTopic(int topic) override;
   void Refresh() override;
 
  private:
@@ -69,6 +72,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   Clipboard* clipboard_ = nullptr;
   OptionsDialogPort* options_ = nullptr;
   FolderChooser* folders_ = nullptr;
+  HelpPort* help_ = nullptr;
   NoFolderChooser noFolders_;
   QPointer<TfrmR> window_;
   std::unique_ptr<FindReplaceWindow> logic_;

@@ -92,6 +92,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
       std::move(options));
   find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders);
+  find_.SetHelp(&help);
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);
 }

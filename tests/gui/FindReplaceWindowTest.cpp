@@ -79,6 +79,9 @@ class FindReplaceWindowTest : public AppFixture {
     QVERIFY(Control("cmdShiftReplaceMode")->isVisible());
     QVERIFY(Control<QRadioButton>("optRangeCurrentPad")->isChecked());
     QVERIFY(View().Action(UiItem::mnuFindNext)->isEnabled());
+    for (const char* item : {"mnuSelectAll", "mnuTagGuide", "mnuFindGuide", "mnuReplaceGuide",
+                             "mnuAbout", "mnuOption"})
+      QVERIFY2(Window()->findChild<QAction*>(QString::fromLatin1(item)) != nullptr, item);
 
     MainKey(Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(Window()->windowTitle(), U("検索/置換 (KARVO System)"));

@@ -89,10 +89,12 @@ class FakeFindHost : public FindWindowHost {
   int PageWindowTop(Page&) const override { return pageTop; }
   void FocusActivePage() override { calls.push_back("focus page"); }
   void ShowOptions(int page) override { options.push_back(page); }
+  void ShowHelpTopic(int topic) override { topics.push_back(topic); }
 
   std::vector<std::string> status;
   std::vector<std::string> calls;
   std::vector<int> options;
+  std::vector<int> topics;
   int mainLeft = 0;
   int mainTop = 0;
   int pageTop = 0;
