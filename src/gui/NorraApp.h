@@ -13,6 +13,7 @@
 #include "groups/FileListDialogRunner.h"
 #include "gui/FindWindowBridge.h"
 #include "gui/QtClipboard.h"
+#include "gui/QtFolderChooser.h"
 #include "gui/QtUi.h"
 #include "platform/SystemClock.h"
 
@@ -80,6 +81,8 @@ class NorraApp {
   TfrmNote& View() { return *view_; }
   FindWindowBridge& FindWindow() { return find_; }
   MainWindow& Logic() { return *logic_; }
+  // The folder selection dialog, for the windows that ask for a folder.
+  FolderChooser& Folders() { return folders_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
   static StartupOptions FromProcess();
@@ -103,6 +106,8 @@ class NorraApp {
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
+  // Owned by the window active when it is shown (the one that asked).
+  QtFolderChooser folders_{ui_};
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view
 };
 
