@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norra {
 
@@ -69,6 +70,22 @@ class FindReplaceView {
   virtual void FocusBox(FindBox box) = 0;
   // The first showing: the boxes take the text colours of the Vision settings.
   virtual void ApplyColours(int foreRgb, int backRgb) = 0;
+
+  // The history drop-down list of a box: its rows newest first (CP932) with one selected (-1
+  // for none), shown over the box and focused; hiding gives the focus back to the box.
+  virtual void ShowHistoryList(FindBox /*box*/, const std::vector<std::string>& /*rows*/,
+                               int /*selected*/) {}
+  virtual void HideHistoryList(FindBox /*box*/) {}
+  virtual bool HistoryListShown(FindBox /*box*/) const { return false; }
+
+  // The tag panel over the option panel: its caption (UTF-8), the tags' symbols (CP932) with
+  // one selected, the selected tag's example (CP932). While it shows, the window does not see
+  // keys first. Hiding brings the option panel back.
+  virtual void ShowTagPanel(const std::string& /*caption*/,
+                            const std::vector<std::string>& /*rows*/, int /*selected*/,
+                            const std::string& /*sample*/) {}
+  virtual void ShowTagSample(const std::string& /*sample*/) {}
+  virtual void HideTagPanel() {}
 };
 
 // What the window needs of the main window.
@@ -91,24 +108,6 @@ class FindWindowHost {
   virtual void ShowHelpTopic(int /*topic*/) {}
   // Something the main window's commands depend on may have changed (a Page's text).
   virtual void Refresh() {}
-};
-
-}  // namespace norra
-
-namespace norra {
-
-// The history lists of the two boxes, as the window's commands use them. The defaults keep
-// no history.
-class FindWindowHistories {
- public:
-  virtual ~FindWindowHistories() = default;
-  // A command used the box's text: it becomes the newest entry.
-  virtual void Store(FindBox /*box*/, const std::string& /*textCp932*/) {}
-  // The box's text changed since.
-  virtual void BoxChanged(FindBox /*box*/) {}
-  // F11 / F12: open or close the box's list.
-  virtual void ToggleList(FindBox /*box*/) {}
-  virtual bool ListShown() const { return false; }
 };
 
 }  // namespace norra

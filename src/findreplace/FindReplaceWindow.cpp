@@ -48,6 +48,7 @@ FindReplaceWindow::FindReplaceWindow(const FindReplaceContext& context, FindRepl
       view_(view),
       findBox_(findBox, context.log, [this] { BoxChanged(FindBox::Find); }),
       replaceBox_(replaceBox, context.log, [this] { BoxChanged(FindBox::Replace); }),
+      tags_(context.tags),
       folderText_("/"),
       groupText_("文ｸﾞﾙｰﾌﾟ (*.tgp)") {}
 
@@ -77,6 +78,10 @@ bool FindReplaceWindow::Create() {
                   ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
                   : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
     FileMaskList.clear();
+    histories_ = FindHistories(FindHistories::FilePathBeside(settings_.FilePath()));
+    histories_.Load();
+    if (tags_ != nullptr) tagPanel_ = std::make_unique<TagPanel>(*tags_);
+    TagPanelMode = 1;
     WindowMode = kFindMode;
     FindWindowGeometry geometry = view_.Geometry();
     if (settings_.FindReplace.Height >= kMinStoredHeight)
@@ -108,6 +113,7 @@ void FindReplaceWindow::Destroy() {
   settings_.FindReplace.Width = geometry.width;
   settings_.FindReplace.WantTabs = Box(FindBox::Find).WantTabs();
   settings_.SaveFindReplace();
+  histories_.SaveIfChanged();
   engine_.reset();
   FileMaskList.clear();
 }
@@ -178,6 +184,7 @@ void FindReplaceWindow::Activated() {
 
 void FindReplaceWindow::Close() {
   view_.HideWindow();
+  histories_.SaveIfChanged();
   if (docs_.PageCount() > 0) host_.FocusActivePage();
 }
 
@@ -263,7 +270,7 @@ void FindReplaceWindow::SetMaskText(std::string textUtf8) {
 
 void FindReplaceWindow::BoxChanged(FindBox box) {
   ConditionsChanged();
-  histories_->BoxChanged(box);
+  History(box).BoxChanged();
 }
 
 void FindReplaceWindow::ChooseFolder() {
@@ -289,6 +296,7 @@ void FindReplaceWindow::ChooseGroup() {
 }
 
 void FindReplaceWindow::Options() {
+  CloseTagPanel();
   host_.ShowOptions(kOptionsPageFindReplace);
   ConditionsChanged();  // the tag symbols may have changed
 }
@@ -301,7 +309,8 @@ void FindReplaceWindow::About() {
 // ---- keys and the boxes' clipboard actions ----
 
 bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedBox) {
-  if (!engine_) return false;
+  // While the tag panel shows, its list has the keys.
+  if (!engine_ || (tagPanel_ && tagPanel_->IsOpen())) return false;
   bool used = true;
   if ((shift & (kCtrlKey | kAltKey)) == kCtrlKey && focusedBox != nullptr) {
     switch (key) {
@@ -326,7 +335,7 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
   } else {
     switch (key) {
       case kKeyEscape:
-        if (histories_->ListShown()) return false;
+        if (HistoryListShown()) return false;
         Close();
         break;
       case kKeyF3:
@@ -336,10 +345,10 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
         Options();
         break;
       case kKeyF11:
-        histories_->ToggleList(FindBox::Find);
+        ToggleHistoryList(FindBox::Find);
         break;
       case kKeyF12:
-        if (WindowMode == kReplaceMode) histories_->ToggleList(FindBox::Replace);
+        ToggleHistoryList(FindBox::Replace);
         break;
       case kKeyF1:
         break;  // the help key of the boxes does nothing here
@@ -353,23 +362,100 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
 }
 
 void FindReplaceWindow::Cut(FindBox box) {
-  TextControl& control = Box(box);
-  if (control.SelLength() == 0) return;
-  if (clipboard_.SetText(control.SelText())) control.ReplaceSelection("");
+  TextBoxClipboard::Cut(Box(box), clipboard_);
 }
 
 void FindReplaceWindow::Copy(FindBox box) {
-  TextControl& control = Box(box);
-  if (control.SelLength() > 0) clipboard_.SetText(control.SelText());
+  TextBoxClipboard::Copy(Box(box), clipboard_);
 }
 
 void FindReplaceWindow::Paste(FindBox box) {
-  const std::string text = clipboard_.GetText();
-  if (!text.empty()) Box(box).ReplaceSelection(text);
+  TextBoxClipboard::Paste(Box(box), clipboard_);
 }
 
 void FindReplaceWindow::SelectAll(FindBox box) {
-  Box(box).SetSelection(0, Box(box).TextLength());
+  TextBoxClipboard::SelectAll(Box(box));
+}
+
+ClipboardMenuState FindReplaceWindow::ClipboardMenu(FindBox box) {
+  return TextBoxClipboard::MenuState(Box(box), clipboard_);
+}
+
+// ---- history lists ----
+
+void FindReplaceWindow::ToggleHistoryList(FindBox box) {
+  // The replace list belongs to the replace panel, shown in replace mode only.
+  if (!engine_ || (box == FindBox::Replace && WindowMode != kReplaceMode)) return;
+  if (view_.HistoryListShown(box)) {
+    CloseHistoryList(box);
+    return;
+  }
+  const TextHistory& history = History(box);
+  if (history.Empty()) return;
+  view_.ShowHistoryList(box, history.Rows(), history.CursorRow());
+}
+
+void FindReplaceWindow::RecallHistory(FindBox box, int row) {
+  History(box).Recall(History(box).EntryOfRow(row), Box(box));
+  CloseHistoryList(box);
+}
+
+void FindReplaceWindow::CloseHistoryList(FindBox box) {
+  view_.HideHistoryList(box);
+  view_.FocusBox(box);
+}
+
+// ---- tag panel ----
+
+void FindReplaceWindow::InsFindTags() {
+  if (!tagPanel_) return;
+  if (tagPanel_->Mode() == TagPanelMode::FindTags) {
+    CloseTagPanel();
+  } else {
+    OpenTagPanel(TagClass::Find);
+  }
+}
+
+void FindReplaceWindow::InsReplaceTags() {
+  if (!tagPanel_) return;
+  if (tagPanel_->Mode() == TagPanelMode::ReplaceTags) {
+    CloseTagPanel();
+    return;
+  }
+  if (WindowMode == kFindMode) SetMode(kReplaceMode);
+  OpenTagPanel(TagClass::Replace);
+}
+
+void FindReplaceWindow::OpenTagPanel(TagClass boxClass) {
+  tagPanel_->Open(boxClass);
+  TagPanelMode = static_cast<int>(tagPanel_->Mode());
+  view_.ShowTagPanel(tagPanel_->Caption(), tagPanel_->Rows(), tagPanel_->SelectedRow(),
+                     tagPanel_->Sample());
+}
+
+void FindReplaceWindow::TagRowSelected(int row) {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  tagPanel_->SelectRow(row);
+  view_.ShowTagSample(tagPanel_->Sample());
+}
+
+void FindReplaceWindow::TagRowChosen(int row) {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  const FindBox box =
+      tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
+  tagPanel_->InsertRow(row, Box(box));
+  CloseTagPanel();
+}
+
+void FindReplaceWindow::CloseTagPanel() {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  const FindBox box =
+      tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
+  tagPanel_->Close();
+  TagPanelMode = static_cast<int>(tagPanel_->Mode());
+  view_.HideTagPanel();
+  // The box the tags were for takes the focus back, with the caret where the tag left it.
+  view_.FocusBox(box);
 }
 
 // ---- commands ----
@@ -410,9 +496,8 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
     engine.DownwardOnly = directionDown_;
   }
   if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusBox(FindBox::Find);
-  histories_->Store(FindBox::Find, Box(FindBox::Find).Text());
-  if (kind != CommandKind::FindNext)
-    histories_->Store(FindBox::Replace, Box(FindBox::Replace).Text());
+  histories_.StoreFind(Box(FindBox::Find).Text());
+  if (kind != CommandKind::FindNext) histories_.StoreReplace(Box(FindBox::Replace).Text());
   return true;
 }
 

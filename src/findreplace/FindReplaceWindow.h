@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "engine/SearchEngine.h"
+#include "findreplace/FindHistories.h"
 #include "findreplace/FindReplaceView.h"
 #include "findreplace/FindTextBox.h"
+#include "findreplace/TagPanel.h"
+#include "findreplace/TextBoxClipboard.h"
 
 namespace norra {
 
@@ -35,7 +38,8 @@ struct FindReplaceContext {
   Clipboard& clipboard;
   FindWindowHost& host;
   FolderChooser& folders;
-  const Clock* clock = nullptr;  // none: the system clock
+  const Clock* clock = nullptr;    // none: the system clock
+  const TagTable* tags = nullptr;  // none: no tag panel
 };
 
 // Key codes of the function keys the window handles.
@@ -68,10 +72,6 @@ class FindReplaceWindow {
   ~FindReplaceWindow();
   FindReplaceWindow(const FindReplaceWindow&) = delete;
   FindReplaceWindow& operator=(const FindReplaceWindow&) = delete;
-
-  void SetHistories(FindWindowHistories* histories) {
-    histories_ = histories != nullptr ? histories : &noHistories_;
-  }
 
   // Creation: the engine with the FindReplace settings, the first state, the stored size.
   // False when it failed (the main window reports it).
@@ -108,7 +108,18 @@ class FindReplaceWindow {
   // Keys the window sees before its controls; true when used. focusedBox: the box with the
   // focus, if any.
   bool KeyDown(int key, unsigned shift, const FindBox* focusedBox);
-  // Clipboard actions of the boxes.
+  // The history lists (F11, F12 and their buttons), and a row chosen in one.
+  void ToggleHistoryList(FindBox box);
+  void RecallHistory(FindBox box, int row);
+  void CloseHistoryList(FindBox box);
+  // The tag panel: its two menu items, a row selected, a row chosen (inserted), closing.
+  void InsFindTags();
+  void InsReplaceTags();
+  void TagRowSelected(int row);
+  void TagRowChosen(int row);
+  void CloseTagPanel();
+  // Clipboard actions of the boxes, and what their menu offers.
+  ClipboardMenuState ClipboardMenu(FindBox box);
   void Cut(FindBox box);
   void Copy(FindBox box);
   void Paste(FindBox box);
@@ -139,7 +150,13 @@ class FindReplaceWindow {
     return box == FindBox::Find ? findBox_.Control() : replaceBox_.Control();
   }
   bool Busy() const { return busy_; }
-  bool HistoryListShown() const { return histories_->ListShown(); }
+  bool HistoryListShown() const {
+    return view_.HistoryListShown(FindBox::Find) || view_.HistoryListShown(FindBox::Replace);
+  }
+  FindHistories& Histories() { return histories_; }
+  TextHistory& History(FindBox box) {
+    return box == FindBox::Find ? histories_.Find : histories_.Replace;
+  }
 
   // Texts of the window's messages and captions.
   static constexpr std::string_view kFindCaption = "検索 (KARVO System)";
@@ -165,6 +182,7 @@ class FindReplaceWindow {
   void EndOfFind(const std::string& caption);
   void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
+  void OpenTagPanel(TagClass boxClass);
   void Info(const std::string& text, const std::string& caption);
 
   // The open Pages: the ranges' work (B to J).
@@ -198,8 +216,9 @@ class FindReplaceWindow {
   FindReplaceView& view_;
   FindTextBox findBox_;
   FindTextBox replaceBox_;
-  FindWindowHistories noHistories_;
-  FindWindowHistories* histories_ = &noHistories_;
+  const TagTable* tags_;
+  FindHistories histories_;
+  std::unique_ptr<TagPanel> tagPanel_;
   std::unique_ptr<SearchEngine> engine_;
 
   FindRange range_ = FindRange::CurrentPad;

@@ -525,5 +525,65 @@ TEST_F(FindWindowTest, ChangingAnyConditionMakesTheNextCommandCompileAndResetThe
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
+TEST_F(FindWindowTest, CommandsStoreTheTextsInTheHistoriesWhichF11AndF12OpenAndRecall) {
+  OpenPages({"|ab cd"});
+  window->Open(kFindMode);
+  SetFind("ab");
+  window->FindNext();
+  window->FindNext();  // unchanged: stored once
+  SetFind("cd");
+  window->FindNext();
+  EXPECT_EQ(window->History(FindBox::Find).Entries(), (std::vector<std::string>{"ab", "cd"}));
+  EXPECT_TRUE(window->History(FindBox::Replace).Empty());  // Find next stores the find text only
+
+  EXPECT_TRUE(window->KeyDown(kKeyF12, 0, nullptr));  // find mode: no replace list
+  EXPECT_TRUE(view.historyList.empty());
+  EXPECT_TRUE(window->KeyDown(kKeyF11, 0, nullptr));
+  EXPECT_EQ(view.historyList[FindBox::Find], (std::vector<std::string>{"cd", "ab"}));
+  EXPECT_EQ(view.historyRow, 0);
+  EXPECT_FALSE(window->KeyDown(kKeyEscape, 0, nullptr));  // Esc is the open list's
+  EXPECT_TRUE(view.visible);
+  window->RecallHistory(FindBox::Find, 1);
+  EXPECT_EQ(findBox.Buffer(), "ab");
+  EXPECT_TRUE(view.historyList.empty());
+  window->FindNext();  // the recalled text moves to the newest place
+  EXPECT_EQ(window->History(FindBox::Find).Entries(), (std::vector<std::string>{"cd", "ab"}));
+
+  window->Open(kReplaceMode);
+  SetReplace("X");
+  window->ReplaceNext();
+  EXPECT_EQ(window->History(FindBox::Replace).Entries(), std::vector<std::string>{"X"});
+  EXPECT_TRUE(window->KeyDown(kKeyF12, 0, nullptr));
+  EXPECT_EQ(view.historyList[FindBox::Replace], std::vector<std::string>{"X"});
+  EXPECT_TRUE(window->KeyDown(kKeyF12, 0, nullptr));  // a second press closes it
+  EXPECT_TRUE(view.historyList.empty());
+}
+
+TEST_F(FindWindowTest, TheTagPanelInsertsTheChosenTagIntoItsBox) {
+  OpenPages({"|ab"});
+  window->Open(kFindMode);
+  window->InsFindTags();
+  EXPECT_EQ(view.tagCaption, "◆検索ﾀｸﾞ");
+  EXPECT_EQ(window->TagPanelMode, 2);
+  ASSERT_FALSE(view.tagRows.empty());
+  EXPECT_FALSE(view.tagSample.empty());
+  EXPECT_FALSE(window->KeyDown(kKeyF3, 0, nullptr));  // the panel's list has the keys
+  window->TagRowChosen(1);                            // STR
+  EXPECT_EQ(findBox.Buffer(), "[*]");
+  EXPECT_EQ(window->TagPanelMode, 1);
+  EXPECT_TRUE(view.tagCaption.empty());
+
+  // The replace tags switch a find-mode window to replace mode; the item closes them again.
+  window->InsReplaceTags();
+  EXPECT_EQ(window->WindowMode, kReplaceMode);
+  EXPECT_EQ(view.tagCaption, "◆置換ﾀｸﾞ");
+  window->InsReplaceTags();
+  EXPECT_EQ(window->TagPanelMode, 1);
+  // The options close the panel first.
+  window->InsFindTags();
+  window->Options();
+  EXPECT_EQ(window->TagPanelMode, 1);
+}
+
 }  // namespace
 }  // namespace norra::testing

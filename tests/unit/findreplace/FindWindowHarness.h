@@ -61,6 +61,20 @@ class FakeFindView : public FindReplaceView {
   void FocusWindow() override {}
   void FocusBox(FindBox box) override { focused = box; }
   void ApplyColours(int fore, int back) override { colours.push_back({fore, back}); }
+  void ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) override {
+    historyList[box] = rows;
+    historyRow = selected;
+  }
+  void HideHistoryList(FindBox box) override { historyList.erase(box); }
+  bool HistoryListShown(FindBox box) const override { return historyList.count(box) > 0; }
+  void ShowTagPanel(const std::string& caption, const std::vector<std::string>& rows, int,
+                    const std::string& sample) override {
+    tagCaption = caption;
+    tagRows = rows;
+    tagSample = sample;
+  }
+  void ShowTagSample(const std::string& sample) override { tagSample = sample; }
+  void HideTagPanel() override { tagCaption.clear(); }
 
   bool Shown(const std::string& name) const {
     auto it = visibleControls.find(name);
@@ -77,6 +91,11 @@ class FakeFindView : public FindReplaceView {
   bool visible = false;
   FindBox focused = FindBox::Find;
   std::vector<std::pair<int, int>> colours;
+  std::map<FindBox, std::vector<std::string>> historyList;
+  int historyRow = -2;
+  std::string tagCaption;  // empty while the panel is closed
+  std::vector<std::string> tagRows;
+  std::string tagSample;
   std::vector<std::string> calls;
 };
 
@@ -115,8 +134,8 @@ class FindWindowTest : public ::testing::Test {
     log = std::make_unique<UndoLog>(ui);
     docs = std::make_unique<Documents>(*settings, *log, ui, pagesHost, nullptr);
     window = std::make_unique<FindReplaceWindow>(
-        FindReplaceContext{*docs, *log, *settings, ui, clipboard, host, folders, &clock}, view,
-        findBox, replaceBox);
+        FindReplaceContext{*docs, *log, *settings, ui, clipboard, host, folders, &clock, &tags},
+        view, findBox, replaceBox);
     ASSERT_TRUE(window->Create());
   }
   void TearDown() override {
