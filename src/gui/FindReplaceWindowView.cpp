@@ -13,15 +13,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "findreplace/FindReplaceWindow.h"
 #include "gui/QtKeys.h"
 #include "gui/ScintillaTextControl.h"
+#include "text/Encoding.h"
 
 namespace norra {
 
@@ -59,8 +62,8 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
     return action;
   };
   // The tag panel is not there yet: its items wait for it.
-  addItem(menu, "mnuInsFindTags", "検索ﾀｸﾞ挿入(&Q)", nullptr)->setEnabled(false);
-  addItem(menu, "mnuInsReplaceTags", "置換ﾀｸﾞ挿入(&W)", nullptr)->setEnabled(false);
+  addItem(menu, "mnuInsFindTags", "検索ﾀｸﾞ挿入(&Q)", &FindReplaceWindow::InsFindTags);
+  addItem(menu, "mnuInsReplaceTags", "置換ﾀｸﾞ挿入(&W)", &FindReplaceWindow::InsReplaceTags);
   QAction* selectAll = new QAction(U("全て選択(&E)"), menu);
   selectAll->setObjectName(QStringLiteral("mnuSelectAll"));
   menu->addAction(selectAll);
@@ -108,9 +111,22 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
       makePanel("fraFind", "検索する文(&F)", "cmdDispFindTexts", "lblBlank1", find_, "txtFind");
   QPushButton* replaceList = makePanel("fraReplace", "置換後の文(&P)", "cmdDispReplaceTexts",
                                        "lblBlank2", replace_, "txtReplace");
-  // The history lists are not there yet: their buttons wait for them.
-  findList->setEnabled(false);
-  replaceList->setEnabled(false);
+  // The history lists lie over their boxes while they show.
+  for (int which = 0; which < 2; ++which) {
+    HistoryList& entry = lists_[which];
+    entry.button = which == 0 ? findList : replaceList;
+    entry.box = which == 0 ? find_->Widget() : replace_->Widget();
+    entry.list = new QListWidget(entry.box->parentWidget());
+    entry.list->setObjectName(which == 0 ? QStringLiteral("lstFindTexts")
+                                         : QStringLiteral("lstReplaceTexts"));
+    entry.list->hide();
+    const FindBox box = which == 0 ? FindBox::Find : FindBox::Replace;
+    connect(entry.button, &QPushButton::clicked, this, [this, box] {
+      if (logic_ != nullptr) logic_->ToggleHistoryList(box);
+    });
+    connect(entry.list, &QListWidget::itemClicked, this,
+            [this, which] { ApplyHistoryAction(which, lists_[which].dropDown.Click()); });
+  }
 
   auto* options = new QWidget(this);
   options->setObjectName(QStringLiteral("fraOption"));
@@ -218,6 +234,9 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   commands->addStretch(1);
   grid->addLayout(commands, 0, 3, 5, 1);
   layout->addWidget(options);
+  options_ = options;
+  BuildTagPanel(options);
+  BuildPopup();
 
   // Tab runs from txtFind to txtReplace and on through the controls, top to bottom.
   QWidget* previous = replace_->Widget();
@@ -236,6 +255,125 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
 }
 
 TfrmR::~TfrmR() = default;
+
+void TfrmR::BuildTagPanel(QWidget* options) {
+  tags_ = new QWidget(this);
+  tags_->setObjectName(QStringLiteral("fraTags"));
+  auto* grid = new QGridLayout(tags_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  tagMode_ = new QLabel(tags_);
+  tagMode_->setObjectName(QStringLiteral("lblTagListMode"));
+  grid->addWidget(tagMode_, 0, 0);
+  tagList_ = new QListWidget(tags_);
+  tagList_->setObjectName(QStringLiteral("lstTagCode"));
+  grid->addWidget(tagList_, 1, 0, 1, 2);
+  auto* guide = new QLabel(U("例 :"), tags_);
+  guide->setObjectName(QStringLiteral("lblSampleGuid"));
+  grid->addWidget(guide, 2, 0);
+  tagSample_ = new QLabel(tags_);
+  tagSample_->setObjectName(QStringLiteral("lblTagSample"));
+  tagSample_->setAutoFillBackground(true);
+  QPalette palette = tagSample_->palette();
+  palette.setColor(QPalette::Window, QColor(255, 255, 200));
+  tagSample_->setPalette(palette);
+  grid->addWidget(tagSample_, 3, 0, 1, 2);
+  tags_->setMinimumHeight(options->sizeHint().height());
+  tags_->hide();
+  layout()->addWidget(tags_);
+  connect(tagList_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (logic_ != nullptr && tags_->isVisible()) logic_->TagRowSelected(row);
+  });
+  connect(tagList_, &QListWidget::itemDoubleClicked, this, [this] {
+    if (logic_ != nullptr) logic_->TagRowChosen(tagList_->currentRow());
+  });
+}
+
+void TfrmR::BuildPopup() {
+  popup_ = new QMenu(this);
+  popup_->setObjectName(QStringLiteral("popR"));
+  auto add = [this](const char* name, const char* caption,
+                    void (FindReplaceWindow::*command)(FindBox)) {
+    QAction* action = popup_->addAction(U(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, command] {
+      if (logic_ != nullptr)
+        (logic_->*command)(FocusedBox() != nullptr ? *FocusedBox() : FindBox::Find);
+    });
+    return action;
+  };
+  QAction* cut = add("popCut2", "切り取り(&T)", &FindReplaceWindow::Cut);
+  QAction* copy = add("popCopy2", "ｺﾋﾟｰ(&C)", &FindReplaceWindow::Copy);
+  QAction* paste = add("popPaste2", "貼り付け(&P)", &FindReplaceWindow::Paste);
+  popup_->addSeparator();
+  QAction* selectAll = add("popSelectAll2", "全て選択(&A)", &FindReplaceWindow::SelectAll);
+  connect(popup_, &QMenu::aboutToShow, this, [this, cut, copy, paste, selectAll] {
+    if (logic_ == nullptr) return;
+    const ClipboardMenuState state =
+        logic_->ClipboardMenu(FocusedBox() != nullptr ? *FocusedBox() : FindBox::Find);
+    cut->setEnabled(state.cut);
+    copy->setEnabled(state.copy);
+    paste->setEnabled(state.paste);
+    selectAll->setEnabled(state.selectAll);
+  });
+  find_->Widget()->SetContextMenu(popup_);
+  replace_->Widget()->SetContextMenu(popup_);
+}
+
+bool TfrmR::HistoryListEvent(int which, QObject* watched, QEvent* event) {
+  HistoryList& entry = lists_[which];
+  if (watched == entry.list->viewport() && event->type() == QEvent::MouseButtonPress) {
+    entry.dropDown.MousePress();
+    return false;
+  }
+  if (watched != entry.list) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      const int key = KeyCodeOf(static_cast<QKeyEvent*>(event)->key());
+      entry.dropDown.KeyDown(key);
+      return key == kKeyReturn || key == kKeyEscape;  // the window must not act on them
+    }
+    case QEvent::KeyRelease: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->isAutoRepeat()) return false;
+      ApplyHistoryAction(which, entry.dropDown.KeyUp(KeyCodeOf(key->key())));
+      return false;
+    }
+    case QEvent::FocusOut:
+      if (entry.list->isVisible()) {
+        ApplyHistoryAction(which,
+                           entry.dropDown.FocusLost(QApplication::focusWidget() == entry.button));
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TfrmR::ApplyHistoryAction(int which, HistoryListAction action) {
+  if (logic_ == nullptr) return;
+  const FindBox box = which == 0 ? FindBox::Find : FindBox::Replace;
+  if (action == HistoryListAction::Recall)
+    logic_->RecallHistory(box, lists_[which].list->currentRow());
+  if (action == HistoryListAction::Close) logic_->CloseHistoryList(box);
+}
+
+bool TfrmR::TagListEvent(QEvent* event) {
+  if (logic_ == nullptr) return false;
+  if (event->type() == QEvent::KeyPress) {
+    const int key = KeyCodeOf(static_cast<QKeyEvent*>(event)->key());
+    if (key == kKeyReturn) {
+      logic_->TagRowChosen(tagList_->currentRow());
+      return true;
+    }
+    if (key == kKeyEscape) {
+      logic_->CloseTagPanel();
+      return true;
+    }
+  } else if (event->type() == QEvent::FocusOut && tags_->isVisible()) {
+    logic_->CloseTagPanel();  // leaving the list closes the panel
+  }
+  return false;
+}
 
 TextControl& TfrmR::FindBoxControl() {
   return *find_;
@@ -297,6 +435,28 @@ const FindBox* TfrmR::FocusedBox() const {
 }
 
 bool TfrmR::eventFilter(QObject* watched, QEvent* event) {
+  for (int which = 0; which < 2; ++which) {
+    if (lists_[which].list != nullptr && HistoryListEvent(which, watched, event)) return true;
+  }
+  if (watched == tagList_ && TagListEvent(event)) return true;
+  if (event->type() == QEvent::ShortcutOverride) {
+    // The main window's shortcuts reach this tool window too; the keys the window has a use
+    // for are its own (Ctrl+C in a box copies the box's text, not the Page's).
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers =
+        key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    const bool clipboardKey = modifiers == Qt::ControlModifier && FocusedBox() != nullptr &&
+                              (key->key() == Qt::Key_X || key->key() == Qt::Key_C ||
+                               key->key() == Qt::Key_V || key->key() == Qt::Key_A);
+    const bool windowKey =
+        modifiers == Qt::NoModifier &&
+        (key->key() == Qt::Key_Escape || key->key() == Qt::Key_F1 || key->key() == Qt::Key_F3 ||
+         key->key() == Qt::Key_F6 || key->key() == Qt::Key_F11 || key->key() == Qt::Key_F12);
+    if (clipboardKey || windowKey) {
+      event->accept();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress && logic_ != nullptr) {
     auto* key = static_cast<QKeyEvent*>(event);
     const int code =
@@ -395,6 +555,56 @@ void TfrmR::FocusBox(FindBox box) {
   ScintillaTextControl& control = box == FindBox::Find ? *find_ : *replace_;
   control.Widget()->setFocus(Qt::OtherFocusReason);
   control.SetSelection(0, control.TextLength());
+}
+
+void TfrmR::ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) {
+  HistoryList& entry = lists_[box == FindBox::Find ? 0 : 1];
+  {
+    const QSignalBlocker blocker(entry.list);
+    entry.list->clear();
+    for (const std::string& row : rows)
+      entry.list->addItem(QString::fromStdString(Cp932ToUtf8(row)));
+    entry.list->setCurrentRow(selected);
+  }
+  QRect over = entry.box->geometry();
+  over.setLeft(0);
+  over.setWidth(entry.box->parentWidget()->width());
+  entry.list->setGeometry(over);
+  entry.list->show();
+  entry.list->raise();
+  entry.list->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmR::HideHistoryList(FindBox box) {
+  lists_[box == FindBox::Find ? 0 : 1].list->hide();
+}
+
+bool TfrmR::HistoryListShown(FindBox box) const {
+  return lists_[box == FindBox::Find ? 0 : 1].list->isVisible();
+}
+
+void TfrmR::ShowTagPanel(const std::string& caption, const std::vector<std::string>& rows,
+                         int selected, const std::string& sample) {
+  tagMode_->setText(QString::fromStdString(caption));
+  {
+    const QSignalBlocker blocker(tagList_);
+    tagList_->clear();
+    for (const std::string& row : rows) tagList_->addItem(QString::fromStdString(Cp932ToUtf8(row)));
+    tagList_->setCurrentRow(selected);
+  }
+  ShowTagSample(sample);
+  options_->hide();
+  tags_->show();
+  tagList_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmR::ShowTagSample(const std::string& sample) {
+  tagSample_->setText(QString::fromStdString(Cp932ToUtf8(sample)));
+}
+
+void TfrmR::HideTagPanel() {
+  tags_->hide();
+  options_->show();
 }
 
 void TfrmR::ApplyColours(int foreRgb, int backRgb) {

@@ -3,15 +3,21 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "findreplace/FindReplaceView.h"
+#include "findreplace/HistoryDropDown.h"
 
 class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QListWidget;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -51,6 +57,13 @@ class TfrmR : public QWidget, public FindReplaceView {
   void FocusWindow() override { activateWindow(); }
   void FocusBox(FindBox box) override;
   void ApplyColours(int foreRgb, int backRgb) override;
+  void ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) override;
+  void HideHistoryList(FindBox box) override;
+  bool HistoryListShown(FindBox box) const override;
+  void ShowTagPanel(const std::string& caption, const std::vector<std::string>& rows, int selected,
+                    const std::string& sample) override;
+  void ShowTagSample(const std::string& sample) override;
+  void HideTagPanel() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +76,27 @@ class TfrmR : public QWidget, public FindReplaceView {
   // The box holding the focus, if one does.
   const FindBox* FocusedBox() const;
   void WatchKeys();
+  void BuildTagPanel(QWidget* options);
+  void BuildPopup();
+  // A history list's key, mouse and focus events, as its drop-down rules answer them.
+  bool HistoryListEvent(int which, QObject* watched, QEvent* event);
+  void ApplyHistoryAction(int which, HistoryListAction action);
+  bool TagListEvent(QEvent* event);
+
+  // The history drop-down of each box: txtFind's first.
+  struct HistoryList {
+    QListWidget* list = nullptr;
+    QPushButton* button = nullptr;
+    QWidget* box = nullptr;
+    HistoryDropDown dropDown;
+  };
+  std::array<HistoryList, 2> lists_;
+  QWidget* options_ = nullptr;
+  QWidget* tags_ = nullptr;
+  QLabel* tagMode_ = nullptr;
+  QListWidget* tagList_ = nullptr;
+  QLabel* tagSample_ = nullptr;
+  QMenu* popup_ = nullptr;
 
   FindReplaceWindow* logic_ = nullptr;
   std::unique_ptr<ScintillaTextControl> find_;

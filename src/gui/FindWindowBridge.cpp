@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "documents/Documents.h"
+#include "engine/TagTable.h"
 #include "findreplace/FindReplaceWindow.h"
 #include "gui/FindReplaceWindowView.h"
 #include "gui/MainWindowView.h"
@@ -42,7 +43,7 @@ bool FindWindowBridge::Create() {
     window_ = window;
     logic_ = std::make_unique<FindReplaceWindow>(
         FindReplaceContext{main_->Docs(), main_->Log(), main_->Prefs(), *ui_, *clipboard_, *this,
-                           *folders_},
+                           *folders_, nullptr, &main_->Tags()},
         *window, window->FindBoxControl(), window->ReplaceBoxControl());
     if (!logic_->Create()) {
       logic_.reset();

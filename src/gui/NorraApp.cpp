@@ -91,7 +91,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
       std::move(options));
-  find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders);
+  find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders != nullptr ? overrides.folders : &folders_);
   find_.SetHelp(&help);
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QtTest>
@@ -16,6 +18,7 @@
 #include "documents/UndoLog.h"
 #include "findreplace/FindReplaceWindow.h"
 #include "gui/FindReplaceWindowView.h"
+#include "gui/FindWindowBridge.h"
 #include "platform/ScriptedFolderChooser.h"
 
 using namespace norra;
@@ -243,6 +246,85 @@ class FindReplaceWindowTest : public AppFixture {
     Click("cmdReplaceAll");
     QCOMPARE(ReadBytes(a), std::string("Z"));
     QCOMPARE(ReadBytes(b), std::string("ab"));
+  }
+
+  void F11ShowsTheFindHistoryAndEnterRecallsTheChosenText() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab cd")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    TypeInto("txtFind", "ab");
+    QTest::keyClick(Control("txtFind"), Qt::Key_F3);
+    Control<QWidget>("txtFind")->setFocus();
+    QTest::keyClick(Control("txtFind"), Qt::Key_A, Qt::ControlModifier);
+    TypeInto("txtFind", "cd");
+    QTest::keyClick(Control("txtFind"), Qt::Key_F3);
+    Settle();
+    QTest::keyClick(Control("txtFind"), Qt::Key_F11);
+    auto* list = Control<QListWidget>("lstFindTexts");
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("cd"));
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QVERIFY(list->isVisible());  // moving the selection recalls nothing
+    QTest::keyClick(list, Qt::Key_Return);
+    Settle();
+    QVERIFY(!list->isVisible());
+    QCOMPARE(Cp932ToUtf8(app_->FindWindow().Logic()->Box(FindBox::Find).Text()), std::string("ab"));
+    QCOMPARE(QApplication::focusWidget(), Control("txtFind"));
+    QVERIFY(Window()->isVisible());  // Enter and Esc in the list are the list's
+  }
+
+  void TheTagPanelInsertsATagWithTheSymbolsInForce() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    Window()->findChild<QAction*>(QStringLiteral("mnuInsFindTags"))->trigger();
+    Settle();
+    auto* tags = Control<QListWidget>("lstTagCode");
+    QVERIFY(Control("fraTags")->isVisible());
+    QVERIFY(!Control("fraOption")->isVisible());
+    QCOMPARE(Control<QLabel>("lblTagListMode")->text(), U("◆検索ﾀｸﾞ"));
+    QVERIFY(!Control<QLabel>("lblTagSample")->text().isEmpty());
+    tags->setCurrentRow(1);
+    QTest::keyClick(tags, Qt::Key_Return);
+    Settle();
+    QVERIFY(!Control("fraTags")->isVisible());
+    QVERIFY(Control("fraOption")->isVisible());
+    QCOMPARE(Cp932ToUtf8(app_->FindWindow().Logic()->Box(FindBox::Find).Text()),
+             std::string("[*]"));
+  }
+
+  void ThePopupMenuOffersWhatTheBoxAllows() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    auto* popup = Window()->findChild<QMenu*>(QStringLiteral("popR"));
+    QVERIFY(popup != nullptr);
+    Control("txtFind")->setFocus();
+    clipboard_.Clear();
+    QMetaObject::invokeMethod(popup, "aboutToShow");
+    QVERIFY(!popup->findChild<QAction*>(QStringLiteral("popCopy2"))->isEnabled());
+    QVERIFY(!popup->findChild<QAction*>(QStringLiteral("popPaste2"))->isEnabled());
+    TypeInto("txtFind", "xy");
+    QTest::keyClick(Control("txtFind"), Qt::Key_A, Qt::ControlModifier);
+    QMetaObject::invokeMethod(popup, "aboutToShow");
+    QVERIFY(popup->findChild<QAction*>(QStringLiteral("popCopy2"))->isEnabled());
+    popup->findChild<QAction*>(QStringLiteral("popCut2"))->trigger();
+    QCOMPARE(clipboard_.GetText(), std::string("xy"));
+    QCOMPARE(app_->FindWindow().Logic()->Box(FindBox::Find).TextLength(), 0u);
+
+    // The keys act on the box, never on the Page behind the window.
+    Active().Control().SetSelection(0, 2);
+    TypeInto("txtFind", "zz");
+    QTest::keyClick(Control("txtFind"), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Control("txtFind"), Qt::Key_X, Qt::ControlModifier);
+    Settle();
+    QCOMPARE(clipboard_.GetText(), std::string("zz"));
+    QCOMPARE(TextOf(Active()), std::string("ab"));
+    QTest::keyClick(Control("txtFind"), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(Control("txtFind"), Qt::Key_V, Qt::ControlModifier);
+    Settle();
+    QCOMPARE(Cp932ToUtf8(app_->FindWindow().Logic()->Box(FindBox::Find).Text()),
+             std::string("zzzz"));
+    QCOMPARE(TextOf(Active()), std::string("ab"));
   }
 };
 
