@@ -178,24 +178,24 @@ class FindReplaceWindow {
   void BoxChanged(FindBox box);
   void ShowRangeControls();
   void PlaceBesideCaret();
-  // M1 and M2.
+  // The end-of-run messages: the end of a find, and nothing more to find or replace.
   void EndOfFind(const std::string& caption);
   void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);
   void Info(const std::string& text, const std::string& caption);
 
-  // The open Pages: the ranges' work (B to J).
+  // The work of the ranges over the open Pages.
   bool NameMatches(const Page& page) const;
-  void FindNextAllNote();        // B
-  void FindNextCurrentPad();     // C
-  void FindNextSelText();        // D
-  void ReplaceNextAllNote();     // E
-  void ReplaceNextCurrentPad();  // F
-  void ReplaceNextSelText();     // G
-  void ReplaceAllAllNote();      // H
-  void ReplaceAllCurrentPad();   // I
-  void ReplaceAllSelText();      // J
+  void FindNextAllNote();
+  void FindNextCurrentPad();
+  void FindNextSelText();
+  void ReplaceNextAllNote();
+  void ReplaceNextCurrentPad();
+  void ReplaceNextSelText();
+  void ReplaceAllAllNote();
+  void ReplaceAllCurrentPad();
+  void ReplaceAllSelText();
   void DiskReplaceAll(bool group);
   // Selects a hit (1-based position) in a Page and scrolls it into view.
   static void SelectHit(Page& page, std::int64_t position, std::int64_t length);
