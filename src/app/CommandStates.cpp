@@ -55,6 +55,10 @@ unsigned NeedsOf(UiItem item) {
       return kNeedPage | kNeedFindWindow;
     case mnuJumpToBookmark:
       return kNeedPage | kNeedBookmark;
+    case mnuSaveAsMemberList:
+      return kNeedPage;
+    case mnuAddChildToGroup:
+      return kNeedPage | kNeedFilePage;
     case mnuHelpContent2:
       return kNeedSecondHelp;
     case mnuHelpKeyWord2:
@@ -81,6 +85,18 @@ unsigned NeedsOf(UiItem item) {
     case HelpAboutItem:
     case SpeedButton1:
     case OpenBtn:
+    case mnuOpenGroup1:
+    case mnuOpenGroup2:
+    case mnuOpenGroup3:
+    case mnuOpenGroup4:
+    case mnuOpenGroup5:
+    case mnuOpenGroup6:
+    case mnuOpenGroup7:
+    case mnuOpenGroup8:
+    case mnuOpenGroup9:
+    case mnuGroupSeparator:
+    case mnuMakeNewGroup:
+    case mnuOpenGroup:
       return kNeedNothing;
   }
   return kNeedNothing;

@@ -23,6 +23,7 @@ enum CommandNeed : unsigned {
   kNeedBookmark = 1u << 6,       // the bookmark's Page is still open
   kNeedToolBar = 1u << 7,        // the toolbar is shown (the page list is on it)
   kNeedSecondHelp = 1u << 8,     // a second help file is set, or the options can choose one
+  kNeedFilePage = 1u << 9,       // the active Page names a file (it is not untitled)
 };
 
 // The needs of the item: the one enabling table of the program.

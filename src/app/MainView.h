@@ -45,6 +45,8 @@ class MainView {
   // reads "ﾌｧｲﾙをﾛｰﾄﾞ中…" until SetPageCaption.
   virtual void CreatePageWindow(Page& page, const VisionSettings& vision) = 0;
   virtual void SetPageCaption(Page& page, const std::string& caption) = 0;
+  // The view attributes of the Vision settings again, for an open Page's window.
+  virtual void StylePageWindow(Page& /*page*/, const VisionSettings& /*vision*/) {}
   // Show the Page's window, make it the active child and focus its text (taking the focus
   // away from the page list first).
   virtual void ShowPage(Page& page) = 0;

@@ -11,6 +11,7 @@
 #include "app/PageKeys.h"
 #include "documents/Documents.h"
 #include "documents/FileListDialogPort.h"
+#include "documents/GroupCommandsPort.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
@@ -60,6 +61,7 @@ MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
       options_(ports.options),
       help_(ports.help),
       files_(ports.files),
+      groups_(ports.groups),
       startup_(std::move(options)),
       status_(ports.view),
       commands_(ports.view) {}
@@ -341,6 +343,24 @@ void MainWindow::SetApplicationTitle(const std::string& title) {
 
 void MainWindow::ShowCaption() { view_.SetCaption(caption_ + " - [" + title_ + "]"); }
 
+// ---- OptionsHost ----
+
+void MainWindow::SetMainCaption(const std::string& caption) {
+  caption_ = caption;
+  ShowCaption();
+}
+
+void MainWindow::ShowBars(bool toolBar, bool statusBar) {
+  view_.SetToolBarVisible(toolBar);
+  view_.SetStatusBarVisible(statusBar);
+}
+
+void MainWindow::StylePage(Page& page, const VisionSettings& vision) { view_.StylePageWindow(page, vision); }
+
+void MainWindow::FindWindowOptionsChanged() {
+  if (findWindowCreated_ && findWindowOptionsHook_) findWindowOptionsHook_();
+}
+
 unsigned MainWindow::Holds(bool askClipboard) {
   if (askClipboard) clipboardText_ = clipboard_.HasText();
   unsigned holds = kNeedNothing;
@@ -353,6 +373,7 @@ unsigned MainWindow::Holds(bool askClipboard) {
   if (findWindowCreated_) holds |= kNeedFindWindow;
   if (edits_->BookmarkPage() != nullptr) holds |= kNeedBookmark;
   if (settings_->Vision.ToolBar) holds |= kNeedToolBar;
+  if (const Page* page = Active(); page != nullptr && page->HasFile()) holds |= kNeedFilePage;
   if (settings_->Help.HasSecondHelp() || options_.Available()) holds |= kNeedSecondHelp;
   return holds;
 }
@@ -385,6 +406,12 @@ void MainWindow::MarkMissingActions() {
   for (const auto& [item, mode] : modes) {
     commands_.SetActionMissing(item, listModeHasAction_ && !listModeHasAction_(mode));
   }
+  const bool groupMode = !listModeHasAction_ || listModeHasAction_(ListDialogMode::OpenFromGroup);
+  for (UiItem item : {mnuOpenGroup1, mnuOpenGroup2, mnuOpenGroup3, mnuOpenGroup4, mnuOpenGroup5, mnuOpenGroup6,
+                      mnuOpenGroup7, mnuOpenGroup8, mnuOpenGroup9, mnuMakeNewGroup, mnuOpenGroup}) {
+    commands_.SetActionMissing(item, !groupMode);
+  }
+  for (UiItem item : {mnuAddChildToGroup, mnuSaveAsMemberList}) commands_.SetActionMissing(item, groups_ == nullptr);
 }
 
 void MainWindow::MenuOpening(MenuKind menu) {
@@ -413,9 +440,11 @@ void MainWindow::MenuOpening(MenuKind menu) {
         view_.SetItemVisible(item, settings_->Vision.ToolBar);
       }
       break;
+    case MenuKind::Group:
+      ShowGroupMenu();
+      break;
     case MenuKind::File:
     case MenuKind::Popup:
-    case MenuKind::Group:
     case MenuKind::Tool:
     case MenuKind::Help:
       break;
@@ -662,6 +691,25 @@ void MainWindow::Dispatch(UiItem item) {
       if (ChooseSecondHelp() && Active() != nullptr) OpenSecondHelp(Active()->Control().SelText());
       break;
     case UiItem::HelpAboutItem: ShowOptions(kOptionsPageVersion); break;
+
+    case UiItem::mnuOpenGroup1: OpenRecentGroup(1); break;
+    case UiItem::mnuOpenGroup2: OpenRecentGroup(2); break;
+    case UiItem::mnuOpenGroup3: OpenRecentGroup(3); break;
+    case UiItem::mnuOpenGroup4: OpenRecentGroup(4); break;
+    case UiItem::mnuOpenGroup5: OpenRecentGroup(5); break;
+    case UiItem::mnuOpenGroup6: OpenRecentGroup(6); break;
+    case UiItem::mnuOpenGroup7: OpenRecentGroup(7); break;
+    case UiItem::mnuOpenGroup8: OpenRecentGroup(8); break;
+    case UiItem::mnuOpenGroup9: OpenRecentGroup(9); break;
+    case UiItem::mnuGroupSeparator: break;
+    case UiItem::mnuMakeNewGroup: OpenGroupDialog(std::string()); break;
+    case UiItem::mnuOpenGroup: ChooseGroup(); break;
+    case UiItem::mnuAddChildToGroup:
+      if (page != nullptr && page->HasFile() && groups_ != nullptr) groups_->AddPageToGroup();
+      break;
+    case UiItem::mnuSaveAsMemberList:
+      if (page != nullptr && groups_ != nullptr) groups_->SaveAsMemberList();
+      break;
   }
 }
 

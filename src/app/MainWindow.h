@@ -11,6 +11,7 @@
 #include "app/CommandStates.h"
 #include "app/FindWindowPort.h"
 #include "app/MainView.h"
+#include "app/OptionsHost.h"
 #include "app/StatusBar.h"
 #include "app/UiItem.h"
 #include "documents/DocumentsHost.h"
@@ -23,6 +24,7 @@ class Documents;
 class EditCommands;
 class FileListDialogPort;
 class FileStore;
+class GroupCommandsPort;
 class HelpPort;
 class OptionsDialogPort;
 class PageKeys;
@@ -43,6 +45,7 @@ struct MainWindowPorts {
   OptionsDialogPort& options;
   HelpPort& help;
   FileStore* files = nullptr;  // none: the real file system
+  GroupCommandsPort* groups = nullptr;  // none: the commands that write group files are missing
 };
 
 struct StartupOptions {
@@ -52,7 +55,7 @@ struct StartupOptions {
   std::string helpFolder;         // the folder of the program's own help file
 };
 
-class MainWindow : public DocumentsHost {
+class MainWindow : public DocumentsHost, public OptionsHost {
  public:
   // Default size of a window whose stored size is unusable.
   static constexpr int kDefaultWidth = 580;
@@ -73,6 +76,9 @@ class MainWindow : public DocumentsHost {
   // Before Create: whether the batch dialog carries out a mode's first button (without this,
   // every mode does). The commands of the modes that do not stay disabled.
   void SetListModeCheck(std::function<bool(ListDialogMode)> hasAction) { listModeHasAction_ = std::move(hasAction); }
+  // Gives the find/replace window, while it exists, the Vision colours, WantTabs and tag
+  // symbols the options dialog applied.
+  void SetFindWindowOptionsHook(std::function<void()> hook) { findWindowOptionsHook_ = std::move(hook); }
   // The first showing: hooks, the command line's files, the first state. Runs once.
   void Show();
   // The close request: true when the window may close (it is hidden then); false refuses.
@@ -138,6 +144,12 @@ class MainWindow : public DocumentsHost {
   void PageListChanged() override;
   void SetApplicationTitle(const std::string& title) override;
 
+  // ---- OptionsHost ----
+  void SetMainCaption(const std::string& caption) override;
+  void ShowBars(bool toolBar, bool statusBar) override;
+  void StylePage(Page& page, const VisionSettings& vision) override;
+  void FindWindowOptionsChanged() override;
+
  private:
   Page* Active() const;
   std::size_t PageCount() const;
@@ -161,6 +173,11 @@ class MainWindow : public DocumentsHost {
   void ToggleToolBar();
   void ToggleStatusBar();
   void RecentFiles();
+  // The group menu (MainWindowGroups.cpp).
+  void ShowGroupMenu();
+  void OpenGroupDialog(const std::string& groupPath);
+  void OpenRecentGroup(int number);
+  void ChooseGroup();
   void SetSecondHelpTexts();
   bool ChooseSecondHelp();
   void OpenSecondHelp(const std::string& keywordCp932);
@@ -176,7 +193,9 @@ class MainWindow : public DocumentsHost {
   OptionsDialogPort& options_;
   HelpPort& help_;
   FileStore* files_;
+  GroupCommandsPort* groups_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
+  std::function<void()> findWindowOptionsHook_;
   StartupOptions startup_;
   StatusBar status_;
   CommandStates commands_;

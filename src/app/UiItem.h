@@ -46,6 +46,21 @@ namespace norra {
   X(mnuWordWrap, "右端で折返す(&W)", "", "")                                        \
   X(mnuDispToolBar, "ﾂｰﾙﾊﾞｰ(&T)", "", "")                                           \
   X(mnuDispStatusBar, "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "")                                       \
+  /* group menu: the recent groups (9 shown at the top down to 1) and the commands */ \
+  X(mnuOpenGroup9, "", "", "")                                                      \
+  X(mnuOpenGroup8, "", "", "")                                                      \
+  X(mnuOpenGroup7, "", "", "")                                                      \
+  X(mnuOpenGroup6, "", "", "")                                                      \
+  X(mnuOpenGroup5, "", "", "")                                                      \
+  X(mnuOpenGroup4, "", "", "")                                                      \
+  X(mnuOpenGroup3, "", "", "")                                                      \
+  X(mnuOpenGroup2, "", "", "")                                                      \
+  X(mnuOpenGroup1, "", "", "")                                                      \
+  X(mnuGroupSeparator, "-", "", "")                                                 \
+  X(mnuMakeNewGroup, "新規作成(&N)...", "", "")                                     \
+  X(mnuOpenGroup, "開く(&O)...", "", "")                                            \
+  X(mnuAddChildToGroup, "現在のﾌｧｲﾙをｸﾞﾙｰﾌﾟへ編入(&S)...", "", "")                  \
+  X(mnuSaveAsMemberList, "ﾒﾝﾊﾞﾘｽﾄとして保存(&A)...", "", "")                        \
   /* tool menu */                                                                  \
   X(mnuOption, "ｵﾌﾟｼｮﾝ(&O)...", "F6", "")                                           \
   /* window menu */                                                                \

@@ -69,6 +69,7 @@ FileListDialog::FileListDialog(const FileListDialogContext& context, ListDialogM
       ownFiles_(context.files == nullptr ? std::make_unique<DiskFileStore>() : nullptr),
       files_(context.files == nullptr ? *ownFiles_ : *context.files),
       focusTarget_(FileListControl::cmdDo) {
+  if (context.memory != nullptr) memory_ = context.memory;
   SetUp();
 }
 
@@ -115,7 +116,15 @@ const char* FileListDialog::ControlName(FileListControl control) {
                "fraJump",
                "fraSaveAsAll",
                "fraPrintAll",
-               "fraOpenFromGroup"};
+               "fraOpenFromGroup",
+               "lblGroupName",
+               "cmdMakeNewGroup",
+               "cmdOpenGroup",
+               "cmdUpdateGroup",
+               "cmdSaveAsGroup",
+               "cmdAddFileFromDisk",
+               "cmdAddFileFromWindow",
+               "cmdEditByEditor"};
   return names.at(static_cast<std::size_t>(control));
 }
 
@@ -167,7 +176,10 @@ void FileListDialog::SetUp() {
   SetControl(C::cmdModified, "更新(&U)", true);
   for (C hidden : {C::lblRows, C::txtRow, C::txtCRLFCount, C::txtCopyCount, C::cmdChangeFileName,
                    C::cmdChangeDir, C::cmdUndo, C::cmdReleaseFileFromGroup, C::fraQuotationAll,
-                   C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup}) {
+                   C::fraJump, C::fraSaveAsAll, C::fraPrintAll, C::fraOpenFromGroup,
+                   C::lblGroupName, C::cmdMakeNewGroup, C::cmdOpenGroup, C::cmdUpdateGroup,
+                   C::cmdSaveAsGroup, C::cmdAddFileFromDisk, C::cmdAddFileFromWindow,
+                   C::cmdEditByEditor}) {
     Mutable(hidden).visible = false;
   }
   auto panel = [this](C frame, std::initializer_list<C> inside) {
@@ -215,6 +227,7 @@ void FileListDialog::SetUp() {
       buttons("引用(&Q)", nullptr);
       prompt_ = "現在のﾌｧｲﾙのｶｰｿﾙ位置へ引用します(複数選択可)";
       panel(C::fraQuotationAll, {C::txtCRLFCount});
+      SetControl(C::txtCRLFCount, "1", true);
       helpContext_ = 1012;
       AddPageRows(false, false, context_.documents.ActivePage());
       nothing = pages < 2;
@@ -234,10 +247,7 @@ void FileListDialog::SetUp() {
       helpContext_ = 1014;
       multiSelect_ = false;
       AddPageRows(false, false);
-      if (!rows_.empty()) {
-        rows_.front().selected = true;
-        focused_ = 0;
-      }
+      PreselectJumpRow();
       nothing = pages == 0;
       break;
     case ListDialogMode::SortList:
@@ -287,6 +297,7 @@ void FileListDialog::SetUp() {
       panel(C::fraOpenFromGroup, {C::cmdReleaseFileFromGroup});
       SetControl(C::cmdReleaseFileFromGroup, "選択したﾌｧｲﾙを除外(&K)", true);
       helpContext_ = 1017;
+      SetUpGroup();
       break;
   }
 
@@ -393,6 +404,7 @@ void FileListDialog::UpdateEnabling() {
       break;
     case kGroupMode:
       follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup});
+      Mutable(C::cmdAddFileFromWindow).enabled = context_.documents.PageCount() > 0;
       break;
     case ListDialogMode::Jump: {
       follow({C::cmdDo});
@@ -556,6 +568,16 @@ void FileListDialog::Click(FileListControl control) {
       View().FocusControl(C::lvwFileName);
       break;
     }
+    case C::cmdMakeNewGroup:
+    case C::cmdOpenGroup:
+    case C::cmdUpdateGroup:
+    case C::cmdSaveAsGroup:
+    case C::cmdAddFileFromDisk:
+    case C::cmdAddFileFromWindow:
+    case C::cmdReleaseFileFromGroup:
+    case C::cmdEditByEditor:
+      GroupCommand(control);
+      break;
     default:
       break;  // the option panels' buttons belong to their modes
   }
@@ -593,6 +615,10 @@ void FileListDialog::CloseBox() {
 
 bool FileListDialog::NumberBoxAccepts(int character) {
   return (character >= '0' && character <= '9') || character == kKeyBack;
+}
+
+void FileListDialog::SetBoxText(FileListControl box, const std::string& text) {
+  Mutable(box).caption = text;
 }
 
 void FileListDialog::Finish(int result) {

@@ -10,6 +10,7 @@
 
 #include "documents/FileListDialogPort.h"
 #include "groups/FileListDialogContext.h"
+#include "groups/FileListMemory.h"
 #include "groups/FileListRow.h"
 
 namespace norra {
@@ -47,7 +48,22 @@ enum class FileListControl : int {
   fraSaveAsAll,
   fraPrintAll,
   fraOpenFromGroup,
+  lblGroupName,             // group: the group file's path, or "新グループ"
+  cmdMakeNewGroup,          // group: an empty new group
+  cmdOpenGroup,             // group: load a group file
+  cmdUpdateGroup,           // group: write the group file
+  cmdSaveAsGroup,           // group: write it under a new name
+  cmdAddFileFromDisk,       // group: add files chosen on disk
+  cmdAddFileFromWindow,     // group: add every open Page
+  cmdEditByEditor,          // group: open the group file as a Page
   kCount,
+};
+
+// The range group of the quote-all panel.
+enum class QuoteRange : int {
+  Text = 0,      // optText: each Page's whole text
+  SelText = 1,   // optSelText: its selected text
+  PathName = 2,  // optPathName: its path
 };
 
 struct FileListControlState {
@@ -119,6 +135,14 @@ class FileListDialog {
   void Idle();
   // Whether a number box (txtRow, txtCRLFCount, txtCopyCount) takes the typed character.
   static bool NumberBoxAccepts(int character);
+  // The user changed an edit box's text (its caption holds the text).
+  void SetBoxText(FileListControl box, const std::string& text);
+  // The quote-all panel's range choice.
+  QuoteRange QuoteChoice() const { return quoteRange_; }
+  void SetQuoteChoice(QuoteRange range) { quoteRange_ = range; }
+  // The group mode: the group's name and whether its members changed since the last write.
+  const std::string& GroupName() const { return groupName_; }
+  bool GroupChanged() const { return groupChanged_; }
 
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
@@ -158,6 +182,26 @@ class FileListDialog {
   void ReloadAll();
   // An action that failed unexpectedly: its message, redraw and status back, finished.
   void ActionFailed(int result);
+  // Quote all, recent files, jump and sort the page list (one file each).
+  void QuoteAll();
+  void OpenRecentFiles();
+  void PreselectJumpRow();
+  void Jump();
+  void SortPageList();
+  // The group mode (FileListDialogGroup.cpp).
+  void SetUpGroup();
+  void GroupCommand(FileListControl control);
+  bool AddMember(const std::string& path);
+  bool LoadGroupFile(const std::string& path);
+  int SaveGroupFile();
+  int SaveGroupFileAs();
+  int WriteGroupTo(const std::string& path);
+  bool AskToKeepGroup();
+  void SetGroupName(const std::string& name);
+  void ClearRows();
+  void OpenMembers();
+  void ReloadMembers();
+  FileListMemory& Memory() { return *memory_; }
 
   FileListDialogContext context_;
   ListDialogMode mode_;
@@ -182,6 +226,11 @@ class FileListDialog {
   std::vector<FileListRow> rows_;
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
+  QuoteRange quoteRange_ = QuoteRange::Text;
+  std::string groupName_;
+  bool groupChanged_ = false;
+  FileListMemory ownMemory_;
+  FileListMemory* memory_ = &ownMemory_;
 };
 
 }  // namespace norra

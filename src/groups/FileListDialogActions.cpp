@@ -38,6 +38,21 @@ void FileListDialog::RunFirst() {
     case ListDialogMode::ReloadAll:
       ReloadAll();
       break;
+    case ListDialogMode::QuoteAll:
+      QuoteAll();
+      break;
+    case ListDialogMode::RecentFiles:
+      OpenRecentFiles();
+      break;
+    case ListDialogMode::Jump:
+      Jump();
+      break;
+    case ListDialogMode::SortList:
+      SortPageList();
+      break;
+    case kGroupMode:
+      OpenMembers();
+      break;
     default:
       break;
   }
@@ -50,6 +65,9 @@ void FileListDialog::RunSecond() {
       break;
     case ListDialogMode::CloseAll:
       CloseAll(false);
+      break;
+    case kGroupMode:
+      ReloadMembers();
       break;
     default:
       break;

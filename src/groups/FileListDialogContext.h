@@ -8,6 +8,7 @@ namespace norra {
 class Documents;
 class DocumentsHost;
 class FileStore;
+struct FileListMemory;
 class Settings;
 class Ui;
 class UndoLog;
@@ -22,6 +23,7 @@ struct FileListDialogContext {
   FileStore* files = nullptr;          // none: the real file system
   std::function<void(int)> showHelp;   // a topic of the program's help file
   std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
+  FileListMemory* memory = nullptr;    // none: the dialog remembers nothing past its run
 };
 
 }  // namespace norra

@@ -5,13 +5,16 @@
 
 #include "groups/FileListDialog.h"
 #include "groups/FileListDialogView.h"
+#include "groups/GroupMenuCommands.h"
 
 namespace norra {
 
 int FileListDialogRunner::Run(ListDialogMode mode) {
   if (!context_) return kListDialogFailed;
   try {
-    FileListDialog dialog(*context_, mode);
+    FileListDialogContext context = *context_;
+    if (context.memory == nullptr) context.memory = &memory_;
+    FileListDialog dialog(context, mode);
     if (dialog.DialogResult() == kListDialogNothingToShow) return kListDialogNothingToShow;
     dialog.AttachView(&view_);
     dialog.Showing();
@@ -22,6 +25,18 @@ int FileListDialogRunner::Run(ListDialogMode mode) {
   } catch (const std::exception&) {
     return kListDialogFailed;
   }
+}
+
+void FileListDialogRunner::AddPageToGroup() {
+  if (!context_) return;
+  GroupMenuCommands(*context_, context_->memory != nullptr ? *context_->memory : memory_)
+      .AddPageToGroup();
+}
+
+void FileListDialogRunner::SaveAsMemberList() {
+  if (!context_) return;
+  GroupMenuCommands(*context_, context_->memory != nullptr ? *context_->memory : memory_)
+      .SaveAsMemberList();
 }
 
 }  // namespace norra

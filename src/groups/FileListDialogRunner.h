@@ -4,13 +4,15 @@
 #include <optional>
 
 #include "documents/FileListDialogPort.h"
+#include "documents/GroupCommandsPort.h"
 #include "groups/FileListDialogContext.h"
+#include "groups/FileListMemory.h"
 
 namespace norra {
 
 class FileListDialogView;
 
-class FileListDialogRunner : public FileListDialogPort {
+class FileListDialogRunner : public FileListDialogPort, public GroupCommandsPort {
  public:
   explicit FileListDialogRunner(FileListDialogView& view) : view_(view) {}
 
@@ -23,9 +25,14 @@ class FileListDialogRunner : public FileListDialogPort {
   // result (kListDialogFailed when it could not be prepared).
   int Run(ListDialogMode mode) override;
 
+  // GroupCommandsPort; nothing happens until bound.
+  void AddPageToGroup() override;
+  void SaveAsMemberList() override;
+
  private:
   FileListDialogView& view_;
   std::optional<FileListDialogContext> context_;
+  FileListMemory memory_;  // for the program's run, unless the context brings its own
 };
 
 }  // namespace norra

@@ -148,10 +148,15 @@ void FileListDialogWindow::BuildControls() {
   auto* rangeRow = new QHBoxLayout(range);
   const std::array<std::pair<const char*, const char*>, 3> ranges = {
       {{"optText", "全文(&Z)"}, {"optSelText", "選択された文(&T)"}, {"optPathName", "ﾌｧｲﾙ名(&P)"}}};
-  for (const auto& [name, caption] : ranges) {
-    auto* option = new QRadioButton(QString::fromUtf8(caption), range);
-    option->setObjectName(QString::fromLatin1(name));
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    auto* option = new QRadioButton(QString::fromUtf8(ranges[i].second), range);
+    option->setObjectName(QString::fromLatin1(ranges[i].first));
     rangeRow->addWidget(option);
+    quoteOptions_[i] = option;
+    // Arrow keys in the group click as well; setting the choice from the logic does not.
+    connect(option, &QRadioButton::clicked, this, [this, i] {
+      if (dialog_ != nullptr) dialog_->SetQuoteChoice(static_cast<QuoteRange>(i));
+    });
   }
   quotationRow->addWidget(range);
   numberField(quotationRow, quotation, C::txtCRLFCount, 2, "改行数(&C)");
@@ -175,7 +180,20 @@ void FileListDialogWindow::BuildControls() {
   printRow->addStretch(1);
 
   const auto [group, groupRow] = panel(C::fraOpenFromGroup);
-  buttonRow(groupRow, group, {C::cmdReleaseFileFromGroup});
+  auto* groupLines = new QVBoxLayout;
+  auto* groupName = new QLabel(group);
+  put(C::lblGroupName, groupName);
+  groupLines->addWidget(groupName);
+  auto* groupFileRow = new QHBoxLayout;
+  buttonRow(groupFileRow, group,
+            {C::cmdMakeNewGroup, C::cmdOpenGroup, C::cmdUpdateGroup, C::cmdSaveAsGroup});
+  groupLines->addLayout(groupFileRow);
+  auto* groupMemberRow = new QHBoxLayout;
+  buttonRow(groupMemberRow, group,
+            {C::cmdAddFileFromDisk, C::cmdAddFileFromWindow, C::cmdReleaseFileFromGroup,
+             C::cmdEditByEditor});
+  groupLines->addLayout(groupMemberRow);
+  groupRow->addLayout(groupLines, 1);
 
   auto* sortRow = new QHBoxLayout;
   buttonRow(sortRow, controlTable_,
@@ -235,6 +253,13 @@ void FileListDialogWindow::BuildControls() {
   connect(list_, &QTreeWidget::itemSelectionChanged, this,
           &FileListDialogWindow::ListSelectionChanged);
   connect(list_, &QTreeWidget::currentItemChanged, this, &FileListDialogWindow::ListCurrentChanged);
+  // The number boxes the logic reads: what the user types goes to it.
+  for (C box : {C::txtRow, C::txtCRLFCount}) {
+    connect(static_cast<QLineEdit*>(Widget(box)), &QLineEdit::textEdited, this,
+            [this, box](const QString& text) {
+              if (dialog_ != nullptr) dialog_->SetBoxText(box, text.toStdString());
+            });
+  }
 
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -263,6 +288,7 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
   static_cast<QLineEdit*>(Widget(C::txtRow))->clear();
   static_cast<QLineEdit*>(Widget(C::txtCopyCount))->clear();
   findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
+  quoteOptions_.at(static_cast<std::size_t>(dialog.QuoteChoice()))->setChecked(true);
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {
@@ -371,6 +397,9 @@ void FileListDialogWindow::ControlsChanged() {
       if (!state.caption.empty()) b->setText(Text(state.caption));
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
       label->setText(Text(state.caption));
+    } else if (control == C::txtRow || control == C::txtCRLFCount) {
+      auto* box = static_cast<QLineEdit*>(widget);
+      if (box->text() != Text(state.caption)) box->setText(Text(state.caption));
     }
     widget->setVisible(state.visible);
     widget->setEnabled(state.enabled);

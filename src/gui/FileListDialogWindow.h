@@ -92,6 +92,7 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   QStatusBar* statusBar_ = nullptr;
   std::array<QLabel*, 2> panels_{};
   std::array<int, FileListRow::kColumnCount> columnWidths_{};
+  std::array<QRadioButton*, 3> quoteOptions_{};  // optText, optSelText, optPathName
 };
 
 }  // namespace norra

@@ -197,6 +197,13 @@ void TfrmNote::BuildMenus() {
   display->addAction(Action(mnuDispToolBar));
   display->addAction(Action(mnuDispStatusBar));
 
+  QMenu* group = AddMenu("mnuGroup", "ｸﾞﾙｰﾌﾟ(&G)", MenuKind::Group,
+                         {mnuMakeNewGroup, mnuOpenGroup, mnuAddChildToGroup, mnuSaveAsMemberList,
+                          mnuGroupSeparator, mnuOpenGroup9, mnuOpenGroup8, mnuOpenGroup7,
+                          mnuOpenGroup6, mnuOpenGroup5, mnuOpenGroup4, mnuOpenGroup3,
+                          mnuOpenGroup2, mnuOpenGroup1});
+  group->setSeparatorsCollapsible(true);  // no line under the commands without recent groups
+
   AddMenu("mnuTool", "ﾂｰﾙ(&T)", MenuKind::Tool, {mnuOption});
   AddMenu("mnuWindow", "ｳｲﾝﾄﾞｳ(&W)", MenuKind::Window,
           {mnuMaximizeChild, mnuTileChildrenV, mnuTileChildrenH, mnuCascadeChildren,
@@ -338,6 +345,10 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
 
 void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
   if (TfrmPage* window = WindowOf(page)) window->setWindowTitle(LiteralTitle(caption));
+}
+
+void TfrmNote::StylePageWindow(Page& page, const VisionSettings& vision) {
+  if (TfrmPage* window = WindowOf(page)) window->Style(vision);
 }
 
 void TfrmNote::ShowPage(Page& page) {

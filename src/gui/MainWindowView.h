@@ -51,6 +51,7 @@ class TfrmNote : public QMainWindow, public MainView {
   std::unique_ptr<TextControl> CreateTextControl() override;
   void CreatePageWindow(Page& page, const VisionSettings& vision) override;
   void SetPageCaption(Page& page, const std::string& caption) override;
+  void StylePageWindow(Page& page, const VisionSettings& vision) override;
   void ShowPage(Page& page) override;
   void DestroyPageWindow(Page& page) override;
   void FocusPage(Page& page) override;

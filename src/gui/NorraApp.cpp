@@ -13,9 +13,15 @@
 #include <optional>
 
 #include "gui/FileListDialogWindow.h"
+#include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "settings/Settings.h"
+#include "text/FileIo.h"
 #include "text/PathUtil.h"
+
+#ifndef NORRA_VERSION
+#define NORRA_VERSION ""
+#endif
 
 #ifndef NORRA_SOURCE_HELP_DIR
 #define NORRA_SOURCE_HELP_DIR ""
@@ -46,19 +52,50 @@ bool DesktopHelp::ViewerInstalled() {
 }
 
 bool DesktopHelp::ShowContents(const std::string& helpFile) {
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+  return Show(LocateHelp(helpFile, std::string_view(), TextCopyFolder()));
 }
 
 bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
-  // A page viewer has no keyword index; the page opens with the keyword as its fragment, which
-  // finds a topic anchor of that name.
-  const std::string page = PageOf(helpFile);
-  if (page.empty() || !ViewerInstalled()) return false;
-  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
-  url.setFragment(QString::fromStdString(keyword));
-  return QDesktopServices::openUrl(url);
+  return Show(LocateHelp(helpFile, keyword, TextCopyFolder()));
+}
+
+bool DesktopHelp::Show(const HelpLocation& location) {
+  if (location.page.empty() || !ViewerInstalled()) return false;
+  const std::string file = PrepareForViewer(location);
+  return !file.empty() &&
+         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+}
+
+std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
+  if (location.page.empty()) return std::string();
+  if (!location.generatedPage.empty()) {
+    QDir().mkpath(QString::fromStdString(FolderPart(location.page)));
+  }
+  if (!location.fragment.empty()) QDir().mkpath(QString::fromStdString(CopyFolder()));
+  if (!location.generatedPage.empty() &&
+      WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
+    return std::string();
+  }
+  if (location.fragment.empty()) return location.page;
+  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page
+  // keeps it.
+  const std::string forward = CopyFolder() + "/open.html";
+  const std::string url = FileUrl(location.page, location.fragment);
+  if (WriteFileAtomic(forward, RedirectPage(url)) != FileError::None) {
+    return std::string();
+  }
+  return forward;
+}
+
+std::string DesktopHelp::TextCopyFolder() {
+  // Apart from the forwarding page, which a text file's copy could otherwise be named like.
+  return CopyFolder() + "/text";
+}
+
+std::string DesktopHelp::CopyFolder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+      .filePath(QStringLiteral("norra/help"))
+      .toStdString();
 }
 
 bool NorraApp::ListModeHasAction(ListDialogMode mode) {
@@ -68,6 +105,11 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Exit:
     case ListDialogMode::ReloadAll:
     case ListDialogMode::CloseAll:
+    case ListDialogMode::QuoteAll:
+    case ListDialogMode::RecentFiles:
+    case ListDialogMode::Jump:
+    case ListDialogMode::SortList:
+    case ListDialogMode::OpenFromGroup:
       return true;
     default:
       return false;
@@ -88,8 +130,10 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     dialogs = runner_.get();
   }
   HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
+  help_ = &help;
   logic_ = std::make_unique<MainWindow>(
-      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr},
+      MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
+                      runner_.get()},
       std::move(options));
   find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders != nullptr ? overrides.folders : &folders_);
   find_.SetHelp(&help);
@@ -117,6 +161,7 @@ bool NorraApp::Start() {
         },
         [this] { options_.Show(kOptionsPagePrint); }});
   }
+  options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
   logic_->Show();
   RunAutomationItems();
@@ -135,6 +180,22 @@ void NorraApp::RunAutomationItems() {
       if (logic_ != nullptr && logic_->Created()) logic_->Execute(*item);
     });
   }
+}
+
+// The dialog and its logic are made when first asked for and kept for the next showing.
+int NorraApp::ShowOptions(int page) {
+  if (logic_ == nullptr || !logic_->Created()) return page;
+  if (!optionsWindow_) {
+    MainWindow& logic = *logic_;
+    optionsLogic_ = std::make_unique<OptionsDialog>(OptionsContext{logic.Prefs(), logic.Log(), logic.Docs(),
+                                                                   logic.Tags(), ui_, logic, printerInformation_,
+                                                                   NORRA_VERSION});
+    HelpPort* help = help_;
+    optionsWindow_ = new TdlgOption(
+        *optionsLogic_, [help, &logic] { help->ShowContents(logic.Prefs().Help.MainHelpFile); }, printerSetUp_,
+        view_.get());
+  }
+  return optionsWindow_->Run(page);
 }
 
 int NorraApp::Run() {

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "app/FindWindowPort.h"
+#include "app/HelpLocation.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
 #include "groups/FileListDialogRunner.h"
+#include "app/OptionsDialog.h"
 #include "gui/FindWindowBridge.h"
+#include "gui/OptionsDialogWindow.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtFolderChooser.h"
 #include "gui/QtUi.h"
@@ -36,13 +39,6 @@ class PendingFindWindow : public FindWindowPort {
   bool HistoryListShown() const override { return false; }
 };
 
-// The options dialog until it exists: the commands that open it stay disabled.
-class PendingOptionsDialog : public OptionsDialogPort {
- public:
-  bool Available() const override { return false; }
-  int Show(int page) override { return page; }
-};
-
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
 class DesktopHelp : public HelpPort {
  public:
@@ -54,6 +50,16 @@ class DesktopHelp : public HelpPort {
   // The page that stands for a help file: the file itself, or index.html beside a name
   // that does not exist (the program's help is a folder of pages).
   static std::string PageOf(const std::string& helpFile);
+  // The file the viewer is handed for a location, after writing what it needs there (a text
+  // file's copy, a page that carries the fragment); empty when there is nothing to show.
+  static std::string PrepareForViewer(const HelpLocation& location);
+  // Where those pages are written: norra/help in the user's cache folder, the copies of text
+  // files in a folder of their own there.
+  static std::string CopyFolder();
+  static std::string TextCopyFolder();
+
+ private:
+  static bool Show(const HelpLocation& location);
 };
 
 class NorraApp {
@@ -80,6 +86,8 @@ class NorraApp {
 
   TfrmNote& View() { return *view_; }
   FindWindowBridge& FindWindow() { return find_; }
+  // The options dialog's window, once it was first opened.
+  TdlgOption* OptionsWindow() const { return optionsWindow_; }
   MainWindow& Logic() { return *logic_; }
   // The folder selection dialog, for the windows that ask for a folder.
   FolderChooser& Folders() { return folders_; }
@@ -95,17 +103,25 @@ class NorraApp {
 
  private:
   void RunAutomationItems();
+  int ShowOptions(int page);
 
   QtUi ownUi_;
   QtClipboard ownClipboard_;
   DesktopHelp ownHelp_;
   FindWindowBridge find_;
-  PendingOptionsDialog options_;
+  OptionsWindowPort options_;
+  // Printer information and set-up for the options dialog's print page; wired to the print
+  // job where it offers them (empty: no printer, and the set-up button stays disabled).
+  PrinterInformationSource printerInformation_;
+  std::function<void()> printerSetUp_;
+  std::unique_ptr<OptionsDialog> optionsLogic_;
+  QPointer<TdlgOption> optionsWindow_;
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
+  HelpPort* help_ = nullptr;
   // Owned by the window active when it is shown (the one that asked).
   QtFolderChooser folders_{ui_};
   std::unique_ptr<MainWindow> logic_;  // goes first: its Pages' windows live in the view

@@ -20,31 +20,35 @@ TfrmPage::TfrmPage(Page& page, ScintillaTextControl& control, const VisionSettin
   setWindowTitle(QStringLiteral("ﾌｧｲﾙをﾛｰﾄﾞ中…"));
   setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
 
-  const QColor back(vision.BackRed, vision.BackGreen, vision.BackBlue);
-  const QColor fore(vision.ForeRed, vision.ForeGreen, vision.ForeBlue);
   auto* client = new QWidget(this);
   auto* layout = new QHBoxLayout(client);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   leftBlank_ = new QFrame(client);
   leftBlank_->setObjectName(QStringLiteral("fraLeftBlank"));
-  leftBlank_->setFixedWidth(std::max(0, vision.LeftBlank));
   leftBlank_->setAutoFillBackground(true);
-  QPalette palette = leftBlank_->palette();
-  palette.setColor(QPalette::Window, back);
-  leftBlank_->setPalette(palette);
   layout->addWidget(leftBlank_);
 
   ScintillaEditor* editor = control.Widget();
   editor->setParent(client);
   layout->addWidget(editor, 1);
-  control.SetColours(back, fore);
+  Style(vision);
+  setWidget(client);
+  setFocusProxy(editor);
+}
+
+void TfrmPage::Style(const VisionSettings& vision) {
+  const QColor back(vision.BackRed, vision.BackGreen, vision.BackBlue);
+  const QColor fore(vision.ForeRed, vision.ForeGreen, vision.ForeBlue);
+  leftBlank_->setFixedWidth(std::max(0, vision.LeftBlank));
+  QPalette palette = leftBlank_->palette();
+  palette.setColor(QPalette::Window, back);
+  leftBlank_->setPalette(palette);
+  control_.SetColours(back, fore);
   QFont font(QString::fromStdString(vision.FontName));
   if (vision.FontSize > 0) font.setPointSize(vision.FontSize);
   font.setStyleHint(QFont::TypeWriter);
-  control.SetTextFont(font);
-  setWidget(client);
-  setFocusProxy(editor);
+  control_.SetTextFont(font);
 }
 
 int TfrmPage::StateOf(Qt::WindowStates states) {

@@ -27,6 +27,8 @@ class TfrmPage : public QMdiSubWindow {
   QFrame* LeftBlank() const { return leftBlank_; }
   // The logic destroys the Page: from now on nothing is forwarded.
   void Detach() { logic_ = nullptr; }
+  // Font, size, colours and left margin from the Vision settings.
+  void Style(const VisionSettings& vision);
   // Lays out the margin and the text again (a maximized Page after a batch).
   void Relayout();
 

@@ -69,6 +69,7 @@ class FakeView : public MainView {
   std::unique_ptr<TextControl> CreateTextControl() override { return std::make_unique<MemoryTextControl>(); }
   void CreatePageWindow(Page& page, const VisionSettings&) override { windows.push_back(&page); }
   void SetPageCaption(Page& page, const std::string& caption) override { captions[&page] = caption; }
+  void StylePageWindow(Page& page, const VisionSettings& vision) override { styled.emplace_back(&page, vision); }
   void ShowPage(Page& page) override { shown = &page; }
   void DestroyPageWindow(Page& page) override { std::erase(windows, &page); }
   void FocusPage(Page& page) override {
@@ -152,6 +153,7 @@ class FakeView : public MainView {
 
   std::vector<Page*> windows;
   std::map<Page*, std::string> captions;
+  std::vector<std::pair<Page*, VisionSettings>> styled;
   Page* shown = nullptr;
   Page* focused = nullptr;
   std::vector<int> imeModes;

@@ -78,7 +78,7 @@ class ListDialogTest : public AppTest {
   MainWindow& Launch() {
     WriteCurrentSettings();
     window = std::make_unique<MainWindow>(
-        MainWindowPorts{view, ui, clipboard, clock, runner, find, options, help, nullptr},
+        MainWindowPorts{view, ui, clipboard, clock, runner, find, options, help, nullptr, &runner},
         Options({}));
     EXPECT_TRUE(window->Create());
     runner.Bind(Context());

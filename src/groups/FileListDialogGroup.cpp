@@ -1,0 +1,321 @@
+// The group mode of the file-list dialog: the members of a group file and what is done to them.
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "documents/Documents.h"
+#include "documents/DocumentsHost.h"
+#include "documents/FileStore.h"
+#include "documents/Page.h"
+#include "documents/PageList.h"
+#include "groups/FileListDialog.h"
+#include "groups/FileListDialogView.h"
+#include "groups/GroupFile.h"
+#include "groups/GroupFileNames.h"
+#include "platform/Ui.h"
+#include "settings/Settings.h"
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+constexpr const char* kNewGroup = "新グループ";
+constexpr const char* kDiskState = "DISK";
+constexpr const char* kLostState = "LOST";
+constexpr const char* kShownState = "表示";
+constexpr const char* kChangedState = "変更";
+
+}  // namespace
+
+void FileListDialog::SetUpGroup() {
+  using C = FileListControl;
+  SetControl(C::lblGroupName, kNewGroup, true);
+  SetControl(C::cmdMakeNewGroup, "新規作成(&N)", true);
+  SetControl(C::cmdOpenGroup, "読み込む(&L)...", true);
+  SetControl(C::cmdUpdateGroup, "上書き保存(&S)...", true);
+  SetControl(C::cmdSaveAsGroup, "名前を付けて保存(&Q)...", true);
+  SetControl(C::cmdAddFileFromDisk, "ﾃﾞｨｽｸから追加(&P)...", true);
+  SetControl(C::cmdAddFileFromWindow, "子ｳｲﾝﾄﾞｳを全て追加(&W)", true);
+  SetControl(C::cmdEditByEditor, "手作業で編集(&H)", true);
+  groupName_ = kNewGroup;
+  const std::string& path = context_.settings.File.GroupPath;
+  if (!path.empty() && IsFile(path)) LoadGroupFile(path);
+  groupChanged_ = false;
+}
+
+void FileListDialog::SetGroupName(const std::string& name) {
+  groupName_ = name;
+  Mutable(FileListControl::lblGroupName).caption = name;
+  View().ControlsChanged();
+}
+
+void FileListDialog::ClearRows() {
+  rows_.clear();
+  focused_ = npos;
+  View().RowsChanged();
+  SelectionChangedHandler();
+  RefreshStatus();
+}
+
+bool FileListDialog::AddMember(const std::string& path) {
+  if (path.empty()) return false;
+  const std::string key = GroupFileNames::CaseKey(path);
+  Page* page = nullptr;
+  for (const PageListEntry& entry : context_.documents.List().Entries()) {
+    if (entry.page != nullptr && GroupFileNames::CaseKey(entry.page->FilePath()) == key) {
+      page = entry.page;
+      break;
+    }
+  }
+  std::string state;
+  if (page != nullptr) {
+    state = page->Modified() ? kChangedState : kShownState;
+  } else {
+    state = IsFile(WithoutTrailingSlash(path)) ? kDiskState : kLostState;
+  }
+  rows_.push_back(FileListRow::Make(path, PageKind::File, page, state, rows_.size() + 1));
+  return true;
+}
+
+bool FileListDialog::LoadGroupFile(const std::string& path) {
+  std::vector<std::string> members;
+  const GroupFileStatus status = GroupFile::Read(path, members);
+  if (status != GroupFileStatus::Ok) {
+    if (status == GroupFileStatus::ReadFailed) Memory().unreadableGroups.insert(path);
+    Message(path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  for (const std::string& member : members) AddMember(member);
+  // By state, ascending, and the direction left ascending.
+  sortDirection_ = 1;
+  SortBy(FileListRow::kState);
+  sortDirection_ = 1;
+  if (!rows_.empty()) {
+    focused_ = 0;
+    View().RowFocused(0);
+  }
+  SelectionChangedHandler();
+  context_.settings.AddRecentGroup(path);
+  SetGroupName(path);
+  return true;
+}
+
+int FileListDialog::WriteGroupTo(const std::string& path) {
+  if (Memory().unreadableGroups.count(path) != 0) {
+    Message(path + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません", MB_OK | MB_ICONERROR);
+    return 16;
+  }
+  std::vector<std::string> members;
+  members.reserve(rows_.size());
+  for (const FileListRow& row : rows_) {
+    if (row.selected) members.push_back(row.path);
+  }
+  for (const FileListRow& row : rows_) {
+    if (!row.selected) members.push_back(row.path);
+  }
+  if (GroupFile::Write(path, members) != GroupFileStatus::Ok) {
+    Message(path + "\nの保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    return 16;
+  }
+  return 1;
+}
+
+int FileListDialog::SaveGroupFile() {
+  if (groupName_ == kNewGroup || !IsFile(groupName_)) return SaveGroupFileAs();
+  if (WriteGroupTo(groupName_) != 1) return 16;
+  context_.settings.File.GroupPath = groupName_;
+  context_.settings.AddRecentGroup(groupName_);
+  groupChanged_ = false;
+  return 1;
+}
+
+int FileListDialog::SaveGroupFileAs() {
+  std::string proposed = FileNamePart(groupName_);
+  if (proposed.empty()) return 16;
+  if (proposed.find('.') == std::string::npos) proposed += ".tgp";
+  FileDialogRequest request;
+  request.fileName = proposed;
+  request.initialFolder =
+      groupName_ == kNewGroup ? context_.settings.File.CurrentDir : FolderPart(groupName_);
+  request.filters = GroupFileNames::SaveFilters();
+  request.overwritePrompt = true;
+  const FileDialogResult chosen = context_.ui.ShowSaveDialog(request);
+  if (!chosen.accepted || chosen.files.empty()) return 2;
+  const std::string path = GroupFile::WithDefaultExtension(chosen.files.front());
+  if (WriteGroupTo(path) != 1) return 16;
+  groupChanged_ = false;
+  SetGroupName(path);
+  context_.settings.File.GroupPath = path;
+  context_.settings.AddRecentGroup(path);
+  return 1;
+}
+
+bool FileListDialog::AskToKeepGroup() {
+  if (!groupChanged_) return true;
+  const int answer =
+      Message(groupName_ + "は変更されています。保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDNO) return true;
+  if (answer == IDYES) return SaveGroupFile() == 1;
+  return false;
+}
+
+void FileListDialog::GroupCommand(FileListControl control) {
+  using C = FileListControl;
+  if (mode_ != kGroupMode) return;
+  switch (control) {
+    case C::cmdMakeNewGroup:
+      if (!AskToKeepGroup()) return;
+      ClearRows();
+      SetGroupName(kNewGroup);
+      break;
+    case C::cmdOpenGroup: {
+      if (!AskToKeepGroup()) return;
+      FileDialogRequest request;
+      request.filters = GroupFileNames::LoadFilters();
+      request.mustExist = true;
+      request.initialFolder = groupName_ == kNewGroup ? std::string() : FolderPart(groupName_);
+      const FileDialogResult chosen = context_.ui.ShowOpenDialog(request);
+      if (!chosen.accepted || chosen.files.empty()) return;
+      ClearRows();
+      LoadGroupFile(chosen.files.front());
+      View().RowsChanged();
+      break;
+    }
+    case C::cmdUpdateGroup:
+      SaveGroupFile();
+      break;
+    case C::cmdSaveAsGroup:
+      SaveGroupFileAs();
+      break;
+    case C::cmdAddFileFromDisk: {
+      FileDialogRequest request;
+      request.filters = {{"すべてのﾌｧｲﾙ", "*.*"}, {"ﾃｷｽﾄﾌｧｲﾙ", "*.txt"}};
+      request.multiSelect = true;
+      request.mustExist = true;
+      request.initialFolder = context_.settings.File.CurrentDir;
+      const FileDialogResult chosen = context_.ui.ShowOpenDialog(request);
+      if (!chosen.accepted || chosen.files.empty()) return;
+      for (const std::string& file : chosen.files) AddMember(file);
+      View().RowsChanged();
+      View().FocusControl(C::lvwFileName);
+      groupChanged_ = true;
+      RefreshStatus();
+      break;
+    }
+    case C::cmdAddFileFromWindow: {
+      std::vector<std::string> listed;
+      listed.reserve(rows_.size());
+      for (const FileListRow& row : rows_) listed.push_back(GroupFileNames::CaseKey(row.path));
+      for (const PageListEntry& entry : context_.documents.List().Entries()) {
+        if (entry.page == nullptr || !entry.page->HasFile()) continue;  // untitled Pages
+        const std::string& path = entry.page->FilePath();
+        if (std::find(listed.begin(), listed.end(), GroupFileNames::CaseKey(path)) != listed.end())
+          continue;
+        AddMember(path);
+      }
+      View().RowsChanged();
+      RefreshStatus();
+      break;
+    }
+    case C::cmdReleaseFileFromGroup: {
+      // In one pass: a long list with every other row selected stays quick.
+      std::erase_if(rows_, [](const FileListRow& row) { return row.selected; });
+      if (focused_ >= rows_.size()) focused_ = rows_.empty() ? npos : rows_.size() - 1;
+      groupChanged_ = true;
+      View().RowsChanged();
+      SelectionChangedHandler();
+      RefreshStatus();
+      break;
+    }
+    case C::cmdEditByEditor: {
+      for (std::size_t i = 0; i < rows_.size(); ++i) SetRowSelected(i, false);
+      if (SaveGroupFile() != 1) return;
+      DocumentsHost& host = context_.host;
+      host.SetRedraw(false, nullptr);
+      context_.documents.OpenPage(context_.settings.File.GroupPath, true);
+      host.SetRedraw(true, context_.documents.ActivePage());
+      Finish(kListDialogDone);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void FileListDialog::OpenMembers() {
+  if (SaveGroupFile() != 1) return;
+  Documents& documents = context_.documents;
+  DocumentsHost& host = context_.host;
+  host.SetRedraw(false, nullptr);
+  const std::vector<std::size_t> selected = SelectedRows();
+  try {
+    // Members already open, or gone from the disk, are skipped; a file gone since the list was
+    // made is reported by the open itself.
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+      const FileListRow& row = rows_[*it];
+      if (row.columns[FileListRow::kState] == kDiskState) documents.OpenPage(row.path, true);
+    }
+  } catch (const std::exception&) {
+    // An unexpected failure ends the loop; what opened stays open.
+  }
+  host.SetRedraw(true, documents.ActivePage());
+  Finish(kListDialogDone);
+}
+
+void FileListDialog::ReloadMembers() {
+  if (SaveGroupFile() != 1) return;
+  for (std::size_t i = rows_.size(); i-- > 0;) {
+    const FileListRow& row = rows_[i];
+    if (!row.selected || row.columns[FileListRow::kState] != kChangedState) continue;
+    ShowRow(i);
+    const int answer = Message(row.path +
+                                   "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は"
+                                   "失われます\nよろしいですか?",
+                               MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO) {
+      SetRowSelected(i, false);
+    } else if (answer != IDYES) {
+      return;  // the dialog stays open, nothing reloaded
+    }
+  }
+
+  Documents& documents = context_.documents;
+  DocumentsHost& host = context_.host;
+  host.SetRedraw(false, nullptr);
+  const std::vector<std::size_t> selected = SelectedRows();
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+    const FileListRow& row = rows_[*it];
+    const std::string& state = row.columns[FileListRow::kState];
+    if (state == kLostState) continue;
+    bool ok = true;
+    try {
+      if (state == kDiskState) {
+        documents.OpenPage(row.path, true);
+      } else if (row.page != nullptr) {
+        // The file may have changed since the list was made: one grown past the limit or gone
+        // is reported rather than loaded or emptied.
+        const std::int64_t size = files_.QueryFileSize(row.page->FilePath());
+        ok = size >= 0 && size <= context_.settings.File.MaxLength &&
+             documents.ReloadPage(*row.page);
+      }
+    } catch (const std::exception&) {
+      ok = false;
+    }
+    if (!ok) {
+      ShowRow(*it);
+      Message(row.path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+      host.UpdateStatusBar();
+      host.SetRedraw(true, documents.ActivePage());
+      Finish(kListDialogDone);
+      return;
+    }
+  }
+  host.UpdateStatusBar();
+  host.SetRedraw(true, documents.ActivePage());
+  Finish(kListDialogDone);
+}
+
+}  // namespace norra
