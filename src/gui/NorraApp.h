@@ -25,20 +25,6 @@ namespace norra {
 class FileListDialogWindow;
 class TfrmNote;
 
-// The find/replace window until it exists: its commands stay disabled.
-class PendingFindWindow : public FindWindowPort {
- public:
-  bool Available() const override { return false; }
-  bool Create() override { return true; }
-  void Destroy() override {}
-  void Open(FindRequest /*request*/) override {}
-  bool Visible() const override { return false; }
-  void Close() override {}
-  void FindNext() override {}
-  void MakeTopmost() override {}
-  bool HistoryListShown() const override { return false; }
-};
-
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
 class DesktopHelp : public HelpPort {
  public:
