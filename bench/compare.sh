@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times norra-replace side by side with sed and perl on a Japanese CP932 corpus; prints ratios of medians.
+# Times norra-replace side by side with sed and perl, and norra-find's offset listing beside grep,
+# on a Japanese CP932 corpus; prints ratios of medians.
 #
 # Usage: bench/compare.sh            (builds the tools and engine_bench in build-bench, Release)
 # Environment: NORRA_BIN=folder with norra-find and norra-replace (skips the build),
@@ -18,17 +19,22 @@ root=$(dirname "$here")
 RUNS=${RUNS:-10}
 RUNS_LARGE=${RUNS_LARGE:-5}
 
-for tool in hyperfine jq iconv perl sed zcat /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "compare: $tool is needed" >&2; exit 2; }
+# The corpus and the timing tools come from Debian packages; a fresh machine gets them here.
+needed=()
+for pkg in manpages-ja hyperfine jq; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || needed+=("$pkg")
 done
-
-if ! dpkg-query -W -f='${Status}' manpages-ja 2>/dev/null | grep -q 'install ok installed'; then
-  echo "compare: installing manpages-ja"
+if [ ${#needed[@]} -gt 0 ]; then
+  echo "compare: installing ${needed[*]}"
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends manpages-ja >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${needed[@]}" >/dev/null
 fi
+
+for tool in hyperfine jq iconv perl sed zcat grep /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "compare: $tool is needed" >&2; exit 2; }
+done
 
 if [ -z "${NORRA_BIN:-}" ]; then
   NORRA_BIN=$root/build-bench/src/cli
@@ -103,6 +109,7 @@ printf 's/file/FILE/gI\n' > fold.sed
 printf 's/%s.*?%s/X/gs\n' "$(sjis $A)" "$(sjis $B)" > span.pl
 printf 's/(%s|%s|%s)/X/g\n' "$(sjis $W1)" "$(sjis $W2)" "$(sjis $W3)" > which.sed
 printf 's/([0-9]|\\x82[\\x4f-\\x58]){3,}/N/g\n' > digits.sed
+sjis $L > lit.grep
 
 # ---- same work ------------------------------------------------------------------------------
 # same NAME CMD1 CMD2: both commands must write the same bytes.
@@ -118,6 +125,10 @@ same "case-folded literal" "$REPLACE --stdout file FILE $f" "LC_ALL=C sed -f fol
 same "A[*]B" "$REPLACE -c --stdout '$A[*]$B' X $f" "perl -0777 -p span.pl $f"
 same "which" "$REPLACE -c --stdout '[which[$W1][$W2][$W3]]' X $f" "LC_ALL=C sed -E -f which.sed $f"
 same "digits" "$REPLACE -c --stdout '[repeat 3][#][/repeat]' N $f" "LC_ALL=C sed -E -f digits.sed $f"
+# norra-find --offsets prints FILE:OFFSET:LENGTH (1-based); grep -ob prints OFFSET:MATCH (0-based).
+as_offsets() { LC_ALL=C awk -F: -v f="$1" '{ print f ":" $1 + 1 ":" length($2) }'; }
+same "find --offsets literal" "$FIND -c --offsets $L $f" "LC_ALL=C grep -obF -f lit.grep $f | as_offsets $f"
+same "find --offsets case-folded" "$FIND --offsets file $f" "LC_ALL=C grep -obiF file $f | as_offsets $f"
 rm -rf work1 work2 && cp -r tree work1 && cp -r tree work2
 $REPLACE -c -d work1 -s -m '*.txt' $L $R >/dev/null 2>&1
 find work2 -name '*.txt' -print0 | xargs -0 env LC_ALL=C sed -i -f lit.sed
@@ -170,6 +181,11 @@ for size in small large; do
           "sed -E alternation" "LC_ALL=C sed -E -f which.sed $f"
   compare "repeat 3 digits ($size)" "$runs" "$REPLACE -c --stdout '[repeat 3][#][/repeat]' N $f" \
           "sed -E {3,}" "LC_ALL=C sed -E -f digits.sed $f"
+  # Both listings go to a file: grep stops at the first hit when its output is /dev/null.
+  compare "find --offsets literal ($size)" "$runs" "$FIND -c --offsets $L $f > hits.txt" \
+          "grep -obF" "LC_ALL=C grep -obF -f lit.grep $f > hits.txt"
+  compare "find --offsets case-folded ($size)" "$runs" "$FIND --offsets file $f > hits.txt" \
+          "grep -obiF" "LC_ALL=C grep -obiF file $f > hits.txt"
 done
 
 echo "== folder command (5,000 files, *.txt, sub-folders)"

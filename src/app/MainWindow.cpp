@@ -15,7 +15,9 @@
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
+#include "printing/PrintJob.h"
 #include "platform/Clipboard.h"
+#include "platform/MemoryPrinter.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
 #include "text/Cp932.h"
@@ -62,6 +64,7 @@ MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
       help_(ports.help),
       files_(ports.files),
       groups_(ports.groups),
+      printer_(ports.printer),
       startup_(std::move(options)),
       status_(ports.view),
       commands_(ports.view) {}
@@ -85,7 +88,12 @@ bool MainWindow::Create() {
 
     log_ = std::make_unique<UndoLog>(ui_);
     log_->Configure(settings_->Edit);
-    // The print settings object comes next, once printing exists.
+    if (printer_ == nullptr) {
+      ownPrinter_ = std::make_unique<MemoryPrinter>();
+      static_cast<MemoryPrinter&>(*ownPrinter_).SetInstalled(false);
+      printer_ = ownPrinter_.get();
+    }
+    printJob_ = std::make_unique<PrintJob>(*printer_, ui_, clock_);
 
     documents_ = std::make_unique<Documents>(*settings_, *log_, ui_, *this, files_);
     edits_ = std::make_unique<EditCommands>(*documents_, *log_, clipboard_, clock_, ui_, *this);
@@ -113,6 +121,7 @@ bool MainWindow::Create() {
     keys_.reset();
     edits_.reset();
     documents_.reset();
+    printJob_.reset();
     log_.reset();
     settings_.reset();
     tags_.reset();
@@ -283,6 +292,7 @@ void MainWindow::Destroy() {
   tags_.reset();
   log_.reset();
   settings_.reset();
+  printJob_.reset();
 }
 
 // ---- hooks ----

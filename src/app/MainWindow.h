@@ -28,6 +28,8 @@ class GroupCommandsPort;
 class HelpPort;
 class OptionsDialogPort;
 class PageKeys;
+class PrinterDevice;
+class PrintJob;
 class Settings;
 class TagTable;
 class Ui;
@@ -46,6 +48,7 @@ struct MainWindowPorts {
   HelpPort& help;
   FileStore* files = nullptr;  // none: the real file system
   GroupCommandsPort* groups = nullptr;  // none: the commands that write group files are missing
+  PrinterDevice* printer = nullptr;  // none: no printer is installed
 };
 
 struct StartupOptions {
@@ -124,6 +127,8 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   Documents& Docs() { return *documents_; }
   UndoLog& Log() { return *log_; }
   Settings& Prefs() { return *settings_; }
+  // The print job; the options dialog asks it for the paper (PrintJob::PaperSize).
+  PrintJob& Printing() { return *printJob_; }
   EditCommands& Edits() { return *edits_; }
   TagTable& Tags() { return *tags_; }
   bool Created() const { return documents_ != nullptr; }
@@ -194,6 +199,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   HelpPort& help_;
   FileStore* files_;
   GroupCommandsPort* groups_;
+  PrinterDevice* printer_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
   std::function<void()> findWindowOptionsHook_;
   StartupOptions startup_;
@@ -207,6 +213,8 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   std::unique_ptr<Documents> documents_;
   std::unique_ptr<EditCommands> edits_;
   std::unique_ptr<PageKeys> keys_;
+  std::unique_ptr<PrinterDevice> ownPrinter_;  // when the ports bring none
+  std::unique_ptr<PrintJob> printJob_;
 
   std::vector<std::string> commandLineFiles_;
   bool findWindowCreated_ = false;

@@ -87,7 +87,8 @@ void ReplaceDriver::RequirePattern(SearchEngine& engine) {
 }
 
 bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, ReplaceSink* sink,
-                            std::vector<MatchSpan>* spans) {
+                            std::vector<MatchSpan>* spans, std::string* foldInPlace,
+                            bool preFolded) {
   RequirePattern(engine);
   engine.PreFoldedText = true;
   const std::int64_t countBefore = engine.ReplaceCount;
@@ -95,7 +96,12 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   // Letters are folded once for the whole run; bytes for the output come from `text`.
   std::string folded;
   std::string_view compare = text;
-  if (!engine.MatchCase) {
+  if (engine.MatchCase || preFolded) {
+    // compared as it is
+  } else if (foldInPlace != nullptr) {
+    ToUpperCp932(*foldInPlace);
+    text = compare = *foldInPlace;
+  } else {
     ReserveLargeBuffer(folded, text.size());
     folded.assign(text);
     ToUpperCp932(folded.data(), folded.size());
@@ -234,6 +240,21 @@ std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::str
   std::vector<MatchSpan> spans;
   if (text.empty()) return spans;
   RunLoop(engine, text, nullptr, &spans);
+  return spans;
+}
+
+std::vector<MatchSpan> ReplaceDriver::ListMatchesFolded(SearchEngine& engine,
+                                                        std::string_view text) {
+  std::vector<MatchSpan> spans;
+  if (text.empty()) return spans;
+  RunLoop(engine, text, nullptr, &spans, nullptr, true);
+  return spans;
+}
+
+std::vector<MatchSpan> ReplaceDriver::ListMatchesFolding(SearchEngine& engine, std::string& text) {
+  std::vector<MatchSpan> spans;
+  if (text.empty()) return spans;
+  RunLoop(engine, text, nullptr, &spans, &text);
   return spans;
 }
 

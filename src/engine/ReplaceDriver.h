@@ -21,13 +21,18 @@ class ReplaceDriver {
   static bool ReplaceAllInText(SearchEngine& engine, std::string& text);
   static bool ReplaceAllInText(SearchEngine& engine, std::string_view text, ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);
+  static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text);
+  static std::vector<MatchSpan> ListMatchesFolded(SearchEngine& engine, std::string_view text);
 
  private:
   // Runs the shared loop over `text`. From the first match on, the new text goes to `sink`
   // piece by piece; a text without a match gives it nothing. With `spans`, only records the
-  // matches (and raises FindCount). Returns whether anything was replaced.
+  // matches (and raises FindCount). With `foldInPlace` (which must hold `text`), letters are
+  // upper-cased in that string rather than in a copy; with `preFolded` the text is upper-cased
+  // already. Returns whether anything was replaced.
   static bool RunLoop(SearchEngine& engine, std::string_view text, ReplaceSink* sink,
-                      std::vector<MatchSpan>* spans);
+                      std::vector<MatchSpan>* spans, std::string* foldInPlace = nullptr,
+                      bool preFolded = false);
   static void RequirePattern(SearchEngine& engine);
   static void ShowError(SearchEngine& engine, const char* messageUtf8);
 };

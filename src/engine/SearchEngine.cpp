@@ -67,7 +67,10 @@ const std::string& SearchEngine::AreaText(int area) const {
   return area >= 1 && area <= kAreaCount ? areaTexts_[area - 1] : empty;
 }
 
-void SearchEngine::SetWorkingText(std::string text) { workingText_ = std::move(text); }
+void SearchEngine::SetWorkingText(std::string text) {
+  workingText_ = std::move(text);
+  workingVersion_ = 0;
+}
 
 bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
                                   std::size_t& matchStart, std::size_t& matchEnd) {
@@ -79,19 +82,25 @@ bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
 }
 
 bool SearchEngine::Match() {
-  MatchPos = 0;
-  MatchLen = 0;
-  if (!matcher_ || workingText_.empty() || StartPos < 1 ||
-      StartPos > static_cast<std::int64_t>(workingText_.size())) {
-    return false;
-  }
   std::string folded;
   std::string_view compare = workingText_;
-  if (!MatchCase && !PreFoldedText) {
+  if (!MatchCase && !PreFoldedText && Matchable(workingText_)) {
     folded = ToUpperCp932Copy(workingText_);
     compare = folded;
   }
-  MatchSession session(compare, workingText_);
+  return MatchIn(compare, workingText_);
+}
+
+bool SearchEngine::Matchable(std::string_view text) const {
+  return matcher_ && !text.empty() && StartPos >= 1 &&
+         StartPos <= static_cast<std::int64_t>(text.size());
+}
+
+bool SearchEngine::MatchIn(std::string_view compare, std::string_view unfolded) {
+  MatchPos = 0;
+  MatchLen = 0;
+  if (!Matchable(unfolded)) return false;
+  MatchSession session(compare, unfolded);
   matcher_->Begin(session);
   std::size_t start = 0;
   std::size_t end = 0;
@@ -102,8 +111,21 @@ bool SearchEngine::Match() {
 }
 
 bool SearchEngine::MatchInControl(TextControl& control) {
-  SetWorkingText(control.Text());
-  return Match();
+  // The control keeps its text upper-cased and in step with its edits: nothing is folded, and
+  // the working text is copied only when the text changed since the last find in it (the
+  // version numbers of all controls differ, so one number cannot stand for another's text).
+  const std::uint64_t version = control.TextVersion();
+  if (version == 0 || version != workingVersion_) {
+    const std::string_view text = control.TextView();
+    workingText_.assign(text.data(), text.size());
+    workingVersion_ = version;
+  }
+  if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
+    return MatchIn(workingText_, workingText_);
+  }
+  const std::string_view folded = control.FoldedTextView();
+  if (folded.size() != workingText_.size()) return Match();  // never compare past its end
+  return MatchIn(folded, workingText_);
 }
 
 std::string SearchEngine::Expand() const {
@@ -132,6 +154,14 @@ bool SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& sink) {
 
 std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
+}
+
+std::vector<MatchSpan> SearchEngine::ListMatchesInFoldableText(std::string& text) {
+  return ReplaceDriver::ListMatchesFolding(*this, text);
+}
+
+std::vector<MatchSpan> SearchEngine::ListMatchesInFoldedText(std::string_view text) {
+  return ReplaceDriver::ListMatchesFolded(*this, text);
 }
 
 }  // namespace norra

@@ -90,7 +90,8 @@ class SearchEngine {
   // (a WHICH tag without alternatives), after its message.
   bool Match();
 
-  // Takes the control's whole text as the working text and matches from StartPos.
+  // Takes the control's whole text as the working text and matches from StartPos, comparing
+  // with the upper-cased text the control keeps when letters fold.
   bool MatchInControl(TextControl& control);
 
   // The replacement for the last match, from the replace list, the storage areas and the
@@ -113,6 +114,12 @@ class SearchEngine {
   // The matches ReplaceAllInText would replace, in order, as spans of `text`, without
   // changing anything but FindCount (raised once per match) and the storage areas.
   std::vector<MatchSpan> ListMatchesInText(std::string_view text);
+  // The same for a text its caller needs no more as it is: with MatchCase off it is
+  // upper-cased in place instead of in a copy (a whole file's worth of memory and time), and
+  // the storage areas hold upper-cased texts.
+  std::vector<MatchSpan> ListMatchesInFoldableText(std::string& text);
+  // The same for a text the caller upper-cased already (ToUpperCp932), compared as it is.
+  std::vector<MatchSpan> ListMatchesInFoldedText(std::string_view text);
 
   // ---- Read access. ----
   const CompiledPattern& Pattern() const { return pattern_; }
@@ -129,6 +136,10 @@ class SearchEngine {
   friend class ReplaceDriver;
 
   void ClearPattern();
+  // Whether a match can be tried in a text of this size from StartPos.
+  bool Matchable(std::string_view text) const;
+  // Match on a compare text (upper-cased or not) and the text it came from, of equal length.
+  bool MatchIn(std::string_view compare, std::string_view unfolded);
   bool MatchSessionAt(MatchSession& session, std::size_t from, std::size_t& matchStart,
                       std::size_t& matchEnd);
 
@@ -136,6 +147,7 @@ class SearchEngine {
   Ui& ui_;
   const Clock& clock_;
   std::string workingText_;
+  std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from
   CompiledPattern pattern_;
   CompiledPattern replaceList_;
   std::array<bool, kAreaCount> areaGroups_{};

@@ -10,6 +10,8 @@
 #include "documents/FileStore.h"
 #include "documents/Page.h"
 #include "groups/FileListDialogView.h"
+#include "groups/FileListPrintPanel.h"
+#include "groups/SaveAsAll.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
@@ -210,6 +212,7 @@ void FileListDialog::SetUp() {
       SetControl(C::cmdChangeFileName, "ﾌｧｲﾙ名変更(&M)", true);
       SetControl(C::cmdUndo, "元に戻す(&Z)", true);
       helpContext_ = 1013;
+      saveAs_ = std::make_unique<SaveAsAll>(*this);
       AddPageRows(false, true);
       nothing = pages == 0;
       break;
@@ -219,6 +222,8 @@ void FileListDialog::SetUp() {
       prompt_ = "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)";
       panel(C::fraPrintAll, {C::txtCopyCount});
       helpContext_ = 1011;
+      printPanel_ = std::make_unique<FileListPrintPanel>(context_.printJob, context_.settings);
+      printPanel_->Enter();
       AddPageRows(false, false);
       nothing = pages == 0;
       break;
@@ -420,6 +425,8 @@ void FileListDialog::UpdateEnabling() {
     default:
       break;
   }
+  // The running print's cancel button stays live whatever the selection does.
+  if (Printing()) Mutable(C::cmdDo).enabled = true;
 }
 
 void FileListDialog::SelectionChangedHandler() {
@@ -429,6 +436,7 @@ void FileListDialog::SelectionChangedHandler() {
 }
 
 void FileListDialog::SelectRow(std::size_t row, bool selected) {
+  if (running_ != FileListAction::None) return;  // the rows belong to the running action
   if (row >= rows_.size() || rows_[row].selected == selected) return;
   const bool dropOthers = selected && !multiSelect_ && SelectedCount() > 0;
   if (dropOthers) {
@@ -452,7 +460,7 @@ void FileListDialog::SetRowPath(std::size_t row, const std::string& path) {
 }
 
 void FileListDialog::FocusRow(std::size_t row) {
-  if (row >= rows_.size()) return;
+  if (row >= rows_.size() || running_ != FileListAction::None) return;
   focused_ = row;
   selectionChanged_ = true;
 }
@@ -529,15 +537,32 @@ void FileListDialog::SortBy(int column) {
 }
 
 void FileListDialog::ColumnClicked(int column) {
+  if (running_ != FileListAction::None) return;
   SortBy(column);
 }
 
 // ---- buttons and keys ----
 
+FileListDialog::ActionScope::ActionScope(FileListDialog& dialog, FileListAction action)
+    : dialog_(dialog), previous_(dialog.running_), action_(action) {
+  dialog_.running_ = action;
+  if (action == FileListAction::PrintRun) dialog_.stopRequested_ = false;
+}
+
+FileListDialog::ActionScope::~ActionScope() {
+  if (dialog_.running_ == action_) dialog_.running_ = previous_;
+}
+
 void FileListDialog::Click(FileListControl control) {
   using C = FileListControl;
   const FileListControlState& state = Control(control);
   if (closed_ || !state.visible || !state.enabled) return;
+  if (running_ != FileListAction::None) {
+    if (!ClickLiveDuring(running_, control)) return;
+    if (running_ == FileListAction::PrintRun) stopRequested_ = true;
+    return;
+  }
+  const ActionScope scope(*this, FileListAction::Plain);
   switch (control) {
     case C::cmdDo:
       RunFirst();
@@ -578,6 +603,15 @@ void FileListDialog::Click(FileListControl control) {
     case C::cmdEditByEditor:
       GroupCommand(control);
       break;
+    case C::cmdChangeDir:
+      if (saveAs_ != nullptr) saveAs_->ChangeFolder();
+      break;
+    case C::cmdChangeFileName:
+      if (saveAs_ != nullptr) saveAs_->StartRename();
+      break;
+    case C::cmdUndo:
+      if (saveAs_ != nullptr) saveAs_->Reset();
+      break;
     default:
       break;  // the option panels' buttons belong to their modes
   }
@@ -585,6 +619,12 @@ void FileListDialog::Click(FileListControl control) {
 
 bool FileListDialog::KeyDown(int key, unsigned shift) {
   if (closed_) return false;
+  if (running_ != FileListAction::None) {
+    // A key meant for the dialog must not start a second action over the first one's rows.
+    if (!KeysLiveDuring(running_)) return true;
+    return RunningActionKey(key, shift);
+  }
+  const ActionScope scope(*this, FileListAction::Plain);
   switch (key) {
     case kKeyEscape:
       Finish(kListDialogCancelled);
@@ -597,7 +637,7 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
       return true;
     case kKeyF6:
       if (!Control(FileListControl::fraPrintAll).visible) return false;
-      if (context_.printOptions) context_.printOptions();
+      PrintOptions();
       return true;
     case kKeyA:
       if ((shift & kCtrlKey) == 0) return false;
@@ -610,7 +650,12 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
 }
 
 void FileListDialog::CloseBox() {
-  if (!closed_) Finish(kListDialogCancelled);
+  if (!closed_ && running_ == FileListAction::None) Finish(kListDialogCancelled);
+}
+
+bool FileListDialog::RunningActionKey(int key, unsigned /*shift*/) {
+  if (running_ == FileListAction::RenameRun && saveAs_ != nullptr) return saveAs_->EditorKey(key);
+  return true;
 }
 
 bool FileListDialog::NumberBoxAccepts(int character) {

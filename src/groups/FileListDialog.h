@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "documents/FileListDialogPort.h"
+#include "groups/FileListAction.h"
 #include "groups/FileListDialogContext.h"
 #include "groups/FileListMemory.h"
 #include "groups/FileListRow.h"
@@ -16,8 +17,10 @@
 namespace norra {
 
 class FileListDialogView;
+class FileListPrintPanel;
 class FileStore;
 class Page;
+class SaveAsAll;
 
 // The group mode; the main window opens it from its group menu.
 constexpr ListDialogMode kGroupMode = ListDialogMode::OpenFromGroup;
@@ -144,6 +147,31 @@ class FileListDialog {
   const std::string& GroupName() const { return groupName_; }
   bool GroupChanged() const { return groupChanged_; }
 
+  // ---- the running action ----
+  // While an action runs, user events reach only what it listens to (FileListAction).
+  FileListAction Running() const { return running_; }
+  // Marks the span of an action. On leaving it the dialog is back to the action it found,
+  // unless a longer-lived one (the rename run) began inside it.
+  class ActionScope {
+   public:
+    ActionScope(FileListDialog& dialog, FileListAction action);
+    ~ActionScope();
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+   private:
+    FileListDialog& dialog_;
+    FileListAction previous_;
+    FileListAction action_;
+  };
+  // The print run's cmdDo was pressed since the run began: the run stops.
+  bool StopRequested() const { return stopRequested_; }
+  // Begins or ends an action that lasts beyond the event that started it (the rename run).
+  void SetRunning(FileListAction action) { running_ = action; }
+
+  // Save-as all's plan and rename editor; null in the other modes.
+  SaveAsAll* SaveAs() const { return saveAs_.get(); }
+
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
   FileStore& Files() { return files_; }
@@ -160,6 +188,17 @@ class FileListDialog {
   void RefreshStatus();
   // A message box with caption "Norra".
   int Message(const std::string& text, unsigned flags);
+
+  // ---- the print mode ----
+  // The print panel's state (null in the other modes).
+  FileListPrintPanel* PrintPanel() { return printPanel_.get(); }
+  // The print job takes the settings, the panel's choices and the selected Pages; false
+  // (with the message shown) when the copies are no number of at least 1.
+  bool PreparePrint();
+  // cmdOption or F6: the print options, then the printer labels again.
+  void PrintOptions();
+  // A print run is going on; cmdDo stops it, other controls and keys wait.
+  bool Printing() const;
 
  private:
   void SetUp();
@@ -180,6 +219,11 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  void SaveAsAllAction(bool confirm);
+  // A key that reaches the running action; true when used.
+  bool RunningActionKey(int key, unsigned shift);
+  void PrintAll();
+  void CancelPrint();
   // An action that failed unexpectedly: its message, redraw and status back, finished.
   void ActionFailed(int result);
   // Quote all, recent files, jump and sort the page list (one file each).
@@ -231,6 +275,10 @@ class FileListDialog {
   bool groupChanged_ = false;
   FileListMemory ownMemory_;
   FileListMemory* memory_ = &ownMemory_;
+  FileListAction running_ = FileListAction::None;
+  std::unique_ptr<SaveAsAll> saveAs_;
+  bool stopRequested_ = false;
+  std::unique_ptr<FileListPrintPanel> printPanel_;
 };
 
 }  // namespace norra

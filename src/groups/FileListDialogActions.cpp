@@ -10,6 +10,7 @@
 #include "documents/Page.h"
 #include "groups/BatchSave.h"
 #include "groups/FileListDialog.h"
+#include "groups/SaveAsAll.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
 
@@ -53,6 +54,12 @@ void FileListDialog::RunFirst() {
     case kGroupMode:
       OpenMembers();
       break;
+    case ListDialogMode::SaveAsAll:
+      SaveAsAllAction(true);
+      break;
+    case ListDialogMode::PrintAll:
+      PrintAll();
+      break;
     default:
       break;
   }
@@ -68,6 +75,9 @@ void FileListDialog::RunSecond() {
       break;
     case kGroupMode:
       ReloadMembers();
+      break;
+    case ListDialogMode::SaveAsAll:
+      SaveAsAllAction(false);
       break;
     default:
       break;
@@ -110,6 +120,14 @@ void FileListDialog::ExitYes() {
     Finish(kListDialogDone);
   } catch (const std::exception&) {
     ActionFailed(kListDialogDone);
+  }
+}
+
+void FileListDialog::SaveAsAllAction(bool confirm) {
+  try {
+    saveAs_->Save(confirm);
+  } catch (const std::exception&) {
+    ActionFailed(confirm ? kListDialogDone : kListDialogDoneSecond);
   }
 }
 

@@ -9,6 +9,8 @@ class Documents;
 class DocumentsHost;
 class FileStore;
 struct FileListMemory;
+class FolderChooser;
+class PrintJob;
 class Settings;
 class Ui;
 class UndoLog;
@@ -24,6 +26,8 @@ struct FileListDialogContext {
   std::function<void(int)> showHelp;   // a topic of the program's help file
   std::function<void()> printOptions;  // the print options (F6 while the print panel shows)
   FileListMemory* memory = nullptr;    // none: the dialog remembers nothing past its run
+  FolderChooser* folders = nullptr;     // the folder dialog; none: no folder can be chosen
+  PrintJob* printJob = nullptr;        // none: the print mode prints nothing
 };
 
 }  // namespace norra

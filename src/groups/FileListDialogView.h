@@ -34,6 +34,9 @@ class FileListDialogView {
   virtual void StatusChanged() {}
   virtual void FocusControl(FileListControl /*control*/) {}
 
+  // The save-as-all rename editor opened, moved to another row or closed (SaveAs()->Editor()).
+  virtual void RenameEditorChanged() {}
+
   // Width of the file-name column in pixels.
   virtual int NameColumnWidth() const { return 150; }
   // Moves the dialog so that its left edge is at x (screen pixels), remembering where it was.

@@ -1,5 +1,6 @@
 // The batch file-list dialog window: builds its controls once and mirrors the logic's state.
 #include "gui/FileListDialogWindow.h"
+#include "gui/FileListPrintPanelView.h"
 #include "gui/QtKeys.h"
 
 #include <QAbstractButton>
@@ -40,20 +41,6 @@ constexpr std::array<int, FileListRow::kColumnCount> kColumnWidths = {150, 220, 
 QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
-
-// Marks the span of a forwarded user event. An action lets pending events run between its
-// items; a second click or key meanwhile would start another action over rows (and Pages) the
-// first one is still working on.
-class Busy {
- public:
-  explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Busy() { flag_ = false; }
-  Busy(const Busy&) = delete;
-  Busy& operator=(const Busy&) = delete;
-
- private:
-  bool& flag_;
-};
 
 QLineEdit* NumberBox(int maxLength, QWidget* parent) {
   auto* box = new QLineEdit(parent);
@@ -173,11 +160,11 @@ void FileListDialogWindow::BuildControls() {
   jumpRow->addStretch(1);
 
   const auto [saveAs, saveAsRow] = panel(C::fraSaveAsAll);
-  buttonRow(saveAsRow, saveAs, {C::cmdChangeDir, C::cmdChangeFileName, C::cmdUndo});
+  BuildSaveAsAllPanel(saveAs, saveAsRow);
 
   const auto [print, printRow] = panel(C::fraPrintAll);
-  numberField(printRow, print, C::txtCopyCount, 5, "部数(&C)");
-  printRow->addStretch(1);
+  printPanel_ = new FileListPrintPanelView(print, printRow);
+  put(C::txtCopyCount, printPanel_->CopiesBox());
 
   const auto [group, groupRow] = panel(C::fraOpenFromGroup);
   auto* groupLines = new QVBoxLayout;
@@ -239,16 +226,13 @@ void FileListDialogWindow::BuildControls() {
     auto* b = qobject_cast<QAbstractButton*>(controls_[i]);
     if (b == nullptr) continue;
     const auto control = static_cast<C>(i);
+    // The logic decides what a click does while one of its actions runs.
     connect(b, &QAbstractButton::clicked, this, [this, control] {
-      if (dialog_ == nullptr || busy_) return;
-      const Busy busy(busy_);
-      dialog_->Click(control);
+      if (dialog_ != nullptr) dialog_->Click(control);
     });
   }
   connect(list_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-    if (dialog_ == nullptr || busy_) return;
-    const Busy busy(busy_);
-    dialog_->ColumnClicked(column);
+    if (dialog_ != nullptr) dialog_->ColumnClicked(column);
   });
   connect(list_, &QTreeWidget::itemSelectionChanged, this,
           &FileListDialogWindow::ListSelectionChanged);
@@ -289,6 +273,8 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
   static_cast<QLineEdit*>(Widget(C::txtCopyCount))->clear();
   findChild<QRadioButton*>(QStringLiteral("optText"))->setChecked(true);
   quoteOptions_.at(static_cast<std::size_t>(dialog.QuoteChoice()))->setChecked(true);
+  LoadSaveAsAll();
+  printPanel_->Load(&dialog);
   ControlsChanged();
   StatusChanged();
   if (!placedOnce_) {
@@ -310,6 +296,7 @@ void FileListDialogWindow::ShowModal(FileListDialog& dialog) {
 
 void FileListDialogWindow::Detach() {
   dialog_ = nullptr;
+  printPanel_->Load(nullptr);
 }
 
 void FileListDialogWindow::Close() {
@@ -405,6 +392,7 @@ void FileListDialogWindow::ControlsChanged() {
     widget->setEnabled(state.enabled);
   }
   static_cast<QPushButton*>(Widget(C::cmdDo))->setDefault(dialog_->DoIsDefault());
+  printPanel_->Refresh();
 }
 
 void FileListDialogWindow::StatusChanged() {
@@ -434,7 +422,7 @@ void FileListDialogWindow::RestorePosition() {
 
 void FileListDialogWindow::ListSelectionChanged() {
   if (syncing_ || dialog_ == nullptr) return;
-  if (busy_) {
+  if (dialog_->Running() != FileListAction::None) {
     ApplySelection();  // the rows belong to the running action
     return;
   }
@@ -456,7 +444,7 @@ void FileListDialogWindow::ListSelectionChanged() {
 }
 
 void FileListDialogWindow::ListCurrentChanged() {
-  if (syncing_ || dialog_ == nullptr || busy_) return;
+  if (syncing_ || dialog_ == nullptr || dialog_->Running() != FileListAction::None) return;
   const int index = list_->indexOfTopLevelItem(list_->currentItem());
   if (index < 0) return;
   dialog_->FocusRow(static_cast<std::size_t>(index));
@@ -474,10 +462,10 @@ void FileListDialogWindow::ScheduleIdle() {
 
 bool FileListDialogWindow::ForwardKey(QKeyEvent* event) {
   if (dialog_ == nullptr) return false;
-  if (busy_) return true;  // no key acts on the dialog while its action runs
   const int key = KeyCodeOf(event->key());
-  if (key == 0) return false;
-  const Busy busy(busy_);
+  // While an action runs, even keys the logic has no code for stay away from the controls,
+  // unless the action takes keys itself (the rename editor).
+  if (key == 0) return !KeysLiveDuring(dialog_->Running());
   return dialog_->KeyDown(key, ShiftOf(event->modifiers()));
 }
 
@@ -494,6 +482,7 @@ bool FileListDialogWindow::RefuseNumberKey(QObject* watched, QKeyEvent* event) c
 }
 
 bool FileListDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == renameEditor_ && event->type() == QEvent::FocusOut) RenameEditorFocusOut(event);
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (ForwardKey(key)) return true;
@@ -510,10 +499,7 @@ void FileListDialogWindow::keyPressEvent(QKeyEvent* event) {
 void FileListDialogWindow::reject() {
   // The close box and any other way out is the logic's cancel.
   if (dialog_ != nullptr && !dialog_->Closed()) {
-    if (!busy_) {
-      const Busy busy(busy_);
-      dialog_->CloseBox();
-    }
+    dialog_->CloseBox();  // ignored while an action runs
     return;
   }
   QDialog::reject();

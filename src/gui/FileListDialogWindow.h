@@ -9,7 +9,9 @@
 #include "groups/FileListDialog.h"
 #include "groups/FileListDialogView.h"
 
+class QCheckBox;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -17,6 +19,8 @@ class QStatusBar;
 class QTreeWidget;
 
 namespace norra {
+
+class FileListPrintPanelView;
 
 // One window serves every run of the dialog: each ShowModal rebuilds it from the logic it is
 // given, and it forgets that logic when the run ends. Every control's objectName is its
@@ -40,6 +44,7 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   int NameColumnWidth() const override;
   void MoveLeftEdge(int x) override;
   void RestorePosition() override;
+  void RenameEditorChanged() override;
 
   // The first half of ShowModal: the window shows the dialog's state and is shown, without
   // a modal loop of its own (tests drive it from here). Ends with Detach or Close.
@@ -76,10 +81,14 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   bool ForwardKey(QKeyEvent* event);
   // Number boxes take digits and backspace only.
   bool RefuseNumberKey(QObject* watched, QKeyEvent* event) const;
+  // Save-as all: the panel's options and the rename editor (FileListDialogWindowSaveAs.cpp).
+  void BuildSaveAsAllPanel(QFrame* panel, QHBoxLayout* row);
+  void LoadSaveAsAll();
+  // The rename editor losing the focus abandons the run.
+  void RenameEditorFocusOut(QEvent* event);
 
   FileListDialog* dialog_ = nullptr;
   bool syncing_ = false;  // the view is copying the logic's state: no echo as user events
-  bool busy_ = false;     // a forwarded user event (maybe a whole action) is running
   bool idlePending_ = false;
   bool placedOnce_ = false;
   QPoint savedPosition_;
@@ -90,9 +99,14 @@ class FileListDialogWindow : public QDialog, public FileListDialogView {
   QLabel* icon_ = nullptr;
   QTreeWidget* list_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
+  FileListPrintPanelView* printPanel_ = nullptr;
   std::array<QLabel*, 2> panels_{};
   std::array<int, FileListRow::kColumnCount> columnWidths_{};
   std::array<QRadioButton*, 3> quoteOptions_{};  // optText, optSelText, optPathName
+  QLineEdit* renameEditor_ = nullptr;  // txtChangeFileName
+  QLineEdit* addExtension_ = nullptr;  // txtAddExp
+  QCheckBox* keepOldFiles_ = nullptr;  // chkDontDelFile
+  std::array<QRadioButton*, 3> extensionRules_{};  // by ExtensionRule
 };
 
 }  // namespace norra

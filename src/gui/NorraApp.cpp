@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
 #include <QStandardPaths>
@@ -15,6 +16,8 @@
 #include "gui/FileListDialogWindow.h"
 #include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
+#include "gui/QtPrinterDevice.h"
+#include "printing/PrintJob.h"
 #include "settings/Settings.h"
 #include "text/FileIo.h"
 #include "text/PathUtil.h"
@@ -110,6 +113,8 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
     case ListDialogMode::Jump:
     case ListDialogMode::SortList:
     case ListDialogMode::OpenFromGroup:
+    case ListDialogMode::SaveAsAll:
+    case ListDialogMode::PrintAll:
       return true;
     default:
       return false;
@@ -119,10 +124,16 @@ bool NorraApp::ListModeHasAction(ListDialogMode mode) {
 // ---- the application ----
 
 NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
-    : view_(std::make_unique<TfrmNote>()),
+    : printer_(std::make_unique<QtPrinterDevice>()),
+      view_(std::make_unique<TfrmNote>()),
       ui_(overrides.ui != nullptr ? *overrides.ui : ownUi_),
       clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_) {
   ownUi_.SetOwner(view_.get());
+  printer_->SetAskPdfPath([this] {
+    return QFileDialog::getSaveFileName(view_.get(), QString(), QStringLiteral("Norra.pdf"),
+                                        QStringLiteral("PDF (*.pdf)"))
+        .toStdString();
+  });
   FileListDialogPort* dialogs = overrides.dialogs;
   if (dialogs == nullptr) {
     listWindow_ = new FileListDialogWindow(view_.get());
@@ -133,7 +144,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   help_ = &help;
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
-                      runner_.get()},
+                      runner_.get(), printer_.get()},
       std::move(options));
   find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders != nullptr ? overrides.folders : &folders_);
   find_.SetHelp(&help);
@@ -154,13 +165,26 @@ bool NorraApp::Start() {
   if (runner_) {
     MainWindow& logic = *logic_;
     HelpPort* help = &ownHelp_;
-    runner_->Bind(FileListDialogContext{
+    FileListDialogContext context{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
         [help, &logic](int topic) {
           help->SearchKeyword(logic.Prefs().Help.MainHelpFile, "topic" + std::to_string(topic));
         },
-        [this] { options_.Show(kOptionsPagePrint); }});
+        [this] { options_.Show(kOptionsPagePrint); }, nullptr, &folders_};
+    context.printJob = &logic.Printing();
+    runner_->Bind(context);
   }
+  printerInformation_ = [this]() -> std::optional<PrinterInformation> {
+    PrintJob& job = logic_->Printing();
+    if (!job.ReadPrinterInfo()) return std::nullopt;
+    const PrinterInfo& printer = job.Printer();
+    return PrinterInformation{printer.name,          printer.paperName,     printer.port,
+                              printer.orientation == "タテ", printer.paperLengthMm, printer.paperWidthMm};
+  };
+  printerSetUp_ = [this] {
+    QWidget* parent = optionsWindow_ ? static_cast<QWidget*>(optionsWindow_) : view_.get();
+    printer_->ShowSetupDialog(parent);
+  };
   options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
   logic_->Show();

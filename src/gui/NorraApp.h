@@ -23,6 +23,7 @@
 namespace norra {
 
 class FileListDialogWindow;
+class QtPrinterDevice;
 class TfrmNote;
 
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
@@ -77,6 +78,7 @@ class NorraApp {
   MainWindow& Logic() { return *logic_; }
   // The folder selection dialog, for the windows that ask for a folder.
   FolderChooser& Folders() { return folders_; }
+  QtPrinterDevice& Printer() { return *printer_; }
 
   // The options of this process: its arguments, working folder, settings and help folders.
   static StartupOptions FromProcess();
@@ -102,6 +104,7 @@ class NorraApp {
   std::function<void()> printerSetUp_;
   std::unique_ptr<OptionsDialog> optionsLogic_;
   QPointer<TdlgOption> optionsWindow_;
+  std::unique_ptr<QtPrinterDevice> printer_;  // before the logic, whose print job uses it
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
   std::unique_ptr<FileListDialogRunner> runner_;

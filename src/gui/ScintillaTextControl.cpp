@@ -124,6 +124,16 @@ long ScintillaTextControl::SendText(unsigned int message, unsigned long wParam,
 std::string ScintillaTextControl::Text() const {
   return Doc().Bytes();
 }
+// Both from the mirror, which keeps the upper-cased copy in step with every widget edit.
+std::string_view ScintillaTextControl::TextView() const {
+  return Doc().View();
+}
+std::string_view ScintillaTextControl::FoldedTextView() const {
+  return Doc().FoldedView();
+}
+std::uint64_t ScintillaTextControl::TextVersion() const {
+  return Doc().Version();
+}
 std::size_t ScintillaTextControl::TextLength() const {
   return Doc().Size();
 }

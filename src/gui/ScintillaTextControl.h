@@ -40,6 +40,9 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   ScintillaEditor* Widget() const { return editor_; }
 
   std::string Text() const override;
+  std::string_view TextView() const override;
+  std::string_view FoldedTextView() const override;
+  std::uint64_t TextVersion() const override;
   std::size_t TextLength() const override;
   std::size_t SelStart() const override;
   std::size_t SelLength() const override;

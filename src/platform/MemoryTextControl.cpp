@@ -26,6 +26,8 @@ bool MemoryTextControl::ReplaceSelection(std::string_view text) {
 void MemoryTextControl::SetText(std::string text) {
   goalColumn_ = kNoColumn;
   text_ = std::move(text);
+  folded_.Clear();
+  version_ = NewTextVersion();
   selStart_ = 0;
   selLength_ = 0;
   backwards_ = false;
@@ -55,6 +57,8 @@ std::string MemoryTextControl::TextRange(std::size_t start, std::size_t length) 
 void MemoryTextControl::ResetText(std::string_view text) {
   goalColumn_ = kNoColumn;
   text_.assign(text);
+  folded_.Clear();
+  version_ = NewTextVersion();
   selStart_ = 0;
   selLength_ = 0;
   backwards_ = false;
@@ -115,6 +119,8 @@ std::size_t MemoryTextControl::CharEndAfter(std::size_t offset) const {
 bool MemoryTextControl::InsertOverSelection(std::string_view text) {
   if (text_.size() - selLength_ + text.size() > maxLength_) return false;  // the control beeps
   text_.replace(selStart_, selLength_, text);
+  folded_.Replace(selStart_, selLength_, text.size(), SplitText{text_, {}});
+  version_ = NewTextVersion();
   selStart_ += text.size();
   selLength_ = 0;
   backwards_ = false;

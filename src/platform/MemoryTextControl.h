@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "platform/TextControl.h"
+#include "text/FoldedText.h"
+#include "text/TextVersion.h"
 
 namespace norra {
 
@@ -36,6 +38,9 @@ class MemoryTextControl : public TextControl {
   std::size_t EditCount() const { return editCount_; }
   std::size_t ScrollCount() const { return scrollCount_; }
 
+  std::string_view TextView() const override { return text_; }
+  std::string_view FoldedTextView() const override { return folded_.View(SplitText{text_, {}}); }
+  std::uint64_t TextVersion() const override { return version_; }
   std::string TextRange(std::size_t start, std::size_t length) const override;
   void ResetText(std::string_view text) override;
   void SetSelectionBackwards(std::size_t start, std::size_t length) override;
@@ -82,6 +87,8 @@ class MemoryTextControl : public TextControl {
 
  private:
   std::string text_;
+  mutable FoldedText folded_;  // text_ upper-cased, once a search asked for it
+  std::uint64_t version_ = NewTextVersion();
   std::size_t selStart_ = 0;
   std::size_t selLength_ = 0;
   std::size_t maxLength_ = std::numeric_limits<std::size_t>::max();

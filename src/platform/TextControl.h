@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "text/CaseMap.h"
 
 namespace norra {
 
@@ -87,6 +90,23 @@ class TextControl {
     return text.substr(start, length);
   }
 
+  // The whole text without a copy, and the same with ToUpperCp932 applied (what a search
+  // that ignores case compares); both stay valid until the text changes. Controls keep the
+  // upper-cased text in step with their edits, so a find does not fold the whole text every
+  // time; these defaults make both afresh.
+  virtual std::string_view TextView() const {
+    viewText_ = Text();
+    return viewText_;
+  }
+  virtual std::string_view FoldedTextView() const {
+    viewFolded_ = ToUpperCp932Copy(Text());
+    return viewFolded_;
+  }
+  // A number that changes with every change of the text and is never handed out again, by
+  // this control or another (NewTextVersion): an equal number means the same text, unchanged.
+  // 0 when the control keeps none.
+  virtual std::uint64_t TextVersion() const { return 0; }
+
   // Replaces the whole text (loading a file, reloading) as one change: caret to 0, the
   // modified flag untouched, no length limit applied (a loaded file is never cut short).
   virtual void ResetText(std::string_view text) {
@@ -148,6 +168,8 @@ class TextControl {
 
  private:
   TextControlEvents* events_ = nullptr;
+  mutable std::string viewText_;  // what the default views hand out
+  mutable std::string viewFolded_;
 };
 
 // Keeps a control's painting off for a scope, so that painting comes back even when the edit

@@ -10,6 +10,8 @@
 
 #include "text/Cp932.h"
 #include "text/Encoding.h"
+#include "text/FoldedText.h"
+#include "text/TextVersion.h"
 
 namespace norra {
 namespace {
@@ -141,6 +143,16 @@ class GapVector {
   }
   void CopyTo(std::size_t pos, std::size_t count, T* out) const {
     for (std::size_t i = 0; i < count; ++i) out[i] = (*this)[pos + i];
+  }
+  // All elements in one piece: the gap goes to the end.
+  const T* Contiguous() {
+    MoveGap(Size());
+    return body_.data();
+  }
+  // The elements before and after the gap, where they are (for T = char).
+  SplitText Split() const {
+    const std::string_view body(body_.data(), body_.size());
+    return SplitText{body.substr(0, gapStart_), body.substr(gapStart_ + gapLength_)};
   }
 
  private:
@@ -342,6 +354,8 @@ struct Cp932Mirror::Impl {
 
   const LengthTables& lengths = Lengths();
   GapVector<char> bytes;
+  FoldedText folded;                // the bytes upper-cased, once a search asked for them
+  std::uint64_t version = NewTextVersion();
   Partitioning lines;               // line starts
   Partitioning pieceC;              // piece starts, CP932 offsets
   Partitioning pieceU;              // the same starts, widget positions
@@ -363,7 +377,7 @@ struct Cp932Mirror::Impl {
     offset = std::min(offset, Size());
     length = std::min(length, Size() - offset);
     std::string out(length, '\0');
-    bytes.CopyTo(offset, length, out.data());
+    bytes.Split().CopyTo(offset, length, out.data());
     return out;
   }
 
@@ -514,6 +528,8 @@ struct Cp932Mirror::Impl {
     pending = Pending{};
     overrides.clear();
     bytes.Assign(cp932.data(), cp932.size());
+    folded.Clear();
+    version = NewTextVersion();
     lines.Reset();
     for (std::size_t x = 1; x <= Size(); ++x) {
       if (IsLineStartAt(x)) lines.Insert(lines.Count(), x);
@@ -569,6 +585,8 @@ struct Cp932Mirror::Impl {
     KeepCachesBefore(c0);
     const std::size_t n = run.size();
     bytes.Insert(c0, run.data(), n);
+    folded.Replace(c0, 0, n, bytes.Split());
+    version = NewTextVersion();
     const std::size_t first = FirstOverrideFrom(c0);
     for (std::size_t i = first; i < overrides.size(); ++i) overrides[i].offset += n;
 
@@ -613,6 +631,8 @@ struct Cp932Mirror::Impl {
     const std::size_t n = to.c - from.c;
     const std::size_t un = to.u - from.u;
     bytes.Erase(c0, n);
+    folded.Replace(c0, n, 0, bytes.Split());
+    version = NewTextVersion();
     const auto first = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(c0));
     const auto last = overrides.begin() + static_cast<std::ptrdiff_t>(FirstOverrideFrom(to.c));
     const auto rest = overrides.erase(first, last);
@@ -709,6 +729,18 @@ std::string Cp932Mirror::Load(std::string_view cp932) {
 
 std::string Cp932Mirror::Bytes() const {
   return impl_->Range(0, impl_->Size());
+}
+
+std::string_view Cp932Mirror::View() const {
+  return std::string_view(impl_->bytes.Contiguous(), impl_->Size());
+}
+
+std::string_view Cp932Mirror::FoldedView() const {
+  return impl_->folded.View(impl_->bytes.Split());
+}
+
+std::uint64_t Cp932Mirror::Version() const {
+  return impl_->version;
 }
 
 std::string Cp932Mirror::TextRange(std::size_t offset, std::size_t length) const {

@@ -47,6 +47,13 @@ class Cp932Mirror {
   std::string Load(std::string_view cp932);
 
   std::string Bytes() const;
+  // The bytes without a copy, and the same upper-cased (ToUpperCp932) for searches that ignore
+  // case; both valid until the next change. The upper-cased copy is made on first use and from
+  // then on kept in step with every edit, so a find need not fold the whole text again.
+  std::string_view View() const;
+  std::string_view FoldedView() const;
+  // Changes with every change of the bytes (NewTextVersion).
+  std::uint64_t Version() const;
   // The bytes [offset, offset + length), clamped to the text.
   std::string TextRange(std::size_t offset, std::size_t length) const;
   std::size_t Size() const;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <stdexcept>
@@ -109,6 +110,13 @@ const char* FileErrorReason(FileError error) {
 }
 
 FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity) {
+  return ReadWholeFile(path, bytes, identity, nullptr);
+}
+
+FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
+                        const std::function<void(std::size_t end)>& arrived) {
+  // Pieces small enough to stay in the cache between the read and the caller's look.
+  constexpr std::size_t kPiece = 256 * 1024;
   bytes.clear();
   if (path.empty()) return FileError::NotFound;
   // O_NONBLOCK keeps a pipe without a writer from hanging the open; pipes are refused below.
@@ -142,9 +150,11 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentit
     };
     std::size_t filled = 0;
     while (filled < expected) {
-      const std::size_t got = readSome(bytes.data() + filled, expected - filled);
+      const std::size_t room = arrived ? std::min(expected - filled, kPiece) : expected - filled;
+      const std::size_t got = readSome(bytes.data() + filled, room);
       if (got == 0) break;
       filled += got;
+      if (arrived) arrived(filled);
     }
     bytes.resize(filled);
     if (error == FileError::None && filled == expected) {
@@ -155,6 +165,7 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentit
           return FileError::TooLarge;
         }
         bytes.append(buffer, got);
+        if (arrived) arrived(bytes.size());
       }
     }
     if (error != FileError::None) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,12 @@ bool IsFileUnchanged(const std::string& path, const FileIdentity& read);
 // also tells which file was read and its state when it was opened.
 FileError ReadWholeFile(const std::string& path, std::string& bytes,
                         FileIdentity* identity = nullptr);
+
+// The same, reading a piece at a time and calling `arrived` with the end of what is in `bytes`
+// so far after each piece, so the caller can look at each piece while it is still in the
+// processor's cache. `bytes` may move between calls; what arrived before keeps its offsets.
+FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
+                        const std::function<void(std::size_t end)>& arrived);
 
 // Size in bytes of the regular file at path, or -1 when it is not one or cannot be examined.
 std::int64_t FileSize(const std::string& path);

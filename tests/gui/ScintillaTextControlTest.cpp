@@ -16,6 +16,7 @@
 #include "documents/UndoLog.h"
 #include "gui/ScintillaTextControl.h"
 #include "platform/MemoryUi.h"
+#include "text/CaseMap.h"
 #include "text/Encoding.h"
 
 using namespace norra;
@@ -465,10 +466,29 @@ class ScintillaTextControlTest : public QObject {
       }
       QVERIFY2(WidgetText(Editor()) == Cp932ToUtf8(control_->Text()),
                qPrintable(QString::number(step)));
+      if (step % 5 == 0) {  // a search now and then, with edits piling up in between
+        QVERIFY(control_->TextView() == control_->Text());
+        QVERIFY(control_->FoldedTextView() == ToUpperCp932Copy(control_->Text()));
+      }
       QVERIFY(control_->TextLength() <= 60);
       if (control_->TextLength() >= 59) ++atLimit;
     }
     QVERIFY(atLimit > 10);  // the limit was really met
+  }
+
+  void foldedTextFollowsTypingProgramEditsAndReloads() {
+    control_->ResetText(Cp932("abc ａｂｃ"));
+    QVERIFY(control_->FoldedTextView() == Cp932("ABC ＡＢＣ"));
+    control_->SetSelection(3, 0);
+    TypeText(Editor(), Q("ｘy"));
+    QVERIFY(control_->FoldedTextView() == Cp932("ABCＸY ＡＢＣ"));
+    QTest::keyClick(Editor(), Qt::Key_Backspace);
+    control_->SetSelection(0, 1);
+    QVERIFY(control_->ReplaceSelection(Cp932("α")));
+    QVERIFY(control_->FoldedTextView() == Cp932("ΑBCＸ ＡＢＣ"));
+    QVERIFY(control_->TextView() == Cp932("αbcｘ ａｂｃ"));
+    control_->ResetText("xyz");
+    QVERIFY(control_->FoldedTextView() == "XYZ");
   }
 
   void selectionAndLinesAreInBytes() {

@@ -1,8 +1,8 @@
 // Runs norra-find and norra-replace: options, tag symbols, compiling, then the work.
 #include "cli/common/CliRunner.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -11,6 +11,7 @@
 
 #include "cli/common/CliOptions.h"
 #include "cli/common/ConsoleUi.h"
+#include "cli/common/FindFileReader.h"
 #include "cli/common/LineExcerpt.h"
 #include "cli/common/LineLocator.h"
 #include "engine/SearchEngine.h"
@@ -239,6 +240,54 @@ std::optional<int> FilesToSearch(ToolSession& session, std::vector<std::string>&
   return kExitError;
 }
 
+// norra-find's hit lines, gathered into large writes: a file with many hits would otherwise
+// spend more time building and writing its lines one by one than finding them.
+class HitOutput {
+ public:
+  ~HitOutput() { Flush(); }
+
+  // "path:offset:length"
+  void Offsets(const std::string& path, std::size_t offset, std::size_t length) {
+    buffer_.append(path);
+    buffer_.push_back(':');
+    Number(offset);
+    buffer_.push_back(':');
+    Number(length);
+    End();
+  }
+  // "path:line:column:excerpt"
+  void Line(const std::string& path, std::size_t line, std::size_t column,
+            std::string_view excerpt) {
+    buffer_.append(path);
+    buffer_.push_back(':');
+    Number(line);
+    buffer_.push_back(':');
+    Number(column);
+    buffer_.push_back(':');
+    buffer_.append(excerpt);
+    End();
+  }
+  void Flush() {
+    if (!buffer_.empty()) std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 64 * 1024;
+
+  void Number(std::size_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    buffer_.append(digits, result.ptr);
+  }
+  void End() {
+    buffer_.push_back('\n');
+    if (buffer_.size() >= kChunk) Flush();
+  }
+
+  std::string buffer_;
+};
+
 }  // namespace
 
 int RunFindTool(int argc, const char* const* argv) {
@@ -250,49 +299,70 @@ int RunFindTool(int argc, const char* const* argv) {
 
   bool found = false;
   int notText = 0;
+  HitOutput out;
+  const bool offsets = session.Options().offsets;
+  // An offsets listing reads no more of a file than its line breaks, which case folding leaves
+  // alone: its bytes are upper-cased as they are read. Lines with their text need them as
+  // they are.
+  const bool foldWhileReading = offsets && !session.Engine().MatchCase;
+  FindFileReader reader(foldWhileReading);
   for (const std::string& path : files) {
     std::string bytes;
-    if (FileError e = ReadWholeFile(path, bytes); e != FileError::None) {
+    if (FileError e = reader.Read(path, bytes); e != FileError::None) {
+      out.Flush();
       Error(session.Program(), path + ": " + FileErrorReason(e));
       return kExitError;
     }
     // Binary files are passed over, as norra-replace passes them over.
-    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
+    const TextForm& form = reader.Form();
+    if (form.hasNul) {
       ++notText;
       continue;
     }
     // The engine sees the text a replace would work on: every line ended by CR LF.
     std::string joined;
-    const bool same = IsJoinedWith(bytes, kCrLf);
+    const bool same = form.joinedWithCrLf;
     if (!same) joined = JoinLinesWith(bytes, kCrLf);
-    const std::string_view text = same ? std::string_view(bytes) : std::string_view(joined);
     std::vector<MatchSpan> spans;
     try {
-      spans = session.Engine().ListMatchesInText(text);
+      // The joined copy is the engine's alone: it may be folded in place.
+      if (foldWhileReading) {
+        spans = session.Engine().ListMatchesInFoldedText(same ? std::string_view(bytes)
+                                                              : std::string_view(joined));
+      } else if (!same) {
+        spans = session.Engine().ListMatchesInFoldableText(joined);
+      } else {
+        spans = session.Engine().ListMatchesInText(bytes);
+      }
     } catch (const EngineAbort&) {
+      out.Flush();
       return kExitError;
     } catch (const std::bad_alloc&) {
+      out.Flush();
       Error(session.Program(), path + ": out of memory");
       return kExitError;
     }
+    if (!spans.empty()) found = true;
+    if (offsets && same) {
+      // The file is the text the engine saw: its offsets need no lines walked.
+      for (const MatchSpan& span : spans) out.Offsets(path, span.offset + 1, span.length);
+      continue;
+    }
     LineLocator locator(bytes);
     LineExcerpt excerpt;
-    std::string line;
     for (const MatchSpan& span : spans) {
-      found = true;
       LineLocator::Place start = locator.Locate(span.offset);
-      if (session.Options().offsets) {
+      if (offsets) {
         LineLocator::Place end = locator.Locate(span.offset + span.length);
-        line = path + ":" + std::to_string(start.originalOffset + 1) + ":" +
-               std::to_string(end.originalOffset - start.originalOffset) + "\n";
+        out.Offsets(path, start.originalOffset + 1, end.originalOffset - start.originalOffset);
       } else {
-        line = path + ":" + std::to_string(start.line) + ":" + std::to_string(start.column) + ":" +
-               Cp932ToUtf8(excerpt.For(start.lineText, start.column - 1)) + "\n";
+        out.Line(path, start.line, start.column,
+                 Cp932ToUtf8(excerpt.For(start.lineText, start.column - 1)));
       }
-      std::fwrite(line.data(), 1, line.size(), stdout);
     }
   }
-  if (std::fflush(stdout) != 0) {
+  out.Flush();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     Error(session.Program(), "standard output cannot be written");
     return kExitError;
   }

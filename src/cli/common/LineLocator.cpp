@@ -9,20 +9,14 @@ namespace {
 constexpr std::size_t kJoinedBreak = 2;  // CR LF
 }
 
-LineLocator::LineLocator(std::string_view original) : original_(original) {
+LineLocator::LineLocator(std::string_view original) : original_(original), breaks_(original) {
   LoadLine();
 }
 
 void LineLocator::LoadLine() {
-  std::size_t end = original_.find_first_of("\r\n", origStart_);
-  if (end == std::string_view::npos) {
-    contentLength_ = original_.size() - origStart_;
-    breakLength_ = 0;
-    return;
-  }
+  const std::size_t end = breaks_.Next(origStart_);
   contentLength_ = end - origStart_;
-  breakLength_ =
-      (original_[end] == '\r' && end + 1 < original_.size() && original_[end + 1] == '\n') ? 2 : 1;
+  breakLength_ = end < original_.size() ? breaks_.LengthAt(end) : 0;
 }
 
 LineLocator::Place LineLocator::Locate(std::size_t joinedOffset) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "findreplace/LineBreaks.h"
+
 namespace norra {
 
 class LineLocator {
@@ -27,6 +29,7 @@ class LineLocator {
   bool HasNextLine() const { return origStart_ + contentLength_ + breakLength_ < original_.size(); }
 
   std::string_view original_;
+  LineBreakScanner breaks_;  // finds each line's end with a vector scan, not byte by byte
   std::size_t line_ = 1;
   std::size_t origStart_ = 0;    // start of the current line in the file
   std::size_t joinedStart_ = 0;  // start of the current line in the joined text

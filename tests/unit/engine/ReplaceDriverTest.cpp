@@ -4,6 +4,7 @@
 
 #include "EngineTestSupport.h"
 #include "platform/MemoryTextControl.h"
+#include "text/CaseMap.h"
 
 namespace norra {
 namespace {
@@ -228,6 +229,25 @@ TEST_F(DriverTest, ListingMatchesChangesNothing) {
   engine.ReplaceAllInText(copy);
   EXPECT_EQ(U8(copy), "x#あ#");
   EXPECT_TRUE(engine.ListMatchesInText("").empty());
+}
+
+TEST_F(DriverTest, ListingAFoldableOrFoldedTextFindsWhatListingACopyFinds) {
+  // Case-folded and exact, with letters of every folding kind and a two-byte character whose
+  // second byte looks like a letter.
+  const std::string text = Sj("Abc ａｂｃ ＡＢＣ αβ ΑΒ abc ソabc");
+  for (bool matchCase : {false, true}) {
+    for (const char* find : {"abc", "ａｂｃ", "ΑΒ", "b[*]c"}) {
+      engine.MatchCase = matchCase;
+      ASSERT_TRUE(CompileFind(find));
+      const auto expected = engine.ListMatchesInText(text);
+      std::string own = text;
+      EXPECT_EQ(engine.ListMatchesInFoldableText(own), expected) << find << " " << matchCase;
+      EXPECT_EQ(own, matchCase ? text : ToUpperCp932Copy(text)) << find;
+      if (!matchCase) {
+        EXPECT_EQ(engine.ListMatchesInFoldedText(own), expected) << find;
+      }
+    }
+  }
 }
 
 TEST_F(DriverTest, AbandonedRunRestoresTheCount) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "text/CaseMap.h"
 #include "text/Cp932Mirror.h"
 #include "text/Encoding.h"
 
@@ -723,6 +724,11 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
       model = NaturalUnits(m.Bytes());
     }
     Check(m, w, model, step % 100 == 99);
+    // The searchable views, looked at now and then so that edits pile up in between.
+    if (step % 3 == 0) {
+      ASSERT_EQ(m.View(), m.Bytes());
+      ASSERT_EQ(m.FoldedView(), ToUpperCp932Copy(m.Bytes()));
+    }
     if (HasFatalFailure()) {
       ADD_FAILURE() << "seed " << GetParam() << " step " << step;
       return;
@@ -730,6 +736,31 @@ TEST_P(RandomEdits, MirrorFollowsTheWidget) {
   }
   w.RepairAll();
   ExpectSettled(m, w, m.Bytes());
+}
+
+TEST(Cp932MirrorTest, FoldedViewFollowsTypingProgramEditsAndReloads) {
+  Cp932Mirror m;
+  Widget w(m);
+  w.Load(Utf8ToCp932("abc ａｂｃ\r\n"));
+  EXPECT_EQ(m.FoldedView(), Utf8ToCp932("ABC ＡＢＣ\r\n"));
+  const std::uint64_t loaded = m.Version();
+  w.Insert(3, "ｚ");  // typed between two letters
+  EXPECT_EQ(m.FoldedView(), Utf8ToCp932("ABCＺ ＡＢＣ\r\n"));
+  const std::uint64_t typed = m.Version();
+  EXPECT_NE(typed, loaded);  // a holder of a copy of the text sees it changed
+  {
+    auto edit = m.ReplaceBytes(0, 1, Utf8ToCp932("α"));
+    w.Apply(edit.Widget());
+  }
+  EXPECT_NE(m.Version(), typed);
+  w.Delete(w.text.size() - 2, 2);
+  EXPECT_EQ(m.FoldedView(), Utf8ToCp932("ΑBCＺ ＡＢＣ"));
+  EXPECT_EQ(m.View(), Utf8ToCp932("αbcｚ ａｂｃ"));
+  const std::uint64_t edited = m.Version();
+  w.Load(Utf8ToCp932("xyz"));
+  EXPECT_EQ(m.FoldedView(), "XYZ");
+  EXPECT_NE(m.Version(), edited);
+  EXPECT_NE(Cp932Mirror().Version(), m.Version());  // no two mirrors share a number
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomEdits, ::testing::Values(1u, 2u, 3u, 4u));
