@@ -13,6 +13,7 @@
 #include "app/OptionsDialogPort.h"
 #include "groups/FileListDialogRunner.h"
 #include "app/OptionsDialog.h"
+#include "gui/FindWindowBridge.h"
 #include "gui/OptionsDialogWindow.h"
 #include "gui/QtClipboard.h"
 #include "gui/QtFolderChooser.h"
@@ -24,20 +25,6 @@ namespace norra {
 class FileListDialogWindow;
 class QtPrinterDevice;
 class TfrmNote;
-
-// The find/replace window until it exists: its commands stay disabled.
-class PendingFindWindow : public FindWindowPort {
- public:
-  bool Available() const override { return false; }
-  bool Create() override { return true; }
-  void Destroy() override {}
-  void Open(FindRequest /*request*/) override {}
-  bool Visible() const override { return false; }
-  void Close() override {}
-  void FindNext() override {}
-  void MakeTopmost() override {}
-  bool HistoryListShown() const override { return false; }
-};
 
 // Help files are HTML (or text) pages, opened by the desktop's viewer.
 class DesktopHelp : public HelpPort {
@@ -70,6 +57,7 @@ class NorraApp {
     Clipboard* clipboard = nullptr;
     FileListDialogPort* dialogs = nullptr;
     HelpPort* help = nullptr;
+    FolderChooser* folders = nullptr;
   };
 
   NorraApp(StartupOptions options, const Overrides& overrides);
@@ -84,6 +72,7 @@ class NorraApp {
   int Run();
 
   TfrmNote& View() { return *view_; }
+  FindWindowBridge& FindWindow() { return find_; }
   // The options dialog's window, once it was first opened.
   TdlgOption* OptionsWindow() const { return optionsWindow_; }
   MainWindow& Logic() { return *logic_; }
@@ -107,7 +96,7 @@ class NorraApp {
   QtUi ownUi_;
   QtClipboard ownClipboard_;
   DesktopHelp ownHelp_;
-  PendingFindWindow find_;
+  FindWindowBridge find_;
   OptionsWindowPort options_;
   // Printer information and set-up for the options dialog's print page; wired to the print
   // job where it offers them (empty: no printer, and the set-up button stays disabled).

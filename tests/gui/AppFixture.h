@@ -55,6 +55,7 @@ class AppFixture : public QObject {
   MemoryUi ui_;
   MemoryClipboard clipboard_;
   QuietHelp help_;
+  FolderChooser* folders_ = nullptr;  // none: the program's own
   std::unique_ptr<NorraApp> app_;
 
   // Work, config and help folders; a current settings file keeps the options dialog away.
@@ -96,7 +97,7 @@ class AppFixture : public QObject {
     options.settingsFolder = dir_->filePath(QStringLiteral("config")).toStdString() + "/";
     options.helpFolder = dir_->filePath(QStringLiteral("help")).toStdString() + "/";
     app_ = std::make_unique<NorraApp>(std::move(options),
-                                      NorraApp::Overrides{&ui_, &clipboard_, dialogPort_, &help_});
+                                      NorraApp::Overrides{&ui_, &clipboard_, dialogPort_, &help_, folders_});
     QVERIFY(app_->Start());
     View().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&View()));

@@ -1,0 +1,623 @@
+// FindReplaceWindow: lifecycle, open requests, modes and ranges, command preparation,
+// placement beside the caret, end-of-run messages, keys and the disk ranges.
+#include "findreplace/FindReplaceWindow.h"
+
+#include <exception>
+
+#include "documents/Documents.h"
+#include "documents/Page.h"
+#include "documents/UndoLog.h"
+#include "findreplace/DiskSearch.h"
+#include "platform/Clipboard.h"
+#include "platform/Clock.h"
+#include "platform/FolderChooser.h"
+#include "platform/TextControl.h"
+#include "platform/Ui.h"
+#include "settings/Settings.h"
+#include "text/Encoding.h"
+#include "text/FileMask.h"
+#include "text/PathUtil.h"
+
+namespace norra {
+
+namespace {
+
+// Replaces a box's whole text with text of the program's own.
+void SetBoxText(TextControl& box, std::string_view text) {
+  box.SetSelection(0, box.TextLength());
+  box.ReplaceSelection(text);
+  box.SetSelection(0, box.TextLength());
+}
+
+int Rgb(int red, int green, int blue) {
+  return (red & 0xFF) << 16 | (green & 0xFF) << 8 | (blue & 0xFF);
+}
+
+}  // namespace
+
+FindReplaceWindow::FindReplaceWindow(const FindReplaceContext& context, FindReplaceView& view,
+                                     TextControl& findBox, TextControl& replaceBox)
+    : docs_(context.docs),
+      log_(context.log),
+      settings_(context.settings),
+      ui_(context.ui),
+      clipboard_(context.clipboard),
+      host_(context.host),
+      folders_(context.folders),
+      clock_(context.clock),
+      view_(view),
+      findBox_(findBox, context.log, [this] { BoxChanged(FindBox::Find); }),
+      replaceBox_(replaceBox, context.log, [this] { BoxChanged(FindBox::Replace); }),
+      tags_(context.tags),
+      folderText_("/"),
+      groupText_("文ｸﾞﾙｰﾌﾟ (*.tgp)") {}
+
+FindReplaceWindow::~FindReplaceWindow() = default;
+
+std::string FindReplaceWindow::EndOfFindText(std::int64_t findCount) {
+  return "指定対象の検索が終了しました。\n(現在の条件での検出数 : " + std::to_string(findCount) +
+         ")";
+}
+
+std::string FindReplaceWindow::NothingMoreText(std::int64_t replaceCount) {
+  return "検索文字列が見つかりません。\n(現在の条件での置換数 : " + std::to_string(replaceCount) +
+         ")";
+}
+
+std::string FindReplaceWindow::DoneText(std::int64_t replaceCount) {
+  if (replaceCount < 1) return std::string(kNotFound);
+  return "置換終了しました。\n(現在の条件での置換数 : " + std::to_string(replaceCount) + ")";
+}
+
+// ---- lifecycle ----
+
+bool FindReplaceWindow::Create() {
+  try {
+    LastRangeKind = 3;
+    engine_ = clock_ != nullptr
+                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
+                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
+    FileMaskList.clear();
+    histories_ = FindHistories(FindHistories::FilePathBeside(settings_.FilePath()));
+    histories_.Load();
+    if (tags_ != nullptr) tagPanel_ = std::make_unique<TagPanel>(*tags_);
+    TagPanelMode = 1;
+    WindowMode = kFindMode;
+    FindWindowGeometry geometry = view_.Geometry();
+    if (settings_.FindReplace.Height >= kMinStoredHeight)
+      geometry.height = settings_.FindReplace.Height;
+    if (settings_.FindReplace.Width >= kMinStoredWidth)
+      geometry.width = settings_.FindReplace.Width;
+    geometry.left = (ui_.Screen().width - geometry.width) / 2;
+    view_.SetGeometry(geometry);
+    FirstShow = true;
+    range_ = FindRange::CurrentPad;
+    ShowRangeControls();
+    SetMode(kFindMode);
+    engine_->ConditionsChanged = true;
+    SetBoxText(Box(FindBox::Find), "");
+    SetBoxText(Box(FindBox::Replace), "");
+    Box(FindBox::Find).SetWantTabs(settings_.FindReplace.WantTabs);
+    Box(FindBox::Replace).SetWantTabs(settings_.FindReplace.WantTabs);
+    return true;
+  } catch (const std::exception&) {
+    engine_.reset();
+    return false;
+  }
+}
+
+void FindReplaceWindow::Destroy() {
+  if (!engine_) return;
+  const FindWindowGeometry geometry = view_.Geometry();
+  settings_.FindReplace.Height = geometry.height;
+  settings_.FindReplace.Width = geometry.width;
+  settings_.FindReplace.WantTabs = Box(FindBox::Find).WantTabs();
+  settings_.SaveFindReplace();
+  histories_.SaveIfChanged();
+  engine_.reset();
+  FileMaskList.clear();
+}
+
+// ---- requests ----
+
+void FindReplaceWindow::Open(int request) {
+  if (!engine_) return;
+  const bool anyPage = docs_.PageCount() > 0;
+  switch (request) {
+    case kFindMode:
+    case kReplaceMode: {
+      SetMode(request);
+      FindRange range = FindRange::Group;
+      if (LastRangeKind == 2)
+        range = anyPage ? FindRange::AllNote : FindRange::Directory;
+      else if (LastRangeKind == 3)
+        range = anyPage ? FindRange::CurrentPad : FindRange::Directory;
+      else if (LastRangeKind == 5)
+        range = FindRange::Directory;
+      ChooseRange(range);
+      break;
+    }
+    case kOpenFindSelection:
+      SetMode(kFindMode);
+      ChooseRange(FindRange::SelText);
+      break;
+    case kOpenReplaceSelection:
+      SetMode(kReplaceMode);
+      ChooseRange(FindRange::SelText);
+      break;
+    default:
+      break;
+  }
+  if (Page* page = docs_.ActivePage();
+      page != nullptr && page->Control().SelLength() > 0 && range_ != FindRange::SelText) {
+    SetBoxText(Box(FindBox::Find), page->Control().SelText());
+  }
+  engine_->RunReset();
+  ConditionsChanged();
+  Box(FindBox::Find).SetModified(true);
+  Box(FindBox::Replace).SetModified(true);
+  Showing();
+  view_.ShowWindow();
+  Activated();
+}
+
+void FindReplaceWindow::Showing() {
+  if (!engine_) return;
+  PaintingSuspension findPainting(Box(FindBox::Find));
+  PaintingSuspension replacePainting(Box(FindBox::Replace));
+  PlaceBesideCaret();
+  view_.BringToTop();
+  ConditionsChanged();
+  Box(FindBox::Find).SetModified(true);
+  Box(FindBox::Replace).SetModified(true);
+  if (FirstShow) {
+    const VisionSettings& vision = settings_.Vision;
+    view_.ApplyColours(Rgb(vision.ForeRed, vision.ForeGreen, vision.ForeBlue),
+                       Rgb(vision.BackRed, vision.BackGreen, vision.BackBlue));
+    FirstShow = false;
+  }
+}
+
+void FindReplaceWindow::Activated() {
+  view_.FocusBox(FindBox::Find);
+}
+
+void FindReplaceWindow::Close() {
+  view_.HideWindow();
+  histories_.SaveIfChanged();
+  if (docs_.PageCount() > 0) host_.FocusActivePage();
+}
+
+// ---- modes, ranges, options ----
+
+void FindReplaceWindow::SetMode(int mode) {
+  PaintingSuspension findPainting(Box(FindBox::Find));
+  PaintingSuspension replacePainting(Box(FindBox::Replace));
+  const bool replace = mode == kReplaceMode;
+  if (replace) Box(FindBox::Find).SetSelection(0, Box(FindBox::Find).TextLength());
+  view_.SetCaption(std::string(replace ? kReplaceCaption : kFindCaption));
+  for (std::string_view name : {"cmdReplace", "fraReplace", "cmdReplaceAll"})
+    view_.SetControlVisible(name, replace);
+  view_.SetControlVisible("cmdShiftReplaceMode", !replace);
+  const int least = replace ? kReplaceModeHeight : kFindModeHeight;
+  if (FindWindowGeometry geometry = view_.Geometry(); geometry.height < least) {
+    geometry.height = least;
+    view_.SetGeometry(geometry);
+    PlaceBesideCaret();
+  }
+  WindowMode = mode;
+}
+
+void FindReplaceWindow::ChooseRange(FindRange range) {
+  range_ = range;
+  ShowRangeControls();
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::ShowRangeControls() {
+  const bool pages = range_ == FindRange::AllNote || range_ == FindRange::CurrentPad ||
+                     range_ == FindRange::SelText;
+  const bool folder = range_ == FindRange::Directory;
+  const bool group = range_ == FindRange::Group;
+  const bool mask = range_ == FindRange::AllNote || folder || group;
+  for (std::string_view name : {"lblDirection", "optDirectionAll", "optDirectionDown"})
+    view_.SetControlVisible(name, pages);
+  for (std::string_view name : {"lblFindDirectory", "txtFindDirectory", "cmdFindDirectory"})
+    view_.SetControlVisible(name, folder);
+  for (std::string_view name : {"lblFindGroup", "txtFindGroup", "cmdFindGroup"})
+    view_.SetControlVisible(name, group);
+  for (std::string_view name : {"lblFindFileName", "txtFindFileName"})
+    view_.SetControlVisible(name, mask);
+  view_.SetControlVisible("chkFindSubDirectory", folder);
+  view_.SetControlEnabled("cmdFindNext", pages);
+  view_.SetControlEnabled("cmdReplace", pages);
+  view_.CheckRange(range_);
+}
+
+void FindReplaceWindow::ConditionsChanged() {
+  if (engine_) engine_->ConditionsChanged = true;
+}
+
+void FindReplaceWindow::SetDirectionDown(bool down) {
+  directionDown_ = down;
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetMatchCase(bool on) {
+  if (engine_) engine_->MatchCase = on;
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetSubFolders(bool on) {
+  subFolders_ = on;
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetFolderText(std::string textUtf8) {
+  folderText_ = std::move(textUtf8);
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetGroupText(std::string textUtf8) {
+  groupText_ = std::move(textUtf8);
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetMaskText(std::string textUtf8) {
+  maskText_ = std::move(textUtf8);
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::BoxChanged(FindBox box) {
+  ConditionsChanged();
+  History(box).BoxChanged();
+}
+
+void FindReplaceWindow::ChooseFolder() {
+  const std::string start = IsFolder(folderText_) ? folderText_ : settings_.File.CurrentDir;
+  const std::optional<std::string> chosen = folders_.ChooseFolder(start);
+  if (!chosen) return;
+  std::string folder = *chosen;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  SetFolderText(folder);
+  view_.ShowFolderText(folder);
+  settings_.File.CurrentDir = folder;
+}
+
+void FindReplaceWindow::ChooseGroup() {
+  FileDialogRequest request;
+  request.fileName = IsFile(groupText_) ? groupText_ : std::string();
+  request.filters = {{"文ｸﾞﾙｰﾌﾟ(*.tgp)", "*.tgp"}, {"全てのﾌｧｲﾙ", "*"}};
+  request.mustExist = true;
+  const FileDialogResult chosen = ui_.ShowOpenDialog(request);
+  if (!chosen.accepted || chosen.files.empty()) return;
+  SetGroupText(chosen.files.front());
+  view_.ShowGroupText(chosen.files.front());
+}
+
+void FindReplaceWindow::Options() {
+  CloseTagPanel();
+  host_.ShowOptions(kOptionsPageFindReplace);
+  ConditionsChanged();  // the tag symbols may have changed
+}
+
+void FindReplaceWindow::About() {
+  ui_.ShowMessageBox(std::string(kEngineName) + "\nVersion " + std::string(kEngineVersion),
+                     MB_OK | MB_ICONINFORMATION, "ﾊﾞｰｼﾞｮﾝ情報");
+}
+
+// ---- keys and the boxes' clipboard actions ----
+
+bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedBox) {
+  // While the tag panel shows, its list has the keys.
+  if (!engine_ || (tagPanel_ && tagPanel_->IsOpen())) return false;
+  bool used = true;
+  if ((shift & (kCtrlKey | kAltKey)) == kCtrlKey && focusedBox != nullptr) {
+    switch (key) {
+      case 'X':
+        Cut(*focusedBox);
+        break;
+      case 'C':
+        Copy(*focusedBox);
+        break;
+      case 'V':
+        Paste(*focusedBox);
+        break;
+      case 'A':
+        SelectAll(*focusedBox);
+        break;
+      default:
+        used = false;
+        break;
+    }
+  } else if (shift != 0) {
+    used = false;
+  } else {
+    switch (key) {
+      case kKeyEscape:
+        if (HistoryListShown()) return false;
+        Close();
+        break;
+      case kKeyF3:
+        FindNext();
+        break;
+      case kKeyF6:
+        Options();
+        break;
+      case kKeyF11:
+        ToggleHistoryList(FindBox::Find);
+        break;
+      case kKeyF12:
+        ToggleHistoryList(FindBox::Replace);
+        break;
+      case kKeyF1:
+        break;  // the help key of the boxes does nothing here
+      default:
+        used = false;
+        break;
+    }
+  }
+  if (used) ui_.ProcessPendingEvents();
+  return used;
+}
+
+void FindReplaceWindow::Cut(FindBox box) {
+  TextBoxClipboard::Cut(Box(box), clipboard_);
+}
+
+void FindReplaceWindow::Copy(FindBox box) {
+  TextBoxClipboard::Copy(Box(box), clipboard_);
+}
+
+void FindReplaceWindow::Paste(FindBox box) {
+  TextBoxClipboard::Paste(Box(box), clipboard_);
+}
+
+void FindReplaceWindow::SelectAll(FindBox box) {
+  TextBoxClipboard::SelectAll(Box(box));
+}
+
+ClipboardMenuState FindReplaceWindow::ClipboardMenu(FindBox box) {
+  return TextBoxClipboard::MenuState(Box(box), clipboard_);
+}
+
+// ---- history lists ----
+
+void FindReplaceWindow::ToggleHistoryList(FindBox box) {
+  // The replace list belongs to the replace panel, shown in replace mode only.
+  if (!engine_ || (box == FindBox::Replace && WindowMode != kReplaceMode)) return;
+  if (view_.HistoryListShown(box)) {
+    CloseHistoryList(box);
+    return;
+  }
+  const TextHistory& history = History(box);
+  if (history.Empty()) return;
+  view_.ShowHistoryList(box, history.Rows(), history.CursorRow());
+}
+
+void FindReplaceWindow::RecallHistory(FindBox box, int row) {
+  History(box).Recall(History(box).EntryOfRow(row), Box(box));
+  CloseHistoryList(box);
+}
+
+void FindReplaceWindow::CloseHistoryList(FindBox box) {
+  view_.HideHistoryList(box);
+  view_.FocusBox(box);
+}
+
+// ---- tag panel ----
+
+void FindReplaceWindow::InsFindTags() {
+  if (!tagPanel_) return;
+  if (tagPanel_->Mode() == TagPanelMode::FindTags) {
+    CloseTagPanel();
+  } else {
+    OpenTagPanel(TagClass::Find);
+  }
+}
+
+void FindReplaceWindow::InsReplaceTags() {
+  if (!tagPanel_) return;
+  if (tagPanel_->Mode() == TagPanelMode::ReplaceTags) {
+    CloseTagPanel();
+    return;
+  }
+  if (WindowMode == kFindMode) SetMode(kReplaceMode);
+  OpenTagPanel(TagClass::Replace);
+}
+
+void FindReplaceWindow::OpenTagPanel(TagClass boxClass) {
+  tagPanel_->Open(boxClass);
+  TagPanelMode = static_cast<int>(tagPanel_->Mode());
+  view_.ShowTagPanel(tagPanel_->Caption(), tagPanel_->Rows(), tagPanel_->SelectedRow(),
+                     tagPanel_->Sample());
+}
+
+void FindReplaceWindow::TagRowSelected(int row) {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  tagPanel_->SelectRow(row);
+  view_.ShowTagSample(tagPanel_->Sample());
+}
+
+void FindReplaceWindow::TagRowChosen(int row) {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  const FindBox box =
+      tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
+  tagPanel_->InsertRow(row, Box(box));
+  CloseTagPanel();
+}
+
+void FindReplaceWindow::CloseTagPanel() {
+  if (!tagPanel_ || !tagPanel_->IsOpen()) return;
+  const FindBox box =
+      tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
+  tagPanel_->Close();
+  TagPanelMode = static_cast<int>(tagPanel_->Mode());
+  view_.HideTagPanel();
+  // The box the tags were for takes the focus back, with the caret where the tag left it.
+  view_.FocusBox(box);
+}
+
+// ---- commands ----
+
+void FindReplaceWindow::Command(CommandKind kind) {
+  if (!engine_ || busy_) return;
+  if (kind != CommandKind::ReplaceAll && docs_.ActivePage() == nullptr) return;
+  if (kind == CommandKind::ReplaceAll && WindowMode == kFindMode) return;
+  try {
+    if (!Prepare(kind)) return;
+  } catch (const EngineAbort&) {
+    return;  // the engine has told the user why
+  }
+  RunRange(kind);
+}
+
+bool FindReplaceWindow::Prepare(CommandKind kind) {
+  SearchEngine& engine = *engine_;
+  if (engine.ConditionsChanged) {
+    const std::string findText = Box(FindBox::Find).Text();
+    if (findText.empty()) {
+      // The compiler refuses an empty text without a word; the user gets told here.
+      ui_.ShowMessageBox(kEmptyFindText, MB_OK | MB_ICONERROR, "Norra");
+    }
+    if (findText.empty() || !engine.Compile(findText) ||
+        !engine.CompileReplace(Box(FindBox::Replace).Text())) {
+      if (view_.IsVisible()) view_.FocusWindow();
+      return false;
+    }
+    if (kind != CommandKind::FindNext) view_.FocusBox(FindBox::Find);
+    FileMaskList = BuildFileMaskList(Utf8ToCp932(maskText_));
+    engine.RunReset();
+  }
+  if (kind == CommandKind::ReplaceAll) {
+    engine.PreFoldedText = true;
+  } else {
+    engine.PreFoldedText = false;
+    engine.DownwardOnly = directionDown_;
+  }
+  if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusBox(FindBox::Find);
+  histories_.StoreFind(Box(FindBox::Find).Text());
+  if (kind != CommandKind::FindNext) histories_.StoreReplace(Box(FindBox::Replace).Text());
+  return true;
+}
+
+void FindReplaceWindow::RunRange(CommandKind kind) {
+  busy_ = true;
+  {
+    PaintingSuspension findPainting(Box(FindBox::Find));
+    PaintingSuspension replacePainting(Box(FindBox::Replace));
+    const bool all = kind == CommandKind::ReplaceAll;
+    if (all) {
+      view_.SetWindowEnabled(false);
+      host_.SetMainWindowEnabled(false);
+    }
+    try {
+      switch (range_) {
+        case FindRange::AllNote:
+          LastRangeKind = 2;
+          if (kind == CommandKind::FindNext)
+            FindNextAllNote();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextAllNote();
+          else
+            ReplaceAllAllNote();
+          break;
+        case FindRange::CurrentPad:
+          LastRangeKind = 3;
+          if (kind == CommandKind::FindNext)
+            FindNextCurrentPad();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextCurrentPad();
+          else
+            ReplaceAllCurrentPad();
+          break;
+        case FindRange::SelText:
+          if (kind == CommandKind::FindNext)
+            FindNextSelText();
+          else if (kind == CommandKind::ReplaceNext)
+            ReplaceNextSelText();
+          else
+            ReplaceAllSelText();
+          break;
+        case FindRange::Directory:
+        case FindRange::Group:
+          if (all) {
+            LastRangeKind = static_cast<int>(range_);
+            DiskReplaceAll(range_ == FindRange::Group);
+          }
+          break;
+      }
+    } catch (const std::exception&) {
+      // The range's work ended early and quietly (an engine abort has shown its message).
+    }
+    if (all) {
+      view_.SetWindowEnabled(true);
+      host_.SetMainWindowEnabled(true);
+      view_.ShowWindow();
+      view_.BringToTop();
+      view_.FocusBox(FindBox::Find);
+    }
+  }
+  busy_ = false;
+  if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusWindow();
+  if (kind != CommandKind::ReplaceAll) PlaceBesideCaret();
+  host_.Refresh();
+}
+
+void FindReplaceWindow::DiskReplaceAll(bool group) {
+  DiskSearch search(*engine_, ui_);
+  DiskSearchRequest request;
+  request.folderText = folderText_;
+  request.subFolders = subFolders_;
+  request.groupPath = groupText_;
+  request.fileMasks = FileMaskList;
+  if (group) {
+    search.RunGroup(request);
+  } else {
+    search.RunFolder(request);
+  }
+}
+
+// ---- placement and messages ----
+
+void FindReplaceWindow::PlaceBesideCaret() {
+  Page* page = docs_.ActivePage();
+  if (page == nullptr) return;
+  const TextControl& control = page->Control();
+  const std::size_t caret =
+      control.SelectionBackwards() ? control.SelStart() : control.SelStart() + control.SelLength();
+  const long line = static_cast<long>(control.LineFromOffset(caret));
+  const long first = static_cast<long>(control.FirstVisibleLine());
+  const ScreenExtent screen = ui_.Screen();
+  FindWindowGeometry geometry = view_.Geometry();
+  const long caretTop =
+      host_.MainWindowTop() + host_.PageWindowTop(*page) + (line - first) * 15 + 112;
+  geometry.top = caretTop > screen.height / 2 ? 30 : screen.height - geometry.height - 30;
+  geometry.left = host_.MainWindowLeft() > screen.width / 2 ? 6 : screen.width - geometry.width - 6;
+  view_.SetGeometry(geometry);
+}
+
+void FindReplaceWindow::Info(const std::string& text, const std::string& caption) {
+  ui_.ShowMessageBox(text, MB_OK | MB_ICONINFORMATION, caption);
+}
+
+void FindReplaceWindow::AfterMessage(bool onlyWhenVisible) {
+  if (onlyWhenVisible && !view_.IsVisible()) return;
+  view_.ShowWindow();
+  view_.FocusBox(FindBox::Find);
+  view_.BringToTop();
+}
+
+void FindReplaceWindow::EndOfFind(const std::string& caption) {
+  if (view_.IsVisible()) PlaceBesideCaret();
+  Info(EndOfFindText(engine_->FindCount), caption);
+  AfterMessage(true);
+}
+
+void FindReplaceWindow::NothingMore(const std::string& caption) {
+  PlaceBesideCaret();
+  Info(NothingMoreText(engine_->ReplaceCount), caption);
+  AfterMessage(false);
+}
+
+}  // namespace norra
