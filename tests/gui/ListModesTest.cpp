@@ -210,7 +210,10 @@ class ListModesTest : public guitest::AppFixture {
     WhenDialogShown([](FileListDialogWindow& window) {
       QCOMPARE(window.windowTitle(), U("指定位置へｼﾞｬﾝﾌﾟ"));
       auto* row = static_cast<QLineEdit*>(window.Widget(C::txtRow));
-      QVERIFY(row->hasFocus());
+      // Under load the offscreen platform may not have activated the dialog yet.
+      window.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
+      QTRY_VERIFY(row->hasFocus());
       QCOMPARE(row->text(), QStringLiteral("1"));
       QTreeWidget* list = window.List();
       QCOMPARE(Names(list), (QStringList{"a.txt", "lines.txt"}));
