@@ -2,6 +2,8 @@
 // shows what the logic says.
 #include "gui/FindReplaceWindowView.h"
 
+#include <functional>
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -52,18 +54,17 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   auto* menu = new QMenuBar(this);
   menu->setObjectName(QStringLiteral("mnuR"));
   auto addItem = [this](QWidget* owner, const char* name, const char* caption,
-                        void (FindReplaceWindow::*command)()) {
+                        std::function<void(FindReplaceWindow&)> command) {
     auto* action = new QAction(U(caption), owner);
     action->setObjectName(QString::fromLatin1(name));
     owner->addAction(action);
-    connect(action, &QAction::triggered, this, [this, command] {
-      if (logic_ != nullptr && command != nullptr) (logic_->*command)();
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
+      if (logic_ != nullptr) command(*logic_);
     });
     return action;
   };
-  // The tag panel is not there yet: its items wait for it.
-  addItem(menu, "mnuInsFindTags", "検索ﾀｸﾞ挿入(&Q)", &FindReplaceWindow::InsFindTags);
-  addItem(menu, "mnuInsReplaceTags", "置換ﾀｸﾞ挿入(&W)", &FindReplaceWindow::InsReplaceTags);
+  addItem(menu, "mnuInsFindTags", "検索ﾀｸﾞ挿入(&Q)", [](FindReplaceWindow& w) { w.InsFindTags(); });
+  addItem(menu, "mnuInsReplaceTags", "置換ﾀｸﾞ挿入(&W)", [](FindReplaceWindow& w) { w.InsReplaceTags(); });
   QAction* selectAll = new QAction(U("全て選択(&E)"), menu);
   selectAll->setObjectName(QStringLiteral("mnuSelectAll"));
   menu->addAction(selectAll);
@@ -73,12 +74,12 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   });
   QMenu* help = menu->addMenu(U("ﾍﾙﾌﾟ(&H)"));
   help->menuAction()->setObjectName(QStringLiteral("mnuHelp"));
-  addItem(help, "mnuTagGuide", "検索/置換ﾀｸﾞの説明(&T)", &FindReplaceWindow::TagGuide);
-  addItem(help, "mnuFindGuide", "検索のやり方(&F)", &FindReplaceWindow::FindGuide);
-  addItem(help, "mnuReplaceGuide", "置換のやり方(&R)", &FindReplaceWindow::FindGuide);
-  addItem(help, "mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", &FindReplaceWindow::About);
+  addItem(help, "mnuTagGuide", "検索/置換ﾀｸﾞの説明(&T)", [](FindReplaceWindow& w) { w.TagGuide(); });
+  addItem(help, "mnuFindGuide", "検索のやり方(&F)", [](FindReplaceWindow& w) { w.FindGuide(); });
+  addItem(help, "mnuReplaceGuide", "置換のやり方(&R)", [](FindReplaceWindow& w) { w.FindGuide(); });
+  addItem(help, "mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)", [](FindReplaceWindow& w) { w.About(); });
   // F6 reaches the options through the window's keys; the item is there for its name.
-  addItem(this, "mnuOption", "ｵﾌﾟｼｮﾝ(&O)", &FindReplaceWindow::Options)->setVisible(false);
+  addItem(this, "mnuOption", "ｵﾌﾟｼｮﾝ(&O)", [](FindReplaceWindow& w) { w.Options(); })->setVisible(false);
   layout->setMenuBar(menu);
 
   // The two text panels; each box fills its panel.
@@ -292,20 +293,19 @@ void TfrmR::BuildPopup() {
   popup_ = new QMenu(this);
   popup_->setObjectName(QStringLiteral("popR"));
   auto add = [this](const char* name, const char* caption,
-                    void (FindReplaceWindow::*command)(FindBox)) {
+                    std::function<void(FindReplaceWindow&, FindBox)> command) {
     QAction* action = popup_->addAction(U(caption));
     action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, [this, command] {
-      if (logic_ != nullptr)
-        (logic_->*command)(FocusedBox() != nullptr ? *FocusedBox() : FindBox::Find);
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
+      if (logic_ != nullptr) command(*logic_, FocusedBox() != nullptr ? *FocusedBox() : FindBox::Find);
     });
     return action;
   };
-  QAction* cut = add("popCut2", "切り取り(&T)", &FindReplaceWindow::Cut);
-  QAction* copy = add("popCopy2", "ｺﾋﾟｰ(&C)", &FindReplaceWindow::Copy);
-  QAction* paste = add("popPaste2", "貼り付け(&P)", &FindReplaceWindow::Paste);
+  QAction* cut = add("popCut2", "切り取り(&T)", [](FindReplaceWindow& w, FindBox box) { w.Cut(box); });
+  QAction* copy = add("popCopy2", "ｺﾋﾟｰ(&C)", [](FindReplaceWindow& w, FindBox box) { w.Copy(box); });
+  QAction* paste = add("popPaste2", "貼り付け(&P)", [](FindReplaceWindow& w, FindBox box) { w.Paste(box); });
   popup_->addSeparator();
-  QAction* selectAll = add("popSelectAll2", "全て選択(&A)", &FindReplaceWindow::SelectAll);
+  QAction* selectAll = add("popSelectAll2", "全て選択(&A)", [](FindReplaceWindow& w, FindBox box) { w.SelectAll(box); });
   connect(popup_, &QMenu::aboutToShow, this, [this, cut, copy, paste, selectAll] {
     if (logic_ == nullptr) return;
     const ClipboardMenuState state =
