@@ -2,8 +2,11 @@
 // shows what the logic says.
 #include "gui/FindReplaceWindowView.h"
 
+#include <algorithm>
 #include <functional>
 
+#include <QResizeEvent>
+#include <QScreen>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -536,13 +539,35 @@ void TfrmR::ShowGroupText(const std::string& textUtf8) {
   group_->setText(QString::fromStdString(textUtf8));
 }
 
+// The size the window really takes: its controls may need more than the stored size, and the
+// placement beside the caret must count with that or the window ends up off the screen.
 FindWindowGeometry TfrmR::Geometry() const {
-  return {x(), y(), width(), height()};
+  const QSize size = this->size().expandedTo(minimumSizeHint());
+  return {x(), y(), size.width(), size.height()};
 }
 
 void TfrmR::SetGeometry(const FindWindowGeometry& geometry) {
+  resize(QSize(geometry.width, geometry.height).expandedTo(minimumSizeHint()));
   move(geometry.left, geometry.top);
-  resize(geometry.width, geometry.height);
+  KeepOnScreen();
+}
+
+// Showing the replace controls or a panel can make the window grow past the screen's edge.
+void TfrmR::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  KeepOnScreen();
+}
+
+void TfrmR::KeepOnScreen() {
+  const QScreen* shown = screen();
+  if (shown == nullptr) return;
+  const QRect area = shown->availableGeometry();
+  const QRect frame = frameGeometry();
+  const int left = std::clamp(frame.left(), area.left(),
+                              std::max(area.left(), area.right() - frame.width() + 1));
+  const int top = std::clamp(frame.top(), area.top(),
+                             std::max(area.top(), area.bottom() - frame.height() + 1));
+  if (left != frame.left() || top != frame.top()) move(left, top);
 }
 
 void TfrmR::ShowWindow() {

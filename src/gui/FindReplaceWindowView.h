@@ -69,8 +69,11 @@ class TfrmR : public QWidget, public FindReplaceView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Moves the window back onto its screen when it reaches over an edge.
+  void KeepOnScreen();
   QPushButton* AddButton(const char* name, const char* caption);
   QRadioButton* AddRange(const char* name, const char* caption, FindRange range);
   // The box holding the focus, if one does.

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QtTest>
 #include <string>
@@ -89,6 +90,8 @@ class FindReplaceWindowTest : public AppFixture {
     MainKey(Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(Window()->windowTitle(), U("検索/置換 (KARVO System)"));
     QVERIFY(Control("cmdReplaceAll")->isVisible());
+    // However much room its controls need, the window is placed on the screen.
+    QVERIFY(Window()->screen()->availableGeometry().contains(Window()->geometry()));
     QVERIFY(Control("txtReplace")->isVisible());
     QVERIFY(!Control("cmdShiftReplaceMode")->isVisible());
 
