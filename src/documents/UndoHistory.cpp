@@ -107,27 +107,27 @@ void UndoHistory::TakeSelectionAfter() {
 
 bool UndoHistory::RecordCommand(int kind) {
   if (target_.page == nullptr) return false;
-  UndoRecord record{target_.page,
-                    kind,
-                    target_.startBefore,
-                    target_.startAfter,
-                    target_.selLengthBefore,
-                    target_.selLengthAfter,
-                    0,
-                    0};
+  UndoRecord record;
+  record.page = target_.page;
+  record.kind = kind;
+  record.startBefore = target_.startBefore;
+  record.positionAfter = target_.startAfter;
+  record.selLengthBefore = target_.selLengthBefore;
+  record.selLengthAfter = target_.selLengthAfter;
   const bool replaceAll =
       kind == kUndoReplaceAll || kind == kUndoReplaceSelection || kind == kUndoReplaceAllPages;
+  std::optional<std::string> delta;
   if (enabled_ && replaceAll && !target_.replaced.empty()) {
-    std::optional<std::string> delta;
     try {
       delta = MakeDelta(record);
     } catch (const std::exception&) {
       delta.reset();  // the whole text is kept instead
     }
-    if (delta) return Append(record, *delta, target_.keptText.size());
-    record.delta = false;
+    if (!delta) record.delta = false;
   }
-  return Append(record, target_.keptText, target_.keptText.size());
+  std::vector<ReplacedSpan>().swap(target_.replaced);  // of no use once recorded
+  return Append(record, delta ? std::string_view(*delta) : std::string_view(target_.keptText),
+                target_.keptText.size());
 }
 
 std::optional<std::string> UndoHistory::MakeDelta(UndoRecord& record) const {

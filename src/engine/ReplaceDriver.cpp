@@ -3,8 +3,8 @@
 // result in one edit.
 #include "engine/ReplaceDriver.h"
 
-#include "engine/MatchSession.h"
 #include "engine/Matcher.h"
+#include "engine/MatchSession.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "text/CaseMap.h"

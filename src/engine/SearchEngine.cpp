@@ -1,8 +1,8 @@
 // The engine object: its fields, the run reset, compiling, matching and expansion.
 #include "engine/SearchEngine.h"
 
-#include "engine/MatchSession.h"
 #include "engine/Matcher.h"
+#include "engine/MatchSession.h"
 #include "engine/PatternCompiler.h"
 #include "engine/ReplaceCompiler.h"
 #include "engine/ReplaceDriver.h"
@@ -46,9 +46,9 @@ bool SearchEngine::Compile(std::string_view findText) {
   PatternCompiler compiler(*this);
   if (!compiler.Compile(findText)) return false;
   matcher_ = std::make_unique<Matcher>(pattern_, [this] {
-    ui_.ShowMessageBox(
-        "検索ﾀｸﾞ " + Cp932ToUtf8(symbols_[TAG_WHICH]) + " の括弧内に検索する文字列がありません",
-        MB_OK | MB_ICONERROR, "◆KARVO検索置換ｼｽﾃﾑ");
+    ui_.ShowMessageBox("検索ﾀｸﾞ " + Cp932ToUtf8(symbols_[TAG_WHICH]) +
+                           " の括弧内に検索する文字列がありません",
+                       MB_OK | MB_ICONERROR, "◆KARVO検索置換ｼｽﾃﾑ");
     throw EngineAbort(AbortReason::WhichWithoutAlternatives);
   });
   return true;
@@ -72,8 +72,8 @@ void SearchEngine::SetWorkingText(std::string text) {
   workingVersion_ = 0;
 }
 
-bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from, std::size_t& matchStart,
-                                  std::size_t& matchEnd) {
+bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
+                                  std::size_t& matchStart, std::size_t& matchEnd) {
   if (!matcher_ || !matcher_->Find(from, matchStart, matchEnd)) return false;
   for (const Matcher::Capture& c : matcher_->Captures()) {
     areaTexts_[c.area - 1].assign(session.Unfolded().substr(c.start, c.end - c.start));
@@ -134,9 +134,7 @@ std::string SearchEngine::Expand() const {
   return out;
 }
 
-void SearchEngine::ExpandInto(std::string& out) const {
-  ReplaceCompiler::ExpandInto(*this, out);
-}
+void SearchEngine::ExpandInto(std::string& out) const { ReplaceCompiler::ExpandInto(*this, out); }
 
 bool SearchEngine::ReplaceAllInPage(TextControl& control, std::vector<ReplacedSpan>* replaced) {
   return ReplaceDriver::ReplaceAllInPage(*this, control, replaced);
