@@ -23,6 +23,8 @@ class ReplaceDelta {
   // The text before, from the text after and the delta; none when the delta is malformed or
   // does not fit `newText`.
   static std::optional<std::string> Rebuild(std::string_view newText, std::string_view delta);
+  // Whether Rebuild would give exactly `oldText`, found without building it.
+  static bool Rebuilds(std::string_view newText, std::string_view delta, std::string_view oldText);
   // A 64-bit fingerprint of a text, to tell that a text is still the one a delta was made for.
   static std::uint64_t Hash(std::string_view text);
 };

@@ -145,8 +145,7 @@ std::optional<std::string> UndoHistory::MakeDelta(UndoRecord& record) const {
     after = control.TextView();
   }
   // A delta is kept only when it gives back exactly the text it stands for.
-  const std::optional<std::string> rebuilt = ReplaceDelta::Rebuild(after, *delta);
-  if (!rebuilt || *rebuilt != kept) return std::nullopt;
+  if (!ReplaceDelta::Rebuilds(after, *delta, kept)) return std::nullopt;
   record.delta = true;
   record.newLength = after.size();
   record.newHash = ReplaceDelta::Hash(after);

@@ -152,6 +152,9 @@ TEST_F(ReplaceAllUndoTest, AMalformedDeltaIsRefused) {
   const std::optional<std::string> delta = ReplaceDelta::Encode(spans, oldText);
   ASSERT_TRUE(delta);
   EXPECT_EQ(ReplaceDelta::Rebuild(newText, *delta), oldText);
+  EXPECT_TRUE(ReplaceDelta::Rebuilds(newText, *delta, oldText));
+  EXPECT_FALSE(ReplaceDelta::Rebuilds(newText, *delta, "a fox, a fox!"));
+  EXPECT_FALSE(ReplaceDelta::Rebuilds(newText, *delta, oldText + "."));
   for (std::size_t n = 0; n < delta->size(); ++n)
     EXPECT_FALSE(ReplaceDelta::Rebuild(newText, delta->substr(0, n))) << n;
   EXPECT_FALSE(ReplaceDelta::Rebuild(newText, *delta + "x"));
