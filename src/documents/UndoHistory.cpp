@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "documents/Page.h"
+#include "documents/ReplaceDelta.h"
 #include "platform/TextControl.h"
 
 namespace norra {
@@ -43,27 +44,33 @@ void UndoHistory::EnsureListed(Page& page) {
 bool UndoHistory::AddRecord(Page& page, int kind, std::size_t startBefore,
                             std::size_t selLengthBefore, std::size_t positionAfter,
                             std::size_t selLengthAfter, std::string_view kept) {
+  return Append({&page, kind, startBefore, positionAfter, selLengthBefore, selLengthAfter, 0, 0},
+                kept, kept.size());
+}
+
+bool UndoHistory::Append(UndoRecord record, std::string_view held, std::size_t changeBytes) {
   if (!enabled_) return false;
   changed_ = true;
   if (clearOnBigChange_) {
-    if (kind == kUndoReplaceAllPages) {
-      groupBytes_ += kept.size();
+    if (record.kind == kUndoReplaceAllPages) {
+      groupBytes_ += changeBytes;
       if (groupBytes_ >= maxLogBytes_) {
         ClearUndoLog();
         return false;
       }
     }
-    if (kept.size() >= maxLogBytes_) {
+    if (changeBytes >= maxLogBytes_) {
       ClearUndoLog();
       return false;
     }
   }
+  record.textLength = held.size();
+  record.group = group_;
   try {
-    EnsureListed(page);
-    records_.push_back({&page, kind, startBefore, positionAfter, selLengthBefore, selLengthAfter,
-                        kept.size(), group_});
+    EnsureListed(*record.page);
+    records_.push_back(record);
     try {
-      page.UndoText().Append(kept);
+      record.page->UndoText().Append(held);
     } catch (...) {
       records_.pop_back();
       throw;
@@ -75,7 +82,8 @@ bool UndoHistory::AddRecord(Page& page, int kind, std::size_t startBefore,
     ClearUndoLog();
     return false;
   }
-  totalBytes_ += kept.size();
+  // Trimming counts the bytes records hold, which is what it frees.
+  totalBytes_ += held.size();
   trimNeeded_ = trimByBytes_;
   return true;
 }
@@ -99,8 +107,49 @@ void UndoHistory::TakeSelectionAfter() {
 
 bool UndoHistory::RecordCommand(int kind) {
   if (target_.page == nullptr) return false;
-  return AddRecord(*target_.page, kind, target_.startBefore, target_.selLengthBefore,
-                   target_.startAfter, target_.selLengthAfter, target_.keptText);
+  UndoRecord record;
+  record.page = target_.page;
+  record.kind = kind;
+  record.startBefore = target_.startBefore;
+  record.positionAfter = target_.startAfter;
+  record.selLengthBefore = target_.selLengthBefore;
+  record.selLengthAfter = target_.selLengthAfter;
+  const bool replaceAll =
+      kind == kUndoReplaceAll || kind == kUndoReplaceSelection || kind == kUndoReplaceAllPages;
+  std::optional<std::string> delta;
+  if (enabled_ && replaceAll && !target_.replaced.empty()) {
+    try {
+      delta = MakeDelta(record);
+    } catch (const std::exception&) {
+      delta.reset();  // the whole text is kept instead
+    }
+    if (!delta) record.delta = false;
+  }
+  std::vector<ReplacedSpan>().swap(target_.replaced);  // of no use once recorded
+  return Append(record, delta ? std::string_view(*delta) : std::string_view(target_.keptText),
+                target_.keptText.size());
+}
+
+std::optional<std::string> UndoHistory::MakeDelta(UndoRecord& record) const {
+  const std::string& kept = target_.keptText;
+  std::optional<std::string> delta = ReplaceDelta::Encode(target_.replaced, kept);
+  if (!delta || delta->size() >= kept.size()) return std::nullopt;
+  const TextControl& control = record.page->Control();
+  std::string range;
+  std::string_view after;
+  if (record.kind == kUndoReplaceSelection) {
+    range = control.TextRange(record.positionAfter, record.selLengthAfter);
+    if (range.size() != record.selLengthAfter) return std::nullopt;
+    after = range;
+  } else {
+    after = control.TextView();
+  }
+  // A delta is kept only when it gives back exactly the text it stands for.
+  if (!ReplaceDelta::Rebuilds(after, *delta, kept)) return std::nullopt;
+  record.delta = true;
+  record.newLength = after.size();
+  record.newHash = ReplaceDelta::Hash(after);
+  return delta;
 }
 
 void UndoHistory::BeginCommandGroup() {
@@ -224,7 +273,35 @@ UndoDescription UndoHistory::DescribeUndo() const {
   return {true, caption};
 }
 
-bool UndoHistory::Restore(const UndoRecord& record, const std::string& kept) {
+bool UndoHistory::DeltaFits(const UndoRecord& record) const {
+  const TextControl& control = record.page->Control();
+  if (record.kind == kUndoReplaceSelection) {
+    const std::size_t length = control.TextLength();
+    if (record.positionAfter > length || record.selLengthAfter > length - record.positionAfter)
+      return false;
+    const std::string range = control.TextRange(record.positionAfter, record.selLengthAfter);
+    return range.size() == record.newLength && ReplaceDelta::Hash(range) == record.newHash;
+  }
+  const std::string_view text = control.TextView();
+  return text.size() == record.newLength && ReplaceDelta::Hash(text) == record.newHash;
+}
+
+bool UndoHistory::Restore(const UndoRecord& record, const std::string& held) {
+  // A delta rebuilds the removed text from the text now there, which must be the text the
+  // record was made against; anything else would put wrong bytes in.
+  std::string rebuilt;
+  if (record.delta) {
+    if (!DeltaFits(record)) return false;
+    const TextControl& control = record.page->Control();
+    std::optional<std::string> old =
+        record.kind == kUndoReplaceSelection
+            ? ReplaceDelta::Rebuild(control.TextRange(record.positionAfter, record.selLengthAfter),
+                                    held)
+            : ReplaceDelta::Rebuild(control.TextView(), held);
+    if (!old) return false;
+    rebuilt = std::move(*old);
+  }
+  const std::string& kept = record.delta ? rebuilt : held;
   TextControl& control = record.page->Control();
   const std::size_t length = control.TextLength();
   const std::size_t before = record.startBefore;
@@ -322,6 +399,16 @@ Page* UndoHistory::UndoStep() {
 
 Page* UndoHistory::UndoGroup() {
   const long group = records_.back().group;
+  // Every Page of the group is checked before any is touched, so that a Page whose text no
+  // longer fits its delta fails the step with all Pages as they are. Only the newest record of
+  // a Page is checked: an older one fits the text its newer one restores.
+  std::vector<const Page*> checked;
+  for (auto it = records_.rbegin();
+       it != records_.rend() && it->kind == kUndoReplaceAllPages && it->group == group; ++it) {
+    if (std::find(checked.begin(), checked.end(), it->page) != checked.end()) continue;
+    checked.push_back(it->page);
+    if (it->delta && !DeltaFits(*it)) return nullptr;
+  }
   std::vector<Page*> touched;
   // Every Page touched paints again at the end, also when a restore throws.
   std::deque<PaintingSuspension> painting;

@@ -3,11 +3,13 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "documents/UndoRecord.h"
+#include "text/ReplacedSpan.h"
 
 namespace norra {
 
@@ -21,6 +23,9 @@ struct CommandTarget {
   std::string keptText;  // the text the change removes (the whole text for replace all)
   std::size_t startAfter = 0;
   std::size_t selLengthAfter = 0;
+  // The spans a replace all made, when its driver reported them: its record then keeps only
+  // what they changed, if that proves to rebuild the kept text exactly.
+  std::vector<ReplacedSpan> replaced;
 };
 
 // Which text a command keeps for its undo.
@@ -87,7 +92,15 @@ class UndoHistory {
 
  private:
   void EnsureListed(Page& page);
-  bool Restore(const UndoRecord& record, const std::string& kept);
+  // Appends `record` holding `held`; the big-change rule weighs `changeBytes`, the size of
+  // the text the change removed, so that it decides as it would for the whole text.
+  bool Append(UndoRecord record, std::string_view held, std::size_t changeBytes);
+  // The delta of the target's replace all, with its record marked to use it; none when the
+  // spans do not rebuild the kept text exactly or save nothing.
+  std::optional<std::string> MakeDelta(UndoRecord& record) const;
+  // Whether the text a delta record rebuilds from is still the one it was made against.
+  bool DeltaFits(const UndoRecord& record) const;
+  bool Restore(const UndoRecord& record, const std::string& held);
   Page* UndoGroup();
   void DropOldest();
 

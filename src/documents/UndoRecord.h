@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace norra {
 
@@ -41,6 +42,12 @@ struct UndoRecord {
   std::size_t selLengthAfter = 0;   // replace in selection and replace all only
   std::size_t textLength = 0;       // bytes this record holds at the end of its Page's UndoText
   long group = 0;                   // group number current when the record was added
+  // A replace all may hold only a delta (ReplaceDelta) instead of the old text; it is undone
+  // only while the text it rebuilds from still has the length and fingerprint taken here
+  // (the whole text for -14 and -16, the selection after for -15).
+  bool delta = false;
+  std::size_t newLength = 0;
+  std::uint64_t newHash = 0;
 };
 
 }  // namespace norra

@@ -38,18 +38,22 @@ struct Selection {
 // Builds the new text in a string, keeping a selection in step when there is one.
 class StringSink final : public ReplaceSink {
  public:
-  StringSink(std::string& out, std::size_t textSize, Selection* selection)
-      : out_(out), textSize_(textSize), selection_(selection) {}
+  StringSink(std::string& out, std::size_t textSize, Selection* selection,
+             std::vector<ReplacedSpan>* replaced = nullptr)
+      : out_(out), textSize_(textSize), selection_(selection), replaced_(replaced) {}
 
   void Copy(std::string_view original) override {
     Begin();
     out_.append(original);
+    oldPos_ += original.size();
   }
 
   void Insert(std::string_view replacement, std::size_t matchLength) override {
     Begin();
     const std::size_t at = out_.size();
     out_.append(replacement);
+    if (replaced_ != nullptr) replaced_->push_back({oldPos_, matchLength, replacement.size()});
+    oldPos_ += matchLength;
     if (selection_ == nullptr) return;
     // With m the match's length and r the replacement's: a selection of exactly the match
     // becomes the replacement; one at or after the match's end moves by r - m.
@@ -70,8 +74,20 @@ class StringSink final : public ReplaceSink {
   std::string& out_;
   std::size_t textSize_;
   Selection* selection_;
+  std::vector<ReplacedSpan>* replaced_;
+  std::size_t oldPos_ = 0;  // bytes of the searched text passed so far
   bool begun_ = false;
 };
+
+// Hands the spans of a replace that took effect to the caller who asked for them.
+void Report(std::vector<ReplacedSpan>& spans, std::vector<ReplacedSpan>* replaced) {
+  if (replaced == nullptr) return;
+  if (replaced->empty()) {
+    replaced->swap(spans);
+  } else {
+    replaced->insert(replaced->end(), spans.begin(), spans.end());
+  }
+}
 
 }  // namespace
 
@@ -148,7 +164,8 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   return replaced && engine.ReplaceCount != countBefore;
 }
 
-bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control) {
+bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control,
+                                     std::vector<ReplacedSpan>* replaced) {
   engine.PreFoldedText = true;
   Selection selection{control.SelStart(), control.SelLength()};
   const std::string text = control.Text();
@@ -156,7 +173,8 @@ bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control)
 
   CountGuard guard(engine);
   std::string result;
-  StringSink sink(result, text.size(), &selection);
+  std::vector<ReplacedSpan> spans;
+  StringSink sink(result, text.size(), &selection, replaced != nullptr ? &spans : nullptr);
   if (!RunLoop(engine, text, &sink, nullptr)) {
     guard.Release();
     return true;
@@ -178,13 +196,15 @@ bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control)
     return false;
   }
   guard.Release();
+  Report(spans, replaced);
   control.SetSelection(selection.start, selection.length);
   engine.ui_.ProcessPendingEvents();
   control.ScrollCaret();
   return true;
 }
 
-bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& control) {
+bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& control,
+                                          std::vector<ReplacedSpan>* replaced) {
   engine.PreFoldedText = true;
   RequirePattern(engine);
   if (control.SelLength() == 0) {
@@ -197,7 +217,8 @@ bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& con
 
   CountGuard guard(engine);
   std::string result;
-  StringSink sink(result, text.size(), nullptr);
+  std::vector<ReplacedSpan> spans;
+  StringSink sink(result, text.size(), nullptr, replaced != nullptr ? &spans : nullptr);
   if (RunLoop(engine, text, &sink, nullptr)) {
     // A control would cut a paste that does not fit; refuse instead of losing the tail.
     if (control.TextLength() - selLength + result.size() > control.MaxLength()) {
@@ -210,6 +231,7 @@ bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& con
       return false;
     }
     control.SetSelection(selStart, result.size());
+    Report(spans, replaced);
   }
   guard.Release();
   control.ScrollCaret();

@@ -9,6 +9,7 @@
 
 #include "engine/ReplaceSink.h"
 #include "engine/SearchEngine.h"
+#include "text/ReplacedSpan.h"
 
 namespace norra {
 
@@ -16,8 +17,12 @@ class TextControl;
 
 class ReplaceDriver {
  public:
-  static bool ReplaceAllInPage(SearchEngine& engine, TextControl& control);
-  static bool ReplaceAllInSelection(SearchEngine& engine, TextControl& control);
+  // With `replaced`, the spans replaced are appended to it (offsets in the page's old text, or
+  // in the old selection), so that an undo can keep only what changed.
+  static bool ReplaceAllInPage(SearchEngine& engine, TextControl& control,
+                               std::vector<ReplacedSpan>* replaced = nullptr);
+  static bool ReplaceAllInSelection(SearchEngine& engine, TextControl& control,
+                                    std::vector<ReplacedSpan>* replaced = nullptr);
   static bool ReplaceAllInText(SearchEngine& engine, std::string& text);
   static bool ReplaceAllInText(SearchEngine& engine, std::string_view text, ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);

@@ -136,12 +136,13 @@ std::string SearchEngine::Expand() const {
 
 void SearchEngine::ExpandInto(std::string& out) const { ReplaceCompiler::ExpandInto(*this, out); }
 
-bool SearchEngine::ReplaceAllInPage(TextControl& control) {
-  return ReplaceDriver::ReplaceAllInPage(*this, control);
+bool SearchEngine::ReplaceAllInPage(TextControl& control, std::vector<ReplacedSpan>* replaced) {
+  return ReplaceDriver::ReplaceAllInPage(*this, control, replaced);
 }
 
-bool SearchEngine::ReplaceAllInSelection(TextControl& control) {
-  return ReplaceDriver::ReplaceAllInSelection(*this, control);
+bool SearchEngine::ReplaceAllInSelection(TextControl& control,
+                                         std::vector<ReplacedSpan>* replaced) {
+  return ReplaceDriver::ReplaceAllInSelection(*this, control, replaced);
 }
 
 bool SearchEngine::ReplaceAllInText(std::string& text) {

@@ -13,6 +13,7 @@
 #include "engine/EngineAbort.h"
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
+#include "text/ReplacedSpan.h"
 
 namespace norra {
 
@@ -101,9 +102,9 @@ class SearchEngine {
 
   // Replace all matches. Each raises FindCount and ReplaceCount once per replacement; they
   // throw EngineAbort (after its message) when there is no pattern, and the selection driver
-  // also when nothing is selected.
-  bool ReplaceAllInPage(TextControl& control);
-  bool ReplaceAllInSelection(TextControl& control);
+  // also when nothing is selected. With `replaced`, the spans replaced are appended to it.
+  bool ReplaceAllInPage(TextControl& control, std::vector<ReplacedSpan>* replaced = nullptr);
+  bool ReplaceAllInSelection(TextControl& control, std::vector<ReplacedSpan>* replaced = nullptr);
   // `text` (CP932) is overwritten only when something was replaced; compare ReplaceCount
   // before and after to know.
   bool ReplaceAllInText(std::string& text);

@@ -21,6 +21,11 @@ namespace {
 constexpr const char* kAllNote = "ﾒﾓ帳全体";
 constexpr const char* kSelText = "選択された文";
 
+// Where a replace all reports its spans, so that its undo record keeps only what changed.
+std::vector<ReplacedSpan>* SpansFor(UndoLog& log) {
+  return log.Enabled() ? &log.Target().replaced : nullptr;
+}
+
 bool Same(const HitRecord& hit, int page, std::int64_t position, std::int64_t length) {
   return hit.pageIndex == page && hit.position == position && hit.length == length;
 }
@@ -561,7 +566,7 @@ void FindReplaceWindow::ReplaceAllAllNote() {
     {
       log_.SetCommandTarget(*page, KeepText::WholeText);
       CaptureSuspension capture(log_);
-      ok = e.ReplaceAllInPage(control);
+      ok = e.ReplaceAllInPage(control, SpansFor(log_));
       if (ok && e.ReplaceCount > before) {
         page->SetModified(true);
         log_.TakeSelectionAfter();
@@ -590,7 +595,7 @@ void FindReplaceWindow::ReplaceAllCurrentPad() {
     PaintingSuspension painting(page->Control());
     log_.SetCommandTarget(*page, KeepText::WholeText);
     CaptureSuspension capture(log_);
-    ok = e.ReplaceAllInPage(page->Control());
+    ok = e.ReplaceAllInPage(page->Control(), SpansFor(log_));
     if (ok && e.ReplaceCount > 0) {
       page->SetModified(true);
       log_.TakeSelectionAfter();
@@ -626,7 +631,7 @@ void FindReplaceWindow::ReplaceAllSelText() {
     PaintingSuspension painting(page->Control());
     log_.SetCommandTarget(*page, KeepText::Selection);
     CaptureSuspension capture(log_);
-    ok = e.ReplaceAllInSelection(page->Control());
+    ok = e.ReplaceAllInSelection(page->Control(), SpansFor(log_));
     if (ok && e.ReplaceCount > 0) {
       page->SetModified(true);
       log_.TakeSelectionAfter();
