@@ -3,7 +3,6 @@
 // replace-all into a string and streamed.
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 
 #include "engine/ReplaceSink.h"
@@ -12,6 +11,7 @@
 #include "platform/FixedClock.h"
 #include "platform/MemoryUi.h"
 #include "text/Encoding.h"
+#include "Prose.h"
 
 namespace {
 
@@ -25,18 +25,11 @@ TagSymbols Symbols() {
 
 // Japanese prose with ASCII words, full- and half-width digits and CR LF lines.
 std::string Corpus(std::size_t bytes) {
-  static const char* words[] = {"東京都", "大阪府", "の", "は", "を", "検索", "置換", "文字列",
-                                "ファイル", "Norra ", "editor ", "Search ", "テキスト", "、",
-                                "。\r\n", "１２３", "2024", "ｶﾀｶﾅ", "青森", "秋田", "岩手",
-                                "県", "price 1500 yen ", "漢字かな交じり文"};
-  std::vector<std::string> cp932;
-  for (const char* w : words) cp932.push_back(Utf8ToCp932(w));
-  std::mt19937 rng(42);
-  std::uniform_int_distribution<std::size_t> pick(0, cp932.size() - 1);
-  std::string text;
-  text.reserve(bytes + 64);
-  while (text.size() < bytes) text += cp932[pick(rng)];
-  return text;
+  return bench::ProseFrom({"東京都", "大阪府", "の", "は", "を", "検索", "置換", "文字列",
+                           "ファイル", "Norra ", "editor ", "Search ", "テキスト", "、", "。\r\n",
+                           "１２３", "2024", "ｶﾀｶﾅ", "青森", "秋田", "岩手", "県",
+                           "price 1500 yen ", "漢字かな交じり文"},
+                          bytes, 42);
 }
 
 const std::string& Text() {

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,52 +17,18 @@
 #include "platform/MemoryTextControl.h"
 #include "platform/MemoryUi.h"
 #include "printing/PrintJob.h"
-#include "text/Encoding.h"
+#include "Prose.h"
 
 using namespace norra;
 
 namespace {
-
-std::string Corpus(std::size_t bytes, unsigned seed) {
-  static const char* words[] = {"東京都",
-                                "大阪府",
-                                "の",
-                                "は",
-                                "を",
-                                "検索",
-                                "置換",
-                                "文字列",
-                                "ファイル",
-                                "Norra ",
-                                "editor ",
-                                "\t",
-                                "テキスト",
-                                "、",
-                                "。\r\n",
-                                "１２３",
-                                "2024",
-                                "ｶﾀｶﾅ",
-                                "青森",
-                                "秋田",
-                                "岩手",
-                                "県",
-                                "price 1500 yen ",
-                                "漢字かな交じり文"};
-  std::vector<std::string> cp932;
-  for (const char* w : words) cp932.push_back(Utf8ToCp932(w));
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<std::size_t> pick(0, cp932.size() - 1);
-  std::string text;
-  while (text.size() < bytes) text += cp932[pick(rng)];
-  return text;
-}
 
 void Run(const char* what, const QString& pdf, const std::vector<std::size_t>& sizes) {
   std::vector<std::unique_ptr<MemoryTextControl>> controls;
   std::vector<PrintSource> sources;
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     controls.push_back(
-        std::make_unique<MemoryTextControl>(Corpus(sizes[i], 42 + static_cast<unsigned>(i))));
+        std::make_unique<MemoryTextControl>(bench::PrintProse(sizes[i], 42 + static_cast<unsigned>(i))));
     const std::string name = "file" + std::to_string(i + 1) + ".txt";
     sources.push_back({controls.back().get(), name, "/bench/" + name});
   }

@@ -180,6 +180,8 @@ class FindReplaceWindow {
   void PlaceBesideCaret();
   // The end-of-run messages: the end of a find, and nothing more to find or replace.
   void EndOfFind(const std::string& caption);
+  // The bookkeeping after a find showed its hit; true when the run ended there.
+  bool RunEndsAfterHit(int& wrap, const std::string& caption);
   void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);

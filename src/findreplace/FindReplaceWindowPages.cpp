@@ -99,6 +99,28 @@ bool FindReplaceWindow::ReplaceSelectionWithExpansion(Page& page, std::int64_t& 
 
 // ---- Find next ----
 
+// After a find shows its hit: a run that wrapped twice, or wrapped and came back to its first
+// hit, ends with its message (a hit met again is not counted again); a run that wrapped and went
+// past its first hit starts counting from there. The hits of one run lie in page-list order, so
+// "past" compares the Page first. True when the run ended; the caller resets it.
+bool FindReplaceWindow::RunEndsAfterHit(int& wrap, const std::string& caption) {
+  SearchEngine& e = *engine_;
+  const bool round = Same(e.LastHit, e.FirstHit);
+  if (wrap > 1 || (wrap > 0 && e.FindCount > 1 && round)) {
+    if (round) e.FindCount -= wrap;
+    EndOfFind(caption);
+    return true;
+  }
+  const bool past = e.LastHit.pageIndex > e.FirstHit.pageIndex ||
+                    (e.LastHit.pageIndex == e.FirstHit.pageIndex &&
+                     e.LastHit.position > e.FirstHit.position);
+  if (wrap > 0 && e.FindCount > 1 && past) {
+    e.FirstHit = e.LastHit;
+    wrap = 0;
+  }
+  return false;
+}
+
 void FindReplaceWindow::FindNextAllNote() {
   SearchEngine& e = *engine_;
   const std::vector<Page*> pages = PagesOf(docs_);
@@ -174,23 +196,7 @@ void FindReplaceWindow::FindNextAllNote() {
   Page& found = *pages[hit];
   MakeActive(found);
   SelectHit(found, e.LastHit.position, e.LastHit.length);
-  const bool round = Same(e.LastHit, e.FirstHit);
-  if (wrap > 1) {
-    if (round) e.FindCount -= wrap;
-    EndOfFind(caption);
-    e.RunReset();
-  } else if (wrap > 0 && e.FindCount > 1) {
-    if (round) {
-      e.FindCount -= wrap;
-      EndOfFind(caption);
-      e.RunReset();
-    } else if (e.LastHit.pageIndex > e.FirstHit.pageIndex ||
-               (e.LastHit.pageIndex == e.FirstHit.pageIndex &&
-                e.LastHit.position > e.FirstHit.position)) {
-      e.FirstHit = e.LastHit;
-      wrap = 0;
-    }
-  }
+  if (RunEndsAfterHit(wrap, caption)) e.RunReset();
 }
 
 void FindReplaceWindow::FindNextCurrentPad() {
@@ -242,22 +248,7 @@ void FindReplaceWindow::FindNextCurrentPad() {
     return;
   }
   SelectHit(page, e.LastHit.position, e.LastHit.length);
-  const bool round =
-      e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
-  if (wrap > 1) {
-    if (round) e.FindCount -= wrap;
-    EndOfFind(caption);
-    e.RunReset();
-  } else if (wrap > 0 && e.FindCount > 1) {
-    if (round) {
-      e.FindCount -= wrap;
-      EndOfFind(caption);
-      e.RunReset();
-    } else if (e.LastHit.position > e.FirstHit.position) {
-      e.FirstHit = e.LastHit;
-      wrap = 0;
-    }
-  }
+  if (RunEndsAfterHit(wrap, caption)) e.RunReset();
 }
 
 void FindReplaceWindow::FindNextSelText() {
@@ -323,16 +314,9 @@ void FindReplaceWindow::FindNextSelText() {
     return;
   }
   SelectHit(page, e.LastHit.position, e.LastHit.length);
-  const bool round =
-      e.LastHit.position == e.FirstHit.position && e.LastHit.length == e.FirstHit.length;
-  if (wrap > 1 || (wrap > 0 && e.FindCount > 1 && round)) {
-    if (round) e.FindCount -= wrap;
-    EndOfFind(caption);
+  if (RunEndsAfterHit(wrap, caption)) {
     selectRegion();
     e.RunReset();
-  } else if (wrap > 0 && e.FindCount > 1 && e.FirstHit.position < e.LastHit.position) {
-    e.FirstHit = e.LastHit;
-    wrap = 0;
   }
 }
 

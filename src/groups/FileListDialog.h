@@ -219,6 +219,8 @@ class FileListDialog {
   void ExitNo();
   void CloseAll(bool withSaving);
   void ReloadAll();
+  // Reloads the Page when its file still exists within MaxLength; false when not reloaded.
+  bool ReloadWithinLimit(Page& page);
   void SaveAsAllAction(bool confirm);
   // A key that reaches the running action; true when used.
   bool RunningActionKey(int key, unsigned shift);

@@ -219,12 +219,7 @@ void FileListDialog::ReloadAll() {
     const std::vector<std::size_t> selected = SelectedRows();
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
       Page& page = *rows_[*it].page;
-      // The file may have changed since the list was made: it is checked again, so a file
-      // grown past the limit or gone is reported rather than loaded or emptied.
-      const std::int64_t size = files_.QueryFileSize(page.FilePath());
-      const bool ok =
-          size >= 0 && size <= context_.settings.File.MaxLength && documents.ReloadPage(page);
-      if (!ok) {
+      if (!ReloadWithinLimit(page)) {
         ShowRow(*it);
         Message(page.FilePath() + "\nの再読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
         host.UpdateStatusBar();
@@ -239,6 +234,14 @@ void FileListDialog::ReloadAll() {
   } catch (const std::exception&) {
     ActionFailed(kListDialogDone);
   }
+}
+
+// The file may have changed since the list was made: it is checked again, so a file grown past
+// the limit or gone is reported rather than loaded or emptied.
+bool FileListDialog::ReloadWithinLimit(Page& page) {
+  const std::int64_t size = files_.QueryFileSize(page.FilePath());
+  return size >= 0 && size <= context_.settings.File.MaxLength &&
+         context_.documents.ReloadPage(page);
 }
 
 }  // namespace norra

@@ -299,11 +299,7 @@ void FileListDialog::ReloadMembers() {
       if (state == kDiskState) {
         documents.OpenPage(row.path, true);
       } else if (row.page != nullptr) {
-        // The file may have changed since the list was made: one grown past the limit or gone
-        // is reported rather than loaded or emptied.
-        const std::int64_t size = files_.QueryFileSize(row.page->FilePath());
-        ok = size >= 0 && size <= context_.settings.File.MaxLength &&
-             documents.ReloadPage(*row.page);
+        ok = ReloadWithinLimit(*row.page);
       }
     } catch (const std::exception&) {
       ok = false;

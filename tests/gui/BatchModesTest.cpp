@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "AppFixture.h"
+#include "BatchDialogFixture.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
@@ -73,53 +73,12 @@ class MoveRecorder : public QObject {
 
 }  // namespace
 
-class BatchModesTest : public guitest::AppFixture {
+class BatchModesTest : public guitest::BatchDialogFixture {
   Q_OBJECT
 
- private:
-  int dialogsSeen_ = 0;
-  std::vector<QPointer<QTimer>> scripts_;  // a script whose dialog never came must not linger
-
-  Page* PageNamed(const char* name) {
-    for (Page* page : Logic().Docs().WindowOrder()) {
-      if (page->DisplayName() == name) return page;
-    }
-    return nullptr;
-  }
-
-  // Plays the user's part once the batch dialog is up in its modal run.
-  void WhenDialogShown(std::function<void(FileListDialogWindow&)> script) {
-    auto* timer = new QTimer(this);
-    timer->setInterval(5);
-    const int seen = dialogsSeen_;
-    connect(timer, &QTimer::timeout, this, [this, timer, script, seen] {
-      auto* window = qobject_cast<FileListDialogWindow*>(QApplication::activeModalWidget());
-      if (window == nullptr || !window->isVisible() || dialogsSeen_ != seen) return;
-      ++dialogsSeen_;
-      timer->deleteLater();
-      script(*window);
-      // A failed check left the dialog open: end its run rather than hang.
-      if (QTest::currentTestFailed() && window->isVisible()) window->reject();
-    });
-    timer->start();
-    scripts_.push_back(timer);
-  }
-
  private slots:
-  void init() {
-    MakeFolders();
-    dialogsSeen_ = 0;
-  }
-
-  void cleanup() {
-    for (const QPointer<QTimer>& timer : scripts_) delete timer.data();
-    scripts_.clear();
-    // Nothing may stop the program from going at the end of a test.
-    if (app_) {
-      for (Page* page : Logic().Docs().WindowOrder()) page->SetModified(false);
-    }
-    StopApp();
-  }
+  void init() { StartScripts(); }
+  void cleanup() { EndScripts(); }
 
   void exitWithAModifiedPageAsksAndItsCancelKeepsEverythingOpen() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "AppFixture.h"
+#include "BatchDialogFixture.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
@@ -43,30 +43,10 @@ QString Text(FileListDialogWindow& window, C control) {
 
 }  // namespace
 
-class ListModesTest : public guitest::AppFixture {
+class ListModesTest : public guitest::BatchDialogFixture {
   Q_OBJECT
 
  private:
-  int dialogsSeen_ = 0;
-  std::vector<QPointer<QTimer>> scripts_;
-
-  // Plays the user's part once the batch dialog is up in its modal run.
-  void WhenDialogShown(std::function<void(FileListDialogWindow&)> script) {
-    auto* timer = new QTimer(this);
-    timer->setInterval(5);
-    const int seen = dialogsSeen_;
-    connect(timer, &QTimer::timeout, this, [this, timer, script, seen] {
-      auto* window = qobject_cast<FileListDialogWindow*>(QApplication::activeModalWidget());
-      if (window == nullptr || !window->isVisible() || dialogsSeen_ != seen) return;
-      ++dialogsSeen_;
-      timer->deleteLater();
-      script(*window);
-      if (QTest::currentTestFailed() && window->isVisible()) window->reject();
-    });
-    timer->start();
-    scripts_.push_back(timer);
-  }
-
   std::vector<std::string> PageListPaths() {
     std::vector<std::string> paths;
     for (const PageListEntry& entry : Logic().Docs().List().Entries())
@@ -80,19 +60,8 @@ class ListModesTest : public guitest::AppFixture {
   }
 
  private slots:
-  void init() {
-    MakeFolders();
-    dialogsSeen_ = 0;
-  }
-
-  void cleanup() {
-    for (const QPointer<QTimer>& timer : scripts_) delete timer.data();
-    scripts_.clear();
-    if (app_) {
-      for (Page* page : Logic().Docs().WindowOrder()) page->SetModified(false);
-    }
-    StopApp();
-  }
+  void init() { StartScripts(); }
+  void cleanup() { EndScripts(); }
 
   void groupOfThreePagesReopensFromTheRecentGroupMenuInOrder() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");

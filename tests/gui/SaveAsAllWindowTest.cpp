@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "AppFixture.h"
+#include "BatchDialogFixture.h"
 #include "documents/Documents.h"
 #include "gui/FileListDialogWindow.h"
 #include "gui/TdlgSelectDirEx.h"
@@ -35,54 +35,20 @@ void Retype(QLineEdit* editor, const QString& text) {
 
 }  // namespace
 
-class SaveAsAllWindowTest : public AppFixture {
+class SaveAsAllWindowTest : public guitest::BatchDialogFixture {
   Q_OBJECT
 
  private:
-  int dialogsSeen_ = 0;
-  std::vector<QPointer<QTimer>> scripts_;
-
-  Page* PageNamed(const char* name) {
-    for (Page* page : Logic().Docs().WindowOrder()) {
-      if (page->DisplayName() == name) return page;
-    }
-    return nullptr;
-  }
-
-  // Plays the user's part once the batch dialog is up in its modal run.
-  void WhenDialogShown(std::function<void(FileListDialogWindow&)> script) {
-    auto* timer = new QTimer(this);
-    timer->setInterval(5);
-    const int seen = dialogsSeen_;
-    connect(timer, &QTimer::timeout, this, [this, timer, script, seen] {
-      auto* window = qobject_cast<FileListDialogWindow*>(QApplication::activeModalWidget());
-      if (window == nullptr || !window->isVisible() || dialogsSeen_ != seen) return;
-      ++dialogsSeen_;
-      timer->deleteLater();
-      script(*window);
-      // A failed check must not hang the test: a rename run left open is abandoned first.
-      if (window->isVisible() && Editor(*window)->isVisible())
-        QTest::keyClick(Editor(*window), Qt::Key_Escape);
-      if (window->isVisible()) window->reject();
-    });
-    timer->start();
-    scripts_.push_back(timer);
+  // A failed check must not hang the test: a rename run left open is abandoned first.
+  void AfterScript(FileListDialogWindow& window) override {
+    if (window.isVisible() && Editor(window)->isVisible())
+      QTest::keyClick(Editor(window), Qt::Key_Escape);
+    if (window.isVisible()) window.reject();
   }
 
  private slots:
-  void init() {
-    MakeFolders();
-    dialogsSeen_ = 0;
-  }
-
-  void cleanup() {
-    for (const QPointer<QTimer>& timer : scripts_) delete timer.data();
-    scripts_.clear();
-    if (app_) {
-      for (Page* page : Logic().Docs().WindowOrder()) page->SetModified(false);
-    }
-    StopApp();
-  }
+  void init() { StartScripts(); }
+  void cleanup() { EndScripts(); }
 
   void renamedIntoANewFolderThePagesNameTheNewFilesAndTheOldOnesStay() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "alpha");
