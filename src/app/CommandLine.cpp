@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "settings/SettingsPath.h"
+#include "text/AsciiCase.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -9,16 +10,7 @@ namespace norra {
 namespace {
 
 // The same test the settings path uses, so both agree on where the settings name ends.
-bool EndsWithIni(const std::string& text) {
-  if (text.size() <= 3) return false;
-  static constexpr char kIni[] = ".INI";
-  for (std::size_t i = 0; i < 4; ++i) {
-    char c = text[text.size() - 4 + i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kIni[i]) return false;
-  }
-  return true;
-}
+bool EndsWithIni(const std::string& text) { return EndsWithIgnoringAsciiCase(text, ".INI"); }
 
 }  // namespace
 

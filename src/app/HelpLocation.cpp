@@ -3,6 +3,7 @@
 
 #include "app/HelpSearch.h"
 #include "app/HelpTopics.h"
+#include "text/Escape.h"
 #include "text/FileIo.h"
 #include "text/PathUtil.h"
 
@@ -59,37 +60,15 @@ HelpLocation LocateHelp(const std::string& helpFile, std::string_view keywordUtf
 }
 
 std::string FileUrl(std::string_view path, std::string_view fragment) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string url = "file://";
-  for (char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '/' || c == '.' || c == '_' || c == '~' || c == '-';
-    if (plain) {
-      url += c;
-    } else {
-      url += '%';
-      url += kHex[byte >> 4];
-      url += kHex[byte & 0x0F];
-    }
-  }
+  AppendPercentEncoded(url, path, "/-");
   if (!fragment.empty()) url += "#" + std::string(fragment);
   return url;
 }
 
 std::string RedirectPage(std::string_view url) {
   std::string escaped;
-  for (char c : url) {
-    if (c == '&') {
-      escaped += "&amp;";
-    } else if (c == '"') {
-      escaped += "&quot;";
-    } else if (c == '<') {
-      escaped += "&lt;";
-    } else {
-      escaped += c;
-    }
-  }
+  AppendEscapedHtml(escaped, url);
   return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta http-equiv=\"refresh\" content=\"0; url=" +
          escaped +

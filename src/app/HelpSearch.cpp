@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "text/AsciiCase.h"
 #include "text/Encoding.h"
+#include "text/Escape.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -13,17 +15,6 @@ namespace norra {
 namespace {
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// ASCII letters lowered; every other byte kept, so offsets match the original.
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
@@ -156,7 +147,7 @@ std::size_t ReadTag(std::string_view html, std::size_t i, Tag& tag) {
     tag.closing = true;
     ++p;
   }
-  while (p < html.size() && IsNameChar(html[p])) tag.name += LowerAscii(html[p++]);
+  while (p < html.size() && IsNameChar(html[p])) tag.name += AsciiLower(html[p++]);
   while (p < html.size() && html[p] != '>') {
     if (IsBlank(html[p]) || html[p] == '/') {
       ++p;
@@ -164,7 +155,7 @@ std::size_t ReadTag(std::string_view html, std::size_t i, Tag& tag) {
     }
     std::string attribute;
     while (p < html.size() && !IsBlank(html[p]) && html[p] != '=' && html[p] != '>') {
-      attribute += LowerAscii(html[p++]);
+      attribute += AsciiLower(html[p++]);
     }
     while (p < html.size() && IsBlank(html[p])) ++p;
     if (p >= html.size() || html[p] != '=') continue;
@@ -197,7 +188,7 @@ std::size_t ReadTag(std::string_view html, std::size_t i, Tag& tag) {
 std::size_t EndOfRawText(std::string_view html, std::size_t from, std::string_view name) {
   for (std::size_t at = html.find("</", from); at != std::string_view::npos;
        at = html.find("</", at + 2)) {
-    if (Lowered(html.substr(at + 2, name.size())) == name) return at;
+    if (AsciiLowered(html.substr(at + 2, name.size())) == name) return at;
   }
   return html.size();
 }
@@ -275,44 +266,6 @@ PageReading ReadPage(std::string_view html) {
   return page;
 }
 
-void AppendPercentEncoded(std::string& out, std::string_view text, bool keepDash) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '.' || c == '_' || c == '~' || (keepDash && c == '-');
-    if (plain) {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    }
-  }
-}
-
-void AppendEscapedHtml(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-        break;
-    }
-  }
-}
-
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
@@ -335,7 +288,7 @@ std::string HelpSearchKey(std::string_view keywordUtf8) {
 
 HelpHit SearchHtmlHelp(std::string_view htmlUtf8, std::string_view keywordUtf8) {
   HelpHit hit;
-  const std::string key = Lowered(HelpSearchKey(keywordUtf8));
+  const std::string key = AsciiLowered(HelpSearchKey(keywordUtf8));
   if (key.empty()) return hit;
   const PageReading page = ReadPage(htmlUtf8);
   auto take = [&hit](const IndexKey& entry) {
@@ -345,12 +298,12 @@ HelpHit SearchHtmlHelp(std::string_view htmlUtf8, std::string_view keywordUtf8) 
     return hit;
   };
   for (const IndexKey& entry : page.keys) {
-    if (Lowered(entry.text) == key) return take(entry);
+    if (AsciiLowered(entry.text) == key) return take(entry);
   }
   for (const IndexKey& entry : page.keys) {
-    if (Lowered(entry.text).starts_with(key)) return take(entry);
+    if (AsciiLowered(entry.text).starts_with(key)) return take(entry);
   }
-  const std::size_t at = Lowered(page.text).find(key);
+  const std::size_t at = AsciiLowered(page.text).find(key);
   if (at == std::string::npos) return hit;
   hit.found = true;
   hit.highlight = page.text.substr(at, key.size());
@@ -363,13 +316,13 @@ HelpHit SearchHtmlHelp(std::string_view htmlUtf8, std::string_view keywordUtf8) 
 
 HelpHit SearchTextHelp(std::string_view textUtf8, std::string_view keywordUtf8) {
   HelpHit hit;
-  const std::string key = Lowered(HelpSearchKey(keywordUtf8));
+  const std::string key = AsciiLowered(HelpSearchKey(keywordUtf8));
   if (key.empty()) return hit;
   const std::vector<std::string_view> lines = SplitLines(textUtf8);
   int holding = 0;
   std::size_t holdingAt = 0;
   for (std::size_t n = 0; n < lines.size(); ++n) {
-    const std::string lowered = Lowered(lines[n]);
+    const std::string lowered = AsciiLowered(lines[n]);
     const std::size_t indent = IndentOf(lines[n]);
     if (std::string_view(lowered).substr(indent).starts_with(key)) {
       holding = static_cast<int>(n) + 1;
@@ -409,7 +362,7 @@ bool IsHtmlHelp(std::string_view path, std::string_view bytes) {
   std::string_view head = bytes.substr(0, 1024);
   if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
   head = TrimBlanks(head);
-  const std::string lowered = Lowered(head);
+  const std::string lowered = AsciiLowered(head);
   return lowered.starts_with("<!doctype html") || lowered.starts_with("<html") ||
          lowered.find("<html") != std::string::npos;
 }
@@ -432,11 +385,11 @@ std::string TextHelpPage(std::string_view textUtf8, std::string_view title) {
 
 std::string HelpFragment(const HelpHit& hit) {
   std::string fragment;
-  AppendPercentEncoded(fragment, hit.anchor, true);
+  AppendPercentEncoded(fragment, hit.anchor, "-");
   if (!hit.highlight.empty()) {
     // A text directive: "-" and "," mean something there, so they are encoded too.
     fragment += ":~:text=";
-    AppendPercentEncoded(fragment, hit.highlight, false);
+    AppendPercentEncoded(fragment, hit.highlight);
   }
   return fragment;
 }

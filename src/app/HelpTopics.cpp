@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/HelpPort.h"
+#include "text/AsciiCase.h"
 
 namespace norra {
 
@@ -38,18 +39,6 @@ constexpr std::array<HelpTopic, 25> kTopics = {{
     {"secondhelp", "secondhelp.html", "secondhelp"},
 }};
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const HelpTopic> HelpTopics() {
@@ -66,7 +55,7 @@ std::string OptionsPageHelpKeyword(int page) {
 
 std::optional<HelpTopic> FindHelpTopic(std::string_view keyword) {
   for (const HelpTopic& topic : kTopics) {
-    if (EqualNoCase(topic.keyword, keyword)) return topic;
+    if (EqualsIgnoringAsciiCase(topic.keyword, keyword)) return topic;
   }
   return std::nullopt;
 }

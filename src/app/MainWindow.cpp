@@ -701,7 +701,7 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::ChangeHelp2Btn:
       if (ChooseSecondHelp() && Active() != nullptr) OpenSecondHelp(Active()->Control().SelText());
       break;
-    case UiItem::HelpAboutItem: ShowOptions(kOptionsPageVersion); break;
+    case UiItem::HelpAboutItem: ShowOptions(kOptionsPageGeneral); break;
 
     case UiItem::mnuOpenGroup1: OpenRecentGroup(1); break;
     case UiItem::mnuOpenGroup2: OpenRecentGroup(2); break;
@@ -791,7 +791,7 @@ void MainWindow::SetSecondHelpTexts() {
 
 bool MainWindow::ChooseSecondHelp() {
   const std::string before = settings_->Help.SecondHelpFile;
-  optionsPage_ = ShowOptions(kOptionsPageSecondHelp);
+  optionsPage_ = ShowOptions(kOptionsPageHelp);
   const std::string& after = settings_->Help.SecondHelpFile;
   return after != before && settings_->Help.HasSecondHelp() && IsFile(after);
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "settings/OptionsPages.h"
+
 namespace norra {
 
 // X(name, page). The tag-symbol boxes are one control with an index 1-16.
@@ -62,8 +64,7 @@ enum class OptionControl : int {
 constexpr int kOptionControlCount = 0 NORRA_OPTION_CONTROLS(NORRA_OPTION_COUNT);
 #undef NORRA_OPTION_COUNT
 
-// The dialog's pages: 0 the program, 1 File, 2 Print, 3 Edit, 4 Vision, 5 FindReplace, 6 Help.
-constexpr int kOptionPageCount = 7;
+constexpr int kOptionPageCount = kOptionsPageCount;
 
 std::string_view NameOf(OptionControl control);
 int PageOf(OptionControl control);

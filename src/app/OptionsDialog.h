@@ -59,13 +59,14 @@ struct OptionFocus {
 
 class OptionsDialog {
  public:
-  static constexpr int kPageGeneral = 0;
-  static constexpr int kPageFile = 1;
-  static constexpr int kPagePrint = 2;
-  static constexpr int kPageEdit = 3;
-  static constexpr int kPageVision = 4;
-  static constexpr int kPageFindReplace = 5;
-  static constexpr int kPageHelp = 6;
+  // The pages under the dialog's own short names.
+  static constexpr int kPageGeneral = kOptionsPageGeneral;
+  static constexpr int kPageFile = kOptionsPageFile;
+  static constexpr int kPagePrint = kOptionsPagePrint;
+  static constexpr int kPageEdit = kOptionsPageEdit;
+  static constexpr int kPageVision = kOptionsPageVision;
+  static constexpr int kPageFindReplace = kOptionsPageFindReplace;
+  static constexpr int kPageHelp = kOptionsPageHelp;
   // Paper length and width, in millimetres, when no printer can be reached.
   static constexpr int kNoPrinterPaper = 99999;
   // Longest header or footer template and user name, in characters.

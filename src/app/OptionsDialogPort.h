@@ -1,14 +1,9 @@
 // The modal options dialog as the main window opens it.
 #pragma once
 
-namespace norra {
+#include "settings/OptionsPages.h"
 
-// Pages of the dialog the main window asks for by index.
-enum OptionsPage : int {
-  kOptionsPageVersion = 0,     // version information
-  kOptionsPagePrint = 2,       // printer set-up
-  kOptionsPageSecondHelp = 6,  // the second help file
-};
+namespace norra {
 
 class OptionsDialogPort {
  public:

@@ -9,6 +9,7 @@
 #include "documents/PageFiles.h"
 #include "documents/UndoLog.h"
 #include "settings/Settings.h"
+#include "text/AsciiCase.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -17,13 +18,6 @@ namespace {
 
 constexpr const char* kNoFileTitle = "No File";
 constexpr const char* kErrPrefix = "(Err)";
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 std::size_t MaxLengthOf(const Settings& settings) {
   return static_cast<std::size_t>(std::max(settings.File.MaxLength, 0));
@@ -328,7 +322,7 @@ SaveResult Documents::SavePageAs(Page& page) {
 SaveResult Documents::AskSaveFileName(std::string& path) {
   std::string proposed = FileNamePart(path);
   if (proposed.find('.') == std::string::npos) proposed += ".txt";
-  int filterIndex = AsciiLower(proposed).find(".txt") != std::string::npos ? 2 : 1;
+  int filterIndex = AsciiLowered(proposed).find(".txt") != std::string::npos ? 2 : 1;
   for (;;) {
     FileDialogRequest request;
     request.fileName = proposed;

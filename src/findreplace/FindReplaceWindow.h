@@ -16,6 +16,7 @@
 #include "findreplace/FindTextBox.h"
 #include "findreplace/TagPanel.h"
 #include "findreplace/TextBoxClipboard.h"
+#include "settings/OptionsPages.h"
 
 namespace norra {
 
@@ -42,19 +43,8 @@ struct FindReplaceContext {
   const TagTable* tags = nullptr;  // none: no tag panel
 };
 
-// Key codes of the function keys the window handles.
-enum FindWindowKey : int {
-  kKeyF1 = 112,
-  kKeyF3 = 114,
-  kKeyF6 = 117,
-  kKeyF11 = 122,
-  kKeyF12 = 123,
-};
-
 class FindReplaceWindow {
  public:
-  // The options dialog's page the window opens it on.
-  static constexpr int kOptionsPageFindReplace = 5;
   // Heights the mode switch makes room for, and the smallest stored sizes taken.
   static constexpr int kFindModeHeight = 171;
   static constexpr int kReplaceModeHeight = 219;

@@ -4,18 +4,11 @@
 #include <algorithm>
 
 #include "platform/Ui.h"
+#include "text/AsciiCase.h"
 
 namespace norra {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 // The path of a drive or folder node: the folder followed by "/".
 std::string WithSlash(std::string path) {
@@ -70,8 +63,8 @@ int FolderDialog::AddChild(int parent, std::string caption, std::string path, Fo
 void FolderDialog::SortChildren(int id) {
   std::vector<int>& children = nodes_[id].children;
   std::stable_sort(children.begin(), children.end(), [this](int a, int b) {
-    const std::string ua = Upper(nodes_[a].caption);
-    const std::string ub = Upper(nodes_[b].caption);
+    const std::string ua = AsciiUppered(nodes_[a].caption);
+    const std::string ub = AsciiUppered(nodes_[b].caption);
     return ua != ub ? ua < ub : nodes_[a].caption < nodes_[b].caption;
   });
 }
@@ -116,9 +109,9 @@ int FolderDialog::FindChild(int id, const std::string& part) const {
     if (nodes_[child].caption == part) return child;
   }
   // The last of several that differ only in case, as the tree's order gives them.
-  const std::string upper = Upper(part);
+  const std::string upper = AsciiUppered(part);
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (Upper(nodes_[*it].caption) == upper) return *it;
+    if (AsciiUppered(nodes_[*it].caption) == upper) return *it;
   }
   return -1;
 }
@@ -133,7 +126,7 @@ void FolderDialog::Show() {
     std::size_t longest = 0;
     for (int child : nodes_[kRoot].children) {
       const std::string& path = nodes_[child].path;
-      const bool holds = exact ? start.starts_with(path) : Upper(start).starts_with(Upper(path));
+      const bool holds = exact ? start.starts_with(path) : AsciiUppered(start).starts_with(AsciiUppered(path));
       if (holds && path.size() > longest) {
         longest = path.size();
         drive = child;

@@ -15,22 +15,14 @@
 #include "groups/FileListDialogView.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
+#include "text/AsciiCase.h"
 #include "text/PathUtil.h"
 
 namespace norra {
 
 namespace {
 
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-  return AsciiLower(a) == AsciiLower(b);
-}
+bool SameName(const std::string& a, const std::string& b) { return EqualsIgnoringAsciiCase(a, b); }
 
 }  // namespace
 

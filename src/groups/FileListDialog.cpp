@@ -15,6 +15,7 @@
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
+#include "text/AsciiCase.h"
 #include "text/Encoding.h"
 #include "text/PathUtil.h"
 
@@ -28,9 +29,6 @@ constexpr const char* kDeselectAllCaption = "全て非選択(&A)";
 
 // Virtual key codes the dialog handles itself.
 constexpr int kKeyA = 'A';
-constexpr int kKeyF1 = 0x70;
-constexpr int kKeyF4 = 0x73;
-constexpr int kKeyF6 = 0x75;
 
 // A view for a dialog that has none: it hears nothing and shows nothing.
 class NoView : public FileListDialogView {
@@ -42,13 +40,6 @@ class NoView : public FileListDialogView {
 NoView& TheNoView() {
   static NoView view;
   return view;
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 // The texts in the order of their CP932 bytes, as the platform without a Japanese collation
@@ -357,10 +348,10 @@ void FileListDialog::SetUpReloadAll() {
 void FileListDialog::SetUpRecentFiles() {
   std::vector<std::string> known;
   for (const Page* page : context_.documents.WindowOrder())
-    known.push_back(AsciiLower(page->FilePath()));
+    known.push_back(AsciiLowered(page->FilePath()));
   const std::vector<std::string>& recent = context_.settings.File.RecentFiles;
   for (auto it = recent.rbegin(); it != recent.rend(); ++it) {
-    const std::string lower = AsciiLower(*it);
+    const std::string lower = AsciiLowered(*it);
     if (std::find(known.begin(), known.end(), lower) != known.end()) continue;
     if (!files_.Exists(*it) || IsFolder(*it)) continue;
     AddRow(*it, nullptr, false);

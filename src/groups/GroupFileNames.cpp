@@ -1,6 +1,8 @@
 // Type lists of the group file dialogs and the letter-case key of member paths.
 #include "groups/GroupFileNames.h"
 
+#include "text/AsciiCase.h"
+
 namespace norra {
 
 std::vector<FileFilter> GroupFileNames::LoadFilters() {
@@ -16,11 +18,7 @@ std::vector<FileFilter> GroupFileNames::MenuFilters() {
 }
 
 std::string GroupFileNames::CaseKey(std::string_view path) {
-  std::string key(path);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
+  return AsciiLowered(path);
 }
 
 }  // namespace norra

@@ -31,6 +31,18 @@ enum KeyCode : int {
   kKeyDown = 40,
   kKeyInsert = 45,
   kKeyDelete = 46,
+  kKeyF1 = 112,  // F2 to F12 follow in order
+  kKeyF2,
+  kKeyF3,
+  kKeyF4,
+  kKeyF5,
+  kKeyF6,
+  kKeyF7,
+  kKeyF8,
+  kKeyF9,
+  kKeyF10,
+  kKeyF11,
+  kKeyF12,
   kKeyProcess = 229,  // a key taken by the input method
 };
 

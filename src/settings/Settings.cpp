@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "settings/SettingsBackup.h"
+#include "text/AsciiCase.h"
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 
@@ -31,16 +32,7 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 // Key names compare without regard to ASCII case, as the INI file does.
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
+bool SameKey(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 // Index n of a key spelled prefix + n (n in plain decimal, as written), or -1.
 long NumberedKeyIndex(std::string_view key, std::string_view prefix) {

@@ -1,6 +1,8 @@
 // Settings folder and "-F" option: joining split arguments into the settings file's path.
 #include "settings/SettingsPath.h"
 
+#include "text/AsciiCase.h"
+
 namespace norra {
 namespace {
 
@@ -11,17 +13,7 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
-bool EndsWithIni(std::string_view text) {
-  if (text.size() <= 3) return false;
-  std::string_view tail = text.substr(text.size() - 4);
-  static constexpr std::string_view kIni = ".INI";
-  for (std::size_t i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kIni[i]) return false;
-  }
-  return true;
-}
+bool EndsWithIni(std::string_view text) { return EndsWithIgnoringAsciiCase(text, ".INI"); }
 
 }  // namespace
 

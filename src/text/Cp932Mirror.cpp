@@ -12,6 +12,7 @@
 #include "text/Encoding.h"
 #include "text/FoldedText.h"
 #include "text/TextVersion.h"
+#include "text/Utf8.h"
 
 namespace norra {
 namespace {
@@ -35,33 +36,10 @@ std::size_t Utf8Length(char32_t cp) {
 // The character at i of a UTF-8 text, read as strictly as the converter reads it; returns its
 // length (1 with kMalformed for a byte that starts no well-formed sequence).
 std::size_t NextUtf8(std::string_view s, std::size_t i, char32_t& cp) {
-  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-  const std::size_t avail = s.size() - i;
-  const unsigned c = at(0);
+  const int length = DecodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, cp);
+  if (length > 0) return static_cast<std::size_t>(length);
   cp = kMalformed;
-  if (c < 0x80) {
-    cp = c;
-    return 1;
-  }
-  if (c < 0xC2 || c >= 0xF5) return 1;
-  const auto cont = [&](std::size_t k) { return (at(k) & 0xC0) == 0x80; };
-  if (c < 0xE0) {
-    if (avail < 2 || !cont(1)) return 1;
-    cp = ((c & 0x1F) << 6) | (at(1) & 0x3F);
-    return 2;
-  }
-  if (c < 0xF0) {
-    const unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
-    const unsigned hi = c == 0xED ? 0x9F : 0xBF;
-    if (avail < 3 || at(1) < lo || at(1) > hi || !cont(2)) return 1;
-    cp = ((c & 0x0F) << 12) | ((at(1) & 0x3F) << 6) | (at(2) & 0x3F);
-    return 3;
-  }
-  const unsigned lo = c == 0xF0 ? 0x90 : 0x80;
-  const unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
-  if (avail < 4 || at(1) < lo || at(1) > hi || !cont(2) || !cont(3)) return 1;
-  cp = ((c & 0x07) << 18) | ((at(1) & 0x3F) << 12) | ((at(2) & 0x3F) << 6) | (at(3) & 0x3F);
-  return 4;
+  return 1;
 }
 
 // The bytes the document stores for one character typed into the widget.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "text/AsciiCase.h"
 #include "text/Cp932.h"
 
 namespace norra {
@@ -26,15 +27,9 @@ const char* const kLongDate = "yyyy'\x94\x4E'm'\x8C\x8E'd'\x93\xFA'";  // yyyy'å
 const char* const kShortTime = "h:mm";
 const char* const kLongTime = "h:mm:ss";
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Case-insensitive test that text at pos starts with the upper-case ASCII word.
+// Case-insensitive test that text at pos starts with the ASCII word.
 bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view word) {
-  if (text.size() - pos < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (UpperAscii(text[pos + i]) != word[i]) return false;
-  }
-  return true;
+  return StartsWithIgnoringAsciiCase(text.substr(pos), word);
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -63,7 +58,7 @@ class Formatter {
         continue;
       }
       ++i;
-      char token = UpperAscii(starter);
+      char token = AsciiUpper(starter);
       if (token >= 'A' && token <= 'Z') {
         if (token == 'M' && lastToken == 'H') token = 'N';
         lastToken = token;
@@ -188,7 +183,7 @@ class Formatter {
   // Consumes the rest of a run of the same letter (either case); returns the run's length.
   static int CountRun(std::string_view format, std::size_t& i, char starter) {
     int count = 1;
-    while (i < format.size() && UpperAscii(format[i]) == UpperAscii(starter)) {
+    while (i < format.size() && AsciiUpper(format[i]) == AsciiUpper(starter)) {
       ++i;
       ++count;
     }

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "text/Cp932.h"
+#include "text/Utf8.h"
 
 namespace norra {
 namespace {
@@ -131,39 +132,6 @@ inline std::size_t PutEscape(char* o, unsigned b) {
   o[2] = static_cast<char>(0x80 | (b >> 6));
   o[3] = static_cast<char>(0x80 | (b & 0x3F));
   return 4;
-}
-
-// Strict UTF-8 decoding of the sequence at s (no overlongs, surrogates or values past
-// U+10FFFF). Returns its length, or 0 when the sequence is malformed.
-inline int DecodeUtf8(const unsigned char* s, std::size_t avail, char32_t& cp) {
-  unsigned c = s[0];
-  if (c < 0x80) {
-    cp = c;
-    return 1;
-  }
-  if (c < 0xC2) return 0;
-  if (c < 0xE0) {
-    if (avail < 2 || (s[1] & 0xC0) != 0x80) return 0;
-    cp = ((c & 0x1F) << 6) | (s[1] & 0x3F);
-    return 2;
-  }
-  if (c < 0xF0) {
-    unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
-    unsigned hi = c == 0xED ? 0x9F : 0xBF;
-    if (avail < 3 || s[1] < lo || s[1] > hi || (s[2] & 0xC0) != 0x80) return 0;
-    cp = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
-    return 3;
-  }
-  if (c < 0xF5) {
-    unsigned lo = c == 0xF0 ? 0x90 : 0x80;
-    unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
-    if (avail < 4 || s[1] < lo || s[1] > hi || (s[2] & 0xC0) != 0x80 || (s[3] & 0xC0) != 0x80) {
-      return 0;
-    }
-    cp = ((c & 0x07) << 18) | ((s[1] & 0x3F) << 12) | ((s[2] & 0x3F) << 6) | (s[3] & 0x3F);
-    return 4;
-  }
-  return 0;
 }
 
 // CP932 bytes of a code point (escapes included), or kNone; a single byte is < 0x100.

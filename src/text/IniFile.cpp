@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "text/AsciiCase.h"
 #include "text/Encoding.h"
 #include "text/FileIo.h"
 
@@ -23,18 +24,8 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // ASCII-only folding is enough: in UTF-8 no byte of a multi-byte character is ASCII.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 bool HasLineBreak(std::string_view s) {
   return s.find_first_of("\r\n") != npos;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "text/AsciiCase.h"
+
 namespace norra {
 
 namespace {
@@ -46,11 +48,7 @@ std::string FolderPart(std::string_view path) {
 std::string ExtensionOf(std::string_view path, bool withDot) {
   const std::size_t dot = path.rfind('.');
   if (dot == std::string_view::npos) return {};
-  std::string extension(path.substr(withDot ? dot : dot + 1));
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return extension;
+  return AsciiUppered(path.substr(withDot ? dot : dot + 1));
 }
 
 std::string WithoutTrailingSlash(std::string_view path) {

@@ -725,13 +725,13 @@ TEST_F(MainWindowTest, SecondHelpIsChosenFirstAndSearchedWithTheFirstLineOfTheSe
   const std::string file = MakeFile("api.html", "<html></html>");
   SetMarked("[one\r\ntwo\r\nthree]");
   options.during = [&](int page) {
-    if (page == kOptionsPageSecondHelp) window->Prefs().Help.SetSecondHelp(file);
+    if (page == kOptionsPageHelp) window->Prefs().Help.SetSecondHelp(file);
   };
   window->Execute(UiItem::mnuHelpKeyWord2);
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.LastBox().text, "[第2ﾍﾙﾌﾟ]のﾍﾙﾌﾟﾌｧｲﾙ名を指定して下さい。");
   EXPECT_EQ(ui.LastBox().caption, "第2ﾍﾙﾌﾟの設定");
-  EXPECT_EQ(options.pages, (std::vector<int>{kOptionsPageSecondHelp}));
+  EXPECT_EQ(options.pages, (std::vector<int>{kOptionsPageHelp}));
   ASSERT_EQ(help.searches.size(), 1u);
   EXPECT_EQ(help.searches[0], std::make_pair(file, std::string("one")));
   EXPECT_EQ(view.Caption(UiItem::mnuHelpKeyWord2), "[api.html]のﾄﾋﾟｯｸ検索(&T)");
