@@ -11,6 +11,7 @@
 #include "documents/Page.h"
 #include "groups/FileListDialogView.h"
 #include "groups/FileListPrintPanel.h"
+#include "groups/GroupMode.h"
 #include "groups/SaveAsAll.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
@@ -61,7 +62,7 @@ FileListDialog::FileListDialog(const FileListDialogContext& context, ListDialogM
       mode_(mode),
       ownFiles_(context.files == nullptr ? std::make_unique<DiskFileStore>() : nullptr),
       files_(context.files == nullptr ? *ownFiles_ : *context.files),
-      focusTarget_(FileListControl::cmdDo) {
+      facts_(&FileListModeFactsOf(mode)) {
   if (context.memory != nullptr) memory_ = context.memory;
   SetUp();
 }
@@ -152,11 +153,11 @@ void FileListDialog::AddPageRows(bool modifiedOnly, bool selected, const Page* e
 
 void FileListDialog::SetUp() {
   using C = FileListControl;
+  using M = ListDialogMode;
   result_ = kListDialogCancelled;
   selectAllState_ = true;
   sortDirection_ = 1;
-  focusTarget_ = C::cmdDo;
-  helpContext_ = 0;
+  facts_ = &FileListModeFactsOf(mode_);
 
   for (FileListControlState& state : controls_) state = FileListControlState{};
   SetControl(C::cmdCancel, "ｷｬﾝｾﾙ", true);
@@ -175,142 +176,57 @@ void FileListDialog::SetUp() {
                    C::cmdEditByEditor}) {
     Mutable(hidden).visible = false;
   }
-  auto panel = [this](C frame, std::initializer_list<C> inside) {
-    Mutable(frame).visible = true;
-    for (C control : inside) Mutable(control).visible = true;
-  };
-  auto buttons = [this](const char* first, const char* second) {
-    SetControl(FileListControl::cmdDo, first, true);
-    SetControl(FileListControl::cmdWithout, second != nullptr ? second : "", second != nullptr);
-  };
 
-  const std::size_t pages = context_.documents.PageCount();
-  bool nothing = false;
-  switch (mode_) {
-    case ListDialogMode::SaveAll:
-      caption_ = "まとめて上書き保存";
-      buttons("保存(&S)", nullptr);
-      prompt_ = "ﾌｧｲﾙを選択して [保存] を押して下さい(複数選択可)";
-      AddPageRows(true, true);
-      nothing = rows_.empty();
+  // The objects of the modes that have their own, and the rows.
+  if (mode_ == M::SaveAsAll) saveAs_ = std::make_unique<SaveAsAll>(*this);
+  if (mode_ == M::PrintAll) {
+    printPanel_ = std::make_unique<FileListPrintPanel>(context_.printJob, context_.settings);
+    printPanel_->Enter();
+  }
+  const bool all = facts_->preselect == FileListPreselect::All;
+  switch (facts_->rows) {
+    case FileListRows::ModifiedPages:
+      AddPageRows(true, all);
       break;
-    case ListDialogMode::SaveAsAll:
-      caption_ = "まとめて別名保存";
-      buttons("確認保存(&B)", "上書き(&S)");
-      prompt_ = "ﾌｧｲﾙを選択して [確認保存] 又は [上書き] を押して下さい(複数選択可)";
-      panel(C::fraSaveAsAll, {C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo});
-      SetControl(C::cmdChangeDir, "ﾌｫﾙﾀﾞ名変更(&V)...", true);
-      SetControl(C::cmdChangeFileName, "ﾌｧｲﾙ名変更(&M)", true);
-      SetControl(C::cmdUndo, "元に戻す(&Z)", true);
-      helpContext_ = 1013;
-      saveAs_ = std::make_unique<SaveAsAll>(*this);
-      AddPageRows(false, true);
-      nothing = pages == 0;
+    case FileListRows::Pages:
+      AddPageRows(false, all);
       break;
-    case ListDialogMode::PrintAll:
-      caption_ = "まとめて印刷";
-      buttons("印刷(&P)", nullptr);
-      prompt_ = "ﾌｧｲﾙを選択して [印刷] を押して下さい(複数選択可)";
-      panel(C::fraPrintAll, {C::txtCopyCount});
-      helpContext_ = 1011;
-      printPanel_ = std::make_unique<FileListPrintPanel>(context_.printJob, context_.settings);
-      printPanel_->Enter();
-      AddPageRows(false, false);
-      nothing = pages == 0;
+    case FileListRows::OtherPages:
+      AddPageRows(false, all, context_.documents.ActivePage());
       break;
-    case ListDialogMode::QuoteAll:
-      caption_ = "まとめて引用";
-      buttons("引用(&Q)", nullptr);
-      prompt_ = "現在のﾌｧｲﾙのｶｰｿﾙ位置へ引用します(複数選択可)";
-      panel(C::fraQuotationAll, {C::txtCRLFCount});
-      SetControl(C::txtCRLFCount, "1", true);
-      helpContext_ = 1012;
-      AddPageRows(false, false, context_.documents.ActivePage());
-      nothing = pages < 2;
-      break;
-    case ListDialogMode::RecentFiles:
-      caption_ = "最近使ったﾌｧｲﾙ";
-      buttons("開く(&O)", nullptr);
-      prompt_ = "ﾌｧｲﾙを選択して [開く] を押して下さい(複数選択可)";
+    case FileListRows::RecentFiles:
       SetUpRecentFiles();
-      nothing = rows_.empty();
       break;
-    case ListDialogMode::Jump:
-      caption_ = "指定位置へｼﾞｬﾝﾌﾟ";
-      buttons("ｼﾞｬﾝﾌﾟ(&J)", nullptr);
-      prompt_ = "選択したﾌｧｲﾙの行番号へ [ｼﾞｬﾝﾌﾟ] します";
-      panel(C::fraJump, {C::txtRow, C::lblRows});
-      helpContext_ = 1014;
-      multiSelect_ = false;
-      AddPageRows(false, false);
-      PreselectJumpRow();
-      nothing = pages == 0;
-      break;
-    case ListDialogMode::SortList:
-      caption_ = "▼ﾌｧｲﾙ名ﾘｽﾄ並べ替え";
-      buttons("並べ替え(&S)", nullptr);
-      prompt_ = "「現在のﾌｧｲﾙ選択ﾎﾞｯｸｽ」のﾘｽﾄを [並べ替え] ます(選択ﾌｧｲﾙへｼﾞｬﾝﾌﾟ)";
-      helpContext_ = 1015;
-      multiSelect_ = false;
-      AddPageRows(false, false);
-      if (!rows_.empty()) rows_.front().selected = true;
-      nothing = pages < 2;
-      break;
-    case ListDialogMode::Exit:
-      caption_ = "Norraの終了";
-      buttons("はい(&Y)", "いいえ(&N)");
-      prompt_ = "次のﾌｧｲﾙは変更されています。保存しますか?";
-      AddPageRows(true, true);
-      nothing = rows_.empty();
-      break;
-    case ListDialogMode::ReloadAll:
-      caption_ = "まとめて再読込み";
-      buttons("再読込み(&R)", nullptr);
-      prompt_ = "選択したﾌｧｲﾙをﾃﾞｨｽｸから [再読込み] します(複数選択可)";
-      helpContext_ = 1016;
+    case FileListRows::Reloadable:
       SetUpReloadAll();
-      nothing = rows_.empty();
       break;
-    case ListDialogMode::CloseAll:
-      caption_ = "まとめて閉じる";
-      AddPageRows(false, true);
-      anyModified_ = std::any_of(rows_.begin(), rows_.end(),
-                                 [](const FileListRow& row) { return row.page->Modified(); });
-      if (anyModified_) {
-        buttons("はい(&Y)", "いいえ(&N)");
-        prompt_ = "変更されているﾌｧｲﾙは保存しますか?";
-      } else {
-        buttons("閉じる(&C)", nullptr);
-        prompt_ = "ﾌｧｲﾙを選択して [閉じる] を押して下さい(複数選択可)";
-      }
-      nothing = pages == 0;
-      break;
-    default:
-      if (mode_ != kGroupMode) throw std::invalid_argument("no such file-list dialog mode");
-      caption_ = "グループから開く";
-      buttons("開く(&O)", "再読込み(&R)");
-      prompt_ = "ﾌｧｲﾙを選択して [開く] 又は [再読込み] を押して下さい(複数選択可)";
-      panel(C::fraOpenFromGroup, {C::cmdReleaseFileFromGroup});
-      SetControl(C::cmdReleaseFileFromGroup, "選択したﾌｧｲﾙを除外(&K)", true);
-      helpContext_ = 1017;
-      SetUpGroup();
+    case FileListRows::GroupMembers:
+      group_ = std::make_unique<GroupMode>(*this);
+      group_->SetUp();
       break;
   }
+  if (facts_->preselect == FileListPreselect::First && !rows_.empty()) rows_.front().selected = true;
+  if (facts_->preselect == FileListPreselect::Last) PreselectJumpRow();
+  if (mode_ == M::CloseAll) {
+    // With a modified Page listed, close all asks about saving.
+    anyModified_ = std::any_of(rows_.begin(), rows_.end(),
+                               [](const FileListRow& row) { return row.page->Modified(); });
+    facts_ = &FileListModeFactsOf(mode_, anyModified_);
+  }
+  const bool nothing = rows_.size() < facts_->fewestRows;
 
-  using M = ListDialogMode;
-  const auto is = [this](std::initializer_list<ListDialogMode> modes) {
-    return std::find(modes.begin(), modes.end(), mode_) != modes.end();
-  };
-  stateColumnHidden_ = is({M::SaveAll, M::RecentFiles, M::Exit});
-  if (is({M::Jump, M::SortList})) Mutable(C::cmdSelectAll).visible = false;
-  if (is({M::SaveAll, M::SaveAsAll, M::PrintAll, M::QuoteAll, M::RecentFiles, M::SortList,
-          M::ReloadAll, kGroupMode}) ||
-      (mode_ == M::CloseAll && !anyModified_)) {
-    focusTarget_ = C::lvwFileName;
-  } else if (mode_ == M::Jump) {
-    focusTarget_ = C::txtRow;
+  // What the mode shows.
+  SetControl(C::cmdDo, facts_->firstButton, true);
+  SetControl(C::cmdWithout, facts_->secondButton != nullptr ? facts_->secondButton : "",
+             facts_->secondButton != nullptr);
+  if (facts_->panel != C::kCount) Mutable(facts_->panel).visible = true;
+  for (const FileListPanelControl& inside : facts_->inPanel) {
+    if (inside.control == C::kCount) continue;
+    Mutable(inside.control).visible = true;
+    if (inside.caption != nullptr) Mutable(inside.control).caption = inside.caption;
   }
-  Mutable(C::cmdHelp).visible = helpContext_ != 0;
+  Mutable(C::cmdSelectAll).visible = facts_->multiSelect;
+  Mutable(C::cmdHelp).visible = facts_->helpContext != 0;
   UpdateEnabling();
   if (nothing) result_ = kListDialogNothingToShow;
 }
@@ -380,41 +296,15 @@ std::vector<std::size_t> FileListDialog::SelectedRows() const {
 void FileListDialog::UpdateEnabling() {
   using C = FileListControl;
   const bool any = SelectedCount() > 0;
-  auto follow = [this, any](std::initializer_list<C> controls) {
-    for (C control : controls) Mutable(control).enabled = any;
-  };
-  switch (mode_) {
-    case ListDialogMode::SaveAll:
-    case ListDialogMode::PrintAll:
-    case ListDialogMode::QuoteAll:
-    case ListDialogMode::RecentFiles:
-    case ListDialogMode::ReloadAll:
-      follow({C::cmdDo});
-      break;
-    case ListDialogMode::SaveAsAll:
-      follow({C::cmdDo, C::cmdWithout, C::cmdChangeFileName, C::cmdChangeDir, C::cmdUndo});
-      break;
-    case ListDialogMode::Exit:
-    case ListDialogMode::CloseAll:
-      follow({C::cmdDo, C::cmdWithout});
-      break;
-    case kGroupMode:
-      follow({C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup});
-      Mutable(C::cmdAddFileFromWindow).enabled = context_.documents.PageCount() > 0;
-      break;
-    case ListDialogMode::Jump: {
-      follow({C::cmdDo});
-      const auto selected = SelectedRows();
-      const Page* page = selected.empty() ? nullptr : rows_[selected.front()].page;
-      Mutable(C::lblRows).caption =
-          page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
-      break;
-    }
-    case ListDialogMode::SortList:
-      Mutable(C::cmdDo).enabled = true;
-      break;
-    default:
-      break;
+  for (C control : facts_->followSelection) {
+    if (control != C::kCount) Mutable(control).enabled = any;
+  }
+  if (mode_ == kGroupMode) {
+    Mutable(C::cmdAddFileFromWindow).enabled = context_.documents.PageCount() > 0;
+  } else if (mode_ == ListDialogMode::Jump) {
+    const auto selected = SelectedRows();
+    const Page* page = selected.empty() ? nullptr : rows_[selected.front()].page;
+    Mutable(C::lblRows).caption = page != nullptr ? "/ " + std::to_string(page->Control().LineCount()) : "";
   }
   // The running print's cancel button stays live whatever the selection does.
   if (Printing()) Mutable(C::cmdDo).enabled = true;
@@ -429,7 +319,7 @@ void FileListDialog::SelectionChangedHandler() {
 void FileListDialog::SelectRow(std::size_t row, bool selected) {
   if (running_ != FileListAction::None) return;  // the rows belong to the running action
   if (row >= rows_.size() || rows_[row].selected == selected) return;
-  const bool dropOthers = selected && !multiSelect_ && SelectedCount() > 0;
+  const bool dropOthers = selected && !MultiSelect() && SelectedCount() > 0;
   if (dropOthers) {
     for (FileListRow& other : rows_) other.selected = false;
   }
@@ -485,7 +375,7 @@ void FileListDialog::Showing() {
     if (SelectedCount() == 0) SetRowSelected(0, true);
   }
   View().ControlsChanged();
-  View().FocusControl(focusTarget_);
+  View().FocusControl(FocusTarget());
   RefreshStatus();
 }
 
@@ -556,10 +446,8 @@ void FileListDialog::Click(FileListControl control) {
   const ActionScope scope(*this, FileListAction::Plain);
   switch (control) {
     case C::cmdDo:
-      RunFirst();
-      break;
     case C::cmdWithout:
-      RunSecond();
+      RunAction(control == C::cmdDo);
       break;
     case C::cmdCancel:
       Finish(kListDialogCancelled);
@@ -568,7 +456,7 @@ void FileListDialog::Click(FileListControl control) {
       SelectAll();
       break;
     case C::cmdHelp:
-      if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
+      if (context_.showHelp && HelpContext() != 0) context_.showHelp(HelpContext());
       break;
     case C::cmdFile:
     case C::cmdDirectory:
@@ -592,7 +480,7 @@ void FileListDialog::Click(FileListControl control) {
     case C::cmdAddFileFromWindow:
     case C::cmdReleaseFileFromGroup:
     case C::cmdEditByEditor:
-      GroupCommand(control);
+      if (group_ != nullptr) group_->Command(control);
       break;
     case C::cmdChangeDir:
       if (saveAs_ != nullptr) saveAs_->ChangeFolder();
@@ -621,7 +509,7 @@ bool FileListDialog::KeyDown(int key, unsigned shift) {
       Finish(kListDialogCancelled);
       return true;
     case kKeyF1:
-      if (context_.showHelp && helpContext_ != 0) context_.showHelp(helpContext_);
+      if (context_.showHelp && HelpContext() != 0) context_.showHelp(HelpContext());
       return true;
     case kKeyF4:
       result_ = kListDialogCancelled;

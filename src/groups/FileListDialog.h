@@ -11,6 +11,7 @@
 #include "documents/FileListDialogPort.h"
 #include "groups/FileListAction.h"
 #include "groups/FileListDialogContext.h"
+#include "groups/FileListModes.h"
 #include "groups/FileListMemory.h"
 #include "groups/FileListRow.h"
 
@@ -19,48 +20,12 @@ namespace norra {
 class FileListDialogView;
 class FileListPrintPanel;
 class FileStore;
+class GroupMode;
 class Page;
 class SaveAsAll;
 
 // The group mode; the main window opens it from its group menu.
 constexpr ListDialogMode kGroupMode = ListDialogMode::OpenFromGroup;
-
-// The dialog's controls; the view names its widgets after them.
-enum class FileListControl : int {
-  lvwFileName,              // the list
-  cmdDo,                    // first command button, the default button while enabled
-  cmdWithout,               // second command button
-  cmdCancel,                // "ｷｬﾝｾﾙ"
-  cmdSelectAll,             // "全て選択(&A)" / "全て非選択(&A)"
-  cmdHelp,                  // "ﾍﾙﾌﾟ(&H) F1"
-  cmdID,                    // sort by the ID column
-  cmdFile,                  // sort by file name
-  cmdDirectory,             // sort by folder
-  cmdExp,                   // sort by extension
-  cmdModified,              // sort by state
-  lblRows,                  // jump: "/ " + line count of the selected Page
-  txtRow,                   // jump: the line number
-  txtCRLFCount,             // quote all: line breaks after each item
-  txtCopyCount,             // print all: copies
-  cmdChangeFileName,        // save-as all: rename the selected rows
-  cmdChangeDir,             // save-as all: new folder for the selected rows
-  cmdUndo,                  // save-as all: back to the Pages' paths
-  cmdReleaseFileFromGroup,  // group: remove the selected members
-  fraQuotationAll,          // option panels, one per mode at most
-  fraJump,
-  fraSaveAsAll,
-  fraPrintAll,
-  fraOpenFromGroup,
-  lblGroupName,             // group: the group file's path, or "新グループ"
-  cmdMakeNewGroup,          // group: an empty new group
-  cmdOpenGroup,             // group: load a group file
-  cmdUpdateGroup,           // group: write the group file
-  cmdSaveAsGroup,           // group: write it under a new name
-  cmdAddFileFromDisk,       // group: add files chosen on disk
-  cmdAddFileFromWindow,     // group: add every open Page
-  cmdEditByEditor,          // group: open the group file as a Page
-  kCount,
-};
 
 // The range group of the quote-all panel.
 enum class QuoteRange : int {
@@ -95,15 +60,17 @@ class FileListDialog {
   // ---- what the view shows ----
   ListDialogMode DialogMode() const { return mode_; }
   int DialogResult() const { return result_; }
-  int HelpContext() const { return helpContext_; }
-  const std::string& Caption() const { return caption_; }
-  const std::string& Prompt() const { return prompt_; }
+  // The mode's row of the mode table (close all: its question form while a Page is modified).
+  const FileListModeFacts& Facts() const { return *facts_; }
+  int HelpContext() const { return facts_->helpContext; }
+  std::string Caption() const { return facts_->caption; }
+  std::string Prompt() const { return facts_->prompt; }
   const FileListControlState& Control(FileListControl control) const;
   static const char* ControlName(FileListControl control);
   // The state column is hidden (its width goes to the folder column).
-  bool StateColumnHidden() const { return stateColumnHidden_; }
-  bool MultiSelect() const { return multiSelect_; }
-  FileListControl FocusTarget() const { return focusTarget_; }
+  bool StateColumnHidden() const { return !facts_->stateColumnShown; }
+  bool MultiSelect() const { return facts_->multiSelect; }
+  FileListControl FocusTarget() const { return facts_->focus; }
   // cmdDo is the default button exactly while it is enabled.
   bool DoIsDefault() const { return Control(FileListControl::cmdDo).enabled; }
   const std::vector<FileListRow>& Rows() const { return rows_; }
@@ -143,9 +110,6 @@ class FileListDialog {
   // The quote-all panel's range choice.
   QuoteRange QuoteChoice() const { return quoteRange_; }
   void SetQuoteChoice(QuoteRange range) { quoteRange_ = range; }
-  // The group mode: the group's name and whether its members changed since the last write.
-  const std::string& GroupName() const { return groupName_; }
-  bool GroupChanged() const { return groupChanged_; }
 
   // ---- the running action ----
   // While an action runs, user events reach only what it listens to (FileListAction).
@@ -171,6 +135,8 @@ class FileListDialog {
 
   // Save-as all's plan and rename editor; null in the other modes.
   SaveAsAll* SaveAs() const { return saveAs_.get(); }
+  // The group mode's group; null in the other modes.
+  GroupMode* Group() const { return group_.get(); }
 
   // ---- for the batch actions ----
   const FileListDialogContext& Context() const { return context_; }
@@ -201,6 +167,9 @@ class FileListDialog {
   bool Printing() const;
 
  private:
+  // The group mode works on the rows, their sorting and the status as the dialog's own modes do.
+  friend class GroupMode;
+
   void SetUp();
   void SetUpReloadAll();
   void SetUpRecentFiles();
@@ -212,8 +181,8 @@ class FileListDialog {
   void UpdateEnabling();
   void SelectAll();
   void SortBy(int column);
-  void RunFirst();
-  void RunSecond();
+  // cmdDo (first) or cmdWithout: the mode's action.
+  void RunAction(bool first);
   void SaveAll();
   void ExitYes();
   void ExitNo();
@@ -234,20 +203,6 @@ class FileListDialog {
   void PreselectJumpRow();
   void Jump();
   void SortPageList();
-  // The group mode (FileListDialogGroup.cpp).
-  void SetUpGroup();
-  void GroupCommand(FileListControl control);
-  bool AddMember(const std::string& path);
-  // With replaceRows, the rows go only once the file was read: a failed load keeps the group.
-  bool LoadGroupFile(const std::string& path, bool replaceRows = false);
-  int SaveGroupFile();
-  int SaveGroupFileAs();
-  int WriteGroupTo(const std::string& path);
-  bool AskToKeepGroup();
-  void SetGroupName(const std::string& name);
-  void ClearRows();
-  void OpenMembers();
-  void ReloadMembers();
   FileListMemory& Memory() { return *memory_; }
 
   FileListDialogContext context_;
@@ -260,26 +215,20 @@ class FileListDialog {
   bool closed_ = false;
   bool selectAllState_ = true;
   bool selectionChanged_ = false;
-  int helpContext_ = 0;
   int sortDirection_ = 1;
   int sortColumn_ = 0;
-  std::string caption_;
-  std::string prompt_;
+  const FileListModeFacts* facts_;
   std::array<FileListControlState, static_cast<std::size_t>(FileListControl::kCount)> controls_{};
-  bool stateColumnHidden_ = false;
-  bool multiSelect_ = true;
   bool anyModified_ = false;  // close all: the question form of the buttons
-  FileListControl focusTarget_;
   std::vector<FileListRow> rows_;
   std::size_t focused_ = npos;
   std::array<std::string, 2> status_;
   QuoteRange quoteRange_ = QuoteRange::Text;
-  std::string groupName_;
-  bool groupChanged_ = false;
   FileListMemory ownMemory_;
   FileListMemory* memory_ = &ownMemory_;
   FileListAction running_ = FileListAction::None;
   std::unique_ptr<SaveAsAll> saveAs_;
+  std::unique_ptr<GroupMode> group_;
   bool stopRequested_ = false;
   std::unique_ptr<FileListPrintPanel> printPanel_;
 };

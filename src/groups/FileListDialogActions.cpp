@@ -10,6 +10,8 @@
 #include "documents/Page.h"
 #include "groups/BatchSave.h"
 #include "groups/FileListDialog.h"
+#include "groups/GroupMode.h"
+#include "groups/RedrawHold.h"
 #include "groups/SaveAsAll.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
@@ -25,71 +27,40 @@ bool StillOpen(const Documents& documents, const Page* page) {
 
 }  // namespace
 
-void FileListDialog::RunFirst() {
-  switch (mode_) {
-    case ListDialogMode::SaveAll:
-      SaveAll();
-      break;
-    case ListDialogMode::Exit:
-      ExitYes();
-      break;
-    case ListDialogMode::CloseAll:
-      CloseAll(anyModified_);
-      break;
-    case ListDialogMode::ReloadAll:
-      ReloadAll();
-      break;
-    case ListDialogMode::QuoteAll:
-      QuoteAll();
-      break;
-    case ListDialogMode::RecentFiles:
-      OpenRecentFiles();
-      break;
-    case ListDialogMode::Jump:
-      Jump();
-      break;
-    case ListDialogMode::SortList:
-      SortPageList();
-      break;
-    case kGroupMode:
-      OpenMembers();
-      break;
-    case ListDialogMode::SaveAsAll:
-      SaveAsAllAction(true);
-      break;
-    case ListDialogMode::PrintAll:
-      PrintAll();
-      break;
-    default:
-      break;
-  }
-}
-
-void FileListDialog::RunSecond() {
-  switch (mode_) {
-    case ListDialogMode::Exit:
-      ExitNo();
-      break;
-    case ListDialogMode::CloseAll:
-      CloseAll(false);
-      break;
-    case kGroupMode:
-      ReloadMembers();
-      break;
-    case ListDialogMode::SaveAsAll:
-      SaveAsAllAction(false);
-      break;
-    default:
-      break;
+// What cmdDo and cmdWithout do in each mode.
+void FileListDialog::RunAction(bool first) {
+  using Action = void (*)(FileListDialog&);
+  struct ModeActions {
+    ListDialogMode mode;
+    Action first;
+    Action second;  // null: the mode has no second button
+  };
+  using M = ListDialogMode;
+  using D = FileListDialog;
+  static constexpr ModeActions kActions[] = {
+      {M::SaveAll, [](D& d) { d.SaveAll(); }, nullptr},
+      {M::SaveAsAll, [](D& d) { d.SaveAsAllAction(true); }, [](D& d) { d.SaveAsAllAction(false); }},
+      {M::PrintAll, [](D& d) { d.PrintAll(); }, nullptr},
+      {M::QuoteAll, [](D& d) { d.QuoteAll(); }, nullptr},
+      {M::RecentFiles, [](D& d) { d.OpenRecentFiles(); }, nullptr},
+      {M::Jump, [](D& d) { d.Jump(); }, nullptr},
+      {M::SortList, [](D& d) { d.SortPageList(); }, nullptr},
+      {M::Exit, [](D& d) { d.ExitYes(); }, [](D& d) { d.ExitNo(); }},
+      {M::ReloadAll, [](D& d) { d.ReloadAll(); }, nullptr},
+      {M::CloseAll, [](D& d) { d.CloseAll(d.anyModified_); }, [](D& d) { d.CloseAll(false); }},
+      {M::OpenFromGroup, [](D& d) { d.group_->OpenMembers(); }, [](D& d) { d.group_->ReloadMembers(); }},
+  };
+  for (const ModeActions& actions : kActions) {
+    if (actions.mode != mode_) continue;
+    const Action action = first ? actions.first : actions.second;
+    if (action != nullptr) action(*this);
+    return;
   }
 }
 
 void FileListDialog::ActionFailed(int result) {
-  const std::string action = mode_ == ListDialogMode::Exit ? std::string("終了") : caption_;
-  Message(action + "処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-  context_.host.SetRedraw(true, context_.documents.ActivePage());
-  context_.host.UpdateStatusBar();
-  Finish(result);
+  Message(std::string(facts_->actionName) + "処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+  RedrawHold(*this, false).Finish(result);
 }
 
 void FileListDialog::SaveAll() {
@@ -139,11 +110,10 @@ void FileListDialog::ExitNo() {
 void FileListDialog::CloseAll(bool withSaving) {
   const int doneResult = withSaving ? kListDialogDone : kListDialogDoneSecond;
   Documents& documents = context_.documents;
-  DocumentsHost& host = context_.host;
   try {
     if (withSaving && !BatchSave(*this).Prepare(true)) return;
 
-    host.SetRedraw(false, nullptr);
+    RedrawHold hold(*this);
     Page* remembered = documents.ActivePage();
     // Closing the active Page would switch to another one each time; a Page that stays is
     // made active first.
@@ -172,9 +142,7 @@ void FileListDialog::CloseAll(bool withSaving) {
         if (closed) throw;
         ShowRow(*it);
         Message(row.path + "\nを閉じる処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-        host.SetRedraw(true, documents.ActivePage());
-        host.UpdateStatusBar();
-        Finish(doneResult);
+        hold.Finish(doneResult);
         return;
       }
     }
@@ -185,20 +153,13 @@ void FileListDialog::CloseAll(bool withSaving) {
       if (active == nullptr) active = documents.WindowOrder().front();
       documents.ActivatePage(active);
     }
-    host.SetRedraw(true, documents.ActivePage());
-    host.UpdateStatusBar();
-    Finish(doneResult);
+    hold.Finish(doneResult);
   } catch (const std::exception&) {
-    Message("まとめて閉じる処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-    host.SetRedraw(true, documents.ActivePage());
-    host.UpdateStatusBar();
-    Finish(doneResult);
+    ActionFailed(doneResult);
   }
 }
 
 void FileListDialog::ReloadAll() {
-  Documents& documents = context_.documents;
-  DocumentsHost& host = context_.host;
   try {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       FileListRow& row = rows_[i];
@@ -215,22 +176,18 @@ void FileListDialog::ReloadAll() {
       }
     }
 
-    host.SetRedraw(false, nullptr);
+    RedrawHold hold(*this);
     const std::vector<std::size_t> selected = SelectedRows();
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
       Page& page = *rows_[*it].page;
       if (!ReloadWithinLimit(page)) {
         ShowRow(*it);
         Message(page.FilePath() + "\nの再読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-        host.UpdateStatusBar();
-        host.SetRedraw(true, documents.ActivePage());
-        Finish(kListDialogDone);
+        hold.Finish(kListDialogDone);
         return;
       }
     }
-    host.UpdateStatusBar();
-    host.SetRedraw(true, documents.ActivePage());
-    Finish(kListDialogDone);
+    hold.Finish(kListDialogDone);
   } catch (const std::exception&) {
     ActionFailed(kListDialogDone);
   }

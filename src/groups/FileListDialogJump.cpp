@@ -8,6 +8,7 @@
 #include "documents/DocumentsHost.h"
 #include "documents/Page.h"
 #include "groups/FileListDialog.h"
+#include "groups/RedrawHold.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 
@@ -51,9 +52,8 @@ void FileListDialog::Jump() {
 
     Page* page = rows_[selected.front()].page;
     if (page != documents.ActivePage()) {
-      host.SetRedraw(false, nullptr);
+      const RedrawHold hold(*this);
       documents.ActivatePage(page);
-      host.SetRedraw(true, page);
     }
     TextControl& control = page->Control();
     const std::size_t caret = n < control.LineCount() ? control.LineStart(n) : control.TextLength();
@@ -67,10 +67,7 @@ void FileListDialog::Jump() {
     host.UpdateStatusBar();
     Finish(kListDialogDone);
   } catch (const std::exception&) {
-    Message("ｼﾞｬﾝﾌﾟ処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-    host.SetRedraw(true, documents.ActivePage());
-    host.UpdateStatusBar();
-    Finish(kListDialogDone);
+    ActionFailed(kListDialogDone);
   }
 }
 

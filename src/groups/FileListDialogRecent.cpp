@@ -4,13 +4,13 @@
 #include "documents/Documents.h"
 #include "documents/DocumentsHost.h"
 #include "groups/FileListDialog.h"
+#include "groups/RedrawHold.h"
 
 namespace norra {
 
 void FileListDialog::OpenRecentFiles() {
   Documents& documents = context_.documents;
-  DocumentsHost& host = context_.host;
-  host.SetRedraw(false, nullptr);
+  RedrawHold hold(*this);
   const std::vector<std::size_t> selected = SelectedRows();
   try {
     // A file gone since the list was made is reported by the open itself; the others still open.
@@ -19,8 +19,7 @@ void FileListDialog::OpenRecentFiles() {
   } catch (const std::exception&) {
     // An unexpected failure ends the loop; what opened stays open.
   }
-  host.SetRedraw(true, documents.ActivePage());
-  Finish(kListDialogDone);
+  hold.Finish(kListDialogDone);
 }
 
 }  // namespace norra

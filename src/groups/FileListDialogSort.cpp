@@ -7,6 +7,7 @@
 #include "documents/Page.h"
 #include "documents/PageList.h"
 #include "groups/FileListDialog.h"
+#include "groups/RedrawHold.h"
 #include "platform/Ui.h"
 
 namespace norra {
@@ -18,9 +19,8 @@ void FileListDialog::SortPageList() {
     const std::vector<std::size_t> selected = SelectedRows();
     Page* chosen = selected.empty() ? nullptr : rows_[selected.front()].page;
     if (chosen != nullptr && chosen != documents.ActivePage()) {
-      host.SetRedraw(false, nullptr);
+      const RedrawHold hold(*this);
       documents.ActivatePage(chosen);
-      host.SetRedraw(true, chosen);
     }
     std::vector<Page*> order;
     order.reserve(rows_.size());
@@ -33,10 +33,7 @@ void FileListDialog::SortPageList() {
     host.UpdateStatusBar();
     Finish(kListDialogDone);
   } catch (const std::exception&) {
-    Message("並べ替え処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-    host.SetRedraw(true, documents.ActivePage());
-    host.UpdateStatusBar();
-    Finish(kListDialogDone);
+    ActionFailed(kListDialogDone);
   }
 }
 

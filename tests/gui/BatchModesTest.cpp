@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BatchDialogFixture.h"
+#include "FileListFacts.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
@@ -92,13 +93,8 @@ class BatchModesTest : public guitest::BatchDialogFixture {
     bool shown = false;
     WhenDialogShown([&](FileListDialogWindow& window) {
       shown = true;
-      QCOMPARE(window.windowTitle(), U("Norraの終了"));
-      QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblPrompt"))->text(),
-               U("次のﾌｧｲﾙは変更されています。保存しますか?"));
-      QCOMPARE(Text(window, C::cmdDo), U("はい(&Y)"));
-      QCOMPARE(Text(window, C::cmdWithout), U("いいえ(&N)"));
-      QVERIFY(window.Widget(C::cmdWithout)->isVisible());
-      QVERIFY(window.List()->isColumnHidden(3));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::Exit);
+      CompareWithModeTable(window);
       // Only the modified Page, preselected.
       QCOMPARE(Names(window.List()), QStringList{"a.txt"});
       QCOMPARE(SelectedNames(window.List()), QStringList{"a.txt"});
@@ -139,12 +135,9 @@ class BatchModesTest : public guitest::BatchDialogFixture {
     Type(*PageNamed("a.txt"), "X");
 
     WhenDialogShown([](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("まとめて閉じる"));
-      QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblPrompt"))->text(),
-               U("変更されているﾌｧｲﾙは保存しますか?"));
-      QCOMPARE(Text(window, C::cmdDo), U("はい(&Y)"));
-      QCOMPARE(Text(window, C::cmdWithout), U("いいえ(&N)"));
-      QVERIFY(!window.List()->isColumnHidden(3));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::CloseAll);
+      CompareWithModeTable(window);
+      QCOMPARE(&window.Attached()->Facts(), &FileListModeFactsOf(ListDialogMode::CloseAll, true));
       QTreeWidget* list = window.List();
       QCOMPARE(list->topLevelItemCount(), 3);
       QCOMPARE(SelectedNames(list).size(), 3);
@@ -183,10 +176,8 @@ class BatchModesTest : public guitest::BatchDialogFixture {
     WhenDialogShown([&](FileListDialogWindow& window) {
       shown = &window;
       window.installEventFilter(&moves);
-      QCOMPARE(window.windowTitle(), U("まとめて上書き保存"));
-      QCOMPARE(Text(window, C::cmdDo), U("保存(&S)"));
-      QVERIFY(!window.Widget(C::cmdWithout)->isVisible());
-      QVERIFY(window.List()->isColumnHidden(3));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::SaveAll);
+      CompareWithModeTable(window);
       QCOMPARE(window.List()->topLevelItemCount(), 2);
       QCOMPARE(SelectedNames(window.List()).size(), 2);
       QCOMPARE(window.List()->topLevelItem(0)->text(0), QString::fromStdString(untitledName));
@@ -228,9 +219,8 @@ class BatchModesTest : public guitest::BatchDialogFixture {
     ui_.QueueAnswer(IDYES);
 
     WhenDialogShown([](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("まとめて再読込み"));
-      QCOMPARE(Text(window, C::cmdDo), U("再読込み(&R)"));
-      QVERIFY(!window.Widget(C::cmdWithout)->isVisible());
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::ReloadAll);
+      CompareWithModeTable(window);
       QTreeWidget* list = window.List();
       QCOMPARE(list->topLevelItemCount(), 2);
       // Nothing preselected: the first row (the active Page, b.txt) is selected on showing.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BatchDialogFixture.h"
+#include "FileListFacts.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
@@ -75,7 +76,8 @@ class ListModesTest : public guitest::BatchDialogFixture {
 
     // A new group: every open Page added, then written under a name.
     WhenDialogShown([&](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("グループから開く"));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::OpenFromGroup);
+      CompareWithModeTable(window);
       auto* name = qobject_cast<QLabel*>(window.Widget(C::lblGroupName));
       QVERIFY(name != nullptr && name->isVisible());
       QCOMPARE(name->text(), U("新グループ"));
@@ -134,8 +136,8 @@ class ListModesTest : public guitest::BatchDialogFixture {
     QVERIFY(View().Action(UiItem::mnuQuotationAll)->isEnabled());
 
     WhenDialogShown([](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("まとめて引用"));
-      QVERIFY(window.Widget(C::fraQuotationAll)->isVisible());
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::QuoteAll);
+      CompareWithModeTable(window);
       QCOMPARE(Names(window.List()), (QStringList{"b.txt", "a.txt"}));
       auto* lineBreaks = static_cast<QLineEdit*>(window.Widget(C::txtCRLFCount));
       QCOMPARE(lineBreaks->text(), QStringLiteral("1"));
@@ -177,7 +179,8 @@ class ListModesTest : public guitest::BatchDialogFixture {
     QVERIFY(page != nullptr && page != Logic().Docs().ActivePage());
 
     WhenDialogShown([](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("指定位置へｼﾞｬﾝﾌﾟ"));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::Jump);
+      CompareWithModeTable(window);
       auto* row = static_cast<QLineEdit*>(window.Widget(C::txtRow));
       // Under load the offscreen platform may not have activated the dialog yet.
       window.activateWindow();
@@ -221,9 +224,9 @@ class ListModesTest : public guitest::BatchDialogFixture {
     QCOMPARE(Logic().Docs().PageCount(), std::size_t{1});
 
     WhenDialogShown([](FileListDialogWindow& window) {
-      QCOMPARE(window.windowTitle(), U("最近使ったﾌｧｲﾙ"));
+      QCOMPARE(window.Attached()->DialogMode(), ListDialogMode::RecentFiles);
+      CompareWithModeTable(window);
       QCOMPARE(Names(window.List()), QStringList{"b.txt"});
-      QCOMPARE(Text(window, C::cmdDo), U("開く(&O)"));
       Click(window, C::cmdDo);
     });
     QTest::keyClick(EditorOf(*Logic().Docs().ActivePage()), Qt::Key_F4);

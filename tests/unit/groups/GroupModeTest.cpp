@@ -7,6 +7,7 @@
 
 #include "FileListDialogHarness.h"
 #include "groups/GroupFile.h"
+#include "groups/GroupMode.h"
 #include "text/Encoding.h"
 
 namespace norra::testing {
@@ -75,9 +76,9 @@ TEST_F(GroupModeTest, StartLoadsGroupPathAndListsMembersByState) {
   EXPECT_EQ(dialog.Rows()[0].page, nullptr);
   EXPECT_EQ(dialog.FocusedRow(), 0u);
   EXPECT_EQ(dialog.SortDirection(), 1);
-  EXPECT_EQ(dialog.GroupName(), group);
+  EXPECT_EQ(dialog.Group()->Name(), group);
   EXPECT_EQ(dialog.Control(C::lblGroupName).caption, group);
-  EXPECT_FALSE(dialog.GroupChanged());
+  EXPECT_FALSE(dialog.Group()->Changed());
   EXPECT_EQ(window->Prefs().File.RecentGroups.back(), group);
   EXPECT_EQ(dialog.SelectedCount(), 0u);
   for (C control : {C::cmdDo, C::cmdWithout, C::cmdReleaseFileFromGroup})
@@ -135,7 +136,7 @@ TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
     ui.QueueDialogFiles({c.chosen});
     dialog.Click(C::cmdSaveAsGroup);
     EXPECT_EQ(Members(c.written).size(), 4u);
-    EXPECT_EQ(dialog.GroupName(), c.written);
+    EXPECT_EQ(dialog.Group()->Name(), c.written);
     EXPECT_EQ(window->Prefs().File.GroupPath, c.written);
     EXPECT_EQ(window->Prefs().File.RecentGroups.back(), c.written);
   }
@@ -154,7 +155,7 @@ TEST_F(GroupModeTest, WriteFollowsSelectedRowsAndNamesGetTheirExtension) {
   EXPECT_EQ(ui.LastBox().text, WorkPath("groups/work.tgp") + "\nは既に存在します。上書きしますか?");
   EXPECT_EQ(ui.LastBox().flags, MB_YESNOCANCEL | MB_ICONQUESTION);
   EXPECT_EQ(ReadFile(WorkPath("groups/work.tgp")), "keep");
-  EXPECT_EQ(dialog.GroupName(), WorkPath("my.groups/work"));
+  EXPECT_EQ(dialog.Group()->Name(), WorkPath("my.groups/work"));
   ui.QueueDialogFiles({WorkPath("groups/work")});
   ui.QueueAnswer(IDYES);
   dialog.Click(C::cmdSaveAsGroup);
@@ -167,17 +168,17 @@ TEST_F(GroupModeTest, NewGroupAndLoadAskAboutChangesAndAddOrRemoveChangeIt) {
   const std::string one = MakeFile("one.txt", "1");
   const std::string two = MakeFile("two.txt", "2");
   FileListDialog dialog(Context(), kGroupMode);
-  EXPECT_EQ(dialog.GroupName(), "新グループ");
+  EXPECT_EQ(dialog.Group()->Name(), "新グループ");
   EXPECT_TRUE(dialog.Rows().empty());
 
   ui.QueueDialogCancel();
   dialog.Click(C::cmdAddFileFromDisk);
-  EXPECT_FALSE(dialog.GroupChanged());
+  EXPECT_FALSE(dialog.Group()->Changed());
   ui.QueueDialogFiles({two, one, two});  // no duplicate check
   dialog.Click(C::cmdAddFileFromDisk);
   EXPECT_EQ(Column(dialog, FileListRow::kName),
             (std::vector<std::string>{"two.txt", "one.txt", "two.txt"}));
-  EXPECT_TRUE(dialog.GroupChanged());
+  EXPECT_TRUE(dialog.Group()->Changed());
   EXPECT_FALSE(ui.Dialogs().back().save);
   EXPECT_TRUE(ui.Dialogs().back().request.multiSelect);
   EXPECT_EQ(ui.Dialogs().back().request.filters.at(0).description, "すべてのﾌｧｲﾙ");
@@ -192,7 +193,7 @@ TEST_F(GroupModeTest, NewGroupAndLoadAskAboutChangesAndAddOrRemoveChangeIt) {
   dialog.Click(C::cmdMakeNewGroup);
   EXPECT_EQ(ui.Dialogs().back().request.fileName, "新グループ.tgp");
   EXPECT_EQ(dialog.Rows().size(), 3u);
-  EXPECT_TRUE(dialog.GroupChanged());
+  EXPECT_TRUE(dialog.Group()->Changed());
 
   // Remove selected; then Yes writes the group and starts a new one.
   dialog.SelectRow(0, true);
@@ -205,9 +206,9 @@ TEST_F(GroupModeTest, NewGroupAndLoadAskAboutChangesAndAddOrRemoveChangeIt) {
   ui.QueueDialogFiles({WorkPath("pair")});
   dialog.Click(C::cmdMakeNewGroup);
   EXPECT_EQ(Members(WorkPath("pair.tgp")), (std::vector<std::string>{one, two}));
-  EXPECT_EQ(dialog.GroupName(), "新グループ");
+  EXPECT_EQ(dialog.Group()->Name(), "新グループ");
   EXPECT_TRUE(dialog.Rows().empty());
-  EXPECT_FALSE(dialog.GroupChanged());
+  EXPECT_FALSE(dialog.Group()->Changed());
 
   // Load: No drops the changes; the chosen file's members replace the rows.
   ui.QueueDialogFiles({one});
@@ -217,8 +218,8 @@ TEST_F(GroupModeTest, NewGroupAndLoadAskAboutChangesAndAddOrRemoveChangeIt) {
   dialog.Click(C::cmdOpenGroup);
   EXPECT_EQ(ui.Dialogs().back().request.filters.at(0).description, "文ｸﾞﾙｰﾌﾟ(*.tgp)");
   EXPECT_EQ(Column(dialog, FileListRow::kName), (std::vector<std::string>{"one.txt", "two.txt"}));
-  EXPECT_EQ(dialog.GroupName(), WorkPath("pair.tgp"));
-  EXPECT_TRUE(dialog.GroupChanged());  // loading leaves it as it was
+  EXPECT_EQ(dialog.Group()->Name(), WorkPath("pair.tgp"));
+  EXPECT_TRUE(dialog.Group()->Changed());  // loading leaves it as it was
 }
 
 TEST_F(GroupModeTest, AddAllOpenPagesSkipsUntitledAndListedPages) {
@@ -234,7 +235,7 @@ TEST_F(GroupModeTest, AddAllOpenPagesSkipsUntitledAndListedPages) {
   EXPECT_EQ(Column(dialog, FileListRow::kName), (std::vector<std::string>{"A.txt", "b.txt"}));
   EXPECT_EQ(Column(dialog, FileListRow::kState), (std::vector<std::string>{"表示", "表示"}));
   EXPECT_EQ(dialog.Rows()[1].page, &b);
-  EXPECT_FALSE(dialog.GroupChanged());
+  EXPECT_FALSE(dialog.Group()->Changed());
 }
 
 TEST_F(GroupModeTest, OpenSelectedWritesTheGroupThenOpensOnlyMembersOnDisk) {
@@ -351,7 +352,7 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   window->Prefs().File.GroupPath = MakeFile("empty.tgp", "");
   FileListDialog empty(Context(), kGroupMode);
   EXPECT_TRUE(empty.Rows().empty());
-  EXPECT_EQ(empty.GroupName(), window->Prefs().File.GroupPath);
+  EXPECT_EQ(empty.Group()->Name(), window->Prefs().File.GroupPath);
   EXPECT_FALSE(empty.Control(C::cmdDo).enabled);
 
   // Ten thousand members, none on disk.
@@ -383,15 +384,15 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   FileListDialog unreadable(Remembering(), kGroupMode);
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.LastBox().text, fifo + "\nの読込み処理中にｴﾗｰ発生");
-  EXPECT_EQ(unreadable.GroupName(), "新グループ");
+  EXPECT_EQ(unreadable.Group()->Name(), "新グループ");
   ui.QueueDialogFiles({japanese});
   unreadable.Click(C::cmdAddFileFromDisk);
   ui.QueueDialogFiles({fifo});
   unreadable.Click(C::cmdSaveAsGroup);
   EXPECT_EQ(ui.LastBox().text, fifo + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません");
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-  EXPECT_EQ(unreadable.GroupName(), "新グループ");
-  EXPECT_TRUE(unreadable.GroupChanged());
+  EXPECT_EQ(unreadable.Group()->Name(), "新グループ");
+  EXPECT_TRUE(unreadable.Group()->Changed());
 
   // Loading one over a listed group keeps that group's rows and name: a write after it must
   // not empty the group file still named.
@@ -401,7 +402,7 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   listed.Click(C::cmdOpenGroup);
   EXPECT_EQ(ui.LastBox().text, fifo + "\nの読込み処理中にｴﾗｰ発生");
   EXPECT_EQ(Column(listed, FileListRow::kName), (std::vector<std::string>{"メモ 1.txt"}));
-  EXPECT_EQ(listed.GroupName(), utf8Group);
+  EXPECT_EQ(listed.Group()->Name(), utf8Group);
   listed.Click(C::cmdUpdateGroup);
   EXPECT_EQ(Members(utf8Group), (std::vector<std::string>{japanese}));
 }

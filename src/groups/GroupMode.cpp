@@ -1,4 +1,6 @@
-// The group mode of the file-list dialog: the members of a group file and what is done to them.
+// GroupMode: the group file's members in the file-list dialog, and what is done to them.
+#include "groups/GroupMode.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -14,6 +16,7 @@
 #include "groups/FileListDialogView.h"
 #include "groups/GroupFile.h"
 #include "groups/GroupFileNames.h"
+#include "groups/RedrawHold.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
 #include "text/PathUtil.h"
@@ -30,37 +33,39 @@ constexpr const char* kChangedState = "変更";
 
 }  // namespace
 
-void FileListDialog::SetUpGroup() {
+GroupMode::GroupMode(FileListDialog& dialog) : dialog_(dialog), context_(dialog.Context()) {}
+
+void GroupMode::SetUp() {
   using C = FileListControl;
-  SetControl(C::lblGroupName, kNewGroup, true);
-  SetControl(C::cmdMakeNewGroup, "新規作成(&N)", true);
-  SetControl(C::cmdOpenGroup, "読み込む(&L)...", true);
-  SetControl(C::cmdUpdateGroup, "上書き保存(&S)...", true);
-  SetControl(C::cmdSaveAsGroup, "名前を付けて保存(&Q)...", true);
-  SetControl(C::cmdAddFileFromDisk, "ﾃﾞｨｽｸから追加(&P)...", true);
-  SetControl(C::cmdAddFileFromWindow, "子ｳｲﾝﾄﾞｳを全て追加(&W)", true);
-  SetControl(C::cmdEditByEditor, "手作業で編集(&H)", true);
+  dialog_.SetControl(C::lblGroupName, kNewGroup, true);
+  dialog_.SetControl(C::cmdMakeNewGroup, "新規作成(&N)", true);
+  dialog_.SetControl(C::cmdOpenGroup, "読み込む(&L)...", true);
+  dialog_.SetControl(C::cmdUpdateGroup, "上書き保存(&S)...", true);
+  dialog_.SetControl(C::cmdSaveAsGroup, "名前を付けて保存(&Q)...", true);
+  dialog_.SetControl(C::cmdAddFileFromDisk, "ﾃﾞｨｽｸから追加(&P)...", true);
+  dialog_.SetControl(C::cmdAddFileFromWindow, "子ｳｲﾝﾄﾞｳを全て追加(&W)", true);
+  dialog_.SetControl(C::cmdEditByEditor, "手作業で編集(&H)", true);
   groupName_ = kNewGroup;
   const std::string& path = context_.settings.File.GroupPath;
   if (!path.empty() && IsFile(path)) LoadGroupFile(path);
   groupChanged_ = false;
 }
 
-void FileListDialog::SetGroupName(const std::string& name) {
+void GroupMode::SetGroupName(const std::string& name) {
   groupName_ = name;
-  Mutable(FileListControl::lblGroupName).caption = name;
-  View().ControlsChanged();
+  dialog_.Mutable(FileListControl::lblGroupName).caption = name;
+  dialog_.View().ControlsChanged();
 }
 
-void FileListDialog::ClearRows() {
-  rows_.clear();
-  focused_ = npos;
-  View().RowsChanged();
-  SelectionChangedHandler();
-  RefreshStatus();
+void GroupMode::ClearRows() {
+  dialog_.rows_.clear();
+  dialog_.focused_ = FileListDialog::npos;
+  dialog_.View().RowsChanged();
+  dialog_.SelectionChangedHandler();
+  dialog_.RefreshStatus();
 }
 
-bool FileListDialog::AddMember(const std::string& path) {
+bool GroupMode::AddMember(const std::string& path) {
   if (path.empty()) return false;
   const std::string key = GroupFileNames::CaseKey(path);
   Page* page = nullptr;
@@ -76,55 +81,55 @@ bool FileListDialog::AddMember(const std::string& path) {
   } else {
     state = IsFile(WithoutTrailingSlash(path)) ? kDiskState : kLostState;
   }
-  rows_.push_back(FileListRow::Make(path, PageKind::File, page, state, rows_.size() + 1));
+  dialog_.rows_.push_back(FileListRow::Make(path, PageKind::File, page, state, dialog_.rows_.size() + 1));
   return true;
 }
 
-bool FileListDialog::LoadGroupFile(const std::string& path, bool replaceRows) {
+bool GroupMode::LoadGroupFile(const std::string& path, bool replaceRows) {
   std::vector<std::string> members;
   const GroupFileStatus status = GroupFile::Read(path, members);
   if (status != GroupFileStatus::Ok) {
-    if (status == GroupFileStatus::ReadFailed) Memory().unreadableGroups.insert(path);
-    Message(path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    if (status == GroupFileStatus::ReadFailed) dialog_.Memory().unreadableGroups.insert(path);
+    dialog_.Message(path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
     return false;
   }
   if (replaceRows) ClearRows();
   for (const std::string& member : members) AddMember(member);
   // By state, ascending, and the direction left ascending.
-  sortDirection_ = 1;
-  SortBy(FileListRow::kState);
-  sortDirection_ = 1;
-  if (!rows_.empty()) {
-    focused_ = 0;
-    View().RowFocused(0);
+  dialog_.sortDirection_ = 1;
+  dialog_.SortBy(FileListRow::kState);
+  dialog_.sortDirection_ = 1;
+  if (!dialog_.rows_.empty()) {
+    dialog_.focused_ = 0;
+    dialog_.View().RowFocused(0);
   }
-  SelectionChangedHandler();
+  dialog_.SelectionChangedHandler();
   context_.settings.AddRecentGroup(path);
   SetGroupName(path);
   return true;
 }
 
-int FileListDialog::WriteGroupTo(const std::string& path) {
-  if (Memory().unreadableGroups.count(path) != 0) {
-    Message(path + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません", MB_OK | MB_ICONERROR);
+int GroupMode::WriteGroupTo(const std::string& path) {
+  if (dialog_.Memory().unreadableGroups.count(path) != 0) {
+    dialog_.Message(path + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません", MB_OK | MB_ICONERROR);
     return 16;
   }
   std::vector<std::string> members;
-  members.reserve(rows_.size());
-  for (const FileListRow& row : rows_) {
+  members.reserve(dialog_.rows_.size());
+  for (const FileListRow& row : dialog_.rows_) {
     if (row.selected) members.push_back(row.path);
   }
-  for (const FileListRow& row : rows_) {
+  for (const FileListRow& row : dialog_.rows_) {
     if (!row.selected) members.push_back(row.path);
   }
   if (GroupFile::Write(path, members) != GroupFileStatus::Ok) {
-    Message(path + "\nの保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    dialog_.Message(path + "\nの保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
     return 16;
   }
   return 1;
 }
 
-int FileListDialog::SaveGroupFile() {
+int GroupMode::SaveGroupFile() {
   if (groupName_ == kNewGroup || !IsFile(groupName_)) return SaveGroupFileAs();
   if (WriteGroupTo(groupName_) != 1) return 16;
   context_.settings.File.GroupPath = groupName_;
@@ -133,7 +138,7 @@ int FileListDialog::SaveGroupFile() {
   return 1;
 }
 
-int FileListDialog::SaveGroupFileAs() {
+int GroupMode::SaveGroupFileAs() {
   std::string proposed = FileNamePart(groupName_);
   if (proposed.empty()) return 16;
   if (proposed.find('.') == std::string::npos) proposed += ".tgp";
@@ -147,8 +152,8 @@ int FileListDialog::SaveGroupFileAs() {
   if (!chosen.accepted || chosen.files.empty()) return 2;
   const std::string path = GroupFile::WithDefaultExtension(chosen.files.front());
   // The dialog asked about the name as typed, not about the one with ".tgp" added.
-  if (path != chosen.files.front() && files_.Exists(path) &&
-      Message(path + "\nは既に存在します。上書きしますか?", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
+  if (path != chosen.files.front() && dialog_.files_.Exists(path) &&
+      dialog_.Message(path + "\nは既に存在します。上書きしますか?", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
     return 2;
   if (WriteGroupTo(path) != 1) return 16;
   groupChanged_ = false;
@@ -158,18 +163,17 @@ int FileListDialog::SaveGroupFileAs() {
   return 1;
 }
 
-bool FileListDialog::AskToKeepGroup() {
+bool GroupMode::AskToKeepGroup() {
   if (!groupChanged_) return true;
   const int answer =
-      Message(groupName_ + "は変更されています。保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
+      dialog_.Message(groupName_ + "は変更されています。保存しますか？", MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDNO) return true;
   if (answer == IDYES) return SaveGroupFile() == 1;
   return false;
 }
 
-void FileListDialog::GroupCommand(FileListControl control) {
+void GroupMode::Command(FileListControl control) {
   using C = FileListControl;
-  if (mode_ != kGroupMode) return;
   switch (control) {
     case C::cmdMakeNewGroup:
       if (!AskToKeepGroup()) return;
@@ -185,7 +189,7 @@ void FileListDialog::GroupCommand(FileListControl control) {
       const FileDialogResult chosen = context_.ui.ShowOpenDialog(request);
       if (!chosen.accepted || chosen.files.empty()) return;
       LoadGroupFile(chosen.files.front(), true);
-      View().RowsChanged();
+      dialog_.View().RowsChanged();
       break;
     }
     case C::cmdUpdateGroup:
@@ -203,16 +207,16 @@ void FileListDialog::GroupCommand(FileListControl control) {
       const FileDialogResult chosen = context_.ui.ShowOpenDialog(request);
       if (!chosen.accepted || chosen.files.empty()) return;
       for (const std::string& file : chosen.files) AddMember(file);
-      View().RowsChanged();
-      View().FocusControl(C::lvwFileName);
+      dialog_.View().RowsChanged();
+      dialog_.View().FocusControl(C::lvwFileName);
       groupChanged_ = true;
-      RefreshStatus();
+      dialog_.RefreshStatus();
       break;
     }
     case C::cmdAddFileFromWindow: {
       std::vector<std::string> listed;
-      listed.reserve(rows_.size());
-      for (const FileListRow& row : rows_) listed.push_back(GroupFileNames::CaseKey(row.path));
+      listed.reserve(dialog_.rows_.size());
+      for (const FileListRow& row : dialog_.rows_) listed.push_back(GroupFileNames::CaseKey(row.path));
       for (const PageListEntry& entry : context_.documents.List().Entries()) {
         if (entry.page == nullptr || !entry.page->HasFile()) continue;  // untitled Pages
         const std::string& path = entry.page->FilePath();
@@ -220,28 +224,27 @@ void FileListDialog::GroupCommand(FileListControl control) {
           continue;
         AddMember(path);
       }
-      View().RowsChanged();
-      RefreshStatus();
+      dialog_.View().RowsChanged();
+      dialog_.RefreshStatus();
       break;
     }
     case C::cmdReleaseFileFromGroup: {
       // In one pass: a long list with every other row selected stays quick.
-      std::erase_if(rows_, [](const FileListRow& row) { return row.selected; });
-      if (focused_ >= rows_.size()) focused_ = rows_.empty() ? npos : rows_.size() - 1;
+      std::vector<FileListRow>& rows = dialog_.rows_;
+      std::erase_if(rows, [](const FileListRow& row) { return row.selected; });
+      if (dialog_.focused_ >= rows.size()) dialog_.focused_ = rows.empty() ? FileListDialog::npos : rows.size() - 1;
       groupChanged_ = true;
-      View().RowsChanged();
-      SelectionChangedHandler();
-      RefreshStatus();
+      dialog_.View().RowsChanged();
+      dialog_.SelectionChangedHandler();
+      dialog_.RefreshStatus();
       break;
     }
     case C::cmdEditByEditor: {
-      for (std::size_t i = 0; i < rows_.size(); ++i) SetRowSelected(i, false);
+      for (std::size_t i = 0; i < dialog_.rows_.size(); ++i) dialog_.SetRowSelected(i, false);
       if (SaveGroupFile() != 1) return;
-      DocumentsHost& host = context_.host;
-      host.SetRedraw(false, nullptr);
+      RedrawHold hold(dialog_);
       context_.documents.OpenPage(context_.settings.File.GroupPath, true);
-      host.SetRedraw(true, context_.documents.ActivePage());
-      Finish(kListDialogDone);
+      hold.Finish(kListDialogDone);
       break;
     }
     default:
@@ -249,49 +252,46 @@ void FileListDialog::GroupCommand(FileListControl control) {
   }
 }
 
-void FileListDialog::OpenMembers() {
+void GroupMode::OpenMembers() {
   if (SaveGroupFile() != 1) return;
   Documents& documents = context_.documents;
-  DocumentsHost& host = context_.host;
-  host.SetRedraw(false, nullptr);
-  const std::vector<std::size_t> selected = SelectedRows();
+  RedrawHold hold(dialog_);
+  const std::vector<std::size_t> selected = dialog_.SelectedRows();
   try {
     // Members already open, or gone from the disk, are skipped; a file gone since the list was
     // made is reported by the open itself.
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-      const FileListRow& row = rows_[*it];
+      const FileListRow& row = dialog_.rows_[*it];
       if (row.columns[FileListRow::kState] == kDiskState) documents.OpenPage(row.path, true);
     }
   } catch (const std::exception&) {
     // An unexpected failure ends the loop; what opened stays open.
   }
-  host.SetRedraw(true, documents.ActivePage());
-  Finish(kListDialogDone);
+  hold.Finish(kListDialogDone);
 }
 
-void FileListDialog::ReloadMembers() {
+void GroupMode::ReloadMembers() {
   if (SaveGroupFile() != 1) return;
-  for (std::size_t i = rows_.size(); i-- > 0;) {
-    const FileListRow& row = rows_[i];
+  for (std::size_t i = dialog_.rows_.size(); i-- > 0;) {
+    const FileListRow& row = dialog_.rows_[i];
     if (!row.selected || row.columns[FileListRow::kState] != kChangedState) continue;
-    ShowRow(i);
-    const int answer = Message(row.path +
+    dialog_.ShowRow(i);
+    const int answer = dialog_.Message(row.path +
                                    "\nは変更されています。\nﾃﾞｨｽｸから再読込みすると\n現在の変更は"
                                    "失われます\nよろしいですか?",
                                MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDNO) {
-      SetRowSelected(i, false);
+      dialog_.SetRowSelected(i, false);
     } else if (answer != IDYES) {
       return;  // the dialog stays open, nothing reloaded
     }
   }
 
   Documents& documents = context_.documents;
-  DocumentsHost& host = context_.host;
-  host.SetRedraw(false, nullptr);
-  const std::vector<std::size_t> selected = SelectedRows();
+  RedrawHold hold(dialog_);
+  const std::vector<std::size_t> selected = dialog_.SelectedRows();
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    const FileListRow& row = rows_[*it];
+    const FileListRow& row = dialog_.rows_[*it];
     const std::string& state = row.columns[FileListRow::kState];
     if (state == kLostState) continue;
     bool ok = true;
@@ -299,23 +299,19 @@ void FileListDialog::ReloadMembers() {
       if (state == kDiskState) {
         documents.OpenPage(row.path, true);
       } else if (row.page != nullptr) {
-        ok = ReloadWithinLimit(*row.page);
+        ok = dialog_.ReloadWithinLimit(*row.page);
       }
     } catch (const std::exception&) {
       ok = false;
     }
     if (!ok) {
-      ShowRow(*it);
-      Message(row.path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-      host.UpdateStatusBar();
-      host.SetRedraw(true, documents.ActivePage());
-      Finish(kListDialogDone);
+      dialog_.ShowRow(*it);
+      dialog_.Message(row.path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+      hold.Finish(kListDialogDone);
       return;
     }
   }
-  host.UpdateStatusBar();
-  host.SetRedraw(true, documents.ActivePage());
-  Finish(kListDialogDone);
+  hold.Finish(kListDialogDone);
 }
 
 }  // namespace norra
