@@ -28,6 +28,9 @@ class FindWindowPort {
   virtual void MakeTopmost() = 0;
   // One of its history lists is dropped down (Esc then belongs to that list).
   virtual bool HistoryListShown() const = 0;
+  // The options dialog applied settings: the open window takes their colours, WantTabs and
+  // tag symbols at once.
+  virtual void OptionsChanged() = 0;
 };
 
 }  // namespace norra

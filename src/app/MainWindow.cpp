@@ -368,7 +368,7 @@ void MainWindow::ShowBars(bool toolBar, bool statusBar) {
 void MainWindow::StylePage(Page& page, const VisionSettings& vision) { view_.StylePageWindow(page, vision); }
 
 void MainWindow::FindWindowOptionsChanged() {
-  if (findWindowCreated_ && findWindowOptionsHook_) findWindowOptionsHook_();
+  if (findWindowCreated_) findWindow_.OptionsChanged();
 }
 
 unsigned MainWindow::Holds(bool askClipboard) {
@@ -725,6 +725,7 @@ void MainWindow::Dispatch(UiItem item) {
 }
 
 int MainWindow::ShowOptions(int page) {
+  if (!options_.Available()) return page;
   const int shown = options_.Show(page);
   AfterOptions();
   return shown;

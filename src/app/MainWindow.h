@@ -79,9 +79,6 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   // Before Create: whether the batch dialog carries out a mode's first button (without this,
   // every mode does). The commands of the modes that do not stay disabled.
   void SetListModeCheck(std::function<bool(ListDialogMode)> hasAction) { listModeHasAction_ = std::move(hasAction); }
-  // Gives the find/replace window, while it exists, the Vision colours, WantTabs and tag
-  // symbols the options dialog applied.
-  void SetFindWindowOptionsHook(std::function<void()> hook) { findWindowOptionsHook_ = std::move(hook); }
   // The first showing: hooks, the command line's files, the first state. Runs once.
   void Show();
   // The close request: true when the window may close (it is hidden then); false refuses.
@@ -123,6 +120,9 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void SetRedraw(bool on, Page* relayout = nullptr) override;
   // Runs the batch dialog in the mode, then refreshes the state shown.
   int RunListDialog(ListDialogMode mode);
+  // The options dialog at the page, whoever asks for it, then what it changed shown (the bars,
+  // the second help's captions, the status bar). Returns the page shown last.
+  int ShowOptions(int page);
 
   Documents& Docs() { return *documents_; }
   UndoLog& Log() { return *log_; }
@@ -171,7 +171,6 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void StorePlacement();
   void HideForClose();
   void OpenCommandLineFiles();
-  int ShowOptions(int page);
   void AfterOptions();
   void OpenFindWindow(FindRequest request);
   void CloseFindWindowOnEscape();
@@ -201,7 +200,6 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   GroupCommandsPort* groups_;
   PrinterDevice* printer_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
-  std::function<void()> findWindowOptionsHook_;
   StartupOptions startup_;
   StatusBar status_;
   CommandStates commands_;

@@ -111,7 +111,8 @@ void FindReplaceWindow::Destroy() {
   const FindWindowGeometry geometry = view_.Geometry();
   settings_.FindReplace.Height = geometry.height;
   settings_.FindReplace.Width = geometry.width;
-  settings_.FindReplace.WantTabs = Box(FindBox::Find).WantTabs();
+  // WantTabs is the options dialog's, which stored it when it changed: the boxes only follow
+  // it, so writing theirs back could only undo a newer choice.
   settings_.SaveFindReplace();
   histories_.SaveIfChanged();
   engine_.reset();
@@ -171,11 +172,25 @@ void FindReplaceWindow::Showing() {
   Box(FindBox::Find).SetModified(true);
   Box(FindBox::Replace).SetModified(true);
   if (FirstShow) {
-    const VisionSettings& vision = settings_.Vision;
-    view_.ApplyColours(Rgb(vision.ForeRed, vision.ForeGreen, vision.ForeBlue),
-                       Rgb(vision.BackRed, vision.BackGreen, vision.BackBlue));
+    ShowVisionColours();
     FirstShow = false;
   }
+}
+
+void FindReplaceWindow::ShowVisionColours() {
+  const VisionSettings& vision = settings_.Vision;
+  view_.ApplyColours(Rgb(vision.ForeRed, vision.ForeGreen, vision.ForeBlue),
+                     Rgb(vision.BackRed, vision.BackGreen, vision.BackBlue));
+}
+
+void FindReplaceWindow::OptionsChanged() {
+  if (!engine_) return;
+  Box(FindBox::Find).SetWantTabs(settings_.FindReplace.WantTabs);
+  Box(FindBox::Replace).SetWantTabs(settings_.FindReplace.WantTabs);
+  ShowVisionColours();
+  ConditionsChanged();  // the tag symbols may have changed
+  if (tagPanel_ && tagPanel_->IsOpen())
+    OpenTagPanel(tagPanel_->Mode() == TagPanelMode::FindTags ? TagClass::Find : TagClass::Replace);
 }
 
 void FindReplaceWindow::Activated() {

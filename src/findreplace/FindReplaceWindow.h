@@ -66,8 +66,10 @@ class FindReplaceWindow {
   // Creation: the engine with the FindReplace settings, the first state, the stored size.
   // False when it failed (the main window reports it).
   bool Create();
-  // Destruction: the size and WantTabs go to the settings.
+  // Destruction: the window's size goes to the settings.
   void Destroy();
+  // The options dialog applied settings: colours, WantTabs and tag symbols take effect now.
+  void OptionsChanged();
 
   // ---- requests of the main window ----
   void Open(int request);
@@ -175,6 +177,7 @@ class FindReplaceWindow {
   void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);
+  void ShowVisionColours();
   void Info(const std::string& text, const std::string& caption);
 
   // The work of the ranges over the open Pages.

@@ -5,7 +5,6 @@
 
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
-#include "app/OptionsDialogPort.h"
 #include "documents/Documents.h"
 #include "engine/TagTable.h"
 #include "findreplace/FindReplaceWindow.h"
@@ -27,12 +26,11 @@ TfrmR* FindWindowBridge::Window() const {
 }
 
 void FindWindowBridge::Bind(MainWindow& logic, TfrmNote& view, Ui& ui, Clipboard& clipboard,
-                            OptionsDialogPort& options, FolderChooser* folders) {
+                            FolderChooser* folders) {
   main_ = &logic;
   view_ = &view;
   ui_ = &ui;
   clipboard_ = &clipboard;
-  options_ = &options;
   folders_ = folders != nullptr ? folders : &noFolders_;
 }
 
@@ -90,8 +88,13 @@ bool FindWindowBridge::HistoryListShown() const {
   return logic_ && logic_->HistoryListShown();
 }
 
+void FindWindowBridge::OptionsChanged() {
+  if (logic_) logic_->OptionsChanged();
+}
+
+// Through the main window's status bar, which knows what its panels show.
 void FindWindowBridge::SetStatusText(const std::string& text) {
-  view_->SetStatusText(0, text);
+  main_->ShowHint(text);
 }
 
 void FindWindowBridge::SetMainWindowEnabled(bool enabled) {
@@ -120,8 +123,9 @@ void FindWindowBridge::FocusActivePage() {
   view_->SetPageListEnabled(true);
 }
 
+// As the main window's own options command does, so that what the dialog changed is shown.
 void FindWindowBridge::ShowOptions(int page) {
-  if (options_->Available()) options_->Show(page);
+  main_->ShowOptions(page);
 }
 
 void FindWindowBridge::ShowHelpTopic(int topic) {

@@ -15,7 +15,6 @@ class Clipboard;
 class HelpPort;
 class FindReplaceWindow;
 class MainWindow;
-class OptionsDialogPort;
 class TfrmNote;
 class TfrmR;
 class Ui;
@@ -36,8 +35,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   FindWindowBridge& operator=(const FindWindowBridge&) = delete;
 
   // Before the first request: what the window is built from (all outlive it).
-  void Bind(MainWindow& logic, TfrmNote& view, Ui& ui, Clipboard& clipboard,
-            OptionsDialogPort& options, FolderChooser* folders);
+  void Bind(MainWindow& logic, TfrmNote& view, Ui& ui, Clipboard& clipboard, FolderChooser* folders);
   void SetHelp(HelpPort* help) { help_ = help; }
 
   // For tests and tools; null until the window exists.
@@ -53,6 +51,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   void FindNext() override;
   void MakeTopmost() override;
   bool HistoryListShown() const override;
+  void OptionsChanged() override;
 
   // ---- FindWindowHost ----
   void SetStatusText(const std::string& text) override;
@@ -70,7 +69,6 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   TfrmNote* view_ = nullptr;
   Ui* ui_ = nullptr;
   Clipboard* clipboard_ = nullptr;
-  OptionsDialogPort* options_ = nullptr;
   FolderChooser* folders_ = nullptr;
   HelpPort* help_ = nullptr;
   NoFolderChooser noFolders_;

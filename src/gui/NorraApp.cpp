@@ -102,7 +102,7 @@ std::string DesktopHelp::CopyFolder() {
 }
 
 bool NorraApp::ListModeHasAction(ListDialogMode mode) {
-  // The modes FileListDialog::RunFirst carries out; the others show their rows and nothing more.
+  // The modes whose first button FileListDialog::RunAction carries out; the others show their rows and nothing more.
   switch (mode) {
     case ListDialogMode::SaveAll:
     case ListDialogMode::Exit:
@@ -146,7 +146,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
                       runner_.get(), printer_.get()},
       std::move(options));
-  find_.Bind(*logic_, *view_, ui_, clipboard_, options_, overrides.folders != nullptr ? overrides.folders : &folders_);
+  find_.Bind(*logic_, *view_, ui_, clipboard_, overrides.folders != nullptr ? overrides.folders : &folders_);
   find_.SetHelp(&help);
   // Only the real batch dialog lacks actions; a test's dialog port answers every mode.
   if (runner_) logic_->SetListModeCheck(&NorraApp::ListModeHasAction);

@@ -222,6 +222,7 @@ class FakeFindWindow : public FindWindowPort {
   void FindNext() override { ++findNexts; }
   void MakeTopmost() override { ++topmost; }
   bool HistoryListShown() const override { return historyShown; }
+  void OptionsChanged() override { ++optionsChanges; }
 
   bool available = true;
   bool createFails = false;
@@ -232,6 +233,7 @@ class FakeFindWindow : public FindWindowPort {
   int closes = 0;
   int findNexts = 0;
   int topmost = 0;
+  int optionsChanges = 0;
   std::vector<FindRequest> requests;
   std::function<void()> onDestroy;
 };

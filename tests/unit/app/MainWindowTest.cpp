@@ -718,6 +718,25 @@ TEST_F(MainWindowTest, OptionsDialogRemembersItsPageAndItsChangesApply) {
   EXPECT_EQ(window->Log().IndentChar(), '\t');
 }
 
+// The find window asks for the options dialog through the main window, as its own command
+// does: the dialog's changes are shown, and applied options reach the open window.
+TEST_F(MainWindowTest, OptionsFromTheFindWindowRefreshTheMainWindowAndReachTheFindWindow) {
+  WriteCurrentSettings();
+  Start();
+  window->FindWindowOptionsChanged();
+  EXPECT_EQ(find.optionsChanges, 0);  // no window yet
+  window->Execute(UiItem::mnuFind);
+  const std::string file = MakeFile("api.html", "<html></html>");
+  options.during = [&](int) {
+    window->Prefs().Help.SetSecondHelp(file);
+    window->FindWindowOptionsChanged();  // as the dialog's Apply does
+  };
+  EXPECT_EQ(window->ShowOptions(kOptionsPageFindReplace), kOptionsPageFindReplace);
+  EXPECT_EQ(options.pages, (std::vector<int>{kOptionsPageFindReplace}));
+  EXPECT_EQ(find.optionsChanges, 1);
+  EXPECT_EQ(view.Caption(UiItem::mnuHelpKeyWord2), "[api.html]のﾄﾋﾟｯｸ検索(&T)");
+}
+
 TEST_F(MainWindowTest, SecondHelpIsChosenFirstAndSearchedWithTheFirstLineOfTheSelection) {
   WriteCurrentSettings();
   Start();
