@@ -1,8 +1,11 @@
 // QtUi: message boxes and file dialogs as Qt shows them.
 #include "gui/QtUi.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -58,13 +61,43 @@ QString NameFilterOf(const FileFilter& filter) {
   return FromUtf8(filter.description) + QStringLiteral(" (") + masks.join(u' ') + u')';
 }
 
+// The text cut to fit `room`: a line wider than the room keeps its start and end around "…"
+// (a path keeps its root and its file name), and when there are more lines than fit, the first
+// and last ones stay around a line "…". `cut` tells whether anything was left out.
+QString FittedText(const QString& text, const QFontMetrics& metrics, QSize room, bool& cut) {
+  cut = false;
+  const QString ellipsis(QChar(0x2026));
+  QStringList lines = text.split(u'\n');
+  for (QString& line : lines) {
+    if (metrics.horizontalAdvance(line) <= room.width()) continue;
+    line = metrics.elidedText(line, Qt::ElideMiddle, room.width());
+    cut = true;
+  }
+  const qsizetype most = std::max<qsizetype>(3, room.height() / std::max(1, metrics.lineSpacing()));
+  if (lines.size() > most) {
+    const qsizetype head = (most - 1) / 2;
+    const qsizetype tail = most - 1 - head;
+    lines = lines.mid(0, head) + QStringList{ellipsis} + lines.mid(lines.size() - tail);
+    cut = true;
+  }
+  return lines.join(u'\n');
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> QtUi::BuildMessageBox(std::string_view text, unsigned flags,
                                                    std::string_view caption) const {
   auto box = std::make_unique<QMessageBox>(owner_.data());
   box->setTextFormat(Qt::PlainText);  // a path may hold "<"
-  box->setText(FromUtf8(text));
+  // A box taller or wider than the screen would put its buttons out of reach: its text gets
+  // at most half the screen's width and height, and the whole text, when cut, waits behind
+  // the details button.
+  const QScreen* screen = owner_ != nullptr ? owner_->screen() : QGuiApplication::primaryScreen();
+  const QSize available = screen != nullptr ? screen->availableGeometry().size() : QSize(800, 600);
+  bool cut = false;
+  const QString full = FromUtf8(text);
+  box->setText(FittedText(full, QFontMetrics(box->font()), available / 2, cut));
+  if (cut) box->setDetailedText(full);
   box->setWindowTitle(FromUtf8(caption));
   box->setIcon(IconOf(flags));
   const QList<QMessageBox::StandardButton> buttons = ButtonsOf(flags);
