@@ -439,6 +439,12 @@ void ReplacementFile::Discard() {
   }
 }
 
+int ReplacementFile::OpenTemporary() const {
+  if (temporary_.empty()) return -1;
+  const std::string name = temporaryAt_ == AT_FDCWD ? temporary_ : FileNamePart(temporary_);
+  return ::openat(temporaryAt_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+}
+
 void ReplacementFile::SyncFolderOf(const std::string& file) {
   const std::string folder = FolderPart(file);
   const char* name = folder.empty() ? "." : folder.c_str();

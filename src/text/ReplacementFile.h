@@ -58,6 +58,9 @@ class ReplacementFile {
   FileError Replace(const FileIdentity* read = nullptr);
   // Removes the temporary file, if any; the target stays as it was.
   void Discard();
+  // Opens the finished temporary for reading (to flush it) through the folder it was made in;
+  // -1 with errno when it cannot.
+  int OpenTemporary() const;
 
   const std::string& Target() const { return target_; }  // the file that will be replaced
   const std::string& Temporary() const { return temporary_; }
