@@ -173,7 +173,8 @@ std::string FolderDialog::TypedPath() const {
   std::string base;
   if (Exists(selected_) && selected_ != kRoot) base = nodes_[selected_].path;
   if (base.empty()) base = WithSlash(startPath_);
-  if (base.empty() || base.front() != '/') return dirText_;
+  // Only the top node shown: the home folder, never the program's working folder.
+  if (base.empty() || base.front() != '/') base = WithSlash(HomeFolder());
   std::string path = MakeAbsolute(dirText_, base);
   if (dirText_.back() == '/' && !path.empty() && path.back() != '/') path += '/';
   return path;

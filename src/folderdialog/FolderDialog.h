@@ -64,8 +64,8 @@ class FolderDialog {
   bool OkEnabled() const { return !dirText_.empty(); }
 
   // OK: true when the dialog closes confirmed. A relative path is taken relative to the
-  // folder the tree shows (the selected one, else the start path) and the edit box then holds
-  // it made absolute. A path naming a file is refused with a message; a missing folder is
+  // folder the tree shows (the selected one, else the start path, else the home folder) and the
+  // edit box then holds it made absolute. A path naming a file is refused with a message; a missing folder is
   // offered for creation with its parents; on refusal or failure the dialog stays open.
   bool Ok();
 
