@@ -82,6 +82,12 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
       return 0;
     }
     if (size < 0) {
+      // A pipe, device or socket is there but is no file to load; only a missing one leaves
+      // the recent list.
+      if (files_.Exists(path) && !IsFolder(path)) {
+        ShowLoadError(FileErrorReason(FileError::NotRegularFile), path);
+        return 0;
+      }
       ShowLoadError("ﾌｧｲﾙが存在しません", path);
       RemoveRecentFile(path);
       return 0;

@@ -10,7 +10,9 @@
 #include <set>
 #include <utility>
 
+#include "documents/Page.h"
 #include "engine/SearchEngine.h"
+#include "findreplace/ConfinedFolder.h"
 #include "findreplace/FolderEnumerator.h"
 #include "findreplace/LineBreakWriter.h"
 #include "findreplace/LineBreaks.h"
@@ -65,6 +67,14 @@ std::string DiskSearch::FolderOf(std::string_view folderText) {
   std::string folder(folderText);
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
+}
+
+std::string DiskSearch::StartFolder(const Page* active, const std::string& currentDir) {
+  std::string folder;
+  if (active != nullptr && active->HasFile()) folder = FolderPart(active->FilePath());
+  if (folder.empty() || !IsFolder(folder)) folder = currentDir;
+  if (folder.empty() || !IsFolder(folder)) folder = HomeFolder();
+  return folder == "/" ? folder : WithoutTrailingSlash(folder);
 }
 
 std::string DiskSearch::DoneMessage(std::int64_t replaceCount) {
@@ -133,6 +143,11 @@ DiskSearchEnd DiskSearch::CollectGroupFiles(const DiskSearchRequest& request,
   }
   std::vector<std::string> members;
   GroupFileStatus status = GroupFile::Read(request.groupPath, members);
+  if (status == GroupFileStatus::NotMemberList) {
+    ui_.ShowMessageBox(GroupFile::NotMemberListMessage(request.groupPath),
+                       MB_OK | MB_ICONWARNING, kCaptionGroup);
+    return DiskSearchEnd::Refused;
+  }
   if (status != GroupFileStatus::Ok) {
     lastFailure_ = "the group file cannot be read";
     return DiskSearchEnd::Stopped;
@@ -145,13 +160,15 @@ DiskSearchEnd DiskSearch::CollectGroupFiles(const DiskSearchRequest& request,
   // itself, not by spelling: two spellings of one file (other case on a case-blind mount,
   // "./" or a link) are one member, while names differing only in case on an ordinary Linux
   // file system are two files and both are visited.
-  std::vector<std::pair<dev_t, ino_t>> seen;
+  std::set<std::pair<dev_t, ino_t>> seen;  // a group may list a hundred thousand members
   for (const std::string& line : members) {
+    // A line with a control character is no path: the system would stop at a NUL and open
+    // another file than the one the masks judged by its whole name.
+    if (!GroupFile::IsMemberPath(line)) continue;
     if (!MatchesAnyMaskUtf8Name(line, request.fileMasks)) continue;
     std::pair<dev_t, ino_t> id;
     if (!RegularFileId(line, id)) continue;  // not a file: skipped without a message
-    if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
-    seen.push_back(id);
+    if (!seen.insert(id).second) continue;
     files.push_back(line);
   }
   return DiskSearchEnd::Completed;
@@ -186,8 +203,23 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   needsCommit_ = false;
   std::string bytes;
   FileIdentity identity;
-  if (FileError e = ReadWholeFile(path, bytes, &identity); e != FileError::None) {
-    lastFailure_ = FileErrorReason(e);
+  // In a folder run the file is reached through the run's folder, never through a link: one
+  // put in its place (or in a sub-folder's) meanwhile leads outside, where the run must not
+  // write.
+  std::shared_ptr<const Descriptor> folder;
+  std::string name;
+  if (confined_ != nullptr && !confined_->Locate(path, folder, name)) {
+    lastFailure_ = FileErrorReason(FileError::Changed);
+    return FileOutcome::Linked;
+  }
+  const FileError readError = folder ? ReadWholeFileAt(folder->Get(), name, bytes, &identity)
+                                     : ReadWholeFile(path, bytes, &identity);
+  if (readError == FileError::IsLink) {
+    lastFailure_ = FileErrorReason(readError);
+    return FileOutcome::Linked;
+  }
+  if (readError != FileError::None) {
+    lastFailure_ = FileErrorReason(readError);
     return FileOutcome::ReadFailed;
   }
   if (batch_ != nullptr && batch_->Holds(identity)) {
@@ -222,8 +254,9 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   // into a temporary file made at its first byte.
   ReplacementFile file;
   FileError fileError = FileError::None;
-  const ContentOutput toFile = [&file, &fileError, &path](std::string_view piece) {
-    if (fileError == FileError::None && !file.IsOpen()) fileError = file.Open(path);
+  const ContentOutput toFile = [&](std::string_view piece) {
+    if (fileError == FileError::None && !file.IsOpen())
+      fileError = folder ? file.OpenIn(folder, FolderPart(path), name) : file.Open(path);
     if (fileError == FileError::None) fileError = file.Write(piece);
     return fileError == FileError::None;
   };
@@ -251,6 +284,11 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   const bool handedOn = writer.Finish();
   // A new text of no bytes at all still replaces the file.
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
+  if (fileError == FileError::IsLink) {
+    engine_.ReplaceCount = before;
+    lastFailure_ = FileErrorReason(fileError);
+    return FileOutcome::Linked;
+  }
   if (!handedOn || fileError != FileError::None) {
     engine_.ReplaceCount = before;  // nothing of this file reached the disk
     lastError_ = fileError;
@@ -277,6 +315,8 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   }
   lastCount_ = engine_.ReplaceCount - before;
   lastBytes_ = static_cast<std::size_t>(file.Written());
+  newFolder_ = folder.get() != lastFolder_;
+  lastFolder_ = folder.get();
   batch_->Add(std::move(file), identity);
   return FileOutcome::Replaced;
 }
@@ -290,6 +330,8 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
     --result.filesChanged;
     result.leftChanged.push_back(files[waiting_[i].index]);
   }
+  waitingFolders_ = 0;
+  lastFolder_ = nullptr;
   if (e == FileError::None) {
     waiting_.clear();
     waitingBytes_ = 0;
@@ -327,6 +369,8 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   batch_ = dryRun ? nullptr : &batch;
   waiting_.clear();
   waitingBytes_ = 0;
+  waitingFolders_ = 0;
+  lastFolder_ = nullptr;
   struct Detach {
     AtomicWriteBatch*& batch;
     ~Detach() { batch = nullptr; }
@@ -360,13 +404,17 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
       }
       ++result.filesVisited;
       if (outcome == FileOutcome::NotText) ++result.filesNotText;
+      if (outcome == FileOutcome::Linked) result.leftChanged.push_back(path);
       if (outcome == FileOutcome::Replaced) {
         ++result.filesChanged;
         if (batch_ != nullptr) {
           waiting_.push_back({k, lastCount_});
           waitingBytes_ += lastBytes_;
-          // Bounded, so temporary files never take much room or many names at once.
+          if (newFolder_) ++waitingFolders_;
+          // Bounded, so temporary files never take much room, many names or many open
+          // folders at once.
           if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes ||
+              waitingFolders_ >= kBatchFolders ||
               waitingBytes_ > RoomForWaiting(path)) {
             if (!commit()) return result;
           }
@@ -403,6 +451,8 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
 }
 
 DiskSearchResult DiskSearch::RunFolder(const DiskSearchRequest& request) {
+  // Opened before it is listed, so that the files listed are the files written.
+  ConfinedFolder folder(FolderOf(request.folderText));
   std::vector<std::string> files;
   int unreadable = 0;
   DiskSearchEnd end = CollectFolderFiles(request, files, &unreadable);
@@ -412,6 +462,17 @@ DiskSearchResult DiskSearch::RunFolder(const DiskSearchRequest& request) {
     result.foldersUnreadable = unreadable;
     return result;
   }
+  if (!folder.IsOpen()) {
+    DiskSearchResult result;
+    result.end = DiskSearchEnd::Stopped;
+    result.stoppedAt = folder.Path();
+    result.stopReason = FileErrorReason(FileError::AccessDenied);
+    return result;
+  }
+  struct Confine {
+    ConfinedFolder*& confined;
+    ~Confine() { confined = nullptr; }
+  } confine{confined_ = &folder};
   return RunFiles(files, request.dryRun, kCaptionFolder, unreadable);
 }
 

@@ -12,6 +12,8 @@
 namespace norra {
 
 class AtomicWriteBatch;
+class ConfinedFolder;
+class Page;
 class SearchEngine;
 class Ui;
 
@@ -53,6 +55,8 @@ enum class FileOutcome {
   ReadFailed,    // the file could not be read
   WriteFailed,   // the new text could not be written; the file is as it was
   EngineFailed,  // the engine reported failure for this file; it was not touched
+  Linked,        // a folder run found the name turned into a link (or its folder gone): the
+                 // file was not touched, and the run names it
 };
 
 class DiskSearch {
@@ -105,6 +109,11 @@ class DiskSearch {
   // one or is empty.
   static std::string FolderOf(std::string_view folderText);
 
+  // The folder text a new find window starts with: the folder of the active Page's file, else
+  // currentDir, else the home folder (without its trailing "/"). Never "/" unless it is one of
+  // those: a run over the whole machine is only ever chosen.
+  static std::string StartFolder(const Page* active, const std::string& currentDir);
+
   // Texts of the messages and captions.
   static constexpr std::string_view kCaptionFolder = "◆全て置換 - [ﾌｫﾙﾀﾞ(DISK)]";
   static constexpr std::string_view kCaptionGroup = "◆全て置換 - [ｸﾞﾙｰﾌﾟ(DISK)]";
@@ -129,6 +138,8 @@ class DiskSearch {
   // Files rewritten by a run wait in its batch; at most this many, or this many bytes.
   static constexpr std::size_t kBatchFiles = 1024;
   static constexpr std::size_t kBatchBytes = std::size_t{256} << 20;
+  // and from at most this many folders, each of which a waiting file holds open.
+  static constexpr std::size_t kBatchFolders = 256;
 
   // A rewritten file whose new content waits in the batch: its place in the run's file list
   // and the replacements it holds.
@@ -155,6 +166,11 @@ class DiskSearch {
   std::size_t lastBytes_ = 0;   // and its new size
   std::vector<Waiting> waiting_;
   std::size_t waitingBytes_ = 0;
+  // A folder run's folder: its files are opened through it, no link followed.
+  ConfinedFolder* confined_ = nullptr;
+  const void* lastFolder_ = nullptr;  // the folder of the file ReplaceOne last added
+  bool newFolder_ = false;            // and whether it differs from the one before
+  std::size_t waitingFolders_ = 0;
 };
 
 }  // namespace norra

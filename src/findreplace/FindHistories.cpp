@@ -7,6 +7,7 @@
 #include "text/Encoding.h"
 #include "text/FileIo.h"
 #include "text/IniFile.h"
+#include "text/OwnFileText.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -140,13 +141,18 @@ std::string FindHistories::Serialize(const std::vector<std::string>& find,
   IniFile file;
   WriteSection(file, kFindSection, find);
   WriteSection(file, kReplaceSection, replace);
-  return file.Serialize();
+  const std::string bytes = file.Serialize();
+  if (!file.NeedsUtf8()) return bytes;
+  // The INI writer chose UTF-8 (its text starts with a section, never a mark): written as the
+  // program's own files are, CP932 whenever it reads back the same, else marked UTF-8.
+  return EncodeOwnFileText(bytes);
 }
 
 void FindHistories::Parse(std::string_view bytes, std::vector<std::string>& find,
                           std::vector<std::string>& replace) {
   IniFile file;
-  file.Parse(bytes);
+  // Decoded here, so that CP932 bytes that happen to be valid UTF-8 still read as CP932.
+  file.Parse(DecodeOwnFileText(bytes));
   find = ReadSection(file, kFindSection);
   replace = ReadSection(file, kReplaceSection);
 }

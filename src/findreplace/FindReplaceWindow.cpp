@@ -49,7 +49,8 @@ FindReplaceWindow::FindReplaceWindow(const FindReplaceContext& context, FindRepl
       findBox_(findBox, context.log, [this] { BoxChanged(FindBox::Find); }),
       replaceBox_(replaceBox, context.log, [this] { BoxChanged(FindBox::Replace); }),
       tags_(context.tags),
-      folderText_("/"),
+      folderText_(
+          DiskSearch::StartFolder(context.docs.ActivePage(), context.settings.File.CurrentDir)),
       groupText_("文ｸﾞﾙｰﾌﾟ (*.tgp)") {}
 
 FindReplaceWindow::~FindReplaceWindow() = default;

@@ -1,7 +1,6 @@
 // Drives and folders on disk for the folder dialog.
 #include "folderdialog/DiskFolderSystem.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -38,14 +37,6 @@ std::string UnescapeMountField(std::string_view field) {
 bool Under(std::string_view path, std::string_view folder) {
   return path == folder ||
          (path.starts_with(folder) && path.size() > folder.size() && path[folder.size()] == '/');
-}
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-    return pw->pw_dir;
-  }
-  return {};
 }
 
 }  // namespace
@@ -142,6 +133,10 @@ std::vector<std::string> DiskFolderSystem::SubfolderNames(const std::string& fol
 
 bool DiskFolderSystem::IsFolder(const std::string& path) {
   return norra::IsFolder(path);
+}
+
+bool DiskFolderSystem::IsFile(const std::string& path) {
+  return norra::IsFile(path);
 }
 
 bool DiskFolderSystem::CreateFolders(const std::string& path) {

@@ -21,6 +21,7 @@ class DiskFolderSystem : public FolderSystem {
   std::optional<std::vector<FolderDrive>> Drives() override;
   std::vector<std::string> SubfolderNames(const std::string& folder) override;
   bool IsFolder(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
   bool CreateFolders(const std::string& path) override;
 
   // The drives of a mount table (the text of /proc/self/mounts): volumes of real devices and

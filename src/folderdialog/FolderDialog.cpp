@@ -5,6 +5,7 @@
 
 #include "platform/Ui.h"
 #include "text/AsciiCase.h"
+#include "text/PathUtil.h"
 
 namespace norra {
 
@@ -159,12 +160,30 @@ void FolderDialog::Select(int id) {
   if (id != kRoot) dirText_ = nodes_[id].path;
 }
 
+std::string FolderDialog::TypedPath() const {
+  if (dirText_.empty() || dirText_.front() == '/') return dirText_;
+  // Relative to what the user sees, not to the program's working folder.
+  std::string base;
+  if (Exists(selected_) && selected_ != kRoot) base = nodes_[selected_].path;
+  if (base.empty()) base = WithSlash(startPath_);
+  // Only the top node shown: the home folder, never the program's working folder.
+  if (base.empty() || base.front() != '/') base = WithSlash(HomeFolder());
+  std::string path = MakeAbsolute(dirText_, base);
+  if (dirText_.back() == '/' && !path.empty() && path.back() != '/') path += '/';
+  return path;
+}
+
 bool FolderDialog::Ok() {
   state_ = kShown;
+  dirText_ = TypedPath();
   const std::string path = dirText_;
   if (system_.IsFolder(path)) {
     state_ = kReady;
     return true;
+  }
+  if (system_.IsFile(path)) {
+    ui_.ShowMessageBox(path + kNotAFolder, MB_OK | MB_ICONWARNING, "");
+    return false;
   }
   if (ui_.ShowMessageBox(path + " は存在しません。\n新しく作りますか?", MB_OKCANCEL, "") != IDOK) {
     return false;

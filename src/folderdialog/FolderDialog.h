@@ -63,9 +63,17 @@ class FolderDialog {
   void SetDirText(std::string text) { dirText_ = std::move(text); }
   bool OkEnabled() const { return !dirText_.empty(); }
 
-  // OK: true when the dialog closes confirmed. A missing folder is offered for creation with
-  // its parents; on refusal or failure the dialog stays open.
+  // OK: true when the dialog closes confirmed. A relative path is taken relative to the
+  // folder the tree shows (the selected one, else the start path, else the home folder) and the
+  // edit box then holds it made absolute. A path naming a file is refused with a message; a missing folder is
+  // offered for creation with its parents; on refusal or failure the dialog stays open.
   bool Ok();
+
+  // The edit box's text as a path: relative to the folder the tree shows, lexically normal.
+  std::string TypedPath() const;
+
+  // Texts of the messages.
+  static constexpr const char* kNotAFolder = " はﾌｧｲﾙです。\nﾌｫﾙﾀﾞを指定して下さい";
   // Cancel: the dialog closes unconfirmed.
   void Cancel() { state_ = kShown; }
 

@@ -38,6 +38,8 @@ class FolderSystem {
   virtual std::vector<std::string> SubfolderNames(const std::string& folder) = 0;
   // Whether the path (one trailing "/" allowed) names an existing folder.
   virtual bool IsFolder(const std::string& path) = 0;
+  // Whether the path names an existing entry that is not a folder (a file, a device ...).
+  virtual bool IsFile(const std::string& path) = 0;
   // Creates the folder with every missing parent; true when it exists afterwards.
   virtual bool CreateFolders(const std::string& path) = 0;
 };

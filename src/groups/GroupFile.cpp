@@ -1,24 +1,35 @@
 // Reading and writing group member-list files.
 #include "groups/GroupFile.h"
 
-#include "text/Encoding.h"
+#include <algorithm>
+
 #include "text/FileIo.h"
+#include "text/OwnFileText.h"
 
 namespace norra {
 
-namespace {
-
-// The text of a file's bytes: valid UTF-8 without its byte-order mark, else CP932.
-std::string DecodeFile(std::string_view bytes) {
-  if (!IsValidUtf8(bytes)) return Cp932ToUtf8(bytes);
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return std::string(bytes);
+bool GroupFile::IsMemberList(std::string_view bytes) {
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
+      if (bytes[end] == '\0') return false;
+      ++end;
+    }
+    if (end - start > kMaxLineBytes) return false;
+    start = end + 1;
+  }
+  return true;
 }
 
-}  // namespace
+bool GroupFile::IsMemberPath(std::string_view member) {
+  return std::none_of(member.begin(), member.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+  });
+}
 
 std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
-  const std::string utf8 = DecodeFile(bytes);
+  const std::string utf8 = DecodeOwnFileText(bytes);
   std::vector<std::string> members;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -33,27 +44,14 @@ std::vector<std::string> GroupFile::ParseMembers(std::string_view bytes) {
 }
 
 bool GroupFile::FormatMembers(const std::vector<std::string>& members, std::string& bytes) {
-  bool cp932 = true;
-  for (const std::string& m : members) {
-    if (m.find_first_of("\r\n") != std::string::npos) return false;
-    if (cp932 && !CanEncodeCp932(m)) cp932 = false;
-  }
   std::string utf8;
   for (const std::string& m : members) {
+    if (m.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
     if (m.empty()) continue;
     utf8 += m;
     utf8 += "\r\n";
   }
-  // CP932 only when it reads back as the same text: bytes that happen to be valid UTF-8 would
-  // be misread, and a character CP932 holds twice, re-encoded next to an escaped stray byte,
-  // can pair up with it differently.
-  if (cp932) {
-    bytes = Utf8ToCp932(utf8);
-    if (DecodeFile(bytes) == utf8) return true;
-  }
-  // The reader drops one leading byte-order mark: a first member starting with one keeps it
-  // behind a mark of the file's own.
-  bytes = utf8.starts_with("\xEF\xBB\xBF") ? "\xEF\xBB\xBF" + utf8 : std::move(utf8);
+  bytes = EncodeOwnFileText(utf8);
   return true;
 }
 
@@ -62,6 +60,7 @@ GroupFileStatus GroupFile::Read(const std::string& path, std::vector<std::string
   FileError r = ReadWholeFile(path, bytes);
   if (r == FileError::NotFound) return GroupFileStatus::Missing;
   if (r != FileError::None) return GroupFileStatus::ReadFailed;
+  if (!IsMemberList(bytes)) return GroupFileStatus::NotMemberList;
   members = ParseMembers(bytes);
   return GroupFileStatus::Ok;
 }
@@ -76,6 +75,10 @@ GroupFileStatus GroupFile::Write(const std::string& path, const std::vector<std:
 std::string GroupFile::WithDefaultExtension(std::string path) {
   if (path.find('.') == std::string::npos) path += ".tgp";
   return path;
+}
+
+std::string GroupFile::NotMemberListMessage(const std::string& path) {
+  return path + "\nはﾒﾝﾊﾞﾘｽﾄではないため読み込みません\n(NULﾊﾞｲﾄか4096ﾊﾞｲﾄを超える行があります)";
 }
 
 }  // namespace norra

@@ -36,8 +36,12 @@ void GroupMenuCommands::AddPageToGroup() {
     const GroupFileStatus status = GroupFile::Read(target, members);
     if (status != GroupFileStatus::Ok) {
       // Its members are unknown: writing the one path there would lose them.
-      if (status == GroupFileStatus::ReadFailed) memory_.unreadableGroups.insert(target);
-      ui.ShowMessageBox(target + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
+      if (status == GroupFileStatus::ReadFailed || status == GroupFileStatus::NotMemberList)
+        memory_.unreadableGroups.insert(target);
+      ui.ShowMessageBox(status == GroupFileStatus::NotMemberList
+                            ? GroupFile::NotMemberListMessage(target)
+                            : target + "\nの読込み処理中にｴﾗｰ発生",
+                        MB_OK | MB_ICONERROR, "Norra");
       return;
     }
     const std::string key = GroupFileNames::CaseKey(path);

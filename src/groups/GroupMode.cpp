@@ -79,7 +79,9 @@ bool GroupMode::AddMember(const std::string& path) {
   if (page != nullptr) {
     state = page->Modified() ? kChangedState : kShownState;
   } else {
-    state = IsFile(WithoutTrailingSlash(path)) ? kDiskState : kLostState;
+    // A line with a control character names no file the system could open by that name.
+    const bool onDisk = GroupFile::IsMemberPath(path) && IsFile(WithoutTrailingSlash(path));
+    state = onDisk ? kDiskState : kLostState;
   }
   dialog_.rows_.push_back(FileListRow::Make(path, PageKind::File, page, state, dialog_.rows_.size() + 1));
   return true;
@@ -89,8 +91,12 @@ bool GroupMode::LoadGroupFile(const std::string& path, bool replaceRows) {
   std::vector<std::string> members;
   const GroupFileStatus status = GroupFile::Read(path, members);
   if (status != GroupFileStatus::Ok) {
-    if (status == GroupFileStatus::ReadFailed) dialog_.Memory().unreadableGroups.insert(path);
-    dialog_.Message(path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+    // Either way its members are unknown, and writing the list there would destroy the file.
+    if (status == GroupFileStatus::ReadFailed || status == GroupFileStatus::NotMemberList)
+      dialog_.Memory().unreadableGroups.insert(path);
+    dialog_.Message(status == GroupFileStatus::NotMemberList ? GroupFile::NotMemberListMessage(path)
+                                                             : path + "\nの読込み処理中にｴﾗｰ発生",
+                    MB_OK | MB_ICONERROR);
     return false;
   }
   if (replaceRows) ClearRows();

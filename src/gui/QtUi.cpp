@@ -1,8 +1,12 @@
 // QtUi: message boxes and file dialogs as Qt shows them.
 #include "gui/QtUi.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -58,13 +62,66 @@ QString NameFilterOf(const FileFilter& filter) {
   return FromUtf8(filter.description) + QStringLiteral(" (") + masks.join(u' ') + u')';
 }
 
+// The text cut so that, wrapped at `rowWidth` as the box wraps it, it takes at most `rows`
+// rows: a line longer than three rows keeps its start and end around "…" (a path keeps its
+// root and its file name), and when the lines still take too many rows, the first and last
+// ones stay around a line "…". `cut` tells whether anything was left out.
+QString FittedText(const QString& text, const QFontMetrics& metrics, int rowWidth, int rows,
+                   bool& cut) {
+  constexpr int kRowsOfALine = 3;
+  cut = false;
+  const QString ellipsis(QChar(0x2026));
+  QStringList lines = text.split(u'\n');
+  std::vector<int> rowsOf;
+  for (QString& line : lines) {
+    if (metrics.horizontalAdvance(line) > rowWidth * kRowsOfALine) {
+      // A little less than the rows hold: wrapping loses part of each row.
+      line = metrics.elidedText(line, Qt::ElideMiddle, rowWidth * kRowsOfALine * 9 / 10);
+      cut = true;
+    }
+    rowsOf.push_back(std::max(1, (metrics.horizontalAdvance(line) + rowWidth - 1) / rowWidth));
+  }
+  int total = 0;
+  for (int r : rowsOf) total += r;
+  if (total <= rows) return lines.join(u'\n');
+  // The first and last lines, as many as fit beside the line "…".
+  cut = true;
+  int room = std::max(2, rows - 1);
+  qsizetype head = 0;
+  qsizetype tail = lines.size();
+  for (bool front = true; head < tail; front = !front) {
+    const qsizetype at = front ? head : tail - 1;
+    const int need = rowsOf[static_cast<std::size_t>(at)];
+    if (need > room) break;
+    room -= need;
+    if (front) {
+      ++head;
+    } else {
+      --tail;
+    }
+  }
+  return (lines.mid(0, head) + QStringList{ellipsis} + lines.mid(tail)).join(u'\n');
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> QtUi::BuildMessageBox(std::string_view text, unsigned flags,
                                                    std::string_view caption) const {
   auto box = std::make_unique<QMessageBox>(owner_.data());
   box->setTextFormat(Qt::PlainText);  // a path may hold "<"
-  box->setText(FromUtf8(text));
+  // A box taller than the screen puts its buttons out of reach: the text is cut to what fits
+  // beside the icon and above the buttons, and the whole text, when cut, waits behind the
+  // details button. The box wraps its text at about the screen's width less 480 pixels, at most
+  // 1000 (Qt's own limit for message boxes).
+  const QScreen* screen = owner_ != nullptr ? owner_->screen() : QGuiApplication::primaryScreen();
+  const QSize available = screen != nullptr ? screen->availableGeometry().size() : QSize(800, 600);
+  const int rowWidth = std::clamp(available.width() - 480, 200, 1000);
+  const QFontMetrics metrics(box->font());
+  const int rows = std::max(3, (available.height() - 240) / std::max(1, metrics.lineSpacing()));
+  bool cut = false;
+  const QString full = FromUtf8(text);
+  box->setText(FittedText(full, metrics, rowWidth, rows, cut));
+  if (cut) box->setDetailedText(full);
   box->setWindowTitle(FromUtf8(caption));
   box->setIcon(IconOf(flags));
   const QList<QMessageBox::StandardButton> buttons = ButtonsOf(flags);

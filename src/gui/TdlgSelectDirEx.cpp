@@ -194,7 +194,12 @@ void TdlgSelectDirEx::showEvent(QShowEvent* event) {
 }
 
 void TdlgSelectDirEx::accept() {
-  if (logic_.Ok()) QDialog::accept();
+  const bool confirmed = logic_.Ok();
+  // OK made a relative path absolute: the box shows the folder meant.
+  syncing_ = true;
+  dirBox_->setText(Text(logic_.DirText()));
+  syncing_ = false;
+  if (confirmed) QDialog::accept();
 }
 
 void TdlgSelectDirEx::reject() {

@@ -37,7 +37,7 @@ FileError AtomicWriteBatch::Flush() {
       if (std::find(done.begin(), done.end(), file.Device()) != done.end()) continue;
       done.push_back(file.Device());
     }
-    const int fd = ::open(file.Temporary().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = file.OpenTemporary();
     if (fd < 0) return FileError::WriteFailed;
     const bool synced = (each ? ::fsync(fd) : ::syncfs(fd)) == 0;
     const int syncError = errno;

@@ -30,6 +30,11 @@ FileIdentity IdentityOf(const struct stat& info) {
 
 }  // namespace
 
+// The readers' common body: the entry `path` of `folderFd` opened with `flags` added.
+static FileError ReadWholeFileFrom(int folderFd, const std::string& path, int flags,
+                                   std::string& bytes, FileIdentity* identity,
+                                   const std::function<void(std::size_t end)>& arrived);
+
 bool IdentifyFile(const std::string& path, FileIdentity& identity) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return false;
@@ -43,6 +48,14 @@ bool IsFileUnchanged(const std::string& path, const FileIdentity& read) {
   if (::stat(path.c_str(), &info) != 0) return false;  // gone, or renamed away
   const FileIdentity now = IdentityOf(info);
   // The status-change time is left out: a chmod or a new hard link is no change of content.
+  return now == read && now.size == read.size && now.modifiedNs == read.modifiedNs;
+}
+
+bool IsFileUnchangedAt(int folderFd, const std::string& name, const FileIdentity& read) {
+  if (read.size < 0) return true;
+  struct stat info {};
+  if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  const FileIdentity now = IdentityOf(info);
   return now == read && now.size == read.size && now.modifiedNs == read.modifiedNs;
 }
 
@@ -86,6 +99,7 @@ const char* FileErrorName(FileError error) {
     case FileError::WriteFailed: return "write failed";
     case FileError::RenameFailed: return "rename failed";
     case FileError::Changed: return "changed by another program after it was read";
+    case FileError::IsLink: return "a symbolic link";
   }
   return "unknown error";
 }
@@ -105,6 +119,7 @@ const char* FileErrorReason(FileError error) {
     case FileError::WriteFailed: return "書込みｴﾗｰ";
     case FileError::RenameFailed: return "ﾌｧｲﾙを置き換えられません";
     case FileError::Changed: return "読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました";
+    case FileError::IsLink: return "ｼﾝﾎﾞﾘｯｸﾘﾝｸです";
   }
   return "不明なｴﾗｰ";
 }
@@ -115,13 +130,28 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentit
 
 FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
                         const std::function<void(std::size_t end)>& arrived) {
+  return ReadWholeFileFrom(AT_FDCWD, path, 0, bytes, identity, arrived);
+}
+
+FileError ReadWholeFileAt(int folderFd, const std::string& name, std::string& bytes,
+                          FileIdentity* identity) {
+  return ReadWholeFileFrom(folderFd, name, O_NOFOLLOW, bytes, identity, nullptr);
+}
+
+static FileError ReadWholeFileFrom(int folderFd, const std::string& path, int flags,
+                                   std::string& bytes, FileIdentity* identity,
+                                   const std::function<void(std::size_t end)>& arrived) {
   // Pieces small enough to stay in the cache between the read and the caller's look.
   constexpr std::size_t kPiece = 256 * 1024;
   bytes.clear();
   if (path.empty()) return FileError::NotFound;
   // O_NONBLOCK keeps a pipe without a writer from hanging the open; pipes are refused below.
-  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.Get() < 0) return FileErrorFromErrno(errno, FileError::ReadFailed);
+  const Descriptor fd(
+      ::openat(folderFd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | flags));
+  if (fd.Get() < 0) {
+    if (errno == ELOOP && (flags & O_NOFOLLOW) != 0) return FileError::IsLink;
+    return FileErrorFromErrno(errno, FileError::ReadFailed);
+  }
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) return FileError::ReadFailed;
   if (S_ISDIR(info.st_mode)) return FileError::IsFolder;

@@ -22,6 +22,7 @@ enum class FileError {
   WriteFailed,     // creating, writing or flushing the new content failed otherwise
   RenameFailed,    // the finished temporary file could not take the old file's place
   Changed,         // another program changed the file after it was read; it was left alone
+  IsLink,          // opened without following links, the name is a symbolic link
 };
 
 // A short English name of the error, for logs.
@@ -53,6 +54,9 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity);
 // it had then. Always true when `read` carries no state.
 bool IsFileUnchanged(const std::string& path, const FileIdentity& read);
 
+// The same for the entry `name` of the open folder `folderFd`, not following a link there.
+bool IsFileUnchangedAt(int folderFd, const std::string& name, const FileIdentity& read);
+
 // Reads the whole file into bytes (replaced, also on failure: then empty). With `identity`,
 // also tells which file was read and its state when it was opened.
 FileError ReadWholeFile(const std::string& path, std::string& bytes,
@@ -63,6 +67,11 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes,
 // processor's cache. `bytes` may move between calls; what arrived before keeps its offsets.
 FileError ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
                         const std::function<void(std::size_t end)>& arrived);
+
+// ReadWholeFile for the entry `name` of the open folder `folderFd`: a symbolic link there is
+// not followed (IsLink).
+FileError ReadWholeFileAt(int folderFd, const std::string& name, std::string& bytes,
+                          FileIdentity* identity);
 
 // Size in bytes of the regular file at path, or -1 when it is not one or cannot be examined.
 std::int64_t FileSize(const std::string& path);

@@ -21,6 +21,8 @@ bool StatPath(std::string_view path, struct stat& info) {
   return ::stat(stripped.c_str(), &info) == 0;
 }
 
+}  // namespace
+
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
   std::vector<char> buffer(16384);
@@ -32,8 +34,6 @@ std::string HomeFolder() {
   }
   return "/";
 }
-
-}  // namespace
 
 std::string FileNamePart(std::string_view path) {
   const std::size_t slash = path.rfind('/');

@@ -39,6 +39,10 @@ std::string MakeAbsolute(std::string_view path, std::string_view base);
 // The same against the current working folder.
 std::string MakeAbsolute(std::string_view path);
 
+// The user's home folder: $HOME when it is absolute, else the password database's; "/" when
+// neither names one.
+std::string HomeFolder();
+
 // The folder of the settings file, ending in "/": $XDG_CONFIG_HOME/norra/ when that variable
 // holds an absolute path, else $HOME/.config/norra/ (home from the password database when
 // HOME is unset).

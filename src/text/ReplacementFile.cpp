@@ -139,20 +139,22 @@ FileError CopyContent(int from, int to, off_t& size) {
 
 // Gives the open file every extended attribute of `from`, access control lists included; false
 // when one of them cannot be copied.
-bool CopyAttributes(const std::string& from, int to) {
-  ssize_t length = ::listxattr(from.c_str(), nullptr, 0);
+bool CopyAttributes(const std::string& from, int to, bool follow) {
+  const auto list = follow ? ::listxattr : ::llistxattr;
+  const auto get = follow ? ::getxattr : ::lgetxattr;
+  ssize_t length = list(from.c_str(), nullptr, 0);
   if (length < 0) return errno == ENOTSUP;  // a file system without attributes: none to lose
   std::string names(static_cast<std::size_t>(length), '\0');
-  length = ::listxattr(from.c_str(), names.data(), names.size());
+  length = list(from.c_str(), names.data(), names.size());
   if (length < 0) return false;
   names.resize(static_cast<std::size_t>(length));
   std::string value;
   for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
     const char* name = names.c_str() + at;
-    ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+    ssize_t size = get(from.c_str(), name, nullptr, 0);
     if (size < 0) return false;
     value.resize(static_cast<std::size_t>(size));
-    size = ::getxattr(from.c_str(), name, value.data(), value.size());
+    size = get(from.c_str(), name, value.data(), value.size());
     if (size < 0 || ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) != 0) {
       return false;
     }
@@ -198,6 +200,9 @@ ReplacementFile& ReplacementFile::operator=(ReplacementFile&& other) noexcept {
     inPlace_ = other.inPlace_;
     written_ = other.written_;
     leftBackup_ = std::move(other.leftBackup_);
+    folder_ = std::move(other.folder_);
+    name_ = std::move(other.name_);
+    temporaryAt_ = other.temporaryAt_;
     other.target_.clear();
     other.temporary_.clear();
   }
@@ -230,21 +235,47 @@ std::string ReplacementFile::BackupFolder() {
   return folder + "/";
 }
 
+int ReplacementFile::FolderFd() const {
+  return folder_ ? folder_->Get() : AT_FDCWD;
+}
+
 FileError ReplacementFile::Open(const std::string& path) {
   Discard();
+  folder_.reset();
+  name_.clear();
+  return OpenTarget(path);
+}
+
+FileError ReplacementFile::OpenIn(std::shared_ptr<const Descriptor> folder,
+                                  const std::string& folderPath, const std::string& name) {
+  Discard();
+  if (!folder || folder->Get() < 0 || name.empty() || name.find('/') != std::string::npos)
+    return FileError::NotFound;
+  folder_ = std::move(folder);
+  name_ = name;
+  return OpenTarget(folderPath + name);
+}
+
+FileError ReplacementFile::OpenTarget(const std::string& path) {
   inPlace_ = false;
   written_ = 0;
   leftBackup_.clear();
   if (path.empty()) return FileError::NotFound;
   target_ = path;
   struct stat old {};
-  if (!ResolveLinks(target_, old, exists_)) return FileError::NotFound;
+  if (folder_) {
+    exists_ = ::fstatat(FolderFd(), name_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists_ && S_ISLNK(old.st_mode)) return FileError::IsLink;
+  } else if (!ResolveLinks(target_, old, exists_)) {
+    return FileError::NotFound;
+  }
   if (target_.back() == '/') return FileError::IsFolder;
   if (exists_) {
     if (S_ISDIR(old.st_mode)) return FileError::IsFolder;
     if (!S_ISREG(old.st_mode)) return FileError::NotRegularFile;
     // Renaming would bypass the file's own write permission; honour it.
-    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (::faccessat(FolderFd(), folder_ ? name_.c_str() : target_.c_str(), W_OK, AT_EACCESS) !=
+        0) {
       return FileErrorFromErrno(errno, FileError::AccessDenied);
     }
     mode_ = old.st_mode;
@@ -260,7 +291,8 @@ FileError ReplacementFile::Open(const std::string& path) {
   if (exists_ && old.st_nlink > 1) return OpenInPlace();
   // No one may read the new text who could not read the old: the temporary starts with at
   // most the old file's owner bits and gets the rest only when finished.
-  const int error = CreateTemporary(FolderPart(target_), exists_ ? (mode_ & 0600) : 0644);
+  const int error =
+      CreateTemporary(FolderPart(target_), FolderFd(), exists_ ? (mode_ & 0600) : 0644);
   if (error != 0) {
     // A folder that takes no new file, holding a file we may write.
     if (exists_ && (error == EACCES || error == EPERM)) return OpenInPlace();
@@ -276,20 +308,23 @@ FileError ReplacementFile::Open(const std::string& path) {
   static const uid_t euid = ::geteuid();
   static const gid_t egid = ::getegid();
   const bool ownerKept = (uid_ == euid && gid_ == egid) || ::fchown(fd_, uid_, gid_) == 0;
-  if (!ownerKept || !CopyAttributes(target_, fd_)) {
+  if (!ownerKept || !CopyAttributes(target_, fd_, !folder_)) {
     Discard();
     return OpenInPlace();
   }
   return FileError::None;
 }
 
-int ReplacementFile::CreateTemporary(const std::string& folder, mode_t mode) {
+int ReplacementFile::CreateTemporary(const std::string& folder, int at, mode_t mode) {
   const std::string besides = folder + FileNamePart(target_);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = TemporaryName(besides);
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    const std::string opened = at == AT_FDCWD ? name : FileNamePart(name);
+    fd_ = ::openat(at, opened.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                   mode);
     if (fd_ >= 0) {
       temporary_ = std::move(name);
+      temporaryAt_ = at;
       return 0;
     }
     if (errno != EEXIST) return errno;
@@ -302,7 +337,7 @@ FileError ReplacementFile::OpenInPlace() {
   if (folder.empty()) return FileError::AccessDenied;
   RemoveStaleTemporaries(folder);
   // The new content waits in the cache folder, readable by its writer only.
-  if (const int error = CreateTemporary(folder, 0600); error != 0) {
+  if (const int error = CreateTemporary(folder, AT_FDCWD, 0600); error != 0) {
     return FileErrorFromErrno(error, FileError::WriteFailed);
   }
   struct stat made {};
@@ -339,10 +374,14 @@ FileError ReplacementFile::Finish(bool flush) {
 
 FileError ReplacementFile::Replace(const FileIdentity* read) {
   if (fd_ >= 0 || temporary_.empty()) return FileError::WriteFailed;
-  if (read != nullptr && exists_ && !IsFileUnchanged(target_, *read))
+  if (read != nullptr && exists_ &&
+      !(folder_ ? IsFileUnchangedAt(FolderFd(), name_, *read) : IsFileUnchanged(target_, *read)))
     return Fail(FileError::Changed);
   if (inPlace_) return Fail(WriteInPlace());
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  const int renamed =
+      folder_ ? ::renameat(FolderFd(), FileNamePart(temporary_).c_str(), FolderFd(), name_.c_str())
+              : ::rename(temporary_.c_str(), target_.c_str());
+  if (renamed != 0) {
     return Fail(FileErrorFromErrno(errno, FileError::RenameFailed));
   }
   temporary_.clear();
@@ -350,7 +389,9 @@ FileError ReplacementFile::Replace(const FileIdentity* read) {
 }
 
 FileError ReplacementFile::WriteInPlace() {
-  const Descriptor target(::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+  const Descriptor target(folder_ ? ::openat(FolderFd(), name_.c_str(),
+                                             O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW)
+                                  : ::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
   if (target.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
   const Descriptor content(::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   if (content.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
@@ -389,9 +430,19 @@ FileError ReplacementFile::WriteInPlace() {
 void ReplacementFile::Discard() {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
   if (!temporary_.empty()) {
-    ::unlink(temporary_.c_str());
+    if (temporaryAt_ == AT_FDCWD || !folder_) {
+      ::unlink(temporary_.c_str());
+    } else {
+      ::unlinkat(temporaryAt_, FileNamePart(temporary_).c_str(), 0);
+    }
     temporary_.clear();
   }
+}
+
+int ReplacementFile::OpenTemporary() const {
+  if (temporary_.empty()) return -1;
+  const std::string name = temporaryAt_ == AT_FDCWD ? temporary_ : FileNamePart(temporary_);
+  return ::openat(temporaryAt_, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
 }
 
 void ReplacementFile::SyncFolderOf(const std::string& file) {

@@ -2,12 +2,15 @@
 // in one rename: the steps of an atomic file replacement, for one file or a batch.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "text/Descriptor.h"
 #include "text/FileIo.h"
 
 namespace norra {
@@ -35,6 +38,12 @@ class ReplacementFile {
   // extended attributes the temporary cannot take, a folder that takes no new file), the new
   // content waits in the user's cache folder instead and Replace writes it into the old file.
   FileError Open(const std::string& path);
+  // The same for the entry `name` of an open folder (whose path is `folderPath`, ending in
+  // "/"), with no link followed: a link there is refused (IsLink), and the temporary, the
+  // check for a change and the rename all go through that folder, so a link put anywhere on
+  // the path meanwhile cannot lead the write to another file.
+  FileError OpenIn(std::shared_ptr<const Descriptor> folder, const std::string& folderPath,
+                   const std::string& name);
   // Appends bytes to the temporary file.
   FileError Write(std::string_view bytes);
   // Gives the temporary file the permission bits (and owner, where allowed) of the file it
@@ -49,6 +58,9 @@ class ReplacementFile {
   FileError Replace(const FileIdentity* read = nullptr);
   // Removes the temporary file, if any; the target stays as it was.
   void Discard();
+  // Opens the finished temporary for reading (to flush it) through the folder it was made in;
+  // -1 with errno when it cannot.
+  int OpenTemporary() const;
 
   const std::string& Target() const { return target_; }  // the file that will be replaced
   const std::string& Temporary() const { return temporary_; }
@@ -70,8 +82,11 @@ class ReplacementFile {
 
  private:
   FileError Fail(FileError error);
-  // Creates the temporary in `folder` (ending in "/"); 0 or the errno value.
-  int CreateTemporary(const std::string& folder, mode_t mode);
+  FileError OpenTarget(const std::string& path);
+  // Creates the temporary in `folder` (ending in "/"), which `at` holds open (or AT_FDCWD);
+  // 0 or the errno value.
+  int CreateTemporary(const std::string& folder, int at, mode_t mode);
+  int FolderFd() const;  // the open folder of OpenIn, else AT_FDCWD
   FileError OpenInPlace();
   FileError WriteInPlace();
 
@@ -86,6 +101,9 @@ class ReplacementFile {
   std::uint64_t written_ = 0;
   bool inPlace_ = false;  // the temporary is in the cache folder; Replace writes the old file
   std::string leftBackup_;
+  std::shared_ptr<const Descriptor> folder_;  // OpenIn: the target's folder
+  std::string name_;                          // OpenIn: the target's name there
+  int temporaryAt_ = AT_FDCWD;  // the folder the temporary was made in
 };
 
 }  // namespace norra

@@ -211,6 +211,21 @@ run "$REPLACE" -g empty.tgp m M
 expect_status 2 "empty group"
 expect_err_has "検索するｸﾞﾙｰﾌﾟはﾒﾝﾊﾞが0個です" "empty group"
 
+# A line "secret.conf" NUL ".txt" would pass "*.txt" and open secret.conf: such a file is no
+# member list, and no NUL byte reaches the output.
+printf 'm\r\n' > secret.conf
+printf '%s\0.txt\r\n%s\r\n' "$tmp/secret.conf" "$tmp/g1.txt" > nul.tgp
+"$FIND" -g nul.tgp -m '*.txt' m >"$tmp/.out" 2>"$tmp/.err"
+status=$?
+err=$(cat "$tmp/.err")
+expect_status 2 "group file holding a NUL byte"
+[ "$(tr -d '\000' < "$tmp/.out" | wc -c)" -eq "$(wc -c < "$tmp/.out")" ] || fail "norra-find printed a NUL byte"
+grep -q secret "$tmp/.out" && fail "norra-find looked into the file before the NUL"
+expect_err_has "ﾒﾝﾊﾞﾘｽﾄではない" "group file holding a NUL byte"
+run "$REPLACE" -g nul.tgp -m '*.txt' m M
+expect_status 2 "replace with a group file holding a NUL byte"
+expect_file secret.conf 'm\r\n' "the file before the NUL"
+
 # ---- tag symbols from a settings file
 printf '[Norra]\r\nIniVersion=3500\r\n[KARVOSystem]\r\nBRACKET1=(\r\nBRACKET2=)\r\n' > my.ini
 printf 'a[*]b axxb\n' > s.txt

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -68,6 +69,35 @@ class QtUiTest : public QObject {
     QCOMPARE(ui.ShowMessageBox("x", MB_OKCANCEL, "Norra"), IDCANCEL);
     PressWhenShown(QMessageBox::Ok);
     QCOMPARE(ui.ShowMessageBox("x", MB_OK | MB_ICONINFORMATION, "Norra"), IDOK);
+  }
+
+  void aLongPathOrManyLinesKeepTheBoxOnTheScreen() {
+    QtUi ui;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    std::string path;
+    while (path.size() < 4096) path += "/folder" + std::to_string(path.size());
+    path += "/last.txt";
+    std::string lines;
+    for (int i = 0; i < 400; ++i) lines += "/line/" + std::to_string(i) + "\n";
+    for (const std::string& text : {path + "\nの読込み処理中にｴﾗｰ発生", lines + "end"}) {
+      auto box = ui.BuildMessageBox(text, MB_OK | MB_ICONERROR, "Norra");
+      box->show();
+      QApplication::processEvents();
+      QVERIFY2(box->frameGeometry().height() <= screen.height(),
+               qPrintable(QString::number(box->frameGeometry().height())));
+      QVERIFY2(box->frameGeometry().width() <= screen.width(),
+               qPrintable(QString::number(box->frameGeometry().width())));
+      // The start and end of what was cut stay in the box, the whole text behind its details.
+      const QString full = QString::fromUtf8(text);
+      QCOMPARE(box->detailedText(), full);
+      QVERIFY(box->text().startsWith(full.left(6)));
+      QVERIFY(box->text().endsWith(full.right(6)));
+      box->close();
+    }
+    // A short text is shown whole, with no details.
+    auto plain = ui.BuildMessageBox("/a/b.txt\nは変更されています。", MB_OK, "Norra");
+    QCOMPARE(plain->text(), QString::fromUtf8("/a/b.txt\nは変更されています。"));
+    QVERIFY(plain->detailedText().isEmpty());
   }
 
   void standardButtonsSpeakJapanese() {

@@ -13,6 +13,7 @@
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "findreplace/DiskSearch.h"
+#include "groups/GroupFile.h"
 #include "platform/MemoryUi.h"
 #include "text/Encoding.h"
 
@@ -478,6 +479,30 @@ TEST_F(DiskSearchTest, GroupVisitsEachMemberFileOnce) {
   EXPECT_EQ(Read("dir/b.TXT"), "xx");
   EXPECT_EQ(ui_.LastBox().text, DiskSearch::DoneMessage(2));
   EXPECT_EQ(ui_.LastBox().caption, DiskSearch::kCaptionGroup);
+}
+
+TEST_F(DiskSearchTest, AGroupMemberWithANulOrControlByteIsNeverOpened) {
+  Prepare("x", "y");
+  const std::string secret = Write("secret.conf", "x");
+  const std::string odd = Write("odd\x01.txt", "x");
+  const std::string plain = Write("plain.txt", "x");
+  // "secret.conf" NUL ".txt" passes the mask by its whole line; the system would open the
+  // line up to its NUL. Such a file is no member list at all.
+  const std::string nul = Write("nul.tgp", secret + std::string("\0.txt\r\n", 7) + plain + "\r\n");
+  Files files{"stale"};
+  EXPECT_EQ(search_.CollectGroupFiles(Group(nul, {"*.TXT"}), files), DiskSearchEnd::Refused);
+  EXPECT_TRUE(files.empty());
+  EXPECT_EQ(ui_.LastBox().text, GroupFile::NotMemberListMessage(nul));
+  EXPECT_EQ(ui_.LastBox().caption, DiskSearch::kCaptionGroup);
+  EXPECT_EQ(search_.RunGroup(Group(nul, {"*.TXT"})).end, DiskSearchEnd::Refused);
+  // Any other control character but TAB: that line is passed over, the others are visited.
+  const std::string control = Write("control.tgp", odd + "\r\n" + plain + "\r\n");
+  ASSERT_EQ(search_.CollectGroupFiles(Group(control, {"*.TXT"}), files), DiskSearchEnd::Completed);
+  EXPECT_EQ(files, Files{plain});
+  EXPECT_EQ(search_.RunGroup(Group(control, {"*.TXT"})).replaceCount, 1);
+  EXPECT_EQ(Read("secret.conf"), "x");
+  EXPECT_EQ(Read("odd\x01.txt"), "x");
+  EXPECT_EQ(Read("plain.txt"), "y");
 }
 
 TEST_F(DiskSearchTest, GroupMasksMatchTheWholeMemberPath) {

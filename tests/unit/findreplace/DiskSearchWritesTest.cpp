@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,6 +94,61 @@ TEST_F(DiskSearchWritesTest, FileChangedByAnotherProgramDuringTheRunIsLeftAloneA
   for (const auto& entry : fs::directory_iterator(root_)) {
     EXPECT_EQ(entry.path().filename().string().find(".norra-"), std::string::npos) << entry.path();
   }
+}
+
+TEST_F(DiskSearchWritesTest, FilesAndFoldersTurnedIntoLinksDuringAFolderRunAreSkippedAndNamed) {
+  // Outside the folder: what the links will lead to.
+  fs::create_directories(root_ / "outside/sub");
+  fs::create_directories(root_ / "outside/tail");
+  for (const char* name :
+       {"outside/one.txt", "outside/two.txt", "outside/sub/4.txt", "outside/tail/5.txt"})
+    Put(name, "a\r\n");
+  fs::create_directories(root_ / "run/sub");
+  fs::create_directories(root_ / "run/tail");
+  for (const char* name :
+       {"run/1.txt", "run/2.txt", "run/3.txt", "run/sub/4.txt", "run/tail/5.txt"})
+    Put(name, "a\r\n");
+  // After the first file (read, its new content waiting), another program puts links in
+  // place of it and of the next file; after the third, in place of a sub-folder; after the
+  // last, whose new content waits in its folder, in place of that folder.
+  int calls = 0;
+  ui_.SetOnProcessEvents([&] {
+    ++calls;
+    if (calls == 1) {
+      fs::remove(root_ / "run/1.txt");
+      fs::create_symlink(root_ / "outside/one.txt", root_ / "run/1.txt");
+      fs::remove(root_ / "run/2.txt");
+      fs::create_symlink(root_ / "outside/two.txt", root_ / "run/2.txt");
+    } else if (calls == 3) {
+      fs::rename(root_ / "run/sub", root_ / "run/sub.old");
+      fs::create_directory_symlink(root_ / "outside/sub", root_ / "run/sub");
+    } else if (calls == 5) {
+      fs::rename(root_ / "run/tail", root_ / "run/tail.old");
+      fs::create_directory_symlink(root_ / "outside/tail", root_ / "run/tail");
+    }
+  });
+  DiskSearchRequest request;
+  request.folderText = Path("run");
+  request.subFolders = true;
+  request.fileMasks = {"*"};
+  const DiskSearchResult result = search_.RunFolder(request);
+
+  EXPECT_EQ(result.end, DiskSearchEnd::Completed);
+  for (const char* name :
+       {"outside/one.txt", "outside/two.txt", "outside/sub/4.txt", "outside/tail/5.txt"})
+    EXPECT_EQ(Get(name), "a\r\n") << name;
+  EXPECT_EQ(Get("run/3.txt"), "b\r\n");
+  EXPECT_EQ(Get("run/sub.old/4.txt"), "a\r\n");
+  // The folder it was read from holds the new content, wherever that folder went.
+  EXPECT_EQ(Get("run/tail.old/5.txt"), "b\r\n");
+  EXPECT_TRUE(fs::is_symlink(root_ / "run/1.txt"));
+  EXPECT_TRUE(fs::is_symlink(root_ / "run/2.txt"));
+  EXPECT_EQ(result.replaceCount, 2);
+  std::vector<std::string> named = result.leftChanged;
+  std::sort(named.begin(), named.end());
+  EXPECT_EQ(named, (std::vector<std::string>{Path("run/1.txt"), Path("run/2.txt"),
+                                             Path("run/sub/4.txt")}));
+  EXPECT_NE(ui_.LastBox().text.find(Path("run/2.txt")), std::string::npos);
 }
 
 TEST_F(DiskSearchWritesTest, NearlyFullDiskEndsARunOnlyAtAFileThatDoesNotFitAloneAndSaysSo) {

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "FindWindowHarness.h"
+#include "text/PathUtil.h"
 
 namespace norra::testing {
 namespace {
@@ -29,6 +30,30 @@ class FindWindowDiskTest : public FindWindowTest {
     window->ReplaceAll();
   }
 };
+
+TEST_F(FindWindowDiskTest, TheFolderRangeStartsAtThePageFolderNeverAtTheRoot) {
+  auto startOfANewWindow = [this] {
+    FakeFindView otherView;
+    MemoryTextControl otherFind;
+    MemoryTextControl otherReplace;
+    const FindReplaceWindow other(
+        FindReplaceContext{*docs, *log, *settings, ui, clipboard, host, folders, &clock, &tags},
+        otherView, otherFind, otherReplace);
+    return other.FolderText();
+  };
+  const std::string home = HomeFolder() == "/" ? "/" : WithoutTrailingSlash(HomeFolder());
+  // Neither a Page nor a folder used before: the home folder.
+  settings->File.CurrentDir.clear();
+  EXPECT_EQ(startOfANewWindow(), home);
+  settings->File.CurrentDir = (dir / "gone").string() + "/";
+  EXPECT_EQ(startOfANewWindow(), home);
+  // The folder of the open and save dialogs.
+  settings->File.CurrentDir = dir.string() + "/";
+  EXPECT_EQ(startOfANewWindow(), dir.string());
+  // The active Page's folder before all.
+  ASSERT_EQ(docs->OpenPage(Write("docs/p.txt", "x"), false), 1);
+  EXPECT_EQ(startOfANewWindow(), (dir / "tree" / "docs").string());
+}
 
 TEST_F(FindWindowDiskTest, TheFolderComesFromTheChooserAndItsMatchingFilesAreRewritten) {
   const std::string a = Write("a.txt", "ab\r\n");

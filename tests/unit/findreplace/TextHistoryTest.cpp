@@ -266,6 +266,25 @@ TEST_F(FindHistoriesTest, FileIsCp932UnlessAnEntryNeedsUtf8) {
   EXPECT_EQ(loaded.Find.Entries(), Texts{"\xe6\x97\xa5"});
 }
 
+TEST_F(FindHistoriesTest, ACp932HistoryWhoseBytesAreAlsoValidUtf8ReadsAsCp932) {
+  // "ﾃｽ" is C3 BD in CP932 and "ý" in UTF-8; the whole file happens to be valid UTF-8.
+  fs::create_directories(root_ / "cfg");
+  std::ofstream(Path(), std::ios::binary) << "[FindHistory]\r\n1=\"t:\xC3\xBD\"\r\n";
+  FindHistories histories(Path());
+  histories.Load();
+  EXPECT_EQ(histories.Find.Entries(), Texts{"\xC3\xBD"});
+  // Written back as it came: CP932, no mark.
+  histories.StoreFind("\xB6\xC5");
+  ASSERT_TRUE(histories.Save());
+  std::string bytes;
+  ASSERT_EQ(ReadWholeFile(Path(), bytes), FileError::None);
+  EXPECT_TRUE(bytes.starts_with("[FindHistory]")) << bytes;
+  EXPECT_NE(bytes.find("\xC3\xBD"), std::string::npos);
+  FindHistories loaded(Path());
+  loaded.Load();
+  EXPECT_EQ(loaded.Find.Entries(), (Texts{"\xC3\xBD", "\xB6\xC5"}));
+}
+
 TEST_F(FindHistoriesTest, MissingOrDamagedFileGivesEmptyOrReadableHistories) {
   const struct {
     const char* name;

@@ -237,6 +237,50 @@ TEST_F(FolderDialogTest, OkCreatesAMissingFolderWhenTheUserAgrees) {
   EXPECT_FALSE(fs::exists(Disk() + "/refused"));
 }
 
+TEST_F(FolderDialogTest, ATypedRelativePathIsTakenFromTheShownFolderAndAFileIsNoFolder) {
+  const std::string notAFolder = FolderDialog::kNotAFolder;
+  const struct {
+    const char* name;
+    std::string start;
+    std::string typed;
+    std::vector<int> answers;
+    bool closes;
+    std::string dirText;  // the edit box after OK
+    Texts boxes;
+  } cases[] = {
+      {"a folder below the shown one", Disk() + "/Docs", "Notes", {}, true, Disk() + "/Docs/Notes", {}},
+      {"a new folder there",
+       Disk() + "/Docs",
+       "relx",
+       {IDOK},
+       true,
+       Disk() + "/Docs/relx",
+       {Disk() + "/Docs/relx は存在しません。\n新しく作りますか?"}},
+      {"upwards", Disk() + "/Docs/Notes", "../../other/", {}, true, Disk() + "/other/", {}},
+      {"a file, typed relative", Disk(), "file.txt", {}, false, Disk() + "/file.txt",
+       {Disk() + "/file.txt" + notAFolder}},
+      {"a file, typed in full", Disk(), Disk() + "/Docs/readme", {IDOK}, false,
+       Disk() + "/Docs/readme", {Disk() + "/Docs/readme" + notAFolder}},
+  };
+  for (const auto& c : cases) {
+    MemoryUi ui;
+    for (int a : c.answers) ui.QueueAnswer(a);
+    DiskFolderSystem disk(drives_);
+    FolderDialog dialog(disk, ui, c.start);
+    dialog.Show();
+    dialog.SetDirText(c.typed);
+    EXPECT_EQ(dialog.Ok(), c.closes) << c.name;
+    EXPECT_EQ(dialog.DirText(), c.dirText) << c.name;
+    EXPECT_EQ(fs::is_directory(c.dirText), c.closes) << c.name;
+    Texts shown;
+    for (const MessageBoxRecord& box : ui.Boxes()) shown.push_back(box.text);
+    EXPECT_EQ(shown, c.boxes) << c.name;
+  }
+  // Nothing was made in the program's working folder.
+  EXPECT_FALSE(fs::exists("relx"));
+  EXPECT_TRUE(fs::is_regular_file(Disk() + "/file.txt"));
+}
+
 TEST_F(FolderDialogTest, CancelAndTheEditBox) {
   DiskFolderSystem disk(drives_);
   FolderDialog dialog(disk, ui_, Disk() + "/Docs");

@@ -40,7 +40,7 @@ TEST(GroupFileTest, ParseAcceptsCp932AndUtf8) {
   // "/文書/表.txt" in CP932; 表 (0x955C) has "\" as its second byte.
   const std::string cp932 = "/\x95\xb6\x8f\x91/\x95\x5c.txt\r\n";
   EXPECT_EQ(GroupFile::ParseMembers(cp932), Members{"/文書/表.txt"});
-  EXPECT_EQ(GroupFile::ParseMembers("/文書/表.txt\r\n"), Members{"/文書/表.txt"});
+  EXPECT_EQ(GroupFile::ParseMembers("\xEF\xBB\xBF/文書/表.txt\r\n"), Members{"/文書/表.txt"});
   EXPECT_EQ(GroupFile::ParseMembers("\xEF\xBB\xBF/a\r\n"), Members{"/a"});  // byte-order mark
   // Half-width katakana are single CP932 bytes that are never valid UTF-8 on their own.
   EXPECT_EQ(GroupFile::ParseMembers("/\xC3\xDE\xB0\xC0\r\n"), Members{"/ﾃﾞｰﾀ"});
@@ -50,9 +50,9 @@ TEST(GroupFileTest, FormatWritesCp932UnlessAMemberNeedsUtf8) {
   std::string bytes;
   ASSERT_TRUE(GroupFile::FormatMembers({"/文書/表.txt", "/b"}, bytes));
   EXPECT_EQ(bytes, "/\x95\xb6\x8f\x91/\x95\x5c.txt\r\n/b\r\n");
-  // "é" has no CP932 form, so the whole file is UTF-8.
+  // "é" has no CP932 form, so the whole file is UTF-8, marked as such.
   ASSERT_TRUE(GroupFile::FormatMembers({"/文書", "/café"}, bytes));
-  EXPECT_EQ(bytes, "/文書\r\n/café\r\n");
+  EXPECT_EQ(bytes, "\xEF\xBB\xBF/文書\r\n/café\r\n");
   ASSERT_TRUE(GroupFile::FormatMembers({}, bytes));
   EXPECT_EQ(bytes, "");
   ASSERT_TRUE(GroupFile::FormatMembers({"/a", "", "/b"}, bytes));
@@ -106,6 +106,55 @@ TEST(GroupFileTest, DefaultExtensionOnlyWithoutAnyDot) {
   EXPECT_EQ(GroupFile::WithDefaultExtension("/my.groups/work"), "/my.groups/work");
   EXPECT_EQ(GroupFile::WithDefaultExtension("/groups/work.txt"), "/groups/work.txt");
   EXPECT_EQ(GroupFile::WithDefaultExtension("新グループ"), "新グループ.tgp");
+}
+
+TEST(GroupFileTest, ACp932GroupWhoseBytesAreAlsoValidUtf8ReadsAsCp932) {
+  // "ﾃｽ" is C3 BD in CP932, "ý" in UTF-8; "ﾂｱ" is C2 B1, "±" in UTF-8.
+  EXPECT_EQ(GroupFile::ParseMembers("/\xC3\xBD.txt\r\n/\xC2\xB1\r\n"),
+            (Members{"/ﾃｽ.txt", "/ﾂｱ"}));
+}
+
+TEST(GroupFileTest, NulBytesAndOverlongLinesMakeNoMemberList) {
+  const std::string longest(GroupFile::kMaxLineBytes, 'a');
+  struct Case {
+    std::string bytes;
+    bool memberList;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"/a\r\n/b", true},
+      {"/" + longest.substr(1) + "\r\n/b\r\n", true},
+      {longest + "a", false},
+      {"/a\r\n" + longest + "a\r\n", false},
+      {std::string("/secret.conf\0.txt\r\n", 19), false},
+      {std::string("\0", 1), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GroupFile::IsMemberList(c.bytes), c.memberList) << c.bytes.size();
+
+  // Read refuses such a file; a line is never taken as two paths or cut at its NUL.
+  fs::path dir = TempFolder("notalist");
+  const std::string binary = (dir / "program").string();
+  std::ofstream(binary, std::ios::binary) << std::string("\x7F" "ELF\0\0\r\n/etc/passwd\r\n", 21);
+  Members members{"kept"};
+  EXPECT_EQ(GroupFile::Read(binary, members), GroupFileStatus::NotMemberList);
+  EXPECT_EQ(members, Members{"kept"});
+  const std::string huge = (dir / "huge.tgp").string();
+  std::ofstream(huge, std::ios::binary) << std::string(std::size_t{1} << 20, 'x');
+  EXPECT_EQ(GroupFile::Read(huge, members), GroupFileStatus::NotMemberList);
+  // Nor is one written that could not be read back.
+  std::string bytes;
+  EXPECT_FALSE(GroupFile::FormatMembers({std::string("/a\0b", 4)}, bytes));
+  fs::remove_all(dir);
+}
+
+TEST(GroupFileTest, ControlCharactersOtherThanTabMakeNoMemberPath) {
+  EXPECT_TRUE(GroupFile::IsMemberPath("/a b/c.txt"));
+  EXPECT_TRUE(GroupFile::IsMemberPath("/a\tb"));
+  EXPECT_TRUE(GroupFile::IsMemberPath("/文書/ﾒﾓ.txt"));
+  EXPECT_FALSE(GroupFile::IsMemberPath(std::string("/secret.conf\0.txt", 17)));
+  EXPECT_FALSE(GroupFile::IsMemberPath("/a\x01.txt"));
+  EXPECT_FALSE(GroupFile::IsMemberPath("/a\x1F"));
 }
 
 }  // namespace

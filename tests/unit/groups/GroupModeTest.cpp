@@ -407,6 +407,59 @@ TEST_F(GroupModeTest, BadGroupFiles) {
   EXPECT_EQ(Members(utf8Group), (std::vector<std::string>{japanese}));
 }
 
+TEST_F(GroupModeTest, AFileThatIsNoMemberListIsRefusedAndNeverRewritten) {
+  Launch();
+  const std::string d1 = MakeFile("d1.txt", "1");
+  // A program: NUL bytes and a "line" far longer than any path.
+  const std::string bytes =
+      d1 + "\r\n" + std::string("\x7F" "ELF\0\x01\0", 7) + std::string(5000, 'x');
+  const std::string binary = MakeFile("program.bin", bytes);
+  window->Prefs().File.GroupPath = binary;
+  FileListDialog dialog(Remembering(), kGroupMode);
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.LastBox().text, GroupFile::NotMemberListMessage(binary));
+  EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
+  EXPECT_TRUE(dialog.Rows().empty());
+  EXPECT_EQ(dialog.GroupName(), "新グループ");
+  ui.QueueDialogFiles({binary});
+  dialog.Click(C::cmdOpenGroup);
+  EXPECT_EQ(ui.LastBox().text, GroupFile::NotMemberListMessage(binary));
+  // Open with a member added, the file named as the group to write: refused.
+  ui.QueueDialogFiles({d1});
+  dialog.Click(C::cmdAddFileFromDisk);
+  dialog.SelectRow(0, true);
+  ui.QueueDialogFiles({binary});
+  dialog.Click(C::cmdDo);
+  EXPECT_EQ(ui.LastBox().text, binary + "\nは読み込めなかったｸﾞﾙｰﾌﾟﾌｧｲﾙのため、上書きしません");
+  EXPECT_EQ(ReadFile(binary), bytes);
+}
+
+TEST_F(GroupModeTest, AMemberWithAControlCharacterIsLostAndNeverOpened) {
+  Launch();
+  const std::string secret = MakeFile("secret.conf", "s");
+  const std::string odd = MakeFile("odd\x01.txt", "o");  // even a file of that name stays shut
+  window->Prefs().File.GroupPath = MakeGroup("g.tgp", {odd, secret});
+  FileListDialog dialog(Context(), kGroupMode);
+  EXPECT_EQ(Column(dialog, FileListRow::kState), (std::vector<std::string>{"DISK", "LOST"}));
+  dialog.Click(C::cmdSelectAll);
+  dialog.Click(C::cmdDo);
+  EXPECT_EQ(PagePaths(), (std::vector<std::string>{secret}));
+}
+
+TEST_F(GroupModeTest, AFifoMemberIsReportedAsNotARegularFileNotAsMissing) {
+  Launch();
+  const std::string fifo = WorkPath("pipe.txt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  window->Prefs().File.GroupPath = MakeGroup("g.tgp", {fifo});
+  FileListDialog dialog(Context(), kGroupMode);
+  EXPECT_EQ(Column(dialog, FileListRow::kState), (std::vector<std::string>{"DISK"}));
+  dialog.SelectRow(0, true);
+  dialog.Click(C::cmdDo);
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.LastBox().text, "通常のﾌｧｲﾙではありません");
+  EXPECT_EQ(window->Docs().PageCount(), 0u);
+}
+
 TEST_F(GroupModeTest, MainWindowCommandsWriteGroupFilesThemselves) {
   Launch();
   Page& page = OpenFile("page.txt", "p");
