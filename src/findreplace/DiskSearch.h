@@ -52,7 +52,6 @@ enum class FileOutcome {
   Replaced,      // replaced and rewritten (dry run: only counted)
   ReadFailed,    // the file could not be read
   WriteFailed,   // the new text could not be written; the file is as it was
-  EngineFailed,  // the engine reported failure for this file; it was not touched
 };
 
 class DiskSearch {

@@ -8,6 +8,7 @@
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "findreplace/DiskSearch.h"
+#include "findreplace/EngineMessages.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/FolderChooser.h"
@@ -75,8 +76,8 @@ bool FindReplaceWindow::Create() {
   try {
     LastRangeKind = 3;
     engine_ = clock_ != nullptr
-                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
-                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
+                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, *clock_)
+                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols);
     FileMaskList.clear();
     histories_ = FindHistories(FindHistories::FilePathBeside(settings_.FilePath()));
     histories_.Load();
@@ -464,11 +465,7 @@ void FindReplaceWindow::Command(CommandKind kind) {
   if (!engine_ || busy_) return;
   if (kind != CommandKind::ReplaceAll && docs_.ActivePage() == nullptr) return;
   if (kind == CommandKind::ReplaceAll && WindowMode == kFindMode) return;
-  try {
-    if (!Prepare(kind)) return;
-  } catch (const EngineAbort&) {
-    return;  // the engine has told the user why
-  }
+  if (!Prepare(kind)) return;
   RunRange(kind);
 }
 
@@ -476,13 +473,20 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
   SearchEngine& engine = *engine_;
   if (engine.ConditionsChanged) {
     const std::string findText = Box(FindBox::Find).Text();
+    CompileResult compiled;
     if (findText.empty()) {
       // The compiler refuses an empty text without a word; the user gets told here.
       ui_.ShowMessageBox(kEmptyFindText, MB_OK | MB_ICONERROR, "Norra");
+      compiled.error = EngineError(EngineErrorCode::NothingToFind);
+    } else {
+      compiled = engine.Compile(findText);
+      if (compiled) compiled = engine.CompileReplace(Box(FindBox::Replace).Text());
     }
-    if (findText.empty() || !engine.Compile(findText) ||
-        !engine.CompileReplace(Box(FindBox::Replace).Text())) {
-      if (view_.IsVisible()) view_.FocusWindow();
+    if (!compiled) {
+      ShowEngineError(ui_, compiled.error, engine.Symbols());
+      // A refusal that abandons the command ends it at once; the others give the window the
+      // focus, so that the text can be put right.
+      if (!compiled.error.Abandons() && view_.IsVisible()) view_.FocusWindow();
       return false;
     }
     if (kind != CommandKind::FindNext) view_.FocusBox(FindBox::Find);
@@ -547,8 +551,11 @@ void FindReplaceWindow::RunRange(CommandKind kind) {
           }
           break;
       }
+    } catch (const EngineAbort& abort) {
+      // The range's work ended early, with the engine's reason and nothing more.
+      ShowEngineError(ui_, abort.Error(), engine_->Symbols());
     } catch (const std::exception&) {
-      // The range's work ended early and quietly (an engine abort has shown its message).
+      // The range's work ended early and quietly.
     }
     if (all) {
       view_.SetWindowEnabled(true);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "documents/UndoHistory.h"
 #include "engine/SearchEngine.h"
 #include "findreplace/FindHistories.h"
 #include "findreplace/FindReplaceView.h"
@@ -203,8 +204,27 @@ class FindReplaceWindow {
   static void SelectHit(Page& page, std::int64_t position, std::int64_t length);
   // Puts the Page forward when it is not the active one.
   void MakeActive(Page& page);
-  // Puts the expansion of the last match over the Page's selection as one undo step.
+  // Puts the expansion of the last match over the Page's selection as one undo step; refuses
+  // (without counting it) a replacement that would make the text too long.
   bool ReplaceSelectionWithExpansion(Page& page, std::int64_t& replacementLength);
+  // One change of a Page's text: `text` over the bytes [start, start + length) as one edit
+  // recorded with `kind`, the selection after it set; false when the control refused it (the
+  // text is then as it was).
+  struct PageChange {
+    KeepText keep;
+    std::size_t start;
+    std::size_t length;
+    std::string_view text;
+    std::size_t selStart;
+    std::size_t selLength;
+    std::vector<ReplacedSpan> spans;  // of a replace all, so that its undo keeps only these
+    int kind;
+  };
+  bool ApplyToPage(Page& page, PageChange change);
+  enum class RegionReplace { Unchanged, Replaced, Refused, Failed };
+  // Replace all in a Page's text, or its selection, applied as one recorded edit; a refusal
+  // or a failure is reported.
+  RegionReplace ReplaceAllInRegion(Page& page, bool selection, int kind);
   std::string EntryText(const Page& page) const;
 
   Documents& docs_;

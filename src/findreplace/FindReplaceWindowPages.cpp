@@ -6,8 +6,8 @@
 #include "documents/CaptureSuspension.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
-#include "documents/TextInsertion.h"
 #include "documents/UndoLog.h"
+#include "findreplace/EngineMessages.h"
 #include "findreplace/FindReplaceWindow.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
@@ -20,11 +20,6 @@ namespace {
 
 constexpr const char* kAllNote = "ﾒﾓ帳全体";
 constexpr const char* kSelText = "選択された文";
-
-// Where a replace all reports its spans, so that its undo record keeps only what changed.
-std::vector<ReplacedSpan>* SpansFor(UndoLog& log) {
-  return log.Enabled() ? &log.Target().replaced : nullptr;
-}
 
 bool Same(const HitRecord& hit, int page, std::int64_t position, std::int64_t length) {
   return hit.pageIndex == page && hit.position == position && hit.length == length;
@@ -91,10 +86,88 @@ void FindReplaceWindow::MakeActive(Page& page) {
   if (docs_.ActivePage() != &page) docs_.ActivatePage(&page);
 }
 
+bool FindReplaceWindow::ApplyToPage(Page& page, PageChange change) {
+  TextControl& control = page.Control();
+  log_.SetCommandTarget(page, change.keep);
+  CommandTarget& target = log_.Target();
+  target.replaced = std::move(change.spans);
+  try {
+    CaptureSuspension capture(log_);
+    const std::size_t expected = control.TextLength() - change.length + change.text.size();
+    control.SetSelection(change.start, change.length);
+    if (!control.ReplaceSelection(change.text) || control.TextLength() != expected) {
+      // A control that took only part of the text gets the old one back.
+      if (change.keep == KeepText::WholeText && control.TextView() != target.keptText) {
+        control.SetSelection(0, control.TextLength());
+        control.ReplaceSelection(target.keptText);
+      }
+      control.SetSelection(target.startBefore, target.selLengthBefore);
+      return false;
+    }
+    control.SetSelection(change.selStart, change.selLength);
+    page.SetModified(true);
+    log_.TakeSelectionAfter();
+    log_.RecordCommand(change.kind);
+  } catch (...) {
+    log_.ClearUndoLog();  // a half-made edit no longer leads back
+    throw;
+  }
+  return true;
+}
+
+FindReplaceWindow::RegionReplace FindReplaceWindow::ReplaceAllInRegion(Page& page, bool selection,
+                                                                       int kind) {
+  SearchEngine& e = *engine_;
+  TextControl& control = page.Control();
+  const std::size_t start = selection ? control.SelStart() : 0;
+  const std::size_t length = selection ? control.SelLength() : control.TextLength();
+  ReplaceRequest request;
+  request.spans = log_.Enabled();
+  if (!selection) {
+    request.selStart = control.SelStart();
+    request.selLength = control.SelLength();
+  }
+  ReplaceResult result = e.ReplaceAll(control.TextView().substr(start, length), request);
+  if (!result.Replaced()) {
+    if (selection) control.ScrollCaret();
+    return RegionReplace::Unchanged;
+  }
+  // A control would cut a text that does not fit; refuse instead of losing the tail.
+  if (control.TextLength() - length + result.text.size() > control.MaxLength()) {
+    e.ReplaceCount -= result.count;
+    ShowReplaceRefusal(ui_, kTooLongForPage);
+    return RegionReplace::Refused;
+  }
+  PageChange change{selection ? KeepText::Selection : KeepText::WholeText,
+                    start,
+                    length,
+                    result.text,
+                    selection ? start : result.selStart,
+                    selection ? result.text.size() : result.selLength,
+                    std::move(result.spans),
+                    kind};
+  if (!ApplyToPage(page, std::move(change))) {
+    e.ReplaceCount -= result.count;
+    ShowReplaceRefusal(ui_, kReplaceEditFailed);
+    return RegionReplace::Failed;
+  }
+  if (!selection) ui_.ProcessPendingEvents();
+  control.ScrollCaret();
+  return RegionReplace::Replaced;
+}
+
 bool FindReplaceWindow::ReplaceSelectionWithExpansion(Page& page, std::int64_t& replacementLength) {
   const std::string replacement = engine_->Expand();
   replacementLength = Length(replacement);
-  return InsertTextAtCaret(log_, page, replacement, kUndoReplaceOne);
+  TextControl& control = page.Control();
+  if (control.TextLength() - control.SelLength() + replacement.size() > control.MaxLength()) {
+    --engine_->ReplaceCount;
+    ShowReplaceRefusal(ui_, kTooLongForPage);
+    return false;
+  }
+  const std::size_t start = control.SelStart();
+  return ApplyToPage(page, {KeepText::Selection, start, control.SelLength(), replacement,
+                            start + replacement.size(), 0, {}, kUndoReplaceOne});
 }
 
 // ---- Find next ----
@@ -545,19 +618,7 @@ void FindReplaceWindow::ReplaceAllAllNote() {
     TextControl& control = page->Control();
     control.SuspendPainting();
     cleanup.suspended.push_back(page);
-    const std::int64_t before = e.ReplaceCount;
-    bool ok = false;
-    {
-      log_.SetCommandTarget(*page, KeepText::WholeText);
-      CaptureSuspension capture(log_);
-      ok = e.ReplaceAllInPage(control, SpansFor(log_));
-      if (ok && e.ReplaceCount > before) {
-        page->SetModified(true);
-        log_.TakeSelectionAfter();
-        log_.RecordCommand(kUndoReplaceAllPages);
-      }
-    }
-    if (!ok) break;
+    if (ReplaceAllInRegion(*page, false, kUndoReplaceAllPages) == RegionReplace::Failed) break;
   }
   for (Page* page : cleanup.suspended) page->Control().ResumePainting();
   cleanup.suspended.clear();
@@ -574,22 +635,15 @@ void FindReplaceWindow::ReplaceAllCurrentPad() {
   e.ReplaceCount = 0;
   host_.SetStatusText("▲置換処理中 - [" + page->DisplayName() + "]");
   ui_.ProcessPendingEvents();
-  bool ok = false;
+  RegionReplace done = RegionReplace::Unchanged;
   try {
     PaintingSuspension painting(page->Control());
-    log_.SetCommandTarget(*page, KeepText::WholeText);
-    CaptureSuspension capture(log_);
-    ok = e.ReplaceAllInPage(page->Control(), SpansFor(log_));
-    if (ok && e.ReplaceCount > 0) {
-      page->SetModified(true);
-      log_.TakeSelectionAfter();
-      log_.RecordCommand(kUndoReplaceAll);
-    }
+    done = ReplaceAllInRegion(*page, false, kUndoReplaceAll);
   } catch (...) {
     host_.SetStatusText("");
     throw;
   }
-  if (!ok) {
+  if (done == RegionReplace::Failed || done == RegionReplace::Refused) {
     host_.SetStatusText("");
     return;
   }
@@ -610,23 +664,16 @@ void FindReplaceWindow::ReplaceAllSelText() {
   e.ReplaceCount = 0;
   host_.SetStatusText("▲置換処理中 - [選択された文]");
   ui_.ProcessPendingEvents();
-  bool ok = false;
+  RegionReplace done = RegionReplace::Unchanged;
   try {
     PaintingSuspension painting(page->Control());
-    log_.SetCommandTarget(*page, KeepText::Selection);
-    CaptureSuspension capture(log_);
-    ok = e.ReplaceAllInSelection(page->Control(), SpansFor(log_));
-    if (ok && e.ReplaceCount > 0) {
-      page->SetModified(true);
-      log_.TakeSelectionAfter();
-      log_.RecordCommand(kUndoReplaceSelection);
-    }
+    done = ReplaceAllInRegion(*page, true, kUndoReplaceSelection);
   } catch (...) {
     host_.SetStatusText("");
     throw;
   }
   PlaceBesideCaret();
-  if (!ok) {
+  if (done == RegionReplace::Failed || done == RegionReplace::Refused) {
     host_.SetStatusText("");
     return;
   }
