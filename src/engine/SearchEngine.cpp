@@ -24,10 +24,6 @@ SearchEngine::~SearchEngine() = default;
 
 void SearchEngine::RunReset() {
   ConditionsChanged = false;
-  FirstHit = {};
-  LastHit = {};
-  WrapCount = {};
-  SelectionRegion = {};
   FindCount = 0;
   ReplaceCount = 0;
 }

@@ -25,18 +25,6 @@ class TextControl;
 class MatchSession;
 class Matcher;
 
-// Page index, 1-based position and length of a hit (find/replace window bookkeeping).
-struct HitRecord {
-  int pageIndex = 0;
-  std::int64_t position = 0;
-  std::int64_t length = 0;
-};
-
-struct SelectionRegionRecord {
-  std::int64_t start = 0;  // 1-based
-  std::int64_t length = 0;
-};
-
 // A match as 0-based byte offset and length in the text that was searched.
 struct MatchSpan {
   std::size_t offset = 0;
@@ -79,17 +67,11 @@ class SearchEngine {
   std::int64_t StartPos = 1;  // where the next match attempt begins
   std::int64_t MatchPos = 0;  // start of the last match, 0 when none
   std::int64_t MatchLen = 0;  // its length in bytes
-  bool ConditionsChanged = false;
-  // Per-run memory of the window; the engine only clears it.
-  HitRecord FirstHit;
-  HitRecord LastHit;
-  std::array<int, 3> WrapCount{};  // whole notebook, current file, selected text
-  SelectionRegionRecord SelectionRegion;
+  bool ConditionsChanged = false;  // set by the window; cleared by the run reset
   std::int64_t FindCount = 0;     // read by the FCOUNT replace tag
   std::int64_t ReplaceCount = 0;  // read by the RCOUNT replace tag
   bool MatchCase = false;         // off: letters compare upper-cased; set before compiling
   bool PreFoldedText = false;     // the working text is already upper-cased (replace-all)
-  bool DownwardOnly = false;      // read only by the window
 
   // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty
   // and the result's error says why (NothingToFind for an empty text).
@@ -98,7 +80,7 @@ class SearchEngine {
   // Compiles a replace text (CP932). Fails only for an unusable date format.
   CompileResult CompileReplace(std::string_view replaceText);
 
-  // Clears ConditionsChanged, the run fields, FindCount and ReplaceCount.
+  // Clears ConditionsChanged, FindCount and ReplaceCount (the window's run keeps the rest).
   void RunReset();
 
   // The text Match searches (CP932). With PreFoldedText set it must be upper-cased already.

@@ -1,6 +1,8 @@
 // Engine errors turned into the program's messages.
 #include "findreplace/EngineMessages.h"
 
+#include <utility>
+
 #include "engine/PatternCompiler.h"
 #include "platform/Ui.h"
 #include "text/Encoding.h"
@@ -11,56 +13,47 @@ namespace {
 
 constexpr const char* kEngineCaption = "◆KARVO検索置換ｼｽﾃﾑ";
 
+using C = EngineErrorCode;
+
+// Refusals worded "検索ﾀｸﾞ " + the tag at fault + what is wrong with it.
+constexpr std::pair<EngineErrorCode, const char*> kTagRefusals[] = {
+    {C::DuplicateArea, " の記憶領域(a ～ z)は重複指定禁止です"},
+    {C::AreaName, " の保存領域名を a ～ z にｾｯﾄして下さい"},
+    {C::MinimumCount, " の最低繰り返し回数を 1 以上にｾｯﾄして下さい"},
+    {C::RepeatCount, " の最低繰り返し回数を数字で指定して下さい"},
+    {C::WhichWithoutAlternatives, " の括弧内に検索する文字列がありません"},
+};
+
+EngineMessage Error(std::string text, const char* caption = kEngineCaption) {
+  return {std::move(text), MB_OK | MB_ICONERROR, caption};
+}
+
 }  // namespace
 
 std::optional<EngineMessage> MessageFor(const EngineError& error, const TagSymbols& symbols) {
   const std::string f = Cp932ToUtf8(error.fragment);
   auto symbol = [&symbols](int k) { return Cp932ToUtf8(symbols[k]); };
-  std::string text;
-  std::string caption = kEngineCaption;
-  switch (error.code) {
-    case EngineErrorCode::None:
-    case EngineErrorCode::NothingToFind:
-      return std::nullopt;
-    case EngineErrorCode::ConsecutiveNot:
-      text = "検索タグ " + f + " を連続してオーダーすることはできません";
-      break;
-    case EngineErrorCode::InfiniteLoop:
-      text = "「検索する文」の中に無限ループが含まれています。";
-      break;
-    case EngineErrorCode::IntoInsideRepeat:
-      text = symbol(TAG_REPEAT) + " ～ " + symbol(TAG_ENDREPEAT) + " の間で " + f +
-             " をｵｰﾀﾞｰすることはできません";
-      break;
-    case EngineErrorCode::DuplicateArea:
-      text = "検索ﾀｸﾞ " + f + " の記憶領域(a ～ z)は重複指定禁止です";
-      break;
-    case EngineErrorCode::NestingTooDeep:
-      text = "検索ﾀｸﾞ " + symbol(TAG_REPEAT) + " と " + symbol(TAG_INTO) + " の入れ子は " +
-             std::to_string(PatternCompiler::kMaxGroupDepth) + " 段までにして下さい";
-      break;
-    case EngineErrorCode::AreaName:
-      text = "検索ﾀｸﾞ " + f + " の保存領域名を a ～ z にｾｯﾄして下さい";
-      break;
-    case EngineErrorCode::MinimumCount:
-      text = "検索ﾀｸﾞ " + f + " の最低繰り返し回数を 1 以上にｾｯﾄして下さい";
-      break;
-    case EngineErrorCode::RepeatCount:
-      text = "検索ﾀｸﾞ " + f + " の最低繰り返し回数を数字で指定して下さい";
-      break;
-    case EngineErrorCode::WhichWithoutAlternatives:
-      text = "検索ﾀｸﾞ " + f + " の括弧内に検索する文字列がありません";
-      break;
-    case EngineErrorCode::DateFormat:
-      text = "時間ﾌｫｰﾏｯﾄ '" + f + "' は解析不能です";
-      caption = "Norra";
-      break;
-    case EngineErrorCode::EmptyPattern:
-      text = "検索する文が0文字です。";
-      caption = "Norra";
-      break;
+  for (const auto& [code, words] : kTagRefusals) {
+    if (code == error.code) return Error("検索ﾀｸﾞ " + f + words);
   }
-  return EngineMessage{std::move(text), MB_OK | MB_ICONERROR, std::move(caption)};
+  switch (error.code) {
+    case C::ConsecutiveNot:
+      return Error("検索タグ " + f + " を連続してオーダーすることはできません");
+    case C::InfiniteLoop:
+      return Error("「検索する文」の中に無限ループが含まれています。");
+    case C::IntoInsideRepeat:
+      return Error(symbol(TAG_REPEAT) + " ～ " + symbol(TAG_ENDREPEAT) + " の間で " + f +
+                   " をｵｰﾀﾞｰすることはできません");
+    case C::NestingTooDeep:
+      return Error("検索ﾀｸﾞ " + symbol(TAG_REPEAT) + " と " + symbol(TAG_INTO) + " の入れ子は " +
+                   std::to_string(PatternCompiler::kMaxGroupDepth) + " 段までにして下さい");
+    case C::DateFormat:
+      return Error("時間ﾌｫｰﾏｯﾄ '" + f + "' は解析不能です", "Norra");
+    case C::EmptyPattern:
+      return Error("検索する文が0文字です。", "Norra");
+    default:
+      return std::nullopt;  // None, NothingToFind: refused without a word
+  }
 }
 
 void ShowEngineError(Ui& ui, const EngineError& error, const TagSymbols& symbols) {

@@ -178,16 +178,10 @@ TEST_F(DriverTest, RunResetClearsTheRun) {
   engine.ConditionsChanged = true;
   engine.FindCount = 4;
   engine.ReplaceCount = 2;
-  engine.FirstHit = {1, 2, 3};
-  engine.WrapCount = {1, 1, 1};
-  engine.SelectionRegion = {5, 6};
   engine.RunReset();
   EXPECT_FALSE(engine.ConditionsChanged);
   EXPECT_EQ(engine.FindCount, 0);
   EXPECT_EQ(engine.ReplaceCount, 0);
-  EXPECT_EQ(engine.FirstHit.position, 0);
-  EXPECT_EQ(engine.WrapCount[2], 0);
-  EXPECT_EQ(engine.SelectionRegion.length, 0);
 }
 
 }  // namespace

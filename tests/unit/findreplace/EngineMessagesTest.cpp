@@ -34,10 +34,9 @@ TEST(EngineMessagesTest, EveryRefusalHasItsWordsCaptionAndIcon) {
       {C::AreaName, "into", "検索ﾀｸﾞ into の保存領域名を a ～ z にｾｯﾄして下さい", engine},
       {C::MinimumCount, "repeat", "検索ﾀｸﾞ repeat の最低繰り返し回数を 1 以上にｾｯﾄして下さい",
        engine},
-      {C::RepeatCount, "repeat", "検索ﾀｸﾞ repeat の最低繰り返し回数を数字で指定して下さい",
+      {C::RepeatCount, "repeat", "検索ﾀｸﾞ repeat の最低繰り返し回数を数字で指定して下さい", engine},
+      {C::WhichWithoutAlternatives, "which", "検索ﾀｸﾞ which の括弧内に検索する文字列がありません",
        engine},
-      {C::WhichWithoutAlternatives, "which",
-       "検索ﾀｸﾞ which の括弧内に検索する文字列がありません", engine},
       {C::DateFormat, "'yy", "時間ﾌｫｰﾏｯﾄ ''yy' は解析不能です", "Norra"},
       {C::EmptyPattern, "", "検索する文が0文字です。", "Norra"},
   };

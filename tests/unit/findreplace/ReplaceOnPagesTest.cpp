@@ -52,7 +52,9 @@ TEST_F(ReplaceOnPagesTest, ReplaceAllPutsTheNewTextInOneEditAndKeepsTheSelection
     EXPECT_GE(Active().ScrollCount(), c.edits);
     EXPECT_EQ(clipboard.GetText(), "kept");  // the clipboard plays no part
     ASSERT_EQ(log->RecordCount(), c.edits);
-    if (c.edits > 0) EXPECT_EQ(log->Records().back().kind, c.kind);
+    if (c.edits > 0) {
+      EXPECT_EQ(log->Records().back().kind, c.kind);
+    }
   }
 }
 
