@@ -9,7 +9,6 @@
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "platform/FixedClock.h"
-#include "platform/MemoryUi.h"
 #include "text/Encoding.h"
 #include "Prose.h"
 
@@ -39,9 +38,8 @@ const std::string& Text() {
 
 struct Fixture {
   TagSymbols symbols = Symbols();
-  MemoryUi ui;
   FixedClock clock{DateTime{2024, 1, 2, 3, 4, 5, 6}};
-  SearchEngine engine{symbols, ui, clock};
+  SearchEngine engine{symbols, clock};
 
   Fixture(const char* findUtf8, const char* replaceUtf8, bool matchCase) {
     engine.MatchCase = matchCase;
@@ -55,10 +53,9 @@ void ReplaceAll(benchmark::State& state, const char* find, const char* replace,
   Fixture f(find, replace, matchCase);
   const std::string& text = Text();
   for (auto _ : state) {
-    std::string copy = text;
     f.engine.RunReset();
-    f.engine.ReplaceAllInText(copy);
-    benchmark::DoNotOptimize(copy.data());
+    const ReplaceResult result = f.engine.ReplaceAll(text);
+    benchmark::DoNotOptimize(result.text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
   state.counters["replaced"] = static_cast<double>(f.engine.ReplaceCount);

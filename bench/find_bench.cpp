@@ -117,7 +117,7 @@ struct Finder {
   explicit Finder(bool matchCase) {
     if (!tags.Build()) std::abort();
     symbols = tags.BuiltInSymbols();
-    engine = std::make_unique<SearchEngine>(symbols, ui);
+    engine = std::make_unique<SearchEngine>(symbols);
     engine->MatchCase = matchCase;
     const char* find = matchCase ? "Ｎｏｒｒａ検索" : "ｎｏｒｒａ検索";
     if (!engine->Compile(Utf8ToCp932(find))) std::abort();

@@ -1,5 +1,6 @@
 // Replace all over the whole notebook from the find/replace window: 100 open Pages of 100 KB,
 // undo capture included; the time of undoing it, and the undo memory against the bytes changed.
+// Find next (F3) from the window in a 2 MB Page.
 // "findwin_bench --write-corpus DIR" writes the same 100 texts as files, for norra-replace.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -185,6 +186,25 @@ void BM_UndoReplaceAllNotebook(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kPages * kPageBytes);
 }
 BENCHMARK(BM_UndoReplaceAllNotebook)->Unit(benchmark::kMillisecond);
+
+// F3 from the window in the current file: a 2 MB Page whose one hit lies 1 MB after the caret.
+void BM_FindNextInWindow(benchmark::State& state) {
+  Notebook book("needle", "");
+  std::string text = MakeText(2 * 1024 * 1024, 0);
+  const std::size_t at = text.find("\r\n", text.size() / 2) + 2;  // a line start
+  text.insert(at, "needle");
+  Page& page = *book.docs->ActivePage();
+  static_cast<MemoryTextControl&>(page.Control()).SetText(text);
+  book.window->ChooseRange(FindRange::CurrentPad);
+  for (auto _ : state) {
+    state.PauseTiming();
+    page.Control().SetSelection(0, 0);
+    state.ResumeTiming();
+    book.window->FindNext();
+  }
+  if (page.Control().SelStart() != at) state.SkipWithError("the hit was not found");
+}
+BENCHMARK(BM_FindNextInWindow)->Unit(benchmark::kMicrosecond);
 
 int WriteCorpus(const char* folder) {
   fs::create_directories(folder);

@@ -6,15 +6,13 @@
 #include "FuzzSupport.h"
 #include "engine/SearchEngine.h"
 #include "platform/FixedClock.h"
-#include "platform/MemoryUi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace norra;
   if (size == 0) return 0;
   const TagSymbols symbols = fuzz::SymbolsFor(data[0]);
-  MemoryUi ui;
   FixedClock clock(DateTime{2001, 2, 3, 4, 5, 6, 7});
-  SearchEngine engine(symbols, ui, clock);
+  SearchEngine engine(symbols, clock);
   const std::string L = symbols[TAG_BRACKET1];
   const std::string R = symbols[TAG_BRACKET2];
   const std::string find = L + symbols[TAG_INTO] + " a" + R + L + symbols[TAG_STR] + R + L +
@@ -26,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!engine.Match()) __builtin_trap();
 
   const std::string replace(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (!engine.CompileReplace(replace)) {
-    if (!engine.ReplaceList().empty() || ui.Boxes().empty()) __builtin_trap();
+  if (const CompileResult compiled = engine.CompileReplace(replace); !compiled) {
+    if (!engine.ReplaceList().empty() || compiled.error.Ok()) __builtin_trap();
     return 0;
   }
   ++engine.FindCount;

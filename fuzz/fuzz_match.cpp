@@ -10,7 +10,6 @@
 #include "engine/Matcher.h"
 #include "engine/SearchEngine.h"
 #include "platform/FixedClock.h"
-#include "platform/MemoryUi.h"
 #include "text/CaseMap.h"
 #include "text/Cp932.h"
 
@@ -24,9 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace norra;
   if (size < 2) return 0;
   const TagSymbols symbols = fuzz::SymbolsFor(data[0]);
-  MemoryUi ui;
   FixedClock clock(DateTime{2001, 2, 3, 4, 5, 6, 7});
-  SearchEngine engine(symbols, ui, clock);
+  SearchEngine engine(symbols, clock);
   engine.MatchCase = (data[0] & 4) != 0;
 
   // pattern NUL text
@@ -35,14 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (cut == std::string::npos) return 0;
   const std::string pattern = input.substr(0, cut);
   const std::string text = input.substr(cut + 1);
-  try {
-    if (!engine.Compile(pattern)) return 0;
-  } catch (const EngineAbort&) {
-    return 0;
-  }
+  if (!engine.Compile(pattern)) return 0;
 
   const std::string folded = engine.MatchCase ? text : ToUpperCp932Copy(text);
-  auto abandon = [] { throw EngineAbort(AbortReason::WhichWithoutAlternatives); };
+  auto abandon = [] { throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives); };
   try {
     MatchSession session(folded, text);
     Matcher quick(engine.Pattern(), abandon);
@@ -81,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine.CompileReplace("<[rcount]>");
     engine.RunReset();
     const auto spans = engine.ListMatchesInText(text);
-    std::string replaced = text;
     engine.RunReset();
-    engine.ReplaceAllInText(replaced);
+    const ReplaceResult result = engine.ReplaceAll(text);
+    const std::string& replaced = result.Replaced() ? result.text : text;
     if (static_cast<std::size_t>(engine.ReplaceCount) != spans.size()) Fail();
     std::size_t kept = text.size();
     for (const MatchSpan& s : spans) kept -= s.length;

@@ -1,29 +1,28 @@
-// The exception that abandons an engine operation after its message has been shown.
+// The exception that abandons an engine operation half way; it carries the error for the
+// caller to report.
 #pragma once
 
 #include <exception>
+#include <string>
+
+#include "engine/EngineError.h"
 
 namespace norra {
 
-enum class AbortReason : int {
-  AreaName = 1,                  // storage area not "a"-"z"
-  MinimumCount = 2,              // repeat count below 1
-  RepeatCount = 3,               // repeat count empty or not a number
-  EmptyPattern = 4,              // replace-all with no compiled pattern
-  NoSelection = 5,               // replace in the selection without a selection
-  WhichWithoutAlternatives = 6,  // a match reached a WHICH tag that has nothing to choose from
-};
-
-// Raised by the engine once the user has been told why; the window's command catches it and
-// ends quietly.
+// Raised by the engine when an operation cannot go on (no pattern for a replace-all, a WHICH
+// tag with nothing to choose from). The window's command or the tool catches it, tells the
+// user from Error() and ends quietly.
 class EngineAbort : public std::exception {
  public:
-  explicit EngineAbort(AbortReason reason) : reason_(reason) {}
-  AbortReason Reason() const { return reason_; }
+  explicit EngineAbort(EngineError error) : error_(std::move(error)) {}
+  explicit EngineAbort(EngineErrorCode code, std::string fragment = {})
+      : error_(code, std::move(fragment)) {}
+  EngineErrorCode Reason() const { return error_.code; }
+  const EngineError& Error() const { return error_; }
   const char* what() const noexcept override { return "search engine operation abandoned"; }
 
  private:
-  AbortReason reason_;
+  EngineError error_;
 };
 
 }  // namespace norra

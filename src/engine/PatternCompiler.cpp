@@ -7,15 +7,12 @@
 
 #include "engine/EngineAbort.h"
 #include "engine/SearchEngine.h"
-#include "platform/Ui.h"
 #include "text/CaseMap.h"
-#include "text/Encoding.h"
 
 namespace norra {
 namespace {
 
 constexpr char kPlaceholderMark = '\x01';
-constexpr const char* kCaption = "◆KARVO検索置換ｼｽﾃﾑ";
 
 bool IsVariable(int kind) { return kind == TAG_STR || kind == TAG_STRS; }
 
@@ -42,10 +39,13 @@ PatternCompiler::PatternCompiler(SearchEngine& engine) : engine_(engine) {}
 
 const std::string& PatternCompiler::S(int k) const { return engine_.symbols_[k]; }
 
-std::string PatternCompiler::SymbolUtf8(int k) const { return Cp932ToUtf8(S(k)); }
+void PatternCompiler::Refuse(EngineErrorCode code, int k) {
+  error_ = EngineError(code, k >= 0 ? S(k) : std::string());
+}
 
-void PatternCompiler::Refuse(const std::string& messageUtf8) const {
-  engine_.ui_.ShowMessageBox(messageUtf8, MB_OK | MB_ICONERROR, kCaption);
+void PatternCompiler::Abandon(EngineErrorCode code, int k) {
+  Refuse(code, k);
+  throw EngineAbort(error_);
 }
 
 std::string PatternCompiler::Fold(std::string_view text) const {
@@ -57,7 +57,19 @@ void PatternCompiler::SetText(std::string text) {
   aligned_.Reset(text_);
 }
 
-bool PatternCompiler::Compile(std::string_view findText) {
+EngineError PatternCompiler::Compile(std::string_view findText) {
+  error_ = {};
+  try {
+    if (CompileText(findText)) return {};
+  } catch (const EngineAbort&) {
+    // error_ names the refusal
+  }
+  engine_.ClearPattern();
+  if (error_.Ok()) error_ = EngineError(EngineErrorCode::NothingToFind);
+  return error_;
+}
+
+bool PatternCompiler::CompileText(std::string_view findText) {
   engine_.ClearPattern();
   groupTable_.clear();
   groupDepth_.clear();
@@ -118,8 +130,7 @@ std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindRepeatGroup() {
     const std::size_t r = aligned_.Find(S(TAG_BRACKET2), countStart);
     long long count = 0;
     if (!ParseCount(std::string_view(text_).substr(countStart, r - countStart), count)) {
-      Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を数字で指定して下さい");
-      throw EngineAbort(AbortReason::RepeatCount);
+      Abandon(EngineErrorCode::RepeatCount, TAG_REPEAT);
     }
     return GroupSpan{open, close, 0};
   }
@@ -139,8 +150,7 @@ std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindStorageGroup() {
       if (r != AlignedText::npos && r > name && name + aligned_.StepAt(name) == r) {
         const unsigned char c = static_cast<unsigned char>(text_[name]);
         if (r - name != 1 || c < 'a' || c > 'z') {
-          Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_INTO) + " の保存領域名を a ～ z にｾｯﾄして下さい");
-          throw EngineAbort(AbortReason::AreaName);
+          Abandon(EngineErrorCode::AreaName, TAG_INTO);
         }
         return GroupSpan{open, close, c - 'a' + 1};
       }
@@ -159,14 +169,12 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
   long long count = 0;
   ParseCount(std::string_view(text_).substr(countStart, r - countStart), count);
   if (count <= 0) {
-    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を 1 以上にｾｯﾄして下さい");
-    throw EngineAbort(AbortReason::MinimumCount);
+    Abandon(EngineErrorCode::MinimumCount, TAG_REPEAT);
   }
   const std::size_t bodyStart = r + S(TAG_BRACKET2).size();
   if (bodyStart > span.close) {
     // The opening tag runs into the closing one (only possible with odd symbols).
-    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " の最低繰り返し回数を数字で指定して下さい");
-    throw EngineAbort(AbortReason::RepeatCount);
+    Abandon(EngineErrorCode::RepeatCount, TAG_REPEAT);
   }
   std::vector<PatternNode> body;
   if (!Tokenize(std::string_view(text_).substr(bodyStart, span.close - bodyStart), body)) {
@@ -179,14 +187,13 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
   bool allMayBeEmpty = true;
   for (auto it = body.rbegin(); it != body.rend(); ++it) {
     if (it->kind == TAG_INTO) {
-      Refuse(SymbolUtf8(TAG_REPEAT) + " ～ " + SymbolUtf8(TAG_ENDREPEAT) + " の間で " +
-             SymbolUtf8(TAG_INTO) + " をｵｰﾀﾞｰすることはできません");
+      Refuse(EngineErrorCode::IntoInsideRepeat, TAG_INTO);
       return false;
     }
     allMayBeEmpty = allMayBeEmpty && it->mayBeEmpty;
   }
   if (allMayBeEmpty) {
-    Refuse("「検索する文」の中に無限ループが含まれています。");
+    Refuse(EngineErrorCode::InfiniteLoop);
     return false;
   }
   int depth = 0;
@@ -215,7 +222,7 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
     return true;
   }
   if (engine_.areaGroups_[span.area - 1]) {
-    Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_INTO) + " の記憶領域(a ～ z)は重複指定禁止です");
+    Refuse(EngineErrorCode::DuplicateArea, TAG_INTO);
     return false;
   }
   int depth = 0;
@@ -233,11 +240,10 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
 
 // The group just tokenized holds the groups its body took over; one more level must stay
 // within the cap.
-bool PatternCompiler::DepthAllowed(int& depth) const {
+bool PatternCompiler::DepthAllowed(int& depth) {
   depth = bodyDepth_ + 1;
   if (depth <= kMaxGroupDepth) return true;
-  Refuse("検索ﾀｸﾞ " + SymbolUtf8(TAG_REPEAT) + " と " + SymbolUtf8(TAG_INTO) + " の入れ子は " +
-         std::to_string(kMaxGroupDepth) + " 段までにして下さい");
+  Refuse(EngineErrorCode::NestingTooDeep);
   return false;
 }
 
@@ -350,7 +356,7 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
     if (IsVariable(out[i - 1].kind) && IsVariable(out[i].kind)) {
       out.erase(out.begin() + static_cast<std::ptrdiff_t>(i - 1));
     } else if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
-      Refuse("検索タグ " + SymbolUtf8(TAG_NOT) + " を連続してオーダーすることはできません");
+      Refuse(EngineErrorCode::ConsecutiveNot, TAG_NOT);
       out.clear();
       return false;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/AlignedText.h"
+#include "engine/EngineError.h"
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
 
@@ -23,9 +24,9 @@ class PatternCompiler {
 
   explicit PatternCompiler(SearchEngine& engine);
 
-  // Fills the engine's pattern and storage-area groups. False (pattern empty) on a refusal,
-  // shown first; throws EngineAbort for the refusals that abandon the command.
-  bool Compile(std::string_view findText);
+  // Fills the engine's pattern and storage-area groups. On a refusal the pattern is empty and
+  // the error names it (NothingToFind when the text compiles to nothing).
+  EngineError Compile(std::string_view findText);
 
  private:
   struct GroupSpan {
@@ -35,15 +36,19 @@ class PatternCompiler {
   };
 
   const std::string& S(int k) const;
-  std::string SymbolUtf8(int k) const;
-  void Refuse(const std::string& messageUtf8) const;
+  // Records the refusal, naming the symbol of tag k (none for -1). Abandon also ends the
+  // compile at once.
+  void Refuse(EngineErrorCode code, int k = -1);
+  [[noreturn]] void Abandon(EngineErrorCode code, int k);
+
+  bool CompileText(std::string_view findText);
 
   void SetText(std::string text);
   std::optional<GroupSpan> FindRepeatGroup();
   std::optional<GroupSpan> FindStorageGroup();
   bool CompileRepeatGroup(const GroupSpan& span);
   bool CompileStorageGroup(const GroupSpan& span);
-  bool DepthAllowed(int& depth) const;
+  bool DepthAllowed(int& depth);
   void ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength, int kind,
                               PatternNode group, int depth);
 
@@ -52,6 +57,7 @@ class PatternCompiler {
   std::string Fold(std::string_view text) const;
 
   SearchEngine& engine_;
+  EngineError error_;
   std::string text_;  // the find text as the group pass leaves it
   AlignedText aligned_;
   std::vector<std::optional<PatternNode>> groupTable_;

@@ -6,9 +6,7 @@
 #include "engine/AlignedText.h"
 #include "engine/SearchEngine.h"
 #include "platform/Clock.h"
-#include "platform/Ui.h"
 #include "text/DateTime.h"
-#include "text/Encoding.h"
 
 namespace norra {
 namespace {
@@ -20,7 +18,7 @@ struct Candidate {
 
 }  // namespace
 
-bool ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText) {
+EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText) {
   CompiledPattern& list = engine.replaceList_;
   list.clear();
   const TagSymbols& sym = engine.symbols_;
@@ -33,7 +31,7 @@ bool ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText
   };
   if (L.empty() || R.empty()) {
     if (!replaceText.empty()) literal(replaceText);
-    return true;
+    return {};
   }
 
   const AlignedText text(replaceText);
@@ -100,16 +98,15 @@ bool ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText
     if (item.kind == TAG_NOWF) {
       std::string probe;
       if (!FormatDateTime(item.text, engine.clock_.Now(), probe)) {
-        engine.ui_.ShowMessageBox("時間ﾌｫｰﾏｯﾄ '" + Cp932ToUtf8(item.text) + "' は解析不能です",
-                                  MB_OK | MB_ICONERROR, "Norra");
+        EngineError error(EngineErrorCode::DateFormat, std::move(item.text));
         list.clear();
-        return false;
+        return error;
       }
     }
     list.push_back(std::move(item));
     pos = end;
   }
-  return true;
+  return {};
 }
 
 void ReplaceCompiler::ExpandInto(const SearchEngine& engine, std::string& out) {

@@ -4,15 +4,17 @@
 #include <string>
 #include <string_view>
 
+#include "engine/EngineError.h"
+
 namespace norra {
 
 class SearchEngine;
 
 class ReplaceCompiler {
  public:
-  // Fills the engine's replace list; false (list empty) after a message when a date format
-  // cannot be used.
-  static bool Compile(SearchEngine& engine, std::string_view replaceText);
+  // Fills the engine's replace list; on an unusable date format the list is empty and the
+  // error names the format.
+  static EngineError Compile(SearchEngine& engine, std::string_view replaceText);
 
   // Appends the replacement for the last match to `out`.
   static void ExpandInto(const SearchEngine& engine, std::string& out);

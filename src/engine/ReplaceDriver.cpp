@@ -1,12 +1,9 @@
-// Replace-all over a page, a selection or a text: the output is built once, by appending,
-// (or streamed to the caller) while the matcher walks the unchanged text; the page gets the
-// result in one edit.
+// Replace-all over a text: the output is built once, by appending, (or streamed to the caller)
+// while the matcher walks the unchanged text; a page then gets the result in one edit.
 #include "engine/ReplaceDriver.h"
 
 #include "engine/Matcher.h"
 #include "engine/MatchSession.h"
-#include "platform/TextControl.h"
-#include "platform/Ui.h"
 #include "text/CaseMap.h"
 #include "text/LargeBuffer.h"
 
@@ -79,27 +76,10 @@ class StringSink final : public ReplaceSink {
   bool begun_ = false;
 };
 
-// Hands the spans of a replace that took effect to the caller who asked for them.
-void Report(std::vector<ReplacedSpan>& spans, std::vector<ReplacedSpan>* replaced) {
-  if (replaced == nullptr) return;
-  if (replaced->empty()) {
-    replaced->swap(spans);
-  } else {
-    replaced->insert(replaced->end(), spans.begin(), spans.end());
-  }
-}
-
 }  // namespace
 
-void ReplaceDriver::ShowError(SearchEngine& engine, const char* messageUtf8) {
-  engine.ui_.ShowMessageBox(messageUtf8, MB_OK | MB_ICONERROR, "Norra");
-}
-
 void ReplaceDriver::RequirePattern(SearchEngine& engine) {
-  if (engine.pattern_.empty() || !engine.matcher_) {
-    ShowError(engine, "検索する文が0文字です。");
-    throw EngineAbort(AbortReason::EmptyPattern);
-  }
+  if (engine.pattern_.empty() || !engine.matcher_) throw EngineAbort(EngineErrorCode::EmptyPattern);
 }
 
 bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, ReplaceSink* sink,
@@ -164,98 +144,30 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   return replaced && engine.ReplaceCount != countBefore;
 }
 
-bool ReplaceDriver::ReplaceAllInPage(SearchEngine& engine, TextControl& control,
-                                     std::vector<ReplacedSpan>* replaced) {
-  engine.PreFoldedText = true;
-  Selection selection{control.SelStart(), control.SelLength()};
-  const std::string text = control.Text();
-  if (text.empty()) return true;
-
+ReplaceResult ReplaceDriver::ReplaceAll(SearchEngine& engine, std::string_view text,
+                                        const ReplaceRequest& request) {
+  ReplaceResult result;
+  result.selStart = request.selStart;
+  result.selLength = request.selLength;
+  if (text.empty()) return result;
   CountGuard guard(engine);
-  std::string result;
-  std::vector<ReplacedSpan> spans;
-  StringSink sink(result, text.size(), &selection, replaced != nullptr ? &spans : nullptr);
-  if (!RunLoop(engine, text, &sink, nullptr)) {
-    guard.Release();
-    return true;
-  }
-  if (result.size() > control.MaxLength()) {
-    ShowError(engine, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
-    return true;
-  }
-  const std::size_t oldStart = control.SelStart();
-  const std::size_t oldLength = control.SelLength();
-  control.SetSelection(0, control.TextLength());
-  if (!control.ReplaceSelection(result) || control.TextLength() != result.size()) {
-    if (control.Text() != text) {
-      control.SetSelection(0, control.TextLength());
-      control.ReplaceSelection(text);
-    }
-    control.SetSelection(oldStart, oldLength);
-    ShowError(engine, "置換処理中にｴﾗｰ発生");
-    return false;
-  }
+  Selection selection{request.selStart, request.selLength};
+  StringSink sink(result.text, text.size(), &selection, request.spans ? &result.spans : nullptr);
+  RunLoop(engine, text, &sink, nullptr);
   guard.Release();
-  Report(spans, replaced);
-  control.SetSelection(selection.start, selection.length);
-  engine.ui_.ProcessPendingEvents();
-  control.ScrollCaret();
-  return true;
+  result.count = engine.ReplaceCount - guard.Saved();
+  result.selStart = selection.start;
+  result.selLength = selection.length;
+  return result;
 }
 
-bool ReplaceDriver::ReplaceAllInSelection(SearchEngine& engine, TextControl& control,
-                                          std::vector<ReplacedSpan>* replaced) {
-  engine.PreFoldedText = true;
-  RequirePattern(engine);
-  if (control.SelLength() == 0) {
-    ShowError(engine, "現在のﾌｧｲﾙに｢選択された文｣がありません。");
-    throw EngineAbort(AbortReason::NoSelection);
-  }
-  const std::size_t selStart = control.SelStart();
-  const std::size_t selLength = control.SelLength();
-  const std::string text = control.SelText();
-
-  CountGuard guard(engine);
-  std::string result;
-  std::vector<ReplacedSpan> spans;
-  StringSink sink(result, text.size(), nullptr, replaced != nullptr ? &spans : nullptr);
-  if (RunLoop(engine, text, &sink, nullptr)) {
-    // A control would cut a paste that does not fit; refuse instead of losing the tail.
-    if (control.TextLength() - selLength + result.size() > control.MaxLength()) {
-      ShowError(engine, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
-      return true;
-    }
-    if (!control.ReplaceSelection(result)) {
-      control.SetSelection(selStart, selLength);
-      ShowError(engine, "置換処理中にｴﾗｰ発生");
-      return false;
-    }
-    control.SetSelection(selStart, result.size());
-    Report(spans, replaced);
-  }
-  guard.Release();
-  control.ScrollCaret();
-  return true;
-}
-
-bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string& text) {
-  if (text.empty()) return true;
-  CountGuard guard(engine);
-  std::string result;
-  StringSink sink(result, text.size(), nullptr);
-  const bool replaced = RunLoop(engine, text, &sink, nullptr);
-  guard.Release();
-  if (replaced) text = std::move(result);
-  return true;
-}
-
-bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string_view text,
-                                     ReplaceSink& sink) {
-  if (text.empty()) return true;
+std::int64_t ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string_view text,
+                                             ReplaceSink& sink) {
+  if (text.empty()) return 0;
   CountGuard guard(engine);
   RunLoop(engine, text, &sink, nullptr);
   guard.Release();
-  return true;
+  return engine.ReplaceCount - guard.Saved();
 }
 
 std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::string_view text) {

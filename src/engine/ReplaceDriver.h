@@ -1,5 +1,5 @@
-// The replace-all drivers: one loop of match, count, expand and splice over a page, a
-// selection or a text in memory.
+// The replace-all driver: one loop of match, count, expand and splice over a text, its result
+// returned as a new text or streamed to a sink.
 #pragma once
 
 #include <cstddef>
@@ -13,18 +13,12 @@
 
 namespace norra {
 
-class TextControl;
-
 class ReplaceDriver {
  public:
-  // With `replaced`, the spans replaced are appended to it (offsets in the page's old text, or
-  // in the old selection), so that an undo can keep only what changed.
-  static bool ReplaceAllInPage(SearchEngine& engine, TextControl& control,
-                               std::vector<ReplacedSpan>* replaced = nullptr);
-  static bool ReplaceAllInSelection(SearchEngine& engine, TextControl& control,
-                                    std::vector<ReplacedSpan>* replaced = nullptr);
-  static bool ReplaceAllInText(SearchEngine& engine, std::string& text);
-  static bool ReplaceAllInText(SearchEngine& engine, std::string_view text, ReplaceSink& sink);
+  static ReplaceResult ReplaceAll(SearchEngine& engine, std::string_view text,
+                                  const ReplaceRequest& request);
+  static std::int64_t ReplaceAllInText(SearchEngine& engine, std::string_view text,
+                                       ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);
   static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text);
   static std::vector<MatchSpan> ListMatchesFolded(SearchEngine& engine, std::string_view text);
@@ -39,7 +33,6 @@ class ReplaceDriver {
                       std::vector<MatchSpan>* spans, std::string* foldInPlace = nullptr,
                       bool preFolded = false);
   static void RequirePattern(SearchEngine& engine);
-  static void ShowError(SearchEngine& engine, const char* messageUtf8);
 };
 
 }  // namespace norra

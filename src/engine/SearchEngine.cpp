@@ -8,17 +8,15 @@
 #include "engine/ReplaceDriver.h"
 #include "platform/SystemClock.h"
 #include "platform/TextControl.h"
-#include "platform/Ui.h"
 #include "text/CaseMap.h"
-#include "text/Encoding.h"
 
 namespace norra {
 
-SearchEngine::SearchEngine(const TagSymbols& symbols, Ui& ui)
-    : SearchEngine(symbols, ui, SystemClock::Instance()) {}
+SearchEngine::SearchEngine(const TagSymbols& symbols)
+    : SearchEngine(symbols, SystemClock::Instance()) {}
 
-SearchEngine::SearchEngine(const TagSymbols& symbols, Ui& ui, const Clock& clock)
-    : symbols_(symbols), ui_(ui), clock_(clock) {
+SearchEngine::SearchEngine(const TagSymbols& symbols, const Clock& clock)
+    : symbols_(symbols), clock_(clock) {
   RunReset();
 }
 
@@ -26,10 +24,6 @@ SearchEngine::~SearchEngine() = default;
 
 void SearchEngine::RunReset() {
   ConditionsChanged = false;
-  FirstHit = {};
-  LastHit = {};
-  WrapCount = {};
-  SelectionRegion = {};
   FindCount = 0;
   ReplaceCount = 0;
 }
@@ -42,20 +36,18 @@ void SearchEngine::ClearPattern() {
   intoGroupCount_ = 0;
 }
 
-bool SearchEngine::Compile(std::string_view findText) {
+CompileResult SearchEngine::Compile(std::string_view findText) {
   PatternCompiler compiler(*this);
-  if (!compiler.Compile(findText)) return false;
+  EngineError error = compiler.Compile(findText);
+  if (!error.Ok()) return {std::move(error)};
   matcher_ = std::make_unique<Matcher>(pattern_, [this] {
-    ui_.ShowMessageBox("検索ﾀｸﾞ " + Cp932ToUtf8(symbols_[TAG_WHICH]) +
-                           " の括弧内に検索する文字列がありません",
-                       MB_OK | MB_ICONERROR, "◆KARVO検索置換ｼｽﾃﾑ");
-    throw EngineAbort(AbortReason::WhichWithoutAlternatives);
+    throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives, symbols_[TAG_WHICH]);
   });
-  return true;
+  return {};
 }
 
-bool SearchEngine::CompileReplace(std::string_view replaceText) {
-  return ReplaceCompiler::Compile(*this, replaceText);
+CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
+  return {ReplaceCompiler::Compile(*this, replaceText)};
 }
 
 bool SearchEngine::HasAreaGroup(int area) const {
@@ -136,20 +128,11 @@ std::string SearchEngine::Expand() const {
 
 void SearchEngine::ExpandInto(std::string& out) const { ReplaceCompiler::ExpandInto(*this, out); }
 
-bool SearchEngine::ReplaceAllInPage(TextControl& control, std::vector<ReplacedSpan>* replaced) {
-  return ReplaceDriver::ReplaceAllInPage(*this, control, replaced);
+ReplaceResult SearchEngine::ReplaceAll(std::string_view text, const ReplaceRequest& request) {
+  return ReplaceDriver::ReplaceAll(*this, text, request);
 }
 
-bool SearchEngine::ReplaceAllInSelection(TextControl& control,
-                                         std::vector<ReplacedSpan>* replaced) {
-  return ReplaceDriver::ReplaceAllInSelection(*this, control, replaced);
-}
-
-bool SearchEngine::ReplaceAllInText(std::string& text) {
-  return ReplaceDriver::ReplaceAllInText(*this, text);
-}
-
-bool SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& sink) {
+std::int64_t SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& sink) {
   return ReplaceDriver::ReplaceAllInText(*this, text, sink);
 }
 

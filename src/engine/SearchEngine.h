@@ -1,5 +1,6 @@
 // The search-and-replace engine: compiles find and replace texts written in the tag language,
-// finds matches and replaces all matches in a page, a selection or a text.
+// finds matches and replaces all matches in a text. It computes and returns: refusals are
+// error values (or an EngineAbort carrying one), and the caller applies a new text.
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "engine/EngineAbort.h"
+#include "engine/EngineError.h"
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
 #include "text/ReplacedSpan.h"
@@ -20,21 +22,8 @@ namespace norra {
 class Clock;
 class ReplaceSink;
 class TextControl;
-class Ui;
 class MatchSession;
 class Matcher;
-
-// Page index, 1-based position and length of a hit (find/replace window bookkeeping).
-struct HitRecord {
-  int pageIndex = 0;
-  std::int64_t position = 0;
-  std::int64_t length = 0;
-};
-
-struct SelectionRegionRecord {
-  std::int64_t start = 0;  // 1-based
-  std::int64_t length = 0;
-};
 
 // A match as 0-based byte offset and length in the text that was searched.
 struct MatchSpan {
@@ -43,14 +32,33 @@ struct MatchSpan {
   friend bool operator==(const MatchSpan&, const MatchSpan&) = default;
 };
 
+// What a replace-all asks for besides the text.
+struct ReplaceRequest {
+  bool spans = false;        // list the replaced spans (an undo then keeps only what they changed)
+  std::size_t selStart = 0;  // a selection (0-based) to keep in step with the replacements
+  std::size_t selLength = 0;
+};
+
+// The outcome of a replace-all over one text.
+struct ReplaceResult {
+  std::int64_t count = 0;           // replacements made; ReplaceCount rose by as much
+  std::string text;                 // the new text; empty when nothing was replaced
+  std::vector<ReplacedSpan> spans;  // with ReplaceRequest::spans: where, in the old text
+  // The request's selection, moved with the replacements: a selection of exactly one match
+  // becomes its replacement; one at or after a match's end moves by the change in length.
+  std::size_t selStart = 0;
+  std::size_t selLength = 0;
+  bool Replaced() const { return count > 0; }
+};
+
 constexpr int kAreaCount = 26;  // storage areas "a"-"z", numbered 1-26
 
 class SearchEngine {
  public:
   // `symbols` are the tag symbols in force (owned by the settings; read at every compile).
-  // Messages go through `ui`; the date tags read `clock` (the system clock when none is given).
-  SearchEngine(const TagSymbols& symbols, Ui& ui);
-  SearchEngine(const TagSymbols& symbols, Ui& ui, const Clock& clock);
+  // The date tags read `clock` (the system clock when none is given).
+  explicit SearchEngine(const TagSymbols& symbols);
+  SearchEngine(const TagSymbols& symbols, const Clock& clock);
   ~SearchEngine();
   SearchEngine(const SearchEngine&) = delete;
   SearchEngine& operator=(const SearchEngine&) = delete;
@@ -59,27 +67,20 @@ class SearchEngine {
   std::int64_t StartPos = 1;  // where the next match attempt begins
   std::int64_t MatchPos = 0;  // start of the last match, 0 when none
   std::int64_t MatchLen = 0;  // its length in bytes
-  bool ConditionsChanged = false;
-  // Per-run memory of the window; the engine only clears it.
-  HitRecord FirstHit;
-  HitRecord LastHit;
-  std::array<int, 3> WrapCount{};  // whole notebook, current file, selected text
-  SelectionRegionRecord SelectionRegion;
+  bool ConditionsChanged = false;  // set by the window; cleared by the run reset
   std::int64_t FindCount = 0;     // read by the FCOUNT replace tag
   std::int64_t ReplaceCount = 0;  // read by the RCOUNT replace tag
   bool MatchCase = false;         // off: letters compare upper-cased; set before compiling
   bool PreFoldedText = false;     // the working text is already upper-cased (replace-all)
-  bool DownwardOnly = false;      // read only by the window
 
-  // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty.
-  // Refusals are shown as message boxes; the area-name and repeat-count refusals throw
-  // EngineAbort after their message. An empty find text fails without a message.
-  bool Compile(std::string_view findText);
+  // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty
+  // and the result's error says why (NothingToFind for an empty text).
+  CompileResult Compile(std::string_view findText);
 
-  // Compiles a replace text (CP932). Fails, after a message, only for an unusable date format.
-  bool CompileReplace(std::string_view replaceText);
+  // Compiles a replace text (CP932). Fails only for an unusable date format.
+  CompileResult CompileReplace(std::string_view replaceText);
 
-  // Clears ConditionsChanged, the run fields, FindCount and ReplaceCount.
+  // Clears ConditionsChanged, FindCount and ReplaceCount (the window's run keeps the rest).
   void RunReset();
 
   // The text Match searches (CP932). With PreFoldedText set it must be upper-cased already.
@@ -88,7 +89,7 @@ class SearchEngine {
 
   // Finds the first match at or after StartPos in the working text; sets MatchPos and
   // MatchLen (both 0 when none) and, on success, the storage areas. May throw EngineAbort
-  // (a WHICH tag without alternatives), after its message.
+  // (a WHICH tag without alternatives).
   bool Match();
 
   // Takes the control's whole text as the working text and matches from StartPos, comparing
@@ -100,17 +101,15 @@ class SearchEngine {
   std::string Expand() const;
   void ExpandInto(std::string& out) const;
 
-  // Replace all matches. Each raises FindCount and ReplaceCount once per replacement; they
-  // throw EngineAbort (after its message) when there is no pattern, and the selection driver
-  // also when nothing is selected. With `replaced`, the spans replaced are appended to it.
-  bool ReplaceAllInPage(TextControl& control, std::vector<ReplacedSpan>* replaced = nullptr);
-  bool ReplaceAllInSelection(TextControl& control, std::vector<ReplacedSpan>* replaced = nullptr);
-  // `text` (CP932) is overwritten only when something was replaced; compare ReplaceCount
-  // before and after to know.
-  bool ReplaceAllInText(std::string& text);
+  // Replaces all matches in `text` (CP932) and returns the new text; `text` is only read, so
+  // it may be a view of a Page's text. FindCount and ReplaceCount rise once per replacement
+  // (the caller takes result.count back from ReplaceCount when it does not apply the text).
+  // An empty text gives an empty result at once; otherwise throws EngineAbort (EmptyPattern)
+  // when there is no pattern. An abort half way leaves ReplaceCount as it was.
+  ReplaceResult ReplaceAll(std::string_view text, const ReplaceRequest& request = {});
   // The same, handing the new text to `sink` piece by piece, from the first match on (a text
-  // without a match gives it nothing), while `text` stays as it is.
-  bool ReplaceAllInText(std::string_view text, ReplaceSink& sink);
+  // without a match gives it nothing). Returns the number of replacements.
+  std::int64_t ReplaceAllInText(std::string_view text, ReplaceSink& sink);
 
   // The matches ReplaceAllInText would replace, in order, as spans of `text`, without
   // changing anything but FindCount (raised once per match) and the storage areas.
@@ -145,7 +144,6 @@ class SearchEngine {
                       std::size_t& matchEnd);
 
   const TagSymbols& symbols_;
-  Ui& ui_;
   const Clock& clock_;
   std::string workingText_;
   std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from

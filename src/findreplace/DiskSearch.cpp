@@ -13,6 +13,7 @@
 #include "documents/Page.h"
 #include "engine/SearchEngine.h"
 #include "findreplace/ConfinedFolder.h"
+#include "findreplace/EngineMessages.h"
 #include "findreplace/FolderEnumerator.h"
 #include "findreplace/LineBreakWriter.h"
 #include "findreplace/LineBreaks.h"
@@ -265,21 +266,14 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   LineBreakWriter writer(bytes, textIsOriginal, sink);
 
   const std::int64_t before = engine_.ReplaceCount;
-  bool replacedOk = false;
+  std::int64_t made = 0;
   try {
-    replacedOk = engine_.ReplaceAllInText(text, writer);
+    made = engine_.ReplaceAllInText(text, writer);
   } catch (...) {
     engine_.ReplaceCount = before;  // the count names only replacements that reached a file
     throw;
   }
-  if (!replacedOk) {
-    engine_.ReplaceCount = before;
-    lastFailure_ = "the search engine failed on this file";
-    file.Discard();
-    const FileOutcome kept = keepOriginal();
-    return kept == FileOutcome::Unchanged ? FileOutcome::EngineFailed : kept;
-  }
-  if (engine_.ReplaceCount <= before) return keepOriginal();
+  if (made <= 0) return keepOriginal();
 
   const bool handedOn = writer.Finish();
   // A new text of no bytes at all still replaces the file.
@@ -423,7 +417,8 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
       ui_.ProcessPendingEvents();
     }
     if (!commit()) return result;
-  } catch (const EngineAbort&) {
+  } catch (const EngineAbort& abort) {
+    ShowEngineError(ui_, abort.Error(), engine_.Symbols());
     result.end = DiskSearchEnd::Stopped;
     result.stopReason = "the search engine abandoned the run";
   } catch (const std::bad_alloc&) {

@@ -54,7 +54,6 @@ enum class FileOutcome {
   Replaced,      // replaced and rewritten (dry run: only counted)
   ReadFailed,    // the file could not be read
   WriteFailed,   // the new text could not be written; the file is as it was
-  EngineFailed,  // the engine reported failure for this file; it was not touched
   Linked,        // a folder run found the name turned into a link (or its folder gone): the
                  // file was not touched, and the run names it
 };

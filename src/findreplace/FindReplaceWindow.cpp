@@ -8,6 +8,7 @@
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "findreplace/DiskSearch.h"
+#include "findreplace/EngineMessages.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/FolderChooser.h"
@@ -74,15 +75,17 @@ std::string FindReplaceWindow::DoneText(std::int64_t replaceCount) {
 
 bool FindReplaceWindow::Create() {
   try {
-    LastRangeKind = 3;
+    LastRangeKind = FindRange::CurrentPad;
+    run_.reset();
     engine_ = clock_ != nullptr
-                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_, *clock_)
-                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, ui_);
+                  ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, *clock_)
+                  : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols);
+    run_ = std::make_unique<FindRun>(
+        FindRunContext{*engine_, docs_, log_, ui_, host_, *this, FileMaskList});
     FileMaskList.clear();
     histories_ = FindHistories(FindHistories::FilePathBeside(settings_.FilePath()));
     histories_.Load();
     if (tags_ != nullptr) tagPanel_ = std::make_unique<TagPanel>(*tags_);
-    TagPanelMode = 1;
     WindowMode = kFindMode;
     FindWindowGeometry geometry = view_.Geometry();
     if (settings_.FindReplace.Height >= kMinStoredHeight)
@@ -102,6 +105,7 @@ bool FindReplaceWindow::Create() {
     Box(FindBox::Replace).SetWantTabs(settings_.FindReplace.WantTabs);
     return true;
   } catch (const std::exception&) {
+    run_.reset();
     engine_.reset();
     return false;
   }
@@ -116,6 +120,7 @@ void FindReplaceWindow::Destroy() {
   // it, so writing theirs back could only undo a newer choice.
   settings_.SaveFindReplace();
   histories_.SaveIfChanged();
+  run_.reset();
   engine_.reset();
   FileMaskList.clear();
 }
@@ -129,12 +134,9 @@ void FindReplaceWindow::Open(int request) {
     case kFindMode:
     case kReplaceMode: {
       SetMode(request);
-      FindRange range = FindRange::Group;
-      if (LastRangeKind == 2)
-        range = anyPage ? FindRange::AllNote : FindRange::Directory;
-      else if (LastRangeKind == 3)
-        range = anyPage ? FindRange::CurrentPad : FindRange::Directory;
-      else if (LastRangeKind == 5)
+      // The Pages' ranges need a Page; without one the folder range stands in.
+      FindRange range = LastRangeKind;
+      if ((range == FindRange::AllNote || range == FindRange::CurrentPad) && !anyPage)
         range = FindRange::Directory;
       ChooseRange(range);
       break;
@@ -154,7 +156,7 @@ void FindReplaceWindow::Open(int request) {
       page != nullptr && page->Control().SelLength() > 0 && range_ != FindRange::SelText) {
     SetBoxText(Box(FindBox::Find), page->Control().SelText());
   }
-  engine_->RunReset();
+  run_->Reset();
   ConditionsChanged();
   Box(FindBox::Find).SetModified(true);
   Box(FindBox::Replace).SetModified(true);
@@ -444,7 +446,6 @@ void FindReplaceWindow::InsReplaceTags() {
 
 void FindReplaceWindow::OpenTagPanel(TagClass boxClass) {
   tagPanel_->Open(boxClass);
-  TagPanelMode = static_cast<int>(tagPanel_->Mode());
   view_.ShowTagPanel(tagPanel_->Caption(), tagPanel_->Rows(), tagPanel_->SelectedRow(),
                      tagPanel_->Sample());
 }
@@ -468,7 +469,6 @@ void FindReplaceWindow::CloseTagPanel() {
   const FindBox box =
       tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
   tagPanel_->Close();
-  TagPanelMode = static_cast<int>(tagPanel_->Mode());
   view_.HideTagPanel();
   // The box the tags were for takes the focus back, with the caret where the tag left it.
   view_.FocusBox(box);
@@ -480,11 +480,7 @@ void FindReplaceWindow::Command(CommandKind kind) {
   if (!engine_ || busy_) return;
   if (kind != CommandKind::ReplaceAll && docs_.ActivePage() == nullptr) return;
   if (kind == CommandKind::ReplaceAll && WindowMode == kFindMode) return;
-  try {
-    if (!Prepare(kind)) return;
-  } catch (const EngineAbort&) {
-    return;  // the engine has told the user why
-  }
+  if (!Prepare(kind)) return;
   RunRange(kind);
 }
 
@@ -492,24 +488,31 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
   SearchEngine& engine = *engine_;
   if (engine.ConditionsChanged) {
     const std::string findText = Box(FindBox::Find).Text();
+    CompileResult compiled;
     if (findText.empty()) {
       // The compiler refuses an empty text without a word; the user gets told here.
       ui_.ShowMessageBox(kEmptyFindText, MB_OK | MB_ICONERROR, "Norra");
+      compiled.error = EngineError(EngineErrorCode::NothingToFind);
+    } else {
+      compiled = engine.Compile(findText);
+      if (compiled) compiled = engine.CompileReplace(Box(FindBox::Replace).Text());
     }
-    if (findText.empty() || !engine.Compile(findText) ||
-        !engine.CompileReplace(Box(FindBox::Replace).Text())) {
-      if (view_.IsVisible()) view_.FocusWindow();
+    if (!compiled) {
+      ShowEngineError(ui_, compiled.error, engine.Symbols());
+      // A refusal that abandons the command ends it at once; the others give the window the
+      // focus, so that the text can be put right.
+      if (!compiled.error.Abandons() && view_.IsVisible()) view_.FocusWindow();
       return false;
     }
     if (kind != CommandKind::FindNext) view_.FocusBox(FindBox::Find);
     FileMaskList = BuildFileMaskList(Utf8ToCp932(maskText_));
-    engine.RunReset();
+    run_->Reset();
   }
   if (kind == CommandKind::ReplaceAll) {
     engine.PreFoldedText = true;
   } else {
     engine.PreFoldedText = false;
-    engine.DownwardOnly = directionDown_;
+    run_->DownwardOnly = directionDown_;
   }
   if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusBox(FindBox::Find);
   histories_.StoreFind(Box(FindBox::Find).Text());
@@ -530,41 +533,29 @@ void FindReplaceWindow::RunRange(CommandKind kind) {
     try {
       switch (range_) {
         case FindRange::AllNote:
-          LastRangeKind = 2;
-          if (kind == CommandKind::FindNext)
-            FindNextAllNote();
-          else if (kind == CommandKind::ReplaceNext)
-            ReplaceNextAllNote();
-          else
-            ReplaceAllAllNote();
-          break;
         case FindRange::CurrentPad:
-          LastRangeKind = 3;
-          if (kind == CommandKind::FindNext)
-            FindNextCurrentPad();
-          else if (kind == CommandKind::ReplaceNext)
-            ReplaceNextCurrentPad();
-          else
-            ReplaceAllCurrentPad();
-          break;
         case FindRange::SelText:
+          if (range_ != FindRange::SelText) LastRangeKind = range_;
           if (kind == CommandKind::FindNext)
-            FindNextSelText();
+            run_->FindNext(range_);
           else if (kind == CommandKind::ReplaceNext)
-            ReplaceNextSelText();
+            run_->ReplaceNext(range_);
           else
-            ReplaceAllSelText();
+            run_->ReplaceAll(range_);
           break;
         case FindRange::Directory:
         case FindRange::Group:
           if (all) {
-            LastRangeKind = static_cast<int>(range_);
+            LastRangeKind = range_;
             DiskReplaceAll(range_ == FindRange::Group);
           }
           break;
       }
+    } catch (const EngineAbort& abort) {
+      // The range's work ended early, with the engine's reason and nothing more.
+      ShowEngineError(ui_, abort.Error(), engine_->Symbols());
     } catch (const std::exception&) {
-      // The range's work ended early and quietly (an engine abort has shown its message).
+      // The range's work ended early and quietly.
     }
     if (all) {
       view_.SetWindowEnabled(true);
@@ -635,5 +626,7 @@ void FindReplaceWindow::NothingMore(const std::string& caption) {
   Info(NothingMoreText(engine_->ReplaceCount), caption);
   AfterMessage(false);
 }
+
+void FindReplaceWindow::FocusReplaceBox() { view_.FocusBox(FindBox::Replace); }
 
 }  // namespace norra

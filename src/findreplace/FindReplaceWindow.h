@@ -1,6 +1,6 @@
 // The find/replace window's logic: its state, the open requests, the mode and range buttons,
-// the preparation of a command, Find next, Replace and next and Replace all over the open
-// Pages, the folder and group ranges, the placement beside the caret and the end-of-run
+// the preparation of a command and its dispatch (to the run over the open Pages, FindRun, or
+// to the folder and group ranges), the placement beside the caret and the end-of-run
 // messages. The window (a view) only shows this state and forwards its events here.
 #pragma once
 
@@ -12,6 +12,7 @@
 
 #include "engine/SearchEngine.h"
 #include "findreplace/FindHistories.h"
+#include "findreplace/FindRun.h"
 #include "findreplace/FindReplaceView.h"
 #include "findreplace/FindTextBox.h"
 #include "findreplace/TagPanel.h"
@@ -43,7 +44,7 @@ struct FindReplaceContext {
   const TagTable* tags = nullptr;  // none: no tag panel
 };
 
-class FindReplaceWindow {
+class FindReplaceWindow : private FindRunWindow {
  public:
   // Heights the mode switch makes room for, and the smallest stored sizes taken.
   static constexpr int kFindModeHeight = 171;
@@ -59,7 +60,7 @@ class FindReplaceWindow {
   // The view and the two boxes are the window's; they outlive this object.
   FindReplaceWindow(const FindReplaceContext& context, FindReplaceView& view, TextControl& findBox,
                     TextControl& replaceBox);
-  ~FindReplaceWindow();
+  ~FindReplaceWindow() override;
   FindReplaceWindow(const FindReplaceWindow&) = delete;
   FindReplaceWindow& operator=(const FindReplaceWindow&) = delete;
 
@@ -124,13 +125,15 @@ class FindReplaceWindow {
   bool FirstShow = true;
   int WindowMode = kFindMode;
   const std::string LineBreak = "\r\n";
-  int LastRangeKind = 3;
-  int HistoryKey = 0;
+  // The range the last command ran on (the selected-text range leaves it as it was); the
+  // open requests choose it again.
+  FindRange LastRangeKind = FindRange::CurrentPad;
   std::vector<std::string> FileMaskList;  // upper-cased CP932 masks
-  int TagPanelMode = 1;
 
   // ---- read access ----
   SearchEngine& Engine() { return *engine_; }
+  FindRun& Run() { return *run_; }
+  TagPanelMode PanelMode() const { return tagPanel_ ? tagPanel_->Mode() : TagPanelMode::Closed; }
   bool Exists() const { return engine_ != nullptr; }
   FindRange Range() const { return range_; }
   bool DirectionDown() const { return directionDown_; }
@@ -169,36 +172,17 @@ class FindReplaceWindow {
   void ConditionsChanged();
   void BoxChanged(FindBox box);
   void ShowRangeControls();
-  void PlaceBesideCaret();
-  // The end-of-run messages: the end of a find, and nothing more to find or replace.
-  void EndOfFind(const std::string& caption);
-  // The bookkeeping after a find showed its hit; true when the run ended there.
-  bool RunEndsAfterHit(int& wrap, const std::string& caption);
-  void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);
   void ShowVisionColours();
-  void Info(const std::string& text, const std::string& caption);
-
-  // The work of the ranges over the open Pages.
-  bool NameMatches(const Page& page) const;
-  void FindNextAllNote();
-  void FindNextCurrentPad();
-  void FindNextSelText();
-  void ReplaceNextAllNote();
-  void ReplaceNextCurrentPad();
-  void ReplaceNextSelText();
-  void ReplaceAllAllNote();
-  void ReplaceAllCurrentPad();
-  void ReplaceAllSelText();
   void DiskReplaceAll(bool group);
-  // Selects a hit (1-based position) in a Page and scrolls it into view.
-  static void SelectHit(Page& page, std::int64_t position, std::int64_t length);
-  // Puts the Page forward when it is not the active one.
-  void MakeActive(Page& page);
-  // Puts the expansion of the last match over the Page's selection as one undo step.
-  bool ReplaceSelectionWithExpansion(Page& page, std::int64_t& replacementLength);
-  std::string EntryText(const Page& page) const;
+
+  // FindRunWindow: placement beside the caret and the end-of-run messages.
+  void PlaceBesideCaret() override;
+  void EndOfFind(const std::string& caption) override;
+  void NothingMore(const std::string& caption) override;
+  void Info(const std::string& text, const std::string& caption) override;
+  void FocusReplaceBox() override;
 
   Documents& docs_;
   UndoLog& log_;
@@ -215,6 +199,7 @@ class FindReplaceWindow {
   FindHistories histories_;
   std::unique_ptr<TagPanel> tagPanel_;
   std::unique_ptr<SearchEngine> engine_;
+  std::unique_ptr<FindRun> run_;
 
   FindRange range_ = FindRange::CurrentPad;
   bool directionDown_ = false;

@@ -74,6 +74,17 @@ while IFS=: read -r file line text; do
 done < <(grep -rnE --include='*.h' --include='*.cpp' --include='*.hpp' --include='*.cc' "$qt" \
            "$root/src" "$root/tests/unit" 2>/dev/null)
 
+# The engine computes and returns: it talks to no user (the Ui port) and writes no text
+# control; the windows and tools show its errors and apply its results.
+ui_use='(#[[:space:]]*include[[:space:]]*"platform/(Ui|MemoryUi)\.h"|\<Ui[[:space:]]*[&*]|\<(ShowMessageBox|ProcessPendingEvents)[[:space:]]*\()'
+control_write='(\.|->)[[:space:]]*(SetSelection|SetSelectionBackwards|ReplaceSelection|ResetText|SetModified|ScrollCaret|SuspendPainting|ResumePainting|LimitText|SetWordWrap|SetWantTabs|SetTabWidth|ResetCaretColumn|SetEvents)[[:space:]]*\('
+while IFS=: read -r file line text; do
+  violation "${file#"$root"/}:$line: engine uses the Ui port: $text"
+done < <(grep -rnE --include='*.h' --include='*.cpp' "$ui_use" "$root/src/engine" 2>/dev/null)
+while IFS=: read -r file line text; do
+  violation "${file#"$root"/}:$line: engine writes a text control: $text"
+done < <(grep -rnE --include='*.h' --include='*.cpp' "$control_write" "$root/src/engine" 2>/dev/null)
+
 if [ -n "$links" ]; then
   declare -A linked layers_linked
   while read -r from target libs; do

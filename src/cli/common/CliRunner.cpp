@@ -17,6 +17,7 @@
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "findreplace/DiskSearch.h"
+#include "findreplace/EngineMessages.h"
 #include "findreplace/LineBreaks.h"
 #include "platform/FixedClock.h"
 #include "platform/SystemClock.h"
@@ -82,12 +83,12 @@ class ToolSession {
 
     if (options_.now) clock_ = std::make_unique<FixedClock>(*options_.now);
     engine_ = std::make_unique<SearchEngine>(
-        symbols_, ui_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
+        symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
     engine_->MatchCase = options_.matchCase;
-    try {
-      if (!engine_->Compile(find_)) return kExitError;  // the engine said why
-      if (tool_ == CliTool::Replace && !engine_->CompileReplace(replace_)) return kExitError;
-    } catch (const EngineAbort&) {
+    CompileResult compiled = engine_->Compile(find_);
+    if (compiled && tool_ == CliTool::Replace) compiled = engine_->CompileReplace(replace_);
+    if (!compiled) {
+      ShowEngineError(ui_, compiled.error, symbols_);
       return kExitError;
     }
     engine_->RunReset();
@@ -107,6 +108,8 @@ class ToolSession {
 
   const CliOptions& Options() const { return options_; }
   SearchEngine& Engine() { return *engine_; }
+  // Tells why the engine abandoned the work.
+  void Report(const EngineAbort& abort) { ShowEngineError(ui_, abort.Error(), symbols_); }
   ConsoleUi& ConsoleOut() { return ui_; }
   const char* Program() const { return program_; }
 
@@ -191,13 +194,14 @@ int ReplaceToStdout(ToolSession& session) {
   FileOutcome outcome;
   try {
     outcome = search.ReplaceInFileTo(path, toStdout);
-  } catch (const EngineAbort&) {
+  } catch (const EngineAbort& abort) {
+    session.Report(abort);
     return kExitError;
   } catch (const std::bad_alloc&) {
     Error(session.Program(), path + ": out of memory");
     return kExitError;
   }
-  if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::EngineFailed) {
+  if (outcome == FileOutcome::ReadFailed) {
     Error(session.Program(), path + ": " + search.LastFailure());
     return kExitError;
   }
@@ -334,8 +338,9 @@ int RunFindTool(int argc, const char* const* argv) {
       } else {
         spans = session.Engine().ListMatchesInText(bytes);
       }
-    } catch (const EngineAbort&) {
+    } catch (const EngineAbort& abort) {
       out.Flush();
+      session.Report(abort);
       return kExitError;
     } catch (const std::bad_alloc&) {
       out.Flush();

@@ -16,7 +16,7 @@ class FindAfterEditsTest : public DocumentsTestBase {
   // that searched before the edit, so what it kept from then must not be taken for the text.
   void ExpectFindsAsInAFreshCopy(Page& page, const char* findUtf8, const std::string& what) {
     for (bool matchCase : {false, true}) {
-      SearchEngine fresh(symbols_, ui);
+      SearchEngine fresh(symbols_);
       for (SearchEngine* engine : {finder_.get(), &fresh}) {
         engine->MatchCase = matchCase;
         ASSERT_TRUE(engine->Compile(Utf8ToCp932(findUtf8))) << findUtf8;
@@ -48,7 +48,7 @@ class FindAfterEditsTest : public DocumentsTestBase {
   // upper-cased text and the finder a copy of the text; then the test edits.
   void Prime(Page& page) {
     symbols_ = tags.BuiltInSymbols();
-    finder_ = std::make_unique<SearchEngine>(symbols_, ui);
+    finder_ = std::make_unique<SearchEngine>(symbols_);
     ASSERT_TRUE(finder_->Compile("x"));
     for (bool matchCase : {false, true}) {
       finder_->MatchCase = matchCase;
@@ -111,10 +111,12 @@ TEST_F(FindAfterEditsTest, FindAfterReloadAndReplaceAllSeesTheNewText) {
   ASSERT_TRUE(docs->ReloadPage(page));
   ExpectFindsAsInAFreshCopy(page, "ＸＹＺ", "reload");
 
-  SearchEngine engine(symbols_, ui);  // the engine keeps a reference to its symbols
+  SearchEngine engine(symbols_);  // the engine keeps a reference to its symbols
   ASSERT_TRUE(engine.Compile(Utf8ToCp932("abc")));
   ASSERT_TRUE(engine.CompileReplace(Utf8ToCp932("ＡＢＣ")));
-  ASSERT_TRUE(engine.ReplaceAllInPage(page.Control()));
+  const ReplaceResult result = engine.ReplaceAll(page.Control().TextView());
+  ASSERT_TRUE(result.Replaced());
+  ASSERT_TRUE(page.ReplaceWholeText(result.text));
   ExpectFindsAsInAFreshCopy(page, "ｘｙｚ ａｂｃ", "replace all");
 }
 

@@ -19,27 +19,34 @@ class ReplaceAllUndoTest : public DocumentsTestBase {
   // A replace all as the find window runs it; returns the bytes the replaced spans held, or
   // 0 when nothing was replaced (and nothing recorded).
   std::size_t ReplaceAll(Page& page, int kind) {
-    log->SetCommandTarget(
-        page, kind == kUndoReplaceSelection ? KeepText::Selection : KeepText::WholeText);
-    std::vector<ReplacedSpan> spans;
-    log->SuspendCapture();
+    const bool selection = kind == kUndoReplaceSelection;
+    TextControl& control = page.Control();
+    const std::size_t start = selection ? control.SelStart() : 0;
+    const std::size_t length = selection ? control.SelLength() : control.TextLength();
     engine_.ReplaceCount = 0;
-    const bool ok = kind == kUndoReplaceSelection
-                        ? engine_.ReplaceAllInSelection(page.Control(), &spans)
-                        : engine_.ReplaceAllInPage(page.Control(), &spans);
+    ReplaceResult result = engine_.ReplaceAll(control.TextView().substr(start, length),
+                                              {true, control.SelStart(), control.SelLength()});
+    if (!result.Replaced()) return 0;
     std::size_t changed = 0;
-    if (ok && engine_.ReplaceCount > 0) {
-      for (const ReplacedSpan& span : spans) changed += span.oldLength;
-      log->Target().replaced = spans;
-      log->TakeSelectionAfter();
-      log->RecordCommand(kind);
+    for (const ReplacedSpan& span : result.spans) changed += span.oldLength;
+    log->SetCommandTarget(page, selection ? KeepText::Selection : KeepText::WholeText);
+    log->Target().replaced = std::move(result.spans);
+    log->SuspendCapture();
+    control.SetSelection(start, length);
+    EXPECT_TRUE(control.ReplaceSelection(result.text));
+    if (selection) {
+      control.SetSelection(start, result.text.size());
+    } else {
+      control.SetSelection(result.selStart, result.selLength);
     }
+    log->TakeSelectionAfter();
+    log->RecordCommand(kind);
     log->ResumeCapture();
     return changed;
   }
 
   TagSymbols symbols_{};
-  SearchEngine engine_{symbols_, ui};
+  SearchEngine engine_{symbols_};
 };
 
 TEST_F(ReplaceAllUndoTest, EachReplaceAllIsUndoneByteForByteWithinTwiceTheBytesChanged) {

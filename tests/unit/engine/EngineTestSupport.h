@@ -1,5 +1,5 @@
-// Shared set-up for the engine tests: built-in symbols, a scripted Ui, a fixed clock, and
-// helpers that take UTF-8 test texts and hand CP932 to the engine.
+// Shared set-up for the engine tests: built-in symbols, a fixed clock, and helpers that take
+// UTF-8 test texts and hand CP932 to the engine.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "platform/FixedClock.h"
-#include "platform/MemoryUi.h"
 #include "text/Encoding.h"
 
 namespace norra::testing {
@@ -29,10 +28,14 @@ inline TagSymbols BuiltInSymbols() {
 class EngineTest : public ::testing::Test {
  protected:
   EngineTest() : symbols(BuiltInSymbols()), clock(DateTime{2001, 2, 3, 4, 5, 6, 7}),
-                 engine(symbols, ui, clock) {}
+                 engine(symbols, clock) {}
 
-  // Compiles a UTF-8 find text; false on refusal.
-  bool CompileFind(std::string_view utf8) { return engine.Compile(Sj(utf8)); }
+  // Compiles a UTF-8 find text; false on refusal, which `refusal` then holds.
+  bool CompileFind(std::string_view utf8) {
+    CompileResult result = engine.Compile(Sj(utf8));
+    refusal = result.error;
+    return static_cast<bool>(result);
+  }
 
   // The dump of a find text's compiled pattern, or "<refused>".
   std::string Dump(std::string_view utf8) {
@@ -65,13 +68,13 @@ class EngineTest : public ::testing::Test {
     EXPECT_TRUE(CompileFind(find)) << find;
     EXPECT_TRUE(engine.CompileReplace(Sj(replace))) << replace;
     engine.RunReset();
-    std::string cp932 = Sj(text);
-    EXPECT_TRUE(engine.ReplaceAllInText(cp932));
-    return U8(cp932);
+    const std::string cp932 = Sj(text);
+    const ReplaceResult result = engine.ReplaceAll(cp932);
+    return U8(result.Replaced() ? result.text : cp932);
   }
 
   TagSymbols symbols;
-  MemoryUi ui;
+  EngineError refusal;  // of the last CompileFind
   FixedClock clock;
   SearchEngine engine;
 };

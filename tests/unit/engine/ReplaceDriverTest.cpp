@@ -1,9 +1,10 @@
-// Replace-all drivers: page, selection and text; counters, selection bookkeeping, the size
-// refusal, one edit per page, empty matches.
+// The replace-all driver: new text, counters, spans, the selection kept in step, a missing
+// pattern, empty matches, folding, listing matches.
 #include "engine/ReplaceDriver.h"
 
 #include "EngineTestSupport.h"
 #include "platform/MemoryTextControl.h"
+#include "text/ReplacedSpan.h"
 #include "text/CaseMap.h"
 
 namespace norra {
@@ -20,166 +21,76 @@ class DriverTest : public EngineTest {
     ASSERT_TRUE(engine.CompileReplace(Sj(replace)));
     engine.RunReset();
   }
-  MemoryTextControl page;
 };
 
-TEST_F(DriverTest, PageWithoutAMatchIsLeftAlone) {
+TEST_F(DriverTest, ATextWithoutAMatchGivesNoNewText) {
   Prepare("zzz", "y");
-  page.SetText("abc abc");
-  page.SetSelection(2, 3);
   engine.ReplaceCount = 7;
-  EXPECT_TRUE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "abc abc");
-  EXPECT_EQ(page.EditCount(), 0u);
-  EXPECT_FALSE(page.Modified());
-  EXPECT_EQ(page.SelStart(), 2u);
-  EXPECT_EQ(page.SelLength(), 3u);
+  const ReplaceResult result = engine.ReplaceAll("abc abc", {true, 2, 3});
+  EXPECT_FALSE(result.Replaced());
+  EXPECT_EQ(result.count, 0);
+  EXPECT_TRUE(result.text.empty());
+  EXPECT_TRUE(result.spans.empty());
+  EXPECT_EQ(result.selStart, 2u);
+  EXPECT_EQ(result.selLength, 3u);
   EXPECT_EQ(engine.ReplaceCount, 7);
-  EXPECT_TRUE(ui.Boxes().empty());
 }
 
-TEST_F(DriverTest, PageGetsTheWholeResultInOneEdit) {
+TEST_F(DriverTest, AReplaceAllReturnsTheNewTextItsCountAndItsSpans) {
   Prepare("abc", "[rcount]");
-  page.SetText("abc-ABC-abc");
-  EXPECT_TRUE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "1-2-3");
-  EXPECT_EQ(page.EditCount(), 1u);
-  EXPECT_TRUE(page.Modified());
-  EXPECT_EQ(page.ScrollCount(), 1u);
-  EXPECT_GE(ui.ProcessEventsCount(), 1u);
+  engine.ReplaceCount = 2;
+  const std::string text = "abc-ABC-abc";
+  const ReplaceResult result = engine.ReplaceAll(text, {true});
+  EXPECT_EQ(result.text, "3-4-5");
+  EXPECT_EQ(text, "abc-ABC-abc");  // only read
+  EXPECT_EQ(result.count, 3);
   EXPECT_EQ(engine.FindCount, 3);
-  EXPECT_EQ(engine.ReplaceCount, 3);
+  EXPECT_EQ(engine.ReplaceCount, 5);
   EXPECT_TRUE(engine.PreFoldedText);
+  EXPECT_EQ(result.spans, (std::vector<ReplacedSpan>{{0, 3, 1}, {4, 3, 1}, {8, 3, 1}}));
+  // Spans only when asked for.
+  EXPECT_TRUE(engine.ReplaceAll(text).spans.empty());
 }
 
-TEST_F(DriverTest, PageSelectionFollowsTheReplacements) {
-  // Caret after the last match, longer and shorter replacements.
-  for (const char* replace : {"LONGER", "s"}) {
-    Prepare("ab", replace);
-    page.SetText("ab ab tail");
-    page.SetSelection(6, 0);  // before "tail"
-    ASSERT_TRUE(engine.ReplaceAllInPage(page));
-    EXPECT_EQ(page.Buffer().substr(page.SelStart()), "tail") << replace;
-    EXPECT_EQ(page.SelLength(), 0u);
+TEST_F(DriverTest, TheSelectionFollowsTheReplacements) {
+  struct Case {
+    const char* find;
+    const char* replace;
+    const char* text;
+    std::size_t start, length;        // before
+    std::size_t newStart, newLength;  // after
+  } cases[] = {
+      // The caret after the last match stays after the same text, longer or shorter.
+      {"ab", "LONGER", "ab ab tail", 6, 0, 14, 0},
+      {"ab", "s", "ab ab tail", 6, 0, 4, 0},
+      // A selection that is exactly one match becomes exactly its replacement.
+      {"ab", "xyz", "ab ab ab", 3, 2, 4, 3},
+      // A selection that only overlaps a match keeps its start and length.
+      {"bc", "", "abcd", 0, 2, 0, 2},
+  };
+  for (const Case& c : cases) {
+    Prepare(c.find, c.replace);
+    const ReplaceResult result = engine.ReplaceAll(c.text, {false, c.start, c.length});
+    EXPECT_EQ(result.selStart, c.newStart) << c.text << " " << c.replace;
+    EXPECT_EQ(result.selLength, c.newLength) << c.text << " " << c.replace;
   }
-  // A selection that is exactly one match becomes exactly its replacement.
-  Prepare("ab", "xyz");
-  page.SetText("ab ab ab");
-  page.SetSelection(3, 2);
-  ASSERT_TRUE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "xyz xyz xyz");
-  EXPECT_EQ(page.SelStart(), 4u);
-  EXPECT_EQ(page.SelLength(), 3u);
-  // A selection that only overlaps a match keeps its start and length.
-  Prepare("bc", "");
-  page.SetText("abcd");
-  page.SetSelection(0, 2);
-  ASSERT_TRUE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "ad");
-  EXPECT_EQ(page.SelStart(), 0u);
-  EXPECT_EQ(page.SelLength(), 2u);
 }
 
-TEST_F(DriverTest, PageResultBeyondTheMaximumLengthIsRefused) {
-  Prepare("a", "aaaa");
-  page.SetText("xaxaxaxa");  // 4 matches: 8 bytes become 20
-  page.SetMaxLength(16);
-  engine.ReplaceCount = 3;
-  engine.FindCount = 3;
-  EXPECT_TRUE(engine.ReplaceAllInPage(page));  // a run over all pages goes on
-  EXPECT_EQ(page.Buffer(), "xaxaxaxa");
-  EXPECT_EQ(page.EditCount(), 0u);
-  EXPECT_EQ(engine.ReplaceCount, 3);
-  EXPECT_EQ(engine.FindCount, 7);  // finds are not taken back
-  ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.LastBox().text, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
-  EXPECT_EQ(ui.LastBox().caption, "Norra");
-  EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
-  page.SetMaxLength(20);  // exactly fits
-  EXPECT_TRUE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "xaaaaxaaaaxaaaaxaaaa");
-}
-
-TEST_F(DriverTest, PageEditThatFailsIsReported) {
-  Prepare("a", "b");
-  page.SetText("aa");
-  page.SetSelection(1, 1);
-  page.SetFailEdits(true);
-  EXPECT_FALSE(engine.ReplaceAllInPage(page));
-  EXPECT_EQ(page.Buffer(), "aa");
-  EXPECT_EQ(page.SelStart(), 1u);
-  EXPECT_EQ(page.SelLength(), 1u);
-  EXPECT_EQ(engine.ReplaceCount, 0);
-  ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.LastBox().text, "置換処理中にｴﾗｰ発生");
-}
-
-TEST_F(DriverTest, DriversRefuseToRunWithoutAPattern) {
+TEST_F(DriverTest, AReplaceAllWithoutAPatternIsAbandoned) {
   EXPECT_FALSE(CompileFind(""));
-  page.SetText("");
-  EXPECT_TRUE(engine.ReplaceAllInPage(page));  // an empty page is done before looking
-  std::string empty;
-  EXPECT_TRUE(engine.ReplaceAllInText(empty));
-  EXPECT_TRUE(ui.Boxes().empty());
-
-  page.SetText("abc");
-  page.SetSelection(0, 1);
-  std::string text = "abc";
-  for (int driver = 0; driver < 3; ++driver) {
-    ui.ClearBoxes();
-    try {
-      if (driver == 0) engine.ReplaceAllInPage(page);
-      if (driver == 1) engine.ReplaceAllInSelection(page);
-      if (driver == 2) engine.ReplaceAllInText(text);
-      ADD_FAILURE() << "driver " << driver << " ran";
-    } catch (const EngineAbort& abort) {
-      EXPECT_EQ(abort.Reason(), AbortReason::EmptyPattern);
-    }
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.LastBox().text, "検索する文が0文字です。");
-    EXPECT_EQ(ui.LastBox().caption, "Norra");
+  EXPECT_EQ(engine.ReplaceAll("").count, 0);  // an empty text is done before looking
+  try {
+    engine.ReplaceAll("abc");
+    ADD_FAILURE() << "the driver ran";
+  } catch (const EngineAbort& abort) {
+    EXPECT_EQ(abort.Reason(), EngineErrorCode::EmptyPattern);
   }
-  EXPECT_EQ(page.Buffer(), "abc");
-  EXPECT_EQ(text, "abc");
-}
-
-TEST_F(DriverTest, SelectionDriverWorksInsideTheSelection) {
-  Prepare("abc", "x");
-  page.SetText("abc[abcabc]abc");
-  page.SetSelection(4, 6);
-  EXPECT_TRUE(engine.ReplaceAllInSelection(page));
-  EXPECT_EQ(page.Buffer(), "abc[xx]abc");
-  EXPECT_EQ(page.SelStart(), 4u);
-  EXPECT_EQ(page.SelLength(), 2u);
-  EXPECT_EQ(page.SelText(), "xx");
-  EXPECT_EQ(page.EditCount(), 1u);
-  EXPECT_EQ(engine.ReplaceCount, 2);
-
-  // Nothing replaced: no edit, selection kept.
-  Prepare("zzz", "x");
-  page.SetSelection(0, 3);
-  EXPECT_TRUE(engine.ReplaceAllInSelection(page));
-  EXPECT_EQ(page.EditCount(), 1u);
-  EXPECT_EQ(page.SelLength(), 3u);
-}
-
-TEST_F(DriverTest, SelectionDriverNeedsASelectionAndRoom) {
-  Prepare("a", "bb");
-  page.SetText("aaaa");
-  page.SetSelection(2, 0);
-  EXPECT_THROW(engine.ReplaceAllInSelection(page), EngineAbort);
-  ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.LastBox().text, "現在のﾌｧｲﾙに｢選択された文｣がありません。");
-
-  // A paste that would not fit is refused rather than cut short.
-  ui.ClearBoxes();
-  page.SetSelection(0, 4);
-  page.SetMaxLength(6);
-  EXPECT_TRUE(engine.ReplaceAllInSelection(page));
-  EXPECT_EQ(page.Buffer(), "aaaa");
-  EXPECT_EQ(engine.ReplaceCount, 0);
-  ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.LastBox().text, "置換後の全文がﾌｧｲﾙｻｲｽﾞ最大値を超えるため、置換しません");
+  struct Refusing : ReplaceSink {
+    void Copy(std::string_view) override { ADD_FAILURE(); }
+    void Insert(std::string_view, std::size_t) override { ADD_FAILURE(); }
+  } sink;
+  EXPECT_EQ(engine.ReplaceAllInText("", sink), 0);
+  EXPECT_THROW(engine.ReplaceAllInText("abc", sink), EngineAbort);
 }
 
 TEST_F(DriverTest, EmptyMatchesMoveOnByOneCharacter) {
@@ -202,15 +113,7 @@ TEST_F(DriverTest, TextDriverFoldsOnceAndKeepsTheOriginalBytes) {
   const std::string odd = "\x85\x40zz\xff";
   ASSERT_TRUE(CompileFind("zz"));
   ASSERT_TRUE(engine.CompileReplace("y"));
-  std::string text = odd;
-  EXPECT_TRUE(engine.ReplaceAllInText(text));
-  EXPECT_EQ(text, "\x85\x40y\xff");
-  // No match: the text is not touched and the count does not move.
-  engine.RunReset();
-  text = "nothing";
-  EXPECT_TRUE(engine.ReplaceAllInText(text));
-  EXPECT_EQ(text, "nothing");
-  EXPECT_EQ(engine.ReplaceCount, 0);
+  EXPECT_EQ(engine.ReplaceAll(odd).text, "\x85\x40y\xff");
 }
 
 TEST_F(DriverTest, ListingMatchesChangesNothing) {
@@ -225,9 +128,7 @@ TEST_F(DriverTest, ListingMatchesChangesNothing) {
   EXPECT_EQ(engine.ReplaceCount, 0);
   // The same spans a replace-all replaces.
   ASSERT_TRUE(engine.CompileReplace("#"));
-  std::string copy = text;
-  engine.ReplaceAllInText(copy);
-  EXPECT_EQ(U8(copy), "x#あ#");
+  EXPECT_EQ(U8(engine.ReplaceAll(text).text), "x#あ#");
   EXPECT_TRUE(engine.ListMatchesInText("").empty());
 }
 
@@ -254,13 +155,12 @@ TEST_F(DriverTest, AbandonedRunRestoresTheCount) {
   ASSERT_TRUE(CompileFind("b[which[]]"));
   ASSERT_TRUE(engine.CompileReplace("x"));
   engine.ReplaceCount = 5;
-  page.SetText("abc");
-  EXPECT_THROW(engine.ReplaceAllInPage(page), EngineAbort);
+  EXPECT_THROW(engine.ReplaceAll("abc"), EngineAbort);
   EXPECT_EQ(engine.ReplaceCount, 5);
-  EXPECT_EQ(page.Buffer(), "abc");
 }
 
 TEST_F(DriverTest, MatchInControlSearchesTheWholeTextFromStartPos) {
+  MemoryTextControl page;
   ASSERT_TRUE(CompileFind("ab"));
   page.SetText("ab ab");
   engine.StartPos = 2;
@@ -278,16 +178,10 @@ TEST_F(DriverTest, RunResetClearsTheRun) {
   engine.ConditionsChanged = true;
   engine.FindCount = 4;
   engine.ReplaceCount = 2;
-  engine.FirstHit = {1, 2, 3};
-  engine.WrapCount = {1, 1, 1};
-  engine.SelectionRegion = {5, 6};
   engine.RunReset();
   EXPECT_FALSE(engine.ConditionsChanged);
   EXPECT_EQ(engine.FindCount, 0);
   EXPECT_EQ(engine.ReplaceCount, 0);
-  EXPECT_EQ(engine.FirstHit.position, 0);
-  EXPECT_EQ(engine.WrapCount[2], 0);
-  EXPECT_EQ(engine.SelectionRegion.length, 0);
 }
 
 }  // namespace

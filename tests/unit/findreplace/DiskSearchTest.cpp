@@ -25,7 +25,7 @@ using Files = std::vector<std::string>;
 
 class DiskSearchTest : public ::testing::Test {
  protected:
-  DiskSearchTest() : engine_(Symbols(), ui_), search_(engine_, ui_) {}
+  DiskSearchTest() : engine_(Symbols()), search_(engine_, ui_) {}
 
   static const TagSymbols& Symbols() {
     static const TagSymbols symbols = [] {
@@ -441,12 +441,15 @@ TEST_F(DiskSearchTest, UnwritableFileEndsTheRunAndStaysIntact) {
 }
 
 TEST_F(DiskSearchTest, EngineAbortEndsTheRunQuietly) {
-  // No compiled pattern: the engine says so itself and abandons the run.
+  // No compiled pattern: the engine abandons the run, and its reason is all the user hears.
   Write("1.txt", "a");
   DiskSearchResult r = search_.RunFolder(Folder(false));
   EXPECT_EQ(r.end, DiskSearchEnd::Stopped);
   EXPECT_EQ(Read("1.txt"), "a");
-  for (const MessageBoxRecord& box : ui_.Boxes()) EXPECT_NE(box.text, DiskSearch::kNotFound);
+  ASSERT_EQ(ui_.Boxes().size(), 1u);
+  EXPECT_EQ(ui_.LastBox().text, "検索する文が0文字です。");
+  EXPECT_EQ(ui_.LastBox().caption, "Norra");
+  EXPECT_EQ(ui_.LastBox().flags, MB_OK | MB_ICONERROR);
 }
 
 TEST_F(DiskSearchTest, GroupRefusals) {

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 class DiskSearchWritesTest : public ::testing::Test {
  protected:
-  DiskSearchWritesTest() : engine_(Symbols(), ui_), search_(engine_, ui_) {}
+  DiskSearchWritesTest() : engine_(Symbols()), search_(engine_, ui_) {}
 
   static const TagSymbols& Symbols() {
     static const TagSymbols symbols = [] {

@@ -285,7 +285,7 @@ TEST_F(FindWindowTest, ASelectionMovedOutOfTheRegionIsTheNewRegion) {
   docs->ActivePage()->Control().SetSelection(8, 3);
   window->FindNext();
   EXPECT_EQ(Show(), "xab xab x[ab]");
-  EXPECT_EQ(window->Engine().SelectionRegion.start, 9);
+  EXPECT_EQ(window->Run().SelectionRegion.start, 9);
   EXPECT_EQ(window->Engine().FindCount, 1);
   EXPECT_TRUE(TakeBoxes().empty());
 }
@@ -400,7 +400,7 @@ TEST_F(FindWindowTest, OpenRequestsSetModeRangeAndTakeTheSelectionAsFindText) {
   // The range used last comes back with the next request.
   window->ChooseRange(FindRange::AllNote);
   window->FindNext();
-  EXPECT_EQ(window->LastRangeKind, 2);
+  EXPECT_EQ(window->LastRangeKind, FindRange::AllNote);
   window->ChooseRange(FindRange::CurrentPad);
   window->Open(kFindMode);
   EXPECT_EQ(window->Range(), FindRange::AllNote);
@@ -564,13 +564,13 @@ TEST_F(FindWindowTest, TheTagPanelInsertsTheChosenTagIntoItsBox) {
   window->Open(kFindMode);
   window->InsFindTags();
   EXPECT_EQ(view.tagCaption, "◆検索ﾀｸﾞ");
-  EXPECT_EQ(window->TagPanelMode, 2);
+  EXPECT_EQ(window->PanelMode(), TagPanelMode::FindTags);
   ASSERT_FALSE(view.tagRows.empty());
   EXPECT_FALSE(view.tagSample.empty());
   EXPECT_FALSE(window->KeyDown(kKeyF3, 0, nullptr));  // the panel's list has the keys
   window->TagRowChosen(1);                            // STR
   EXPECT_EQ(findBox.Buffer(), "[*]");
-  EXPECT_EQ(window->TagPanelMode, 1);
+  EXPECT_EQ(window->PanelMode(), TagPanelMode::Closed);
   EXPECT_TRUE(view.tagCaption.empty());
 
   // The replace tags switch a find-mode window to replace mode; the item closes them again.
@@ -578,11 +578,11 @@ TEST_F(FindWindowTest, TheTagPanelInsertsTheChosenTagIntoItsBox) {
   EXPECT_EQ(window->WindowMode, kReplaceMode);
   EXPECT_EQ(view.tagCaption, "◆置換ﾀｸﾞ");
   window->InsReplaceTags();
-  EXPECT_EQ(window->TagPanelMode, 1);
+  EXPECT_EQ(window->PanelMode(), TagPanelMode::Closed);
   // The options close the panel first.
   window->InsFindTags();
   window->Options();
-  EXPECT_EQ(window->TagPanelMode, 1);
+  EXPECT_EQ(window->PanelMode(), TagPanelMode::Closed);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST_F(FindWindowDiskTest, TheFolderComesFromTheChooserAndItsMatchingFilesAreRew
   EXPECT_EQ(TakeBoxes(),
             (std::vector<std::string>{
                 "◆全て置換 - [ﾌｫﾙﾀﾞ(DISK)]: 置換終了しました。\n(現在の条件での置換数 : 2)"}));
-  EXPECT_EQ(window->LastRangeKind, 5);
+  EXPECT_EQ(window->LastRangeKind, FindRange::Directory);
   EXPECT_EQ(view.calls, (std::vector<std::string>{"window off", "window on"}));
 
   // A cancelled chooser changes nothing; a missing folder is refused with its message.
@@ -108,7 +108,7 @@ TEST_F(FindWindowDiskTest, TheGroupRewritesItsMembersTheMasksAccept) {
   EXPECT_EQ(TakeBoxes(),
             (std::vector<std::string>{
                 "◆全て置換 - [ｸﾞﾙｰﾌﾟ(DISK)]: 置換終了しました。\n(現在の条件での置換数 : 2)"}));
-  EXPECT_EQ(window->LastRangeKind, 6);
+  EXPECT_EQ(window->LastRangeKind, FindRange::Group);
 
   window->SetGroupText((dir / "none.tgp").string());
   window->ReplaceAll();
