@@ -275,22 +275,6 @@ PageReading ReadPage(std::string_view html) {
   return page;
 }
 
-void AppendPercentEncoded(std::string& out, std::string_view text, bool keepDash) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '.' || c == '_' || c == '~' || (keepDash && c == '-');
-    if (plain) {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    }
-  }
-}
-
 void AppendEscapedHtml(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
@@ -428,17 +412,6 @@ std::string TextHelpPage(std::string_view textUtf8, std::string_view title) {
   }
   page += "</pre>\n</body>\n</html>\n";
   return page;
-}
-
-std::string HelpFragment(const HelpHit& hit) {
-  std::string fragment;
-  AppendPercentEncoded(fragment, hit.anchor, true);
-  if (!hit.highlight.empty()) {
-    // A text directive: "-" and "," mean something there, so they are encoded too.
-    fragment += ":~:text=";
-    AppendPercentEncoded(fragment, hit.highlight, false);
-  }
-  return fragment;
 }
 
 }  // namespace norra
