@@ -625,7 +625,7 @@ void TdlgOption::keyPressEvent(QKeyEvent* event) {
     return;
   }
   // Esc in the code list leaves the list, not the dialog with its unapplied edits.
-  if (event->key() == Qt::Key_Escape && codeList_->isVisible() && codeList_->hasFocus()) {
+  if (event->key() == Qt::Key_Escape && codeList_->isVisible() && focusWidget() == codeList_) {
     const std::optional<OptionControl> box = logic_.CodeListBox();
     logic_.HideCodeList();
     codeList_->hide();

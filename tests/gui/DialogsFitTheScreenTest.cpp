@@ -80,7 +80,7 @@ class DialogsFitTheScreenTest : public BatchDialogFixture {
     View().Action(UiItem::mnuOption)->trigger();
     QVERIFY(options);
 
-    QTest::keyClick(&View(), Qt::Key_F, Qt::ControlModifier);
+    View().Action(UiItem::mnuFind)->trigger();
     Settle();
     QVERIFY(app_->FindWindow().Window() != nullptr);
     CheckFits(*app_->FindWindow().Window(), QStringLiteral("TfrmR"));
@@ -108,7 +108,8 @@ class DialogsFitTheScreenTest : public BatchDialogFixture {
       played = true;
       const QRect screen = window.screen()->availableGeometry();
       QVERIFY(screen.contains(window.frameGeometry()));
-      QTest::mouseClick(window.Widget(C::cmdSelectAll), Qt::LeftButton);
+      window.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
       QTest::mouseClick(window.Widget(C::cmdChangeFileName), Qt::LeftButton);
       auto* editor = window.findChild<QLineEdit*>(QStringLiteral("txtChangeFileName"));
       QVERIFY(editor->isVisible());

@@ -86,7 +86,7 @@ class PrintCommandTest : public guitest::AppFixture {
         QTest::mouseClick(window.Widget(C::cmdSelectAll), Qt::LeftButton);
         QTest::mouseClick(window.Widget(C::cmdDo), Qt::LeftButton);
       });
-      QTest::keyClick(&View(), Qt::Key_P, Qt::ControlModifier);
+      View().Action(UiItem::mnuPrintAll)->trigger();
     };
     ui_.QueueDialogFiles({pdf.toStdString()});
     print();
