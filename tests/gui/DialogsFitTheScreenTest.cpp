@@ -1,6 +1,8 @@
 // Qt Test of the windows' sizes: every dialog of the program fits a 1024 by 768 screen, and the
 // save-as-all rename run keeps its dialog on the screen.
 #include <QApplication>
+#include <QFont>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
@@ -54,6 +56,12 @@ class DialogsFitTheScreenTest : public BatchDialogFixture {
   void cleanup() { EndScripts(); }
 
   void everyDialogFitsA1024By768Screen() {
+    // A Japanese desktop's font at a common size: texts take the room they take there.
+    const QFont before = QApplication::font();
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPointSize(11);
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
     Start({MakeFile(QStringLiteral("a.txt"), "alpha"), MakeFile(QStringLiteral("b.txt"), "beta")});
     Type(*Logic().Docs().ActivePage(), QStringLiteral("x"));
     for (const ListDialogMode mode :
