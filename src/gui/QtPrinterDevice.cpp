@@ -9,7 +9,6 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 
-
 namespace norra {
 
 namespace {

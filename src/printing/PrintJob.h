@@ -138,6 +138,7 @@ class PrintJob {
   // naming the bad code and where it is, when one does not compile. A preview asks first,
   // so that it never shows sheets of an older template.
   bool CompileTemplates(const DateTime& printTime);
+  // The same check outside a run, the tokens not kept.
   bool CheckTemplates();
 
  private:
