@@ -14,15 +14,14 @@ namespace {
 // The program's help: a folder of pages, named by a file in it that need not exist.
 HelpLocation LocateOwnHelp(const std::string& helpFile, std::string_view keyword) {
   HelpLocation location;
-  const std::string folder =
-      IsFolder(helpFile) ? WithoutTrailingSlash(helpFile) + "/" : FolderPart(helpFile);
-  const std::string contents = folder + "index.html";
+  const std::string contents = HelpContentsPage(helpFile);
+  const std::string folder = FolderPart(contents);
   if (!keyword.empty()) {
     if (const auto topic = FindHelpTopic(HelpSearchKey(keyword))) {
       const std::string page = folder + std::string(topic->page);
       if (IsFile(page)) {
         location.page = page;
-        location.fragment = std::string(topic->anchor);
+        location.anchor = std::string(topic->anchor);
         location.found = true;
         return location;
       }
@@ -49,7 +48,8 @@ HelpLocation LocateHelp(const std::string& helpFile, std::string_view keywordUtf
   if (!keywordUtf8.empty())
     hit = html ? SearchHtmlHelp(text, keywordUtf8) : SearchTextHelp(text, keywordUtf8);
   location.found = keywordUtf8.empty() || hit.found;
-  location.fragment = HelpFragment(hit);
+  location.anchor = hit.anchor;
+  location.highlight = hit.highlight;
   if (html) {
     location.page = helpFile;
   } else {
@@ -59,22 +59,10 @@ HelpLocation LocateHelp(const std::string& helpFile, std::string_view keywordUtf
   return location;
 }
 
-std::string FileUrl(std::string_view path, std::string_view fragment) {
-  std::string url = "file://";
-  AppendPercentEncoded(url, path, "/-");
-  if (!fragment.empty()) url += "#" + std::string(fragment);
-  return url;
-}
-
-std::string RedirectPage(std::string_view url) {
-  std::string escaped;
-  AppendEscapedHtml(escaped, url);
-  return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
-         "<meta http-equiv=\"refresh\" content=\"0; url=" +
-         escaped +
-         "\">\n<title>Norra</title>\n"
-         "</head>\n<body>\n<p><a href=\"" +
-         escaped + "\">" + escaped + "</a></p>\n</body>\n</html>\n";
+std::string HelpContentsPage(const std::string& helpFile) {
+  const std::string folder =
+      IsFolder(helpFile) ? WithoutTrailingSlash(helpFile) + "/" : FolderPart(helpFile);
+  return folder + "index.html";
 }
 
 }  // namespace norra

@@ -9,7 +9,8 @@ namespace norra {
 struct HelpLocation {
   std::string page;           // the file the viewer opens; empty when there is nothing to show
   std::string generatedPage;  // HTML to be written to `page` first (a plain-text file's copy)
-  std::string fragment;       // what follows "#" in the page's address; empty for its top
+  std::string anchor;         // the element id to open the page at; empty for its top
+  std::string highlight;      // text at the anchor for the viewer to mark; empty for none
   bool found = false;         // the topic or the keyword was found
 };
 
@@ -19,11 +20,8 @@ struct HelpLocation {
 HelpLocation LocateHelp(const std::string& helpFile, std::string_view keywordUtf8,
                         const std::string& copyFolder);
 
-// The file:// address of a local path, its bytes percent-encoded; the fragment is added as it is.
-std::string FileUrl(std::string_view path, std::string_view fragment);
-
-// A page that sends the viewer on to url: desktop openers hand a file's path, not its address,
-// to the viewer, and so would drop the fragment.
-std::string RedirectPage(std::string_view url);
+// The contents page of the program's help named as the Help settings name it: index.html in
+// the folder of "…/Norra.hlp" (a name that stands for the folder, not a file).
+std::string HelpContentsPage(const std::string& helpFile);
 
 }  // namespace norra

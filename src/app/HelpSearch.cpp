@@ -383,15 +383,4 @@ std::string TextHelpPage(std::string_view textUtf8, std::string_view title) {
   return page;
 }
 
-std::string HelpFragment(const HelpHit& hit) {
-  std::string fragment;
-  AppendPercentEncoded(fragment, hit.anchor, "-");
-  if (!hit.highlight.empty()) {
-    // A text directive: "-" and "," mean something there, so they are encoded too.
-    fragment += ":~:text=";
-    AppendPercentEncoded(fragment, hit.highlight);
-  }
-  return fragment;
-}
-
 }  // namespace norra

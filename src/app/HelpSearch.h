@@ -39,7 +39,4 @@ bool IsHtmlHelp(std::string_view path, std::string_view bytes);
 // A plain-text help file shown as a page: every line in its own element with the id "L" + n.
 std::string TextHelpPage(std::string_view textUtf8, std::string_view title);
 
-// The fragment that opens a page at a hit: the anchor, and a text directive for the highlight.
-std::string HelpFragment(const HelpHit& hit);
-
 }  // namespace norra

@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditCommands.h"
+#include "app/HelpLocation.h"
 #include "app/HelpPort.h"
 #include "app/OptionsDialogPort.h"
 #include "app/PageKeys.h"
@@ -688,7 +689,8 @@ void MainWindow::Dispatch(UiItem item) {
 
     case UiItem::mnuHelpContent:
       if (!help_.ShowContents(settings_->Help.MainHelpFile)) {
-        ui_.ShowMessageBox("ﾍﾙﾌﾟを表示できません。\n" + settings_->Help.MainHelpFile, MB_OK | MB_ICONERROR, "Norra");
+        ui_.ShowMessageBox("ﾍﾙﾌﾟを表示できません。\n" + HelpContentsPage(settings_->Help.MainHelpFile),
+                           MB_OK | MB_ICONERROR, "Norra");
       }
       break;
     case UiItem::mnuHelpContent2: OpenSecondHelp(std::string()); break;

@@ -10,6 +10,7 @@
 #include "documents/UndoLog.h"
 #include "platform/Ui.h"
 #include "printing/PrintCodes.h"
+#include "printing/PrintTemplate.h"
 #include "settings/Settings.h"
 #include "text/Encoding.h"
 #include "text/PathUtil.h"
@@ -390,6 +391,11 @@ std::vector<std::string> OptionsDialog::PrinterLabels() const {
 
 bool OptionsDialog::ApplyPrint() {
   using enum OptionControl;
+  // A template the print job could not compile would make every print fail: refused here.
+  for (const auto& [box, which] : {std::pair{txtHeadLine, "ﾍｯﾀﾞｰ"}, std::pair{txtFootLine, "ﾌｯﾀｰ"}}) {
+    if (const auto bad = PrintTemplate::Check(Value(box)))
+      return Fail(kPagePrint, box, PrintTemplate::ErrorMessage(which, *bad));
+  }
   PrintSettings& print = context_.settings.Print;
   print.HeadLine = Value(txtHeadLine);
   print.FootLine = Value(txtFootLine);

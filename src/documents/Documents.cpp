@@ -78,7 +78,7 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
     path = ExpandLongPath(rawPath);
     size = files_.QueryFileSize(path);
     if (size > static_cast<std::int64_t>(MaxLengthOf(settings_))) {
-      ShowLoadError("ﾌｧｲﾙｻｲｽﾞが大き過ぎるため、ﾛｰﾄﾞできません。", path);
+      ShowLoadError(TooLargeToLoadText(size, MaxLengthOf(settings_)).c_str(), path);
       return 0;
     }
     if (size < 0) {

@@ -35,6 +35,20 @@ std::string SaveErrorText(FileError error, const std::string& path, const std::s
   return text;
 }
 
+std::string TooLargeToLoadText(std::int64_t size, std::uint64_t limit) {
+  return "ﾌｧｲﾙｻｲｽﾞが大き過ぎるため、ﾛｰﾄﾞできません。\nﾌｧｲﾙｻｲｽﾞ : " + std::to_string(size) +
+         " ﾊﾞｲﾄ\n上限 : " + std::to_string(limit) +
+         " ﾊﾞｲﾄ\n上限は [ﾂｰﾙ]-[ｵﾌﾟｼｮﾝ] の [ﾌｧｲﾙ] にある「ﾌｧｲﾙの最大ｻｲｽﾞ」で変更できます"
+         "(104857600 ﾊﾞｲﾄまで)。";
+}
+
+std::string BatchSaveErrorText(const std::string& what, FileError error) {
+  std::string text = what + "の保存処理中にｴﾗｰ発生\n" + FileErrorReason(error);
+  // The store reports such a change once; saving again is taken as the answer.
+  if (error == FileError::Changed) text += "\nもう一度保存すると上書きします。";
+  return text;
+}
+
 bool HasLfOnlyBreaks(std::string_view bytes) {
   return bytes.find('\n') != std::string_view::npos && bytes.find('\r') == std::string_view::npos;
 }

@@ -21,6 +21,12 @@ std::int64_t QueryFileSize(const std::string& path);
 // is overwritten by the next save, and the text says so.
 std::string SaveErrorText(FileError error, const std::string& path, const std::string& backup = {});
 
+// A file larger than the File settings' limit: both sizes, and where the limit is changed.
+std::string TooLargeToLoadText(std::int64_t size, std::uint64_t limit);
+
+// A batch dialog's write refused: what (a path, with an ID), and why in words.
+std::string BatchSaveErrorText(const std::string& what, FileError error);
+
 // True for bytes with at least one LF and no CR at all: such a file is held with CR LF.
 bool HasLfOnlyBreaks(std::string_view bytes);
 // Every LF becomes CR LF (for bytes without CR).

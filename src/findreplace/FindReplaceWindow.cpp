@@ -369,7 +369,8 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
         ToggleHistoryList(FindBox::Replace);
         break;
       case kKeyF1:
-        break;  // the help key of the boxes does nothing here
+        FindGuide();  // the window's own topic, as F1 gives in every window
+        break;
       default:
         used = false;
         break;

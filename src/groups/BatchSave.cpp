@@ -10,6 +10,7 @@
 #include "documents/Documents.h"
 #include "documents/FileStore.h"
 #include "documents/Page.h"
+#include "documents/PageFiles.h"
 #include "documents/UndoLog.h"
 #include "groups/FileListDialog.h"
 #include "groups/FileListDialogView.h"
@@ -142,17 +143,18 @@ bool BatchSave::Save() {
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
     FileListRow& row = dialog_.Row(*it);
     const std::string path = row.path;
+    FileError error = FileError::WriteFailed;
     try {
       if (row.NeedsName()) throw std::runtime_error("no file name");
       Page& page = *row.page;
-      if (dialog_.Files().Write(path, Documents::FileBytes(page)) != FileError::None)
-        throw std::runtime_error("write");
+      error = dialog_.Files().Write(path, Documents::FileBytes(page));
+      if (error != FileError::None) throw std::runtime_error("write");
       page.SetModified(false);
       if (!context.settings.Edit.KeepLogAfterSave) context.log.DropPageUndo(page);
       context.settings.AddRecentFile(path);
       context.documents.RenamePage(page, path);
     } catch (const std::exception&) {
-      dialog_.Message(path + "\nの保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+      dialog_.Message(BatchSaveErrorText(path + "\n", error), MB_OK | MB_ICONERROR);
       return false;
     }
   }

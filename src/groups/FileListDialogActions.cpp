@@ -128,10 +128,11 @@ void FileListDialog::CloseAll(bool withSaving) {
       FileListRow& row = rows_[*it];
       Page& page = *row.page;
       bool closed = false;
+      FileError error = FileError::None;
       try {
         if (withSaving && page.Modified()) {
-          if (files_.Write(row.path, Documents::FileBytes(page)) != FileError::None)
-            throw std::runtime_error("write");
+          error = files_.Write(row.path, Documents::FileBytes(page));
+          if (error != FileError::None) throw std::runtime_error("write");
           context_.settings.AddRecentFile(row.path);
         }
         page.SetModified(false);
@@ -141,7 +142,9 @@ void FileListDialog::CloseAll(bool withSaving) {
       } catch (const std::exception&) {
         if (closed) throw;
         ShowRow(*it);
-        Message(row.path + "\nを閉じる処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+        std::string text = row.path + "\nを閉じる処理中にｴﾗｰ発生";
+        if (error != FileError::None) text += std::string("\n") + FileErrorReason(error);
+        Message(text, MB_OK | MB_ICONERROR);
         hold.Finish(doneResult);
         return;
       }

@@ -12,6 +12,7 @@
 #include "documents/DocumentsHost.h"
 #include "documents/FileStore.h"
 #include "documents/Page.h"
+#include "documents/PageFiles.h"
 #include "documents/UndoLog.h"
 #include "groups/BatchSave.h"
 #include "groups/FileListDialog.h"
@@ -219,10 +220,12 @@ bool SaveAsAll::Write() {
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
     const std::string path = dialog_.Rows()[*it].path;
     Page* page = dialog_.Rows()[*it].page;
-    if (page == nullptr ||
-        dialog_.Files().Write(path, Documents::FileBytes(*page)) != FileError::None) {
+    const FileError error = page == nullptr ? FileError::WriteFailed
+                                            : dialog_.Files().Write(path, Documents::FileBytes(*page));
+    if (error != FileError::None) {
       dialog_.ShowRow(*it);
-      dialog_.Message(path + "\n (ID:" + Id(*it) + ")の保存処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
+      dialog_.Message(BatchSaveErrorText(path + "\n (ID:" + Id(*it) + ")", error),
+                      MB_OK | MB_ICONERROR);
       return false;
     }
     page->SetModified(false);

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -281,7 +282,12 @@ void FileListDialogWindow::Load(FileListDialog& dialog) {
     resize(kInitialWidth, kInitialHeight);
     placedOnce_ = true;
   }
-  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  if (const QScreen* s = screen()) {
+    // Centred, but its top-left corner on the screen even when it is larger than the screen.
+    const QRect area = s->availableGeometry();
+    const QPoint at = area.center() - rect().center();
+    move(std::max(at.x(), area.left()), std::max(at.y(), area.top()));
+  }
 }
 
 void FileListDialogWindow::ShowModal(FileListDialog& dialog) {
@@ -411,6 +417,12 @@ int FileListDialogWindow::NameColumnWidth() const {
 
 void FileListDialogWindow::MoveLeftEdge(int x) {
   savedPosition_ = pos();
+  // Toward the edge asked for, but never past the screen: the editor and the buttons of the
+  // run must stay where the user can reach them.
+  if (const QScreen* s = screen()) {
+    const QRect area = s->availableGeometry();
+    x = std::max(area.left(), std::min(x, area.left() + area.width() - frameGeometry().width()));
+  }
   move(x, y());
 }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "groups/SaveAsAll.h"
 #include "gui/FileListDialogWindow.h"
@@ -28,8 +29,13 @@ int Index(const std::string& utf8, std::size_t bytes) {
 
 }  // namespace
 
-void FileListDialogWindow::BuildSaveAsAllPanel(QFrame* panel, QHBoxLayout* row) {
+void FileListDialogWindow::BuildSaveAsAllPanel(QFrame* panel, QHBoxLayout* panelRow) {
   using C = FileListControl;
+  // Two rows, so that the dialog fits a small screen: the targets, then the extension rule.
+  auto* rows = new QVBoxLayout;
+  panelRow->addLayout(rows, 1);
+  auto* row = new QHBoxLayout;
+  rows->addLayout(row);
   keepOldFiles_ = new QCheckBox(QString::fromUtf8("元を残す(&C)"), panel);
   keepOldFiles_->setObjectName(QStringLiteral("chkDontDelFile"));
   row->addWidget(keepOldFiles_);
@@ -45,6 +51,7 @@ void FileListDialogWindow::BuildSaveAsAllPanel(QFrame* panel, QHBoxLayout* row) 
   }
   row->addWidget(edit);
 
+  row->addStretch(1);
   auto* extension = new QGroupBox(QString::fromUtf8("拡張子設定(ﾌｧｲﾙ名変更時)"), panel);
   auto* extensionRow = new QHBoxLayout(extension);
   const std::array<std::pair<const char*, const char*>, 3> rules = {
@@ -68,8 +75,10 @@ void FileListDialogWindow::BuildSaveAsAllPanel(QFrame* panel, QHBoxLayout* row) 
   label->setBuddy(addExtension_);
   extensionRow->addWidget(label);
   extensionRow->addWidget(addExtension_);
-  row->addWidget(extension);
-  row->addStretch(1);
+  auto* second = new QHBoxLayout;
+  rows->addLayout(second);
+  second->addWidget(extension);
+  second->addStretch(1);
   connect(addExtension_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (dialog_ != nullptr && dialog_->SaveAs() != nullptr)
       dialog_->SaveAs()->SetAddExtension(text.toStdString());

@@ -148,7 +148,8 @@ void FileListPrintPanelView::Preview() {
   FileListDialog& dialog = *dialog_;
   PrintJob* job = dialog.PrintPanel()->Job();
   auto* device = job != nullptr ? dynamic_cast<QtPrinterDevice*>(&job->Device()) : nullptr;
-  if (device == nullptr || !dialog.PreparePrint()) return;
+  // A template that does not compile is reported here rather than previewed as blank sheets.
+  if (device == nullptr || !dialog.PreparePrint() || !job->CheckTemplates()) return;
   // The preview draws the same sheets on its own printer; its print button sends them to the
   // current printer only when the user presses it.
   QPrintPreviewDialog preview(&device->Printer(), frame_->window());

@@ -3,20 +3,19 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
-#include <QStandardPaths>
-#include <QUrl>
 #include <QTimer>
 #include <optional>
 
+#include "app/HelpTopics.h"
 #include "gui/FileListDialogWindow.h"
+#include "gui/HelpWindow.h"
 #include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "gui/QtPrinterDevice.h"
+#include "printing/PdfFileQuestion.h"
 #include "printing/PrintJob.h"
 #include "settings/Settings.h"
 #include "text/FileIo.h"
@@ -31,75 +30,6 @@
 #endif
 
 namespace norra {
-
-// ---- help ----
-
-std::string DesktopHelp::PageOf(const std::string& helpFile) {
-  const QFileInfo info(QString::fromStdString(helpFile));
-  if (info.isFile()) return helpFile;
-  const QFileInfo index(info.isDir() ? QDir(info.filePath()).filePath(QStringLiteral("index.html"))
-                                     : info.dir().filePath(QStringLiteral("index.html")));
-  return index.isFile() ? index.filePath().toStdString() : std::string();
-}
-
-bool DesktopHelp::ViewerInstalled() {
-  // What Qt's desktop services look for on a Unix desktop before they give up.
-  for (const char* variable : {"DEFAULT_BROWSER", "BROWSER"}) {
-    if (!qEnvironmentVariableIsEmpty(variable)) return true;
-  }
-  for (const char* program : {"xdg-open", "kde-open", "kde-open5", "gnome-open", "gvfs-open", "firefox",
-                              "google-chrome", "chromium", "opera"}) {
-    if (!QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) return true;
-  }
-  return false;
-}
-
-bool DesktopHelp::ShowContents(const std::string& helpFile) {
-  return Show(LocateHelp(helpFile, std::string_view(), TextCopyFolder()));
-}
-
-bool DesktopHelp::SearchKeyword(const std::string& helpFile, const std::string& keyword) {
-  return Show(LocateHelp(helpFile, keyword, TextCopyFolder()));
-}
-
-bool DesktopHelp::Show(const HelpLocation& location) {
-  if (location.page.empty() || !ViewerInstalled()) return false;
-  const std::string file = PrepareForViewer(location);
-  return !file.empty() &&
-         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
-}
-
-std::string DesktopHelp::PrepareForViewer(const HelpLocation& location) {
-  if (location.page.empty()) return std::string();
-  if (!location.generatedPage.empty()) {
-    QDir().mkpath(QString::fromStdString(FolderPart(location.page)));
-  }
-  if (!location.fragment.empty()) QDir().mkpath(QString::fromStdString(CopyFolder()));
-  if (!location.generatedPage.empty() &&
-      WriteFileAtomic(location.page, location.generatedPage) != FileError::None) {
-    return std::string();
-  }
-  if (location.fragment.empty()) return location.page;
-  // The desktop's opener hands the viewer a path, which has no fragment; a forwarding page
-  // keeps it.
-  const std::string forward = CopyFolder() + "/open.html";
-  const std::string url = FileUrl(location.page, location.fragment);
-  if (WriteFileAtomic(forward, RedirectPage(url)) != FileError::None) {
-    return std::string();
-  }
-  return forward;
-}
-
-std::string DesktopHelp::TextCopyFolder() {
-  // Apart from the forwarding page, which a text file's copy could otherwise be named like.
-  return CopyFolder() + "/text";
-}
-
-std::string DesktopHelp::CopyFolder() {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-      .filePath(QStringLiteral("norra/help"))
-      .toStdString();
-}
 
 bool NorraApp::ListModeHasAction(ListDialogMode mode) {
   // The modes whose first button FileListDialog::RunAction carries out; the others show their rows and nothing more.
@@ -129,10 +59,9 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
       ui_(overrides.ui != nullptr ? *overrides.ui : ownUi_),
       clipboard_(overrides.clipboard != nullptr ? *overrides.clipboard : ownClipboard_) {
   ownUi_.SetOwner(view_.get());
-  printer_->SetAskPdfPath([this] {
-    return QFileDialog::getSaveFileName(view_.get(), QString(), QStringLiteral("Norra.pdf"),
-                                        QStringLiteral("PDF (*.pdf)"))
-        .toStdString();
+  ownHelp_ = new HelpWindow(view_.get());
+  printer_->SetAskPdfPath([this](const std::string& last) {
+    return AskPdfFile(ui_, last, [](const std::string& path) { return IsFile(path); });
   });
   FileListDialogPort* dialogs = overrides.dialogs;
   if (dialogs == nullptr) {
@@ -140,7 +69,7 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
     runner_ = std::make_unique<FileListDialogRunner>(*listWindow_);
     dialogs = runner_.get();
   }
-  HelpPort& help = overrides.help != nullptr ? *overrides.help : ownHelp_;
+  HelpPort& help = overrides.help != nullptr ? *overrides.help : *ownHelp_;
   help_ = &help;
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
@@ -164,7 +93,7 @@ bool NorraApp::Start() {
   view_->SetLogic(logic_.get());
   if (runner_) {
     MainWindow& logic = *logic_;
-    HelpPort* help = &ownHelp_;
+    HelpPort* help = help_;
     FileListDialogContext context{
         logic.Docs(), logic.Prefs(), logic.Log(), ui_, logic, nullptr,
         [help, &logic](int topic) {
@@ -215,9 +144,14 @@ int NorraApp::ShowOptions(int page) {
                                                                    logic.Tags(), ui_, logic, printerInformation_,
                                                                    NORRA_VERSION});
     HelpPort* help = help_;
+    OptionsDialog* options = optionsLogic_.get();
+    // F1 opens the topic of the page shown.
     optionsWindow_ = new TdlgOption(
-        *optionsLogic_, [help, &logic] { help->ShowContents(logic.Prefs().Help.MainHelpFile); }, printerSetUp_,
-        view_.get());
+        *optionsLogic_,
+        [help, &logic, options] {
+          help->SearchKeyword(logic.Prefs().Help.MainHelpFile, OptionsPageHelpKeyword(options->CurrentPage()));
+        },
+        printerSetUp_, view_.get());
   }
   return optionsWindow_->Run(page);
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/FindWindowPort.h"
-#include "app/HelpLocation.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialogPort.h"
@@ -23,31 +22,9 @@
 namespace norra {
 
 class FileListDialogWindow;
+class HelpWindow;
 class QtPrinterDevice;
 class TfrmNote;
-
-// Help files are HTML (or text) pages, opened by the desktop's viewer.
-class DesktopHelp : public HelpPort {
- public:
-  bool ShowContents(const std::string& helpFile) override;
-  bool SearchKeyword(const std::string& helpFile, const std::string& keyword) override;
-  // Whether the desktop has a program that opens pages; without one, asking Qt to open a
-  // page only writes a warning to the terminal.
-  static bool ViewerInstalled();
-  // The page that stands for a help file: the file itself, or index.html beside a name
-  // that does not exist (the program's help is a folder of pages).
-  static std::string PageOf(const std::string& helpFile);
-  // The file the viewer is handed for a location, after writing what it needs there (a text
-  // file's copy, a page that carries the fragment); empty when there is nothing to show.
-  static std::string PrepareForViewer(const HelpLocation& location);
-  // Where those pages are written: norra/help in the user's cache folder, the copies of text
-  // files in a folder of their own there.
-  static std::string CopyFolder();
-  static std::string TextCopyFolder();
-
- private:
-  static bool Show(const HelpLocation& location);
-};
 
 class NorraApp {
  public:
@@ -95,7 +72,7 @@ class NorraApp {
 
   QtUi ownUi_;
   QtClipboard ownClipboard_;
-  DesktopHelp ownHelp_;
+  QPointer<HelpWindow> ownHelp_;  // made with the view, which owns it
   FindWindowBridge find_;
   OptionsWindowPort options_;
   // Printer information and set-up for the options dialog's print page; wired to the print

@@ -624,6 +624,14 @@ void TdlgOption::keyPressEvent(QKeyEvent* event) {
     if (help_) help_();
     return;
   }
+  // Esc in the code list leaves the list, not the dialog with its unapplied edits.
+  if (event->key() == Qt::Key_Escape && codeList_->isVisible() && focusWidget() == codeList_) {
+    const std::optional<OptionControl> box = logic_.CodeListBox();
+    logic_.HideCodeList();
+    codeList_->hide();
+    if (box) controls_.at(*box)->setFocus();
+    return;
+  }
   QDialog::keyPressEvent(event);
 }
 

@@ -9,14 +9,12 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 
-#include "text/Encoding.h"
-
 namespace norra {
 
 namespace {
 
-QString FromCp932(std::string_view cp932) {
-  return QString::fromStdString(Cp932ToUtf8(cp932));
+QString FromUtf8(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // What a printer without a border of its own leaves unprinted: like a common office printer.
@@ -138,12 +136,12 @@ void QtPrinterDevice::SetFont(const std::string& name, int points) {
   }
 }
 
-int QtPrinterDevice::TextHeight(std::string_view /*cp932*/) {
+int QtPrinterDevice::TextHeight(std::string_view /*utf8*/) {
   return QFontMetrics(font_, MeasuringDevice()).height();
 }
 
-int QtPrinterDevice::TextWidth(std::string_view cp932) {
-  return QFontMetrics(font_, MeasuringDevice()).horizontalAdvance(FromCp932(cp932));
+int QtPrinterDevice::TextWidth(std::string_view utf8) {
+  return QFontMetrics(font_, MeasuringDevice()).horizontalAdvance(FromUtf8(utf8));
 }
 
 bool QtPrinterDevice::BeginDocument(const std::string& title) {
@@ -152,10 +150,8 @@ bool QtPrinterDevice::BeginDocument(const std::string& title) {
   if (target_ != nullptr) {
     device_ = target_;
   } else if (PdfSelected()) {
-    bool asked = false;
-    if (printer_.outputFileName().isEmpty() && askPdfPath_) {
-      asked = true;
-      const std::string path = askPdfPath_();
+    if (askPdfPath_) {
+      const std::string path = askPdfPath_(printer_.outputFileName().toStdString());
       if (path.empty()) {
         lastError_ = "PDFﾌｧｲﾙが指定されていません";
         return false;
@@ -173,8 +169,6 @@ bool QtPrinterDevice::BeginDocument(const std::string& title) {
       lastError_ =
           printer_.outputFileName().toStdString() + "\n" + pdfFile_->errorString().toStdString();
       pdfFile_.reset();
-      // A file the user just chose and that cannot be written is asked for again next time.
-      if (asked) printer_.setOutputFileName(QString());
       return false;
     }
     pdfWriter_ = std::make_unique<QPdfWriter>(pdfFile_.get());
@@ -206,9 +200,9 @@ bool QtPrinterDevice::NewSheet() {
   return device_->newPage();
 }
 
-void QtPrinterDevice::DrawText(PrintTextRole /*role*/, int x, int y, std::string_view cp932) {
+void QtPrinterDevice::DrawText(PrintTextRole /*role*/, int x, int y, std::string_view utf8) {
   if (!painter_.isActive()) return;
-  painter_.drawText(x, y + ascent_, FromCp932(cp932));
+  painter_.drawText(x, y + ascent_, FromUtf8(utf8));
 }
 
 bool QtPrinterDevice::EndDocument() {

@@ -33,11 +33,11 @@ class QtPrinterDevice : public PrinterDevice {
   std::vector<std::string> InstalledPrinters() const override;
   bool ReadMetrics(PrinterMetrics& out) override;
   void SetFont(const std::string& name, int points) override;
-  int TextHeight(std::string_view cp932) override;
-  int TextWidth(std::string_view cp932) override;
+  int TextHeight(std::string_view utf8) override;
+  int TextWidth(std::string_view utf8) override;
   bool BeginDocument(const std::string& title) override;
   bool NewSheet() override;
-  void DrawText(PrintTextRole role, int x, int y, std::string_view cp932) override;
+  void DrawText(PrintTextRole role, int x, int y, std::string_view utf8) override;
   bool EndDocument() override;
   void AbortDocument() override;
   std::string LastError() const override { return lastError_; }
@@ -46,10 +46,14 @@ class QtPrinterDevice : public PrinterDevice {
   // is no such printer.
   bool SelectPrinter(const std::string& name);
   bool PdfSelected() const;
-  // Where the PDF file printer writes. Empty: AskPdfPath is asked when a document begins.
+  // Where the PDF file printer writes: the last file chosen, or one set here.
   void SetPdfPath(const std::string& path);
   std::string PdfPath() const;
-  void SetAskPdfPath(std::function<std::string()> ask) { askPdfPath_ = std::move(ask); }
+  // With an asker, every document of the PDF file printer asks for its file, proposing the
+  // last one; an empty answer gives the document up. Without one, PdfPath() is written.
+  void SetAskPdfPath(std::function<std::string(const std::string& last)> ask) {
+    askPdfPath_ = std::move(ask);
+  }
 
   // The printer set-up dialog over the current printer; true when the user accepted.
   bool ShowSetupDialog(QWidget* parent);
@@ -70,7 +74,7 @@ class QtPrinterDevice : public PrinterDevice {
   std::unique_ptr<QSaveFile> pdfFile_;
   std::unique_ptr<QPdfWriter> pdfWriter_;
   QPagedPaintDevice* device_ = nullptr;  // the one the open document paints on
-  std::function<std::string()> askPdfPath_;
+  std::function<std::string(const std::string&)> askPdfPath_;
   std::string lastError_;
 };
 

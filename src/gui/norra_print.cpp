@@ -147,14 +147,13 @@ int Run(int argc, char** argv) {
     return kExitError;
   }
 
-  // The print job drops a template it cannot read without a word; here the user learns why.
+  // Said in the tool's own words before the job would say it in a message box.
   for (const auto& [key, text] :
        {std::pair<const char*, const std::string&>{"HeadLine", settings.Print.HeadLine},
         {"FootLine", settings.Print.FootLine}}) {
-    PrintTemplate check;
-    if (!check.Compile(Utf8ToCp932(text), SystemClock::Instance().Now(), std::string())) {
-      Error(std::string(key) + " in " + settingsPath +
-            " has a code whose argument is not a number: " + text);
+    if (const auto bad = PrintTemplate::Check(text)) {
+      Error(std::string(key) + " in " + settingsPath + " has a code whose argument is not a number: " +
+            bad->code + " at character " + std::to_string(bad->column) + " of " + text);
       return kExitError;
     }
   }

@@ -39,12 +39,12 @@ void MemoryPrinter::SetFontScale(int heightPerPoint, int widthPerPoint) {
   widthPerPoint_ = widthPerPoint;
 }
 
-int MemoryPrinter::TextHeight(std::string_view /*cp932*/) {
+int MemoryPrinter::TextHeight(std::string_view /*utf8*/) {
   return fontPoints_ * heightPerPoint_;
 }
 
-int MemoryPrinter::TextWidth(std::string_view cp932) {
-  return static_cast<int>(cp932.size()) * fontPoints_ * widthPerPoint_;
+int MemoryPrinter::TextWidth(std::string_view utf8) {
+  return static_cast<int>(utf8.size()) * fontPoints_ * widthPerPoint_;
 }
 
 bool MemoryPrinter::BeginDocument(const std::string& title) {
@@ -72,12 +72,12 @@ bool MemoryPrinter::NewSheet() {
   return true;
 }
 
-void MemoryPrinter::DrawText(PrintTextRole role, int x, int y, std::string_view cp932) {
+void MemoryPrinter::DrawText(PrintTextRole role, int x, int y, std::string_view utf8) {
   if (!open_) return;
   ++drawCount_;
   if (!keepSheets_) return;
   PrintedSheet& sheet = sheets_.back();
-  PrintedText text{x, y, std::string(cp932)};
+  PrintedText text{x, y, std::string(utf8)};
   switch (role) {
     case PrintTextRole::Header:
       sheet.header.push_back(std::move(text));

@@ -14,7 +14,7 @@ namespace norra {
 struct PrintedText {
   int x = 0;
   int y = 0;
-  std::string text;  // CP932
+  std::string text;  // UTF-8
 };
 
 struct PrintedSheet {
@@ -32,11 +32,11 @@ class MemoryPrinter : public PrinterDevice {
   std::vector<std::string> InstalledPrinters() const override;
   bool ReadMetrics(PrinterMetrics& out) override;
   void SetFont(const std::string& name, int points) override;
-  int TextHeight(std::string_view cp932) override;
-  int TextWidth(std::string_view cp932) override;
+  int TextHeight(std::string_view utf8) override;
+  int TextWidth(std::string_view utf8) override;
   bool BeginDocument(const std::string& title) override;
   bool NewSheet() override;
-  void DrawText(PrintTextRole role, int x, int y, std::string_view cp932) override;
+  void DrawText(PrintTextRole role, int x, int y, std::string_view utf8) override;
   bool EndDocument() override;
   void AbortDocument() override;
   std::string LastError() const override { return lastError_; }

@@ -1,5 +1,5 @@
 // The printer port: installed printers, the current printer's measurements, a font's text
-// extent, and a document of sheets with lines of CP932 text drawn at points.
+// extent, and a document of sheets with lines of text drawn at points.
 #pragma once
 
 #include <string>
@@ -49,17 +49,18 @@ class PrinterDevice {
 
   // The font of the text measured and drawn from now on (name UTF-8, size in points).
   virtual void SetFont(const std::string& name, int points) = 0;
-  // Extent of a CP932 text in the current font, in device pixels.
-  virtual int TextHeight(std::string_view cp932) = 0;
-  virtual int TextWidth(std::string_view cp932) = 0;
+  // Extent of a UTF-8 text in the current font, in device pixels.
+  virtual int TextHeight(std::string_view utf8) = 0;
+  virtual int TextWidth(std::string_view utf8) = 0;
 
   // A document: BeginDocument opens it with its first sheet, NewSheet starts each further
   // sheet, EndDocument delivers it, AbortDocument drops it (nothing is delivered). False when
   // the device refused; LastError may then say why.
   virtual bool BeginDocument(const std::string& title) = 0;
   virtual bool NewSheet() = 0;
-  // Draws a CP932 text with its top-left corner at (x, y) of the printable area.
-  virtual void DrawText(PrintTextRole role, int x, int y, std::string_view cp932) = 0;
+  // Draws a UTF-8 text with its top-left corner at (x, y) of the printable area. UTF-8, not
+  // the document's CP932: a header names files and users whose names CP932 need not hold.
+  virtual void DrawText(PrintTextRole role, int x, int y, std::string_view utf8) = 0;
   virtual bool EndDocument() = 0;
   virtual void AbortDocument() = 0;
 

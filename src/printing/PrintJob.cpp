@@ -217,6 +217,35 @@ bool PrintJob::Measure() {
   return true;
 }
 
+bool PrintJob::CompileTemplates(const DateTime& printTime) {
+  struct Template {
+    PrintTemplate& compiled;
+    const std::string& text;
+    const char* which;
+  };
+  for (const Template& t : {Template{header_, parameters_.headLine, "ﾍｯﾀﾞｰ"},
+                            Template{footer_, parameters_.footLine, "ﾌｯﾀｰ"}}) {
+    if (t.compiled.Compile(Utf8ToCp932(t.text), printTime, parameters_.userName)) continue;
+    if (t.compiled.Error()) {
+      ui_.ShowMessageBox(PrintTemplate::ErrorMessage(t.which, *t.compiled.Error()),
+                         MB_OK | MB_ICONWARNING, "Norra");
+    }
+    header_.Clear();
+    footer_.Clear();
+    return false;
+  }
+  return true;
+}
+
+bool PrintJob::CheckTemplates() {
+  const bool ok = CompileTemplates(clock_.Now());
+  if (!running_) {
+    header_.Clear();
+    footer_.Clear();
+  }
+  return ok;
+}
+
 bool PrintJob::Paginate(std::vector<RunFile>& files, std::int64_t& pagesOfCopy) {
   pagesOfCopy = 0;
   const std::int64_t perPage = layout_.linesPerPage;
@@ -233,8 +262,8 @@ bool PrintJob::Paginate(std::vector<RunFile>& files, std::int64_t& pagesOfCopy) 
         file.lines.Split(text, layout_.columnsPerLine, parameters_.tabWidth);
         const std::int64_t count = static_cast<std::int64_t>(file.lines.Count());
         file.pages = (count + perPage - 1) / perPage;
-        file.displayName = Utf8ToCp932(source.displayName);
-        file.filePath = Utf8ToCp932(source.filePath);
+        file.displayName = source.displayName;
+        file.filePath = source.filePath;
         pagesOfCopy += file.pages;
       }
     }
@@ -274,7 +303,7 @@ bool PrintJob::PrintSheet(const RunFile& file, PrintCounters& counters) {
     const std::int64_t y = l.linesPerPage < 2
                                ? l.textTop
                                : l.textTop + std::int64_t{l.textHeight} * k / (l.linesPerPage - 1);
-    device_.DrawText(PrintTextRole::Body, l.textLeft, ToInt(y), file.lines.Line(i));
+    device_.DrawText(PrintTextRole::Body, l.textLeft, ToInt(y), Cp932ToUtf8(file.lines.Line(i)));
   }
   ++sheetsSent_;
   ++counters.sheetIndex;
@@ -362,6 +391,8 @@ bool PrintJob::Run(RunKind kind) {
       ui_.ShowMessageBox(kNothingToPrint, MB_OK | MB_ICONINFORMATION, "Norra");
       return false;
     }
+    // A bad template is reported before the user is asked to start.
+    if (!CheckTemplates()) return false;
     const std::int64_t total = pagesOfCopy * parameters_.copies;
     if (kind == RunKind::Print) {
       const int answer = ui_.ShowMessageBox(
@@ -370,11 +401,7 @@ bool PrintJob::Run(RunKind kind) {
       if (answer != IDOK) return false;
     }
 
-    const std::string userName = Utf8ToCp932(parameters_.userName);
-    if (!header_.Compile(Utf8ToCp932(parameters_.headLine), printTime, userName) ||
-        !footer_.Compile(Utf8ToCp932(parameters_.footLine), printTime, userName)) {
-      return false;
-    }
+    if (!CompileTemplates(printTime)) return false;
     return PrintSheets(files, pagesOfCopy);
   } catch (const std::bad_alloc&) {
     if (documentOpen_) device_.AbortDocument();

@@ -134,12 +134,18 @@ class PrintJob {
   // Works out the layout from Printer() (read first) and the parameters; false with the
   // message already shown when the printer fails or the text area holds no line.
   bool Measure();
+  // Compiles the header and footer templates for a run at printTime; false, with a message
+  // naming the bad code and where it is, when one does not compile. A preview asks first,
+  // so that it never shows sheets of an older template.
+  bool CompileTemplates(const DateTime& printTime);
+  // The same check outside a run, the tokens not kept.
+  bool CheckTemplates();
 
  private:
   struct RunFile {
     PrintLines lines;
-    std::string displayName;  // CP932
-    std::string filePath;     // CP932
+    std::string displayName;  // UTF-8, as the file system names it
+    std::string filePath;     // UTF-8
     std::int64_t pages = 0;
   };
 

@@ -1,9 +1,11 @@
 // Compiling and rendering header and footer templates.
 #include "printing/PrintTemplate.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "text/Cp932.h"
+#include "text/Encoding.h"
 
 namespace norra {
 
@@ -85,6 +87,24 @@ void AppendDecimal(std::string& out, std::int64_t value) {
   out += std::to_string(value);
 }
 
+// Bytes of the UTF-8 character that starts at i (a stray byte counts alone).
+std::size_t Utf8Step(std::string_view text, std::size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  std::size_t n = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  n = std::min(n, text.size() - i);
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return k;
+  }
+  return n;
+}
+
+// Columns a UTF-8 character takes on a sheet: its CP932 bytes, two for one CP932 lacks.
+std::size_t Columns(std::string_view character) {
+  if (character.size() == 1) return 1;
+  const std::string cp932 = Utf8ToCp932(character);
+  return cp932 == "?" ? 2 : cp932.size();
+}
+
 }  // namespace
 
 std::string_view CutToColumns(std::string_view cp932, std::size_t columns) {
@@ -101,6 +121,17 @@ std::string_view CutToColumns(std::string_view cp932, std::size_t columns) {
     i += step;
   }
   return cp932.substr(0, cut);
+}
+
+std::string_view CutUtf8ToColumns(std::string_view utf8, std::size_t columns) {
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t step = Utf8Step(utf8, i);
+    used += Columns(utf8.substr(i, step));
+    if (used > columns) return utf8.substr(0, i);
+    i += step;
+  }
+  return utf8;
 }
 
 bool PrintTemplate::ParseNumber(std::string_view text, std::int64_t& value) {
@@ -123,7 +154,7 @@ bool PrintTemplate::ParseNumber(std::string_view text, std::int64_t& value) {
 
 bool PrintTemplate::Compile(std::string_view cp932, const DateTime& printTime,
                             std::string_view userName) {
-  tokens_.clear();
+  Clear();
   std::string_view rest = cp932;
   while (!rest.empty()) {
     std::size_t codeAt = std::string_view::npos;
@@ -137,7 +168,16 @@ bool PrintTemplate::Compile(std::string_view cp932, const DateTime& printTime,
         PrintToken candidate;
         std::size_t end = 0;
         const Fit fit = TryCode(rest, p, code, printTime, userName, closer, end, candidate);
-        if (fit == Fit::BadNumber) return false;
+        if (fit == Fit::BadNumber) {
+          const std::size_t at = cp932.size() - rest.size() + p;
+          const std::size_t close = closer.Find(p + 1);
+          const std::size_t end = close == std::string_view::npos ? rest.size() : close + 2;
+          std::size_t column = 1;
+          for (std::size_t i = 0; i < at; i += static_cast<std::size_t>(CharStepAt(cp932, i)))
+            ++column;
+          error_ = PrintTemplateError{Cp932ToUtf8(rest.substr(p, end - p)), column};
+          return false;
+        }
         if (fit == Fit::Yes) {
           codeAt = p;
           codeEnd = end;
@@ -147,10 +187,11 @@ bool PrintTemplate::Compile(std::string_view cp932, const DateTime& printTime,
       }
     }
     if (codeAt == std::string_view::npos) {
-      tokens_.push_back({kPrintCodeLiteral, std::string(rest), 0});
+      tokens_.push_back({kPrintCodeLiteral, Cp932ToUtf8(rest), 0});
       break;
     }
-    if (codeAt > 0) tokens_.push_back({kPrintCodeLiteral, std::string(rest.substr(0, codeAt)), 0});
+    if (codeAt > 0) tokens_.push_back({kPrintCodeLiteral, Cp932ToUtf8(rest.substr(0, codeAt)), 0});
+    if (token.kind == kPrintCodeNow) token.text = Cp932ToUtf8(token.text);
     tokens_.push_back(std::move(token));
     rest.remove_prefix(codeEnd);
   }
@@ -204,8 +245,19 @@ std::string PrintTemplate::Render(const PrintCounters& c, int columns) const {
     }
   }
   if (columns >= 1 && line.size() > static_cast<std::size_t>(columns))
-    line.resize(CutToColumns(line, static_cast<std::size_t>(columns)).size());
+    line.resize(CutUtf8ToColumns(line, static_cast<std::size_t>(columns)).size());
   return line;
+}
+
+std::optional<PrintTemplateError> PrintTemplate::Check(std::string_view utf8) {
+  PrintTemplate compiled;
+  if (compiled.Compile(Utf8ToCp932(utf8), DateTime{}, std::string_view())) return std::nullopt;
+  return compiled.Error();
+}
+
+std::string PrintTemplate::ErrorMessage(std::string_view which, const PrintTemplateError& error) {
+  return std::string(which) + "の " + std::to_string(error.column) + "文字目の " + error.code +
+         " は、番号が数値ではありません。\n番号には 0 や 1 などの整数を指定して下さい。";
 }
 
 }  // namespace norra

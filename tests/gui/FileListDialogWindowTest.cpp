@@ -433,12 +433,16 @@ class FileListDialogWindowTest : public QObject {
     QCOMPARE(window.List()->geometry().top(), table->geometry().bottom() + 1);
     QCOMPARE(window.List()->geometry().bottom() + 1, status->geometry().top());
 
-    // The preparation of a save moves the window aside and puts it back.
+    // The preparation of a save moves the window aside and puts it back; never off the screen.
+    window.move(screen.topLeft());
     const QPoint before = window.pos();
     window.MoveLeftEdge(before.x() + 40);
     QCOMPARE(window.pos(), QPoint(before.x() + 40, before.y()));
     window.RestorePosition();
     QCOMPARE(window.pos(), before);
+    window.MoveLeftEdge(screen.right());
+    QVERIFY(screen.contains(window.frameGeometry()));
+    window.RestorePosition();
     QCOMPARE(window.NameColumnWidth(), window.List()->columnWidth(0));
     window.Detach();
   }

@@ -400,37 +400,6 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(QFontInfo(QFont(U("ＭＳ ゴシック"), 11)).family(), QStringLiteral("IPAGothic"));
   }
 
-  void helpPagesStandForTheHelpFile() {
-    const QString help = dir_->filePath(QStringLiteral("help"));
-    // No "Norra.hlp": the folder's index page stands for it.
-    QCOMPARE(DesktopHelp::PageOf((help + QStringLiteral("/Norra.hlp")).toStdString()), std::string());
-    WriteBytes(help + QStringLiteral("/index.html"), "<html></html>");
-    QCOMPARE(DesktopHelp::PageOf((help + QStringLiteral("/Norra.hlp")).toStdString()),
-             (help + QStringLiteral("/index.html")).toStdString());
-    const QString own = MakeFile(QStringLiteral("second.txt"), "help");
-    QCOMPARE(DesktopHelp::PageOf(own.toStdString()), own.toStdString());
-  }
-
-  void helpWithoutAViewerReportsInsteadOfWarning() {
-    const QString help = dir_->filePath(QStringLiteral("help"));
-    WriteBytes(help + QStringLiteral("/index.html"), "<html></html>");
-    const QByteArray path = qgetenv("PATH");
-    const QByteArray browser = qgetenv("BROWSER");
-    const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
-    qputenv("PATH", help.toLocal8Bit());
-    qunsetenv("BROWSER");
-    qunsetenv("DEFAULT_BROWSER");
-    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    DesktopHelp desktop;
-    const bool shown = desktop.ShowContents((help + QStringLiteral("/Norra.hlp")).toStdString());
-    const bool searched = desktop.SearchKeyword((help + QStringLiteral("/Norra.hlp")).toStdString(), "topic1");
-    qputenv("PATH", path);
-    if (!browser.isNull()) qputenv("BROWSER", browser);
-    if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
-    QVERIFY(!shown);
-    QVERIFY(!searched);
-  }
-
   void closingTheWindowOffersTheExitDialog() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "a");
     Start({a});

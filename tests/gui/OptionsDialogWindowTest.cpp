@@ -164,6 +164,48 @@ class OptionsDialogWindowTest : public AppFixture {
         });
   }
 
+  void EscInThePrintCodeListClosesOnlyTheList() {
+    Start({});
+    WhileShown([this] { View().Action(UiItem::mnuSetPrinter)->trigger(); },
+               [](TdlgOption& dialog) {
+                 QLineEdit* foot = Find<QLineEdit>(dialog, "txtFootLine");
+                 QListWidget* list = Find<QListWidget>(dialog, "lstPrintCode");
+                 Retype(foot, QStringLiteral("edited"));
+                 Click(dialog, "cmdFootLineCode");
+                 QVERIFY(list->isVisible());
+                 QTest::keyClick(list, Qt::Key_Escape);
+                 QVERIFY(dialog.isVisible());
+                 QVERIFY(!list->isVisible());
+                 QCOMPARE(dialog.focusWidget(), foot);
+                 QCOMPARE(foot->text(), QStringLiteral("edited"));
+                 // The same button shows the list again at once.
+                 Click(dialog, "cmdFootLineCode");
+                 QVERIFY(list->isVisible());
+               });
+  }
+
+  void ABadTemplateCodeIsRefusedByApplyAndOkWithItsPlace() {
+    Start({});
+    const std::string before = Logic().Prefs().Print.HeadLine;
+    WhileShown([this] { View().Action(UiItem::mnuSetPrinter)->trigger(); },
+               [this](TdlgOption& dialog) {
+                 QLineEdit* head = Find<QLineEdit>(dialog, "txtHeadLine");
+                 Retype(head, QStringLiteral("p[pageindex[x]]"));
+                 for (const char* button : {"cmdApply", "cmdOK"}) {
+                   ui_.ClearBoxes();
+                   Click(dialog, button);
+                   QVERIFY(dialog.isVisible());
+                   QCOMPARE(ui_.Boxes().size(), std::size_t{1});
+                   QVERIFY2(ui_.LastBox().text.starts_with(
+                                "ﾍｯﾀﾞｰの 2文字目の [pageindex[x]] は、番号が数値ではありません。"),
+                            ui_.LastBox().text.c_str());
+                   QCOMPARE(ui_.LastBox().caption, std::string("設定 - [印刷]"));
+                   QCOMPARE(dialog.focusWidget(), head);
+                 }
+               });
+    QCOMPARE(Logic().Prefs().Print.HeadLine, before);
+  }
+
   void VersionInformationOpensTheFirstPage() {
     Start({});
     WhileShown([this] { View().Action(UiItem::HelpAboutItem)->trigger(); },

@@ -1,6 +1,7 @@
 // Qt Test of the print command through the whole program: Ctrl+P opens the print-all dialog on
 // the open Pages and its print button writes the PDF file printer's file.
 #include <QAbstractButton>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +55,7 @@ class PrintCommandTest : public guitest::AppFixture {
     Start({a, b});
     const QString pdf = Work(QStringLiteral("out.pdf"));
     app_->Printer().SelectPrinter(QtPrinterDevice::kPdfPrinterName);
-    app_->Printer().SetPdfPath(pdf.toStdString());
+    ui_.QueueDialogFiles({pdf.toStdString()});
 
     bool shown = false;
     WhenDialogShown([&](FileListDialogWindow& window) {
@@ -74,6 +75,44 @@ class PrintCommandTest : public guitest::AppFixture {
     QVERIFY(QFileInfo(pdf).size() > 0);
     QCOMPARE(QString::fromStdString(ui_.LastBox().text),
              U("印刷に必要な用紙枚数 : 2\n\n印刷を開始します"));
+  }
+
+  void aSecondPrintToThePdfPrinterAsksForTheFileAndBeforeOverwritingIt() {
+    Start({MakeFile(QStringLiteral("a.txt"), "alpha")});
+    const QString pdf = Work(QStringLiteral("out.pdf"));
+    app_->Printer().SelectPrinter(QtPrinterDevice::kPdfPrinterName);
+    const auto print = [this] {
+      WhenDialogShown([](FileListDialogWindow& window) {
+        QTest::mouseClick(window.Widget(C::cmdSelectAll), Qt::LeftButton);
+        QTest::mouseClick(window.Widget(C::cmdDo), Qt::LeftButton);
+      });
+      View().Action(UiItem::mnuPrintAll)->trigger();
+    };
+    ui_.QueueDialogFiles({pdf.toStdString()});
+    print();
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QFile::resize(pdf, 1);  // marks the first PDF, to see whether it is replaced
+
+    // The second print asks again, proposing the last file; its No keeps the file.
+    ui_.QueueDialogFiles({pdf.toStdString()});
+    ui_.QueueAnswer(IDOK);  // the sheet count
+    ui_.QueueAnswer(IDNO);  // overwrite?
+    ui_.QueueDialogCancel();
+    ui_.ClearBoxes();
+    print();
+    QCOMPARE(ui_.Dialogs().size(), std::size_t{3});
+    QCOMPARE(QString::fromStdString(ui_.Dialogs()[1].request.fileName), pdf);
+    QVERIFY(ui_.Dialogs()[1].save);
+    QCOMPARE(QString::fromStdString(ui_.Boxes().at(1).text), pdf + U("\nは既に存在します。上書きしますか?"));
+    QCOMPARE(QFileInfo(pdf).size(), qint64{1});
+
+    // Yes writes over it.
+    ui_.QueueDialogFiles({pdf.toStdString()});
+    ui_.QueueAnswer(IDOK);
+    ui_.QueueAnswer(IDYES);
+    print();
+    QCOMPARE(ui_.Dialogs().size(), std::size_t{4});
+    QVERIFY(QFileInfo(pdf).size() > 1);
   }
 };
 

@@ -2,6 +2,7 @@
 // commands without an action kept disabled.
 #include "AppHarness.h"
 #include "app/CommandStates.h"
+#include "text/PathUtil.h"
 
 namespace norra::testing {
 namespace {
@@ -126,13 +127,14 @@ TEST_F(CommandStatesTest, CommandsWithoutAnActionStayDisabledAndDoNothing) {
   EXPECT_FALSE(view.Enabled(mnuChangeHelpFile2));
 }
 
-TEST_F(CommandStatesTest, HelpThatNothingCanShowIsReported) {
+TEST_F(CommandStatesTest, HelpThatNothingCanShowNamesItsContentsPage) {
   WriteCurrentSettings();
   Start();
   help.viewer = false;
   window->Execute(UiItem::mnuHelpContent);
   ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.LastBox().text, "ﾍﾙﾌﾟを表示できません。\n" + window->Prefs().Help.MainHelpFile);
+  EXPECT_EQ(ui.LastBox().text,
+            "ﾍﾙﾌﾟを表示できません。\n" + FolderPart(window->Prefs().Help.MainHelpFile) + "index.html");
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
   // The second help's failures stay the help system's own.
   window->Prefs().Help.SetSecondHelp(MakeFile("api.html", "<html></html>"));

@@ -63,8 +63,8 @@ TEST_F(HelpTest, EveryTopicAndHelpContextOpensAPageOfTheHelpFolderAtAnAnchorItHo
     const HelpLocation location = LocateHelp(OwnHelp(), keyword, Copies());
     EXPECT_TRUE(location.found);
     ASSERT_TRUE(fs::is_regular_file(location.page));
-    EXPECT_FALSE(location.fragment.empty());
-    EXPECT_TRUE(HasAnchor(location.page, location.fragment));
+    EXPECT_FALSE(location.anchor.empty());
+    EXPECT_TRUE(HasAnchor(location.page, location.anchor));
     EXPECT_TRUE(location.generatedPage.empty());
   }
 }
@@ -92,14 +92,17 @@ TEST_F(HelpTest, TheContentsOrAnUnknownTopicOpenTheIndexOfTheProgramsHelp) {
   for (const char* keyword : {"", "topic9999"}) {
     const HelpLocation location = LocateHelp(OwnHelp(), keyword, Copies());
     EXPECT_EQ(location.page, kHelpDir + "/index.html");
-    EXPECT_EQ(location.fragment, "");
+    EXPECT_EQ(location.anchor, "");
     EXPECT_EQ(location.found, *keyword == '\0');
   }
   const HelpLocation folder = LocateHelp(kHelpDir, "TOPIC1013", Copies());
   EXPECT_EQ(folder.page, kHelpDir + "/filelist.html");
-  EXPECT_EQ(folder.fragment, "topic1013");
+  EXPECT_EQ(folder.anchor, "topic1013");
   EXPECT_TRUE(
       LocateHelp((work / "nothing" / "Norra.hlp").string(), "topic1013", Copies()).page.empty());
+  // What the message names when the help cannot be shown: the page, not the name standing for it.
+  EXPECT_EQ(HelpContentsPage((work / "nothing" / "Norra.hlp").string()),
+            (work / "nothing" / "index.html").string());
 }
 
 TEST_F(HelpTest, HtmlSearchTakesAKeyThenTheFirstKeyBeginningWithItThenTheText) {
@@ -173,13 +176,14 @@ TEST_F(HelpTest, ATextHelpFileOpensAsAPageMadeOfItsLinesAtTheLineOfTheHit) {
   const HelpLocation found = LocateHelp(file, "検索", Copies());
   EXPECT_TRUE(found.found);
   EXPECT_EQ(found.page, Copies() + "/manual.txt.html");
-  EXPECT_EQ(found.fragment, "L3:~:text=%E6%A4%9C%E7%B4%A2");
+  EXPECT_EQ(found.anchor, "L3");
+  EXPECT_EQ(found.highlight, "検索");
   EXPECT_NE(found.generatedPage.find("<span id=\"L2\">a &lt; b &amp; c</span>"), std::string::npos);
   EXPECT_NE(found.generatedPage.find("<span id=\"L3\">検索 の説明</span>"), std::string::npos);
 
   const HelpLocation contents = LocateHelp(file, "", Copies());
   EXPECT_TRUE(contents.found);
-  EXPECT_EQ(contents.fragment, "");
+  EXPECT_EQ(contents.anchor, "");
   EXPECT_EQ(contents.generatedPage, found.generatedPage);
   EXPECT_FALSE(LocateHelp(file, "none", Copies()).found);
   // Binary help files are nothing a viewer of pages can show.
@@ -191,7 +195,8 @@ TEST_F(HelpTest, AnHtmlHelpFileIsOpenedItselfAndKnownByItsExtensionOrItsBeginnin
   const std::string page = Write("ref.htm", "<h2 id=\"x\">Alpha</h2>");
   const HelpLocation location = LocateHelp(page, "alp", Copies());
   EXPECT_EQ(location.page, page);
-  EXPECT_EQ(location.fragment, "x:~:text=Alpha");
+  EXPECT_EQ(location.anchor, "x");
+  EXPECT_EQ(location.highlight, "Alpha");
   EXPECT_TRUE(location.generatedPage.empty());
   EXPECT_TRUE(IsHtmlHelp("/h/ref.HTML", "plain"));
   EXPECT_TRUE(IsHtmlHelp("/h/ref", "\xEF\xBB\xBF\n <!DOCTYPE html><p>"));
@@ -199,17 +204,7 @@ TEST_F(HelpTest, AnHtmlHelpFileIsOpenedItselfAndKnownByItsExtensionOrItsBeginnin
   EXPECT_FALSE(IsHtmlHelp("/h/notes", "plain text"));
   // A Shift-JIS page is searched as the text it shows.
   const std::string sjis = Write("sjis.html", Utf8ToCp932("<h1 id=\"k\">検索</h1>"));
-  EXPECT_EQ(LocateHelp(sjis, "検索", Copies()).fragment, "k:~:text=%E6%A4%9C%E7%B4%A2");
-}
-
-TEST_F(HelpTest, AddressesAndFragmentsAreEncodedForTheViewer) {
-  EXPECT_EQ(HelpFragment(HelpHit{true, "a-b", "x-y, z&", 0}), "a-b:~:text=x%2Dy%2C%20z%26");
-  EXPECT_EQ(HelpFragment(HelpHit{true, "", "w", 0}), ":~:text=w");
-  EXPECT_EQ(FileUrl("/tmp/a b/ヘ#.html", "topic1013"),
-            "file:///tmp/a%20b/%E3%83%98%23.html#topic1013");
-  EXPECT_EQ(FileUrl("/x.html", ""), "file:///x.html");
-  const std::string redirect = RedirectPage("file:///x.html#a&b");
-  EXPECT_NE(redirect.find("content=\"0; url=file:///x.html#a&amp;b\""), std::string::npos);
+  EXPECT_EQ(LocateHelp(sjis, "検索", Copies()).anchor, "k");
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST_F(DocumentsTest, OpenedFilesAreListedNewestFirstUnderTheirFullPath) {
   EXPECT_EQ(settings->File.RecentFiles.size(), 3u);
 }
 
-TEST_F(DocumentsTest, MissingTooLargeAndUnreadableFilesMakeNoPage) {
+TEST_F(DocumentsTest, MissingAndUnreadableFilesMakeNoPageAndATooLargeOneSaysTheLimit) {
   const std::string missing = (dir / "gone.txt").string();
   settings->File.RecentFiles = {missing, "/elsewhere.txt"};
   EXPECT_EQ(docs->OpenPage(missing, true), 0);
@@ -109,7 +109,10 @@ TEST_F(DocumentsTest, MissingTooLargeAndUnreadableFilesMakeNoPage) {
   settings->File.MaxLength = 1024;
   const std::string big = MakeFile("big.txt", std::string(1025, 'x'));
   EXPECT_EQ(docs->OpenPage(big, true), 0);
-  EXPECT_EQ(ui.LastBox().text, "ﾌｧｲﾙｻｲｽﾞが大き過ぎるため、ﾛｰﾄﾞできません。");
+  // The refusal says both sizes and where the limit is changed.
+  EXPECT_EQ(ui.LastBox().text,
+            "ﾌｧｲﾙｻｲｽﾞが大き過ぎるため、ﾛｰﾄﾞできません。\nﾌｧｲﾙｻｲｽﾞ : 1025 ﾊﾞｲﾄ\n上限 : 1024 ﾊﾞｲﾄ\n"
+            "上限は [ﾂｰﾙ]-[ｵﾌﾟｼｮﾝ] の [ﾌｧｲﾙ] にある「ﾌｧｲﾙの最大ｻｲｽﾞ」で変更できます(104857600 ﾊﾞｲﾄまで)。");
   EXPECT_EQ(ui.LastBox().caption, "ﾌｧｲﾙﾛｰﾄﾞ - [" + big + "]");
   EXPECT_EQ(docs->PageCount(), 0u);
   const std::string exact = MakeFile("exact.txt", std::string(1024, 'x'));

@@ -469,11 +469,11 @@ TEST_F(FindWindowTest, KeysOfTheWindowAndItsBoxes) {
   EXPECT_EQ(Show(), "[ab]");
   EXPECT_TRUE(window->KeyDown(kKeyF6, 0, nullptr));
   EXPECT_EQ(host.options, std::vector<int>{5});
-  // F1 does nothing; the help menu opens the guides' topics and the about box.
+  // F1 opens the window's topic; the help menu the guides' topics and the about box.
   EXPECT_TRUE(window->KeyDown(kKeyF1, 0, nullptr));
   window->FindGuide();
   window->TagGuide();
-  EXPECT_EQ(host.topics, (std::vector<int>{1009, 1010}));
+  EXPECT_EQ(host.topics, (std::vector<int>{1009, 1009, 1010}));
   window->About();
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"ﾊﾞｰｼﾞｮﾝ情報: KARVO検索置換ｼｽﾃﾑ\nVersion 1.0"});
 

@@ -1,6 +1,8 @@
 // The batch modes end to end through the main window: exit, close all, save all, reload all.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "FileListDialogHarness.h"
 
 namespace norra::testing {
@@ -140,7 +142,7 @@ TEST_F(BatchSaveTest, ExitKeepsAPageWhoseNamedFileTheUserWouldNotOverwrite) {
   EXPECT_EQ(TextOf(untitled), "unsaved words");
 }
 
-TEST_F(BatchSaveTest, ExitWithAFailedWriteReportsItAndAsksAboutTheUnsavedPage) {
+TEST_F(BatchSaveTest, ExitWithAFailedWriteSaysWhyAndAsksAboutTheUnsavedPage) {
   Launch();
   Page& a = OpenFile("a.txt", "old a");
   Page& b = OpenFile("b.txt", "old b");
@@ -152,7 +154,7 @@ TEST_F(BatchSaveTest, ExitWithAFailedWriteReportsItAndAsksAboutTheUnsavedPage) {
   Press(C::cmdDo);
   EXPECT_FALSE(window->CloseQuery());
   ASSERT_EQ(ui.Boxes().size(), 2u);
-  EXPECT_EQ(ui.Boxes()[0].text, WorkPath("b.txt") + "\nの保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.Boxes()[0].text, WorkPath("b.txt") + "\nの保存処理中にｴﾗｰ発生\nﾌｫﾙﾀﾞです");
   EXPECT_EQ(ui.Boxes()[0].flags, MB_OK | MB_ICONERROR);
   EXPECT_EQ(ui.Boxes()[1].text, WorkPath("b.txt") + "\nは変更されています。保存しますか?");
   // Rows (b active, then a) are written from the last to the first: a is saved, b is not.
@@ -160,6 +162,22 @@ TEST_F(BatchSaveTest, ExitWithAFailedWriteReportsItAndAsksAboutTheUnsavedPage) {
   EXPECT_FALSE(a.Modified());
   EXPECT_TRUE(b.Modified());
   EXPECT_EQ(TextOf(b), "new b");
+}
+
+TEST_F(BatchSaveTest, ExitSavingAFileChangedOnDiskSaysSo) {
+  Launch();
+  Page& a = OpenFile("a.txt", "old a");
+  Edit(a, "new a");
+  std::ofstream(WorkPath("a.txt"), std::ios::binary) << "another program's longer text";
+  ui.QueueAnswer(IDOK);      // the refusal
+  ui.QueueAnswer(IDCANCEL);  // the main window's question about a.txt
+  Press(C::cmdDo);
+  EXPECT_FALSE(window->CloseQuery());
+  ASSERT_GE(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.Boxes()[0].text, WorkPath("a.txt") +
+                                    "\nの保存処理中にｴﾗｰ発生\n読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました\n"
+                                    "もう一度保存すると上書きします。");
+  EXPECT_EQ(ReadFile(WorkPath("a.txt")), "another program's longer text");
 }
 
 // ---- close all ----
@@ -255,7 +273,7 @@ TEST_F(BatchSaveTest, CloseAllKeepsAPageWhoseWriteFailed) {
   // Last to first: a is written and closed, b fails and stays, c is not reached.
   EXPECT_EQ(ReadFile(WorkPath("a.txt")), "new a");
   EXPECT_EQ(BoxTexts(),
-            (std::vector<std::string>{WorkPath("b.txt") + "\nを閉じる処理中にｴﾗｰ発生"}));
+            (std::vector<std::string>{WorkPath("b.txt") + "\nを閉じる処理中にｴﾗｰ発生\nﾌｫﾙﾀﾞです"}));
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
   EXPECT_EQ(listView.results, (std::vector<int>{kListDialogDone}));
   EXPECT_EQ(window->Docs().PageCount(), 2u);

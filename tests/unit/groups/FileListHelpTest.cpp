@@ -43,8 +43,8 @@ TEST_F(FileListHelpTest, F1InEveryModeThatHasHelpOpensAnExistingPageAtItsTopic) 
     std::ostringstream html;
     html << page.rdbuf();
     const std::vector<std::string> anchors = HtmlAnchors(html.str());
-    EXPECT_NE(std::find(anchors.begin(), anchors.end(), location.fragment), anchors.end())
-        << location.fragment;
+    EXPECT_NE(std::find(anchors.begin(), anchors.end(), location.anchor), anchors.end())
+        << location.anchor;
   }
   EXPECT_EQ(modesWithHelp, 7);
 }

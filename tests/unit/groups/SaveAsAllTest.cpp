@@ -351,7 +351,7 @@ TEST_F(SaveAsAllTest, ATargetThatCannotBeWrittenLeavesItsPageAsItWas) {
   dialog->SetRowPath(2, WorkPath("out/c.md"));
   dialog->Click(C::cmdWithout);
   ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.Boxes()[0].text, WorkPath("out/a.txt") + "\n (ID:1)の保存処理中にｴﾗｰ発生");
+  EXPECT_EQ(ui.Boxes()[0].text, WorkPath("out/a.txt") + "\n (ID:1)の保存処理中にｴﾗｰ発生\nﾌｫﾙﾀﾞです");
   EXPECT_EQ(ui.Boxes()[0].flags, MB_OK | MB_ICONERROR);
   EXPECT_FALSE(dialog->Closed());
   EXPECT_EQ(dialog->FocusedRow(), 0u);

@@ -64,7 +64,7 @@ class PrintJobTest : public ::testing::Test {
   std::vector<std::string> Headers() const {
     std::vector<std::string> lines;
     for (const PrintedSheet& sheet : printer_.Sheets())
-      lines.push_back(sheet.header.empty() ? "-" : Cp932ToUtf8(sheet.header.front().text));
+      lines.push_back(sheet.header.empty() ? "-" : sheet.header.front().text);
     return lines;
   }
 
@@ -213,7 +213,7 @@ TEST_F(PrintJobTest, EveryCounterOverATwoFileTwoCopyRun) {
   ASSERT_EQ(printer_.Sheets().size(), 6u);
   const PrintedSheet& last = printer_.Sheets().back();
   ASSERT_EQ(last.footer.size(), 1u);
-  EXPECT_EQ(Cp932ToUtf8(last.footer.front().text), "/doc/b.txt 2001/12/24 18:30 山田");
+  EXPECT_EQ(last.footer.front().text, "/doc/b.txt 2001/12/24 18:30 山田");
   EXPECT_EQ(last.header.front().x, job_.Layout().textLeft);
   EXPECT_EQ(last.footer.front().y, job_.Layout().footerTop);
 
@@ -295,8 +295,10 @@ TEST_F(PrintJobTest, RefusalsAndFailuresSendNothingOrDropTheDocument) {
       {"no copies", [this] { job_.Parameters().copies = 0; }, "印刷部数を 1以上 に設定して下さい",
        false},
       {"declined", [this] { ui_.QueueAnswer(IDCANCEL); }, nullptr, true},
-      {"bad header", [this] { job_.Parameters().headLine = "[pageindex_file[x]]"; }, nullptr, true},
-      {"bad footer", [this] { job_.Parameters().footLine = "[copycount[]x]]"; }, nullptr, true},
+      {"bad header", [this] { job_.Parameters().headLine = "[pageindex_file[x]]"; },
+       "ﾍｯﾀﾞｰの 1文字目の [pageindex_file[x]] は、番号が数値ではありません。", false},
+      {"bad footer", [this] { job_.Parameters().footLine = "日付 [copycount[]x]]"; },
+       "ﾌｯﾀｰの 4文字目の [copycount[]x]] は、", false},
       {"refused begin", [this] { printer_.SetRefuseBegin(true); }, kPrinterUnreachable, true},
       {"refused end", [this] { printer_.SetRefuseEnd(true); }, kPrinterUnreachable, true},
   };
@@ -318,6 +320,40 @@ TEST_F(PrintJobTest, RefusalsAndFailuresSendNothingOrDropTheDocument) {
     }
     EXPECT_FALSE(printer_.Ended()) << c.what;
   }
+}
+
+TEST_F(PrintJobTest, ABadTemplateCodeIsNamedInsteadOfPrintingNothingSilently) {
+  AddPage("text", "a.txt");
+  job_.Parameters().footLine = "[pathname] p[pageindex[one]]";
+  for (const PrintJob::RunKind kind : {PrintJob::RunKind::Print, PrintJob::RunKind::Preview}) {
+    ui_.ClearBoxes();
+    EXPECT_FALSE(job_.Run(kind));
+    ASSERT_EQ(ui_.Boxes().size(), 1u);
+    EXPECT_EQ(ui_.LastBox().text.substr(0, ui_.LastBox().text.find('\n')),
+              "ﾌｯﾀｰの 13文字目の [pageindex[one]] は、番号が数値ではありません。");
+    EXPECT_EQ(ui_.LastBox().flags, MB_OK | MB_ICONWARNING);
+    EXPECT_FALSE(printer_.Begun());
+  }
+  // The preview's own check says the same before any sheet is drawn.
+  ui_.ClearBoxes();
+  EXPECT_FALSE(job_.CheckTemplates());
+  EXPECT_EQ(ui_.Boxes().size(), 1u);
+  job_.Parameters().footLine = "[pathname]";
+  EXPECT_TRUE(job_.CheckTemplates());
+}
+
+TEST_F(PrintJobTest, NamesOutsideCp932PrintAsTheyAreInHeaderAndFooter) {
+  // Korean, a Polish user: neither is CP932, and neither may turn into "?".
+  AddPage("text", "한글.txt");
+  PrintParameters& p = job_.Parameters();
+  p.userName = "Łukasz";
+  p.headLine = "[filename]";
+  p.footLine = "[pathname] [username]";
+  ASSERT_TRUE(job_.Run());
+  ASSERT_EQ(printer_.Sheets().size(), 1u);
+  EXPECT_EQ(printer_.Sheets()[0].header.at(0).text, "한글.txt");
+  EXPECT_EQ(printer_.Sheets()[0].footer.at(0).text, "/doc/한글.txt Łukasz");
+  EXPECT_EQ(printer_.BodyText(), "text");
 }
 
 TEST_F(PrintJobTest, CancellingStopsAfterTheSheetInHandAndDropsTheDocument) {

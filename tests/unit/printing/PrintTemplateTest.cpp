@@ -26,7 +26,7 @@ std::string RenderUtf8(const std::string& templateUtf8, const PrintCounters& cou
   PrintTemplate compiled;
   EXPECT_TRUE(compiled.Compile(Utf8ToCp932(templateUtf8), ChristmasEve(), "DefaultUser"))
       << templateUtf8;
-  return Cp932ToUtf8(compiled.Render(counters, columns));
+  return compiled.Render(counters, columns);
 }
 
 // Page 2 of a three-page file, the first of two files, second copy of two, sheet 5 of 12.
@@ -98,6 +98,21 @@ TEST(PrintTemplateTest, ANumericCodeWithoutANumberRefusesTheWholeTemplate) {
     PrintTemplate compiled;
     EXPECT_FALSE(compiled.Compile(bad, ChristmasEve(), "u")) << bad;
   }
+  // The refusal names the code as written and the character it starts at.
+  struct Named {
+    const char* templ;
+    const char* code;
+    std::size_t column;
+  };
+  for (const Named& n : {Named{"[pageindex_file[x]]", "[pageindex_file[x]]", 1},
+                         Named{"a [filecount[1x]] b", "[filecount[1x]]", 3},
+                         Named{"日付:[filename] [copyindex[+]]", "[copyindex[+]]", 15}}) {
+    const auto bad = PrintTemplate::Check(n.templ);
+    ASSERT_TRUE(bad.has_value()) << n.templ;
+    EXPECT_EQ(bad->code, n.code) << n.templ;
+    EXPECT_EQ(bad->column, n.column) << n.templ;
+  }
+  EXPECT_FALSE(PrintTemplate::Check("日付:[now[yyyy]] [page] [").has_value());
   std::int64_t value = 0;
   EXPECT_TRUE(PrintTemplate::ParseNumber("-2147483647", value));
   EXPECT_EQ(value, -2147483647);
@@ -123,6 +138,18 @@ TEST(PrintTemplateTest, TheLineIsCutToTheColumnsWithoutSplittingACharacter) {
   EXPECT_EQ(RenderUtf8("abcあい", c, 4), "abc");
   EXPECT_EQ(RenderUtf8("abcあい", c, 5), "abcあ");
   EXPECT_EQ(Cp932ToUtf8(std::string(CutToColumns(Utf8ToCp932("ああ"), 3))), "あ");
+}
+
+TEST(PrintTemplateTest, NamesOutsideCp932RenderAsTheyAreAndCountAsFullWidth) {
+  PrintCounters c = SomeSheet();
+  c.fileName = "한글.txt";
+  PrintTemplate compiled;
+  ASSERT_TRUE(compiled.Compile("[filename] [username]", ChristmasEve(), "Łukasz"));
+  EXPECT_EQ(compiled.Render(c, 0), "한글.txt Łukasz");
+  // Each of the two Korean letters takes two columns, as a full-width character would.
+  EXPECT_EQ(compiled.Render(c, 3), "한");
+  EXPECT_EQ(compiled.Render(c, 4), "한글");
+  EXPECT_EQ(compiled.Render(c, 10), "한글.txt ");  // "Ł" would take columns 10 and 11
 }
 
 }  // namespace
