@@ -599,8 +599,11 @@ std::vector<JournalFinding> FinishInterruptedWrites() {
 }
 
 std::string JournalFindingsText(const std::vector<JournalFinding>& findings) {
+  // A message box of thousands of files helps no one: the first ones and a count.
+  constexpr std::size_t kShown = 20;
   std::string text;
-  for (const JournalFinding& f : findings) {
+  for (std::size_t i = 0; i < findings.size() && i < kShown; ++i) {
+    const JournalFinding& f = findings[i];
     if (!text.empty()) text += "\n\n";
     switch (f.kind) {
       case JournalFinding::Kind::RolledBack:
@@ -627,6 +630,8 @@ std::string JournalFindingsText(const std::vector<JournalFinding>& findings) {
         break;
     }
   }
+  if (findings.size() > kShown)
+    text += "\n\n他" + std::to_string(findings.size() - kShown) + "件";
   return text;
 }
 
