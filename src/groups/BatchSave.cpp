@@ -154,7 +154,7 @@ bool BatchSave::Save() {
   const std::unique_ptr<FileSetWrite> files = dialog_.Files().WriteTogether(paths);
   std::size_t added = 0;
   bool failed = false;
-  for (; added < rows.size() && !failed; ++added) {
+  for (; added < rows.size(); ++added) {
     const FileListRow& row = dialog_.Rows()[rows[added]];
     try {
       failed = row.NeedsName() ||
