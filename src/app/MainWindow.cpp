@@ -24,6 +24,7 @@
 #include "text/Cp932.h"
 #include "text/Encoding.h"
 #include "text/PathUtil.h"
+#include "text/WriteJournal.h"
 
 namespace norra {
 
@@ -76,6 +77,8 @@ MainWindow::~MainWindow() { Destroy(); }
 
 bool MainWindow::Create() {
   try {
+    // Before any file is read: a write a killed run left half done is finished first.
+    interruptedWrites_ = JournalFindingsText(FinishInterruptedWrites());
     tags_ = std::make_unique<TagTable>();
     if (!tags_->Build()) throw StartupFailure(2);
 
@@ -178,6 +181,11 @@ void MainWindow::Show() {
       ShowCaption();
     }
     SetSecondHelpTexts();
+    if (!interruptedWrites_.empty()) {
+      MakeVisible();
+      ui_.ShowMessageBox(interruptedWrites_, MB_OK | MB_ICONWARNING, "Norra");
+      interruptedWrites_.clear();
+    }
     OpenCommandLineFiles();
     if (Page* page = Active()) {
       view_.SetImeMode(*page, settings_->Edit.InitImeMode);

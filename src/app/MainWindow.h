@@ -218,6 +218,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   bool findWindowCreated_ = false;
   bool redrawEnabled_ = true;
   bool firstShow_ = false;
+  std::string interruptedWrites_;  // what the start did about a killed run's writes, for the user
   bool hooksInstalled_ = false;
   bool destroyed_ = false;
   std::string caption_ = "Norra";

@@ -15,10 +15,13 @@ class DiskFileStore : public FileStore {
   std::int64_t QueryFileSize(const std::string& path) override;
   FileError Read(const std::string& path, std::string& bytes) override;
   FileError Write(const std::string& path, std::string_view bytes) override;
+  std::unique_ptr<FileSetWrite> WriteTogether(const std::vector<std::string>& paths) override;
   bool Exists(const std::string& path) override;
   std::string LeftBackup() const override { return leftBackup_; }
 
  private:
+  class DiskFileSet;
+
   // Path → state last read or written by this process.
   static std::map<std::string, FileIdentity>& Known();
 

@@ -1,13 +1,33 @@
 // The file operations Pages are loaded and saved with, as a port so failures can be staged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/FileIo.h"
 
 namespace norra {
+
+// Several files written as one operation: each first to a temporary, then all put in place
+// together (see FileStore::WriteTogether).
+class FileSetWrite {
+ public:
+  virtual ~FileSetWrite() = default;
+  // Writes the new content of `path` to a temporary; the file itself does not change yet.
+  // With `removeAfter`, that old name of the file goes once every file is in place.
+  virtual FileError Add(const std::string& path, std::string_view bytes,
+                        const std::string& removeAfter = {}) = 0;
+  // Puts the added files in place in the order added, then removes the old names. `done`
+  // tells how many are in place; on failure the rest keep their old content and no old name
+  // goes. Nothing is written afterwards.
+  virtual FileError Commit(std::size_t& done) = 0;
+  // After a failed Commit: as FileStore::LeftBackup.
+  virtual std::string LeftBackup() const { return {}; }
+};
 
 class FileStore {
  public:
@@ -20,6 +40,10 @@ class FileStore {
   // After a failed Write: the file holding the old content when the write in place stopped
   // part-way, else empty.
   virtual std::string LeftBackup() const { return {}; }
+  // Starts writing several files together, to the paths given (in any order), so that a crash
+  // at any moment leaves every file, after the next start, with its old or its new content
+  // and never loses a text when files swap names.
+  virtual std::unique_ptr<FileSetWrite> WriteTogether(const std::vector<std::string>& paths) = 0;
   // Whether something (a file or a folder) exists at the path.
   virtual bool Exists(const std::string& path) = 0;
 };

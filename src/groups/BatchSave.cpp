@@ -139,24 +139,41 @@ bool BatchSave::Prepare(bool modifiedOnly) {
 
 bool BatchSave::Save() {
   const FileListDialogContext& context = dialog_.Context();
-  const std::vector<std::size_t> selected = dialog_.SelectedRows();
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    FileListRow& row = dialog_.Row(*it);
-    const std::string path = row.path;
-    FileError error = FileError::WriteFailed;
+  std::vector<std::size_t> rows = dialog_.SelectedRows();
+  std::reverse(rows.begin(), rows.end());  // from the last to the first
+  std::vector<std::string> paths;
+  for (std::size_t row : rows) paths.push_back(dialog_.Rows()[row].path);
+  // The texts go to temporaries first and take their names together (see FileStore).
+  const std::unique_ptr<FileSetWrite> files = dialog_.Files().WriteTogether(paths);
+  std::size_t added = 0;
+  bool failed = false;
+  FileError error = FileError::None;
+  for (; added < rows.size(); ++added) {
+    const FileListRow& row = dialog_.Rows()[rows[added]];
     try {
-      if (row.NeedsName()) throw std::runtime_error("no file name");
-      Page& page = *row.page;
-      error = dialog_.Files().Write(path, Documents::FileBytes(page));
-      if (error != FileError::None) throw std::runtime_error("write");
-      page.SetModified(false);
-      if (!context.settings.Edit.KeepLogAfterSave) context.log.DropPageUndo(page);
-      context.settings.AddRecentFile(path);
-      context.documents.RenamePage(page, path);
+      error = row.NeedsName() ? FileError::WriteFailed
+                              : files->Add(paths[added], Documents::FileBytes(*row.page));
     } catch (const std::exception&) {
-      dialog_.Message(BatchSaveErrorText(path + "\n", error), MB_OK | MB_ICONERROR);
-      return false;
+      error = FileError::WriteFailed;
     }
+    failed = error != FileError::None;
+    if (failed) break;
+  }
+  std::size_t done = 0;
+  if (const FileError committed = files->Commit(done); committed != FileError::None) {
+    failed = true;
+    if (error == FileError::None) error = committed;
+  }
+  for (std::size_t i = 0; i < done; ++i) {
+    Page& page = *dialog_.Row(rows[i]).page;
+    page.SetModified(false);
+    if (!context.settings.Edit.KeepLogAfterSave) context.log.DropPageUndo(page);
+    context.settings.AddRecentFile(paths[i]);
+    context.documents.RenamePage(page, paths[i]);
+  }
+  if (failed) {
+    dialog_.Message(BatchSaveErrorText(paths[done] + "\n", error), MB_OK | MB_ICONERROR);
+    return false;
   }
   return true;
 }

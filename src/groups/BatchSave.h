@@ -21,10 +21,10 @@ class BatchSave {
   // already took a path keep it.
   bool Prepare(bool modifiedOnly);
 
-  // Writes the selected rows, last to first: each Page's text to its row's path, then the Page
-  // is not modified, loses its undo records (unless kept after saving), goes to the recent
-  // files and takes the path as its name. False after a failed write was reported; the rows
-  // before it stay unsaved.
+  // Writes the selected rows, last to first: each Page's text to a temporary, then all of them
+  // into place together; each Page written is not modified, loses its undo records (unless kept
+  // after saving), goes to the recent files and takes the path as its name. False after a
+  // failed write was reported; the rows before it stay unsaved.
   bool Save();
 
   // Pages whose rows the pass deselected because the user declined overwriting the chosen

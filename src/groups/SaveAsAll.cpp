@@ -216,36 +216,64 @@ bool SaveAsAll::Confirm() {
 bool SaveAsAll::Write() {
   const FileListDialogContext& context = dialog_.Context();
   Settings& settings = context.settings;
-  const std::vector<std::size_t> selected = dialog_.SelectedRows();
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    const std::string path = dialog_.Rows()[*it].path;
-    Page* page = dialog_.Rows()[*it].page;
-    const FileError error = page == nullptr ? FileError::WriteFailed
-                                            : dialog_.Files().Write(path, Documents::FileBytes(*page));
-    if (error != FileError::None) {
-      dialog_.ShowRow(*it);
-      dialog_.Message(BatchSaveErrorText(path + "\n (ID:" + Id(*it) + ")", error),
-                      MB_OK | MB_ICONERROR);
-      return false;
+  std::vector<std::size_t> rows = dialog_.SelectedRows();
+  std::reverse(rows.begin(), rows.end());  // from the last to the first
+  std::vector<std::string> paths;
+  for (std::size_t row : rows) paths.push_back(dialog_.Rows()[row].path);
+
+  // Every text goes to a temporary first; then all take their names together, so that rows
+  // that swap files never leave one text only in memory, whatever moment the program dies at.
+  const std::unique_ptr<FileSetWrite> files = dialog_.Files().WriteTogether(paths);
+  std::size_t added = 0;
+  bool failed = false;
+  FileError error = FileError::None;
+  for (; added < rows.size(); ++added) {
+    const std::size_t row = rows[added];
+    const std::string& path = paths[added];
+    const Page* page = dialog_.Rows()[row].page;
+    // Only a Page that names a file of its own has an old file. An old path that another row
+    // aims at (rows swapping files), or one that reaches the file written (another letter
+    // case on a case-insensitive disk, a link), is a new file and stays.
+    std::string removeAfter;
+    if (page != nullptr && !keepOldFiles_ && page->HasFile()) {
+      const std::string& old = page->FilePath();
+      std::error_code ignored;
+      if (path != old && !plan_.TakenByOther(old, row) && !std::filesystem::equivalent(old, path, ignored))
+        removeAfter = old;
     }
+    error = page == nullptr ? FileError::WriteFailed
+                            : files->Add(path, Documents::FileBytes(*page), removeAfter);
+    if (error != FileError::None) {
+      failed = true;
+      break;
+    }
+  }
+  std::size_t done = 0;
+  if (const FileError committed = files->Commit(done); committed != FileError::None) {
+    failed = true;
+    if (error == FileError::None) error = committed;
+  }
+
+  for (std::size_t i = 0; i < done; ++i) {
+    const std::size_t row = rows[i];
+    Page* page = dialog_.Rows()[row].page;
+    const std::string& path = paths[i];
     page->SetModified(false);
     if (!settings.Edit.KeepLogAfterSave) context.log.DropPageUndo(*page);
-    const std::string old = page->FilePath();
     if (!keepOldFiles_) {
-      // Only a Page that names a file of its own has an old file; the new one is on disk
-      // before the old one goes. An old path that another row aims at (rows swapping files),
-      // or one that reaches the file just written (another letter case on a case-insensitive
-      // disk, a link), is a new file and stays.
-      std::error_code error;
-      if (page->HasFile() && path != old && !plan_.TakenByOther(old, *it) &&
-          !std::filesystem::equivalent(old, path, error)) {
-        std::filesystem::remove(old, error);
-      }
+      const std::string old = page->FilePath();
       auto& recent = settings.File.RecentFiles;
       recent.erase(std::remove(recent.begin(), recent.end(), old), recent.end());
     }
     settings.AddRecentFile(path);
     context.documents.RenamePage(*page, path);
+  }
+  if (failed) {
+    const std::size_t row = rows[done];
+    dialog_.ShowRow(row);
+    dialog_.Message(BatchSaveErrorText(paths[done] + "\n (ID:" + Id(row) + ")", error),
+                    MB_OK | MB_ICONERROR);
+    return false;
   }
   return true;
 }

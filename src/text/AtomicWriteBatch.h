@@ -1,6 +1,8 @@
 // Atomic replacement of many files that pays for durability once per batch rather than once
 // per file: temporaries are written unflushed, then made durable together, then renamed in
-// order, then each folder is synced once.
+// order, then each folder is synced once. Several files (or old names to remove) go through
+// the write journal: a writer killed part-way has its renames finished at the next start, so
+// files that swap names never lose a text.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +11,7 @@
 
 #include "text/FileIo.h"
 #include "text/ReplacementFile.h"
+#include "text/WriteJournal.h"
 
 namespace norra {
 
@@ -25,6 +28,12 @@ class AtomicWriteBatch {
   // Takes a finished, unflushed replacement. `target` says which file it will replace, and
   // when it carries the file's state as read, a file changed since is left alone.
   void Add(ReplacementFile file, const FileIdentity& target);
+  // A name that goes once every file of the batch is in place (the old name of a moved file).
+  // It stays when a file was not put in place, and when it changed meanwhile.
+  void RemoveAfter(const std::string& path);
+  // Names, before their temporaries are made, the folders they go to, so that the next start
+  // removes them should this writer be killed before it commits.
+  FileError Expect(const std::vector<std::string>& folders);
   // Whether a replacement of that file is waiting.
   bool Holds(const FileIdentity& target) const;
   std::size_t Size() const { return files_.size(); }
@@ -48,6 +57,13 @@ class AtomicWriteBatch {
 
  private:
   FileError Flush();
+  // The plan the journal records before the first rename; `alone` marks targets that changed
+  // since they were read.
+  JournalRecord Plan(const std::vector<bool>& alone) const;
+
+  WriteJournal journal_;  // first made, last gone: it outlives the temporaries it names
+  std::vector<std::string> folders_;
+  std::vector<std::string> removals_;
 
   std::vector<ReplacementFile> files_;
   std::vector<FileIdentity> targets_;

@@ -82,8 +82,8 @@ std::int64_t FileSize(const std::string& path);
 // them, the file is written in place after a backup of its old content (see ReplacementFile).
 // A new file gets 0644 less the umask. A path that is a symbolic link writes the file the link
 // points to and keeps the link. On any failure the temporary file is removed and the old file
-// stays exactly as it was, except when writing in place stopped part-way: then `leftBackup`
-// names the backup that holds the old content. With `read`, a file changed since it was in
+// stays exactly as it was, except when writing in place stopped part-way and the old content
+// could not be copied back: then `leftBackup` names the backup that holds it. With `read`, a file changed since it was in
 // that state is left alone (Changed).
 FileError WriteFileAtomic(const std::string& path, std::string_view bytes,
                           std::string* leftBackup = nullptr, const FileIdentity* read = nullptr);

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "text/Descriptor.h"
+#include "text/InPlaceWrite.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -94,47 +94,10 @@ pid_t PidOfTemporaryName(std::string_view name) {
 }
 
 // Removes temporaries of ours in `folder` whose writer no longer runs (a killed save or run),
-// once per folder and process. Nothing else is touched.
+// once per folder and process.
 void RemoveStaleTemporaries(const std::string& folder) {
   static std::set<std::string> cleaned;
-  if (!cleaned.insert(folder).second) return;
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return;
-  const int dirFd = ::dirfd(dir);
-  while (const dirent* entry = ::readdir(dir)) {
-    const pid_t pid = PidOfTemporaryName(entry->d_name);
-    if (pid == 0 || pid == ::getpid()) continue;
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to judge
-    struct stat info {};
-    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (!S_ISREG(info.st_mode)) continue;
-    ::unlinkat(dirFd, entry->d_name, 0);
-  }
-  ::closedir(dir);
-}
-
-// Copies the whole content of one file over the start of another; `size` tells how much.
-FileError CopyContent(int from, int to, off_t& size) {
-  std::vector<char> buffer(std::size_t{1} << 20);
-  size = 0;
-  for (;;) {
-    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), size);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return FileErrorFromErrno(errno, FileError::ReadFailed);
-    }
-    if (got == 0) return FileError::None;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put =
-          ::pwrite(to, buffer.data() + done, static_cast<std::size_t>(got - done), size + done);
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return FileErrorFromErrno(errno, FileError::WriteFailed);
-      }
-      done += put;
-    }
-    size += got;
-  }
+  if (cleaned.insert(folder).second) RemoveTemporariesOfEndedWriters(folder);
 }
 
 // Gives the open file every extended attribute of `from`, access control lists included; false
@@ -163,6 +126,26 @@ bool CopyAttributes(const std::string& from, int to, bool follow) {
 }
 
 }  // namespace
+
+pid_t ReplacementTemporaryWriter(std::string_view fileName) {
+  return PidOfTemporaryName(fileName);
+}
+
+void RemoveTemporariesOfEndedWriters(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = PidOfTemporaryName(entry->d_name);
+    if (pid == 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to judge
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode)) continue;
+    ::unlinkat(dirFd, entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
 
 bool IsReplacementTemporaryName(std::string_view fileName) {
   if (PidOfTemporaryName(fileName) != 0) return true;
@@ -372,12 +355,12 @@ FileError ReplacementFile::Finish(bool flush) {
   return FileError::None;
 }
 
-FileError ReplacementFile::Replace(const FileIdentity* read) {
+FileError ReplacementFile::Replace(const FileIdentity* read, bool journaled) {
   if (fd_ >= 0 || temporary_.empty()) return FileError::WriteFailed;
   if (read != nullptr && exists_ &&
       !(folder_ ? IsFileUnchangedAt(FolderFd(), name_, *read) : IsFileUnchanged(target_, *read)))
     return Fail(FileError::Changed);
-  if (inPlace_) return Fail(WriteInPlace());
+  if (inPlace_) return Fail(WriteInPlace(temporary_, target_, journaled, leftBackup_));
   const int renamed =
       folder_ ? ::renameat(FolderFd(), FileNamePart(temporary_).c_str(), FolderFd(), name_.c_str())
               : ::rename(temporary_.c_str(), target_.c_str());
@@ -385,45 +368,6 @@ FileError ReplacementFile::Replace(const FileIdentity* read) {
     return Fail(FileErrorFromErrno(errno, FileError::RenameFailed));
   }
   temporary_.clear();
-  return FileError::None;
-}
-
-FileError ReplacementFile::WriteInPlace() {
-  const Descriptor target(folder_ ? ::openat(FolderFd(), name_.c_str(),
-                                             O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW)
-                                  : ::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
-  if (target.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
-  const Descriptor content(::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-  if (content.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
-
-  // The old content is kept safe beside the new one before the file is touched.
-  std::string backup = FolderPart(temporary_) + FileNamePart(target_) + ".norra-backup-" +
-                       std::to_string(::getpid()) + "-" + RandomLetters();
-  const Descriptor kept(
-      ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (kept.Get() < 0) return FileErrorFromErrno(errno, FileError::WriteFailed);
-  off_t size = 0;
-  FileError error = CopyContent(target.Get(), kept.Get(), size);
-  if (error == FileError::None && ::fsync(kept.Get()) != 0) {
-    error = FileErrorFromErrno(errno, FileError::WriteFailed);
-  }
-  if (error != FileError::None) {
-    ::unlink(backup.c_str());
-    return error;
-  }
-
-  error = CopyContent(content.Get(), target.Get(), size);
-  if (error == FileError::None && ::ftruncate(target.Get(), size) != 0) {
-    error = FileErrorFromErrno(errno, FileError::WriteFailed);
-  }
-  if (error == FileError::None && ::fsync(target.Get()) != 0) {
-    error = FileErrorFromErrno(errno, FileError::WriteFailed);
-  }
-  if (error != FileError::None) {
-    leftBackup_ = std::move(backup);  // the file may hold part of each; the backup is whole
-    return error;
-  }
-  ::unlink(backup.c_str());
   return FileError::None;
 }
 

@@ -19,6 +19,10 @@ namespace norra {
 // ".norra-" + the writer's process id + "-" + random letters + ".tmp" (or the older form
 // without process id and ".tmp"). No folder run takes one.
 bool IsReplacementTemporaryName(std::string_view fileName);
+// The process id such a temporary's name carries; 0 when it carries none.
+pid_t ReplacementTemporaryWriter(std::string_view fileName);
+// Removes the temporaries in `folder` (ending in "/") whose writer no longer runs.
+void RemoveTemporariesOfEndedWriters(const std::string& folder);
 
 class ReplacementFile {
  public:
@@ -51,11 +55,12 @@ class ReplacementFile {
   FileError Finish(bool flush);
   // Renames the finished temporary file over its target. The target's folder is not synced.
   // Written in place, the old content is first copied to a backup in the cache folder, which
-  // is removed once the file holds its new content and kept when writing stopped part-way
-  // (see LeftBackup).
+  // is removed once the file holds its new content, copied back when writing stopped part-way,
+  // and kept only when even that failed (see LeftBackup).
   // With `read`, the state the target had when its old content was read: a target changed
-  // since is left alone (Changed) and the temporary discarded.
-  FileError Replace(const FileIdentity* read = nullptr);
+  // since is left alone (Changed) and the temporary discarded. An in-place write has a journal
+  // record of its own (see InPlaceWrite) unless `journaled`: the caller's record covers it.
+  FileError Replace(const FileIdentity* read = nullptr, bool journaled = false);
   // Removes the temporary file, if any; the target stays as it was.
   void Discard();
   // Opens the finished temporary for reading (to flush it) through the folder it was made in;
@@ -69,7 +74,7 @@ class ReplacementFile {
   bool WritesInPlace() const { return inPlace_; }
   std::uint64_t Written() const { return written_; }  // bytes of new content so far
   // After a failed Replace: the backup holding the old content, when the file may have been
-  // changed part-way; else empty.
+  // changed part-way and could not be given its old content back; else empty.
   const std::string& LeftBackup() const { return leftBackup_; }
   dev_t Device() const { return device_; }  // of the target's folder
 
@@ -88,7 +93,6 @@ class ReplacementFile {
   int CreateTemporary(const std::string& folder, int at, mode_t mode);
   int FolderFd() const;  // the open folder of OpenIn, else AT_FDCWD
   FileError OpenInPlace();
-  FileError WriteInPlace();
 
   std::string target_;
   std::string temporary_;

@@ -8,6 +8,8 @@ REPLACE=$(realpath "$2")
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/norra-tools.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp" || exit 2
+# The write journal and the cache of the runs stay here, not in the user's folders.
+export XDG_STATE_HOME="$tmp/state" XDG_CACHE_HOME="$tmp/cache"
 
 failures=0
 fail() {
@@ -236,6 +238,18 @@ run "$FIND" -F my.ini --offsets 'a[*]b' s.txt
 expect_out "s.txt:1:5" "old brackets are plain text"
 run "$FIND" -F nosuch.ini x s.txt
 expect_status 2 "missing settings file"
+
+# ---- the start finishes a killed run's writes; a record it cannot read is named and set aside
+mkdir -p state/norra
+printf 'norra-write-journal 1\nowner 1' > state/norra/write-1-abcd0123.journal
+printf 'a\r\n' > j.txt
+run "$REPLACE" a b j.txt
+expect_status 0 "replace with an unreadable journal record"
+expect_err_has "書込み記録" "unreadable journal record"
+expect_err_has "$tmp/state/norra/write-1-abcd0123.journal.unreadable" "unreadable journal record"
+expect_file j.txt 'b\r\n' "replace after an unreadable journal record"
+run "$REPLACE" b c j.txt
+[ -z "$err" ] || fail "the record set aside is named again: [$err]"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed" >&2

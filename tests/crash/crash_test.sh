@@ -30,6 +30,8 @@ if [ -z "$base" ]; then
 fi
 tmp=$(mktemp -d "$base/norra-crash.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
+# The write journal and the cache of the runs stay in the test's folder, not the user's.
+export XDG_STATE_HOME="$tmp/state" XDG_CACHE_HOME="$tmp/cache"
 
 echo "crash test: ${MB} MB file, ${FILES} files, ${KILLS} kills each, in $base, seed ${SEED} (NORRA_CRASH_SEED=${SEED} repeats it)"
 failures=0
@@ -54,7 +56,9 @@ words=(sakura 桜花)
 replace() { "$REPLACE" "${words[@]}" "$@" >/dev/null 2>&1; }
 
 no_temporaries() {
-  local left
+  local left records
+  records=$(find "$XDG_STATE_HOME" -name '*.journal*' 2>/dev/null)
+  [ -z "$records" ] || fail "$2: journal records remain after the next run: $records"
   left=$(find "$1" -name '.*.norra-*')
   [ -z "$left" ] && return 0
   if [ -n "${NORRA_CRASH_ALLOW_TEMPORARIES:-}" ]; then

@@ -26,6 +26,7 @@
 #include "text/FileIo.h"
 #include "text/FileMask.h"
 #include "text/PathUtil.h"
+#include "text/WriteJournal.h"
 
 #ifndef NORRA_VERSION
 #define NORRA_VERSION "unknown"
@@ -385,6 +386,9 @@ int RunFindTool(int argc, const char* const* argv) {
 int RunReplaceTool(int argc, const char* const* argv) {
   ToolSession session(CliTool::Replace, "norra-replace");
   if (std::optional<int> status = session.Start(argc, argv)) return *status;
+  // A write a killed run (of this tool or the editor) left half done is finished first.
+  if (const std::string told = JournalFindingsText(FinishInterruptedWrites()); !told.empty())
+    std::fprintf(stderr, "%s: %s\n", session.Program(), told.c_str());
   const CliOptions& options = session.Options();
   if (options.toStdout) return ReplaceToStdout(session);
 

@@ -33,15 +33,21 @@ class ReplacementFileTest : public ::testing::Test {
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     fs::create_directories(root_);
-    // Backups and in-place content go to a cache folder of the test's own.
+    // Backups and in-place content go to a cache folder of the test's own, and the journal
+    // records of in-place writes to a state folder of its own.
     if (const char* cache = std::getenv("XDG_CACHE_HOME")) savedCache_ = cache;
+    if (const char* state = std::getenv("XDG_STATE_HOME")) savedState_ = state;
     ::setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
   }
   void TearDown() override {
-    if (savedCache_.empty()) {
-      ::unsetenv("XDG_CACHE_HOME");
-    } else {
-      ::setenv("XDG_CACHE_HOME", savedCache_.c_str(), 1);
+    for (const auto& [name, saved] : {std::pair{"XDG_CACHE_HOME", &savedCache_},
+                                      std::pair{"XDG_STATE_HOME", &savedState_}}) {
+      if (saved->empty()) {
+        ::unsetenv(name);
+      } else {
+        ::setenv(name, saved->c_str(), 1);
+      }
     }
     fs::remove_all(root_);
   }
@@ -91,6 +97,7 @@ class ReplacementFileTest : public ::testing::Test {
 
   fs::path root_;
   std::string savedCache_;
+  std::string savedState_;
 };
 
 TEST_F(ReplacementFileTest, A0600FilesTemporaryIsNeverReadableByOthers) {
@@ -183,7 +190,7 @@ TEST_F(ReplacementFileTest, HardLinkedFileIsWrittenInPlaceSoEveryNameSeesTheNewT
   ASSERT_EQ(WriteFileAtomic(Path("b.txt"), "short"), FileError::None);  // shrinks too
   EXPECT_EQ(Get(path), "short");
   // Neither the new content nor the backup stays behind.
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt", "b.txt", "cache"}));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"a.txt", "b.txt", "cache", "state"}));
   EXPECT_EQ(Entries("cache/norra"), std::vector<std::string>{});
   EXPECT_EQ(StatOf(Path("cache/norra")).st_mode & 07777, 0700u);
 }
@@ -228,9 +235,11 @@ TEST_F(ReplacementFileTest, FileOfAnotherOwnerOrInAFolderWeMayNotWriteIsWrittenI
   fs::create_directories(Path("open"));
   fs::create_directories(Path("closed"));
   fs::create_directories(Path("cache"));
+  fs::create_directories(Path("state"));
   ::chmod(Path("open").c_str(), 0777);
   ::chmod(Path("closed").c_str(), 0755);
   ::chmod(Path("cache").c_str(), 0777);
+  ::chmod(Path("state").c_str(), 0777);
   for (const char* name : {"open/a.txt", "closed/b.txt"}) {
     Put(Path(name), "old");
     ASSERT_EQ(::chown(Path(name).c_str(), kOwner, kOwner), 0);
@@ -256,9 +265,10 @@ TEST_F(ReplacementFileTest, FileOfAnotherOwnerOrInAFolderWeMayNotWriteIsWrittenI
   EXPECT_EQ(StatOf(Path("open/a.txt")).st_ino, inode);
   EXPECT_EQ(Entries("open"), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(Entries("cache/norra"), std::vector<std::string>{});
+  EXPECT_EQ(Entries("state/norra"), std::vector<std::string>{});
 }
 
-TEST_F(ReplacementFileTest, InPlaceWriteStoppedPartWayLeavesTheOldContentInABackup) {
+TEST_F(ReplacementFileTest, InPlaceWriteStoppedPartWayPutsTheOldContentBack) {
   const std::string path = Path("a.txt");
   Put(path, "old content");
   fs::create_hard_link(path, Path("b.txt"));
@@ -278,11 +288,12 @@ TEST_F(ReplacementFileTest, InPlaceWriteStoppedPartWayLeavesTheOldContentInABack
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(error, FileError::TooLarge);
-  ASSERT_FALSE(file.LeftBackup().empty());
-  EXPECT_EQ(FolderPart(file.LeftBackup()), Path("cache/norra/"));
-  EXPECT_EQ(Get(file.LeftBackup()), "old content");
-  EXPECT_EQ(ModeOf(file.LeftBackup()), 0600u);
-  EXPECT_EQ(Entries("cache/norra"), std::vector<std::string>{FileNamePart(file.LeftBackup())});
+  // Both names hold the old content again; neither backup nor journal record is left.
+  EXPECT_EQ(file.LeftBackup(), "");
+  EXPECT_EQ(Get(path), "old content");
+  EXPECT_EQ(Get(Path("b.txt")), "old content");
+  EXPECT_EQ(Entries("cache/norra"), std::vector<std::string>{});
+  EXPECT_EQ(Entries("state/norra"), std::vector<std::string>{});
 }
 
 }  // namespace
