@@ -2,6 +2,7 @@
 #include "documents/ReplaceDelta.h"
 
 #include <cstring>
+#include <vector>
 
 namespace norra {
 namespace {
@@ -112,6 +113,26 @@ std::optional<std::string> ReplaceDelta::Rebuild(std::string_view newText, std::
   });
   if (!ok) return std::nullopt;
   return out;
+}
+
+std::optional<std::string> ReplaceDelta::Invert(std::string_view newText, std::string_view delta) {
+  // Decode hands out the gap before each span (from the new text), the span's old bytes, and
+  // last the tail: the spans' places in the new text follow from where the gaps lie.
+  std::vector<ReplacedSpan> spans;  // as seen from the new text: its bytes are the "old" ones
+  std::size_t piece = 0;
+  const bool ok = Decode(newText, delta, [&](std::string_view part) {
+    if (piece++ % 2 == 0) {
+      const auto at = static_cast<std::size_t>(part.data() - newText.data());
+      if (!spans.empty()) spans.back().oldLength = at - spans.back().oldStart;
+      spans.push_back({at + part.size(), 0, 0});
+    } else {
+      spans.back().newLength = part.size();
+    }
+    return true;
+  });
+  if (!ok || spans.empty()) return std::nullopt;
+  spans.pop_back();  // the tail starts no span
+  return Encode(spans, newText);
 }
 
 bool ReplaceDelta::Rebuilds(std::string_view newText, std::string_view delta,
