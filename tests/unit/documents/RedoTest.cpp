@@ -147,6 +147,40 @@ TEST_F(RedoTest, EachEditIsUndoneRedoneAndUndoneAgainByteForByte) {
   }
 }
 
+TEST_F(RedoTest, RedoOfAReplaceAllHoldsNoMoreThanTwiceTheBytesItPutsIn) {
+  struct Case {
+    const char* find;
+    const char* with;
+    int kind;
+  };
+  const Case cases[] = {
+      {"fox", "vixen", kUndoReplaceAll},     {"fox", "c", kUndoReplaceAll},
+      {"fox", "狐狐", kUndoReplaceSelection}, {"fox", "vixen", kUndoReplaceAllPages},
+  };
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "The quick brown fox jumps over the lazy dog\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.with);
+    log->ClearUndoLog();
+    Page& page = NewPage("|");
+    Memory(page).SetText(text);
+    Memory(page).SetSelection(0, c.kind == kUndoReplaceSelection ? text.size() : 0);
+    if (c.kind == kUndoReplaceAllPages) log->BeginCommandGroup();
+    ASSERT_TRUE(ReplaceAll(page, c.kind, c.find, c.with));
+    const std::string after = Memory(page).Buffer();
+    const std::size_t putIn = 300 * Utf8ToCp932(c.with).size();
+    ASSERT_TRUE(log->Records().back().delta);
+    log->UndoLast();
+    ASSERT_EQ(Memory(page).Buffer(), text);
+    EXPECT_LE(log->RedoBytes(), 2 * putIn + 8);
+    EXPECT_EQ(log->RedoLast(), &page);
+    EXPECT_EQ(Memory(page).Buffer(), after);
+    EXPECT_TRUE(log->Records().back().delta);  // undo again costs what it did the first time
+    log->UndoLast();
+    EXPECT_EQ(Memory(page).Buffer(), text);
+  }
+}
+
 TEST_F(RedoTest, ANewEditEmptiesTheRedoList) {
   Page& page = NewPage("|");
   Keys(page, "ab<Click 0>cd");
