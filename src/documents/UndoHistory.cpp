@@ -407,6 +407,7 @@ bool UndoHistory::Restore(const UndoRecord& record, const std::string& held, Red
     std::optional<std::string> inverse = ReplaceDelta::Invert(change, held);
     if (inverse) {
       redo.text = std::move(*inverse);
+      redo.text.shrink_to_fit();  // it may wait long; the encoder reserved for the worst case
     } else {
       redo.record.page = nullptr;
     }
