@@ -2,7 +2,6 @@
 #include "documents/ReplaceDelta.h"
 
 #include <cstring>
-#include <vector>
 
 namespace norra {
 namespace {
@@ -116,23 +115,54 @@ std::optional<std::string> ReplaceDelta::Rebuild(std::string_view newText, std::
 }
 
 std::optional<std::string> ReplaceDelta::Invert(std::string_view newText, std::string_view delta) {
-  // Decode hands out the gap before each span (from the new text), the span's old bytes, and
-  // last the tail: the spans' places in the new text follow from where the gaps lie.
-  std::vector<ReplacedSpan> spans;  // as seen from the new text: its bytes are the "old" ones
-  std::size_t piece = 0;
-  const bool ok = Decode(newText, delta, [&](std::string_view part) {
-    if (piece++ % 2 == 0) {
-      const auto at = static_cast<std::size_t>(part.data() - newText.data());
-      if (!spans.empty()) spans.back().oldLength = at - spans.back().oldStart;
-      spans.push_back({at + part.size(), 0, 0});
-    } else {
-      spans.back().newLength = part.size();
+  // The same spans seen from the other side: gaps unchanged, the two lengths swapped, and the
+  // new text's bytes of each span instead of the old ones. Written in one pass over the delta.
+  std::size_t pos = 0;
+  std::size_t count = 0;
+  if (!GetVarint(delta, pos, count) || pos >= delta.size()) return std::nullopt;
+  const auto flags = static_cast<unsigned char>(delta[pos++]);
+  if ((flags & ~kUniform) != 0) return std::nullopt;
+  const bool uniform = (flags & kUniform) != 0;
+  std::size_t oldLength = 0;
+  std::size_t newLength = 0;
+  if (uniform && count > 0) {
+    if (!GetVarint(delta, pos, oldLength) || !GetVarint(delta, pos, newLength)) return std::nullopt;
+  }
+  if (count > delta.size() - pos) return std::nullopt;
+  std::string out;
+  // Exact (give or take the two length fields) when every span is alike.
+  if (uniform) {
+    const std::size_t oldBytes = count * oldLength;
+    if (oldBytes <= delta.size() && newLength <= newText.size() && count <= newText.size() + 1)
+      out.reserve(delta.size() - oldBytes + count * newLength + 20);
+  }
+  PutVarint(out, count);
+  out.push_back(static_cast<char>(flags));
+  if (uniform && count > 0) {
+    PutVarint(out, newLength);
+    PutVarint(out, oldLength);
+  }
+  std::size_t at = 0;  // position in the new text
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t gap = 0;
+    if (!GetVarint(delta, pos, gap)) return std::nullopt;
+    if (!uniform) {
+      if (!GetVarint(delta, pos, oldLength) || !GetVarint(delta, pos, newLength)) return std::nullopt;
     }
-    return true;
-  });
-  if (!ok || spans.empty()) return std::nullopt;
-  spans.pop_back();  // the tail starts no span
-  return Encode(spans, newText);
+    if (gap > newText.size() - at) return std::nullopt;
+    at += gap;
+    if (newLength > newText.size() - at || oldLength > delta.size() - pos) return std::nullopt;
+    pos += oldLength;
+    PutVarint(out, gap);
+    if (!uniform) {
+      PutVarint(out, newLength);
+      PutVarint(out, oldLength);
+    }
+    out.append(newText.substr(at, newLength));
+    at += newLength;
+  }
+  if (pos != delta.size()) return std::nullopt;
+  return out;
 }
 
 bool ReplaceDelta::Rebuilds(std::string_view newText, std::string_view delta,

@@ -348,7 +348,8 @@ bool UndoHistory::DeltaFits(const UndoRecord& record) const {
   return text.size() == record.newLength && ReplaceDelta::Hash(text) == record.newHash;
 }
 
-bool UndoHistory::Restore(const UndoRecord& record, const std::string& held, RedoRecord& redo) {
+bool UndoHistory::Restore(const UndoRecord& record, const std::string& held, RedoRecord& redo,
+                          bool fitChecked) {
   TextControl& control = record.page->Control();
   const std::size_t length = control.TextLength();
   const std::size_t before = record.startBefore;
@@ -393,7 +394,8 @@ bool UndoHistory::Restore(const UndoRecord& record, const std::string& held, Red
   // record was made against; anything else would put wrong bytes in.
   std::string rebuilt;
   if (record.delta) {
-    if (change.size() != record.newLength || ReplaceDelta::Hash(change) != record.newHash)
+    if (!fitChecked &&
+        (change.size() != record.newLength || ReplaceDelta::Hash(change) != record.newHash))
       return false;
     std::optional<std::string> old = ReplaceDelta::Rebuild(change, held);
     if (!old) return false;
@@ -558,11 +560,14 @@ Page* UndoHistory::UndoGroup() {
     const std::string kept = record.page->UndoText().TakeBack(record.textLength);
     totalBytes_ -= std::min(totalBytes_, record.textLength);
     records_.pop_back();
-    if (std::find(touched.begin(), touched.end(), record.page) == touched.end()) {
+    // The newest record of each Page was checked above; an older one is checked as it comes.
+    const bool newestOfPage =
+        std::find(touched.begin(), touched.end(), record.page) == touched.end();
+    if (newestOfPage) {
       touched.push_back(record.page);
       painting.emplace_back(record.page->Control());
     }
-    ok = Restore(record, kept, taken.emplace_back());
+    ok = Restore(record, kept, taken.emplace_back(), newestOfPage);
     last = record.page;
   }
   if (!ok) return nullptr;

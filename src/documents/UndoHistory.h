@@ -125,8 +125,9 @@ class UndoHistory {
   // Whether the text a delta record rebuilds from is still the one it was made against.
   bool DeltaFits(const UndoRecord& record) const;
   // Restores by kind and fills `redo` with what a redo needs (its page left null when no redo
-  // can be made).
-  bool Restore(const UndoRecord& record, const std::string& held, RedoRecord& redo);
+  // can be made); fitChecked: a delta record's text was already found to fit.
+  bool Restore(const UndoRecord& record, const std::string& held, RedoRecord& redo,
+               bool fitChecked = false);
   Page* UndoGroup();
   // Adds the records one undo step took back, or empties the redo list when they are too large
   // or one could not be made.
