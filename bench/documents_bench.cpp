@@ -96,6 +96,32 @@ void BM_UndoReplaceAll(benchmark::State& state) {
 }
 BENCHMARK(BM_UndoReplaceAll)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 
+// Redoing that replace-all: the whole new text goes back in one edit after the check.
+void BM_RedoReplaceAll(benchmark::State& state) {
+  const std::string text = MakeText(2 * 1024 * 1024);
+  std::string replaced = text;
+  for (char& c : replaced) {
+    if (c == 'o') c = '0';
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    Bench bench(text);
+    bench.log.SetCommandTarget(*bench.page, norra::KeepText::WholeText);
+    bench.log.SuspendCapture();
+    bench.page->ReplaceWholeText(replaced);
+    bench.log.TakeSelectionAfter();
+    bench.log.RecordCommand(norra::kUndoReplaceAll);
+    bench.log.ResumeCapture();
+    bench.log.UndoLast();
+    state.ResumeTiming();
+    Page* redone = bench.log.RedoLast();
+    state.PauseTiming();
+    if (redone == nullptr || bench.control->Buffer() != replaced) state.SkipWithError("redo failed");
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_RedoReplaceAll)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+
 // Memory the log holds after 1,000 runs of typing (ten characters, then a click elsewhere).
 void BM_LogMemoryAfterRuns(benchmark::State& state) {
   const std::string text = MakeText(64 * 1024);

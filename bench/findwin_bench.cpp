@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -175,17 +176,59 @@ BENCHMARK(BM_ReplaceAllNotebook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_UndoReplaceAllNotebook(benchmark::State& state) {
   Notebook book("fox", "vixen");
+  std::size_t footprint = 0;
   for (auto _ : state) {
     state.PauseTiming();
     book.Reset();
     book.window->ReplaceAll();
+    const std::size_t before = book.log->MemoryFootprint() - book.log->TotalBytes();
     state.ResumeTiming();
     book.log->UndoLast();
+    state.PauseTiming();
+    // What the undo left behind is the redo list.
+    footprint = book.log->MemoryFootprint() - std::min(before, book.log->MemoryFootprint());
+    state.ResumeTiming();
   }
   if (!book.AllBack()) state.SkipWithError("undo did not restore every Page");
+  std::size_t matches = 0;
+  for (const std::string& text : book.texts) {
+    for (std::size_t at = text.find("fox"); at != std::string::npos; at = text.find("fox", at + 3))
+      ++matches;
+  }
+  state.counters["redo_bytes"] = static_cast<double>(book.log->RedoBytes());
+  state.counters["redo_memory"] = static_cast<double>(footprint);
+  state.counters["redo_changed_bytes"] = static_cast<double>(matches * 5);  // what redo puts in
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kPages * kPageBytes);
 }
 BENCHMARK(BM_UndoReplaceAllNotebook)->Unit(benchmark::kMillisecond);
+
+// Redo of the same replace all: one step over every Page, each checked before any is touched.
+void BM_RedoReplaceAllNotebook(benchmark::State& state) {
+  Notebook book("fox", "vixen");
+  std::vector<std::string> replaced;
+  for (auto _ : state) {
+    state.PauseTiming();
+    book.Reset();
+    book.window->ReplaceAll();
+    if (replaced.empty()) {
+      for (const auto& entry : book.docs->List().Entries())
+        replaced.push_back(entry.page->Control().Text());
+    }
+    book.log->UndoLast();
+    state.ResumeTiming();
+    book.log->RedoLast();
+  }
+  const auto& entries = book.docs->List().Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].page->Control().Text() != replaced[i]) {
+      state.SkipWithError("redo did not remake every Page");
+      break;
+    }
+  }
+  state.counters["records"] = static_cast<double>(book.log->RecordCount());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kPages * kPageBytes);
+}
+BENCHMARK(BM_RedoReplaceAllNotebook)->Unit(benchmark::kMillisecond);
 
 // F3 from the window in the current file: a 2 MB Page whose one hit lies 1 MB after the caret.
 void BM_FindNextInWindow(benchmark::State& state) {

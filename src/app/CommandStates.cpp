@@ -51,6 +51,8 @@ unsigned NeedsOf(UiItem item) {
     case mnuUndo:
     case mnuClearUndoLog:
       return kNeedUndoRecord;
+    case mnuRedo:
+      return kNeedRedoRecord;
     case mnuFindNext:
       return kNeedPage | kNeedFindWindow;
     case mnuJumpToBookmark:

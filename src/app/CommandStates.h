@@ -24,6 +24,7 @@ enum CommandNeed : unsigned {
   kNeedToolBar = 1u << 7,        // the toolbar is shown (the page list is on it)
   kNeedSecondHelp = 1u << 8,     // a second help file is set, or the options can choose one
   kNeedFilePage = 1u << 9,       // the active Page names a file (it is not untitled)
+  kNeedRedoRecord = 1u << 10,    // the undo log holds an undone change to redo
 };
 
 // The needs of the item: the one enabling table of the program.

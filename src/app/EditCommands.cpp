@@ -55,6 +55,13 @@ void EditCommands::Undo() {
   host_.UpdateStatusBar();
 }
 
+void EditCommands::Redo() {
+  if (Active() == nullptr) return;
+  Page* changed = log_.RedoLast();
+  if (changed != nullptr && changed != Active()) documents_.ActivatePage(changed);
+  host_.UpdateStatusBar();
+}
+
 void EditCommands::Cut() {
   Page* page = Active();
   if (page == nullptr || page->Control().SelLength() == 0) return;

@@ -32,6 +32,8 @@ class EditCommands {
 
   // Each does nothing when no Page is open (or its need is not met).
   void Undo();
+  // Makes the newest undone change again and brings its Page to the front.
+  void Redo();
   void Cut();
   void Copy();
   void Paste();

@@ -389,6 +389,7 @@ unsigned MainWindow::Holds(bool askClipboard) {
   if (const Page* page = Active(); page != nullptr && page->Control().SelLength() > 0) holds |= kNeedSelection;
   if (clipboardText_) holds |= kNeedClipboardText;
   if (log_->RecordCount() > 0) holds |= kNeedUndoRecord;
+  if (log_->Enabled() && log_->RedoCount() > 0) holds |= kNeedRedoRecord;
   if (findWindowCreated_) holds |= kNeedFindWindow;
   if (edits_->BookmarkPage() != nullptr) holds |= kNeedBookmark;
   if (settings_->Vision.ToolBar) holds |= kNeedToolBar;
@@ -442,6 +443,7 @@ void MainWindow::MenuOpening(MenuKind menu) {
   switch (menu) {
     case MenuKind::Edit:
       view_.SetItemCaption(UiItem::mnuUndo, log_->DescribeUndo().caption);
+      view_.SetItemCaption(UiItem::mnuRedo, log_->DescribeRedo().caption);
       break;
     case MenuKind::Display: {
       view_.SetItemChecked(UiItem::mnuWordWrap, page != nullptr && page->Control().WordWrap());
@@ -638,6 +640,7 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::mnuExit: view_.RequestClose(); break;
 
     case UiItem::mnuUndo: edits_->Undo(); break;
+    case UiItem::mnuRedo: edits_->Redo(); break;
     case UiItem::CutItem:
     case UiItem::popCut: edits_->Cut(); break;
     case UiItem::CopyItem:

@@ -3,10 +3,9 @@
 #include "app/PageKeys.h"
 
 #include <exception>
-#include <optional>
 
 #include "documents/TextKeys.h"
-#include "documents/CaptureSuspension.h"
+#include "documents/PageEdit.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "platform/TextControl.h"
@@ -64,23 +63,19 @@ void PageKeys::Apply(Page& page, const KeyPlan& plan, bool suspendPainting) {
     return;
   }
   if (plan.action != KeyPlan::Action::Replace) return;
-  log_.SetCommandTarget(page, KeepText::Selection);
-  if (plan.undoKind == kUndoUnindentAfter || plan.undoKind == kUndoUnindentBefore) {
-    // The record keeps the removed indent and the selection as it was.
-    log_.Target().keptText = control.TextRange(plan.start, plan.length);
-  }
   try {
-    std::optional<PaintingSuspension> painting;
-    if (suspendPainting) painting.emplace(control);
-    CaptureSuspension capture(log_);
-    if (ApplyKeyPlan(control, plan)) {
-      log_.TakeSelectionAfter();
-      page.SetModified(true);
-      log_.RecordCommand(plan.undoKind);
-    }
+    EditPage(
+        log_, page, plan.undoKind, KeepText::Selection,
+        [&](PageEdit& edit) {
+          if (plan.undoKind == kUndoUnindentAfter || plan.undoKind == kUndoUnindentBefore) {
+            // The record keeps the removed indent and the selection as it was.
+            edit.Target().keptText = control.TextRange(plan.start, plan.length);
+          }
+          return ApplyKeyPlan(control, plan) ? EditOutcome::Changed : EditOutcome::Unchanged;
+        },
+        suspendPainting);
   } catch (const std::exception&) {
-    // The text may be half changed: the history no longer leads back to it.
-    log_.ClearUndoLog();
+    // The edit cleared the history; a key goes no further than its Page.
   }
   control.ResetCaretColumn();
 }

@@ -26,6 +26,7 @@ namespace norra {
   X(mnuExit, "終了(&X)", "", "")                                                    \
   /* edit menu */                                                                  \
   X(mnuUndo, "戻す(&U)", "Ctrl+Z", "")                                              \
+  X(mnuRedo, "やり直し", "Ctrl+Y", "")                                              \
   X(CutItem, "切り取り(&T)", "Ctrl+X", "")                                          \
   X(CopyItem, "ｺﾋﾟｰ(&C)", "Ctrl+C", "")                                             \
   X(PasteItem, "貼り付け(&P)", "Ctrl+V", "")                                        \

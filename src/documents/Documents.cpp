@@ -6,6 +6,7 @@
 
 #include "documents/DiskFileStore.h"
 #include "documents/DocumentsHost.h"
+#include "documents/PageEdit.h"
 #include "documents/PageFiles.h"
 #include "documents/UndoLog.h"
 #include "settings/Settings.h"
@@ -254,17 +255,21 @@ bool Documents::ReloadPage(Page& page) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  log_.SuspendCapture();
-  log_.DropPageUndo(page);
   bool ok = true;
-  try {
-    LoadBytes(page, bytes);
-  } catch (const std::bad_alloc&) {
-    ok = false;
+  {
+    // The file's text is no edit to take back: the Page's history goes, and none is recorded.
+    PageEdit edit(log_, page, KeepText::None);
+    log_.DropPageUndo(page);
+    try {
+      LoadBytes(page, bytes);
+      page.SetModified(false);
+      edit.Keep();
+    } catch (const std::bad_alloc&) {
+      ok = false;
+      edit.Fail();
+    }
+    ui_.ProcessPendingEvents();
   }
-  if (ok) page.SetModified(false);
-  ui_.ProcessPendingEvents();
-  log_.ResumeCapture();
   if (ok) settings_.AddRecentFile(path);
   return ok;
 }

@@ -114,6 +114,57 @@ std::optional<std::string> ReplaceDelta::Rebuild(std::string_view newText, std::
   return out;
 }
 
+std::optional<std::string> ReplaceDelta::Invert(std::string_view newText, std::string_view delta) {
+  // The same spans seen from the other side: gaps unchanged, the two lengths swapped, and the
+  // new text's bytes of each span instead of the old ones. Written in one pass over the delta.
+  std::size_t pos = 0;
+  std::size_t count = 0;
+  if (!GetVarint(delta, pos, count) || pos >= delta.size()) return std::nullopt;
+  const auto flags = static_cast<unsigned char>(delta[pos++]);
+  if ((flags & ~kUniform) != 0) return std::nullopt;
+  const bool uniform = (flags & kUniform) != 0;
+  std::size_t oldLength = 0;
+  std::size_t newLength = 0;
+  if (uniform && count > 0) {
+    if (!GetVarint(delta, pos, oldLength) || !GetVarint(delta, pos, newLength)) return std::nullopt;
+  }
+  if (count > delta.size() - pos) return std::nullopt;
+  std::string out;
+  // Exact (give or take the two length fields) when every span is alike.
+  if (uniform) {
+    const std::size_t oldBytes = count * oldLength;
+    if (oldBytes <= delta.size() && newLength <= newText.size() && count <= newText.size() + 1)
+      out.reserve(delta.size() - oldBytes + count * newLength + 20);
+  }
+  PutVarint(out, count);
+  out.push_back(static_cast<char>(flags));
+  if (uniform && count > 0) {
+    PutVarint(out, newLength);
+    PutVarint(out, oldLength);
+  }
+  std::size_t at = 0;  // position in the new text
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t gap = 0;
+    if (!GetVarint(delta, pos, gap)) return std::nullopt;
+    if (!uniform) {
+      if (!GetVarint(delta, pos, oldLength) || !GetVarint(delta, pos, newLength)) return std::nullopt;
+    }
+    if (gap > newText.size() - at) return std::nullopt;
+    at += gap;
+    if (newLength > newText.size() - at || oldLength > delta.size() - pos) return std::nullopt;
+    pos += oldLength;
+    PutVarint(out, gap);
+    if (!uniform) {
+      PutVarint(out, newLength);
+      PutVarint(out, oldLength);
+    }
+    out.append(newText.substr(at, newLength));
+    at += newLength;
+  }
+  if (pos != delta.size()) return std::nullopt;
+  return out;
+}
+
 bool ReplaceDelta::Rebuilds(std::string_view newText, std::string_view delta,
                             std::string_view oldText) {
   std::size_t at = 0;

@@ -23,6 +23,9 @@ class ReplaceDelta {
   // The text before, from the text after and the delta; none when the delta is malformed or
   // does not fit `newText`.
   static std::optional<std::string> Rebuild(std::string_view newText, std::string_view delta);
+  // The delta that rebuilds `newText` from the text `delta` rebuilds (what redo keeps of a
+  // replace all that undo took back); none when the delta does not fit `newText`.
+  static std::optional<std::string> Invert(std::string_view newText, std::string_view delta);
   // Whether Rebuild would give exactly `oldText`, found without building it.
   static bool Rebuilds(std::string_view newText, std::string_view delta, std::string_view oldText);
   // A 64-bit fingerprint of a text, to tell that a text is still the one a delta was made for.

@@ -1,29 +1,18 @@
-// Program-made text put over a Page's selection under the undo log's command protocol.
+// Program-made text put over a Page's selection as one edit of the Page.
 #include "documents/TextInsertion.h"
 
-#include "documents/CaptureSuspension.h"
 #include "documents/Page.h"
-#include "documents/UndoLog.h"
+#include "documents/PageEdit.h"
 #include "platform/TextControl.h"
 
 namespace norra {
 
 bool InsertTextAtCaret(UndoLog& log, Page& page, std::string_view text, int kind) {
-  log.SetCommandTarget(page, KeepText::Selection);
-  bool ok = false;
-  try {
-    CaptureSuspension suspended(log);
-    ok = page.Control().ReplaceSelection(text);
-    if (ok) {
-      log.TakeSelectionAfter();
-      page.SetModified(true);
-      log.RecordCommand(kind);
-    }
-  } catch (...) {
-    log.ClearUndoLog();
-    throw;
-  }
-  return ok;
+  // A control that refuses the text leaves it as it was: nothing to record, nothing lost.
+  return EditPage(log, page, kind, KeepText::Selection, [&page, text](PageEdit&) {
+           return page.Control().ReplaceSelection(text) ? EditOutcome::Changed
+                                                        : EditOutcome::Unchanged;
+         }) == EditOutcome::Changed;
 }
 
 }  // namespace norra

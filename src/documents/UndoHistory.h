@@ -41,7 +41,13 @@ struct UndoDescription {
 };
 
 // The history knows nothing of keys; the undo log feeds it typing records and brackets its
-// restores with capture suspended.
+// restores with capture suspended. Beside the records it keeps a redo list: what undo took
+// back, newest at the end, emptied by any new edit.
+//
+// Limits: the byte thresholds weigh the texts of both lists together, and trimming takes the
+// oldest undo records first, then the redo records farthest from being redone. A redo record
+// is kept only while the Page's text is exactly what its undo left; one that no longer fits is
+// refused with the whole history cleared, never applied to another text.
 class UndoHistory {
  public:
   UndoHistory() = default;
@@ -59,6 +65,8 @@ class UndoHistory {
 
   void SetCommandTarget(Page& page, KeepText keep);
   CommandTarget& Target() { return target_; }
+  // Forgets the target's kept text and spans, which a finished edit has no use for.
+  void ReleaseTarget() { target_ = CommandTarget{}; }
   void TakeSelectionAfter();
   bool RecordCommand(int kind);
   void BeginCommandGroup();
@@ -73,6 +81,13 @@ class UndoHistory {
   // failure the history is cleared and null returned, the text staying as it now is.
   Page* UndoStep();
   UndoDescription DescribeUndo() const;
+  // Makes the newest undone change again (a whole group for -16) and returns the Page changed;
+  // a text that is no longer what the undo left is refused: the history is cleared, the text
+  // left as it is, and null returned.
+  Page* RedoStep();
+  UndoDescription DescribeRedo() const;
+  // Any new edit makes the undone changes unreachable.
+  void ClearRedo();
 
   void ClearUndoLog();
   void DropPageUndo(Page& page);
@@ -83,6 +98,10 @@ class UndoHistory {
   std::size_t RecordCount() const { return records_.size(); }
   std::size_t TotalBytes() const { return totalBytes_; }
   const std::deque<UndoRecord>& Records() const { return records_; }
+  std::size_t RedoCount() const { return redo_.size(); }
+  // Bytes the redo records hold.
+  std::size_t RedoBytes() const { return redoBytes_; }
+  const std::deque<RedoRecord>& RedoRecords() const { return redo_; }
   bool TrimNeeded() const { return trimNeeded_; }
   std::size_t MemoryFootprint() const;
 
@@ -92,19 +111,38 @@ class UndoHistory {
 
  private:
   void EnsureListed(Page& page);
-  // Appends `record` holding `held`; the big-change rule weighs `changeBytes`, the size of
-  // the text the change removed, so that it decides as it would for the whole text.
+  // Appends `record` of a new edit holding `held`; the big-change rule weighs `changeBytes`,
+  // the size of the text the change removed, so that it decides as it would for the whole
+  // text. A new edit empties the redo list.
   bool Append(UndoRecord record, std::string_view held, std::size_t changeBytes);
+  // Appends without touching the redo list, the record keeping its group; records of one group
+  // add up in `groupBytes`.
+  bool Store(UndoRecord record, std::string_view held, std::size_t changeBytes,
+             std::size_t& groupBytes);
   // The delta of the target's replace all, with its record marked to use it; none when the
   // spans do not rebuild the kept text exactly or save nothing.
   std::optional<std::string> MakeDelta(UndoRecord& record) const;
   // Whether the text a delta record rebuilds from is still the one it was made against.
   bool DeltaFits(const UndoRecord& record) const;
-  bool Restore(const UndoRecord& record, const std::string& held);
+  // Restores by kind and fills `redo` with what a redo needs (its page left null when no redo
+  // can be made); fitChecked: a delta record's text was already found to fit.
+  bool Restore(const UndoRecord& record, const std::string& held, RedoRecord& redo,
+               bool fitChecked = false);
   Page* UndoGroup();
+  // Adds the records one undo step took back, or empties the redo list when they are too large
+  // or one could not be made.
+  void KeepRedo(std::vector<RedoRecord> taken);
+  bool RedoFits(const RedoRecord& redo) const;
+  // Makes the change of `redo` again and returns what its undo record is to hold; none when
+  // the text refused it.
+  std::optional<std::string> Reapply(const RedoRecord& redo);
+  Page* RedoGroup();
   void DropOldest();
+  void DropFarthestRedo();
 
   std::deque<UndoRecord> records_;
+  std::deque<RedoRecord> redo_;  // the next to redo at the end
+  std::size_t redoBytes_ = 0;
   std::vector<Page*> textList_;  // Pages whose UndoText may hold texts
   std::size_t totalBytes_ = 0;
   Page* current_ = nullptr;

@@ -268,6 +268,8 @@ bool UndoLog::KeyPress(Page& page, int character) {
 
 void UndoLog::TextChanged(Page& page) {
   if (!Delivered(page)) return;
+  // A change of the user's own: what was undone can no longer be redone onto it.
+  history_.ClearRedo();
   TextControl& control = page.Control();
   if (composing_) {
     composing_ = false;
@@ -430,18 +432,23 @@ void UndoLog::ToggleInsertMode() {
 
 // ---- undo ----
 
-Page* UndoLog::UndoLast() {
+Page* UndoLog::UndoLast() { return Step(false); }
+
+Page* UndoLog::RedoLast() { return Step(true); }
+
+Page* UndoLog::Step(bool redo) {
+  auto available = [this, redo] { return redo ? RedoCount() : RecordCount(); };
   if (undoing_ || !Enabled()) return nullptr;
   CloseRun();
   stateFresh_ = false;
-  if (RecordCount() == 0) return nullptr;
+  if (available() == 0) return nullptr;
   undoing_ = true;
   // Pending events run before anything is taken, so no Page can go while its record is held.
   ui_.ProcessPendingEvents();
   Page* result = nullptr;
-  if (RecordCount() > 0) {
+  if (available() > 0) {
     CaptureSuspension capture(*this);
-    result = history_.UndoStep();
+    result = redo ? history_.RedoStep() : history_.UndoStep();
   }
   if (result != nullptr) {
     undoPage_ = result;

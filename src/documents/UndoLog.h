@@ -55,6 +55,7 @@ class UndoLog {
   void SetCommandTarget(Page& page, KeepText keep) { history_.SetCommandTarget(page, keep); }
   CommandTarget& Target() { return history_.Target(); }
   void TakeSelectionAfter() { history_.TakeSelectionAfter(); }
+  void ReleaseTarget() { history_.ReleaseTarget(); }
   // Appends a record from the target; false when nothing was recorded (disabled, too big, failed).
   bool RecordCommand(int kind);
   // Opens a group: the following records of kind -16 are undone in one step.
@@ -63,6 +64,10 @@ class UndoLog {
   // Takes back the newest record (a whole group for -16); returns the Page changed, or null.
   Page* UndoLast();
   UndoDescription DescribeUndo() const { return history_.DescribeUndo(); }
+  // Makes the newest undone change again (a whole group for -16); returns the Page changed, or
+  // null (nothing to redo, or a text that changed since and is refused).
+  Page* RedoLast();
+  UndoDescription DescribeRedo() const { return history_.DescribeRedo(); }
 
   void ClearUndoLog();
   void DropPageUndo(Page& page);
@@ -72,6 +77,9 @@ class UndoLog {
 
   std::size_t RecordCount() const { return history_.RecordCount(); }
   std::size_t TotalBytes() const { return history_.TotalBytes(); }
+  std::size_t RedoCount() const { return history_.RedoCount(); }
+  std::size_t RedoBytes() const { return history_.RedoBytes(); }
+  const std::deque<RedoRecord>& RedoRecords() const { return history_.RedoRecords(); }
   const std::deque<UndoRecord>& Records() const { return history_.Records(); }
   bool TrimNeeded() const { return history_.TrimNeeded(); }
   // Bytes the log's records and texts take in memory (an estimate, for the options and benches).
@@ -140,7 +148,10 @@ class UndoLog {
   bool lastKeyHandled_ = false;
   EditingKeys* editingKeys_ = nullptr;
 
-  bool undoing_ = false;
+  // Runs one undo or redo step of the history with the guards both need.
+  Page* Step(bool redo);
+
+  bool undoing_ = false;      // an undo or redo step runs
   Page* undoPage_ = nullptr;  // the Page being restored; cleared when it goes meanwhile
   std::vector<Page*> listed_;  // Pages that were current: their TAB width follows TabStop
 };

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace norra {
 
@@ -48,6 +49,19 @@ struct UndoRecord {
   bool delta = false;
   std::size_t newLength = 0;
   std::uint64_t newHash = 0;
+};
+
+// A record that undo took back, kept so that redo can make its change again. Its text is what
+// the undo removed (for a delta record, a delta that rebuilds that from the restored text); it
+// is redone only while the Page still holds exactly what the undo left.
+struct RedoRecord {
+  UndoRecord record;
+  std::string text;
+  std::size_t start = 0;        // where the undo put the record's kept text back
+  std::size_t length = 0;       // how long that is
+  std::size_t pageLength = 0;   // the Page's text length after the undo
+  std::uint64_t hash = 0;       // fingerprint of the kept text as the undo put it back
+  std::size_t changeBytes = 0;  // bytes the redo puts in (all of them, also when `text` is a delta)
 };
 
 }  // namespace norra

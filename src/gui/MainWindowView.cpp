@@ -177,7 +177,7 @@ void TfrmNote::BuildMenus() {
   file->addSeparator();
   file->addAction(Action(mnuExit));
 
-  QMenu* edit = AddMenu("mnuEdit", "編集(&E)", MenuKind::Edit, {mnuUndo});
+  QMenu* edit = AddMenu("mnuEdit", "編集(&E)", MenuKind::Edit, {mnuUndo, mnuRedo});
   edit->addSeparator();
   for (UiItem item : {CutItem, CopyItem, PasteItem, mnuSelectAll}) edit->addAction(Action(item));
   edit->addSeparator();

@@ -362,9 +362,22 @@ bool ScintillaTextControl::SelectionBackwards() const {
 void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool scroll) {
   const Cp932Mirror& doc = Doc();
   Send(Sci::SCI_SETSELECTION, doc.ToUtf8(caret), static_cast<long>(doc.ToUtf8(anchor)));
-  if (scroll && paintingSuspended_ == 0 && editor_ != nullptr && editor_->hasFocus()) {
+  if (!scroll) return;
+  if (paintingSuspended_ == 0 && editor_ != nullptr && editor_->hasFocus()) {
     Send(Sci::SCI_SCROLLCARET);
+    scrollPending_ = false;
+  } else {
+    // Owed until the text is shown: a view left scrolled for a text that has changed under it
+    // (a long line gone) would show nothing but the space beyond its lines' ends.
+    scrollPending_ = true;
   }
+}
+
+void ScintillaTextControl::ScrollIfOwed() {
+  if (!scrollPending_ || paintingSuspended_ > 0 || editor_ == nullptr || !editor_->hasFocus())
+    return;
+  scrollPending_ = false;
+  Send(Sci::SCI_SCROLLCARET);
 }
 
 void ScintillaTextControl::SetSelection(std::size_t start, std::size_t length) {
@@ -391,6 +404,7 @@ void ScintillaTextControl::SelectRange(std::size_t start, std::size_t length, bo
 }
 
 void ScintillaTextControl::ScrollCaret() {
+  scrollPending_ = false;
   Send(Sci::SCI_SCROLLCARET);
 }
 
@@ -512,6 +526,7 @@ void ScintillaTextControl::MousePressed() {
 }
 
 void ScintillaTextControl::FocusIn() {
+  ScrollIfOwed();
   if (Events() != nullptr) Events()->FocusReceived();
 }
 
@@ -646,7 +661,11 @@ void ScintillaTextControl::SuspendPainting() {
 
 void ScintillaTextControl::ResumePainting() {
   if (paintingSuspended_ == 0) return;
-  if (--paintingSuspended_ == 0 && editor_ != nullptr) editor_->setUpdatesEnabled(true);
+  if (--paintingSuspended_ == 0 && editor_ != nullptr) {
+    ScrollIfOwed();
+    editor_->setUpdatesEnabled(true);
+    editor_->viewport()->update();
+  }
 }
 
 void ScintillaTextControl::SetColours(const QColor& background, const QColor& foreground) {

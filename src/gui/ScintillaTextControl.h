@@ -130,6 +130,9 @@ class ScintillaTextControl : public TextControl, private EditorInput {
 
   Selection CurrentSelection() const;
   void Select(std::size_t anchor, std::size_t caret, bool scroll);
+  // Brings the caret into view when a selection set while the view was hidden or painting was
+  // off asked for it.
+  void ScrollIfOwed();
   // A selection set by the program: clamped to the text, reported at once; backwards puts the
   // caret at its start.
   void SelectRange(std::size_t start, std::size_t length, bool backwards);
@@ -154,6 +157,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool wordWrap_ = false;
   bool wantTabs_ = true;
   int paintingSuspended_ = 0;
+  bool scrollPending_ = false;  // a selection asked for the caret in view while it could not be
 
   int programEdit_ = 0;     // the program is changing the widget: no checks, nothing to report
   bool resetting_ = false;  // the widget is being given a whole new text the mirror has

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "documents/Page.h"
+#include "documents/PageEdit.h"
 #include "documents/UndoLog.h"
 #include "gui/ScintillaTextControl.h"
 #include "platform/MemoryUi.h"
@@ -274,7 +275,7 @@ class ScintillaTextControlTest : public QObject {
     for (const QKeySequence& keys :
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_X),
           QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_V),
-          QKeySequence(Qt::CTRL | Qt::Key_A)}) {
+          QKeySequence(Qt::CTRL | Qt::Key_A), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
       auto* action = new QAction(&window);
       action->setShortcut(keys);
       window.addAction(action);
@@ -286,10 +287,12 @@ class ScintillaTextControlTest : public QObject {
     control_->ResetText("abc");
     control_->SetSelection(0, 3);
     QGuiApplication::clipboard()->setText(QStringLiteral("zz"));
-    for (Qt::Key key : {Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_A}) {
+    for (Qt::Key key : {Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_A, Qt::Key_Y}) {
       QTest::keyClick(Editor(), key, Qt::ControlModifier);
     }
-    QCOMPARE(triggered, 5);
+    QCOMPARE(triggered, 6);
+    // Nor does it keep a redo of its own on the keys it used to have for one.
+    QTest::keyClick(Editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(control_->Text(), std::string("abc"));
     control_.reset();  // while its window still holds the widget
   }
@@ -530,6 +533,63 @@ class ScintillaTextControlTest : public QObject {
     QVERIFY(!Editor()->updatesEnabled());
     control_->ResumePainting();
     QVERIFY(Editor()->updatesEnabled());
+  }
+
+  // A replace that joined every line into one long line leaves the view scrolled far to the
+  // right; its undo, made with painting off, must bring the restored caret back into view
+  // rather than show an empty stretch beyond the ends of the short lines.
+  void undoOfAReplaceThatMadeALongLineShowsTheText() {
+    MemoryUi ui;
+    UndoLog undo(ui);
+    auto owned = std::make_unique<ScintillaTextControl>();
+    ScintillaTextControl* control = owned.get();
+    ScintillaEditor* editor = control->Widget();
+    editor->resize(400, 300);
+    editor->show();
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    Page page(std::move(owned), undo);
+    undo.SetCurrentPage(&page);
+    std::string lines;
+    std::string joined;
+    for (int i = 0; i < 300; ++i) {
+      lines += "line " + std::to_string(i) + "\r\n";
+      joined += "line " + std::to_string(i) + " ";
+    }
+    control->ResetText(lines);
+    control->SetSelection(0, 0);
+    EditPage(
+        undo, page, kUndoReplaceAll, KeepText::WholeText,
+        [&](PageEdit&) {
+          page.ReplaceWholeText(joined);
+          control->SetSelection(joined.size(), 0);
+          return EditOutcome::Changed;
+        },
+        true);
+    control->ScrollCaret();
+    QCoreApplication::processEvents();
+    QVERIFY(editor->SendScintilla(Sci::SCI_GETXOFFSET) > 1000);
+
+    QCOMPARE(undo.UndoLast(), &page);
+    QCOMPARE(control->Text(), lines);
+    QCoreApplication::processEvents();
+    const long caret = editor->SendScintilla(Sci::SCI_GETCURRENTPOS);
+    QCOMPARE(caret, 0L);
+    const long x = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, caret);
+    QVERIFY2(x >= 0 && x < editor->viewport()->width(),
+             qPrintable(QStringLiteral("caret at x %1").arg(x)));
+    QCOMPARE(editor->SendScintilla(Sci::SCI_GETFIRSTVISIBLELINE), 0L);
+    // Redo puts the long line back with its caret in view as well.
+    QCOMPARE(undo.RedoLast(), &page);
+    QCOMPARE(control->Text(), joined);
+    QCoreApplication::processEvents();
+    const long end = editor->SendScintilla(Sci::SCI_GETCURRENTPOS);
+    const long xEnd = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, end);
+    QVERIFY2(xEnd >= 0 && xEnd < editor->viewport()->width(),
+             qPrintable(QStringLiteral("caret at x %1").arg(xEnd)));
+    undo.PageGone(page);
   }
 
   void undoLogFollowsTheWidget() {

@@ -40,6 +40,45 @@ TEST_F(EditCommandsTest, UndoTakesBackTheNewestChangeAndBringsItsPageForward) {
   EXPECT_TRUE(ui.Boxes().empty());
 }
 
+TEST_F(EditCommandsTest, RedoMakesTheChangeAgainBringsItsPageForwardAndNamesIt) {
+  Page& first = *Active();
+  Keys("abc");
+  Page& second = NewPage();
+  Keys("x");
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_EQ(view.Caption(UiItem::mnuRedo), "やり直し");
+  EXPECT_FALSE(view.Enabled(UiItem::mnuRedo));
+  Do(UiItem::mnuRedo);  // nothing to redo
+  EXPECT_EQ(Show(second), "x|");
+
+  Do(UiItem::mnuUndo);
+  Do(UiItem::mnuUndo);
+  ASSERT_EQ(Active(), &first);
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_TRUE(view.Enabled(UiItem::mnuRedo));
+  EXPECT_EQ(view.Caption(UiItem::mnuRedo), "やり直し 挿入");
+
+  Do(UiItem::mnuRedo);
+  EXPECT_EQ(Show(first), "abc|");
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_EQ(view.Caption(UiItem::mnuRedo), "やり直し 挿入 - [無題2]");
+  Do(UiItem::mnuRedo);
+  EXPECT_EQ(Active(), &second);
+  EXPECT_EQ(view.title, "無題2");
+  EXPECT_EQ(Show(second), "x|");
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_FALSE(view.Enabled(UiItem::mnuRedo));
+
+  // A new edit leaves nothing to redo.
+  Do(UiItem::mnuUndo);
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_TRUE(view.Enabled(UiItem::mnuRedo));
+  Keys("y");
+  window->MenuOpening(MenuKind::Edit);
+  EXPECT_FALSE(view.Enabled(UiItem::mnuRedo));
+  EXPECT_EQ(InfoOf(UiItem::mnuRedo).shortcut, "Ctrl+Y");
+}
+
 TEST_F(EditCommandsTest, CutCopyAndPasteUseTheClipboardAndUndoAsOneStep) {
   SetMarked("a[bc]d");
   Do(UiItem::CopyItem);
