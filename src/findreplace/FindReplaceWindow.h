@@ -112,6 +112,8 @@ class FindReplaceWindow {
   void ToggleHistoryList(FindBox box);
   void RecallHistory(FindBox box, int row);
   void CloseHistoryList(FindBox box);
+  // The list lost the focus to another control: it only hides.
+  void HideHistoryList(FindBox box);
   // The tag panel: its two menu items, a row selected, a row chosen (inserted), closing.
   void InsFindTags();
   void InsReplaceTags();
@@ -124,6 +126,9 @@ class FindReplaceWindow {
   void Copy(FindBox box);
   void Paste(FindBox box);
   void SelectAll(FindBox box);
+  // Ctrl+Z and Ctrl+Y in a box: its own text one step back or forward.
+  void Undo(FindBox box);
+  void Redo(FindBox box);
   // The window is shown / activated.
   void Showing();
   void Activated();
@@ -185,6 +190,8 @@ class FindReplaceWindow {
   void NothingMore(const std::string& caption);
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);
+  // Typed or pasted characters CP932 cannot hold (UTF-8) were refused: says which.
+  void RefuseCharacters(const std::string& characters);
   void Info(const std::string& text, const std::string& caption);
 
   // The work of the ranges over the open Pages.

@@ -10,7 +10,10 @@
 #include <QtTest>
 #include <functional>
 
+#include <Qsci/qsciscintillabase.h>
+
 #include "AppFixture.h"
+#include "app/UiItem.h"
 #include "app/OptionsDialog.h"
 #include "documents/Documents.h"
 #include "gui/OptionsDialogWindow.h"
@@ -62,6 +65,17 @@ class OptionsDialogWindowTest : public AppFixture {
   }
 
   int EditorTabWidth() { return EditorOf(*Logic().Docs().ActivePage())->tabWidth(); }
+  // How wide the TAB of the active Page's "a\tb" is drawn, in columns of a space (the widget's
+  // tab setting alone says nothing of the drawing).
+  int DrawnTabColumns() {
+    ScintillaEditor* editor = EditorOf(*Logic().Docs().ActivePage());
+    using Sci = QsciScintillaBase;
+    const long tabEnd = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 2L);
+    const long space = editor->SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, " ");
+    const long textStart = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 0L);
+    if (space <= 0) return -1;
+    return static_cast<int>((tabEnd - textStart + space / 2) / space);
+  }
 
  private slots:
   void init() { MakeFolders(); }
@@ -70,6 +84,7 @@ class OptionsDialogWindowTest : public AppFixture {
   void F6ChangesTheTabWidthAndThePageUsesItAtOnce() {
     Start({MakeFile(QStringLiteral("a.txt"), "a\tb")});
     QCOMPARE(EditorTabWidth(), 4);
+    QCOMPARE(DrawnTabColumns(), 4);
     WhileShown([this] { QTest::keyClick(&View(), Qt::Key_F6); },
                [this](TdlgOption& dialog) {
                  QCOMPARE(dialog.size(), QSize(TdlgOption::kWidth, TdlgOption::kHeight));
@@ -83,11 +98,27 @@ class OptionsDialogWindowTest : public AppFixture {
                  Retype(Find<QLineEdit>(dialog, "txtTabStop"), QStringLiteral("8"));
                  Click(dialog, "cmdApply");
                  QCOMPARE(EditorTabWidth(), 8);
+                 QCOMPARE(DrawnTabColumns(), 8);
                  QVERIFY(!Find<QPushButton>(dialog, "cmdApply")->isEnabled());
                  QVERIFY(dialog.isVisible());
                });
     QCOMPARE(Logic().Prefs().Edit.TabStop, 8);
     QCOMPARE(Logic().OptionsPageShown(), static_cast<int>(OptionsDialog::kPageEdit));
+  }
+
+  void TabStopFromTheSettingsFileIsTheDrawnWidthFromTheStart() {
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n[Edit]\r\nTabStop=8\r\n");
+    Start({MakeFile(QStringLiteral("a.txt"), "a\tb")});
+    QCOMPARE(Logic().Prefs().Edit.TabStop, 8);
+    QCOMPARE(DrawnTabColumns(), 8);
+    // A Page opened later too.
+    Logic().Execute(UiItem::mnuMakeNewFile);
+    Settle();
+    Page& page = *Logic().Docs().ActivePage();
+    page.Control().SetSelection(0, 0);
+    page.Control().ReplaceSelection("a\tb");
+    QCOMPARE(DrawnTabColumns(), 8);
   }
 
   void AnOutOfRangeValueShowsItsMessageAndKeepsTheOldValue() {
