@@ -700,11 +700,31 @@ void ScintillaTextControl::SetColours(const QColor& background, const QColor& fo
 }
 
 void ScintillaTextControl::SetTextFont(const QFont& font) {
-  if (editor_ != nullptr) editor_->setFont(font);
+  if (editor_ == nullptr) return;
+  editor_->setFont(font);
+  ApplyTabWidth();  // the widths it is counted in are the font's
 }
 
 void ScintillaTextControl::SetTabWidth(int columns) {
-  if (editor_ != nullptr && columns > 0) editor_->setTabWidth(columns);
+  if (columns <= 0) return;
+  tabColumns_ = columns;
+  ApplyTabWidth();
+}
+
+// Scintilla puts tab stops a number of spaces apart, but a column is a half-width character,
+// and the font that stands in for a Japanese fixed-pitch one may draw its space at half that
+// width: counted in spaces, TabStop 8 would look 4 columns wide.
+void ScintillaTextControl::ApplyTabWidth() {
+  if (editor_ == nullptr || tabColumns_ <= 0) return;
+  // A long run of each, since a space may be a fraction of a pixel wider than one is measured.
+  const std::string zeros(64, '0');
+  const std::string blanks(64, ' ');
+  const long columns = SendText(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, zeros.c_str());
+  const long spaces = SendText(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, blanks.c_str());
+  long width = tabColumns_;
+  if (columns > 0 && spaces > 0)
+    width = std::max(1L, (tabColumns_ * columns + spaces / 2) / spaces);
+  editor_->setTabWidth(static_cast<int>(width));
 }
 
 void ScintillaTextControl::ResetCaretColumn() {

@@ -134,6 +134,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void ApplyWidgetEdit(const WidgetEdit& edit);
   void RepairDisplay();
   void ShowOrHideSelection(bool focused);
+  void ApplyTabWidth();
 
   Selection CurrentSelection() const;
   void Select(std::size_t anchor, std::size_t caret, bool scroll);
@@ -163,6 +164,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool hideSelection_ = false;
   bool selectionHidden_ = false;
   int paintingSuspended_ = 0;
+  int tabColumns_ = 0;  // TAB width in half-width columns; 0 until set
 
   int programEdit_ = 0;     // the program is changing the widget: no checks, nothing to report
   bool resetting_ = false;  // the widget is being given a whole new text the mirror has

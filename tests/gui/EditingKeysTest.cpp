@@ -282,18 +282,20 @@ class EditingKeysTest : public guitest::AppFixture {
   void aTabIsAsWideAsTabStop() {
     Start({});
     Page& page = Active();
-    ScintillaEditor* editor = EditorOf(page);
+    Reset(page, "a\tb", 0);
     QCOMPARE(Logic().Prefs().Edit.TabStop, 4);
-    QCOMPARE(editor->SendScintilla(Sci::SCI_GETTABWIDTH), 4L);
+    QCOMPARE(DrawnTabColumns(EditorOf(page)), 4);
     EditSettings edit = Logic().Prefs().Edit;
     edit.TabStop = 6;
     Log().Configure(edit);
-    QCOMPARE(editor->SendScintilla(Sci::SCI_GETTABWIDTH), 6L);
+    QCOMPARE(DrawnTabColumns(EditorOf(page)), 6);
     // A Page opened afterwards starts with it too.
     Logic().Execute(UiItem::mnuMakeNewFile);
     Settle();
-    QCOMPARE(EditorOf(Active())->SendScintilla(Sci::SCI_GETTABWIDTH), 6L);
+    Reset(Active(), "a\tb", 0);
+    QCOMPARE(DrawnTabColumns(EditorOf(Active())), 6);
   }
+
 };
 
 QTEST_MAIN(EditingKeysTest)

@@ -10,8 +10,6 @@
 #include <QtTest>
 #include <functional>
 
-#include <Qsci/qsciscintillabase.h>
-
 #include "AppFixture.h"
 #include "app/UiItem.h"
 #include "app/OptionsDialog.h"
@@ -64,18 +62,7 @@ class OptionsDialogWindowTest : public AppFixture {
     QVERIFY(ran);
   }
 
-  int EditorTabWidth() { return EditorOf(*Logic().Docs().ActivePage())->tabWidth(); }
-  // How wide the TAB of the active Page's "a\tb" is drawn, in columns of a space (the widget's
-  // tab setting alone says nothing of the drawing).
-  int DrawnTabColumns() {
-    ScintillaEditor* editor = EditorOf(*Logic().Docs().ActivePage());
-    using Sci = QsciScintillaBase;
-    const long tabEnd = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 2L);
-    const long space = editor->SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, " ");
-    const long textStart = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 0L);
-    if (space <= 0) return -1;
-    return static_cast<int>((tabEnd - textStart + space / 2) / space);
-  }
+  int DrawnTabColumns() { return guitest::DrawnTabColumns(EditorOf(*Logic().Docs().ActivePage())); }
 
  private slots:
   void init() { MakeFolders(); }
@@ -83,7 +70,6 @@ class OptionsDialogWindowTest : public AppFixture {
 
   void F6ChangesTheTabWidthAndThePageUsesItAtOnce() {
     Start({MakeFile(QStringLiteral("a.txt"), "a\tb")});
-    QCOMPARE(EditorTabWidth(), 4);
     QCOMPARE(DrawnTabColumns(), 4);
     WhileShown([this] { QTest::keyClick(&View(), Qt::Key_F6); },
                [this](TdlgOption& dialog) {
@@ -97,7 +83,6 @@ class OptionsDialogWindowTest : public AppFixture {
                  QVERIFY(!Find<QPushButton>(dialog, "cmdApply")->isEnabled());
                  Retype(Find<QLineEdit>(dialog, "txtTabStop"), QStringLiteral("8"));
                  Click(dialog, "cmdApply");
-                 QCOMPARE(EditorTabWidth(), 8);
                  QCOMPARE(DrawnTabColumns(), 8);
                  QVERIFY(!Find<QPushButton>(dialog, "cmdApply")->isEnabled());
                  QVERIFY(dialog.isVisible());
@@ -137,7 +122,7 @@ class OptionsDialogWindowTest : public AppFixture {
                  QCOMPARE(dialog.focusWidget(), box);
                });
     QCOMPARE(Logic().Prefs().Edit.TabStop, 4);
-    QCOMPARE(EditorTabWidth(), 4);
+    QCOMPARE(DrawnTabColumns(), 4);
   }
 
   void TheSettingsFileAfterOkHoldsTheNewValuesAndNothingElseChanged() {
