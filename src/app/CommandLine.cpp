@@ -14,6 +14,32 @@ bool EndsWithIni(const std::string& text) { return EndsWithIgnoringAsciiCase(tex
 
 }  // namespace
 
+InfoRequest InfoRequestOf(const std::vector<std::string>& args) {
+  if (args.empty()) return InfoRequest::None;
+  if (args[0] == "--help" || args[0] == "-h") return InfoRequest::Help;
+  if (args[0] == "--version") return InfoRequest::Version;
+  return InfoRequest::None;
+}
+
+std::string InfoText(InfoRequest request, std::string_view version) {
+  switch (request) {
+    case InfoRequest::Help:
+      return "Usage: norra [-F SETTINGS.ini] [FILE...]\n"
+             "Opens each FILE in a window of its own (a path with spaces may come unquoted),\n"
+             "or one untitled file when none is named.\n"
+             "Options:\n"
+             "  -F SETTINGS.ini  the settings file, instead of Norra.ini in the settings folder\n"
+             "                   (a relative name is taken from there)\n"
+             "  -h, --help       this text\n"
+             "      --version    the version\n";
+    case InfoRequest::Version:
+      return "norra " + std::string(version) + "\n";
+    case InfoRequest::None:
+      break;
+  }
+  return {};
+}
+
 std::size_t FirstFileArgument(const std::vector<std::string>& args) {
   if (args.size() < 2 || args[0] != "-F") return 0;
   std::string name;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace norra {
@@ -11,6 +12,17 @@ struct CommandLine {
   std::string settingsFile;        // the settings file (the default one without "-F")
   std::vector<std::string> files;  // absolute paths, in command-line order
 };
+
+// What a command line asks instead of starting the window: "--help" (or "-h") and "--version"
+// as the first argument print on standard output and end, as the command-line tools do.
+enum class InfoRequest {
+  None,     // start the program
+  Help,     // the usage text
+  Version,  // the name and version
+};
+InfoRequest InfoRequestOf(const std::vector<std::string>& args);
+// What the request prints (UTF-8, ending in a line break); empty for None.
+std::string InfoText(InfoRequest request, std::string_view version);
 
 // args are the arguments without the program's path. Relative paths are taken from
 // workingFolder; a relative "-F" name from settingsFolder.

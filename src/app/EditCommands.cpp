@@ -87,6 +87,12 @@ void EditCommands::Paste() {
   if (page == nullptr || !clipboard_.HasText()) return;
   const std::string text = clipboard_.GetText();
   if (text.empty()) return;
+  // What the document cannot hold would go in as "?": the paste is refused, naming it.
+  if (const std::string unstorable = clipboard_.UnstorableCharacters(); !unstorable.empty()) {
+    ui_.ShowMessageBox(Documents::UnstorableText(unstorable), MB_OK | MB_ICONWARNING,
+                       Documents::kUnstorableCaption);
+    return;
+  }
   InsertTextAtCaret(*page, text, kUndoPaste);
   host_.UpdateStatusBar();
 }

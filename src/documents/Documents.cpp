@@ -186,6 +186,23 @@ void Documents::PageMouseDown(Page& page) {
 
 void Documents::PageFocused(Page& /*page*/) { host_.UpdateStatusBar(); }
 
+std::string Documents::UnstorableText(const std::string& characters) {
+  std::string named;
+  for (std::size_t i = 0; i < characters.size();) {
+    // One UTF-8 character at a time, a space between them.
+    const auto lead = static_cast<unsigned char>(characters[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (!named.empty()) named += ' ';
+    named.append(characters, i, length);
+    i += length;
+  }
+  return "次の文字は Shift-JIS で保存できないため、入力できません。\n" + named;
+}
+
+void Documents::PageTextRefused(Page& /*page*/, const std::string& characters) {
+  ui_.ShowMessageBox(UnstorableText(characters), MB_OK | MB_ICONWARNING, kUnstorableCaption);
+}
+
 bool Documents::ClosePage(Page& page) {
   if (!Owns(page)) return false;
   if (page.Modified()) {

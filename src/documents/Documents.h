@@ -76,6 +76,11 @@ class Documents : public PageOwner {
   // PageOwner
   void PageMouseDown(Page& page) override;
   void PageFocused(Page& page) override;
+  void PageTextRefused(Page& page, const std::string& characters) override;
+
+  // The message that refuses typed or pasted characters CP932 cannot hold (UTF-8), naming them.
+  static std::string UnstorableText(const std::string& characters);
+  static constexpr const char* kUnstorableCaption = "Norra";
 
  private:
   void Release(std::unique_ptr<Page> page);

@@ -39,4 +39,8 @@ void Page::FocusReceived() {
   if (owner_ != nullptr) owner_->PageFocused(*this);
 }
 
+void Page::TextRefused(const std::string& characters) {
+  if (owner_ != nullptr) owner_->PageTextRefused(*this, characters);
+}
+
 }  // namespace norra

@@ -33,6 +33,8 @@ class PageOwner {
   virtual ~PageOwner() = default;
   virtual void PageMouseDown(Page& page) = 0;  // before the log hears of the click
   virtual void PageFocused(Page& page) = 0;
+  // Text the user put in was refused: CP932 cannot hold these characters (UTF-8).
+  virtual void PageTextRefused(Page& /*page*/, const std::string& /*characters*/) {}
 };
 
 // A Page listens to its control and forwards every event to the undo log (which ignores those
@@ -88,6 +90,7 @@ class Page : public TextControlEvents {
   void CompositionStarted() override;
   void CompositionEnded() override;
   void FocusReceived() override;
+  void TextRefused(const std::string& characters) override;
 
  private:
   std::unique_ptr<TextControl> control_;

@@ -68,11 +68,15 @@ class FindReplaceView {
   virtual void FocusWindow() = 0;
   // Focuses the box and selects all of its text.
   virtual void FocusBox(FindBox box) = 0;
+  // Focuses the box with its caret and selection as they are.
+  virtual void FocusBoxAsIs(FindBox box) { FocusBox(box); }
+  // Whether one of the window's controls has the focus.
+  virtual bool HasFocusedControl() const { return false; }
   // The first showing: the boxes take the text colours of the Vision settings.
   virtual void ApplyColours(int foreRgb, int backRgb) = 0;
 
   // The history drop-down list of a box: its rows newest first (CP932) with one selected (-1
-  // for none), shown over the box and focused; hiding gives the focus back to the box.
+  // for none), shown over the box and focused. Hiding leaves the focus to the logic.
   virtual void ShowHistoryList(FindBox /*box*/, const std::vector<std::string>& /*rows*/,
                                int /*selected*/) {}
   virtual void HideHistoryList(FindBox /*box*/) {}
@@ -80,7 +84,8 @@ class FindReplaceView {
 
   // The tag panel over the option panel: its caption (UTF-8), the tags' symbols (CP932) with
   // one selected, the selected tag's example (CP932). While it shows, the window does not see
-  // keys first. Hiding brings the option panel back.
+  // keys first. Hiding brings the option panel back; a focus the panel held goes with it (no
+  // control has the focus afterwards).
   virtual void ShowTagPanel(const std::string& /*caption*/,
                             const std::vector<std::string>& /*rows*/, int /*selected*/,
                             const std::string& /*sample*/) {}

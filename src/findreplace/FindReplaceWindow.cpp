@@ -47,8 +47,10 @@ FindReplaceWindow::FindReplaceWindow(const FindReplaceContext& context, FindRepl
       folders_(context.folders),
       clock_(context.clock),
       view_(view),
-      findBox_(findBox, context.log, [this] { BoxChanged(FindBox::Find); }),
-      replaceBox_(replaceBox, context.log, [this] { BoxChanged(FindBox::Replace); }),
+      findBox_(findBox, context.log, [this] { BoxChanged(FindBox::Find); },
+               [this](const std::string& refused) { RefuseCharacters(refused); }),
+      replaceBox_(replaceBox, context.log, [this] { BoxChanged(FindBox::Replace); },
+                  [this](const std::string& refused) { RefuseCharacters(refused); }),
       tags_(context.tags),
       folderText_(
           DiskSearch::StartFolder(context.docs.ActivePage(), context.settings.File.CurrentDir)),
@@ -103,6 +105,9 @@ bool FindReplaceWindow::Create() {
     SetBoxText(Box(FindBox::Replace), "");
     Box(FindBox::Find).SetWantTabs(settings_.FindReplace.WantTabs);
     Box(FindBox::Replace).SetWantTabs(settings_.FindReplace.WantTabs);
+    // Like any edit control, a box shows its selection only while it has the focus.
+    Box(FindBox::Find).SetHideSelection(true);
+    Box(FindBox::Replace).SetHideSelection(true);
     return true;
   } catch (const std::exception&) {
     run_.reset();
@@ -344,6 +349,12 @@ bool FindReplaceWindow::KeyDown(int key, unsigned shift, const FindBox* focusedB
       case 'A':
         SelectAll(*focusedBox);
         break;
+      case 'Z':  // the box's own undo: never the Pages'
+        Undo(*focusedBox);
+        break;
+      case 'Y':
+        Redo(*focusedBox);
+        break;
       default:
         used = false;
         break;
@@ -389,11 +400,29 @@ void FindReplaceWindow::Copy(FindBox box) {
 }
 
 void FindReplaceWindow::Paste(FindBox box) {
+  // A find text is CP932 like the Pages: "?" in place of a character would find "?".
+  if (const std::string unstorable = clipboard_.UnstorableCharacters(); !unstorable.empty()) {
+    RefuseCharacters(unstorable);
+    return;
+  }
   TextBoxClipboard::Paste(Box(box), clipboard_);
+}
+
+void FindReplaceWindow::RefuseCharacters(const std::string& characters) {
+  ui_.ShowMessageBox(Documents::UnstorableText(characters), MB_OK | MB_ICONWARNING,
+                     Documents::kUnstorableCaption);
 }
 
 void FindReplaceWindow::SelectAll(FindBox box) {
   TextBoxClipboard::SelectAll(Box(box));
+}
+
+void FindReplaceWindow::Undo(FindBox box) {
+  (box == FindBox::Find ? findBox_ : replaceBox_).Undo();
+}
+
+void FindReplaceWindow::Redo(FindBox box) {
+  (box == FindBox::Find ? findBox_ : replaceBox_).Redo();
 }
 
 ClipboardMenuState FindReplaceWindow::ClipboardMenu(FindBox box) {
@@ -424,6 +453,10 @@ void FindReplaceWindow::CloseHistoryList(FindBox box) {
   view_.FocusBox(box);
 }
 
+void FindReplaceWindow::HideHistoryList(FindBox box) {
+  view_.HideHistoryList(box);
+}
+
 // ---- tag panel ----
 
 void FindReplaceWindow::InsFindTags() {
@@ -447,6 +480,9 @@ void FindReplaceWindow::InsReplaceTags() {
 
 void FindReplaceWindow::OpenTagPanel(TagClass boxClass) {
   tagPanel_->Open(boxClass);
+  // The box the tags go into shows where they will go while the list has the focus.
+  Box(FindBox::Find).SetHideSelection(boxClass != TagClass::Find);
+  Box(FindBox::Replace).SetHideSelection(boxClass != TagClass::Replace);
   view_.ShowTagPanel(tagPanel_->Caption(), tagPanel_->Rows(), tagPanel_->SelectedRow(),
                      tagPanel_->Sample());
 }
@@ -470,9 +506,12 @@ void FindReplaceWindow::CloseTagPanel() {
   const FindBox box =
       tagPanel_->Mode() == TagPanelMode::FindTags ? FindBox::Find : FindBox::Replace;
   tagPanel_->Close();
+  Box(FindBox::Find).SetHideSelection(true);
+  Box(FindBox::Replace).SetHideSelection(true);
   view_.HideTagPanel();
-  // The box the tags were for takes the focus back, with the caret where the tag left it.
-  view_.FocusBox(box);
+  // Closed from its list (a tag inserted, Esc), the box the tags were for takes the focus
+  // back with the caret and selection the insertion left; a control the user went to keeps it.
+  if (!view_.HasFocusedControl()) view_.FocusBoxAsIs(box);
 }
 
 // ---- commands ----

@@ -105,6 +105,8 @@ class FindReplaceWindow : private FindRunWindow {
   void ToggleHistoryList(FindBox box);
   void RecallHistory(FindBox box, int row);
   void CloseHistoryList(FindBox box);
+  // The list lost the focus to another control: it only hides.
+  void HideHistoryList(FindBox box);
   // The tag panel: its two menu items, a row selected, a row chosen (inserted), closing.
   void InsFindTags();
   void InsReplaceTags();
@@ -117,6 +119,9 @@ class FindReplaceWindow : private FindRunWindow {
   void Copy(FindBox box);
   void Paste(FindBox box);
   void SelectAll(FindBox box);
+  // Ctrl+Z and Ctrl+Y in a box: its own text one step back or forward.
+  void Undo(FindBox box);
+  void Redo(FindBox box);
   // The window is shown / activated.
   void Showing();
   void Activated();
@@ -175,6 +180,8 @@ class FindReplaceWindow : private FindRunWindow {
   void AfterMessage(bool onlyWhenVisible);
   void OpenTagPanel(TagClass boxClass);
   void ShowVisionColours();
+  // Typed or pasted characters CP932 cannot hold (UTF-8) were refused: says which.
+  void RefuseCharacters(const std::string& characters);
   void DiskReplaceAll(bool group);
 
   // FindRunWindow: placement beside the caret and the end-of-run messages.

@@ -6,9 +6,11 @@
 
 namespace norra {
 
-FindTextBox::FindTextBox(TextControl& control, const UndoLog& log, std::function<void()> changed)
-    : control_(control), log_(log), changed_(std::move(changed)) {
+FindTextBox::FindTextBox(TextControl& control, const UndoLog& log, std::function<void()> changed,
+                         std::function<void(const std::string&)> refused)
+    : control_(control), log_(log), changed_(std::move(changed)), refused_(std::move(refused)) {
   control_.SetEvents(this);
+  undo_.Reset(control_);
 }
 
 FindTextBox::~FindTextBox() {
@@ -52,7 +54,16 @@ bool FindTextBox::KeyPress(int character) {
 }
 
 void FindTextBox::TextChanged() {
+  undo_.TextChanged(control_);
   if (changed_) changed_();
+}
+
+void FindTextBox::SelectionChanged() {
+  undo_.SelectionChanged(control_);
+}
+
+void FindTextBox::TextRefused(const std::string& characters) {
+  if (refused_) refused_(characters);
 }
 
 }  // namespace norra

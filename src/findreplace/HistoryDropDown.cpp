@@ -18,7 +18,7 @@ HistoryListAction HistoryDropDown::Click() const {
 
 HistoryListAction HistoryDropDown::FocusLost(bool toOwnButton) {
   key_ = 0;
-  return toOwnButton ? HistoryListAction::None : HistoryListAction::Close;
+  return toOwnButton ? HistoryListAction::None : HistoryListAction::Hide;
 }
 
 }  // namespace norra

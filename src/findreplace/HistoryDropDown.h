@@ -8,6 +8,7 @@ enum class HistoryListAction {
   None,    // stay open
   Recall,  // recall the selected row's entry, focus its box, hide the list
   Close,   // focus its box, hide the list
+  Hide,    // hide the list; the focus stays where the user put it
 };
 
 class HistoryDropDown {
@@ -23,8 +24,8 @@ class HistoryDropDown {
   void MousePress() { key_ = kMousePressed; }
   // A click that follows a key still held down moved the selection only.
   HistoryListAction Click() const;
-  // The list lost the focus: it hides unless the focus went to its own drop-down button,
-  // whose press then closes it.
+  // The list lost the focus: it hides, leaving the focus where it went, unless the focus
+  // went to its own drop-down button, whose press then closes it.
   HistoryListAction FocusLost(bool toOwnButton);
 
  private:

@@ -541,6 +541,10 @@ bool FileListDialog::NumberBoxAccepts(int character) {
   return (character >= '0' && character <= '9') || character == kKeyBack;
 }
 
+bool FileListDialog::NumberBoxOwnsKey(int key, unsigned shift) {
+  return key == kKeyA && (shift & (kCtrlKey | kAltKey)) == kCtrlKey;
+}
+
 void FileListDialog::SetBoxText(FileListControl box, const std::string& text) {
   Mutable(box).caption = text;
 }

@@ -105,6 +105,11 @@ class FileListDialog {
   void Idle();
   // Whether a number box (txtRow, txtCRLFCount, txtCopyCount) takes the typed character.
   static bool NumberBoxAccepts(int character);
+  // Whether a number box keeps a key the dialog would take: Ctrl+A selects the box's text
+  // there, not the rows.
+  static bool NumberBoxOwnsKey(int key, unsigned shift);
+  // The jump's refusal of a line number past the last line of a Page of lineCount lines.
+  static std::string LinePastEndText(std::size_t lineCount);
   // The user changed an edit box's text (its caption holds the text).
   void SetBoxText(FileListControl box, const std::string& text);
   // The quote-all panel's range choice.

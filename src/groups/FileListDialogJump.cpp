@@ -25,6 +25,10 @@ void FileListDialog::PreselectJumpRow() {
   rows_[focused_].selected = true;
 }
 
+std::string FileListDialog::LinePastEndText(std::size_t lineCount) {
+  return "行番号は 1 ～ " + std::to_string(lineCount) + " の範囲で入力して下さい";
+}
+
 void FileListDialog::Jump() {
   const std::string& text = Control(FileListControl::txtRow).caption;
   const bool number = !text.empty() && std::all_of(text.begin(), text.end(),
@@ -51,6 +55,12 @@ void FileListDialog::Jump() {
     const std::size_t n = line > 0 ? line - 1 : 0;
 
     Page* page = rows_[selected.front()].page;
+    // A line past the end is a typing slip: said so, and the dialog stays for another number.
+    const std::size_t lines = page->Control().LineCount();
+    if (n >= lines) {
+      Message(LinePastEndText(lines), MB_OK | MB_ICONWARNING);
+      return;
+    }
     if (page != documents.ActivePage()) {
       const RedrawHold hold(*this);
       documents.ActivatePage(page);

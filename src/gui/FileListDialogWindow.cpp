@@ -497,6 +497,11 @@ bool FileListDialogWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == renameEditor_ && event->type() == QEvent::FocusOut) RenameEditorFocusOut(event);
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
+    const bool numberBox = watched == Widget(C::txtRow) || watched == Widget(C::txtCRLFCount) ||
+                           watched == Widget(C::txtCopyCount);
+    if (numberBox &&
+        FileListDialog::NumberBoxOwnsKey(KeyCodeOf(key->key()), ShiftOf(key->modifiers())))
+      return QDialog::eventFilter(watched, event);  // the box's own Ctrl+A
     if (ForwardKey(key)) return true;
     if (RefuseNumberKey(watched, key)) return true;
   }

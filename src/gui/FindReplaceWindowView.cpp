@@ -358,6 +358,7 @@ void TfrmR::ApplyHistoryAction(int which, HistoryListAction action) {
   if (action == HistoryListAction::Recall)
     logic_->RecallHistory(box, lists_[which].list->currentRow());
   if (action == HistoryListAction::Close) logic_->CloseHistoryList(box);
+  if (action == HistoryListAction::Hide) logic_->HideHistoryList(box);
 }
 
 bool TfrmR::TagListEvent(QEvent* event) {
@@ -444,13 +445,15 @@ bool TfrmR::eventFilter(QObject* watched, QEvent* event) {
   if (watched == tagList_ && TagListEvent(event)) return true;
   if (event->type() == QEvent::ShortcutOverride) {
     // The main window's shortcuts reach this tool window too; the keys the window has a use
-    // for are its own (Ctrl+C in a box copies the box's text, not the Page's).
+    // for are its own (Ctrl+C in a box copies the box's text, not the Page's, and Ctrl+Z
+    // undoes the box's typing, never the Pages').
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers modifiers =
         key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     const bool clipboardKey = modifiers == Qt::ControlModifier && FocusedBox() != nullptr &&
                               (key->key() == Qt::Key_X || key->key() == Qt::Key_C ||
-                               key->key() == Qt::Key_V || key->key() == Qt::Key_A);
+                               key->key() == Qt::Key_V || key->key() == Qt::Key_A ||
+                               key->key() == Qt::Key_Z || key->key() == Qt::Key_Y);
     const bool windowKey =
         modifiers == Qt::NoModifier &&
         (key->key() == Qt::Key_Escape || key->key() == Qt::Key_F1 || key->key() == Qt::Key_F3 ||
@@ -582,6 +585,15 @@ void TfrmR::FocusBox(FindBox box) {
   control.SetSelection(0, control.TextLength());
 }
 
+void TfrmR::FocusBoxAsIs(FindBox box) {
+  (box == FindBox::Find ? *find_ : *replace_).Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TfrmR::HasFocusedControl() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && isAncestorOf(focus);
+}
+
 void TfrmR::ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) {
   HistoryList& entry = lists_[box == FindBox::Find ? 0 : 1];
   {
@@ -628,6 +640,9 @@ void TfrmR::ShowTagSample(const std::string& sample) {
 }
 
 void TfrmR::HideTagPanel() {
+  // Qt would hand a focus the list held to the next control in the chain; the logic decides.
+  if (QWidget* focus = QApplication::focusWidget(); focus != nullptr && tags_->isAncestorOf(focus))
+    focus->clearFocus();
   tags_->hide();
   options_->show();
 }

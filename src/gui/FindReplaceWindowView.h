@@ -56,6 +56,8 @@ class TfrmR : public QWidget, public FindReplaceView {
   void BringToTop() override { raise(); }
   void FocusWindow() override { activateWindow(); }
   void FocusBox(FindBox box) override;
+  void FocusBoxAsIs(FindBox box) override;
+  bool HasFocusedControl() const override;
   void ApplyColours(int foreRgb, int backRgb) override;
   void ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) override;
   void HideHistoryList(FindBox box) override;

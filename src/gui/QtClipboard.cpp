@@ -55,6 +55,14 @@ std::string QtClipboard::GetText() const {
   return WithCrLf(Utf8ToCp932(data->text().toUtf8().toStdString()));
 }
 
+std::string QtClipboard::UnstorableCharacters() const {
+  const QClipboard* clipboard = SystemClipboard();
+  const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
+  if (data == nullptr || data->hasFormat(QLatin1String(kBytesFormat)) || !data->hasText())
+    return {};
+  return UnencodableCp932(data->text().toUtf8().toStdString());
+}
+
 bool QtClipboard::SetText(std::string_view text) {
   QClipboard* clipboard = SystemClipboard();
   if (clipboard == nullptr) return false;

@@ -12,6 +12,7 @@ class QtClipboard : public Clipboard {
   bool HasText() const override;
   std::string GetText() const override;
   bool SetText(std::string_view text) override;
+  std::string UnstorableCharacters() const override;
 
   // The clipboard format that carries the bytes.
   static constexpr const char* kBytesFormat = "application/x-norra-cp932";

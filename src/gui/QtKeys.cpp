@@ -58,13 +58,6 @@ int KeyCodeOf(int qtKey) {
   return 0;
 }
 
-QString TextOfKey(int qtKey, Qt::KeyboardModifiers modifiers) {
-  if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return QString(QChar(qtKey));
-  if (qtKey < Qt::Key_A || qtKey > Qt::Key_Z) return {};
-  const QChar letter(qtKey);
-  return QString((modifiers & Qt::ShiftModifier) ? letter : letter.toLower());
-}
-
 unsigned ShiftOf(Qt::KeyboardModifiers modifiers) {
   unsigned shift = 0;
   if (modifiers & Qt::ShiftModifier) shift |= kShiftKey;

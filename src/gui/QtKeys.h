@@ -11,7 +11,4 @@ int KeyCodeOf(int qtKey);
 
 unsigned ShiftOf(Qt::KeyboardModifiers modifiers);
 
-// The character a letter or digit key types (upper case with Shift); empty for other keys.
-QString TextOfKey(int qtKey, Qt::KeyboardModifiers modifiers);
-
 }  // namespace norra

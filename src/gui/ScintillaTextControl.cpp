@@ -193,6 +193,7 @@ void ScintillaTextControl::OnModified(int position, int type, int length) {
   mirror_.OnWidgetDelete(pos, len);
   ++textVersion_;
   if (user) {
+    ++userChanges_;
     textDirty_ = true;
     ScheduleFlush();
   }
@@ -205,12 +206,21 @@ void ScintillaTextControl::Settle() {
   const auto* text = reinterpret_cast<const char*>(editor_->SendScintilla(
       Sci::SCI_GETRANGEPOINTER, inserted.position, static_cast<long>(inserted.length)));
   if (text == nullptr) return;
-  mirror_.OnWidgetInsert(inserted.position, std::string_view(text, inserted.length));
+  const std::string_view utf8(text, inserted.length);
+  // Checked before the mirror makes "?" of what CP932 lacks; such an insertion comes out again
+  // at the flush (each event of the widget inserts once: a key, a composition, a drop).
+  std::string refused = inserted.user ? UnencodableCp932(utf8) : std::string();
+  mirror_.OnWidgetInsert(inserted.position, utf8);
   ++textVersion_;
   if (!inserted.user) return;
   const std::size_t start = mirror_.ToCp932(inserted.position);
   userInsert_ =
       Insertion{true, start, mirror_.ToCp932(inserted.position + inserted.length) - start};
+  if (refused.empty()) {
+    ++userChanges_;
+  } else {
+    refused_ += refused;
+  }
   textDirty_ = true;
   ScheduleFlush();
 }
@@ -221,8 +231,7 @@ const Cp932Mirror& ScintillaTextControl::Doc() const {
 }
 
 // The user's insertion went in whole; what passes the maximum length comes out again, from its
-// end, in whole characters and never between a CR and its LF. Characters CP932 lacks are
-// already "?" in the mirror and are shown so by RepairDisplay.
+// end, in whole characters and never between a CR and its LF.
 void ScintillaTextControl::EnforceLimit() {
   const Insertion inserted = userInsert_;
   userInsert_ = Insertion{};
@@ -426,6 +435,10 @@ void ScintillaTextControl::ScheduleFlush() {
 void ScintillaTextControl::FlushChanges() {
   if (editor_ == nullptr || composing_) return;  // a composition reports when it ends
   Settle();
+  std::string refused;
+  refused.swap(refused_);
+  if (!refused.empty()) RemoveRefusedInsert();
+  userChanges_ = 0;
   if (textDirty_) {
     textDirty_ = false;
     EnforceLimit();
@@ -434,9 +447,25 @@ void ScintillaTextControl::FlushChanges() {
     if (Events() != nullptr) Events()->TextChanged();
     lastSelection_ = CurrentSelection();
     if (Events() != nullptr) Events()->SelectionChanged();
-    return;
+  } else {
+    NotifySelectionIfMoved();
   }
-  NotifySelectionIfMoved();
+  if (!refused.empty() && Events() != nullptr) Events()->TextRefused(refused);
+}
+
+// Takes the user's latest insertion out again, whole; when it was the only change since the
+// last report, the text is as reported and nothing is to be reported.
+void ScintillaTextControl::RemoveRefusedInsert() {
+  const Insertion inserted = userInsert_;
+  userInsert_ = Insertion{};
+  if (inserted.valid && inserted.length > 0) {
+    {
+      Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(inserted.start, inserted.length, {});
+      if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
+    }
+    Select(inserted.start, inserted.start, false);
+  }
+  if (userChanges_ == 0) textDirty_ = false;
 }
 
 // A change of the user's that is not reported yet comes before the program's own step.
@@ -504,20 +533,20 @@ bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
       event->key() | static_cast<int>(modifiers & (Qt::ShiftModifier | Qt::ControlModifier |
                                                    Qt::AltModifier | Qt::MetaModifier));
   const bool bound = editor_->standardCommands()->boundTo(combination) != nullptr;
-  if (ctrl && !bound) return true;
-  QString typed = event->text();
-  // Alt with a letter no menu took types the letter, whether or not the platform sent its text.
-  const bool altLetter = alt && !bound;
-  if (altLetter && (typed.isEmpty() || !typed.at(0).isPrint()))
-    typed = TextOfKey(event->key(), modifiers);
+  // Alt with a key no menu took changes nothing either, as in an edit control.
+  if ((ctrl || alt) && !bound) return true;
+  const QString typed = event->text();
   if (typed.isEmpty() || ctrl || typed.at(0).unicode() < 0x20 || typed.at(0).unicode() == 0x7F)
     return false;
-  const std::string bytes = Utf8ToCp932(typed.toUtf8().toStdString());
-  if (events != nullptr && !bytes.empty() && events->KeyPress(static_cast<unsigned char>(bytes[0])))
+  const std::string utf8 = typed.toUtf8().toStdString();
+  // A character the document cannot hold is refused before it replaces the selection.
+  if (std::string refused = UnencodableCp932(utf8); !refused.empty()) {
+    if (events != nullptr) events->TextRefused(refused);
     return true;
-  if (!altLetter || editor_ == nullptr) return false;
-  SendText(Sci::SCI_REPLACESEL, 0, typed.toUtf8().constData());
-  return true;
+  }
+  const std::string bytes = Utf8ToCp932(utf8);
+  return events != nullptr && !bytes.empty() &&
+         events->KeyPress(static_cast<unsigned char>(bytes[0]));
 }
 
 void ScintillaTextControl::MousePressed() {
@@ -527,11 +556,25 @@ void ScintillaTextControl::MousePressed() {
 
 void ScintillaTextControl::FocusIn() {
   ScrollIfOwed();
+  ShowOrHideSelection(true);
   if (Events() != nullptr) Events()->FocusReceived();
 }
 
 void ScintillaTextControl::FocusOut() {
   EndComposition(true);
+  ShowOrHideSelection(false);
+}
+
+void ScintillaTextControl::SetHideSelection(bool hide) {
+  hideSelection_ = hide;
+  ShowOrHideSelection(editor_ != nullptr && editor_->hasFocus());
+}
+
+void ScintillaTextControl::ShowOrHideSelection(bool focused) {
+  const bool hidden = hideSelection_ && !focused;
+  if (hidden == selectionHidden_) return;
+  selectionHidden_ = hidden;
+  Send(Sci::SCI_HIDESELECTION, hidden ? 1 : 0);
 }
 
 // ---- input-method composition ----
@@ -676,11 +719,31 @@ void ScintillaTextControl::SetColours(const QColor& background, const QColor& fo
 }
 
 void ScintillaTextControl::SetTextFont(const QFont& font) {
-  if (editor_ != nullptr) editor_->setFont(font);
+  if (editor_ == nullptr) return;
+  editor_->setFont(font);
+  ApplyTabWidth();  // the widths it is counted in are the font's
 }
 
 void ScintillaTextControl::SetTabWidth(int columns) {
-  if (editor_ != nullptr && columns > 0) editor_->setTabWidth(columns);
+  if (columns <= 0) return;
+  tabColumns_ = columns;
+  ApplyTabWidth();
+}
+
+// Scintilla puts tab stops a number of spaces apart, but a column is a half-width character,
+// and the font that stands in for a Japanese fixed-pitch one may draw its space at half that
+// width: counted in spaces, TabStop 8 would look 4 columns wide.
+void ScintillaTextControl::ApplyTabWidth() {
+  if (editor_ == nullptr || tabColumns_ <= 0) return;
+  // A long run of each, since a space may be a fraction of a pixel wider than one is measured.
+  const std::string zeros(64, '0');
+  const std::string blanks(64, ' ');
+  const long columns = SendText(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, zeros.c_str());
+  const long spaces = SendText(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, blanks.c_str());
+  long width = tabColumns_;
+  if (columns > 0 && spaces > 0)
+    width = std::max(1L, (tabColumns_ * columns + spaces / 2) / spaces);
+  editor_->setTabWidth(static_cast<int>(width));
 }
 
 void ScintillaTextControl::ResetCaretColumn() {

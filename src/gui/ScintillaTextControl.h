@@ -21,9 +21,10 @@ namespace norra {
 
 // The widget shows UTF-8; the document (everything this port answers) is the CP932 mirror, so
 // no character is re-encoded unless the user typed it. Text the program produces enters the
-// mirror as bytes. Typed and pasted text is checked as it enters, before the action is reported
-// or painted: a character CP932 lacks becomes "?", and text beyond the maximum length is cut (a
-// typed key is refused). Undecodable bytes show as escapes such as "x85".
+// mirror as bytes. Typed and dropped text is checked as it enters, before the action is
+// reported or painted: text with a character CP932 lacks is refused whole (TextRefused names the
+// characters), and text beyond the maximum length is cut (a typed key is refused). Undecodable
+// bytes show as escapes such as "x85".
 //
 // Events reach the listener once per user action: a key typed over a selection (a deletion and
 // an insertion in the widget) is one TextChanged. Keys go to KeyDown/KeyPress before QScintilla
@@ -64,6 +65,10 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   std::size_t FirstVisibleLine() const override;
   bool WordWrap() const override { return wordWrap_; }
   void SetWordWrap(bool on) override;
+  bool HideSelection() const override { return hideSelection_; }
+  void SetHideSelection(bool hide) override;
+  // Whether the selection is drawn now (it is not while hidden for want of the focus).
+  bool SelectionDrawn() const { return !selectionHidden_; }
   bool WantTabs() const override { return wantTabs_; }
   void SetWantTabs(bool on) override { wantTabs_ = on; }
   void SuspendPainting() override;
@@ -124,9 +129,12 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   // The mirror with every change of the widget in it.
   const Cp932Mirror& Doc() const;
   void EnforceLimit();
+  void RemoveRefusedInsert();
   // Puts a change the mirror asked for into the widget without reporting it as the user's.
   void ApplyWidgetEdit(const WidgetEdit& edit);
   void RepairDisplay();
+  void ShowOrHideSelection(bool focused);
+  void ApplyTabWidth();
 
   Selection CurrentSelection() const;
   void Select(std::size_t anchor, std::size_t caret, bool scroll);
@@ -156,14 +164,19 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool modified_ = false;
   bool wordWrap_ = false;
   bool wantTabs_ = true;
+  bool hideSelection_ = false;
+  bool selectionHidden_ = false;
   int paintingSuspended_ = 0;
   bool scrollPending_ = false;  // a selection asked for the caret in view while it could not be
+  int tabColumns_ = 0;  // TAB width in half-width columns; 0 until set
 
   int programEdit_ = 0;     // the program is changing the widget: no checks, nothing to report
   bool resetting_ = false;  // the widget is being given a whole new text the mirror has
   bool textDirty_ = false;  // the user changed the text; not reported yet
   bool flushQueued_ = false;
   Insertion userInsert_;         // the user's latest insertion not reported yet
+  std::string refused_;          // characters of it CP932 lacks (UTF-8): it comes out again
+  int userChanges_ = 0;          // the user's changes since the last report, refused ones not
   PendingInsert pendingInsert_;  // announced by the widget, not in the mirror yet
   Selection lastSelection_;      // as last reported
   std::size_t textVersion_ = 0;  // counts changes of the widget's text

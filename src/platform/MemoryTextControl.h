@@ -52,6 +52,8 @@ class MemoryTextControl : public TextControl {
   std::size_t FirstVisibleLine() const override { return firstVisibleLine_; }
   bool WordWrap() const override { return wordWrap_; }
   void SetWordWrap(bool on) override { wordWrap_ = on; }
+  bool HideSelection() const override { return hideSelection_; }
+  void SetHideSelection(bool hide) override { hideSelection_ = hide; }
   bool WantTabs() const override { return wantTabs_; }
   void SetWantTabs(bool on) override { wantTabs_ = on; }
   void ResetCaretColumn() override { goalColumn_ = kNoColumn; }
@@ -109,6 +111,7 @@ class MemoryTextControl : public TextControl {
   bool backwards_ = false;
   bool wordWrap_ = false;
   bool wantTabs_ = true;
+  bool hideSelection_ = false;
   std::size_t paintingSuspended_ = 0;
   std::size_t firstVisibleLine_ = 0;
   static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);

@@ -67,6 +67,9 @@ class TextControlEvents {
   virtual void CompositionStarted() {}  // an input-method composition began
   virtual void CompositionEnded() {}    // it was committed or cancelled
   virtual void FocusReceived() {}
+  // Text the user typed, dropped or composed was refused whole: the document's encoding cannot
+  // hold these characters (UTF-8, each once).
+  virtual void TextRefused(const std::string& /*characters*/) {}
 };
 
 class TextControl {
@@ -160,6 +163,10 @@ class TextControl {
 
   virtual bool WordWrap() const { return false; }
   virtual void SetWordWrap(bool /*on*/) {}
+  // Whether the selection disappears while the control does not have the focus (an edit
+  // control's default) or stays shown.
+  virtual bool HideSelection() const { return false; }
+  virtual void SetHideSelection(bool /*hide*/) {}
   // Whether Tab types a tab rather than moving the focus.
   virtual bool WantTabs() const { return true; }
   virtual void SetWantTabs(bool /*on*/) {}

@@ -259,6 +259,32 @@ bool CanEncodeCp932(std::string_view utf8) {
   return true;
 }
 
+std::string UnencodableCp932(std::string_view utf8) {
+  const Tables& t = GetTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  std::string found;
+  std::size_t i = 0;
+  while (i < n) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    const int len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) {  // malformed UTF-8 is no character to name
+      ++i;
+      continue;
+    }
+    if (Cp932Of(t, cp) == kNone) {
+      const std::string_view character = utf8.substr(i, static_cast<std::size_t>(len));
+      if (found.find(character) == std::string::npos) found.append(character);
+    }
+    i += static_cast<std::size_t>(len);
+  }
+  return found;
+}
+
 bool Cp932KeepsText(std::string_view utf8) {
   const std::string cp932 = Utf8ToCp932(utf8);
   if (cp932 == utf8) return true;

@@ -29,6 +29,10 @@ std::string Utf8ToCp932(std::string_view utf8);
 // True when every character of the UTF-8 text has a CP932 encoding (escapes count as such).
 bool CanEncodeCp932(std::string_view utf8);
 
+// The characters of the UTF-8 text that CP932 cannot hold, each once, in the order they first
+// appear (UTF-8); empty when it can hold them all.
+std::string UnencodableCp932(std::string_view utf8);
+
 // True when the CP932 form of the text reads back as the same text, whether a reader takes it
 // as CP932 or, because the bytes happen to be valid UTF-8, as UTF-8. Not so for a character
 // CP932 holds only as a look-alike ("¥" as "\", "〜" as "～"). Files the program owns are

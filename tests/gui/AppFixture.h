@@ -1,6 +1,8 @@
 // The whole program started in a temporary folder, for Qt Tests that drive it as the user would.
 #pragma once
 
+#include <Qsci/qsciscintillabase.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -36,6 +38,16 @@ inline void WriteBytes(const QString& path, const std::string& bytes) {
 
 inline QString U(const char* utf8) {
   return QString::fromUtf8(utf8);
+}
+
+// Where the first TAB of a first line "a\tb" ends on screen, in half-width columns (widths of
+// "0"): what the user sees, which the widget's tab setting alone does not tell.
+inline int DrawnTabColumns(ScintillaEditor* editor) {
+  using Sci = QsciScintillaBase;
+  const long start = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 0L);
+  const long end = editor->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, 2L);
+  const long column = editor->SendScintilla(Sci::SCI_TEXTWIDTH, Sci::STYLE_DEFAULT, "0");
+  return column > 0 ? static_cast<int>((end - start + column / 2) / column) : -1;
 }
 
 class QuietHelp : public HelpPort {

@@ -5,6 +5,7 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QtTest>
 #include <string>
@@ -222,20 +223,24 @@ class EditingKeysTest : public guitest::AppFixture {
     }
   }
 
-  void altWithALetterNoMenuTakesTypesIt() {
+  void altWithALetterNoMenuTakesTypesNothing() {
     Start({});
     Page& page = Active();
     ScintillaEditor* editor = EditorOf(page);
     editor->setFocus();
-    Reset(page, "ab", 2);
+    Reset(page, "ab", 1);
+    page.Control().SetSelection(1, 1);
+    // With or without the text the platform sends along, and with Shift.
     TypeKey(editor, Qt::Key_Q, Qt::AltModifier, QStringLiteral("q"));
-    // Platforms that send no text with Alt still type the letter.
     TypeKey(editor, Qt::Key_Q, Qt::AltModifier, QString());
-    TypeKey(editor, Qt::Key_Y, Qt::AltModifier | Qt::ShiftModifier, QString());
-    QCOMPARE(page.Control().Text(), std::string("abqqY"));
-    Log().UndoLast();
+    TypeKey(editor, Qt::Key_Y, Qt::AltModifier | Qt::ShiftModifier, QStringLiteral("Y"));
+    TypeKey(editor, Qt::Key_3, Qt::AltModifier, QStringLiteral("3"));
     QCOMPARE(page.Control().Text(), std::string("ab"));
-    // A letter that opens a menu does not type.
+    QCOMPARE(page.Control().SelStart(), 1u);
+    QCOMPARE(page.Control().SelLength(), 1u);
+    QVERIFY(!page.Modified());
+    QCOMPARE(Log().RecordCount(), 0u);
+    // A letter that opens a menu does not type either.
     QTest::keyClick(editor, Qt::Key_E, Qt::AltModifier);
     Settle();
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
@@ -243,21 +248,54 @@ class EditingKeysTest : public guitest::AppFixture {
     QCOMPARE(page.Control().Text(), std::string("ab"));
   }
 
-  void aTabIsAsWideAsTabStop() {
+  void charactersCp932LacksAreRefusedNamingThem() {
     Start({});
     Page& page = Active();
     ScintillaEditor* editor = EditorOf(page);
+    editor->setFocus();
+    Reset(page, Utf8ToCp932("ab"), 2);
+    page.Control().SetSelection(1, 1);
+    // A key's text, then an input method's commit, each with characters CP932 lacks.
+    TypeKey(editor, 0, Qt::NoModifier, QString::fromUtf8("😀"));
+    QCOMPARE(page.Control().Text(), std::string("ab"));
+    QCOMPARE(page.Control().SelLength(), 1u);  // the selection was not typed over
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("絵文字😀と한글と𠮷野家"));
+    QApplication::sendEvent(editor, &commit);
+    Settle();
+    // The composition took the selection away as it began; its text went back out whole.
+    QCOMPARE(Cp932ToUtf8(page.Control().Text()), std::string("a"));
+    QCOMPARE(std::string(editor->text().toUtf8().constData()), std::string("a"));
+    QCOMPARE(ui_.Boxes().size(), std::size_t{2});
+    QCOMPARE(ui_.Boxes()[0].text,
+             std::string("次の文字は Shift-JIS で保存できないため、入力できません。\n😀"));
+    QCOMPARE(ui_.Boxes()[1].text,
+             std::string("次の文字は Shift-JIS で保存できないため、入力できません。\n😀 한 글 𠮷"));
+    // What CP932 holds goes in as ever.
+    commit.setCommitString(QString::fromUtf8("絵文字"));
+    QApplication::sendEvent(editor, &commit);
+    Settle();
+    QCOMPARE(Cp932ToUtf8(page.Control().Text()), std::string("a絵文字"));
+    QCOMPARE(ui_.Boxes().size(), std::size_t{2});
+  }
+
+  void aTabIsAsWideAsTabStop() {
+    Start({});
+    Page& page = Active();
+    Reset(page, "a\tb", 0);
     QCOMPARE(Logic().Prefs().Edit.TabStop, 4);
-    QCOMPARE(editor->SendScintilla(Sci::SCI_GETTABWIDTH), 4L);
+    QCOMPARE(DrawnTabColumns(EditorOf(page)), 4);
     EditSettings edit = Logic().Prefs().Edit;
     edit.TabStop = 6;
     Log().Configure(edit);
-    QCOMPARE(editor->SendScintilla(Sci::SCI_GETTABWIDTH), 6L);
+    QCOMPARE(DrawnTabColumns(EditorOf(page)), 6);
     // A Page opened afterwards starts with it too.
     Logic().Execute(UiItem::mnuMakeNewFile);
     Settle();
-    QCOMPARE(EditorOf(Active())->SendScintilla(Sci::SCI_GETTABWIDTH), 6L);
+    Reset(Active(), "a\tb", 0);
+    QCOMPARE(DrawnTabColumns(EditorOf(Active())), 6);
   }
+
 };
 
 QTEST_MAIN(EditingKeysTest)

@@ -58,6 +58,11 @@ class FindReplaceWindowTest : public AppFixture {
   Page& PageAt(std::size_t index) { return *Logic().Docs().List().At(index).page; }
   Page& Active() { return *Logic().Docs().ActivePage(); }
   std::string Selected(Page& page) { return Cp932ToUtf8(page.Control().SelText()); }
+  TextControl& FindControl() { return app_->FindWindow().Logic()->Box(norra::FindBox::Find); }
+  TextControl& ReplaceControl() { return app_->FindWindow().Logic()->Box(norra::FindBox::Replace); }
+  static ScintillaTextControl& Scintilla(TextControl& box) {
+    return static_cast<ScintillaTextControl&>(box);
+  }
   std::string LastBox() {
     return ui_.Boxes().empty() ? "" : ui_.LastBox().caption + ": " + ui_.LastBox().text;
   }
@@ -294,6 +299,109 @@ class FindReplaceWindowTest : public AppFixture {
     QVERIFY(Control("fraOption")->isVisible());
     QCOMPARE(Cp932ToUtf8(app_->FindWindow().Logic()->Box(FindBox::Find).Text()),
              std::string("[*]"));
+  }
+
+  void CtrlZInFindBoxUndoesOnlyTheBox() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab ab"), MakeFile(QStringLiteral("b.txt"), "xab")});
+    MainKey(Qt::Key_H, Qt::ControlModifier);
+    Click("optRangeAllNote");
+    TypeInto("txtFind", "ab");
+    TypeInto("txtReplace", "Q");
+    Click("cmdReplaceAll");
+    const auto texts = [this] { return TextOf(PageAt(0)) + "|" + TextOf(PageAt(1)); };
+    const std::string replaced = texts();
+    QVERIFY(replaced == "Q Q|xQ" || replaced == "xQ|Q Q");
+    const std::size_t records = Logic().Log().RecordCount();
+    QWidget* find = Control("txtFind");
+    QCOMPARE(QApplication::focusWidget(), find);
+    QTest::keyClick(find, Qt::Key_C);  // the find text was selected: a stray key replaces it
+    QTest::keyClick(find, Qt::Key_Z, Qt::ControlModifier);
+    Settle();
+    QCOMPARE(Cp932ToUtf8(FindControl().Text()), std::string("ab"));
+    QCOMPARE(texts(), replaced);
+    QCOMPARE(Logic().Log().RecordCount(), records);
+    QTest::keyClick(find, Qt::Key_Y, Qt::ControlModifier);
+    Settle();
+    QCOMPARE(Cp932ToUtf8(FindControl().Text()), std::string("c"));
+    QCOMPARE(texts(), replaced);
+  }
+
+  void InsertingATagLeavesItsBlankSelectedForTheCount() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    QWidget* find = Control("txtFind");
+    find->setFocus();
+    for (const QChar ch : U("代金は")) {  // as an input method sends them
+      QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(find, &typed);
+    }
+    Settle();
+    Window()->findChild<QAction*>(QStringLiteral("mnuInsFindTags"))->trigger();
+    Settle();
+    auto* tags = Control<QListWidget>("lstTagCode");
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tags));
+    // The find box shows where the tag goes while the list has the focus; the other box not.
+    QVERIFY(Scintilla(FindControl()).SelectionDrawn());
+    QVERIFY(!Scintilla(ReplaceControl()).SelectionDrawn());
+    const QList<QListWidgetItem*> repeat = tags->findItems(QStringLiteral("repeat"), Qt::MatchExactly);
+    QCOMPARE(repeat.size(), 1);
+    tags->setCurrentItem(repeat.front());
+    QTest::keyClick(tags, Qt::Key_Return);
+    Settle();
+    QVERIFY(!Control("fraTags")->isVisible());
+    QCOMPARE(QApplication::focusWidget(), find);
+    QCOMPARE(FindControl().SelStart(), Utf8ToCp932("代金は[repeat ").size());
+    QCOMPARE(FindControl().SelLength(), 1u);
+    QTest::keyClick(find, Qt::Key_3);
+    Settle();
+    QCOMPARE(Cp932ToUtf8(FindControl().Text()), std::string("代金は[repeat 3][/repeat]"));
+
+    // A double click inserts the same way; leaving the list for another control closes the
+    // panel and leaves the focus there.
+    Window()->findChild<QAction*>(QStringLiteral("mnuInsReplaceTags"))->trigger();
+    Settle();
+    QVERIFY(!Scintilla(FindControl()).SelectionDrawn());
+    QVERIFY(Scintilla(ReplaceControl()).SelectionDrawn());
+    const std::size_t findStart = FindControl().SelStart();
+    const std::size_t findLength = FindControl().SelLength();
+    Control("txtFind")->setFocus(Qt::MouseFocusReason);
+    Settle();
+    QVERIFY(!Control("fraTags")->isVisible());
+    QCOMPARE(QApplication::focusWidget(), find);
+    QCOMPARE(FindControl().SelStart(), findStart);
+    QCOMPARE(FindControl().SelLength(), findLength);
+    QVERIFY(!Scintilla(ReplaceControl()).SelectionDrawn());  // unfocused boxes hide it again
+  }
+
+  void LeavingAnOpenHistoryListLeavesTheFocusWhereItWent() {
+    Start({MakeFile(QStringLiteral("a.txt"), "ab cd")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    TypeInto("txtFind", "ab");
+    QTest::keyClick(Control("txtFind"), Qt::Key_F3);
+    Settle();
+    TypeInto("txtFind", "cd");
+    FindControl().SetSelection(1, 0);
+    QTest::keyClick(Control("txtFind"), Qt::Key_F11);
+    Settle();
+    auto* list = Control<QListWidget>("lstFindTexts");
+    QVERIFY(list->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+    QWidget* matchCase = Control("chkAa");
+    matchCase->setFocus(Qt::MouseFocusReason);
+    Settle();
+    QVERIFY(!list->isVisible());
+    QCOMPARE(QApplication::focusWidget(), matchCase);
+    QCOMPARE(Cp932ToUtf8(FindControl().Text()), std::string("cd"));
+    QCOMPARE(FindControl().SelStart(), 1u);
+    QCOMPARE(FindControl().SelLength(), 0u);
+    // Esc in the list still gives the box the focus back.
+    QTest::keyClick(Control("txtFind"), Qt::Key_F11);
+    Settle();
+    QVERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    Settle();
+    QVERIFY(!list->isVisible());
+    QCOMPARE(QApplication::focusWidget(), Control("txtFind"));
   }
 
   void ThePopupMenuOffersWhatTheBoxAllows() {

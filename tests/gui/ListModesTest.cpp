@@ -193,14 +193,23 @@ class ListModesTest : public guitest::BatchDialogFixture {
                         list->visualItemRect(list->topLevelItem(1)).center());
       QCOMPARE(qobject_cast<QLabel*>(window.Widget(C::lblRows))->text(), QStringLiteral("/ 3"));
       row->setFocus();
-      row->end(false);
-      QTest::keyClick(row, Qt::Key_Backspace);
+      // Ctrl+A selects the box's text (the list selects one row only), so a number replaces it.
+      QTest::keyClick(row, Qt::Key_A, Qt::ControlModifier);
+      QCOMPARE(row->selectedText(), QStringLiteral("1"));
+      QTest::keyClicks(row, QStringLiteral("9"));
+      QCOMPARE(row->text(), QStringLiteral("9"));
+      QTest::keyClick(row, Qt::Key_Return);  // past the end: said so, and the dialog stays
+      QVERIFY(window.isVisible());
+      QCOMPARE(window.List()->selectedItems().size(), 1);
+      QTest::keyClick(row, Qt::Key_A, Qt::ControlModifier);
       QTest::keyClicks(row, QStringLiteral("3"));
       QTest::keyClick(row, Qt::Key_Return);  // the default button
     });
     QTest::keyClick(EditorOf(*Logic().Docs().ActivePage()), Qt::Key_F5);
     Settle();
     QCOMPARE(dialogsSeen_, 1);
+    QCOMPARE(ui_.Boxes().size(), std::size_t{1});
+    QCOMPARE(ui_.LastBox().text, std::string("行番号は 1 ～ 3 の範囲で入力して下さい"));
     QCOMPARE(Logic().Docs().ActivePage(), page);
     QCOMPARE(page->Control().SelStart(), std::size_t{8});
     QCOMPARE(page->Control().SelLength(), std::size_t{0});

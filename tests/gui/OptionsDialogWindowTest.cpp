@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "AppFixture.h"
+#include "app/UiItem.h"
 #include "app/OptionsDialog.h"
 #include "documents/Documents.h"
 #include "gui/OptionsDialogWindow.h"
@@ -61,7 +62,7 @@ class OptionsDialogWindowTest : public AppFixture {
     QVERIFY(ran);
   }
 
-  int EditorTabWidth() { return EditorOf(*Logic().Docs().ActivePage())->tabWidth(); }
+  int DrawnTabColumns() { return guitest::DrawnTabColumns(EditorOf(*Logic().Docs().ActivePage())); }
 
  private slots:
   void init() { MakeFolders(); }
@@ -69,7 +70,7 @@ class OptionsDialogWindowTest : public AppFixture {
 
   void F6ChangesTheTabWidthAndThePageUsesItAtOnce() {
     Start({MakeFile(QStringLiteral("a.txt"), "a\tb")});
-    QCOMPARE(EditorTabWidth(), 4);
+    QCOMPARE(DrawnTabColumns(), 4);
     WhileShown([this] { QTest::keyClick(&View(), Qt::Key_F6); },
                [this](TdlgOption& dialog) {
                  QCOMPARE(dialog.size(), QSize(TdlgOption::kWidth, TdlgOption::kHeight));
@@ -82,12 +83,27 @@ class OptionsDialogWindowTest : public AppFixture {
                  QVERIFY(!Find<QPushButton>(dialog, "cmdApply")->isEnabled());
                  Retype(Find<QLineEdit>(dialog, "txtTabStop"), QStringLiteral("8"));
                  Click(dialog, "cmdApply");
-                 QCOMPARE(EditorTabWidth(), 8);
+                 QCOMPARE(DrawnTabColumns(), 8);
                  QVERIFY(!Find<QPushButton>(dialog, "cmdApply")->isEnabled());
                  QVERIFY(dialog.isVisible());
                });
     QCOMPARE(Logic().Prefs().Edit.TabStop, 8);
     QCOMPARE(Logic().OptionsPageShown(), static_cast<int>(OptionsDialog::kPageEdit));
+  }
+
+  void TabStopFromTheSettingsFileIsTheDrawnWidthFromTheStart() {
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n[Edit]\r\nTabStop=8\r\n");
+    Start({MakeFile(QStringLiteral("a.txt"), "a\tb")});
+    QCOMPARE(Logic().Prefs().Edit.TabStop, 8);
+    QCOMPARE(DrawnTabColumns(), 8);
+    // A Page opened later too.
+    Logic().Execute(UiItem::mnuMakeNewFile);
+    Settle();
+    Page& page = *Logic().Docs().ActivePage();
+    page.Control().SetSelection(0, 0);
+    page.Control().ReplaceSelection("a\tb");
+    QCOMPARE(DrawnTabColumns(), 8);
   }
 
   void AnOutOfRangeValueShowsItsMessageAndKeepsTheOldValue() {
@@ -106,7 +122,7 @@ class OptionsDialogWindowTest : public AppFixture {
                  QCOMPARE(dialog.focusWidget(), box);
                });
     QCOMPARE(Logic().Prefs().Edit.TabStop, 4);
-    QCOMPARE(EditorTabWidth(), 4);
+    QCOMPARE(DrawnTabColumns(), 4);
   }
 
   void TheSettingsFileAfterOkHoldsTheNewValuesAndNothingElseChanged() {

@@ -46,6 +46,9 @@ class EventLog : public TextControlEvents {
   void CompositionStarted() override { entries.push_back("CompositionStarted"); }
   void CompositionEnded() override { entries.push_back("CompositionEnded"); }
   void FocusReceived() override { entries.push_back("Focus"); }
+  void TextRefused(const std::string& characters) override {
+    entries.push_back("TextRefused " + characters);
+  }
 
   int Count(const std::string& entry) const {
     return static_cast<int>(std::count(entries.begin(), entries.end(), entry));
@@ -180,18 +183,27 @@ class ScintillaTextControlTest : public QObject {
     ExpectInStep();
   }
 
-  void charactersCp932LacksBecomeQuestionMarks() {
+  void textWithCharactersCp932LacksIsRefusedWholeNamingThem() {
     QVERIFY(!CanEncodeCp932("✓"));
     QVERIFY(!CanEncodeCp932("😀"));
-    control_->ResetText("");
-    QGuiApplication::clipboard()->setText(Q("a✓b😀c"));
+    control_->ResetText("xy");
+    control_->SetSelection(1, 0);
+    control_->SetEvents(&log_);
+    QGuiApplication::clipboard()->setText(Q("a✓b😀c✓"));
     Editor()->paste();  // outside any event: the check runs once the event loop turns
     QCoreApplication::processEvents();
-    QCOMPARE(control_->Text(), std::string("a?b?c"));
-    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), QByteArray("a?b?c"));
+    QCOMPARE(control_->Text(), std::string("xy"));
+    QCOMPARE(QByteArray::fromStdString(WidgetText(Editor())), QByteArray("xy"));
+    QCOMPARE(control_->SelStart(), std::size_t{1});
+    QCOMPARE(log_.Count("TextRefused ✓😀"), 1);
+    QCOMPARE(log_.Count("TextChanged"), 0);  // nothing changed
 
     TypeText(Editor(), Q("✓"));
-    QCOMPARE(control_->Text(), std::string("a?b?c?"));
+    QCOMPARE(control_->Text(), std::string("xy"));
+    QCOMPARE(log_.Count("TextRefused ✓"), 1);
+    TypeText(Editor(), Q("b"));
+    QCOMPARE(control_->Text(), std::string("xby"));
+    control_->SetEvents(nullptr);
     ExpectInStep();
   }
 

@@ -74,5 +74,26 @@ TEST_F(CommandLineTest, SettingsOptionTakesArgumentsUpToTheIniName) {
   EXPECT_EQ(ParseCommandLine({}, work.string(), "/conf/").settingsFile, "/conf/Norra.ini");
 }
 
+TEST(CommandLineInfoTest, HelpAndVersionAsTheFirstArgumentPrintInsteadOfStarting) {
+  struct Case {
+    std::vector<std::string> args;
+    InfoRequest request;
+  };
+  for (const Case& c : std::vector<Case>{{{"--version"}, InfoRequest::Version},
+                                         {{"--help"}, InfoRequest::Help},
+                                         {{"-h", "a.txt"}, InfoRequest::Help},
+                                         {{}, InfoRequest::None},
+                                         {{"a.txt", "--help"}, InfoRequest::None},
+                                         {{"-F", "x.ini"}, InfoRequest::None}}) {
+    EXPECT_EQ(InfoRequestOf(c.args), c.request) << (c.args.empty() ? "" : c.args[0]);
+  }
+  EXPECT_EQ(InfoText(InfoRequest::Version, "1.2.3"), "norra 1.2.3\n");
+  const std::string help = InfoText(InfoRequest::Help, "1.2.3");
+  EXPECT_EQ(help.rfind("Usage: norra [-F SETTINGS.ini] [FILE...]\n", 0), 0u);
+  for (const char* option : {"-F SETTINGS.ini", "--help", "--version"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  EXPECT_EQ(InfoText(InfoRequest::None, "1.2.3"), "");
+}
+
 }  // namespace
 }  // namespace norra

@@ -134,6 +134,22 @@ TEST_F(EditCommandsTest, APasteBeyondTheLengthLimitChangesNothing) {
   EXPECT_FALSE(Active()->Modified());
 }
 
+TEST_F(EditCommandsTest, PastingCharactersCp932LacksIsRefusedNamingThem) {
+  SetMarked("ab|");
+  clipboard.SetForeignText("絵文字😀と한글と𠮷野家");
+  Do(UiItem::PasteItem);
+  EXPECT_EQ(Show(), "ab|");
+  EXPECT_EQ(window->Log().RecordCount(), 0u);
+  EXPECT_FALSE(Active()->Modified());
+  EXPECT_EQ(ui.LastBox().text,
+            "次の文字は Shift-JIS で保存できないため、入力できません。\n😀 한 글 𠮷");
+  EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONWARNING);
+  // Text it can hold pastes as before.
+  clipboard.SetForeignText("絵文字");
+  Do(UiItem::PasteItem);
+  EXPECT_EQ(Cp932ToUtf8(Memory(*Active()).Buffer()), "ab絵文字");
+}
+
 TEST_F(EditCommandsTest, InsertionsGoInAsOneEditAndLeaveTheClipboardAlone) {
   clipboard.SetText("keep");
   const std::size_t sets = clipboard.SetCount();

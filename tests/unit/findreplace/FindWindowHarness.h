@@ -59,7 +59,18 @@ class FakeFindView : public FindReplaceView {
   void SetWindowEnabled(bool on) override { calls.push_back(on ? "window on" : "window off"); }
   void BringToTop() override {}
   void FocusWindow() override {}
-  void FocusBox(FindBox box) override { focused = box; }
+  // Focusing a box selects all of its text, as the window does.
+  void FocusBox(FindBox box) override {
+    focused = box;
+    focusCalls.push_back(box == FindBox::Find ? "txtFind" : "txtReplace");
+    if (MemoryTextControl* control = boxes[box == FindBox::Find ? 0 : 1])
+      control->SetSelection(0, control->TextLength());
+  }
+  void FocusBoxAsIs(FindBox box) override {
+    focused = box;
+    focusCalls.push_back(box == FindBox::Find ? "txtFind as is" : "txtReplace as is");
+  }
+  bool HasFocusedControl() const override { return controlFocused; }
   void ApplyColours(int fore, int back) override { colours.push_back({fore, back}); }
   void ShowHistoryList(FindBox box, const std::vector<std::string>& rows, int selected) override {
     historyList[box] = rows;
@@ -97,6 +108,9 @@ class FakeFindView : public FindReplaceView {
   std::vector<std::string> tagRows;
   std::string tagSample;
   std::vector<std::string> calls;
+  std::vector<std::string> focusCalls;                // the boxes focused, in order
+  MemoryTextControl* boxes[2] = {nullptr, nullptr};  // txtFind, txtReplace
+  bool controlFocused = false;                        // some control has the focus
 };
 
 class FakeFindHost : public FindWindowHost {
@@ -133,6 +147,8 @@ class FindWindowTest : public ::testing::Test {
                                           ScreenSize{1920, 1080});
     log = std::make_unique<UndoLog>(ui);
     docs = std::make_unique<Documents>(*settings, *log, ui, pagesHost, nullptr);
+    view.boxes[0] = &findBox;
+    view.boxes[1] = &replaceBox;
     window = std::make_unique<FindReplaceWindow>(
         FindReplaceContext{*docs, *log, *settings, ui, clipboard, host, folders, &clock, &tags},
         view, findBox, replaceBox);

@@ -156,7 +156,7 @@ TEST(TextHistoryTest, DropDownKeysAndClicks) {
        {{'m'}, {'c'}},
        HistoryListAction::Recall,
        HistoryDropDown::kMousePressed},
-      {"leaving the list hides it", {{'d', kKeyDown}, {'f'}}, HistoryListAction::Close, 0},
+      {"leaving the list only hides it", {{'d', kKeyDown}, {'f'}}, HistoryListAction::Hide, 0},
       {"leaving it for its button leaves the closing to the button",
        {{'b'}},
        HistoryListAction::None,

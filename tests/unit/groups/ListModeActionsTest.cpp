@@ -132,7 +132,7 @@ TEST_F(ListModeActionsTest, RecentFilesOpensTheChosenFilesAndReportsOneGoneSince
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONINFORMATION);
 }
 
-TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
+TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineAndRemembersIt) {
   Launch();
   Page& other = OpenFile("other.txt", "o1\r\no2");
   Page& page = OpenFile("page.txt", "l1\r\nl2\r\nl3");
@@ -140,12 +140,7 @@ TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
     const char* row;
     std::size_t caret;
   };
-  for (const Case& c : std::vector<Case>{{"0", 0},
-                                         {"1", 0},
-                                         {"2", 4},
-                                         {"3", 8},
-                                         {"4", 10},
-                                         {"999999999999999999999999999", 10}}) {
+  for (const Case& c : std::vector<Case>{{"0", 0}, {"1", 0}, {"2", 4}, {"3", 8}}) {
     SCOPED_TRACE(c.row);
     FileListDialog dialog(Context(), ListDialogMode::Jump);
     ASSERT_EQ(dialog.SelectedRows(), (std::vector<std::size_t>{0}));
@@ -155,6 +150,7 @@ TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
     EXPECT_EQ(page.Control().SelStart(), c.caret);
     EXPECT_EQ(page.Control().SelLength(), 0u);
   }
+  EXPECT_TRUE(ui.Boxes().empty());
 
   // An empty box is refused and the dialog stays.
   FileListDialog empty(Context(), ListDialogMode::Jump);
@@ -188,6 +184,28 @@ TEST_F(ListModeActionsTest, JumpPutsTheCaretAtTheLineOrTheEndAndRemembersIt) {
   EXPECT_EQ(memory.jumpPage, nullptr);  // a new Page may be made at its address
   FileListDialog gone(Remembering(), ListDialogMode::Jump);
   EXPECT_EQ(gone.SelectedRows(), (std::vector<std::size_t>{0}));
+}
+
+TEST_F(ListModeActionsTest, AJumpPastTheLastLineSaysSoAndTheDialogStays) {
+  Launch();
+  Page& page = OpenFile("page.txt", "l1\r\nl2\r\nl3");
+  page.Control().SetSelection(2, 0);
+  for (const char* row : {"4", "999999999999999999999999999"}) {
+    SCOPED_TRACE(row);
+    FileListDialog past(Context(), ListDialogMode::Jump);
+    past.SetBoxText(C::txtRow, row);
+    past.Click(C::cmdDo);
+    EXPECT_FALSE(past.Closed());
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.LastBox().text, "行番号は 1 ～ 3 の範囲で入力して下さい");
+    EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(page.Control().SelStart(), 2u);
+    ui.ClearBoxes();
+  }
+  // The number is typed again over the box's text: Ctrl+A there selects it, not the rows.
+  EXPECT_TRUE(FileListDialog::NumberBoxOwnsKey('A', kCtrlKey));
+  EXPECT_FALSE(FileListDialog::NumberBoxOwnsKey('A', kCtrlKey | kAltKey));
+  EXPECT_FALSE(FileListDialog::NumberBoxOwnsKey('A', 0));
 }
 
 TEST_F(ListModeActionsTest, SortPageListTakesTheRowOrderOfEachColumnAndDirection) {

@@ -92,6 +92,21 @@ std::map<unsigned, unsigned> ExpectedDoubleEncodings() {
   return m;
 }
 
+TEST(EncodingTest, UnencodableCp932NamesEachCharacterCp932LacksOnce) {
+  struct Case {
+    const char* utf8;
+    const char* lacking;
+  };
+  for (const Case& c : std::vector<Case>{{"絵文字😀と한글と𠮷野家", "😀한글𠮷"},
+                                         {"😀a😀", "😀"},
+                                         {"abc ｶﾀｶﾅ ≒ ①", ""},
+                                         {"", ""},
+                                         {"\xF3\xB0\x82\x85", ""}}) {  // the escape of 0x85
+    EXPECT_EQ(UnencodableCp932(c.utf8), c.lacking) << c.utf8;
+    EXPECT_EQ(CanEncodeCp932(c.utf8), std::string(c.lacking).empty()) << c.utf8;
+  }
+}
+
 TEST(EncodingTest, EverySingleByteSurvivesAndDecodesAsCp932Says) {
   for (unsigned b = 0; b < 256; ++b) {
     const std::string s = Bytes({b});
