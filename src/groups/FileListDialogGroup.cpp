@@ -258,6 +258,7 @@ void FileListDialog::OpenMembers() {
   try {
     // Members already open, or gone from the disk, are skipped; a file gone since the list was
     // made is reported by the open itself.
+    Documents::OpenBatch batch(documents);
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
       const FileListRow& row = rows_[*it];
       if (row.columns[FileListRow::kState] == kDiskState) documents.OpenPage(row.path, true);
@@ -290,29 +291,30 @@ void FileListDialog::ReloadMembers() {
   DocumentsHost& host = context_.host;
   host.SetRedraw(false, nullptr);
   const std::vector<std::size_t> selected = SelectedRows();
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    const FileListRow& row = rows_[*it];
-    const std::string& state = row.columns[FileListRow::kState];
-    if (state == kLostState) continue;
-    bool ok = true;
-    try {
-      if (state == kDiskState) {
-        documents.OpenPage(row.path, true);
-      } else if (row.page != nullptr) {
-        ok = ReloadWithinLimit(*row.page);
+  const FileListRow* failed = nullptr;
+  {
+    Documents::OpenBatch batch(documents);
+    for (auto it = selected.rbegin(); it != selected.rend() && failed == nullptr; ++it) {
+      const FileListRow& row = rows_[*it];
+      const std::string& state = row.columns[FileListRow::kState];
+      if (state == kLostState) continue;
+      bool ok = true;
+      try {
+        if (state == kDiskState) {
+          documents.OpenPage(row.path, true);
+        } else if (row.page != nullptr) {
+          ok = ReloadWithinLimit(*row.page);
+        }
+      } catch (const std::exception&) {
+        ok = false;
       }
-    } catch (const std::exception&) {
-      ok = false;
-    }
-    if (!ok) {
-      ShowRow(*it);
-      Message(row.path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-      host.UpdateStatusBar();
-      host.SetRedraw(true, documents.ActivePage());
-      Finish(kListDialogDone);
-      return;
+      if (!ok) {
+        ShowRow(*it);
+        failed = &row;
+      }
     }
   }
+  if (failed != nullptr) Message(failed->path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
   host.UpdateStatusBar();
   host.SetRedraw(true, documents.ActivePage());
   Finish(kListDialogDone);
