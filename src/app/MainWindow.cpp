@@ -224,6 +224,7 @@ void MainWindow::Show() {
 }
 
 void MainWindow::OpenCommandLineFiles() {
+  Documents::OpenBatch batch(*documents_);
   for (const std::string& path : commandLineFiles_) documents_->OpenPage(path, true);
   if (commandLineFiles_.empty()) documents_->OpenPage(std::string(), false);
 }
@@ -536,10 +537,13 @@ void MainWindow::FilesDropped(const std::vector<std::string>& paths) {
     view_.BringToFront();
     if (findWindowCreated_ && findWindow_.Visible()) findWindow_.MakeTopmost();
     ui_.ProcessPendingEvents();
-    for (const std::string& path : paths) {
-      SetRedraw(false);
-      documents_->OpenPage(MakeAbsolute(path, startup_.workingFolder), true);
-      SetRedraw(true, Active());
+    {
+      Documents::OpenBatch batch(*documents_);
+      for (const std::string& path : paths) {
+        SetRedraw(false);
+        documents_->OpenPage(MakeAbsolute(path, startup_.workingFolder), true);
+        SetRedraw(true, Active());
+      }
     }
     if (Page* page = Active()) {
       view_.SetPageListEnabled(false);

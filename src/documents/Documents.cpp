@@ -152,10 +152,33 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
 
   Page& page = *pages_.back();
   host_.PageCaptionChanged(page);
+  if (openBatch_ > 0) {
+    batchOpened_.push_back(&page);
+    if (log_.CurrentPage() != &page) log_.SetCurrentPage(&page);
+    active_ = &page;
+    list_.Select(page);
+    return 1;
+  }
   host_.PageListChanged();
   host_.ShowPage(page);
   OnPageActivated(page);
   return 1;
+}
+
+void Documents::EndOpenBatch() {
+  if (--openBatch_ > 0) return;
+  std::vector<Page*> opened;
+  opened.swap(batchOpened_);
+  std::erase_if(opened, [this](Page* page) { return !Owns(*page); });
+  if (opened.empty()) return;
+  // Maximized, only the active window is seen: the others are shown when they are activated.
+  // Otherwise every window is shown, as opening them one by one would have.
+  if (settings_.Window.ChildWindowState != kPageMaximized) {
+    for (Page* page : opened) host_.ShowPage(*page);
+  } else {
+    host_.ShowPage(*opened.back());
+  }
+  OnPageActivated(*opened.back());
 }
 
 void Documents::OnPageActivated(Page& page) {
@@ -392,7 +415,10 @@ void Documents::OpenCommand() {
   const FileDialogResult answer = ui_.ShowOpenDialog(request);
   if (!answer.accepted || answer.files.empty()) return;
   host_.SetRedraw(false, nullptr);
-  for (const std::string& file : answer.files) OpenPage(file, true);
+  {
+    OpenBatch batch(*this);
+    for (const std::string& file : answer.files) OpenPage(file, true);
+  }
   settings_.File.CurrentDir = FolderPart(ExpandLongPath(answer.files.front()));
   host_.UpdateStatusBar();
   host_.SetRedraw(true, active_);

@@ -33,6 +33,21 @@ class Documents : public PageOwner {
 
   // 1 when a Page was created, 0 when not. An empty path makes an untitled Page.
   int OpenPage(const std::string& path, bool addToRecent);
+
+  // Opening many files at once: while one of these lives, each opened Page becomes the active
+  // one in the logic only; the page list, the windows and the activation reach the view once,
+  // when the last batch ends. Showing and activating every window in turn costs the view time
+  // in the number of windows already open, so a group of thousands took minutes.
+  class OpenBatch {
+   public:
+    explicit OpenBatch(Documents& docs) : docs_(docs) { ++docs_.openBatch_; }
+    ~OpenBatch() { docs_.EndOpenBatch(); }
+    OpenBatch(const OpenBatch&) = delete;
+    OpenBatch& operator=(const OpenBatch&) = delete;
+
+   private:
+    Documents& docs_;
+  };
   // Makes the Page the active one, inside a redraw bracket. Nothing for null.
   void ActivatePage(Page* page);
   // The Page's window became active, by any means (also called by the view).
@@ -91,6 +106,7 @@ class Documents : public PageOwner {
   void LoadBytes(Page& page, const std::string& bytes);
   FileError WritePage(Page& page, const std::string& path);
   void AfterSave(Page& page);
+  void EndOpenBatch();
 
   Settings& settings_;
   UndoLog& log_;
@@ -105,6 +121,8 @@ class Documents : public PageOwner {
   Page* active_ = nullptr;
   int untitledCounter_ = 0;
   bool mainWindowVisible_ = true;
+  int openBatch_ = 0;
+  std::vector<Page*> batchOpened_;  // oldest first
 };
 
 }  // namespace norra

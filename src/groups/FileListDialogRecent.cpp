@@ -14,6 +14,7 @@ void FileListDialog::OpenRecentFiles() {
   const std::vector<std::size_t> selected = SelectedRows();
   try {
     // A file gone since the list was made is reported by the open itself; the others still open.
+    Documents::OpenBatch batch(documents);
     for (auto it = selected.rbegin(); it != selected.rend(); ++it)
       documents.OpenPage(rows_[*it].path, true);
   } catch (const std::exception&) {

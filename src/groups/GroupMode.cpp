@@ -266,6 +266,7 @@ void GroupMode::OpenMembers() {
   try {
     // Members already open, or gone from the disk, are skipped; a file gone since the list was
     // made is reported by the open itself.
+    Documents::OpenBatch batch(documents);
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
       const FileListRow& row = dialog_.rows_[*it];
       if (row.columns[FileListRow::kState] == kDiskState) documents.OpenPage(row.path, true);
@@ -296,27 +297,31 @@ void GroupMode::ReloadMembers() {
   Documents& documents = context_.documents;
   RedrawHold hold(dialog_);
   const std::vector<std::size_t> selected = dialog_.SelectedRows();
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    const FileListRow& row = dialog_.rows_[*it];
-    const std::string& state = row.columns[FileListRow::kState];
-    if (state == kLostState) continue;
-    bool ok = true;
-    try {
-      if (state == kDiskState) {
-        documents.OpenPage(row.path, true);
-      } else if (row.page != nullptr) {
-        ok = dialog_.ReloadWithinLimit(*row.page);
+  const FileListRow* failed = nullptr;
+  {
+    Documents::OpenBatch batch(documents);
+    for (auto it = selected.rbegin(); it != selected.rend() && failed == nullptr; ++it) {
+      const FileListRow& row = dialog_.rows_[*it];
+      const std::string& state = row.columns[FileListRow::kState];
+      if (state == kLostState) continue;
+      bool ok = true;
+      try {
+        if (state == kDiskState) {
+          documents.OpenPage(row.path, true);
+        } else if (row.page != nullptr) {
+          ok = dialog_.ReloadWithinLimit(*row.page);
+        }
+      } catch (const std::exception&) {
+        ok = false;
       }
-    } catch (const std::exception&) {
-      ok = false;
-    }
-    if (!ok) {
-      dialog_.ShowRow(*it);
-      dialog_.Message(row.path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
-      hold.Finish(kListDialogDone);
-      return;
+      if (!ok) {
+        dialog_.ShowRow(*it);
+        failed = &row;
+      }
     }
   }
+  if (failed != nullptr)
+    dialog_.Message(failed->path + "\nの読込み処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR);
   hold.Finish(kListDialogDone);
 }
 

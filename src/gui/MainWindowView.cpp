@@ -28,6 +28,7 @@
 #include <algorithm>
 
 #include "app/MainWindow.h"
+#include "documents/Documents.h"
 #include "documents/Page.h"
 #include "gui/PageWindow.h"
 #include "gui/QtKeys.h"
@@ -317,15 +318,28 @@ TfrmPage* TfrmNote::WindowOf(const Page& page) const {
   return it == windows_.end() ? nullptr : it->second.data();
 }
 
+// A Page's editing widget and window are made when it is first shown: of a group of thousands
+// opened at once, only the active one is seen, and a window costs far more than a small text.
 std::unique_ptr<TextControl> TfrmNote::CreateTextControl() {
-  return std::make_unique<ScintillaTextControl>();
+  return std::make_unique<ScintillaTextControl>(ScintillaTextControl::Deferred{});
 }
 
 void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
-  auto* control = dynamic_cast<ScintillaTextControl*>(&page.Control());
-  if (control == nullptr || control->Widget() == nullptr)
+  if (dynamic_cast<ScintillaTextControl*>(&page.Control()) == nullptr)
     throw std::runtime_error("not a text control of this view");
+  deferred_[&page] = &vision;
+}
+
+TfrmPage* TfrmNote::EnsureWindow(Page& page) {
+  if (TfrmPage* window = WindowOf(page)) return window;
+  auto pending = deferred_.find(&page);
+  if (pending == deferred_.end()) return nullptr;
+  const VisionSettings& vision = *pending->second;
+  deferred_.erase(pending);
+  auto* control = static_cast<ScintillaTextControl*>(&page.Control());
+  if (control->CreateWidget() == nullptr) return nullptr;
   auto* window = new TfrmPage(page, *control, vision);
+  window->setWindowTitle(LiteralTitle(page.DisplayName()));
   control->Widget()->SetContextMenu(popup_);
   window->SetLogic(logic_);
   windows_[&page] = window;
@@ -341,6 +355,22 @@ void TfrmNote::CreatePageWindow(Page& page, const VisionSettings& vision) {
   syncing_ = true;
   area_->addSubWindow(window);
   syncing_ = wasSyncing;
+  return window;
+}
+
+void TfrmNote::ShowDeferredWindows() {
+  if (deferred_.empty() || logic_ == nullptr) return;
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  QMdiSubWindow* active = area_->activeSubWindow();
+  // Oldest window at the bottom, as they would have been stacked had each been shown at once.
+  const std::vector<Page*>& order = logic_->Docs().WindowOrder();
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if (!deferred_.contains(*it)) continue;
+    if (TfrmPage* window = EnsureWindow(**it)) window->showNormal();
+  }
+  if (active != nullptr) area_->setActiveSubWindow(active);
+  syncing_ = wasSyncing;
 }
 
 void TfrmNote::SetPageCaption(Page& page, const std::string& caption) {
@@ -352,7 +382,7 @@ void TfrmNote::StylePageWindow(Page& page, const VisionSettings& vision) {
 }
 
 void TfrmNote::ShowPage(Page& page) {
-  TfrmPage* window = WindowOf(page);
+  TfrmPage* window = EnsureWindow(page);
   if (window == nullptr) return;
   const bool wasSyncing = syncing_;
   syncing_ = true;
@@ -378,6 +408,7 @@ void TfrmNote::ShowPage(Page& page) {
 }
 
 void TfrmNote::DestroyPageWindow(Page& page) {
+  deferred_.erase(&page);
   auto it = windows_.find(&page);
   if (it == windows_.end()) return;
   QPointer<TfrmPage> window = it->second;
@@ -498,6 +529,7 @@ void TfrmNote::ArrangeIcons() {
 }
 
 void TfrmNote::ArrangePages(PageArrangement how) {
+  if (how != PageArrangement::ArrangeIcons) ShowDeferredWindows();
   std::vector<ScintillaTextControl*> controls;
   for (auto& [page, window] : windows_) {
     if (window != nullptr) controls.push_back(&window->Control());

@@ -41,7 +41,10 @@ class TfrmNote : public QMainWindow, public MainView {
   QMdiArea* Area() const { return area_; }
   QComboBox* PageList() const { return pageList_; }
   QLabel* StatusPanel(int panel) const { return panels_.at(static_cast<std::size_t>(panel)); }
+  // The Page's window; null for a Page whose window was never needed yet.
   TfrmPage* WindowOf(const Page& page) const;
+  // The Page's window, made now if it was not yet (not shown nor activated by this).
+  TfrmPage* EnsureWindow(Page& page);
   QMenu* Popup() const { return popup_; }
   const std::string& ApplicationHelpFile() const { return helpFile_; }
   // Runs the logic's idle step now (the event loop runs it whenever it is about to wait).
@@ -125,6 +128,11 @@ class TfrmNote : public QMainWindow, public MainView {
   QMenu* popup_ = nullptr;
   std::array<QLabel*, 6> panels_{};
   std::map<const Page*, QPointer<TfrmPage>> windows_;
+  // Pages whose window and editing widget are made when first shown; with the settings
+  // they are to be styled by.
+  std::map<Page*, const VisionSettings*> deferred_;
+  // Every Page gets its window, shown, for the commands that arrange them all.
+  void ShowDeferredWindows();
   std::string helpFile_;
   QString caption_ = QStringLiteral("Norra");
   bool syncing_ = false;        // the view sets its own controls: no echo to the logic

@@ -41,7 +41,30 @@ const QColor kTargetText(255, 255, 255);
 }  // namespace
 
 ScintillaTextControl::ScintillaTextControl(QWidget* parent)
-    : editor_(new ScintillaEditor(parent)), context_(std::make_unique<QObject>()) {
+    : context_(std::make_unique<QObject>()) {
+  AttachWidget(parent);
+}
+
+ScintillaTextControl::ScintillaTextControl(Deferred) : context_(std::make_unique<QObject>()) {
+  deferred_ = true;
+}
+
+ScintillaEditor* ScintillaTextControl::CreateWidget() {
+  if (!deferred_) return editor_;
+  deferred_ = false;
+  const Selection held = held_;
+  AttachWidget(nullptr);
+  LoadWidget(mirror_.WidgetText());
+  SetWordWrap(wordWrap_);
+  ApplyTabWidth();
+  if (paintingSuspended_ > 0) editor_->setUpdatesEnabled(false);
+  Select(held.anchor, held.caret, false);
+  lastSelection_ = CurrentSelection();
+  return editor_;
+}
+
+void ScintillaTextControl::AttachWidget(QWidget* parent) {
+  editor_ = new ScintillaEditor(parent);
   Configure();
   editor_->SetInput(this);
   QObject::connect(editor_, &Sci::SCN_MODIFIED, context_.get(),
@@ -260,6 +283,13 @@ void ScintillaTextControl::EnforceLimit() {
 }
 
 void ScintillaTextControl::ApplyWidgetEdit(const WidgetEdit& edit) {
+  if (deferred_) {
+    // No widget to report the edit: the mirror is told as the widget would have told it.
+    if (edit.utf8Length > 0) mirror_.OnWidgetDelete(edit.utf8Start, edit.utf8Length);
+    if (!edit.utf8Text.empty()) mirror_.OnWidgetInsert(edit.utf8Start, edit.utf8Text);
+    ++textVersion_;
+    return;
+  }
   ++programEdit_;
   Send(Sci::SCI_SETTARGETRANGE, edit.utf8Start,
        static_cast<long>(edit.utf8Start + edit.utf8Length));
@@ -282,7 +312,7 @@ void ScintillaTextControl::RepairDisplay() {
 }
 
 bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
-  if (editor_ == nullptr) return false;
+  if (editor_ == nullptr && !deferred_) return false;
   AbandonComposition();
   ReportPendingText();
   const std::size_t start = SelStart();
@@ -304,23 +334,29 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   return true;
 }
 
+void ScintillaTextControl::LoadWidget(const std::string& utf8) {
+  resetting_ = true;
+  ++programEdit_;
+  Send(Sci::SCI_CLEARALL);
+  Send(Sci::SCI_ALLOCATE, utf8.size() + 1);
+  SendText(Sci::SCI_APPENDTEXT, utf8.size(), utf8.c_str());
+  --programEdit_;
+  resetting_ = false;
+}
+
 void ScintillaTextControl::ResetText(std::string_view text) {
-  if (editor_ == nullptr) {
+  if (editor_ == nullptr && !deferred_) {
     mirror_.Load(text);
     return;
   }
   AbandonComposition();
   pendingInsert_ = PendingInsert{};
   userInsert_ = Insertion{};
-  {
-    std::string utf8 = mirror_.Load(text);
-    resetting_ = true;
-    ++programEdit_;
-    Send(Sci::SCI_CLEARALL);
-    Send(Sci::SCI_ALLOCATE, utf8.size() + 1);
-    SendText(Sci::SCI_APPENDTEXT, utf8.size(), utf8.c_str());
-    --programEdit_;
-    resetting_ = false;
+  if (deferred_) {
+    mirror_.Load(text);
+    held_ = Selection{};
+  } else {
+    LoadWidget(mirror_.Load(text));
   }
   ++textVersion_;
   textDirty_ = false;
@@ -334,6 +370,7 @@ void ScintillaTextControl::ResetText(std::string_view text) {
 // ---- selection ----
 
 ScintillaTextControl::Selection ScintillaTextControl::CurrentSelection() const {
+  if (deferred_) return held_;
   if (editor_ == nullptr) return {};
   const auto anchor = static_cast<std::size_t>(Send(Sci::SCI_GETANCHOR));
   const auto caret = static_cast<std::size_t>(Send(Sci::SCI_GETCURRENTPOS));
@@ -369,6 +406,10 @@ bool ScintillaTextControl::SelectionBackwards() const {
 // Scrolls only where the user is looking: a command running with painting off, or on a text
 // in the background, must not pay for layout it never shows.
 void ScintillaTextControl::Select(std::size_t anchor, std::size_t caret, bool scroll) {
+  if (deferred_) {
+    held_ = Selection{anchor, caret};
+    return;
+  }
   const Cp932Mirror& doc = Doc();
   Send(Sci::SCI_SETSELECTION, doc.ToUtf8(caret), static_cast<long>(doc.ToUtf8(anchor)));
   if (!scroll) return;

@@ -33,12 +33,20 @@ namespace norra {
 class ScintillaTextControl : public TextControl, private EditorInput {
  public:
   explicit ScintillaTextControl(QWidget* parent = nullptr);
+  // Without a widget until CreateWidget: a Page that is never shown costs its text and not an
+  // editing widget. Until then the text and the selection live here alone.
+  struct Deferred {};
+  explicit ScintillaTextControl(Deferred);
   ~ScintillaTextControl() override;
   ScintillaTextControl(const ScintillaTextControl&) = delete;
   ScintillaTextControl& operator=(const ScintillaTextControl&) = delete;
 
-  // The widget to place in a window (named "txtEdit"); null once Qt destroyed it.
+  // The widget to place in a window (named "txtEdit"); null before CreateWidget of a deferred
+  // control and once Qt destroyed it.
   ScintillaEditor* Widget() const { return editor_; }
+  // Gives a deferred control its widget, showing the text and selection it holds; the widget
+  // it has otherwise.
+  ScintillaEditor* CreateWidget();
 
   std::string Text() const override;
   std::string_view TextView() const override;
@@ -119,7 +127,10 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void FocusOut() override;
   void EventDone() override;
 
+  void AttachWidget(QWidget* parent);
   void Configure();
+  // The text as the mirror holds it, put into the widget without reporting anything.
+  void LoadWidget(const std::string& utf8);
   long Send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
   long SendText(unsigned int message, unsigned long wParam, const char* text) const;
 
@@ -158,6 +169,8 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void AbandonComposition();
 
   QPointer<ScintillaEditor> editor_;
+  bool deferred_ = false;   // no widget yet: held_ is the selection
+  Selection held_;
   std::unique_ptr<QObject> context_;  // receiver of the widget's signals; goes first
   Cp932Mirror mirror_;
   std::size_t maxLength_ = std::numeric_limits<std::size_t>::max();

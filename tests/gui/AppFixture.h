@@ -99,7 +99,8 @@ class AppFixture : public QObject {
 
   TfrmNote& View() { return app_->View(); }
   MainWindow& Logic() { return app_->Logic(); }
-  ScintillaEditor* EditorOf(Page& page) { return View().WindowOf(page)->Control().Widget(); }
+  // A Page opened with others may have no window yet: it is made as when the Page is shown.
+  ScintillaEditor* EditorOf(Page& page) { return View().EnsureWindow(page)->Control().Widget(); }
   std::string TextOf(Page& page) { return Cp932ToUtf8(page.Control().Text()); }
 
   void Start(const QStringList& files) {
