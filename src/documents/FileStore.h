@@ -25,6 +25,12 @@ class FileSetWrite {
   // tells how many are in place; on failure the rest keep their old content and no old name
   // goes. Nothing is written afterwards.
   virtual FileError Commit(std::size_t& done) = 0;
+  // Commit after adding stopped with `error` (None when every file was added): the error to
+  // report is the first one.
+  FileError CommitAfter(FileError error, std::size_t& done) {
+    const FileError committed = Commit(done);
+    return error != FileError::None ? error : committed;
+  }
   // After a failed Commit: as FileStore::LeftBackup.
   virtual std::string LeftBackup() const { return {}; }
 };

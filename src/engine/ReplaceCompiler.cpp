@@ -6,6 +6,7 @@
 #include "engine/AlignedText.h"
 #include "engine/SearchEngine.h"
 #include "platform/Clock.h"
+#include "text/AsciiCase.h"
 #include "text/DateTime.h"
 
 namespace norra {
@@ -62,8 +63,7 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
       case TAG_OUTFROM: {
         const std::size_t name = best.pos + fromOpener.size();
         if (name < replaceText.size() && text.StepAt(name) == 1 && text.At(name + 1, R)) {
-          unsigned char c = static_cast<unsigned char>(replaceText[name]);
-          if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+          const char c = AsciiLower(replaceText[name]);
           if (c >= 'a' && c <= 'z') {
             item.argument = c - 'a' + 1;
             end = name + 1 + R.size();

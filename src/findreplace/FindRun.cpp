@@ -4,9 +4,9 @@
 
 #include <exception>
 
-#include "documents/CaptureSuspension.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
+#include "documents/PageEdit.h"
 #include "documents/UndoLog.h"
 #include "engine/SearchEngine.h"
 #include "findreplace/EngineMessages.h"
@@ -475,30 +475,23 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
 
 bool FindRun::ApplyToPage(Page& page, PageChange change) {
   TextControl& control = page.Control();
-  log_.SetCommandTarget(page, change.keep);
-  CommandTarget& target = log_.Target();
-  target.replaced = std::move(change.spans);
-  try {
-    CaptureSuspension capture(log_);
-    const std::size_t expected = control.TextLength() - change.length + change.text.size();
-    control.SetSelection(change.start, change.length);
-    if (!control.ReplaceSelection(change.text) || control.TextLength() != expected) {
-      // A control that took only part of the text gets the old one back.
-      if (change.keep == KeepText::WholeText && control.TextView() != target.keptText) {
-        control.SetSelection(0, control.TextLength());
-        control.ReplaceSelection(target.keptText);
-      }
-      control.SetSelection(target.startBefore, target.selLengthBefore);
-      return false;
+  PageEdit edit(log_, page, change.keep);
+  if (std::vector<ReplacedSpan>* spans = edit.Spans()) *spans = std::move(change.spans);
+  const CommandTarget& target = edit.Target();
+  const std::size_t expected = control.TextLength() - change.length + change.text.size();
+  control.SetSelection(change.start, change.length);
+  if (!control.ReplaceSelection(change.text) || control.TextLength() != expected) {
+    // A control that took only part of the text gets the old one back.
+    if (change.keep == KeepText::WholeText && control.TextView() != target.keptText) {
+      control.SetSelection(0, control.TextLength());
+      control.ReplaceSelection(target.keptText);
     }
-    control.SetSelection(change.selStart, change.selLength);
-    page.SetModified(true);
-    log_.TakeSelectionAfter();
-    log_.RecordCommand(change.kind);
-  } catch (...) {
-    log_.ClearUndoLog();  // a half-made edit no longer leads back
-    throw;
+    control.SetSelection(target.startBefore, target.selLengthBefore);
+    edit.Keep();
+    return false;
   }
+  control.SetSelection(change.selStart, change.selLength);
+  edit.Record(change.kind);
   return true;
 }
 

@@ -70,20 +70,20 @@ void TextBoxUndo::Restore(TextControl& box, const State& state) {
 }
 
 bool TextBoxUndo::Undo(TextControl& box) {
-  if (undo_.empty()) return false;
-  State back = std::move(undo_.back());
-  undo_.pop_back();
-  redo_.push_back(current_);
-  Restore(box, back);
-  return true;
+  return Step(box, undo_, redo_);
 }
 
 bool TextBoxUndo::Redo(TextControl& box) {
-  if (redo_.empty()) return false;
-  State forward = std::move(redo_.back());
-  redo_.pop_back();
-  undo_.push_back(current_);
-  Restore(box, forward);
+  return Step(box, redo_, undo_);
+}
+
+// Takes the newest state of `from` back into the box; the box's state now goes to `to`.
+bool TextBoxUndo::Step(TextControl& box, std::vector<State>& from, std::vector<State>& to) {
+  if (from.empty()) return false;
+  State back = std::move(from.back());
+  from.pop_back();
+  to.push_back(current_);
+  Restore(box, back);
   return true;
 }
 

@@ -43,6 +43,7 @@ class TextBoxUndo {
   // Whether `now` is `before` with one character typed over its selection (or at its caret).
   static bool OneCharacterTyped(const State& before, const State& now);
   void Restore(TextControl& box, const State& state);
+  bool Step(TextControl& box, std::vector<State>& from, std::vector<State>& to);
 
   State current_;
   std::vector<State> undo_;

@@ -139,31 +139,22 @@ bool BatchSave::Prepare(bool modifiedOnly) {
 
 bool BatchSave::Save() {
   const FileListDialogContext& context = dialog_.Context();
-  std::vector<std::size_t> rows = dialog_.SelectedRows();
-  std::reverse(rows.begin(), rows.end());  // from the last to the first
   std::vector<std::string> paths;
-  for (std::size_t row : rows) paths.push_back(dialog_.Rows()[row].path);
+  const std::vector<std::size_t> rows = dialog_.SelectedRowsLastFirst(paths);
   // The texts go to temporaries first and take their names together (see FileStore).
   const std::unique_ptr<FileSetWrite> files = dialog_.Files().WriteTogether(paths);
-  std::size_t added = 0;
-  bool failed = false;
   FileError error = FileError::None;
-  for (; added < rows.size(); ++added) {
-    const FileListRow& row = dialog_.Rows()[rows[added]];
+  for (std::size_t i = 0; i < rows.size() && error == FileError::None; ++i) {
+    const FileListRow& row = dialog_.Rows()[rows[i]];
     try {
       error = row.NeedsName() ? FileError::WriteFailed
-                              : files->Add(paths[added], Documents::FileBytes(*row.page));
+                              : files->Add(paths[i], Documents::FileBytes(*row.page));
     } catch (const std::exception&) {
       error = FileError::WriteFailed;
     }
-    failed = error != FileError::None;
-    if (failed) break;
   }
   std::size_t done = 0;
-  if (const FileError committed = files->Commit(done); committed != FileError::None) {
-    failed = true;
-    if (error == FileError::None) error = committed;
-  }
+  error = files->CommitAfter(error, done);
   for (std::size_t i = 0; i < done; ++i) {
     Page& page = *dialog_.Row(rows[i]).page;
     page.SetModified(false);
@@ -171,7 +162,7 @@ bool BatchSave::Save() {
     context.settings.AddRecentFile(paths[i]);
     context.documents.RenamePage(page, paths[i]);
   }
-  if (failed) {
+  if (error != FileError::None) {
     dialog_.Message(BatchSaveErrorText(paths[done] + "\n", error), MB_OK | MB_ICONERROR);
     return false;
   }

@@ -293,6 +293,14 @@ std::vector<std::size_t> FileListDialog::SelectedRows() const {
   return selected;
 }
 
+std::vector<std::size_t> FileListDialog::SelectedRowsLastFirst(std::vector<std::string>& paths) const {
+  std::vector<std::size_t> rows = SelectedRows();
+  std::reverse(rows.begin(), rows.end());
+  paths.clear();
+  for (std::size_t row : rows) paths.push_back(rows_[row].path);
+  return rows;
+}
+
 void FileListDialog::UpdateEnabling() {
   using C = FileListControl;
   const bool any = SelectedCount() > 0;

@@ -77,6 +77,8 @@ class FileListDialog {
   std::size_t FocusedRow() const { return focused_; }
   std::size_t SelectedCount() const;
   std::vector<std::size_t> SelectedRows() const;
+  // The selected rows from the last to the first (the order batch writes go in), with their paths.
+  std::vector<std::size_t> SelectedRowsLastFirst(std::vector<std::string>& paths) const;
   const std::string& StatusText(int panel) const {
     return status_.at(static_cast<std::size_t>(panel));
   }

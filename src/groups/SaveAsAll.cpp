@@ -216,10 +216,8 @@ bool SaveAsAll::Confirm() {
 bool SaveAsAll::Write() {
   const FileListDialogContext& context = dialog_.Context();
   Settings& settings = context.settings;
-  std::vector<std::size_t> rows = dialog_.SelectedRows();
-  std::reverse(rows.begin(), rows.end());  // from the last to the first
   std::vector<std::string> paths;
-  for (std::size_t row : rows) paths.push_back(dialog_.Rows()[row].path);
+  const std::vector<std::size_t> rows = dialog_.SelectedRowsLastFirst(paths);
 
   // Every text goes to a temporary first; then all take their names together, so that rows
   // that swap files never leave one text only in memory, whatever moment the program dies at.
@@ -249,10 +247,8 @@ bool SaveAsAll::Write() {
     }
   }
   std::size_t done = 0;
-  if (const FileError committed = files->Commit(done); committed != FileError::None) {
-    failed = true;
-    if (error == FileError::None) error = committed;
-  }
+  error = files->CommitAfter(error, done);
+  failed = error != FileError::None;
 
   for (std::size_t i = 0; i < done; ++i) {
     const std::size_t row = rows[i];

@@ -241,7 +241,12 @@ std::string Utf8ToCp932(std::string_view utf8) {
   return out;
 }
 
-bool CanEncodeCp932(std::string_view utf8) {
+namespace {
+
+// Calls bad(offset, length) for each character of `utf8` CP932 cannot hold, and with length 0
+// for each byte that starts no well-formed UTF-8 character; stops when it returns false.
+template <typename Bad>
+void ForEachUnencodable(std::string_view utf8, Bad bad) {
   const Tables& t = GetTables();
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t n = utf8.size();
@@ -253,35 +258,28 @@ bool CanEncodeCp932(std::string_view utf8) {
     }
     char32_t cp;
     const int len = DecodeUtf8(p + i, n - i, cp);
-    if (len == 0 || Cp932Of(t, cp) == kNone) return false;
-    i += len;
+    const auto length = static_cast<std::size_t>(len);
+    if ((len == 0 || Cp932Of(t, cp) == kNone) && !bad(i, length)) return;
+    i += len == 0 ? 1 : length;
   }
-  return true;
+}
+
+}  // namespace
+
+bool CanEncodeCp932(std::string_view utf8) {
+  bool encodable = true;
+  ForEachUnencodable(utf8, [&encodable](std::size_t, std::size_t) { return encodable = false; });
+  return encodable;
 }
 
 std::string UnencodableCp932(std::string_view utf8) {
-  const Tables& t = GetTables();
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
   std::string found;
-  std::size_t i = 0;
-  while (i < n) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t cp;
-    const int len = DecodeUtf8(p + i, n - i, cp);
-    if (len == 0) {  // malformed UTF-8 is no character to name
-      ++i;
-      continue;
-    }
-    if (Cp932Of(t, cp) == kNone) {
-      const std::string_view character = utf8.substr(i, static_cast<std::size_t>(len));
-      if (found.find(character) == std::string::npos) found.append(character);
-    }
-    i += static_cast<std::size_t>(len);
-  }
+  ForEachUnencodable(utf8, [&](std::size_t at, std::size_t length) {
+    // Malformed UTF-8 is no character to name.
+    const std::string_view character = utf8.substr(at, length);
+    if (length > 0 && found.find(character) == std::string::npos) found.append(character);
+    return true;
+  });
   return found;
 }
 

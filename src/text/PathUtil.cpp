@@ -122,12 +122,17 @@ std::string MakeAbsolute(std::string_view path) {
   return MakeAbsolute(path, buffer.data());
 }
 
-std::string SettingsFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder = (config != nullptr && config[0] == '/') ? std::string(config)
-                                                                : HomeFolder() + "/.config";
+std::string XdgProgramFolder(const char* variable, std::string_view fallback) {
+  const char* base = std::getenv(variable);
+  std::string folder = (base != nullptr && base[0] == '/')
+                           ? std::string(base)
+                           : WithoutTrailingSlash(HomeFolder()) + "/" + std::string(fallback);
   if (folder.back() != '/') folder += '/';
-  return folder + "norra/";
+  return folder + "norra";
+}
+
+std::string SettingsFolder() {
+  return XdgProgramFolder("XDG_CONFIG_HOME", ".config") + "/";
 }
 
 }  // namespace norra

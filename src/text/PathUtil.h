@@ -43,6 +43,10 @@ std::string MakeAbsolute(std::string_view path);
 // neither names one.
 std::string HomeFolder();
 
+// The program's folder below a base folder of the desktop's: $variable/norra when the variable
+// holds an absolute path, else HomeFolder()/fallback/norra; no trailing "/". Not made here.
+std::string XdgProgramFolder(const char* variable, std::string_view fallback);
+
 // The folder of the settings file, ending in "/": $XDG_CONFIG_HOME/norra/ when that variable
 // holds an absolute path, else $HOME/.config/norra/ (home from the password database when
 // HOME is unset).

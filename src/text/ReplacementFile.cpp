@@ -198,16 +198,7 @@ FileError ReplacementFile::Fail(FileError error) {
 }
 
 std::string ReplacementFile::BackupFolder() {
-  std::string folder;
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  if (cache != nullptr && cache[0] == '/') {
-    folder = cache;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    folder = std::string(home) + "/.cache";
-  } else {
-    return {};
-  }
-  folder += "/norra";
+  std::string folder = XdgProgramFolder("XDG_CACHE_HOME", ".cache");
   // Made with its missing parents; only its user may look into it.
   for (std::size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
     ::mkdir(folder.substr(0, slash).c_str(), 0700);

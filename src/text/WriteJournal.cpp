@@ -186,15 +186,7 @@ pid_t PidOfBackupPart(std::string_view name) {
 
 // $XDG_CACHE_HOME/norra/ or ~/.cache/norra/ when it exists, without making it.
 std::string ExistingCacheFolder() {
-  std::string folder;
-  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/') {
-    folder = cache;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    folder = std::string(home) + "/.cache";
-  } else {
-    return {};
-  }
-  folder += "/norra/";
+  const std::string folder = XdgProgramFolder("XDG_CACHE_HOME", ".cache") + "/";
   return IsFolder(folder) ? folder : std::string();
 }
 
@@ -508,15 +500,7 @@ bool JournalOwnerRuns(const JournalOwner& owner) {
 }
 
 std::string JournalFolder(bool make) {
-  std::string folder;
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
-    folder = state;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    folder = std::string(home) + "/.local/state";
-  } else {
-    return {};
-  }
-  folder += "/norra";
+  std::string folder = XdgProgramFolder("XDG_STATE_HOME", ".local/state");
   if (make) {
     for (std::size_t slash = 1; slash != std::string::npos; slash = folder.find('/', slash + 1))
       ::mkdir(folder.substr(0, slash).c_str(), 0700);
