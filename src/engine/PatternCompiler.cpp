@@ -250,8 +250,8 @@ void PatternCompiler::ReplaceWithPlaceholder(const GroupSpan& span, std::size_t 
   SetText(text_.substr(0, span.open) + placeholder + text_.substr(span.close + closeTagLength));
 }
 
-bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternNode& node,
-                               std::size_t& end) {
+bool PatternCompiler::TryToken(const AlignedText& text, TokenSearches& searches, std::size_t at,
+                               PatternNode& node, std::size_t& end) {
   const std::string& L = S(TAG_BRACKET1);
   const std::string& R = S(TAG_BRACKET2);
   const std::string_view view = text.View();
@@ -274,7 +274,7 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
       case TAG_INTO:
       case TAG_REPEAT: {
         if (q >= view.size() || view[q] != kPlaceholderMark) break;
-        const std::size_t r = text.Find(R, q + 1);
+        const std::size_t r = searches.right.From(q + 1);
         if (r == AlignedText::npos) break;
         // Only a placeholder this compile made counts; a typed look-alike stays text.
         std::size_t index = 0;
@@ -295,21 +295,20 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
       case TAG_NOT: {
         if (!text.At(q, L)) break;
         const std::size_t listStart = q + L.size();
-        const std::string closeList = R + R;
-        const std::size_t close = text.Find(closeList, listStart);
+        const std::size_t close = searches.closeList.From(listStart);
         if (close == AlignedText::npos) break;
         node = PatternNode{};
         node.kind = k;
         node.mayBeEmpty = (k == TAG_NOT);
-        const std::string separator = R + L;
+        const std::size_t separatorLength = R.size() + L.size();
         for (std::size_t from = listStart;;) {
-          std::size_t sep = text.Find(separator, from);
+          std::size_t sep = searches.separator.From(from);
           if (sep == AlignedText::npos || sep > close) sep = close;
           if (sep > from) node.alternatives.push_back(Fold(view.substr(from, sep - from)));
           if (sep == close) break;
-          from = sep + separator.size();
+          from = sep + separatorLength;
         }
-        end = close + closeList.size();
+        end = close + 2 * R.size();
         return true;
       }
       default:
@@ -324,6 +323,8 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
   bodyDepth_ = 0;
   AlignedText text(source);
   const std::string& L = S(TAG_BRACKET1);
+  const std::string& R = S(TAG_BRACKET2);
+  TokenSearches searches{{text, R}, {text, R + R}, {text, R + L}};
   std::size_t literalStart = 0;
   std::size_t scan = 0;
   while (scan < source.size()) {
@@ -331,7 +332,7 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
     if (at == AlignedText::npos) break;
     PatternNode node;
     std::size_t end = 0;
-    if (!TryToken(text, at, node, end)) {
+    if (!TryToken(text, searches, at, node, end)) {
       scan = at + text.StepAt(at);
       continue;
     }
@@ -345,11 +346,17 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
     out.push_back(LiteralNode(Fold(source.substr(literalStart))));
   }
 
-  // Of neighbouring STR/STRS only the last stays; two NOTs in a row are refused.
-  for (std::size_t i = out.size(); i-- > 1;) {
-    if (IsVariable(out[i - 1].kind) && IsVariable(out[i].kind)) {
-      out.erase(out.begin() + static_cast<std::ptrdiff_t>(i - 1));
-    } else if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
+  // Of neighbouring STR/STRS only the last stays (in one pass, however long the run); two
+  // NOTs in a row are refused.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (i + 1 < out.size() && IsVariable(out[i].kind) && IsVariable(out[i + 1].kind)) continue;
+    if (kept != i) out[kept] = std::move(out[i]);
+    ++kept;
+  }
+  out.resize(kept);
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
       Refuse("検索タグ " + SymbolUtf8(TAG_NOT) + " を連続してオーダーすることはできません");
       out.clear();
       return false;

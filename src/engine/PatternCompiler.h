@@ -47,8 +47,16 @@ class PatternCompiler {
   void ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength, int kind,
                               PatternNode group, int depth);
 
+  // The searches a tokenize pass repeats at every tag, each remembering how far it got.
+  struct TokenSearches {
+    NextOccurrence right;      // a closing bracket
+    NextOccurrence closeList;  // two closing brackets: the end of a list
+    NextOccurrence separator;  // closing then opening bracket: between two list entries
+  };
+
   bool Tokenize(std::string_view text, std::vector<PatternNode>& out);
-  bool TryToken(const AlignedText& text, std::size_t at, PatternNode& node, std::size_t& end);
+  bool TryToken(const AlignedText& text, TokenSearches& searches, std::size_t at,
+                PatternNode& node, std::size_t& end);
   std::string Fold(std::string_view text) const;
 
   SearchEngine& engine_;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "EngineTestSupport.h"
+#include "engine/AlignedText.h"
 #include "engine/PatternCompiler.h"
 
 namespace norra {
@@ -221,6 +222,36 @@ TEST_F(EngineTest, TypedPlaceholderLookAlikesStayText) {
   EXPECT_EQ(Dump(std::string("[repeat\x01") + "0]x"), R"("[REPEAT\x010]X")");
   EXPECT_EQ(Dump(std::string("[repeat 2]a[/repeat][into\x01") + "0]"),
             R"(REPEAT 2{"A"} "[INTO\x010]")");
+}
+
+// Bytes the compilers look at, per byte of a find or replace text made of one construct
+// repeated thousands of times: well-formed tags, tags that never close, closings without an
+// opening, groups. The work grows with the text, not with its square.
+TEST_F(EngineTest, CompilingAFindOrReplaceTextTakesWorkLinearInItsLength) {
+  constexpr std::size_t kLength = 40000;
+  struct Case {
+    const char* piece;
+    bool replace;
+  } cases[] = {
+      {"[from a]", true},          {"[fcount]", true},         {"[rcount]x", true},
+      {"[now[yyyy]]", true},       {"[now[yyyy]", true},       {"[from ab]", true},
+      {"[not[a]]b", false},        {"[which[a][b]]c", false},  {"[not[a]b", false},
+      {"[*][*csv]", false},        {"[?]x", false},            {"[/repeat]", false},
+      {"[repeat 1]", false},       {"[into a", false},         {"[into ab]x[/to]", false},
+      {"[repeat 1]a[/repeat]", false}, {"[repeat 2][#][/repeat]-", false},
+      {"[repeat\x01" "0]", false},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    while (text.size() < kLength) text += c.piece;
+    AlignedText::Work() = 0;
+    if (c.replace) {
+      engine.CompileReplace(text);
+    } else {
+      engine.Compile(text);
+    }
+    EXPECT_LT(AlignedText::Work(), 30 * text.size()) << c.piece;
+  }
 }
 
 }  // namespace
