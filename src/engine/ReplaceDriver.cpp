@@ -258,6 +258,17 @@ bool ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string_view text
   return true;
 }
 
+bool ReplaceDriver::ReplaceAllInFoldableText(SearchEngine& engine, std::string& text,
+                                             ReplaceSink& sink) {
+  if (text.empty()) return true;
+  CountGuard guard(engine);
+  // A storage group keeps the matched text as it was, for the replacement: that needs the
+  // text unfolded beside the folded one.
+  RunLoop(engine, text, &sink, nullptr, engine.intoGroupCount_ == 0 ? &text : nullptr);
+  guard.Release();
+  return true;
+}
+
 std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::string_view text) {
   std::vector<MatchSpan> spans;
   if (text.empty()) return spans;

@@ -25,6 +25,7 @@ class ReplaceDriver {
                                     std::vector<ReplacedSpan>* replaced = nullptr);
   static bool ReplaceAllInText(SearchEngine& engine, std::string& text);
   static bool ReplaceAllInText(SearchEngine& engine, std::string_view text, ReplaceSink& sink);
+  static bool ReplaceAllInFoldableText(SearchEngine& engine, std::string& text, ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);
   static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text);
   static std::vector<MatchSpan> ListMatchesFolded(SearchEngine& engine, std::string_view text);

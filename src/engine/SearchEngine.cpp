@@ -153,6 +153,10 @@ bool SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& sink) {
   return ReplaceDriver::ReplaceAllInText(*this, text, sink);
 }
 
+bool SearchEngine::ReplaceAllInFoldableText(std::string& text, ReplaceSink& sink) {
+  return ReplaceDriver::ReplaceAllInFoldableText(*this, text, sink);
+}
+
 std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
 }
