@@ -69,6 +69,133 @@ bool PatternCompiler::Compile(std::string_view findText) {
     return !engine_.pattern_.empty();
   }
 
+  std::optional<bool> scanned = GroupsInOneScan();
+  if (!(scanned ? *scanned : GroupsBySearching())) {
+    engine_.ClearPattern();
+    return false;
+  }
+
+  std::vector<PatternNode> sequence;
+  if (!Tokenize(text_, sequence) || sequence.empty()) {
+    engine_.ClearPattern();
+    return false;
+  }
+  engine_.pattern_ = std::move(sequence);
+  groupTable_.clear();
+  groupDepth_.clear();
+  return true;
+}
+
+// Groups are compiled innermost first: of the closing tags that have an opening of their kind
+// before them, the leftmost, with the nearest such opening; the group then becomes a
+// placeholder and the search starts again. Such a closing tag only ever comes after the one
+// before it, and an opening once passed stays the nearest of its kind until a group around it
+// takes it in, so one scan with a stack of openings per kind finds the same groups, and each
+// group's text is looked at once, when its body is tokenized.
+// A find text with an opening that makes the search abandon the command (a repeat count that
+// is no number, a storage name of one character other than a-z) leaves the question which
+// of two refusals comes first to the searching pass.
+std::optional<bool> PatternCompiler::GroupsInOneScan() {
+  const std::string& L = S(TAG_BRACKET1);
+  const std::string& R = S(TAG_BRACKET2);
+  const std::string source = std::move(text_);
+  text_.clear();
+  const AlignedText original(source);
+  enum Event { RepeatClose, StorageClose, RepeatOpen, StorageOpen, kEvents };
+  NextOccurrence finders[kEvents] = {
+      {original, L + S(TAG_ENDREPEAT) + R},
+      {original, L + S(TAG_ENDTO) + R},
+      {original, L + S(TAG_REPEAT) + " "},
+      {original, L + S(TAG_INTO) + " "},
+  };
+  const std::size_t closeLength[] = {L.size() + S(TAG_ENDREPEAT).size() + R.size(),
+                                     L.size() + S(TAG_ENDTO).size() + R.size()};
+  const std::size_t openLength[] = {L.size() + S(TAG_REPEAT).size() + 1,
+                                    L.size() + S(TAG_INTO).size() + 1};
+  NextOccurrence nextRight(original, R);
+
+  // First a look at every opening: one that could abandon the command sends the text to the
+  // searching pass.
+  for (int kind : {RepeatOpen, StorageOpen}) {
+    NextOccurrence& find = finders[kind];
+    const std::size_t length = openLength[kind - RepeatOpen];
+    for (std::size_t at = find.From(0); at != AlignedText::npos; at = find.From(at + 1)) {
+      const std::size_t after = at + length;
+      const std::size_t r = nextRight.From(after);
+      if (kind == RepeatOpen) {
+        long long count = 0;
+        const std::size_t end = r == AlignedText::npos ? source.size() : r;
+        if (!ParseCount(std::string_view(source).substr(after, end - after), count)) {
+          SetText(source);
+          return std::nullopt;
+        }
+      } else if (r != AlignedText::npos && r > after && after + original.StepAt(after) == r) {
+        const unsigned char c = static_cast<unsigned char>(source[after]);
+        if (r - after != 1 || c < 'a' || c > 'z') {
+          SetText(source);
+          return std::nullopt;
+        }
+      }
+    }
+  }
+
+  // Openings by where they start in text_; storage ones only with a one-letter name.
+  std::vector<std::size_t> opens[2];
+  text_.reserve(source.size());
+  scanning_ = true;
+  std::size_t copied = 0;  // source bytes already in text_
+  std::size_t pos = 0;
+  for (;;) {
+    int kind = -1;
+    std::size_t at = AlignedText::npos;
+    for (int k = 0; k < kEvents; ++k) {
+      const std::size_t found = finders[k].From(pos);
+      if (found < at) {
+        at = found;
+        kind = k;
+      }
+    }
+    if (kind < 0) break;
+    text_.append(source, copied, at - copied);
+    copied = at;
+    if (kind == RepeatOpen || kind == StorageOpen) {
+      const std::size_t name = at + openLength[kind - RepeatOpen];
+      const std::size_t r = nextRight.From(name);
+      if (kind == RepeatOpen ||
+          (r != AlignedText::npos && r > name && name + original.StepAt(name) == r)) {
+        opens[kind - RepeatOpen].push_back(text_.size());
+      }
+      pos = at + 1;
+      continue;
+    }
+    std::vector<std::size_t>& stack = opens[kind];
+    if (stack.empty()) {
+      pos = at + 1;  // no opening before it: text
+      continue;
+    }
+    text_.append(source, at, closeLength[kind]);
+    copied = pos = at + closeLength[kind];
+    GroupSpan span{stack.back(), text_.size() - closeLength[kind], 0};
+    if (kind == StorageClose) {
+      span.area = static_cast<unsigned char>(text_[span.open + openLength[1]]) - 'a' + 1;
+    }
+    stack.pop_back();
+    const bool ok = kind == RepeatClose ? CompileRepeatGroup(span) : CompileStorageGroup(span);
+    if (!ok) {
+      scanning_ = false;
+      return false;
+    }
+    // Openings inside the group went into its body.
+    for (std::vector<std::size_t>& other : opens) {
+      while (!other.empty() && other.back() >= span.open) other.pop_back();
+    }
+  }
+  text_.append(source, copied, std::string::npos);
+  scanning_ = false;
+  return true;
+}
+
+bool PatternCompiler::GroupsBySearching() {
   bool repeatActive = true;
   bool storageActive = true;
   while (!text_.empty()) {
@@ -86,21 +213,19 @@ bool PatternCompiler::Compile(std::string_view findText) {
     const bool ok = (repeat && (!storage || repeat->close < storage->close))
                         ? CompileRepeatGroup(*repeat)
                         : CompileStorageGroup(*storage);
-    if (!ok) {
-      engine_.ClearPattern();
-      return false;
-    }
+    if (!ok) return false;
   }
-
-  std::vector<PatternNode> sequence;
-  if (!Tokenize(text_, sequence) || sequence.empty()) {
-    engine_.ClearPattern();
-    return false;
-  }
-  engine_.pattern_ = std::move(sequence);
-  groupTable_.clear();
-  groupDepth_.clear();
   return true;
+}
+
+void PatternCompiler::ReplaceSpan(std::size_t open, std::size_t end, std::string_view with) {
+  if (scanning_) {
+    // The group ends the text made so far.
+    text_.resize(open);
+    text_.append(with);
+    return;
+  }
+  SetText(text_.substr(0, open) + std::string(with) + text_.substr(end));
 }
 
 std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindRepeatGroup() {
@@ -155,7 +280,10 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
   const std::size_t closeTagLength = S(TAG_BRACKET1).size() + S(TAG_ENDREPEAT).size() +
                                      S(TAG_BRACKET2).size();
   const std::size_t countStart = span.open + S(TAG_BRACKET1).size() + S(TAG_REPEAT).size() + 1;
-  const std::size_t r = aligned_.Find(S(TAG_BRACKET2), countStart);
+  // Searched in the group's own text: the closing tag ends in a bracket.
+  const AlignedText ownText(std::string_view(text_).substr(span.open));
+  std::size_t r = ownText.Find(S(TAG_BRACKET2), countStart - span.open);
+  if (r != AlignedText::npos) r += span.open;
   long long count = 0;
   ParseCount(std::string_view(text_).substr(countStart, r - countStart), count);
   if (count <= 0) {
@@ -173,7 +301,7 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
     return false;
   }
   if (body.empty()) {
-    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    ReplaceSpan(span.open, span.close + closeTagLength, {});
     return true;
   }
   bool allMayBeEmpty = true;
@@ -211,7 +339,7 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
     return false;
   }
   if (body.empty()) {
-    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    ReplaceSpan(span.open, span.close + closeTagLength, {});
     return true;
   }
   if (engine_.areaGroups_[span.area - 1]) {
@@ -247,7 +375,7 @@ void PatternCompiler::ReplaceWithPlaceholder(const GroupSpan& span, std::size_t 
   groupDepth_.push_back(depth);
   const std::string placeholder = S(TAG_BRACKET1) + S(kind) + kPlaceholderMark +
                                   std::to_string(groupTable_.size() - 1) + S(TAG_BRACKET2);
-  SetText(text_.substr(0, span.open) + placeholder + text_.substr(span.close + closeTagLength));
+  ReplaceSpan(span.open, span.close + closeTagLength, placeholder);
 }
 
 bool PatternCompiler::TryToken(const AlignedText& text, TokenSearches& searches, std::size_t at,

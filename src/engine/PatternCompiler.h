@@ -39,6 +39,12 @@ class PatternCompiler {
   void Refuse(const std::string& messageUtf8) const;
 
   void SetText(std::string text);
+  // The group pass in one scan from left to right; nullopt when the text needs the pass that
+  // searches again after each group (see there).
+  std::optional<bool> GroupsInOneScan();
+  bool GroupsBySearching();
+  // Replaces text_ from `open` to `end` by `with`.
+  void ReplaceSpan(std::size_t open, std::size_t end, std::string_view with);
   std::optional<GroupSpan> FindRepeatGroup();
   std::optional<GroupSpan> FindStorageGroup();
   bool CompileRepeatGroup(const GroupSpan& span);
@@ -61,7 +67,8 @@ class PatternCompiler {
 
   SearchEngine& engine_;
   std::string text_;  // the find text as the group pass leaves it
-  AlignedText aligned_;
+  AlignedText aligned_;  // over text_, while the group pass searches it
+  bool scanning_ = false;  // the one-scan pass runs: text_ ends with the group being compiled
   std::vector<std::optional<PatternNode>> groupTable_;
   std::vector<int> groupDepth_;  // nesting depth of each group in groupTable_
   int bodyDepth_ = 0;            // deepest group the last Tokenize took from groupTable_

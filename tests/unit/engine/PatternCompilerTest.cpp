@@ -224,6 +224,25 @@ TEST_F(EngineTest, TypedPlaceholderLookAlikesStayText) {
             R"(REPEAT 2{"A"} "[INTO\x010]")");
 }
 
+// Groups are found in one scan unless an opening could abandon the command; then by searching
+// again after each group. Both find the same groups: a text ending in an opening with a count
+// that is no number (which pairs with nothing) takes the searching pass, and the same text
+// with that opening in capitals (plain text, folded alike) the scan.
+TEST_F(EngineTest, GroupsFoundInOneScanAreThoseFoundBySearchingAgainAfterEachGroup) {
+  const char* pieces[] = {"[repeat 1]", "[repeat 2]", "[/repeat]", "[into a]", "[into b]",
+                          "[into ab]", "[/to]",      "x",         "[*]",      "[#]"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (std::uint32_t i = 0, n = 1 + next(12); i < n; ++i) text += pieces[next(10)];
+    EXPECT_EQ(Dump(text + "[repeat x"), Dump(text + "[REPEAT X")) << text;
+  }
+}
+
 // Bytes the compilers look at, per byte of a find or replace text made of one construct
 // repeated thousands of times: well-formed tags, tags that never close, closings without an
 // opening, groups. The work grows with the text, not with its square.
