@@ -17,14 +17,15 @@ namespace {
 using namespace norra;
 namespace fs = std::filesystem;
 
+// The file the find window writes, `keys` entries in each of its two histories.
 std::string HistoryBytes(int keys) {
-  std::string bytes = "[Find]\r\n";
-  for (int i = 1; i <= keys; ++i)
-    bytes += std::to_string(i) + "=find text number " + std::to_string(i) + "\r\n";
-  bytes += "[Replace]\r\n";
-  for (int i = 1; i <= keys; ++i)
-    bytes += std::to_string(i) + "=replace text " + std::to_string(i) + "\r\n";
-  return bytes;
+  std::vector<std::string> find;
+  std::vector<std::string> replace;
+  for (int i = 1; i <= keys; ++i) {
+    find.push_back("find text number " + std::to_string(i));
+    replace.push_back("replace text " + std::to_string(i));
+  }
+  return FindHistories::Serialize(find, replace);
 }
 
 void BM_ReadFindHistory(benchmark::State& state) {
@@ -33,6 +34,7 @@ void BM_ReadFindHistory(benchmark::State& state) {
     std::vector<std::string> find;
     std::vector<std::string> replace;
     FindHistories::Parse(bytes, find, replace);
+    if (find.size() + replace.size() != static_cast<std::size_t>(state.range(0))) std::abort();
     benchmark::DoNotOptimize(find.data());
   }
 }
