@@ -61,6 +61,7 @@ bool PatternCompiler::Compile(std::string_view findText) {
   engine_.ClearPattern();
   groupTable_.clear();
   groupDepth_.clear();
+  scanning_ = false;  // an abandoned compile may have left it set
   SetText(std::string(findText));
 
   // Without both brackets no tag can be written: the whole text is literal.

@@ -236,6 +236,9 @@ TEST_F(EngineTest, GroupsFoundInOneScanAreThoseFoundBySearchingAgainAfterEachGro
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) % n;
   };
+  // A compile the scan abandoned leaves nothing behind for the next one.
+  EXPECT_THROW(CompileFind("[repeat 0]a[/repeat]"), EngineAbort);
+  EXPECT_EQ(Dump("[repeat 2]a[/repeat][repeat x"), R"(REPEAT 2{"A"} "[REPEAT X")");
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     for (std::uint32_t i = 0, n = 1 + next(12); i < n; ++i) text += pieces[next(10)];
