@@ -112,7 +112,7 @@ void Type(QWidget* editor, const QString& text) {
 
 // Replace all over the current Page, as the find window's button runs it.
 void ReplaceAll(NorraApp& app) {
-  app.FindWindow().Open(kFindRequestReplace);
+  app.View().Action(UiItem::mnuReplace)->trigger();
   Settle(app);
   TfrmR* window = app.FindWindow().Window();
   FindReplaceWindow* logic = app.FindWindow().Logic();
