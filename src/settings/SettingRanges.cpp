@@ -64,9 +64,6 @@ std::span<const SettingRange> SettingRanges() {
 }
 
 int InRangeSetting(std::string_view section, std::string_view key, int value) {
-  if (SameName(section, "Edit") && SameName(key, "InitImeMode")) {
-    return (value == 1 || value == 2 || value == 3 || value == 6) ? value : 6;
-  }
   for (const SettingRange& r : kRanges) {
     if (!SameName(r.section, section) || !SameName(r.key, key)) continue;
     if (value < r.low) return r.belowLow;

@@ -17,12 +17,12 @@ struct SettingRange {
   int aboveHigh;  // what a stored value above high becomes
 };
 
-// One row per numeric key the options dialog edits. Settings the dialog does not edit
-// (window placement, copies, print order and range) are left to the code that uses them.
+// One row per numeric key the options dialog edits with a range. Settings it does not edit so
+// (window placement, copies, print order and range, the input-method mode, whose every value
+// the view takes safely) are left to the code that uses them.
 std::span<const SettingRange> SettingRanges();
 
 // The stored value of section/key brought into its range; keys without a row pass through.
-// InitImeMode takes only the values its choice box offers (3, 2, 1, 6); others become 6.
 int InRangeSetting(std::string_view section, std::string_view key, int value);
 
 // The largest undo-log size trimming may end at: 80% of the size it starts at.

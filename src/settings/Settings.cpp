@@ -500,8 +500,7 @@ void Settings::MigrateLegacy() {
   Edit.UseTabCode = f.ReadBool("EDIT", "UseTabCode", Edit.UseTabCode);
   Edit.TabStop = InRangeSetting(EditSettings::kSection, "TabStop",
                                 f.ReadInteger("EDIT", "TabStop", Edit.TabStop));
-  Edit.InitImeMode = InRangeSetting(EditSettings::kSection, "InitImeMode",
-                                    f.ReadInteger("EDIT", "InitImeMode", Edit.InitImeMode));
+  Edit.InitImeMode = f.ReadInteger("EDIT", "InitImeMode", Edit.InitImeMode);
 
   Vision.ToolBar = f.ReadBool("DISPLAY", "Visible_ToolBar", Vision.ToolBar);
   Vision.StatusBar = f.ReadBool("DISPLAY", "Visible_StatusBar", Vision.StatusBar);

@@ -246,12 +246,11 @@ TEST_F(SettingsTest, StoredValuesOutsideTheOptionsDialogsRangesAreBroughtIntoThe
   // Values that once made the editor and norra-print work for minutes, and the rules the
   // description of the file gives.
   auto s = Loaded(
-      "[Norra]\nIniVersion=3500\n[Edit]\nTabStop=1000000\nInitImeMode=4\n"
+      "[Norra]\nIniVersion=3500\n[Edit]\nTabStop=1000000\n"
       "LostBytesStartClear=10000\nLostBytesEndClear=9000\n"
       "[Print]\nLinePerPage=2147483647\nColumnsPerLine=2147483647\nPrintFontSize=1\n"
       "M_Left=-2147483648\n[Vision]\nFontSize=0\n");
   EXPECT_EQ(s->Edit.TabStop, 99);
-  EXPECT_EQ(s->Edit.InitImeMode, 6);
   EXPECT_EQ(s->Edit.LostBytesEndClear, 8000);
   EXPECT_EQ(s->Print.LinePerPage, 99999);
   EXPECT_EQ(s->Print.ColumnsPerLine, 99999);
