@@ -130,6 +130,30 @@ void BM_Compile(benchmark::State& state) {
 }
 BENCHMARK(BM_Compile);
 
+// Long find and replace texts of one tag repeated, as a history can hand back: the sizes the
+// editor once took seconds over.
+void CompileRepeated(benchmark::State& state, const char* piece, int times, bool replace) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  Fixture f("x", "", false);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(replace ? f.engine.CompileReplace(text) : f.engine.Compile(text));
+  }
+  state.SetLabel(std::to_string(text.size()) + " bytes");
+}
+void BM_CompileReplaceFrom(benchmark::State& s) { CompileRepeated(s, "[from a]", 16000, true); }
+void BM_CompileReplaceFcount(benchmark::State& s) { CompileRepeated(s, "[fcount]", 14000, true); }
+void BM_CompileReplaceNow(benchmark::State& s) { CompileRepeated(s, "[now[yyyy]]", 10000, true); }
+void BM_CompileFindNot(benchmark::State& s) { CompileRepeated(s, "[not[a]]b", 14000, false); }
+void BM_CompileFindRepeat(benchmark::State& s) {
+  CompileRepeated(s, "[repeat 1]a[/repeat]", 45000, false);
+}
+BENCHMARK(BM_CompileReplaceFrom)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileReplaceFcount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileReplaceNow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileFindNot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileFindRepeat)->Unit(benchmark::kMillisecond);
+
 // [*]a[*]a[*]a[*]b over 64 KB of "a", against a plain scan of the same text for "b".
 void BM_Hopeless(benchmark::State& state) {
   Fixture f("[*]a[*]a[*]a[*]b", "", true);

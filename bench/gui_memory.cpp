@@ -4,6 +4,8 @@
 //   gui_memory edit FILE                 opens FILE as a Page in the main window, types a few
 //                                        characters through the text control, undoes, types
 //                                        again and saves; prints the peak memory after each step
+//   gui_memory replace FILE              opens FILE, replaces every "ファイル" in it from the
+//                                        find window (whole current file), undoes that
 //
 // `edit` runs on whatever Qt platform is set (QT_QPA_PLATFORM=offscreen works without a display)
 // and raises MaxLength in a settings folder of its own so that the file is not refused.
@@ -26,6 +28,9 @@
 #include "app/UiItem.h"
 #include "documents/Documents.h"
 #include "documents/Page.h"
+#include "findreplace/FindReplaceWindow.h"
+#include "gui/FindReplaceWindowView.h"
+#include "gui/FindWindowBridge.h"
 #include "gui/MainWindowView.h"
 #include "gui/NorraApp.h"
 #include "gui/PageWindow.h"
@@ -105,7 +110,27 @@ void Type(QWidget* editor, const QString& text) {
   }
 }
 
-int Edit(const std::string& name) {
+// Replace all over the current Page, as the find window's button runs it.
+void ReplaceAll(NorraApp& app) {
+  app.View().Action(UiItem::mnuReplace)->trigger();
+  Settle(app);
+  TfrmR* window = app.FindWindow().Window();
+  FindReplaceWindow* logic = app.FindWindow().Logic();
+  if (window == nullptr || logic == nullptr) {
+    std::fprintf(stderr, "gui_memory: no find window\n");
+    std::exit(2);
+  }
+  for (auto [box, text] : {std::pair{&window->FindBoxControl(), "ファイル"},
+                           std::pair{&window->ReplaceBoxControl(), "file"}}) {
+    box->SetSelection(0, box->TextLength());
+    box->ReplaceSelection(Utf8ToCp932(text));
+  }
+  logic->ChooseRange(FindRange::CurrentPad);
+  logic->ReplaceAll();
+  Settle(app);
+}
+
+int Edit(const std::string& name, bool replace) {
   const std::string path = std::filesystem::absolute(name).string();
   const std::uintmax_t size = std::filesystem::file_size(path);
   QTemporaryDir folder;
@@ -140,6 +165,21 @@ int Edit(const std::string& name) {
     return 2;
   }
   Step("opened as a Page");
+
+  if (replace) {
+    const std::size_t before = page->Control().TextLength();
+    ReplaceAll(*app);
+    Step("replaced all");
+    std::printf("  %zu bytes before, %zu after\n", before, page->Control().TextLength());
+    app->View().Action(UiItem::mnuUndo)->trigger();
+    Settle(*app);
+    Step("undone");
+    for (const auto& box : ui.Boxes()) std::printf("  message: %s\n", box.text.c_str());
+    app->View().SetLogic(nullptr);
+    app.reset();
+    std::printf("peak %ld KB\n", PeakKb());
+    return 0;
+  }
 
   ScintillaEditor* editor = app->View().WindowOf(*page)->Control().Widget();
   editor->setFocus();
@@ -180,10 +220,11 @@ int main(int argc, char* argv[]) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return out ? 0 : 2;
   }
-  if (argc == 3 && std::string(argv[1]) == "edit") {
+  if (argc == 3 && (std::string(argv[1]) == "edit" || std::string(argv[1]) == "replace")) {
     QApplication app(argc, argv);
-    return Edit(argv[2]);
+    return Edit(argv[2], std::string(argv[1]) == "replace");
   }
-  std::fprintf(stderr, "usage: gui_memory write SIZE crlf|lf FILE | gui_memory edit FILE\n");
+  std::fprintf(stderr,
+               "usage: gui_memory write SIZE crlf|lf FILE | gui_memory edit|replace FILE\n");
   return 2;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,31 @@ class AlignedText {
   // Whether needle stands at pos, pos being a boundary.
   bool At(std::size_t pos, std::string_view needle) const;
 
+  // Bytes looked at by every text's resets and searches on this thread: a measure of the
+  // compilers' work for tests, which expect it to grow with the text, not faster.
+  static std::uint64_t& Work();
+
  private:
   std::string_view text_;
   std::vector<char> boundary_;
+};
+
+// Forward searches for one needle from positions that mostly grow, as a left-to-right scan
+// makes them: a search from inside the stretch an earlier one crossed without a hit takes its
+// answer again, so each stretch of the text is scanned once however often it is asked about.
+class NextOccurrence {
+ public:
+  NextOccurrence(const AlignedText& text, std::string needle)
+      : text_(text), needle_(std::move(needle)) {}
+
+  // The same as text.Find(needle, from).
+  std::size_t From(std::size_t from);
+
+ private:
+  const AlignedText& text_;
+  std::string needle_;
+  std::size_t searchedFrom_ = AlignedText::npos;
+  std::size_t found_ = AlignedText::npos;
 };
 
 }  // namespace norra

@@ -73,6 +73,7 @@ bool PatternCompiler::CompileText(std::string_view findText) {
   engine_.ClearPattern();
   groupTable_.clear();
   groupDepth_.clear();
+  scanning_ = false;  // an abandoned compile may have left it set
   SetText(std::string(findText));
 
   // Without both brackets no tag can be written: the whole text is literal.
@@ -81,6 +82,133 @@ bool PatternCompiler::CompileText(std::string_view findText) {
     return !engine_.pattern_.empty();
   }
 
+  std::optional<bool> scanned = GroupsInOneScan();
+  if (!(scanned ? *scanned : GroupsBySearching())) {
+    engine_.ClearPattern();
+    return false;
+  }
+
+  std::vector<PatternNode> sequence;
+  if (!Tokenize(text_, sequence) || sequence.empty()) {
+    engine_.ClearPattern();
+    return false;
+  }
+  engine_.pattern_ = std::move(sequence);
+  groupTable_.clear();
+  groupDepth_.clear();
+  return true;
+}
+
+// Groups are compiled innermost first: of the closing tags that have an opening of their kind
+// before them, the leftmost, with the nearest such opening; the group then becomes a
+// placeholder and the search starts again. Such a closing tag only ever comes after the one
+// before it, and an opening once passed stays the nearest of its kind until a group around it
+// takes it in, so one scan with a stack of openings per kind finds the same groups, and each
+// group's text is looked at once, when its body is tokenized.
+// A find text with an opening that makes the search abandon the command (a repeat count that
+// is no number, a storage name of one character other than a-z) leaves the question which
+// of two refusals comes first to the searching pass.
+std::optional<bool> PatternCompiler::GroupsInOneScan() {
+  const std::string& L = S(TAG_BRACKET1);
+  const std::string& R = S(TAG_BRACKET2);
+  const std::string source = std::move(text_);
+  text_.clear();
+  const AlignedText original(source);
+  enum Event { RepeatClose, StorageClose, RepeatOpen, StorageOpen, kEvents };
+  NextOccurrence finders[kEvents] = {
+      {original, L + S(TAG_ENDREPEAT) + R},
+      {original, L + S(TAG_ENDTO) + R},
+      {original, L + S(TAG_REPEAT) + " "},
+      {original, L + S(TAG_INTO) + " "},
+  };
+  const std::size_t closeLength[] = {L.size() + S(TAG_ENDREPEAT).size() + R.size(),
+                                     L.size() + S(TAG_ENDTO).size() + R.size()};
+  const std::size_t openLength[] = {L.size() + S(TAG_REPEAT).size() + 1,
+                                    L.size() + S(TAG_INTO).size() + 1};
+  NextOccurrence nextRight(original, R);
+
+  // First a look at every opening: one that could abandon the command sends the text to the
+  // searching pass.
+  for (int kind : {RepeatOpen, StorageOpen}) {
+    NextOccurrence& find = finders[kind];
+    const std::size_t length = openLength[kind - RepeatOpen];
+    for (std::size_t at = find.From(0); at != AlignedText::npos; at = find.From(at + 1)) {
+      const std::size_t after = at + length;
+      const std::size_t r = nextRight.From(after);
+      if (kind == RepeatOpen) {
+        long long count = 0;
+        const std::size_t end = r == AlignedText::npos ? source.size() : r;
+        if (!ParseCount(std::string_view(source).substr(after, end - after), count)) {
+          SetText(source);
+          return std::nullopt;
+        }
+      } else if (r != AlignedText::npos && r > after && after + original.StepAt(after) == r) {
+        const unsigned char c = static_cast<unsigned char>(source[after]);
+        if (r - after != 1 || c < 'a' || c > 'z') {
+          SetText(source);
+          return std::nullopt;
+        }
+      }
+    }
+  }
+
+  // Openings by where they start in text_; storage ones only with a one-letter name.
+  std::vector<std::size_t> opens[2];
+  text_.reserve(source.size());
+  scanning_ = true;
+  std::size_t copied = 0;  // source bytes already in text_
+  std::size_t pos = 0;
+  for (;;) {
+    int kind = -1;
+    std::size_t at = AlignedText::npos;
+    for (int k = 0; k < kEvents; ++k) {
+      const std::size_t found = finders[k].From(pos);
+      if (found < at) {
+        at = found;
+        kind = k;
+      }
+    }
+    if (kind < 0) break;
+    text_.append(source, copied, at - copied);
+    copied = at;
+    if (kind == RepeatOpen || kind == StorageOpen) {
+      const std::size_t name = at + openLength[kind - RepeatOpen];
+      const std::size_t r = nextRight.From(name);
+      if (kind == RepeatOpen ||
+          (r != AlignedText::npos && r > name && name + original.StepAt(name) == r)) {
+        opens[kind - RepeatOpen].push_back(text_.size());
+      }
+      pos = at + 1;
+      continue;
+    }
+    std::vector<std::size_t>& stack = opens[kind];
+    if (stack.empty()) {
+      pos = at + 1;  // no opening before it: text
+      continue;
+    }
+    text_.append(source, at, closeLength[kind]);
+    copied = pos = at + closeLength[kind];
+    GroupSpan span{stack.back(), text_.size() - closeLength[kind], 0};
+    if (kind == StorageClose) {
+      span.area = static_cast<unsigned char>(text_[span.open + openLength[1]]) - 'a' + 1;
+    }
+    stack.pop_back();
+    const bool ok = kind == RepeatClose ? CompileRepeatGroup(span) : CompileStorageGroup(span);
+    if (!ok) {
+      scanning_ = false;
+      return false;
+    }
+    // Openings inside the group went into its body.
+    for (std::vector<std::size_t>& other : opens) {
+      while (!other.empty() && other.back() >= span.open) other.pop_back();
+    }
+  }
+  text_.append(source, copied, std::string::npos);
+  scanning_ = false;
+  return true;
+}
+
+bool PatternCompiler::GroupsBySearching() {
   bool repeatActive = true;
   bool storageActive = true;
   while (!text_.empty()) {
@@ -98,21 +226,19 @@ bool PatternCompiler::CompileText(std::string_view findText) {
     const bool ok = (repeat && (!storage || repeat->close < storage->close))
                         ? CompileRepeatGroup(*repeat)
                         : CompileStorageGroup(*storage);
-    if (!ok) {
-      engine_.ClearPattern();
-      return false;
-    }
+    if (!ok) return false;
   }
-
-  std::vector<PatternNode> sequence;
-  if (!Tokenize(text_, sequence) || sequence.empty()) {
-    engine_.ClearPattern();
-    return false;
-  }
-  engine_.pattern_ = std::move(sequence);
-  groupTable_.clear();
-  groupDepth_.clear();
   return true;
+}
+
+void PatternCompiler::ReplaceSpan(std::size_t open, std::size_t end, std::string_view with) {
+  if (scanning_) {
+    // The group ends the text made so far.
+    text_.resize(open);
+    text_.append(with);
+    return;
+  }
+  SetText(text_.substr(0, open) + std::string(with) + text_.substr(end));
 }
 
 std::optional<PatternCompiler::GroupSpan> PatternCompiler::FindRepeatGroup() {
@@ -165,7 +291,10 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
   const std::size_t closeTagLength = S(TAG_BRACKET1).size() + S(TAG_ENDREPEAT).size() +
                                      S(TAG_BRACKET2).size();
   const std::size_t countStart = span.open + S(TAG_BRACKET1).size() + S(TAG_REPEAT).size() + 1;
-  const std::size_t r = aligned_.Find(S(TAG_BRACKET2), countStart);
+  // Searched in the group's own text: the closing tag ends in a bracket.
+  const AlignedText ownText(std::string_view(text_).substr(span.open));
+  std::size_t r = ownText.Find(S(TAG_BRACKET2), countStart - span.open);
+  if (r != AlignedText::npos) r += span.open;
   long long count = 0;
   ParseCount(std::string_view(text_).substr(countStart, r - countStart), count);
   if (count <= 0) {
@@ -181,7 +310,7 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
     return false;
   }
   if (body.empty()) {
-    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    ReplaceSpan(span.open, span.close + closeTagLength, {});
     return true;
   }
   bool allMayBeEmpty = true;
@@ -218,7 +347,7 @@ bool PatternCompiler::CompileStorageGroup(const GroupSpan& span) {
     return false;
   }
   if (body.empty()) {
-    SetText(text_.substr(0, span.open) + text_.substr(span.close + closeTagLength));
+    ReplaceSpan(span.open, span.close + closeTagLength, {});
     return true;
   }
   if (engine_.areaGroups_[span.area - 1]) {
@@ -253,11 +382,11 @@ void PatternCompiler::ReplaceWithPlaceholder(const GroupSpan& span, std::size_t 
   groupDepth_.push_back(depth);
   const std::string placeholder = S(TAG_BRACKET1) + S(kind) + kPlaceholderMark +
                                   std::to_string(groupTable_.size() - 1) + S(TAG_BRACKET2);
-  SetText(text_.substr(0, span.open) + placeholder + text_.substr(span.close + closeTagLength));
+  ReplaceSpan(span.open, span.close + closeTagLength, placeholder);
 }
 
-bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternNode& node,
-                               std::size_t& end) {
+bool PatternCompiler::TryToken(const AlignedText& text, TokenSearches& searches, std::size_t at,
+                               PatternNode& node, std::size_t& end) {
   const std::string& L = S(TAG_BRACKET1);
   const std::string& R = S(TAG_BRACKET2);
   const std::string_view view = text.View();
@@ -280,7 +409,7 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
       case TAG_INTO:
       case TAG_REPEAT: {
         if (q >= view.size() || view[q] != kPlaceholderMark) break;
-        const std::size_t r = text.Find(R, q + 1);
+        const std::size_t r = searches.right.From(q + 1);
         if (r == AlignedText::npos) break;
         // Only a placeholder this compile made counts; a typed look-alike stays text.
         std::size_t index = 0;
@@ -301,21 +430,20 @@ bool PatternCompiler::TryToken(const AlignedText& text, std::size_t at, PatternN
       case TAG_NOT: {
         if (!text.At(q, L)) break;
         const std::size_t listStart = q + L.size();
-        const std::string closeList = R + R;
-        const std::size_t close = text.Find(closeList, listStart);
+        const std::size_t close = searches.closeList.From(listStart);
         if (close == AlignedText::npos) break;
         node = PatternNode{};
         node.kind = k;
         node.mayBeEmpty = (k == TAG_NOT);
-        const std::string separator = R + L;
+        const std::size_t separatorLength = R.size() + L.size();
         for (std::size_t from = listStart;;) {
-          std::size_t sep = text.Find(separator, from);
+          std::size_t sep = searches.separator.From(from);
           if (sep == AlignedText::npos || sep > close) sep = close;
           if (sep > from) node.alternatives.push_back(Fold(view.substr(from, sep - from)));
           if (sep == close) break;
-          from = sep + separator.size();
+          from = sep + separatorLength;
         }
-        end = close + closeList.size();
+        end = close + 2 * R.size();
         return true;
       }
       default:
@@ -330,6 +458,8 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
   bodyDepth_ = 0;
   AlignedText text(source);
   const std::string& L = S(TAG_BRACKET1);
+  const std::string& R = S(TAG_BRACKET2);
+  TokenSearches searches{{text, R}, {text, R + R}, {text, R + L}};
   std::size_t literalStart = 0;
   std::size_t scan = 0;
   while (scan < source.size()) {
@@ -337,7 +467,7 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
     if (at == AlignedText::npos) break;
     PatternNode node;
     std::size_t end = 0;
-    if (!TryToken(text, at, node, end)) {
+    if (!TryToken(text, searches, at, node, end)) {
       scan = at + text.StepAt(at);
       continue;
     }
@@ -351,11 +481,17 @@ bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>
     out.push_back(LiteralNode(Fold(source.substr(literalStart))));
   }
 
-  // Of neighbouring STR/STRS only the last stays; two NOTs in a row are refused.
-  for (std::size_t i = out.size(); i-- > 1;) {
-    if (IsVariable(out[i - 1].kind) && IsVariable(out[i].kind)) {
-      out.erase(out.begin() + static_cast<std::ptrdiff_t>(i - 1));
-    } else if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
+  // Of neighbouring STR/STRS only the last stays (in one pass, however long the run); two
+  // NOTs in a row are refused.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (i + 1 < out.size() && IsVariable(out[i].kind) && IsVariable(out[i + 1].kind)) continue;
+    if (kept != i) out[kept] = std::move(out[i]);
+    ++kept;
+  }
+  out.resize(kept);
+  for (std::size_t i = 1; i < out.size(); ++i) {
+    if (out[i - 1].kind == TAG_NOT && out[i].kind == TAG_NOT) {
       Refuse(EngineErrorCode::ConsecutiveNot, TAG_NOT);
       out.clear();
       return false;

@@ -44,6 +44,12 @@ class PatternCompiler {
   bool CompileText(std::string_view findText);
 
   void SetText(std::string text);
+  // The group pass in one scan from left to right; nullopt when the text needs the pass that
+  // searches again after each group (see there).
+  std::optional<bool> GroupsInOneScan();
+  bool GroupsBySearching();
+  // Replaces text_ from `open` to `end` by `with`.
+  void ReplaceSpan(std::size_t open, std::size_t end, std::string_view with);
   std::optional<GroupSpan> FindRepeatGroup();
   std::optional<GroupSpan> FindStorageGroup();
   bool CompileRepeatGroup(const GroupSpan& span);
@@ -52,14 +58,23 @@ class PatternCompiler {
   void ReplaceWithPlaceholder(const GroupSpan& span, std::size_t closeTagLength, int kind,
                               PatternNode group, int depth);
 
+  // The searches a tokenize pass repeats at every tag, each remembering how far it got.
+  struct TokenSearches {
+    NextOccurrence right;      // a closing bracket
+    NextOccurrence closeList;  // two closing brackets: the end of a list
+    NextOccurrence separator;  // closing then opening bracket: between two list entries
+  };
+
   bool Tokenize(std::string_view text, std::vector<PatternNode>& out);
-  bool TryToken(const AlignedText& text, std::size_t at, PatternNode& node, std::size_t& end);
+  bool TryToken(const AlignedText& text, TokenSearches& searches, std::size_t at,
+                PatternNode& node, std::size_t& end);
   std::string Fold(std::string_view text) const;
 
   SearchEngine& engine_;
   EngineError error_;
   std::string text_;  // the find text as the group pass leaves it
-  AlignedText aligned_;
+  AlignedText aligned_;  // over text_, while the group pass searches it
+  bool scanning_ = false;  // the one-scan pass runs: text_ ends with the group being compiled
   std::vector<std::optional<PatternNode>> groupTable_;
   std::vector<int> groupDepth_;  // nesting depth of each group in groupTable_
   int bodyDepth_ = 0;            // deepest group the last Tokenize took from groupTable_

@@ -40,16 +40,24 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
   const std::string fcountTag = L + sym[TAG_FCOUNT] + R;
   const std::string nowOpener = L + sym[TAG_NOWF] + L;
   const std::string fromOpener = L + sym[TAG_OUTFROM] + " ";
-  const std::string closeFormat = R + R;
+  // Each tag's next occurrence is looked for again only once the scan has passed it, and a
+  // date format's end only once a format has passed it: the text is read a bounded number of
+  // times however many tags it holds.
+  NextOccurrence nextFrom(text, fromOpener);
+  NextOccurrence nextFcount(text, fcountTag);
+  NextOccurrence nextRcount(text, rcountTag);
+  NextOccurrence nextNow(text, nowOpener);
+  NextOccurrence nextCloseFormat(text, R + R);
+  const std::size_t closeFormatLength = 2 * R.size();
 
   std::size_t pos = 0;
   while (pos < replaceText.size()) {
     // The earliest candidate wins; for equal positions the lower tag index.
     const std::array<Candidate, 4> found = {{
-        {TAG_OUTFROM, text.Find(fromOpener, pos)},
-        {TAG_FCOUNT, text.Find(fcountTag, pos)},
-        {TAG_RCOUNT, text.Find(rcountTag, pos)},
-        {TAG_NOWF, text.Find(nowOpener, pos)},
+        {TAG_OUTFROM, nextFrom.From(pos)},
+        {TAG_FCOUNT, nextFcount.From(pos)},
+        {TAG_RCOUNT, nextRcount.From(pos)},
+        {TAG_NOWF, nextNow.From(pos)},
     }};
     Candidate best;
     for (const Candidate& c : found) {
@@ -79,10 +87,10 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
         break;
       case TAG_NOWF: {
         const std::size_t formatStart = best.pos + nowOpener.size();
-        const std::size_t close = text.Find(closeFormat, formatStart);
+        const std::size_t close = nextCloseFormat.From(formatStart);
         if (close != AlignedText::npos) {
           item.text = std::string(replaceText.substr(formatStart, close - formatStart));
-          end = close + closeFormat.size();
+          end = close + closeFormatLength;
         }
         break;
       }

@@ -170,6 +170,17 @@ std::int64_t ReplaceDriver::ReplaceAllInText(SearchEngine& engine, std::string_v
   return engine.ReplaceCount - guard.Saved();
 }
 
+std::int64_t ReplaceDriver::ReplaceAllInFoldableText(SearchEngine& engine, std::string& text,
+                                                     ReplaceSink& sink) {
+  if (text.empty()) return 0;
+  CountGuard guard(engine);
+  // A storage group keeps the matched text as it was, for the replacement: that needs the
+  // text unfolded beside the folded one.
+  RunLoop(engine, text, &sink, nullptr, engine.intoGroupCount_ == 0 ? &text : nullptr);
+  guard.Release();
+  return engine.ReplaceCount - guard.Saved();
+}
+
 std::vector<MatchSpan> ReplaceDriver::ListMatches(SearchEngine& engine, std::string_view text) {
   std::vector<MatchSpan> spans;
   if (text.empty()) return spans;

@@ -19,6 +19,8 @@ class ReplaceDriver {
                                   const ReplaceRequest& request);
   static std::int64_t ReplaceAllInText(SearchEngine& engine, std::string_view text,
                                        ReplaceSink& sink);
+  static std::int64_t ReplaceAllInFoldableText(SearchEngine& engine, std::string& text,
+                                               ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);
   static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text);
   static std::vector<MatchSpan> ListMatchesFolded(SearchEngine& engine, std::string_view text);

@@ -136,6 +136,10 @@ std::int64_t SearchEngine::ReplaceAllInText(std::string_view text, ReplaceSink& 
   return ReplaceDriver::ReplaceAllInText(*this, text, sink);
 }
 
+std::int64_t SearchEngine::ReplaceAllInFoldableText(std::string& text, ReplaceSink& sink) {
+  return ReplaceDriver::ReplaceAllInFoldableText(*this, text, sink);
+}
+
 std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
 }

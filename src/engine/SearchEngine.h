@@ -110,6 +110,11 @@ class SearchEngine {
   // The same, handing the new text to `sink` piece by piece, from the first match on (a text
   // without a match gives it nothing). Returns the number of replacements.
   std::int64_t ReplaceAllInText(std::string_view text, ReplaceSink& sink);
+  // The same for a text its caller needs no more as it is, handed to a sink that takes the
+  // stretches left alone by their lengths only (it has their bytes elsewhere, as a file's
+  // writer does): with MatchCase off and no storage group to fill, the text is upper-cased in
+  // place instead of in a copy, saving a whole text's worth of memory.
+  std::int64_t ReplaceAllInFoldableText(std::string& text, ReplaceSink& sink);
 
   // The matches ReplaceAllInText would replace, in order, as spans of `text`, without
   // changing anything but FindCount (raised once per match) and the storage areas.

@@ -268,7 +268,10 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   const std::int64_t before = engine_.ReplaceCount;
   std::int64_t made = 0;
   try {
-    made = engine_.ReplaceAllInText(text, writer);
+    // The joined copy is the engine's alone, and the writer takes the file's own bytes: it may
+    // be folded in place rather than copied once more.
+    made = textIsOriginal ? engine_.ReplaceAllInText(text, writer)
+                          : engine_.ReplaceAllInFoldableText(joined, writer);
   } catch (...) {
     engine_.ReplaceCount = before;  // the count names only replacements that reached a file
     throw;

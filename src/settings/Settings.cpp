@@ -9,6 +9,7 @@
 #include <utility>
 #include <variant>
 
+#include "settings/SettingRanges.h"
 #include "settings/SettingsBackup.h"
 #include "text/AsciiCase.h"
 #include "text/Cp932.h"
@@ -17,8 +18,6 @@
 namespace norra {
 namespace {
 
-constexpr int kDefaultMaxLength = 2097152;
-constexpr int kDefaultRecentMax = 40;
 constexpr std::string_view kRecentKey = "Recent";
 constexpr std::string_view kRecentGroupKey = "RecentGroup";
 constexpr std::string_view kOldAutoClearSection = "EDIT";
@@ -121,7 +120,7 @@ struct Field {
 };
 
 void ReadValue(const IniFile& f, std::string_view s, std::string_view key, int& value) {
-  value = f.ReadInteger(s, key, value);
+  value = InRangeSetting(s, key, f.ReadInteger(s, key, value));
 }
 void ReadValue(const IniFile& f, std::string_view s, std::string_view key, bool& value) {
   value = f.ReadBool(s, key, value);
@@ -429,10 +428,8 @@ void Settings::ReadGeneral() {
 
 void Settings::ReadFile() {
   const auto s = FileSettings::kSection;
-  File.MaxLength = file_.ReadInteger(s, "MaxLength", File.MaxLength);
-  if (File.MaxLength < 1024) File.MaxLength = kDefaultMaxLength;
-  File.RecentMax = file_.ReadInteger(s, "RecentMax", File.RecentMax);
-  if (File.RecentMax < 4) File.RecentMax = kDefaultRecentMax;
+  File.MaxLength = InRangeSetting(s, "MaxLength", file_.ReadInteger(s, "MaxLength", File.MaxLength));
+  File.RecentMax = InRangeSetting(s, "RecentMax", file_.ReadInteger(s, "RecentMax", File.RecentMax));
   // Oldest (highest index) first, so the end of the list is the most recent.
   for (const auto& [n, key] : NumberedKeys(file_, s, kRecentKey, File.RecentMax)) {
     AppendUnique(File.RecentFiles, file_.ReadString(s, key, ""));
@@ -450,6 +447,7 @@ void Settings::ReadPrint() {
 
 void Settings::ReadEdit() {
   ReadFields(file_, Edit, kEditFields);
+  Edit.LostBytesEndClear = std::min(Edit.LostBytesEndClear, LargestEndClear(Edit.LostBytesStartClear));
 }
 
 void Settings::ReadVision() {
@@ -483,8 +481,8 @@ void Settings::ReadHelp() {
 void Settings::MigrateLegacy() {
   const IniFile& f = file_;
 
-  File.MaxLength = f.ReadInteger("FILE", "MaxLength", File.MaxLength);
-  if (File.MaxLength < 1024) File.MaxLength = kDefaultMaxLength;
+  File.MaxLength = InRangeSetting(FileSettings::kSection, "MaxLength",
+                                  f.ReadInteger("FILE", "MaxLength", File.MaxLength));
   for (int i = 0; i < File.RecentMax; ++i) {
     std::string path = f.ReadString("FILE", "RecentFile" + std::to_string(i), "");
     if (path.empty()) break;
@@ -492,14 +490,14 @@ void Settings::MigrateLegacy() {
   }
 
   Edit.UseTabCode = f.ReadBool("EDIT", "UseTabCode", Edit.UseTabCode);
-  Edit.TabStop = f.ReadInteger("EDIT", "TabStop", Edit.TabStop);
-  if (Edit.TabStop < 1) Edit.TabStop = 4;
+  Edit.TabStop = InRangeSetting(EditSettings::kSection, "TabStop",
+                                f.ReadInteger("EDIT", "TabStop", Edit.TabStop));
   Edit.InitImeMode = f.ReadInteger("EDIT", "InitImeMode", Edit.InitImeMode);
 
   Vision.ToolBar = f.ReadBool("DISPLAY", "Visible_ToolBar", Vision.ToolBar);
   Vision.StatusBar = f.ReadBool("DISPLAY", "Visible_StatusBar", Vision.StatusBar);
-  Vision.FontSize = f.ReadInteger("EDIT", "FontSize", Vision.FontSize);
-  if (Vision.FontSize < 1) Vision.FontSize = 11;
+  Vision.FontSize = InRangeSetting(VisionSettings::kSection, "FontSize",
+                                   f.ReadInteger("EDIT", "FontSize", Vision.FontSize));
 
   FindReplace.WantTabs = f.ReadBool("FINDREPLACE", "WantTabs_FindReplace", false);
   FindReplace.Width = f.ReadInteger("WINDOW", "FR_WIDTH", FindReplace.Width);

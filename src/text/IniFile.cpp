@@ -24,8 +24,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// ASCII-only folding is enough: in UTF-8 no byte of a multi-byte character is ASCII.
-bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
+// The form names are compared and indexed in. ASCII-only folding is enough: in UTF-8 no byte
+// of a multi-byte character is ASCII.
+std::string Folded(std::string_view name) { return AsciiUppered(name); }
 
 bool HasLineBreak(std::string_view s) {
   return s.find_first_of("\r\n") != npos;
@@ -80,7 +81,8 @@ IniFile::LoadResult IniFile::Load(std::string& bytes) {
   bytes.clear();
   // A path through a regular file cannot hold a file either: nothing there to lose.
   if (error == FileError::NotFound || error == FileError::NotAFolder) return LoadResult::Missing;
-  lines_.clear();
+  blocks_.assign(1, Block{});
+  sections_.clear();
   return LoadResult::Failed;
 }
 
@@ -90,22 +92,55 @@ bool IniFile::Save() const {
 }
 
 void IniFile::Parse(std::string_view bytes) {
-  lines_.clear();
+  work_ = 0;
+  blocks_.clear();
+  blocks_.emplace_back();
   // A byte-order mark only ever starts a UTF-8 file; in a CP932 file those are bytes to keep.
   const bool utf8 = IsValidUtf8(bytes);
   if (utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::string text = utf8 ? std::string(bytes) : Cp932ToUtf8(bytes);
+  auto add = [this](Line line) {
+    if (line.kind == LineKind::Section) blocks_.emplace_back();
+    blocks_.back().lines.push_back(std::move(line));
+  };
   // CR LF, LF and a lone CR all end a line.
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == npos) {
-      lines_.push_back(ParseLine(text.substr(start)));
+      add(ParseLine(text.substr(start)));
       break;
     }
-    lines_.push_back(ParseLine(text.substr(start, end - start)));
+    add(ParseLine(text.substr(start, end - start)));
     start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
   }
+  for (Block& block : blocks_) IndexKeys(block);
+  IndexSections();
+}
+
+void IniFile::IndexKeys(Block& block) {
+  block.keys.clear();
+  work_ += block.lines.size();
+  for (std::size_t i = 0; i < block.lines.size(); ++i) {
+    if (block.lines[i].kind == LineKind::Entry) block.keys[Folded(block.lines[i].name)].push_back(i);
+  }
+}
+
+void IniFile::IndexSections() {
+  sections_.clear();
+  work_ += blocks_.size();
+  for (std::size_t b = 0; b < blocks_.size(); ++b) {
+    const std::vector<Line>& lines = blocks_[b].lines;
+    if (!lines.empty() && lines.front().kind == LineKind::Section)
+      sections_.try_emplace(Folded(lines.front().name), b);
+  }
+}
+
+void IniFile::Compact(Block& block) {
+  if (block.removed == 0) return;
+  std::erase_if(block.lines, [](const Line& line) { return line.kind == LineKind::Removed; });
+  block.removed = 0;
+  IndexKeys(block);
 }
 
 IniFile::Line IniFile::ParseLine(std::string text) {
@@ -131,9 +166,12 @@ IniFile::Line IniFile::ParseLine(std::string text) {
 
 std::string IniFile::JoinedText() const {
   std::string text;
-  for (const Line& line : lines_) {
-    text += line.text;
-    text += "\r\n";
+  for (const Block& block : blocks_) {
+    for (const Line& line : block.lines) {
+      if (line.kind == LineKind::Removed) continue;
+      text += line.text;
+      text += "\r\n";
+    }
   }
   return text;
 }
@@ -147,8 +185,10 @@ std::string IniFile::Serialize() const {
 }
 
 bool IniFile::NeedsUtf8() const {
-  for (const Line& line : lines_) {
-    if (!CanEncodeCp932(line.text)) return true;
+  for (const Block& block : blocks_) {
+    for (const Line& line : block.lines) {
+      if (line.kind != LineKind::Removed && !CanEncodeCp932(line.text)) return true;
+    }
   }
   // CP932 only when it reads back as the same text: readers take valid UTF-8 as UTF-8, so
   // CP932 bytes that happen to be valid UTF-8 would be misread; and a character CP932 holds
@@ -159,26 +199,17 @@ bool IniFile::NeedsUtf8() const {
 }
 
 std::size_t IniFile::FindSection(std::string_view section) const {
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == LineKind::Section && SameName(lines_[i].name, section)) return i;
-  }
-  return npos;
+  ++work_;
+  const auto it = sections_.find(Folded(section));
+  return it == sections_.end() ? npos : it->second;
 }
 
-std::size_t IniFile::SectionEnd(std::size_t header) const {
-  std::size_t i = header + 1;
-  while (i < lines_.size() && lines_[i].kind != LineKind::Section) ++i;
-  return i;
-}
-
-std::size_t IniFile::FindEntry(std::string_view section, std::string_view key) const {
-  std::size_t header = FindSection(section);
-  if (header == npos) return npos;
-  std::size_t end = SectionEnd(header);
-  for (std::size_t i = header + 1; i < end; ++i) {
-    if (lines_[i].kind == LineKind::Entry && SameName(lines_[i].name, key)) return i;
-  }
-  return npos;
+IniFile::Position IniFile::FindEntry(std::string_view section, std::string_view key) const {
+  const std::size_t b = FindSection(section);
+  if (b == npos) return {};
+  const auto it = blocks_[b].keys.find(Folded(key));
+  if (it == blocks_[b].keys.end() || it->second.empty()) return {};
+  return {b, it->second.front()};
 }
 
 bool IniFile::SectionExists(std::string_view section) const {
@@ -186,39 +217,35 @@ bool IniFile::SectionExists(std::string_view section) const {
 }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-  return FindEntry(section, key) != npos;
+  return FindEntry(section, key).block != npos;
 }
 
 std::vector<std::string> IniFile::ReadSectionKeys(std::string_view section) const {
   std::vector<std::string> keys;
-  std::size_t header = FindSection(section);
-  if (header == npos) return keys;
-  std::size_t end = SectionEnd(header);
-  for (std::size_t i = header + 1; i < end; ++i) {
-    if (lines_[i].kind != LineKind::Entry) continue;
-    bool seen = false;
-    for (const std::string& k : keys) {
-      if (SameName(k, lines_[i].name)) {
-        seen = true;
-        break;
-      }
-    }
-    if (!seen) keys.push_back(lines_[i].name);
+  const std::size_t b = FindSection(section);
+  if (b == npos) return keys;
+  const Block& block = blocks_[b];
+  work_ += block.lines.size();
+  for (std::size_t i = 1; i < block.lines.size(); ++i) {
+    const Line& line = block.lines[i];
+    if (line.kind != LineKind::Entry) continue;
+    // Each key once, in the spelling of its first entry.
+    if (block.keys.at(Folded(line.name)).front() == i) keys.push_back(line.name);
   }
   return keys;
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const {
-  std::size_t i = FindEntry(section, key);
-  if (i == npos) return std::string(def);
-  return std::string(Unquote(lines_[i].value));
+  const Position at = FindEntry(section, key);
+  if (at.block == npos) return std::string(def);
+  return std::string(Unquote(blocks_[at.block].lines[at.line].value));
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
-  std::size_t i = FindEntry(section, key);
-  if (i == npos) return def;
-  return ParseProfileInt(Unquote(lines_[i].value), def);
+  const Position at = FindEntry(section, key);
+  if (at.block == npos) return def;
+  return ParseProfileInt(Unquote(blocks_[at.block].lines[at.line].value), def);
 }
 
 bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
@@ -260,26 +287,36 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
   entry.value = QuoteValue(value);
   entry.text = entry.name + "=" + entry.value;
 
-  std::size_t header = FindSection(section);
-  if (header == npos) {
-    if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Line{});
+  const std::size_t b = FindSection(section);
+  if (b == npos) {
+    Compact(blocks_.back());
+    const std::vector<Line>& last = blocks_.back().lines;
+    if (!last.empty() && !Trim(last.back().text).empty()) blocks_.back().lines.push_back(Line{});
     Line head;
     head.kind = LineKind::Section;
     head.name = std::string(section);
     head.text = "[" + head.name + "]";
-    lines_.push_back(std::move(head));
-    lines_.push_back(std::move(entry));
+    Block& added = blocks_.emplace_back();
+    added.lines.push_back(std::move(head));
+    added.keys[Folded(key)].push_back(1);
+    added.lines.push_back(std::move(entry));
+    sections_.try_emplace(Folded(section), blocks_.size() - 1);
     return true;
   }
-  std::size_t i = FindEntry(section, key);
-  if (i != npos) {
-    lines_[i] = std::move(entry);
+  Block& block = blocks_[b];
+  const Position found = FindEntry(section, key);
+  if (found.block != npos) {
+    block.lines[found.line] = std::move(entry);
     return true;
   }
-  // After the section's last non-blank line, so blank separator lines stay below it.
-  std::size_t at = SectionEnd(header);
-  while (at > header + 1 && Trim(lines_[at - 1].text).empty()) --at;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+  // After the section's last non-blank line, so blank separator lines stay below it; only
+  // blank lines follow, so no entry's index moves.
+  Compact(block);
+  std::size_t at = block.lines.size();
+  while (at > 1 && Trim(block.lines[at - 1].text).empty()) --at;
+  work_ += block.lines.size() - at + 1;
+  block.keys[Folded(key)].push_back(at);
+  block.lines.insert(block.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
   return true;
 }
 
@@ -292,16 +329,29 @@ bool IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::EraseSection(std::string_view section) {
-  for (std::size_t header = FindSection(section); header != npos; header = FindSection(section)) {
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
-                 lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(header)));
-  }
+  if (FindSection(section) == npos) return;
+  const std::string name = Folded(section);
+  std::erase_if(blocks_, [&name](const Block& block) {
+    return !block.lines.empty() && block.lines.front().kind == LineKind::Section &&
+           Folded(block.lines.front().name) == name;
+  });
+  IndexSections();
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  for (std::size_t i = FindEntry(section, key); i != npos; i = FindEntry(section, key)) {
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+  const std::size_t b = FindSection(section);
+  if (b == npos) return;
+  Block& block = blocks_[b];
+  const auto it = block.keys.find(Folded(key));
+  if (it == block.keys.end()) return;
+  // Marked now, dropped in one pass later: deleting many keys stays linear.
+  work_ += it->second.size();
+  for (std::size_t i : it->second) {
+    block.lines[i] = Line{LineKind::Removed, {}, {}, {}};
+    ++block.removed;
   }
+  block.keys.erase(it);
+  if (block.removed * 2 > block.lines.size()) Compact(block);
 }
 
 }  // namespace norra

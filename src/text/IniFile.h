@@ -1,8 +1,10 @@
 // An INI file held in memory as UTF-8 lines, read and written with the Windows profile rules.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace norra {
@@ -70,6 +72,10 @@ class IniFile {
   // Removes the key (every occurrence) from the first section of that name.
   void DeleteKey(std::string_view section, std::string_view key);
 
+  // Lines and index entries looked at by lookups and edits since the contents were last
+  // replaced: a measure of work for tests, which expect it to grow with the file, not faster.
+  std::uint64_t Work() const { return work_; }
+
   // GetPrivateProfileInt's reading of a value: optional blanks, an optional sign, then the
   // leading decimal digits; anything after them is ignored. No digits gives def. A value
   // beyond the int range is clamped to INT_MIN or INT_MAX.
@@ -80,6 +86,7 @@ class IniFile {
     Other,    // comment, blank or unrecognised line: kept as it is
     Section,  // [name]
     Entry,    // key=value
+    Removed,  // a deleted entry awaiting compaction: never written
   };
   struct Line {
     LineKind kind = LineKind::Other;
@@ -87,19 +94,37 @@ class IniFile {
     std::string name;   // section name or key, blanks trimmed
     std::string value;  // raw value text of an entry, blanks trimmed
   };
+  // The lines from one section header up to the next; the first block holds the lines before
+  // any header. Each block indexes its keys, so a lookup costs the same in a file of any size.
+  struct Block {
+    std::vector<Line> lines;  // lines[0] is the header, except in the first block
+    // Upper-cased key -> indexes in lines of every entry with that key, in file order.
+    std::unordered_map<std::string, std::vector<std::size_t>> keys;
+    std::size_t removed = 0;  // lines of kind Removed
+  };
+  struct Position {
+    std::size_t block = npos;
+    std::size_t line = npos;
+  };
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
   static Line ParseLine(std::string text);
   // Every line followed by CR LF, in UTF-8.
   std::string JoinedText() const;
-  // Index of the header of the first section of that name, or npos.
+  // Index of the first block with a header of that name, or npos.
   std::size_t FindSection(std::string_view section) const;
-  // One past the last line of the section whose header is at index header.
-  std::size_t SectionEnd(std::size_t header) const;
-  // Index of the first entry with that key in the first section of that name, or npos.
-  std::size_t FindEntry(std::string_view section, std::string_view key) const;
+  // The first entry with that key in the first section of that name.
+  Position FindEntry(std::string_view section, std::string_view key) const;
+  // Drops the removed lines of a block and re-indexes its keys.
+  void Compact(Block& block);
+  void IndexKeys(Block& block);
+  void IndexSections();
 
   std::string path_;
-  std::vector<Line> lines_;
+  std::vector<Block> blocks_ = std::vector<Block>(1);
+  // Upper-cased section name -> index of the first block of that name.
+  std::unordered_map<std::string, std::size_t> sections_;
+  mutable std::uint64_t work_ = 0;
 };
 
 }  // namespace norra

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "EngineTestSupport.h"
+#include "engine/AlignedText.h"
 #include "engine/PatternCompiler.h"
 
 namespace norra {
@@ -185,6 +186,58 @@ TEST_F(EngineTest, TypedPlaceholderLookAlikesStayText) {
   EXPECT_EQ(Dump(std::string("[repeat\x01") + "0]x"), R"("[REPEAT\x010]X")");
   EXPECT_EQ(Dump(std::string("[repeat 2]a[/repeat][into\x01") + "0]"),
             R"(REPEAT 2{"A"} "[INTO\x010]")");
+}
+
+// Groups are found in one scan unless an opening could abandon the command; then by searching
+// again after each group. Both find the same groups: a text ending in an opening with a count
+// that is no number (which pairs with nothing) takes the searching pass, and the same text
+// with that opening in capitals (plain text, folded alike) the scan.
+TEST_F(EngineTest, GroupsFoundInOneScanAreThoseFoundBySearchingAgainAfterEachGroup) {
+  const char* pieces[] = {"[repeat 1]", "[repeat 2]", "[/repeat]", "[into a]", "[into b]",
+                          "[into ab]", "[/to]",      "x",         "[*]",      "[#]"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  // A compile the scan abandoned leaves nothing behind for the next one.
+  EXPECT_THROW(CompileFind("[repeat 0]a[/repeat]"), EngineAbort);
+  EXPECT_EQ(Dump("[repeat 2]a[/repeat][repeat x"), R"(REPEAT 2{"A"} "[REPEAT X")");
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (std::uint32_t i = 0, n = 1 + next(12); i < n; ++i) text += pieces[next(10)];
+    EXPECT_EQ(Dump(text + "[repeat x"), Dump(text + "[REPEAT X")) << text;
+  }
+}
+
+// Bytes the compilers look at, per byte of a find or replace text made of one construct
+// repeated thousands of times: well-formed tags, tags that never close, closings without an
+// opening, groups. The work grows with the text, not with its square.
+TEST_F(EngineTest, CompilingAFindOrReplaceTextTakesWorkLinearInItsLength) {
+  constexpr std::size_t kLength = 40000;
+  struct Case {
+    const char* piece;
+    bool replace;
+  } cases[] = {
+      {"[from a]", true},          {"[fcount]", true},         {"[rcount]x", true},
+      {"[now[yyyy]]", true},       {"[now[yyyy]", true},       {"[from ab]", true},
+      {"[not[a]]b", false},        {"[which[a][b]]c", false},  {"[not[a]b", false},
+      {"[*][*csv]", false},        {"[?]x", false},            {"[/repeat]", false},
+      {"[repeat 1]", false},       {"[into a", false},         {"[into ab]x[/to]", false},
+      {"[repeat 1]a[/repeat]", false}, {"[repeat 2][#][/repeat]-", false},
+      {"[repeat\x01" "0]", false},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    while (text.size() < kLength) text += c.piece;
+    AlignedText::Work() = 0;
+    if (c.replace) {
+      engine.CompileReplace(text);
+    } else {
+      engine.Compile(text);
+    }
+    EXPECT_LT(AlignedText::Work(), 30 * text.size()) << c.piece;
+  }
 }
 
 }  // namespace

@@ -151,6 +151,41 @@ TEST_F(DriverTest, ListingAFoldableOrFoldedTextFindsWhatListingACopyFinds) {
   }
 }
 
+// A file's rewrite hands the engine a joined copy of its lines that nobody needs afterwards:
+// it is folded in place instead of being copied once more (a whole file's worth of memory),
+// unless a storage group must keep what it matched as it was.
+TEST_F(DriverTest, ReplacingInAFoldableTextFoldsItInPlaceUnlessAStorageGroupNeedsItsCase) {
+  struct Lengths : ReplaceSink {
+    std::string out;  // copied stretches by their length, replacements as they are
+    void Copy(std::string_view original) override { out += std::string(original.size(), '.'); }
+    void Insert(std::string_view replacement, std::size_t) override { out += replacement; }
+  };
+  struct Case {
+    const char* find;
+    const char* replace;
+    const char* text;
+    bool matchCase;
+    const char* out;
+    const char* textAfter;
+  } cases[] = {
+      {"abc", "x", "Abc aBC y", false, "x.x..", "ABC ABC Y"},
+      {"abc", "x", "Abc abc y", true, "....x..", "Abc abc y"},
+      {"[into a]b[*]c[/to]", "<[from a]>", "aBxC", false, ".<BxC>", "aBxC"},
+  };
+  for (const Case& c : cases) {
+    engine.MatchCase = c.matchCase;
+    ASSERT_TRUE(CompileFind(c.find));
+    ASSERT_TRUE(engine.CompileReplace(c.replace));
+    engine.RunReset();
+    std::string text = c.text;
+    Lengths sink;
+    EXPECT_TRUE(engine.ReplaceAllInFoldableText(text, sink));
+    EXPECT_EQ(sink.out, c.out) << c.find;
+    EXPECT_EQ(text, c.textAfter) << c.find;
+  }
+  engine.MatchCase = false;
+}
+
 TEST_F(DriverTest, AbandonedRunRestoresTheCount) {
   ASSERT_TRUE(CompileFind("b[which[]]"));
   ASSERT_TRUE(engine.CompileReplace("x"));

@@ -8,11 +8,13 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "settings/SettingRanges.h"
 #include "settings/Settings.h"
 #include "text/Encoding.h"
 
@@ -206,7 +208,7 @@ TEST_F(SettingsTest, StoredValuesBelowTheirLimitsAreCorrected) {
       {"1024", "4", 1024, 4},
       {"-5", "-1", 2097152, 40},
       {"junk", "", 2097152, 40},
-      {"99999999999999", "99999999999999", INT_MAX, INT_MAX},
+      {"99999999999999", "99999999999999", 104857600, 99},
       {"4096 bytes", "9x", 4096, 9},
   };
   for (const Case& c : cases) {
@@ -216,6 +218,47 @@ TEST_F(SettingsTest, StoredValuesBelowTheirLimitsAreCorrected) {
     EXPECT_EQ(s->File.RecentMax, c.wantRecentMax) << c.recentMax;
     EXPECT_EQ(s->File.RecentFiles, std::vector<std::string>{"/a"});
   }
+}
+
+// Every numeric key the options dialog edits, stored just outside its range on either side,
+// loads as the dialog would have allowed it (or as the rule for that key says).
+TEST_F(SettingsTest, StoredValuesOutsideTheOptionsDialogsRangesAreBroughtIntoThem) {
+  for (const bool above : {false, true}) {
+    std::map<std::string, std::string> sections;
+    for (const SettingRange& r : SettingRanges()) {
+      const long long stored = above ? static_cast<long long>(r.high) + 1 : r.low - 1LL;
+      sections[std::string(r.section)] += std::string(r.key) + "=" + std::to_string(stored) + "\n";
+    }
+    std::string text = "[Norra]\nIniVersion=3500\n";
+    for (const auto& [section, keys] : sections) text += "[" + section + "]\n" + keys;
+    auto s = Loaded(text);
+    ASSERT_TRUE(s->Save());
+    IniFile saved(path_.string());
+    ASSERT_EQ(saved.Load(), IniFile::LoadResult::Read);
+    for (const SettingRange& r : SettingRanges()) {
+      int want = above ? r.aboveHigh : r.belowLow;
+      // The end of trimming never passes 80% of its start.
+      if (r.key == "LostBytesEndClear" && above) want = LargestEndClear(999999999);
+      EXPECT_EQ(saved.ReadInteger(r.section, r.key, -12345), want) << r.key << " above " << above;
+    }
+  }
+
+  // Values that once made the editor and norra-print work for minutes, and the rules the
+  // description of the file gives.
+  auto s = Loaded(
+      "[Norra]\nIniVersion=3500\n[Edit]\nTabStop=1000000\n"
+      "LostBytesStartClear=10000\nLostBytesEndClear=9000\n"
+      "[Print]\nLinePerPage=2147483647\nColumnsPerLine=2147483647\nPrintFontSize=1\n"
+      "M_Left=-2147483648\n[Vision]\nFontSize=0\n");
+  EXPECT_EQ(s->Edit.TabStop, 99);
+  EXPECT_EQ(s->Edit.LostBytesEndClear, 8000);
+  EXPECT_EQ(s->Print.LinePerPage, 99999);
+  EXPECT_EQ(s->Print.ColumnsPerLine, 99999);
+  EXPECT_EQ(s->Print.PrintFontSize, 1);
+  EXPECT_EQ(s->Print.M_Left, 0);
+  EXPECT_EQ(s->Vision.FontSize, 11);
+  EXPECT_EQ(Loaded("[Norra]\nIniVersion=3500\n[Edit]\nTabStop=0\n")->Edit.TabStop, 4);
+  EXPECT_EQ(Loaded("[EDIT]\nTabStop=-3\nFontSize=500\n")->Vision.FontSize, 128);
 }
 
 TEST_F(SettingsTest, RecentListsOnDiskAndInMemory) {
@@ -266,8 +309,8 @@ TEST_F(SettingsTest, HugeRecentMaxReadsOnlyTheKeysPresent) {
   auto s = Loaded(
       "[Norra]\nIniVersion=3500\n[File]\nRecentMax=2147483647\nRecent2000000000=/far\nRecent0=/"
       "near\n");
-  EXPECT_EQ(s->File.RecentMax, INT_MAX);
-  EXPECT_EQ(s->File.RecentFiles, (std::vector<std::string>{"/far", "/near"}));
+  EXPECT_EQ(s->File.RecentMax, 99);
+  EXPECT_EQ(s->File.RecentFiles, (std::vector<std::string>{"/near"}));
 }
 
 TEST_F(SettingsTest, OnlySymbolsTheUserGaveAreWritten) {
@@ -438,8 +481,8 @@ TEST_F(SettingsTest, DamagedFilesGiveDefaultsWhereUnreadable) {
   ASSERT_TRUE(s->Load());
   EXPECT_EQ(s->General.UserName, "First");
   EXPECT_FALSE(s->General.DispUserName);
-  EXPECT_EQ(s->Vision.FontSize, -40);  // stored ranges are the options dialog's business
-  EXPECT_EQ(s->Vision.LeftBlank, INT_MAX);
+  EXPECT_EQ(s->Vision.FontSize, 11);
+  EXPECT_EQ(s->Vision.LeftBlank, 99);
   EXPECT_EQ(s->Edit.TabStop, 4);
   ASSERT_TRUE(s->Save());
   // The junk stays; the values land in the first of the duplicate sections.

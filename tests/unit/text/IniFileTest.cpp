@@ -288,5 +288,36 @@ TEST(IniFileTest, LoadAndSaveFiles) {
   fs::remove_all(dir);
 }
 
+// A history or recent-file section of tens of thousands of keys: reading every key, writing
+// them all into a new file and deleting most of them again each cost a bounded amount per key.
+TEST(IniFileTest, ManyKeysAreReadWrittenAndDeletedInWorkLinearInTheirNumber) {
+  constexpr std::size_t kKeys = 60000;
+  std::string bytes = "[Find]\r\n";
+  for (std::size_t i = 1; i <= kKeys; ++i)
+    bytes += std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+  bytes += "\r\n[Other]\r\nKey=1\r\n";
+
+  IniFile read = Parsed(bytes);
+  std::size_t found = 0;
+  for (const std::string& key : read.ReadSectionKeys("find"))
+    found += read.ReadString("Find", key, "") == "v" + key ? 1 : 0;
+  EXPECT_EQ(found, kKeys);
+  EXPECT_LT(read.Work(), 4 * kKeys);
+
+  IniFile written;
+  for (std::size_t i = 1; i <= kKeys; ++i)
+    ASSERT_TRUE(written.WriteString("Find", std::to_string(i), "v" + std::to_string(i)));
+  ASSERT_TRUE(written.WriteString("Other", "Key", "1"));
+  EXPECT_EQ(written.Serialize(), bytes);
+  EXPECT_LT(written.Work(), 4 * kKeys);
+
+  // Keys deleted from the end, then one added: it lands after the last key left.
+  IniFile trimmed = Parsed(bytes);
+  for (std::size_t i = kKeys; i > 2; --i) trimmed.DeleteKey("FIND", std::to_string(i));
+  ASSERT_TRUE(trimmed.WriteString("Find", "new", "x"));
+  EXPECT_EQ(trimmed.Serialize(), "[Find]\r\n1=v1\r\n2=v2\r\nnew=x\r\n\r\n[Other]\r\nKey=1\r\n");
+  EXPECT_LT(trimmed.Work(), 8 * kKeys);
+}
+
 }  // namespace
 }  // namespace norra
