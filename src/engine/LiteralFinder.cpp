@@ -4,13 +4,7 @@
 #include <cstring>
 #include <tuple>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define NORRA_AVX2_SCAN 1
-#endif
+#include "text/VectorScan.h"
 
 namespace norra {
 namespace {

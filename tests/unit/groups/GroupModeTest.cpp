@@ -420,7 +420,7 @@ TEST_F(GroupModeTest, AFileThatIsNoMemberListIsRefusedAndNeverRewritten) {
   EXPECT_EQ(ui.LastBox().text, GroupFile::NotMemberListMessage(binary));
   EXPECT_EQ(ui.LastBox().flags, MB_OK | MB_ICONERROR);
   EXPECT_TRUE(dialog.Rows().empty());
-  EXPECT_EQ(dialog.GroupName(), "新グループ");
+  EXPECT_EQ(dialog.Group()->Name(), "新グループ");
   ui.QueueDialogFiles({binary});
   dialog.Click(C::cmdOpenGroup);
   EXPECT_EQ(ui.LastBox().text, GroupFile::NotMemberListMessage(binary));
