@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <exception>
 
+#include "gui/LocalInstance.h"
+#include "gui/MainWindowView.h"
 #include "gui/NorraApp.h"
 #include "gui/QtUi.h"
 
@@ -13,8 +15,13 @@ int main(int argc, char* argv[]) {
   norra::QtUi::InstallJapaneseTranslations();
   norra::NorraApp::InstallFontSubstitutes();
   try {
-    norra::NorraApp norra(norra::NorraApp::FromProcess());
+    norra::StartupOptions options = norra::NorraApp::FromProcess();
+    // A Norra running on this display takes the files; this process then has nothing to do.
+    norra::LocalInstance instance;
+    if (instance.HandOver(options.args, options.workingFolder)) return 0;
+    norra::NorraApp norra(std::move(options));
     if (!norra.Start()) return 0;
+    instance.ServeWindow(norra.Logic(), norra.View());
     return norra.Run();
   } catch (const std::exception& error) {
     norra::QtUi().ShowMessageBox(error.what(), norra::MB_OK | norra::MB_ICONERROR, "Norra");
