@@ -11,7 +11,9 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Norra"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor")));
+  // The installed icon; a build tree run falls back on the desktop theme's editor icon.
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("norra"), QIcon::fromTheme(QStringLiteral("accessories-text-editor"))));
   norra::QtUi::InstallJapaneseTranslations();
   norra::NorraApp::InstallFontSubstitutes();
   try {
