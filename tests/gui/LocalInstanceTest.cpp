@@ -43,6 +43,8 @@ class LocalInstanceTest : public AppFixture {
     MakeFile(QStringLiteral("a.txt"), "一");
     MakeFile(QStringLiteral("b c.txt"), "二");
     const std::size_t before = Logic().Docs().PageCount();
+    View().showMinimized();  // the window comes back for the files
+    QTRY_VERIFY(View().isMinimized());
 
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -59,6 +61,7 @@ class LocalInstanceTest : public AppFixture {
 
     QTRY_COMPARE(Logic().Docs().PageCount(), before + 2);
     QVERIFY(ui_.Boxes().empty());
+    QVERIFY(!View().isMinimized());
     const PageList& list = Logic().Docs().List();
     QCOMPARE(QString::fromStdString(list.At(0).text), Work(QStringLiteral("b c.txt")));  // newest first
     QCOMPARE(QString::fromStdString(list.At(1).text), Work(QStringLiteral("a.txt")));
