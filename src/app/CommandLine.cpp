@@ -24,12 +24,14 @@ InfoRequest InfoRequestOf(const std::vector<std::string>& args) {
 std::string InfoText(InfoRequest request, std::string_view version) {
   switch (request) {
     case InfoRequest::Help:
-      return "Usage: norra [-F SETTINGS.ini] [FILE...]\n"
+      return "Usage: norra [--new-window] [-F SETTINGS.ini] [FILE...]\n"
              "Opens each FILE in a window of its own (a path with spaces may come unquoted),\n"
-             "or one untitled file when none is named.\n"
+             "or one untitled file when none is named. When Norra already runs on this display,\n"
+             "the files open in its main window.\n"
              "Options:\n"
              "  -F SETTINGS.ini  the settings file, instead of Norra.ini in the settings folder\n"
              "                   (a relative name is taken from there)\n"
+             "      --new-window another main window, even when Norra already runs\n"
              "  -h, --help       this text\n"
              "      --version    the version\n";
     case InfoRequest::Version:

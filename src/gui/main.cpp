@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "gui/LocalInstance.h"
+#include "gui/MainWindowView.h"
 #include "gui/NorraApp.h"
 #include "gui/QtUi.h"
 
@@ -21,12 +23,19 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Norra"));
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor")));
+  // The installed icon; a build tree run falls back on the desktop theme's editor icon.
+  QApplication::setWindowIcon(
+      QIcon::fromTheme(QStringLiteral("norra"), QIcon::fromTheme(QStringLiteral("accessories-text-editor"))));
   norra::QtUi::InstallJapaneseTranslations();
   norra::NorraApp::InstallFontSubstitutes();
   try {
-    norra::NorraApp norra(norra::NorraApp::FromProcess());
+    norra::StartupOptions options = norra::NorraApp::FromProcess();
+    // A Norra running on this display takes the files; this process then has nothing to do.
+    norra::LocalInstance instance;
+    if (instance.HandOver(options.args, options.workingFolder)) return 0;
+    norra::NorraApp norra(std::move(options));
     if (!norra.Start()) return 0;
+    instance.ServeWindow(norra.Logic(), norra.View());
     return norra.Run();
   } catch (const std::exception& error) {
     norra::QtUi().ShowMessageBox(error.what(), norra::MB_OK | norra::MB_ICONERROR, "Norra");

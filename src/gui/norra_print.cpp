@@ -32,11 +32,23 @@ void Error(const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
 }
 
+#ifndef NORRA_VERSION
+#define NORRA_VERSION "unknown"
+#endif
+
 constexpr const char* kUsage =
     "usage: norra-print [-F SETTINGS] [--printer NAME | --pdf OUT.pdf] [--copies N] FILE...\n"
     "       norra-print --list-printers\n"
     "Prints the files (CP932 text) with the Print settings of Norra.ini: font, margins, lines\n"
-    "and columns, header and footer, order and copies. -F names the settings file (read only).\n"
+    "and columns, header and footer, order and copies.\n"
+    "Options:\n"
+    "  -F, --settings FILE  the settings file (read only)\n"
+    "      --printer NAME   print on this printer (default: the current one)\n"
+    "      --pdf OUT.pdf    write a PDF file instead\n"
+    "      --copies N       the number of copies (default: the Print settings)\n"
+    "      --list-printers  name the installed printers and the PDF file printer\n"
+    "  -h, --help           this text\n"
+    "      --version        the version\n"
     "Exit status: 0 printed, 2 error.\n";
 
 // The print job's messages go to the terminal; the sheet-count question is answered yes.
@@ -94,6 +106,9 @@ bool Parse(int argc, char** argv, Arguments& out) {
       out.listPrinters = true;
     } else if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
+      std::exit(kExitPrinted);
+    } else if (arg == "--version") {
+      std::printf("%s %s\n", kProgram, NORRA_VERSION);
       std::exit(kExitPrinted);
     } else if (arg == "--") {
       for (++i; i < argc; ++i) out.files.emplace_back(argv[i]);

@@ -26,7 +26,7 @@ check() {  # check ARG TEXT-WANTED-IN-STDOUT
 }
 
 check --version "norra $VERSION"
-check --help "Usage: norra [-F SETTINGS.ini] [FILE...]"
+check --help "Usage: norra [--new-window] [-F SETTINGS.ini] [FILE...]"
 check -h "--version"
 [ ! -e "$tmp/config/norra" ] || fail "the settings folder was made: the program started"
 

@@ -89,7 +89,7 @@ TEST(CommandLineInfoTest, HelpAndVersionAsTheFirstArgumentPrintInsteadOfStarting
   }
   EXPECT_EQ(InfoText(InfoRequest::Version, "1.2.3"), "norra 1.2.3\n");
   const std::string help = InfoText(InfoRequest::Help, "1.2.3");
-  EXPECT_EQ(help.rfind("Usage: norra [-F SETTINGS.ini] [FILE...]\n", 0), 0u);
+  EXPECT_EQ(help.rfind("Usage: norra [--new-window] [-F SETTINGS.ini] [FILE...]\n", 0), 0u);
   for (const char* option : {"-F SETTINGS.ini", "--help", "--version"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   EXPECT_EQ(InfoText(InfoRequest::None, "1.2.3"), "");
