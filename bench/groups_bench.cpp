@@ -75,7 +75,8 @@ void BM_GroupMembers100000(benchmark::State& state) {
   TagTable tags;
   tags.Build();
   MemoryUi ui;
-  SearchEngine engine(tags.BuiltInSymbols(), ui);
+  const TagSymbols symbols = tags.BuiltInSymbols();
+  SearchEngine engine(symbols);
   DiskSearch search(engine, ui);
   DiskSearchRequest request;
   request.groupPath = Disk().Group();
@@ -95,7 +96,8 @@ void BM_GroupOf20MbLine(benchmark::State& state) {
   TagTable tags;
   tags.Build();
   MemoryUi ui;
-  SearchEngine engine(tags.BuiltInSymbols(), ui);
+  const TagSymbols symbols = tags.BuiltInSymbols();
+  SearchEngine engine(symbols);
   DiskSearch search(engine, ui);
   DiskSearchRequest request;
   request.groupPath = Disk().LongLine();

@@ -55,6 +55,11 @@ class DiskFileStore::DiskFileSet : public FileSetWrite {
   FileError Add(const std::string& path, std::string_view bytes,
                 const std::string& removeAfter) override {
     if (expected_ != FileError::None) return expected_;
+    // What cannot be written at all (a folder, no permission) is said before a change on disk,
+    // as a single write says it.
+    ReplacementFile file;
+    FileError error = file.Open(path);
+    if (error != FileError::None) return error;
     auto& states = Known();
     const auto known = states.find(path);
     FileIdentity now;
@@ -65,9 +70,7 @@ class DiskFileStore::DiskFileSet : public FileSetWrite {
         return FileError::Changed;
       }
     }
-    ReplacementFile file;
-    FileError error = file.Open(path);
-    if (error == FileError::None) error = file.Write(bytes);
+    error = file.Write(bytes);
     if (error == FileError::None) error = file.Finish(false);
     if (error != FileError::None) return error;
     // Checked here, before anything is in place: the set is written as a whole.
