@@ -67,6 +67,8 @@ class MainView {
   virtual void DropDownPageList(std::size_t selected) = 0;
   virtual void SetPageListEnabled(bool on) = 0;
   virtual bool PageListHasFocus() const = 0;
+  // The files of the open Pages, to be watched for changes by other programs.
+  virtual void WatchFiles(const std::vector<std::string>& /*paths*/) {}
 
   // ---- texts (UTF-8) ----
   // Panels 0 to 5 of the status bar.

@@ -11,6 +11,7 @@
 #include "app/OptionsDialogPort.h"
 #include "app/PageKeys.h"
 #include "documents/Documents.h"
+#include "documents/PageDiskWatch.h"
 #include "documents/FileListDialogPort.h"
 #include "documents/GroupCommandsPort.h"
 #include "documents/Page.h"
@@ -100,6 +101,7 @@ bool MainWindow::Create() {
     printJob_ = std::make_unique<PrintJob>(*printer_, ui_, clock_);
 
     documents_ = std::make_unique<Documents>(*settings_, *log_, ui_, *this, files_);
+    diskWatch_ = std::make_unique<PageDiskWatch>(*documents_, *settings_, ui_);
     edits_ = std::make_unique<EditCommands>(*documents_, *log_, clipboard_, clock_, ui_, *this);
     keys_ = std::make_unique<PageKeys>(
         *log_, [this] { CloseFindWindowOnEscape(); }, [this](UiItem item) { Execute(item); },
@@ -124,6 +126,7 @@ bool MainWindow::Create() {
     if (log_) log_->SetEditingKeys(nullptr);
     keys_.reset();
     edits_.reset();
+    diskWatch_.reset();
     documents_.reset();
     printJob_.reset();
     log_.reset();
@@ -298,6 +301,7 @@ void MainWindow::Destroy() {
   documents_->SetMainWindowVisible(false);
   keys_.reset();
   edits_.reset();
+  diskWatch_.reset();
   documents_.reset();
   tags_.reset();
   log_.reset();
@@ -522,13 +526,24 @@ void MainWindow::PageListChanged() {
   for (const PageListEntry& entry : documents_->List().Entries()) texts.push_back(entry.text);
   const std::size_t selected = documents_->List().SelectedIndex();
   view_.SetPageList(texts, selected);
+  if (diskWatch_) view_.WatchFiles(diskWatch_->WatchedPaths());
   UpdateMenuItems();
 }
 
 // ---- events ----
 
 void MainWindow::Activated() {
+  if (!Created()) return;
+  // A watcher can miss a change (a file put back under its name, a folder on a network).
+  diskWatch_->CheckAll();
+  UpdateStatusBar();
   if (Page* page = Active()) view_.FocusPage(*page);
+}
+
+void MainWindow::FileChangedOnDisk(const std::string& path) {
+  if (!Created()) return;
+  diskWatch_->PathChanged(path);
+  UpdateStatusBar();
 }
 
 void MainWindow::FilesDropped(const std::vector<std::string>& paths) {

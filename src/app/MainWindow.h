@@ -21,6 +21,7 @@ namespace norra {
 class Clipboard;
 class Clock;
 class Documents;
+class PageDiskWatch;
 class EditCommands;
 class FileListDialogPort;
 class FileStore;
@@ -94,6 +95,8 @@ class MainWindow : public DocumentsHost, public OptionsHost {
 
   // ---- events of the main window ----
   void Activated();
+  // A watcher saw the file at `path` change or go.
+  void FileChangedOnDisk(const std::string& path);
   void FilesDropped(const std::vector<std::string>& paths);
   // Key preview of the main window; true when the key was used here.
   bool KeyDown(int key, unsigned shift);
@@ -209,6 +212,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<UndoLog> log_;
   std::unique_ptr<Documents> documents_;
+  std::unique_ptr<PageDiskWatch> diskWatch_;
   std::unique_ptr<EditCommands> edits_;
   std::unique_ptr<PageKeys> keys_;
   std::unique_ptr<PrinterDevice> ownPrinter_;  // when the ports bring none

@@ -106,6 +106,14 @@ std::unique_ptr<FileSetWrite> DiskFileStore::WriteTogether(const std::vector<std
   return std::make_unique<DiskFileSet>(paths);
 }
 
+bool DiskFileStore::KnownState(const std::string& path, FileIdentity& state) {
+  const auto& states = Known();
+  const auto known = states.find(path);
+  if (known == states.end()) return false;
+  state = known->second;
+  return true;
+}
+
 bool DiskFileStore::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }
 
 }  // namespace norra

@@ -17,6 +17,7 @@ class DiskFileStore : public FileStore {
   FileError Write(const std::string& path, std::string_view bytes) override;
   std::unique_ptr<FileSetWrite> WriteTogether(const std::vector<std::string>& paths) override;
   bool Exists(const std::string& path) override;
+  bool KnownState(const std::string& path, FileIdentity& state) override;
   std::string LeftBackup() const override { return leftBackup_; }
 
  private:

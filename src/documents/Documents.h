@@ -80,6 +80,7 @@ class Documents : public PageOwner {
   void SetMainWindowVisible(bool visible) { mainWindowVisible_ = visible; }
 
   Page* ActivePage() const { return active_; }
+  FileStore& Files() { return files_; }
   const PageList& List() const { return list_; }
   PageList& List() { return list_; }
   // The Pages' windows, the active one first.

@@ -52,6 +52,10 @@ class FileStore {
   virtual std::unique_ptr<FileSetWrite> WriteTogether(const std::vector<std::string>& paths) = 0;
   // Whether something (a file or a folder) exists at the path.
   virtual bool Exists(const std::string& path) = 0;
+  // The state this program last read or wrote the file in; false when it knows none.
+  virtual bool KnownState(const std::string& /*path*/, FileIdentity& /*state*/) { return false; }
+  // The file's state now; false when there is none.
+  virtual bool StateNow(const std::string& path, FileIdentity& state) { return IdentifyFile(path, state); }
 };
 
 }  // namespace norra

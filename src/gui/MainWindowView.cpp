@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -18,14 +20,17 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSet>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
@@ -76,6 +81,16 @@ TfrmNote::TfrmNote(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
+
+  watcher_ = new QFileSystemWatcher(this);
+  watchCalm_ = new QTimer(this);
+  watchCalm_->setSingleShot(true);
+  watchCalm_->setInterval(200);
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+    if (!changedFiles_.contains(path)) changedFiles_.append(path);
+    watchCalm_->start();
+  });
+  connect(watchCalm_, &QTimer::timeout, this, &TfrmNote::FilesCalm);
 
   // Key preview: the window sees the keys of its controls first.
   qApp->installEventFilter(this);
@@ -805,6 +820,32 @@ void TfrmNote::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+void TfrmNote::WatchFiles(const std::vector<std::string>& paths) {
+  QSet<QString> wanted;
+  for (const std::string& path : paths) wanted.insert(QString::fromStdString(path));
+  QStringList gone;
+  QSet<QString> watched;
+  for (const QString& path : watcher_->files()) {
+    if (!wanted.contains(path)) gone.append(path);
+    watched.insert(path);
+  }
+  if (!gone.isEmpty()) watcher_->removePaths(gone);
+  QStringList added;
+  for (const QString& path : wanted)
+    if (!watched.contains(path)) added.append(path);
+  if (!added.isEmpty()) watcher_->addPaths(added);  // a file that is not there is not watched
+}
+
+void TfrmNote::FilesCalm() {
+  const QStringList changed = std::exchange(changedFiles_, {});
+  // A file replaced under its name (as most programs save) leaves the watch: followed again.
+  const QStringList watched = watcher_->files();
+  for (const QString& path : changed)
+    if (!watched.contains(path) && QFileInfo::exists(path)) watcher_->addPath(path);
+  if (logic_ == nullptr) return;
+  for (const QString& path : changed) logic_->FileChangedOnDisk(path.toStdString());
 }
 
 void TfrmNote::changeEvent(QEvent* event) {

@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <map>
 #include <string>
@@ -13,11 +14,13 @@
 
 class QAction;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace norra {
@@ -68,6 +71,7 @@ class TfrmNote : public QMainWindow, public MainView {
   void DropDownPageList(std::size_t selected) override;
   void SetPageListEnabled(bool on) override;
   bool PageListHasFocus() const override;
+  void WatchFiles(const std::vector<std::string>& paths) override;
 
   void SetStatusText(int panel, const std::string& text) override;
   void SetCaption(const std::string& caption) override;
@@ -121,6 +125,12 @@ class TfrmNote : public QMainWindow, public MainView {
   std::vector<QMdiSubWindow*> WindowsTopFirst() const;
 
   MainWindow* logic_ = nullptr;
+  // The open Pages' files; changes are passed on after a short calm, so that a file written
+  // in several steps or replaced under its name is looked at once, complete.
+  QFileSystemWatcher* watcher_ = nullptr;
+  QTimer* watchCalm_ = nullptr;
+  QStringList changedFiles_;
+  void FilesCalm();
   std::array<QAction*, kUiItemCount> actions_{};
   QMdiArea* area_ = nullptr;
   QToolBar* speedPanel_ = nullptr;

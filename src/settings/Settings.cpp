@@ -369,7 +369,7 @@ Settings::FileKind Settings::Classify(bool empty) const {
   const auto file = [](std::string_view k) {
     return NumberedKeyIndex(k, kRecentKey) >= 0 || NumberedKeyIndex(k, kRecentGroupKey) >= 0 ||
            SameKey(k, "MaxLength") || SameKey(k, "RecentMax") || SameKey(k, "CurrentDir") ||
-           SameKey(k, "GroupPath");
+           SameKey(k, "GroupPath") || SameKey(k, "AutoReload");
   };
   const auto edit = [](std::string_view k) {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
@@ -439,6 +439,7 @@ void Settings::ReadFile() {
   }
   File.CurrentDir = file_.ReadString(s, "CurrentDir", File.CurrentDir);
   File.GroupPath = file_.ReadString(s, "GroupPath", File.GroupPath);
+  File.AutoReload = file_.ReadBool(s, "AutoReload", File.AutoReload);
 }
 
 void Settings::ReadPrint() {
@@ -567,6 +568,7 @@ bool Settings::WriteFile() {
   ok = WriteRecentList(file_, s, kRecentGroupKey, File.RecentGroups) && ok;
   ok = file_.WriteString(s, "CurrentDir", File.CurrentDir) && ok;
   ok = file_.WriteString(s, "GroupPath", File.GroupPath) && ok;
+  ok = file_.WriteBool(s, "AutoReload", File.AutoReload) && ok;
   return ok;
 }
 

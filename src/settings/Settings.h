@@ -29,6 +29,8 @@ struct FileSettings {
   std::vector<std::string> RecentGroups;  // the end is the most recent
   std::string CurrentDir;
   std::string GroupPath;
+  // A Page without edits takes its file's new content at once when another program changes it.
+  bool AutoReload = false;
 };
 
 struct PrintSettings {

@@ -86,7 +86,7 @@ class SettingsTest : public ::testing::Test {
 
 const char kDefaultFile[] =
     "[Norra]\nUserName=DefaultUser\nDispUserName=0\nIniVersion=3500\n\n"
-    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\n\n"
+    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\nAutoReload=0\n\n"
     "[Print]\nM_Top=15\nM_Bottom=15\nM_Left=15\nM_Right=15\nLinePerPage=99999\n"
     "ColumnsPerLine=99999\nCopies=1\nPrintOrder=0\nPrintRange=0\n"
     "HeadLine=ﾌｧｲﾙ名:[pathname] ([pageindex_file[1]]/[pagecount_file[0]]ﾍﾟｰｼﾞ)\n"
@@ -142,6 +142,7 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   s->File.RecentGroups = {"/g1.tgp", "/g2.tgp"};
   s->File.CurrentDir = "/home/u/文書";
   s->File.GroupPath = "/g2.tgp";
+  s->File.AutoReload = true;
   s->Print = {1, 2, 3, 4, 5, 6, 7, 2, 2, " head ", "foot", false, false, 8, 9, "IPAGothic", 12};
   s->Edit = {true, 8, 2, false, true, 4096, 2048, true, 512, true};
   s->Vision = {false, false, 7, "Noto Sans CJK JP", 20, true, 1, 2, 3, 4, 5, 6};
@@ -165,6 +166,7 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   EXPECT_EQ(t->File.RecentGroups, s->File.RecentGroups);
   EXPECT_EQ(t->File.CurrentDir, "/home/u/文書");
   EXPECT_EQ(t->File.GroupPath, "/g2.tgp");
+  EXPECT_TRUE(t->File.AutoReload);
   const PrintSettings& p = t->Print;
   EXPECT_EQ(
       std::tie(p.M_Top, p.M_Bottom, p.M_Left, p.M_Right, p.LinePerPage, p.ColumnsPerLine, p.Copies,
