@@ -14,6 +14,7 @@ namespace norra {
   X(chkDispUserName, 0)            \
   X(txtMaxLength, 1)               \
   X(txtRecentMax, 1)               \
+  X(chkAutoReload, 1)              \
   X(txtHeadLine, 2)                \
   X(txtFootLine, 2)                \
   X(chkPrintHeadLine, 2)           \

@@ -184,6 +184,7 @@ void OptionsDialog::Fill(int page) {
     case kPageFile:
       set(txtMaxLength, N(s.File.MaxLength));
       set(txtRecentMax, N(s.File.RecentMax));
+      set(chkAutoReload, B(s.File.AutoReload));
       break;
     case kPagePrint:
       set(txtHeadLine, s.Print.HeadLine);
@@ -354,6 +355,7 @@ bool OptionsDialog::ApplyFile() {
       recent.erase(recent.begin(), recent.end() - file.RecentMax);
     }
   }
+  file.AutoReload = Checked(chkAutoReload);
   context_.settings.SaveFile();
   Fill(kPageFile);
   return true;

@@ -184,7 +184,8 @@ QWidget* TdlgOption::BuildFile() {
   grid->addWidget(Line(txtMaxLength, page, true, 9), 0, 1);
   grid->addWidget(Label("最近使ったﾌｧｲﾙの記憶数", page), 1, 0);
   grid->addWidget(Line(txtRecentMax, page, true, 2), 1, 1);
-  grid->setRowStretch(2, 1);
+  grid->addWidget(Check(chkAutoReload, "他のﾌﾟﾛｸﾞﾗﾑで変更されたﾌｧｲﾙを、未編集ならすぐ再読込みする", page), 2, 0, 1, 2);
+  grid->setRowStretch(3, 1);
   return page;
 }
 

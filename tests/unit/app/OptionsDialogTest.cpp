@@ -41,6 +41,7 @@ struct Case {
 TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPasses) {
   auto maxLength = [](const Settings& s) { return s.File.MaxLength; };
   auto recentMax = [](const Settings& s) { return s.File.RecentMax; };
+  auto autoReload = [](const Settings& s) { return static_cast<int>(s.File.AutoReload); };
   auto tabStop = [](const Settings& s) { return s.Edit.TabStop; };
   auto endClear = [](const Settings& s) { return s.Edit.LostBytesEndClear; };
   auto maxLog = [](const Settings& s) { return s.Edit.MaxLogBytes; };
@@ -64,6 +65,7 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
       {{{txtRecentMax, "3"}}, "最近使ったﾌｧｲﾙの記憶数は 4 ～ 99 に設定して下さい。", recentMax},
       {{{txtRecentMax, "99"}}, "", recentMax, 99},
       {{{txtRecentMax, "100"}}, "最近使ったﾌｧｲﾙの記憶数は 4 ～ 99 に設定して下さい。", recentMax},
+      {{{chkAutoReload, "1"}}, "", autoReload, 1},
       {{{txtHeadLinePosition, "298"}},
        "ﾍｯﾀﾞｰと用紙上端との距離は 0 ～ 用紙長 に設定して下さい。",
        headPos},
