@@ -86,6 +86,7 @@ class FakeView : public MainView {
     pageListSelected = selected;
   }
   void SetPageListSelection(std::size_t index) override { pageListSelected = index; }
+  void WatchFiles(const std::vector<std::string>& paths) override { watched = paths; }
   void DropDownPageList(std::size_t selected) override {
     droppedDown = true;
     pageListSelected = selected;
@@ -162,6 +163,7 @@ class FakeView : public MainView {
   std::vector<PageArrangement> arranged;
   std::vector<std::string> pageList;
   std::size_t pageListSelected = static_cast<std::size_t>(-1);
+  std::vector<std::string> watched;  // the files the view was told to watch
   bool droppedDown = false;
   bool pageListFocus = false;
   std::array<std::string, 6> status;

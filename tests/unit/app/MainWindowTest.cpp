@@ -1,6 +1,7 @@
 // The main window driven as a view would drive it: start-up, command line, status texts,
 // enabling, exit and shutdown, dropped files, the page list, find window and help routing.
 #include "AppHarness.h"
+#include "documents/PageDiskWatch.h"
 #include "engine/TagTable.h"
 
 namespace norra::testing {
@@ -66,6 +67,28 @@ TEST_F(MainWindowTest, CommandLineFilesOpenInOrderAndSplitPathsJoin) {
   EXPECT_EQ(window->Docs().UntitledCounter(), 0);
   // Both went to the recent-file list, oldest first.
   EXPECT_EQ(window->Prefs().File.RecentFiles, (std::vector<std::string>{a, spaced}));
+}
+
+// The view watches the open files; what it misses, the main window's activation finds.
+TEST_F(MainWindowTest, AFileChangedBehindItsPageIsAskedAboutOnceOnActivation) {
+  WriteCurrentSettings();
+  const std::string a = MakeFile("a.txt", "AAA");
+  Start({"a.txt"});
+  EXPECT_EQ(view.watched, std::vector<std::string>{a});
+  const std::size_t before = ui.Boxes().size();
+  window->Activated();
+  EXPECT_EQ(ui.Boxes().size(), before);
+  MakeFile("a.txt", "BBBB");
+  ui.QueueAnswer(IDNO);
+  window->Activated();
+  ASSERT_EQ(ui.Boxes().size(), before + 1);
+  window->Activated();
+  window->FileChangedOnDisk(a);
+  ASSERT_EQ(ui.Boxes().size(), before + 1);
+  EXPECT_EQ(ui.Boxes().back().text, PageDiskWatch::ChangedText(a));
+  EXPECT_EQ(Active()->Control().Text(), "AAA");
+  // Closing the kept text asks to save it.
+  EXPECT_TRUE(Active()->Modified());
 }
 
 TEST_F(MainWindowTest, SettingsOptionNamesTheSettingsFileAndIsNoFile) {
