@@ -23,6 +23,13 @@ std::vector<Page*> FilePages(const Documents& docs) {
   return pages;
 }
 
+// Whether the Page is still open (a question lets Pages close meanwhile); compares addresses only.
+bool StillOpen(const Documents& docs, const Page* page) {
+  for (const PageListEntry& entry : docs.List().Entries())
+    if (entry.page == page) return true;
+  return false;
+}
+
 }  // namespace
 
 std::string PageDiskWatch::ChangedText(const std::string& path) {
@@ -51,7 +58,7 @@ void PageDiskWatch::PathChanged(const std::string& path) {
     return;
   }
   for (Page* page : FilePages(docs_))
-    if (page->FilePath() == path && docs_.Owns(*page)) Check(*page);
+    if (StillOpen(docs_, page) && page->FilePath() == path) Check(*page);
   if (again_) CheckAll();
 }
 
@@ -64,7 +71,7 @@ void PageDiskWatch::CheckAll() {
   do {
     again_ = false;
     for (Page* page : FilePages(docs_))
-      if (docs_.Owns(*page)) Check(*page);
+      if (StillOpen(docs_, page)) Check(*page);
   } while (again_);
   // Files no Page holds any more are forgotten.
   std::vector<std::string> open = WatchedPaths();
@@ -110,7 +117,7 @@ void PageDiskWatch::Check(Page& page) {
     return;
   }
   const int answer = ui_.ShowMessageBox(ChangedText(path), MB_YESNOCANCEL | MB_ICONQUESTION, kCaption);
-  if (!docs_.Owns(page) || page.FilePath() != path) return;  // closed or renamed meanwhile
+  if (!StillOpen(docs_, &page) || page.FilePath() != path) return;  // closed or renamed meanwhile
   const auto asked = notices_.find(path);
   if (asked == notices_.end()) return;
   if (answer == IDYES) {
