@@ -458,9 +458,9 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   change.keep = selection ? KeepText::Selection : KeepText::WholeText;
   change.start = start;
   change.length = length;
-  change.text = result.text;
   change.selStart = selection ? start : result.selStart;
   change.selLength = selection ? result.text.size() : result.selLength;
+  change.text = std::move(result.text);  // a whole Page's text: not twice
   change.spans = std::move(result.spans);
   change.kind = kind;
   if (!ApplyToPage(page, std::move(change))) {
@@ -476,11 +476,19 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
 bool FindRun::ApplyToPage(Page& page, PageChange change) {
   TextControl& control = page.Control();
   PageEdit edit(log_, page, change.keep);
-  if (std::vector<ReplacedSpan>* spans = edit.Spans()) *spans = std::move(change.spans);
+  std::vector<ReplacedSpan>* spans = edit.Spans();
+  if (spans != nullptr) *spans = std::move(change.spans);
   const CommandTarget& target = edit.Target();
   const std::size_t expected = control.TextLength() - change.length + change.text.size();
-  control.SetSelection(change.start, change.length);
-  if (!control.ReplaceSelection(change.text) || control.TextLength() != expected) {
+  bool applied = false;
+  if (change.keep == KeepText::WholeText && spans != nullptr && !spans->empty()) {
+    // The control may go span by span; a failure part way is undone below from the kept text.
+    applied = control.ReplaceSpans(change.start, change.length, change.text, *spans);
+  } else {
+    control.SetSelection(change.start, change.length);
+    applied = control.ReplaceSelection(change.text);
+  }
+  if (!applied || control.TextLength() != expected) {
     // A control that took only part of the text gets the old one back.
     if (change.keep == KeepText::WholeText && control.TextView() != target.keptText) {
       control.SetSelection(0, control.TextLength());

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/CaseMap.h"
+#include "text/ReplacedSpan.h"
 
 namespace norra {
 
@@ -88,6 +90,14 @@ class TextControl {
   // Replaces the selection with `text` as one edit (like a plain-text paste) and leaves the
   // caret after it. Returns false, changing nothing, when the result would exceed MaxLength.
   virtual bool ReplaceSelection(std::string_view text) = 0;
+  // Replaces [start, start + length) with `text` like ReplaceSelection, where `spans` (offsets
+  // from `start`, ascending) are the only places the two differ. A control may apply the spans
+  // one by one instead of taking the whole text at once; this one does the latter.
+  virtual bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view text,
+                            const std::vector<ReplacedSpan>& /*spans*/) {
+    SetSelection(start, length);
+    return ReplaceSelection(text);
+  }
 
   // Largest text the control holds, in bytes.
   virtual std::size_t MaxLength() const = 0;
