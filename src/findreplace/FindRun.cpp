@@ -441,6 +441,9 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   const std::size_t length = selection ? control.SelLength() : control.TextLength();
   ReplaceRequest request;
   request.spans = log_.Enabled();
+  // A whole Page's replace goes to the control span by span: the engine then need not build
+  // a whole new text beside the old one.
+  request.replacementsOnly = request.spans && !selection;
   request.selStart = control.SelStart();
   request.selLength = control.SelLength();
   ReplaceResult result = engine_.ReplaceAll(control.TextView().substr(start, length), request);
@@ -449,7 +452,7 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
     return ReplaceOutcome::Unchanged;
   }
   // A control would cut a text that does not fit; refuse instead of losing the tail.
-  if (control.TextLength() - length + result.text.size() > control.MaxLength()) {
+  if (control.TextLength() - length + result.newLength > control.MaxLength()) {
     engine_.ReplaceCount -= result.count;  // the count names only what reached a Page
     ShowReplaceRefusal(ui_, kTooLongForPage);
     return ReplaceOutcome::Refused;
@@ -459,8 +462,10 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   change.start = start;
   change.length = length;
   change.selStart = selection ? start : result.selStart;
-  change.selLength = selection ? result.text.size() : result.selLength;
-  change.text = std::move(result.text);  // a whole Page's text: not twice
+  change.selLength = selection ? result.newLength : result.selLength;
+  change.text = result.text;
+  change.spanWise = request.replacementsOnly;
+  change.newLength = result.newLength;
   change.spans = std::move(result.spans);
   change.kind = kind;
   if (!ApplyToPage(page, std::move(change))) {
@@ -479,11 +484,13 @@ bool FindRun::ApplyToPage(Page& page, PageChange change) {
   std::vector<ReplacedSpan>* spans = edit.Spans();
   if (spans != nullptr) *spans = std::move(change.spans);
   const CommandTarget& target = edit.Target();
-  const std::size_t expected = control.TextLength() - change.length + change.text.size();
+  const std::size_t newLength = change.spanWise ? change.newLength : change.text.size();
+  const std::size_t expected = control.TextLength() - change.length + newLength;
   bool applied = false;
-  if (change.keep == KeepText::WholeText && spans != nullptr && !spans->empty()) {
+  if (change.spanWise) {
     // The control may go span by span; a failure part way is undone below from the kept text.
-    applied = control.ReplaceSpans(change.start, change.length, change.text, *spans);
+    applied = spans != nullptr &&
+              control.ReplaceSpans(change.start, change.length, change.text, *spans);
   } else {
     control.SetSelection(change.start, change.length);
     applied = control.ReplaceSelection(change.text);

@@ -335,7 +335,7 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
 }
 
 bool ScintillaTextControl::ReplaceSpans(std::size_t start, std::size_t length,
-                                        std::string_view text,
+                                        std::string_view replacements,
                                         const std::vector<ReplacedSpan>& spans) {
   // Taking a whole new text at once holds it several times over (the UTF-8 for the widget,
   // the widget's and the mirror's old and new copies) while the old text is still alive; span
@@ -345,26 +345,24 @@ bool ScintillaTextControl::ReplaceSpans(std::size_t start, std::size_t length,
   const std::size_t kMinBytesPerSpan = 32;
   if ((editor_ == nullptr && !deferred_) || spans.empty() ||
       length / spans.size() < kMinBytesPerSpan) {
-    return TextControl::ReplaceSpans(start, length, text, spans);
+    return TextControl::ReplaceSpans(start, length, replacements, spans);
   }
   AbandonComposition();
   ReportPendingText();
+  std::size_t newLength = length;
+  for (const ReplacedSpan& span : spans) newLength += span.newLength - span.oldLength;
   const std::size_t kept = mirror_.Size() - std::min(length, mirror_.Size());
-  if (kept > maxLength_ || text.size() > maxLength_ - kept) return false;
-  // From the last span back, so that the offsets of the spans still to do stay valid; a span's
-  // new bytes sit in `text` after the growth of every span before it.
-  std::ptrdiff_t growth = static_cast<std::ptrdiff_t>(text.size()) -
-                          static_cast<std::ptrdiff_t>(length);
+  if (kept > maxLength_ || newLength > maxLength_ - kept) return false;
+  // From the last span back, so that the offsets of the spans still to do stay valid.
+  std::size_t taken = replacements.size();
   for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
-    growth -= static_cast<std::ptrdiff_t>(span->newLength) -
-              static_cast<std::ptrdiff_t>(span->oldLength);
-    const auto from = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span->oldStart) + growth);
-    Cp932Mirror::LogicEdit edit =
-        mirror_.ReplaceBytes(start + span->oldStart, span->oldLength, text.substr(from, span->newLength));
+    taken -= span->newLength;
+    Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(
+        start + span->oldStart, span->oldLength, replacements.substr(taken, span->newLength));
     if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
   }
   RepairDisplay();
-  const std::size_t caret = start + text.size();
+  const std::size_t caret = start + newLength;
   Select(caret, caret, true);
   ResetCaretColumn();
   modified_ = true;

@@ -90,11 +90,23 @@ class TextControl {
   // Replaces the selection with `text` as one edit (like a plain-text paste) and leaves the
   // caret after it. Returns false, changing nothing, when the result would exceed MaxLength.
   virtual bool ReplaceSelection(std::string_view text) = 0;
-  // Replaces [start, start + length) with `text` like ReplaceSelection, where `spans` (offsets
-  // from `start`, ascending) are the only places the two differ. A control may apply the spans
-  // one by one instead of taking the whole text at once; this one does the latter.
-  virtual bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view text,
-                            const std::vector<ReplacedSpan>& /*spans*/) {
+  // Replaces the `spans` (offsets from `start`, ascending) of [start, start + length) with
+  // `replacements` (their new bytes, one after another) as one edit like ReplaceSelection. A
+  // control may apply the spans one by one instead of taking a whole new text at once; this one
+  // builds the whole text.
+  virtual bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view replacements,
+                            const std::vector<ReplacedSpan>& spans) {
+    const std::string old = TextRange(start, length);
+    std::string text;
+    std::size_t copied = 0;
+    std::size_t taken = 0;
+    for (const ReplacedSpan& span : spans) {
+      text.append(old, copied, span.oldStart - copied);
+      text.append(replacements.substr(taken, span.newLength));
+      copied = span.oldStart + span.oldLength;
+      taken += span.newLength;
+    }
+    text.append(old, std::min(copied, old.size()));
     SetSelection(start, length);
     return ReplaceSelection(text);
   }
