@@ -443,7 +443,7 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   request.spans = log_.Enabled();
   // A whole Page's replace goes to the control span by span: the engine then need not build
   // a whole new text beside the old one.
-  request.replacementsOnly = request.spans && !selection;
+  request.replacementsOnly = request.spans && !selection && control.TakesSpans();
   request.selStart = control.SelStart();
   request.selLength = control.SelLength();
   ReplaceResult result = engine_.ReplaceAll(control.TextView().substr(start, length), request);

@@ -60,6 +60,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   bool ReplaceSelection(std::string_view text) override;
   bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view replacements,
                     const std::vector<ReplacedSpan>& spans) override;
+  bool TakesSpans() const override { return true; }
   std::size_t MaxLength() const override { return maxLength_; }
   void ScrollCaret() override;
   bool Modified() const override { return modified_; }

@@ -96,20 +96,25 @@ class TextControl {
   // builds the whole text.
   virtual bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view replacements,
                             const std::vector<ReplacedSpan>& spans) {
-    const std::string old = TextRange(start, length);
+    const std::string_view old = TextView().substr(std::min(start, TextLength()), length);
+    std::size_t newLength = old.size();
+    for (const ReplacedSpan& span : spans) newLength += span.newLength - span.oldLength;
     std::string text;
+    text.reserve(newLength);
     std::size_t copied = 0;
     std::size_t taken = 0;
     for (const ReplacedSpan& span : spans) {
-      text.append(old, copied, span.oldStart - copied);
+      text.append(old.substr(copied, span.oldStart - copied));
       text.append(replacements.substr(taken, span.newLength));
       copied = span.oldStart + span.oldLength;
       taken += span.newLength;
     }
-    text.append(old, std::min(copied, old.size()));
+    text.append(old.substr(std::min(copied, old.size())));
     SetSelection(start, length);
     return ReplaceSelection(text);
   }
+  // True when ReplaceSpans is cheaper than building the whole text (callers then need not).
+  virtual bool TakesSpans() const { return false; }
 
   // Largest text the control holds, in bytes.
   virtual std::size_t MaxLength() const = 0;
