@@ -35,20 +35,29 @@ struct Selection {
 // Builds the new text in a string, keeping a selection in step when there is one.
 class StringSink final : public ReplaceSink {
  public:
+  // With replacementsOnly, out takes only the replacements (the spans say where they go).
   StringSink(std::string& out, std::size_t textSize, Selection* selection,
-             std::vector<ReplacedSpan>* replaced = nullptr)
-      : out_(out), textSize_(textSize), selection_(selection), replaced_(replaced) {}
+             std::vector<ReplacedSpan>* replaced = nullptr, bool replacementsOnly = false)
+      : out_(out),
+        textSize_(textSize),
+        selection_(selection),
+        replaced_(replaced),
+        replacementsOnly_(replacementsOnly && replaced != nullptr) {}
+
+  std::size_t NewLength() const { return newPos_; }
 
   void Copy(std::string_view original) override {
     Begin();
-    out_.append(original);
+    if (!replacementsOnly_) out_.append(original);
     oldPos_ += original.size();
+    newPos_ += original.size();
   }
 
   void Insert(std::string_view replacement, std::size_t matchLength) override {
     Begin();
-    const std::size_t at = out_.size();
+    const std::size_t at = newPos_;
     out_.append(replacement);
+    newPos_ += replacement.size();
     if (replaced_ != nullptr) replaced_->push_back({oldPos_, matchLength, replacement.size()});
     oldPos_ += matchLength;
     if (selection_ == nullptr) return;
@@ -64,7 +73,7 @@ class StringSink final : public ReplaceSink {
  private:
   void Begin() {
     if (begun_) return;
-    ReserveLargeBuffer(out_, out_.size() + textSize_ + textSize_ / 8);
+    if (!replacementsOnly_) ReserveLargeBuffer(out_, out_.size() + textSize_ + textSize_ / 8);
     begun_ = true;
   }
 
@@ -72,7 +81,9 @@ class StringSink final : public ReplaceSink {
   std::size_t textSize_;
   Selection* selection_;
   std::vector<ReplacedSpan>* replaced_;
+  bool replacementsOnly_;
   std::size_t oldPos_ = 0;  // bytes of the searched text passed so far
+  std::size_t newPos_ = 0;  // length of the new text so far
   bool begun_ = false;
 };
 
@@ -152,10 +163,12 @@ ReplaceResult ReplaceDriver::ReplaceAll(SearchEngine& engine, std::string_view t
   if (text.empty()) return result;
   CountGuard guard(engine);
   Selection selection{request.selStart, request.selLength};
-  StringSink sink(result.text, text.size(), &selection, request.spans ? &result.spans : nullptr);
+  StringSink sink(result.text, text.size(), &selection, request.spans ? &result.spans : nullptr,
+                  request.replacementsOnly);
   RunLoop(engine, text, &sink, nullptr);
   guard.Release();
   result.count = engine.ReplaceCount - guard.Saved();
+  result.newLength = sink.NewLength();
   result.selStart = selection.start;
   result.selLength = selection.length;
   return result;

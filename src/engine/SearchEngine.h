@@ -37,12 +37,16 @@ struct ReplaceRequest {
   bool spans = false;        // list the replaced spans (an undo then keeps only what they changed)
   std::size_t selStart = 0;  // a selection (0-based) to keep in step with the replacements
   std::size_t selLength = 0;
+  // With spans: the result's text holds only the replacements, one after another, so that a
+  // caller applying the spans one by one need not hold a whole new text.
+  bool replacementsOnly = false;
 };
 
 // The outcome of a replace-all over one text.
 struct ReplaceResult {
   std::int64_t count = 0;           // replacements made; ReplaceCount rose by as much
   std::string text;                 // the new text; empty when nothing was replaced
+  std::size_t newLength = 0;        // the new text's length, also when text has only replacements
   std::vector<ReplacedSpan> spans;  // with ReplaceRequest::spans: where, in the old text
   // The request's selection, moved with the replacements: a selection of exactly one match
   // becomes its replacement; one at or after a match's end moves by the change in length.

@@ -441,6 +441,9 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   const std::size_t length = selection ? control.SelLength() : control.TextLength();
   ReplaceRequest request;
   request.spans = log_.Enabled();
+  // A whole Page's replace goes to the control span by span: the engine then need not build
+  // a whole new text beside the old one.
+  request.replacementsOnly = request.spans && !selection && control.TakesSpans();
   request.selStart = control.SelStart();
   request.selLength = control.SelLength();
   ReplaceResult result = engine_.ReplaceAll(control.TextView().substr(start, length), request);
@@ -449,7 +452,7 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
     return ReplaceOutcome::Unchanged;
   }
   // A control would cut a text that does not fit; refuse instead of losing the tail.
-  if (control.TextLength() - length + result.text.size() > control.MaxLength()) {
+  if (control.TextLength() - length + result.newLength > control.MaxLength()) {
     engine_.ReplaceCount -= result.count;  // the count names only what reached a Page
     ShowReplaceRefusal(ui_, kTooLongForPage);
     return ReplaceOutcome::Refused;
@@ -458,9 +461,11 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   change.keep = selection ? KeepText::Selection : KeepText::WholeText;
   change.start = start;
   change.length = length;
-  change.text = result.text;
   change.selStart = selection ? start : result.selStart;
-  change.selLength = selection ? result.text.size() : result.selLength;
+  change.selLength = selection ? result.newLength : result.selLength;
+  change.text = result.text;
+  change.spanWise = request.replacementsOnly;
+  change.newLength = result.newLength;
   change.spans = std::move(result.spans);
   change.kind = kind;
   if (!ApplyToPage(page, std::move(change))) {
@@ -476,11 +481,21 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
 bool FindRun::ApplyToPage(Page& page, PageChange change) {
   TextControl& control = page.Control();
   PageEdit edit(log_, page, change.keep);
-  if (std::vector<ReplacedSpan>* spans = edit.Spans()) *spans = std::move(change.spans);
+  std::vector<ReplacedSpan>* spans = edit.Spans();
+  if (spans != nullptr) *spans = std::move(change.spans);
   const CommandTarget& target = edit.Target();
-  const std::size_t expected = control.TextLength() - change.length + change.text.size();
-  control.SetSelection(change.start, change.length);
-  if (!control.ReplaceSelection(change.text) || control.TextLength() != expected) {
+  const std::size_t newLength = change.spanWise ? change.newLength : change.text.size();
+  const std::size_t expected = control.TextLength() - change.length + newLength;
+  bool applied = false;
+  if (change.spanWise) {
+    // The control may go span by span; a failure part way is undone below from the kept text.
+    applied = spans != nullptr &&
+              control.ReplaceSpans(change.start, change.length, change.text, *spans);
+  } else {
+    control.SetSelection(change.start, change.length);
+    applied = control.ReplaceSelection(change.text);
+  }
+  if (!applied || control.TextLength() != expected) {
     // A control that took only part of the text gets the old one back.
     if (change.keep == KeepText::WholeText && control.TextView() != target.keptText) {
       control.SetSelection(0, control.TextLength());

@@ -142,11 +142,13 @@ class FindRun {
     KeepText keep = KeepText::Selection;
     std::size_t start = 0;
     std::size_t length = 0;
-    std::string_view text;
+    std::string_view text;  // the new text, or with spanWise only the spans' new bytes
     std::size_t selStart = 0;
     std::size_t selLength = 0;
     std::vector<ReplacedSpan> spans;  // of a replace all, so that its undo keeps only these
     int kind = 0;
+    bool spanWise = false;
+    std::size_t newLength = 0;  // with spanWise
   };
   bool ApplyToPage(Page& page, PageChange change);
 

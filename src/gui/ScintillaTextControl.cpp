@@ -334,6 +334,44 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
   return true;
 }
 
+bool ScintillaTextControl::ReplaceSpans(std::size_t start, std::size_t length,
+                                        std::string_view replacements,
+                                        const std::vector<ReplacedSpan>& spans) {
+  // Taking a whole new text at once holds it several times over (the UTF-8 for the widget,
+  // the widget's and the mirror's old and new copies) while the old text is still alive; span
+  // by span, each step holds only its span. A span costs about as much time as a hundred bytes
+  // of a whole replace, so spans closer than this take the whole text: at worst a few times
+  // slower than the whole replace, never many.
+  const std::size_t kMinBytesPerSpan = 32;
+  if ((editor_ == nullptr && !deferred_) || spans.empty() ||
+      length / spans.size() < kMinBytesPerSpan) {
+    return TextControl::ReplaceSpans(start, length, replacements, spans);
+  }
+  AbandonComposition();
+  ReportPendingText();
+  std::size_t newLength = length;
+  for (const ReplacedSpan& span : spans) newLength += span.newLength - span.oldLength;
+  const std::size_t kept = mirror_.Size() - std::min(length, mirror_.Size());
+  if (kept > maxLength_ || newLength > maxLength_ - kept) return false;
+  // From the last span back, so that the offsets of the spans still to do stay valid.
+  std::size_t taken = replacements.size();
+  for (auto span = spans.rbegin(); span != spans.rend(); ++span) {
+    taken -= span->newLength;
+    Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(
+        start + span->oldStart, span->oldLength, replacements.substr(taken, span->newLength));
+    if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
+  }
+  RepairDisplay();
+  const std::size_t caret = start + newLength;
+  Select(caret, caret, true);
+  ResetCaretColumn();
+  modified_ = true;
+  if (Events() != nullptr) Events()->TextChanged();
+  lastSelection_ = CurrentSelection();
+  if (Events() != nullptr) Events()->SelectionChanged();
+  return true;
+}
+
 void ScintillaTextControl::LoadWidget(const std::string& utf8) {
   resetting_ = true;
   ++programEdit_;

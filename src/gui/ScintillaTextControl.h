@@ -58,6 +58,9 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   std::string SelText() const override;
   void SetSelection(std::size_t start, std::size_t length) override;
   bool ReplaceSelection(std::string_view text) override;
+  bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view replacements,
+                    const std::vector<ReplacedSpan>& spans) override;
+  bool TakesSpans() const override { return true; }
   std::size_t MaxLength() const override { return maxLength_; }
   void ScrollCaret() override;
   bool Modified() const override { return modified_; }

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/CaseMap.h"
+#include "text/ReplacedSpan.h"
 
 namespace norra {
 
@@ -88,6 +90,31 @@ class TextControl {
   // Replaces the selection with `text` as one edit (like a plain-text paste) and leaves the
   // caret after it. Returns false, changing nothing, when the result would exceed MaxLength.
   virtual bool ReplaceSelection(std::string_view text) = 0;
+  // Replaces the `spans` (offsets from `start`, ascending) of [start, start + length) with
+  // `replacements` (their new bytes, one after another) as one edit like ReplaceSelection. A
+  // control may apply the spans one by one instead of taking a whole new text at once; this one
+  // builds the whole text.
+  virtual bool ReplaceSpans(std::size_t start, std::size_t length, std::string_view replacements,
+                            const std::vector<ReplacedSpan>& spans) {
+    const std::string_view old = TextView().substr(std::min(start, TextLength()), length);
+    std::size_t newLength = old.size();
+    for (const ReplacedSpan& span : spans) newLength += span.newLength - span.oldLength;
+    std::string text;
+    text.reserve(newLength);
+    std::size_t copied = 0;
+    std::size_t taken = 0;
+    for (const ReplacedSpan& span : spans) {
+      text.append(old.substr(copied, span.oldStart - copied));
+      text.append(replacements.substr(taken, span.newLength));
+      copied = span.oldStart + span.oldLength;
+      taken += span.newLength;
+    }
+    text.append(old.substr(std::min(copied, old.size())));
+    SetSelection(start, length);
+    return ReplaceSelection(text);
+  }
+  // True when ReplaceSpans is cheaper than building the whole text (callers then need not).
+  virtual bool TakesSpans() const { return false; }
 
   // Largest text the control holds, in bytes.
   virtual std::size_t MaxLength() const = 0;

@@ -170,6 +170,59 @@ class ScintillaTextControlTest : public QObject {
     ExpectInStep();
   }
 
+  void replaceSpansLeavesTheSameBytesAsOneWholeReplace() {
+    // (old start, old length, new bytes) per span, ascending.
+    struct Change {
+      std::size_t start;
+      std::size_t length;
+      std::string bytes;
+    };
+    struct Case {
+      const char* name;
+      std::string text;
+      std::vector<Change> changes;
+    };
+    const std::string kana = Cp932("ファイル");
+    const std::string line = "abc " + kana + Cp932("日本語") + "\r\n";
+    std::string lines;
+    for (int i = 0; i < 8; ++i) lines += line;
+    const std::vector<Case> cases = {
+        {"words", lines, {{4, kana.size(), "file"}, {4 + line.size(), kana.size(), ""}}},
+        {"insert and grow", lines, {{0, 0, Cp932("先頭")}, {line.size() * 3, 3, kana + kana}}},
+        // A lone lead byte before a span meets the new first byte and pairs with it; a lone
+        // lead byte at a span's end takes the byte after it.
+        {"lead bytes", "xx\x82" + lines + "\x82", {{3, 3, "\xA0zz"}, {lines.size() - 2, 2, "q\x83"}}},
+        {"line breaks", lines, {{line.size() - 1, 2, "\n\r"}, {line.size() * 2 - 2, 1, ""}}},
+        {"dense, taken whole", line, {{0, 1, "x"}, {2, 1, "y"}, {4, 1, "z"}, {6, 1, "w"}}},
+    };
+    for (const Case& c : cases) {
+      std::string expected;
+      std::string replacements;
+      std::vector<ReplacedSpan> spans;
+      std::size_t copied = 0;
+      for (const Change& change : c.changes) {
+        expected += c.text.substr(copied, change.start - copied) + change.bytes;
+        replacements += change.bytes;
+        spans.push_back({change.start, change.length, change.bytes.size()});
+        copied = change.start + change.length;
+      }
+      expected += c.text.substr(copied);
+      // Once the whole text, once a part after a prefix the spans must not touch.
+      for (const std::string& prefix : {std::string(), Cp932("前置き")}) {
+        control_->ResetText(prefix + c.text);
+        control_->SetEvents(&log_);
+        log_ = EventLog{};
+        QVERIFY2(control_->ReplaceSpans(prefix.size(), c.text.size(), replacements, spans),
+                 c.name);
+        QVERIFY2(control_->Text() == prefix + expected, c.name);
+        ExpectInStep();
+        QCOMPARE(control_->SelStart(), prefix.size() + expected.size());
+        QCOMPARE(log_.Count("TextChanged"), 1);
+        control_->SetEvents(nullptr);
+      }
+    }
+  }
+
   void typedCharactersEnterAsCp932() {
     control_->ResetText("");
     TypeText(Editor(), Q("abc"));

@@ -48,8 +48,26 @@ TEST_F(DriverTest, AReplaceAllReturnsTheNewTextItsCountAndItsSpans) {
   EXPECT_EQ(engine.ReplaceCount, 5);
   EXPECT_TRUE(engine.PreFoldedText);
   EXPECT_EQ(result.spans, (std::vector<ReplacedSpan>{{0, 3, 1}, {4, 3, 1}, {8, 3, 1}}));
+  EXPECT_EQ(result.newLength, 5u);
   // Spans only when asked for.
   EXPECT_TRUE(engine.ReplaceAll(text).spans.empty());
+}
+
+TEST_F(DriverTest, AReplaceAllCanReturnOnlyTheReplacementsWithTheSameSpansAndSelection) {
+  Prepare("abc", "wxyz");
+  const std::string text = "-abc-ABC-abc";
+  ReplaceRequest request{true, 9, 3};
+  const ReplaceResult whole = engine.ReplaceAll(text, request);
+  request.replacementsOnly = true;
+  const ReplaceResult only = engine.ReplaceAll(text, request);
+  EXPECT_EQ(whole.text, "-wxyz-wxyz-wxyz");
+  EXPECT_EQ(only.text, "wxyzwxyzwxyz");
+  EXPECT_EQ(only.newLength, whole.text.size());
+  EXPECT_EQ(only.spans, whole.spans);
+  EXPECT_EQ(only.selStart, 11u);
+  EXPECT_EQ(only.selLength, 4u);
+  EXPECT_EQ(only.selStart, whole.selStart);
+  EXPECT_EQ(only.selLength, whole.selLength);
 }
 
 TEST_F(DriverTest, TheSelectionFollowsTheReplacements) {
