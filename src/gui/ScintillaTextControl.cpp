@@ -323,14 +323,7 @@ bool ScintillaTextControl::ReplaceSelection(std::string_view text) {
     Cp932Mirror::LogicEdit edit = mirror_.ReplaceBytes(start, length, text);
     if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
   }
-  RepairDisplay();
-  const std::size_t caret = start + text.size();
-  Select(caret, caret, true);
-  ResetCaretColumn();
-  modified_ = true;
-  if (Events() != nullptr) Events()->TextChanged();
-  lastSelection_ = CurrentSelection();
-  if (Events() != nullptr) Events()->SelectionChanged();
+  FinishProgramEdit(start + text.size());
   return true;
 }
 
@@ -361,15 +354,20 @@ bool ScintillaTextControl::ReplaceSpans(std::size_t start, std::size_t length,
         start + span->oldStart, span->oldLength, replacements.substr(taken, span->newLength));
     if (!edit.Empty()) ApplyWidgetEdit(edit.Widget());
   }
+  FinishProgramEdit(start + newLength);
+  return true;
+}
+
+// After the program changed the text: the display repaired, the caret at `caret`, and the
+// change and the selection reported once each.
+void ScintillaTextControl::FinishProgramEdit(std::size_t caret) {
   RepairDisplay();
-  const std::size_t caret = start + newLength;
   Select(caret, caret, true);
   ResetCaretColumn();
   modified_ = true;
   if (Events() != nullptr) Events()->TextChanged();
   lastSelection_ = CurrentSelection();
   if (Events() != nullptr) Events()->SelectionChanged();
-  return true;
 }
 
 void ScintillaTextControl::LoadWidget(const std::string& utf8) {

@@ -147,6 +147,7 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   // Puts a change the mirror asked for into the widget without reporting it as the user's.
   void ApplyWidgetEdit(const WidgetEdit& edit);
   void RepairDisplay();
+  void FinishProgramEdit(std::size_t caret);
   void ShowOrHideSelection(bool focused);
   void ApplyTabWidth();
 

@@ -60,10 +60,6 @@ void Click(FileListDialogWindow& window, C control) {
   QTest::mouseClick(window.Widget(control), Qt::LeftButton);
 }
 
-QString Text(FileListDialogWindow& window, C control) {
-  return static_cast<QAbstractButton*>(window.Widget(control))->text();
-}
-
 // Where a window was moved to.
 class MoveRecorder : public QObject {
  public:
