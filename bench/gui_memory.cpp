@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "Lcg.h"
+#include "ProcessMemory.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "app/UiItem.h"
@@ -40,6 +41,8 @@
 #include "text/Encoding.h"
 
 using namespace norra;
+using norra::bench::CurrentKb;
+using norra::bench::PeakKb;
 
 namespace {
 
@@ -64,21 +67,6 @@ std::string MakeText(std::size_t size, bool crlf) {
     text += lineBreak;
   }
   return text;
-}
-
-long PeakKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-long CurrentKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
 }
 
 void Step(const char* name) {

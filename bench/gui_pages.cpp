@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "ProcessMemory.h"
 #include "app/HelpPort.h"
 #include "app/MainWindow.h"
 #include "documents/Documents.h"
@@ -32,6 +33,7 @@
 #include "platform/MemoryUi.h"
 
 using namespace norra;
+using norra::bench::CurrentKb;
 
 namespace {
 
@@ -40,15 +42,6 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long CurrentKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
 }
 
 class NoHelp : public HelpPort {
