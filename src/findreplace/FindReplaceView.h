@@ -1,12 +1,14 @@
 // What the find/replace window's logic tells its view, and what it asks of the main window.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace norra {
 
+class HitListRun;
 class Page;
 
 // The range buttons; the numbers of the notebook, current-file, folder and group ranges are
@@ -113,6 +115,8 @@ class FindWindowHost {
   virtual void ShowHelpTopic(int /*topic*/) {}
   // Something the main window's commands depend on may have changed (a Page's text).
   virtual void Refresh() {}
+  // A started list of every hit, for the results window; the caption names the range (UTF-8).
+  virtual void ShowHitList(std::unique_ptr<HitListRun> /*run*/, const std::string& /*caption*/) {}
 };
 
 }  // namespace norra

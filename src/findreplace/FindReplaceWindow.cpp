@@ -9,9 +9,11 @@
 #include "documents/UndoLog.h"
 #include "findreplace/DiskSearch.h"
 #include "findreplace/EngineMessages.h"
+#include "findreplace/HitListRun.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/FolderChooser.h"
+#include "platform/SystemClock.h"
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
@@ -254,6 +256,7 @@ void FindReplaceWindow::ShowRangeControls() {
   view_.SetControlVisible("chkFindSubDirectory", folder);
   view_.SetControlEnabled("cmdFindNext", pages);
   view_.SetControlEnabled("cmdReplace", pages);
+  view_.SetControlEnabled("cmdListHits", folder || group || range_ == FindRange::AllNote);
   view_.CheckRange(range_);
 }
 
@@ -556,7 +559,8 @@ bool FindReplaceWindow::Prepare(CommandKind kind) {
   }
   if (kind == CommandKind::FindNext && view_.IsVisible()) view_.FocusBox(FindBox::Find);
   histories_.StoreFind(Box(FindBox::Find).Text());
-  if (kind != CommandKind::FindNext) histories_.StoreReplace(Box(FindBox::Replace).Text());
+  if (kind != CommandKind::FindNext && kind != CommandKind::ListHits)
+    histories_.StoreReplace(Box(FindBox::Replace).Text());
   return true;
 }
 
@@ -623,6 +627,81 @@ void FindReplaceWindow::DiskReplaceAll(bool group) {
   } else {
     search.RunFolder(request);
   }
+}
+
+void FindReplaceWindow::ListHits() {
+  if (!engine_ || busy_) return;
+  if (range_ != FindRange::AllNote && range_ != FindRange::Directory && range_ != FindRange::Group)
+    return;
+  if (!Prepare(CommandKind::ListHits)) return;
+  busy_ = true;
+  try {
+    std::vector<HitSource> sources;
+    std::vector<OpenPageText> pageTexts;
+    std::string folderRun;
+    std::string_view caption = kListNoteCaption;
+    const std::vector<PageListEntry>& entries = docs_.List().Entries();
+    if (range_ == FindRange::AllNote) {
+      for (const PageListEntry& entry : entries) {
+        const Page& page = *entry.page;
+        if (!MatchesAnyMaskUtf8Name(page.DisplayName(), FileMaskList)) continue;
+        HitSource source;
+        source.path = page.HasFile() ? page.FilePath() : page.DisplayName();
+        source.page = &page;
+        source.hasText = true;
+        source.modified = page.Modified();
+        source.text = page.Control().Text();
+        sources.push_back(std::move(source));
+      }
+    } else {
+      DiskSearch search(*engine_, ui_);
+      DiskSearchRequest request;
+      request.folderText = folderText_;
+      request.subFolders = subFolders_;
+      request.groupPath = groupText_;
+      request.fileMasks = FileMaskList;
+      std::vector<std::string> files;
+      const bool group = range_ == FindRange::Group;
+      const DiskSearchEnd end = group ? search.CollectGroupFiles(request, files)
+                                      : search.CollectFolderFiles(request, files);
+      if (end != DiskSearchEnd::Completed) {
+        busy_ = false;
+        return;
+      }
+      if (!group) folderRun = DiskSearch::FolderOf(folderText_);
+      caption = group ? kListGroupCaption : kListFolderCaption;
+      sources.reserve(files.size());
+      for (std::string& file : files) {
+        HitSource source;
+        source.path = std::move(file);
+        sources.push_back(std::move(source));
+      }
+      // A file open with unsaved edits is listed as the user sees it, not as it lies on disk.
+      for (const PageListEntry& entry : entries) {
+        const Page& page = *entry.page;
+        if (page.Modified() && page.HasFile())
+          pageTexts.push_back({page.FilePath(), &page, page.Control().Text()});
+      }
+    }
+    HitListRun::Pattern pattern;
+    pattern.findText = Box(FindBox::Find).Text();
+    pattern.matchCase = engine_->MatchCase;
+    pattern.symbols = engine_->Symbols();
+    auto run = std::make_unique<HitListRun>(std::move(sources), std::move(pattern), 0,
+                                            std::move(folderRun));
+    run->UsePageTexts(std::move(pageTexts));
+    const CompileResult compiled =
+        run->Compile(clock_ != nullptr ? *clock_ : SystemClock::Instance());
+    if (compiled) {
+      run->Start();
+      host_.ShowHitList(std::move(run), std::string(caption));
+    } else {
+      ShowEngineError(ui_, compiled.error, engine_->Symbols());
+    }
+  } catch (const std::exception&) {
+    // The list ends early and quietly, as a range's work does.
+  }
+  busy_ = false;
 }
 
 // ---- placement and messages ----

@@ -80,6 +80,8 @@ class FindReplaceWindow : private FindRunWindow {
   // ---- commands and events of the window ----
   void ReplaceNext() { Command(CommandKind::ReplaceNext); }
   void ReplaceAll() { Command(CommandKind::ReplaceAll); }
+  // cmdListHits: every hit of the folder, group or notebook range, in the results window.
+  void ListHits();
   void ShiftReplaceMode() {
     if (WindowMode == kFindMode) SetMode(kReplaceMode);
   }
@@ -167,9 +169,12 @@ class FindReplaceWindow : private FindRunWindow {
   static std::string EndOfFindText(std::int64_t findCount);
   static std::string NothingMoreText(std::int64_t replaceCount);
   static std::string DoneText(std::int64_t replaceCount);
+  static constexpr std::string_view kListFolderCaption = "一覧 - [ﾌｫﾙﾀﾞ(DISK)]";
+  static constexpr std::string_view kListGroupCaption = "一覧 - [ｸﾞﾙｰﾌﾟ(DISK)]";
+  static constexpr std::string_view kListNoteCaption = "一覧 - [ﾒﾓ帳全体]";
 
  private:
-  enum class CommandKind { FindNext, ReplaceNext, ReplaceAll };
+  enum class CommandKind { FindNext, ReplaceNext, ReplaceAll, ListHits };
 
   void Command(CommandKind kind);
   bool Prepare(CommandKind kind);

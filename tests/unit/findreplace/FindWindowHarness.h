@@ -18,6 +18,7 @@
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
 #include "findreplace/FindReplaceWindow.h"
+#include "findreplace/HitListRun.h"
 #include "platform/FixedClock.h"
 #include "platform/MemoryClipboard.h"
 #include "platform/MemoryTextControl.h"
@@ -123,11 +124,17 @@ class FakeFindHost : public FindWindowHost {
   void FocusActivePage() override { calls.push_back("focus page"); }
   void ShowOptions(int page) override { options.push_back(page); }
   void ShowHelpTopic(int topic) override { topics.push_back(topic); }
+  void ShowHitList(std::unique_ptr<HitListRun> run, const std::string& caption) override {
+    hitList = std::move(run);
+    hitListCaption = caption;
+  }
 
   std::vector<std::string> status;
   std::vector<std::string> calls;
   std::vector<int> options;
   std::vector<int> topics;
+  std::unique_ptr<HitListRun> hitList;
+  std::string hitListCaption;
   int mainLeft = 0;
   int mainTop = 0;
   int pageTop = 0;

@@ -1,5 +1,5 @@
 // Cutting a long line down to the piece around a hit, between whole characters.
-#include "cli/common/LineExcerpt.h"
+#include "findreplace/LineExcerpt.h"
 
 #include <algorithm>
 
@@ -16,6 +16,8 @@ void LineExcerpt::StepTo(std::string_view line, std::size_t& cursor, std::size_t
 }
 
 std::string LineExcerpt::For(std::string_view line, std::size_t hit) {
+  pieceStart_ = 0;
+  pieceEnd_ = line.size();
   if (line.size() <= kWidth) return std::string(line);
   if (line.data() != line_) {
     line_ = line.data();
@@ -26,6 +28,8 @@ std::string LineExcerpt::For(std::string_view line, std::size_t hit) {
   StepTo(line, start_, std::min(hit > kBefore ? hit - kBefore : 0, line.size() - kWidth));
   end_ = std::max(end_, start_);
   StepTo(line, end_, std::min(line.size(), start_ + kWidth));
+  pieceStart_ = start_;
+  pieceEnd_ = end_;
   std::string piece;
   piece.reserve(end_ - start_ + 2 * kCut.size());
   if (start_ > 0) piece += kCut;

@@ -1,4 +1,4 @@
-// The part of a line norra-find prints for a hit: a line of any length gives a bounded piece.
+// The part of a line shown for a hit: a line of any length gives a bounded piece.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,10 @@ class LineExcerpt {
   // between whole characters and marked with kCut at each cut end. Hits on one line must come
   // in order, so the character stepping of a long line is done once, however many hits it has.
   std::string For(std::string_view line, std::size_t hit);
+  // Where in its line the piece For gave last begins (0 for a whole line), kCut not counted.
+  std::size_t PieceStart() const { return pieceStart_; }
+  // and where it ends (the line's length for a whole line).
+  std::size_t PieceEnd() const { return pieceEnd_; }
 
  private:
   // Moves cursor on by whole characters as far as it stays at or before target.
@@ -26,6 +30,8 @@ class LineExcerpt {
   const char* line_ = nullptr;  // the line the cursors belong to
   std::size_t start_ = 0;       // start of the last piece (a character boundary)
   std::size_t end_ = 0;         // end of the last piece (a character boundary)
+  std::size_t pieceStart_ = 0;
+  std::size_t pieceEnd_ = 0;
 };
 
 }  // namespace norra

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/common/LineExcerpt.h"
+#include "findreplace/LineExcerpt.h"
 #include "text/Cp932.h"
 
 namespace norra {

@@ -1,5 +1,5 @@
 // Maps offsets in a file's text as the engine saw it (every line ended by CR LF) back to the
-// file's own bytes, with line and column, for norra-find's output.
+// file's own bytes, with line and column, for hit listings.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Mapping offsets of the CR LF-joined text back to a file's own bytes.
 #include <gtest/gtest.h>
 
-#include "cli/common/LineLocator.h"
+#include "findreplace/LineLocator.h"
 
 namespace norra {
 namespace {

@@ -1,5 +1,5 @@
 // Locating matches of the joined text in the file's own bytes.
-#include "cli/common/LineLocator.h"
+#include "findreplace/LineLocator.h"
 
 #include <algorithm>
 

@@ -1,0 +1,231 @@
+// The worker pool of a hit list: files taken one at a time from a shared counter, results put
+// back in their place in the list and handed out in order.
+#include "findreplace/HitListRun.h"
+
+#include <algorithm>
+#include <new>
+#include <string_view>
+
+#include "engine/SearchEngine.h"
+#include "findreplace/ConfinedFolder.h"
+#include "findreplace/LineBreaks.h"
+#include "findreplace/LineExcerpt.h"
+#include "findreplace/LineLocator.h"
+#include "text/Encoding.h"
+
+namespace norra {
+
+namespace {
+
+std::uint32_t Narrow(std::size_t value) {
+  return static_cast<std::uint32_t>(std::min<std::size_t>(value, UINT32_MAX));
+}
+
+// The hits of spans (offsets in the text the engine saw) as lines, columns and excerpts of
+// `original`, the text as it is held.
+void AddHits(std::string_view original, const std::vector<MatchSpan>& spans, std::uint32_t file,
+             std::vector<ListedHit>& hits) {
+  LineLocator locator(original);
+  LineExcerpt excerpt;
+  hits.reserve(hits.size() + spans.size());
+  for (const MatchSpan& span : spans) {
+    const LineLocator::Place start = locator.Locate(span.offset);
+    const std::size_t end = locator.Locate(span.offset + span.length).originalOffset;
+    ListedHit hit;
+    hit.file = file;
+    hit.line = Narrow(start.line);
+    hit.column = Narrow(start.column);
+    hit.length = Narrow(end - start.originalOffset);
+    // The excerpt in three pieces, so the mark falls on the hit's characters in UTF-8 too.
+    const std::size_t at = start.column - 1;
+    const std::string piece = excerpt.For(start.lineText, at);
+    const std::size_t from = excerpt.PieceStart();
+    const std::size_t lead = from > 0 ? LineExcerpt::kCut.size() : 0;
+    const std::string_view pieceView(piece);
+    const std::size_t hitIn = lead + (at - from);
+    const std::size_t contentEnd = lead + (excerpt.PieceEnd() - from);
+    const std::size_t hitEnd = std::min(hitIn + (end - start.originalOffset), contentEnd);
+    std::string before = Cp932ToUtf8(pieceView.substr(0, hitIn));
+    const std::string marked = Cp932ToUtf8(pieceView.substr(hitIn, std::max(hitIn, hitEnd) - hitIn));
+    hit.markStart = Narrow(before.size());
+    hit.markLength = Narrow(marked.size());
+    before += marked;
+    before += Cp932ToUtf8(pieceView.substr(std::max(hitIn, hitEnd)));
+    hit.excerpt = std::move(before);
+    hits.push_back(std::move(hit));
+  }
+}
+
+}  // namespace
+
+HitListRun::HitListRun(std::vector<HitSource> sources, Pattern pattern, unsigned workers,
+                       std::string folderRun)
+    : sources_(std::move(sources)), pattern_(std::move(pattern)), folderRun_(std::move(folderRun)) {
+  if (workers == 0) workers = std::max(1u, std::thread::hardware_concurrency());
+  workers = static_cast<unsigned>(std::clamp<std::size_t>(sources_.size(), 1, workers));
+  engines_.resize(workers);
+  results_.resize(sources_.size());
+}
+
+HitListRun::~HitListRun() {
+  Stop();
+  Wait();
+}
+
+CompileResult HitListRun::Compile(const Clock& clock) {
+  for (std::unique_ptr<SearchEngine>& engine : engines_) {
+    engine = std::make_unique<SearchEngine>(pattern_.symbols, clock);
+    engine->MatchCase = pattern_.matchCase;
+    CompileResult compiled = engine->Compile(pattern_.findText);
+    if (!compiled) return compiled;
+    engine->RunReset();
+  }
+  return CompileResult{};
+}
+
+void HitListRun::Start() {
+  // Files of Pages with edits are told by their identity too: a list may name them by a link.
+  pageIdentities_.resize(pageTexts_.size());
+  for (std::size_t i = 0; i < pageTexts_.size(); ++i) {
+    if (!IdentifyFile(pageTexts_[i].path, pageIdentities_[i])) pageIdentities_[i] = FileIdentity{};
+  }
+  running_ = static_cast<unsigned>(engines_.size());
+  threads_.reserve(engines_.size());
+  for (std::size_t worker = 0; worker < engines_.size(); ++worker)
+    threads_.emplace_back([this, worker] { Work(worker); });
+}
+
+void HitListRun::Stop() { stop_ = true; }
+
+void HitListRun::Wait() {
+  for (std::thread& thread : threads_) {
+    if (thread.joinable()) thread.join();
+  }
+}
+
+void HitListRun::Work(std::size_t worker) {
+  SearchEngine& engine = *engines_[worker];
+  // Each worker walks down from the folder itself: the folder's reader remembers where it was.
+  std::unique_ptr<ConfinedFolder> folder;
+  if (!folderRun_.empty()) folder = std::make_unique<ConfinedFolder>(folderRun_);
+  while (!stop_) {
+    const std::size_t index = next_.fetch_add(1);
+    if (index >= sources_.size()) break;
+    auto result = std::make_unique<Result>();
+    try {
+      *result = Search(index, engine, folder && folder->IsOpen() ? folder.get() : nullptr);
+    } catch (const EngineAbort&) {
+      // A pattern the engine gives up on gives up on every file alike.
+      result->file.path = sources_[index].path;
+      result->file.state = ListedFileState::Unreadable;
+      stop_ = true;
+    } catch (const std::bad_alloc&) {
+      result->hits.clear();
+      result->file.path = sources_[index].path;
+      result->file.state = ListedFileState::Unreadable;
+    }
+    hits_ += result->hits.size();
+    {
+      std::lock_guard lock(mutex_);
+      results_[index] = std::move(result);
+    }
+    ++filesDone_;
+  }
+  --running_;
+}
+
+const OpenPageText* HitListRun::PageTextFor(const std::string& path) const {
+  for (const OpenPageText& page : pageTexts_) {
+    if (page.path == path) return &page;
+  }
+  FileIdentity identity;
+  if (!IdentifyFile(path, identity)) return nullptr;
+  for (std::size_t i = 0; i < pageTexts_.size(); ++i) {
+    if (pageIdentities_[i].inode != 0 && pageIdentities_[i] == identity) return &pageTexts_[i];
+  }
+  return nullptr;
+}
+
+HitListRun::Result HitListRun::Search(std::size_t index, SearchEngine& engine,
+                                      ConfinedFolder* folder) {
+  HitSource& source = sources_[index];
+  Result result;
+  ListedFile& file = result.file;
+  file.path = source.path;
+  file.page = source.page;
+  file.modified = source.modified;
+
+  std::string bytes;
+  if (source.hasText) {
+    // Each source is one worker's alone: its text can be taken rather than copied.
+    bytes = std::move(source.text);
+    file.state = ListedFileState::PageText;
+  } else if (const OpenPageText* page = pageTexts_.empty() ? nullptr : PageTextFor(source.path)) {
+    bytes = page->text;
+    file.page = page->page;
+    file.modified = true;
+    file.state = ListedFileState::PageText;
+  } else {
+    std::shared_ptr<const Descriptor> holder;
+    std::string name;
+    FileError error = FileError::None;
+    if (folder != nullptr) {
+      error = folder->Locate(source.path, holder, name)
+                  ? ReadWholeFileAt(holder->Get(), name, bytes, nullptr)
+                  : FileError::Changed;
+    } else {
+      error = ReadWholeFile(source.path, bytes);
+    }
+    if (error != FileError::None) {
+      file.state = ListedFileState::Unreadable;
+      return result;
+    }
+  }
+
+  const TextForm form = ExamineText(bytes);
+  if (form.hasNul && file.state == ListedFileState::Searched) {
+    file.state = ListedFileState::NotText;
+    return result;
+  }
+  // The engine sees what a replace would work on: every line ended by CR LF.
+  std::vector<MatchSpan> spans;
+  if (form.joinedWithCrLf) {
+    spans = engine.ListMatchesInText(bytes);
+  } else {
+    std::string joined = JoinLinesWith(bytes, kCrLf);
+    spans = engine.ListMatchesInFoldableText(joined);
+  }
+  AddHits(bytes, spans, static_cast<std::uint32_t>(index), result.hits);
+  file.hits = result.hits.size();
+  return result;
+}
+
+bool HitListRun::TakeBatch(HitBatch& batch) {
+  std::vector<std::unique_ptr<Result>> ready;
+  {
+    std::lock_guard lock(mutex_);
+    while (taken_ < results_.size() && results_[taken_]) ready.push_back(std::move(results_[taken_++]));
+  }
+  for (std::unique_ptr<Result>& result : ready) {
+    batch.files.push_back(std::move(result->file));
+    if (batch.hits.empty()) {
+      batch.hits = std::move(result->hits);
+    } else {
+      batch.hits.insert(batch.hits.end(), std::make_move_iterator(result->hits.begin()),
+                        std::make_move_iterator(result->hits.end()));
+    }
+  }
+  return !ready.empty();
+}
+
+HitListProgress HitListRun::Progress() const {
+  HitListProgress progress;
+  progress.filesTotal = sources_.size();
+  progress.filesDone = filesDone_;
+  progress.hits = hits_;
+  progress.finished = !threads_.empty() && running_ == 0;
+  progress.stopped = stop_ && progress.filesDone < progress.filesTotal;
+  return progress;
+}
+
+}  // namespace norra
