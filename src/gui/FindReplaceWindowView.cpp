@@ -228,7 +228,7 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   auto* commands = new QVBoxLayout;
   for (auto [name, caption] :
        {std::pair{"cmdFindNext", "次を検索(&N) F3"}, std::pair{"cmdReplace", "置換して次(&R)"},
-        std::pair{"cmdReplaceAll", "すべて置換(&A)"},
+        std::pair{"cmdReplaceAll", "すべて置換(&A)"}, std::pair{"cmdListHits", "一覧(&L)"},
         std::pair{"cmdShiftReplaceMode", "置換ﾓｰﾄﾞ(&R)"}, std::pair{"cmdCancel", "閉じる"},
         std::pair{"cmdOption", "ｵﾌﾟｼｮﾝ(&O) F6"}}) {
     QPushButton* button = AddButton(name, caption);
@@ -250,7 +250,7 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
         "optRangeGroup",    "optDirectionAll",     "optDirectionDown", "chkAa",
         "txtFindDirectory", "cmdFindDirectory",    "txtFindGroup",     "cmdFindGroup",
         "txtFindFileName",  "chkFindSubDirectory", "cmdFindNext",      "cmdReplace",
-        "cmdReplaceAll",    "cmdShiftReplaceMode", "cmdCancel",        "cmdOption"}) {
+        "cmdReplaceAll",    "cmdListHits",  "cmdShiftReplaceMode", "cmdCancel",        "cmdOption"}) {
     QWidget* next = findChild<QWidget*>(QString::fromLatin1(name));
     setTabOrder(previous, next);
     previous = next;
@@ -399,6 +399,8 @@ QPushButton* TfrmR::AddButton(const char* name, const char* caption) {
       logic_->ReplaceNext();
     else if (command == "cmdReplaceAll")
       logic_->ReplaceAll();
+    else if (command == "cmdListHits")
+      logic_->ListHits();
     else if (command == "cmdShiftReplaceMode")
       logic_->ShiftReplaceMode();
     else if (command == "cmdCancel")

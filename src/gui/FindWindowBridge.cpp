@@ -8,7 +8,9 @@
 #include "documents/Documents.h"
 #include "engine/TagTable.h"
 #include "findreplace/FindReplaceWindow.h"
+#include "findreplace/HitListRun.h"
 #include "gui/FindReplaceWindowView.h"
+#include "gui/HitListWindow.h"
 #include "gui/MainWindowView.h"
 #include "gui/PageWindow.h"
 #include "settings/Settings.h"
@@ -57,7 +59,12 @@ bool FindWindowBridge::Create() {
   }
 }
 
+HitListWindow* FindWindowBridge::HitWindow() const {
+  return hitWindow_.data();
+}
+
 void FindWindowBridge::Destroy() {
+  delete hitWindow_.data();
   if (window_ != nullptr) window_->SetLogic(nullptr);
   if (logic_) logic_->Destroy();
   logic_.reset();
@@ -137,6 +144,18 @@ void FindWindowBridge::ShowHelpTopic(int topic) {
 void FindWindowBridge::Refresh() {
   main_->UpdateMenuItems();
   main_->UpdateStatusBar();
+}
+
+}  // namespace norra
+
+namespace norra {
+
+void FindWindowBridge::ShowHitList(std::unique_ptr<HitListRun> run, const std::string& caption) {
+  if (hitWindow_ == nullptr) {
+    // Opening a hit brings its Page forward as closing the find window does.
+    hitWindow_ = new HitListWindow(main_->Docs(), view_, [this] { FocusActivePage(); });
+  }
+  hitWindow_->Show(std::move(run), caption);
 }
 
 }  // namespace norra

@@ -14,6 +14,7 @@ namespace norra {
 class Clipboard;
 class HelpPort;
 class FindReplaceWindow;
+class HitListWindow;
 class MainWindow;
 class TfrmNote;
 class TfrmR;
@@ -41,6 +42,8 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   // For tests and tools; null until the window exists.
   TfrmR* Window() const;
   FindReplaceWindow* Logic() const { return logic_.get(); }
+  // The results window of hit lists; null until the first list.
+  HitListWindow* HitWindow() const;
 
   // ---- FindWindowPort ----
   bool Create() override;
@@ -63,6 +66,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   void ShowOptions(int page) override;
   void ShowHelpTopic(int topic) override;
   void Refresh() override;
+  void ShowHitList(std::unique_ptr<HitListRun> run, const std::string& caption) override;
 
  private:
   MainWindow* main_ = nullptr;
@@ -73,6 +77,7 @@ class FindWindowBridge : public FindWindowPort, public FindWindowHost {
   HelpPort* help_ = nullptr;
   NoFolderChooser noFolders_;
   QPointer<TfrmR> window_;
+  QPointer<HitListWindow> hitWindow_;
   std::unique_ptr<FindReplaceWindow> logic_;
 };
 
