@@ -200,11 +200,15 @@ HitListRun::Result HitListRun::Search(std::size_t index, SearchEngine& engine,
   return result;
 }
 
-bool HitListRun::TakeBatch(HitBatch& batch) {
+bool HitListRun::TakeBatch(HitBatch& batch, std::size_t maxHits) {
   std::vector<std::unique_ptr<Result>> ready;
   {
     std::lock_guard lock(mutex_);
-    while (taken_ < results_.size() && results_[taken_]) ready.push_back(std::move(results_[taken_++]));
+    std::size_t hits = 0;
+    while (hits < maxHits && taken_ < results_.size() && results_[taken_]) {
+      hits += results_[taken_]->hits.size();
+      ready.push_back(std::move(results_[taken_++]));
+    }
   }
   for (std::unique_ptr<Result>& result : ready) {
     batch.files.push_back(std::move(result->file));

@@ -112,8 +112,9 @@ class HitListRun {
   void Wait();
 
   // Moves the files finished since the last call (only those with every earlier file
-  // finished too) and their hits into batch; false when there was none.
-  bool TakeBatch(HitBatch& batch);
+  // finished too) and their hits into batch; false when there was none. The batch ends after
+  // the file that brings it to maxHits hits, so a window can take a long list in bites.
+  bool TakeBatch(HitBatch& batch, std::size_t maxHits = SIZE_MAX);
   HitListProgress Progress() const;
   std::size_t FileCount() const { return sources_.size(); }
   unsigned Workers() const { return static_cast<unsigned>(engines_.size()); }

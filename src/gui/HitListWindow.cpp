@@ -24,6 +24,9 @@ namespace {
 
 constexpr int kMarkRole = Qt::UserRole + 1;  // QPoint(start, length) of the hit in the row text
 constexpr int kPollMs = 25;  // often enough that the first hits show at once
+// Hits taken in at one look at most: the rest waits for the next, so that a long list fills
+// in bites and the window answers the user in between.
+constexpr std::size_t kHitsPerLook = 50000;
 
 QString U(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -76,71 +79,69 @@ void HitListModel::Reset() {
 }
 
 void HitListModel::Append(HitBatch&& batch) {
-  const std::size_t before = list_.ShownFileCount();
-  // Rows are announced before the list grows, as the view expects.
-  std::size_t added = 0;
+  const int before = rowCount();
+  int added = 0;
   std::size_t lastFile = SIZE_MAX;
   for (const ListedHit& hit : batch.hits) {
-    if (hit.file != lastFile) ++added;
+    added += hit.file != lastFile ? 2 : 1;
     lastFile = hit.file;
   }
   if (added == 0) {
     list_.Append(std::move(batch));
     return;
   }
-  beginInsertRows(QModelIndex(), static_cast<int>(before), static_cast<int>(before + added - 1));
+  // Rows are announced before the list grows, as the view expects.
+  beginInsertRows(QModelIndex(), before, before + added - 1);
   list_.Append(std::move(batch));
   endInsertRows();
 }
 
-std::optional<std::size_t> HitListModel::HitAt(const QModelIndex& index) const {
-  if (!index.isValid()) return std::nullopt;
-  if (index.internalId() == 0) {
-    return list_.FirstHitOf(static_cast<std::size_t>(index.row()));
+std::pair<std::size_t, bool> HitListModel::FileOfRow(std::size_t row) const {
+  // The last file whose row is at or before this one.
+  std::size_t low = 0;
+  std::size_t high = list_.ShownFileCount();
+  while (high - low > 1) {
+    const std::size_t middle = (low + high) / 2;
+    (RowOfFile(middle) <= row ? low : high) = middle;
   }
-  return list_.FirstHitOf(index.internalId() - 1) + static_cast<std::size_t>(index.row());
+  return {low, RowOfFile(low) == row};
+}
+
+std::optional<std::size_t> HitListModel::HitAt(const QModelIndex& index) const {
+  if (!index.isValid() || list_.ShownFileCount() == 0) return std::nullopt;
+  const auto row = static_cast<std::size_t>(index.row());
+  const auto [file, own] = FileOfRow(row);
+  // A file's own row stands for its first hit.
+  return own ? list_.FirstHitOf(file) : list_.FirstHitOf(file) + (row - RowOfFile(file) - 1);
 }
 
 QModelIndex HitListModel::IndexOfHit(std::size_t hit) const {
-  const auto [file, row] = list_.PlaceOf(hit);
-  return createIndex(static_cast<int>(row), 0, static_cast<quintptr>(file + 1));
-}
-
-QModelIndex HitListModel::index(int row, int column, const QModelIndex& parent) const {
-  if (row < 0 || column != 0) return {};
-  if (!parent.isValid()) {
-    if (static_cast<std::size_t>(row) >= list_.ShownFileCount()) return {};
-    return createIndex(row, column, quintptr{0});
-  }
-  if (parent.internalId() != 0) return {};
-  const auto file = static_cast<std::size_t>(parent.row());
-  if (static_cast<std::size_t>(row) >= list_.ShownFile(file).hits) return {};
-  return createIndex(row, column, static_cast<quintptr>(file + 1));
-}
-
-QModelIndex HitListModel::parent(const QModelIndex& child) const {
-  if (!child.isValid() || child.internalId() == 0) return {};
-  return createIndex(static_cast<int>(child.internalId() - 1), 0, quintptr{0});
+  const auto [file, within] = list_.PlaceOf(hit);
+  return index(static_cast<int>(RowOfFile(file) + 1 + within), 0);
 }
 
 int HitListModel::rowCount(const QModelIndex& parent) const {
-  if (!parent.isValid()) return static_cast<int>(list_.ShownFileCount());
-  if (parent.internalId() != 0 || parent.column() != 0) return 0;
-  return static_cast<int>(list_.ShownFile(static_cast<std::size_t>(parent.row())).hits);
+  if (parent.isValid()) return 0;
+  return static_cast<int>(list_.ShownFileCount() + list_.HitCount());
 }
-
-int HitListModel::columnCount(const QModelIndex& /*parent*/) const { return 1; }
 
 QVariant HitListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (index.internalId() == 0) {
-    const ListedFile& file = list_.ShownFile(static_cast<std::size_t>(index.row()));
+  const auto row = static_cast<std::size_t>(index.row());
+  const auto [fileRow, own] = FileOfRow(row);
+  if (own) {
+    const ListedFile& file = list_.ShownFile(fileRow);
     if (role == Qt::DisplayRole) return U(HitList::FileRowText(file));
     if (role == Qt::ToolTipRole) return U(file.path);
+    if (role == Qt::FontRole) {
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
     return {};
   }
-  const ListedHit& hit = list_.Hit(*HitAt(index));
-  const std::string place = HitList::PlaceText(hit) + ": ";
+  const ListedHit& hit = list_.Hit(list_.FirstHitOf(fileRow) + (row - RowOfFile(fileRow) - 1));
+  const std::string place = "    " + HitList::PlaceText(hit) + ": ";
   if (role == Qt::DisplayRole) return U(place + hit.excerpt);
   if (role == kMarkRole) {
     const std::string_view excerpt(hit.excerpt);
@@ -171,6 +172,7 @@ HitListWindow::HitListWindow(Documents& docs, QWidget* mainWindow, std::function
   tree_->setItemDelegate(new MarkDelegate(tree_));
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->header()->setStretchLastSection(true);
+  tree_->setRootIsDecorated(false);
   layout->addWidget(tree_, 1);
   auto* bottom = new QHBoxLayout;
   progress_ = new QLabel(this);
@@ -225,13 +227,13 @@ void HitListWindow::Show(std::unique_ptr<HitListRun> run, const std::string& cap
 void HitListWindow::Poll() {
   if (!run_) return;
   // Whether it had ended is asked first: nothing can be finished after that and not taken.
-  const HitListProgress progress = run_->Progress();
+  HitListProgress progress = run_->Progress();
   HitBatch batch;
-  if (run_->TakeBatch(batch)) {
-    const std::size_t before = model_.List().ShownFileCount();
+  const bool took = run_->TakeBatch(batch, kHitsPerLook);
+  // Ended, the run may still hold hits for later looks.
+  progress.finished = progress.finished && !took;
+  if (took) {
     model_.Append(std::move(batch));
-    for (std::size_t row = before; row < model_.List().ShownFileCount(); ++row)
-      tree_->expand(model_.index(static_cast<int>(row), 0));
     if (!tree_->currentIndex().isValid() && model_.List().HitCount() > 0)
       tree_->setCurrentIndex(model_.IndexOfHit(0));
   }

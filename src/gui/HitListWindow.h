@@ -2,7 +2,7 @@
 // while the run goes on, a progress line, stop and save; a thin view over HitList.
 #pragma once
 
-#include <QAbstractItemModel>
+#include <QAbstractListModel>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -21,12 +21,13 @@ namespace norra {
 class Documents;
 class HitListRun;
 
-// Files at the top level, their hits below them. Rows only ever get added, at the end.
-class HitListModel : public QAbstractItemModel {
+// One flat list of rows: each file's row, then a row for each of its hits. Rows only ever get
+// added, at the end; flat, a list of 100,000 hits needs no expanding and lays out at once.
+class HitListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
-  explicit HitListModel(QObject* parent = nullptr) : QAbstractItemModel(parent) {}
+  explicit HitListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
 
   void Reset();
   void Append(HitBatch&& batch);
@@ -36,14 +37,15 @@ class HitListModel : public QAbstractItemModel {
   std::optional<std::size_t> HitAt(const QModelIndex& index) const;
   QModelIndex IndexOfHit(std::size_t hit) const;
 
-  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-  QModelIndex parent(const QModelIndex& child) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
+  // The file a row belongs to, and whether the row is that file's own.
+  std::pair<std::size_t, bool> FileOfRow(std::size_t row) const;
+  std::size_t RowOfFile(std::size_t file) const { return list_.FirstHitOf(file) + file; }
+
   HitList list_;
 };
 

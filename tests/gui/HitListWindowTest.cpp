@@ -66,11 +66,11 @@ class HitListWindowTest : public AppFixture {
     QTRY_VERIFY(!list->Running());
     QVERIFY(list->isVisible());
     auto* tree = Control<QTreeView>(list, "tvwHits");
-    QCOMPARE(tree->model()->rowCount(), 2);  // two files with hits
+    QCOMPARE(tree->model()->rowCount(), 4);  // two files with a hit each
     QCOMPARE(Control<QLabel>(list, "lblProgress")->text(),
              U("2 件 (2 ﾌｧｲﾙ / 3 ﾌｧｲﾙ中)"));
-    QCOMPARE(tree->model()->index(0, 0, tree->model()->index(1, 0)).data().toString(),
-             U("2:7: その「ab」を"));
+    QCOMPARE(tree->model()->index(2, 0).data().toString(), second + U(" (1)"));
+    QCOMPARE(tree->model()->index(3, 0).data().toString(), U("    2:7: その「ab」を"));
     // The first hit is the current row; Down goes to the second and Enter opens it.
     tree->setFocus();
     QTest::keyClick(tree, Qt::Key_Down);
