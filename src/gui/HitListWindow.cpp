@@ -23,7 +23,8 @@ namespace norra {
 namespace {
 
 constexpr int kMarkRole = Qt::UserRole + 1;  // QPoint(start, length) of the hit in the row text
-constexpr int kPollMs = 25;  // often enough that the first hits show at once
+constexpr int kPollMs = 25;       // often enough for a list that fills as one watches
+constexpr int kFirstPollMs = 4;   // until the first hits are in: they show at once
 // Hits taken in at one look at most: the rest waits for the next, so that a long list fills
 // in bites and the window answers the user in between.
 constexpr std::size_t kHitsPerLook = 50000;
@@ -220,6 +221,7 @@ void HitListWindow::Show(std::unique_ptr<HitListRun> run, const std::string& cap
   raise();
   activateWindow();
   tree_->setFocus();
+  timer_.setInterval(kFirstPollMs);
   Poll();
   timer_.start();
 }
@@ -234,6 +236,7 @@ void HitListWindow::Poll() {
   progress.finished = progress.finished && !took;
   if (took) {
     model_.Append(std::move(batch));
+    if (model_.List().HitCount() > 0) timer_.setInterval(kPollMs);
     if (!tree_->currentIndex().isValid() && model_.List().HitCount() > 0)
       tree_->setCurrentIndex(model_.IndexOfHit(0));
   }
