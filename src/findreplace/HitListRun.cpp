@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <new>
+#include <exception>
 #include <string_view>
 
 #include "engine/SearchEngine.h"
@@ -131,7 +131,8 @@ void HitListRun::Work(std::size_t worker) {
       result->file.path = sources_[index].path;
       result->file.state = ListedFileState::Unreadable;
       stop_ = true;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+      // Out of memory for one huge file, say: the others are still listed.
       result->hits.clear();
       result->file.path = sources_[index].path;
       result->file.state = ListedFileState::Unreadable;
