@@ -65,6 +65,7 @@ class HitListWindowTest : public AppFixture {
     QVERIFY(list != nullptr);
     QTRY_VERIFY(!list->Running());
     QVERIFY(list->isVisible());
+    QVERIFY(!Control(list, "cmdStop")->isEnabled());  // nothing left to stop
     auto* tree = Control<QTreeView>(list, "tvwHits");
     QCOMPARE(tree->model()->rowCount(), 4);  // two files with a hit each
     QCOMPARE(Control<QLabel>(list, "lblProgress")->text(),
@@ -81,9 +82,9 @@ class HitListWindowTest : public AppFixture {
     QCOMPARE(QString::fromStdString(page.FilePath()), second);
     QCOMPARE(Cp932ToUtf8(page.Control().SelText()), std::string("ab"));
     QCOMPARE(page.Control().LineFromOffset(page.Control().SelStart()), std::size_t{1});
-    // Shift+F8 goes back to the previous hit, opening its file.
+    // Shift+F8, pressed in the Page, goes back to the previous hit and opens its file.
     const std::size_t pages = Logic().Docs().PageCount();
-    QTest::keyClick(tree, Qt::Key_F8, Qt::ShiftModifier);
+    QTest::keyClick(EditorOf(page), Qt::Key_F8, Qt::ShiftModifier);
     Settle();
     QCOMPARE(Logic().Docs().ActivePage()->FilePath(), (dir_->filePath(QStringLiteral("tree/a.txt"))).toStdString());
     QCOMPARE(Logic().Docs().PageCount(), pages + 1);
