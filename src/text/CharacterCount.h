@@ -12,9 +12,9 @@ namespace norra {
 // Characters of `text`, stepped as CharLengthAt steps them (CP932: a lead byte and the byte
 // after it are one; UTF-8: a well-formed sequence is one, any other byte one of its own), with
 // each CR directly followed by LF counted once with it. The text is taken to begin at a
-// character's start. CP932 is counted 64 bytes at a time (about 0.7 ms for a 2 MB Page);
-// UTF-8 a character at a time (about 8 ms for 2 MB), so callers keep a count while the text
-// does not change.
+// character's start. Both are counted 64 bytes at a time from masks of the block (CPU time
+// for 2 MB: about 0.4 ms of CP932, 1.5 ms of Japanese UTF-8; bench/encoding_bench), so callers
+// keep a count while the text does not change.
 std::size_t CountCharacters(Charset charset, std::string_view text);
 
 }  // namespace norra

@@ -60,16 +60,28 @@ TEST(CharacterCount, CountsAsAWriterDoes) {
 // so that runs and CR LF pairs cross the block edges in every way.
 TEST(CharacterCount, FastCountMatchesTheWalk) {
   std::mt19937 random(20261208);
-  const unsigned char pool[] = {0x82, 0x88, 0x9F, 0xE0, 0xFC, 0x81, 'a', '\r', '\n', 0x40, 0xA0, 0xFD};
-  for (std::size_t length = 0; length < 300; ++length) {
-    for (int round = 0; round < 8; ++round) {
-      std::string text(length, '\0');
-      for (char& c : text) c = static_cast<char>(pool[random() % sizeof pool]);
-      for (Charset charset : {Charset::Cp932, Charset::Utf8}) {
+  // CP932: lead-range bytes, bytes that are only ever second bytes, CR, LF. UTF-8: first bytes
+  // of every length (and those that limit the second byte), continuation bytes of each range.
+  const std::string cp932Pool("\x82\x88\x9F\xE0\xFC\x81" "a\r\n\x40\xA0\xFD", 12);
+  const std::string utf8Pool("\xC2\xDF\xE3\xE0\xED\xF0\xF4\xF1\x80\x8F\x90\x9F\xA0\xBF\xC0\xF5" "a\r\n",
+                             19);
+  for (Charset charset : {Charset::Cp932, Charset::Utf8}) {
+    const std::string& pool = charset == Charset::Cp932 ? cp932Pool : utf8Pool;
+    for (std::size_t length = 0; length < 300; ++length) {
+      for (int round = 0; round < 8; ++round) {
+        std::string text(length, '\0');
+        for (char& c : text) c = pool[random() % pool.size()];
         ASSERT_EQ(CountCharacters(charset, text), WalkCount(charset, text))
             << "length " << length << " round " << round << " utf8 " << (charset == Charset::Utf8);
       }
     }
+  }
+  // Well-formed Japanese UTF-8 around the block edges.
+  std::string prose;
+  while (prose.size() < 1000) prose += "日本語のﾃｷｽﾄ\r\nabc😀";
+  for (std::size_t start = 0; start < 70; ++start) {
+    const std::string_view part = std::string_view(prose).substr(start);
+    ASSERT_EQ(CountCharacters(Charset::Utf8, part), WalkCount(Charset::Utf8, part)) << start;
   }
 }
 
