@@ -15,6 +15,7 @@
 
 #include "Lcg.h"
 #include "text/CaseMap.h"
+#include "text/CharacterCount.h"
 #include "text/Encoding.h"
 
 namespace {
@@ -115,6 +116,17 @@ void BM_ToUpperCp932Ascii(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_ToUpperCp932Ascii)->Unit(benchmark::kMillisecond);
+
+// The status bar's character count of a 2 MB Page, made again after each change of its text.
+void BM_CountCharacters2Mb(benchmark::State& state) {
+  const norra::Charset charset = state.range(0) == 0 ? norra::Charset::Cp932 : norra::Charset::Utf8;
+  const std::string& whole = charset == norra::Charset::Cp932 ? Text50Mb() : Text50MbUtf8();
+  const std::string_view text = std::string_view(whole).substr(0, 2u << 20);
+  for (auto _ : state) benchmark::DoNotOptimize(norra::CountCharacters(charset, text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.SetLabel(charset == norra::Charset::Cp932 ? "CP932" : "UTF-8");
+}
+BENCHMARK(BM_CountCharacters2Mb)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 bool ReadFile(const char* path, std::string& out) {
   std::FILE* f = std::fopen(path, "rb");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PageTabs.h"
 #include "app/UiItem.h"
 #include "platform/TextControl.h"
 
@@ -67,11 +68,16 @@ class MainView {
   virtual void DropDownPageList(std::size_t selected) = 0;
   virtual void SetPageListEnabled(bool on) = 0;
   virtual bool PageListHasFocus() const = 0;
+  // ---- Pages as tabs (a bar of tabs beside the page list; see PageTabs) ----
+  virtual void SetPageTabsVisible(bool /*on*/) {}
+  // The tabs in page-list order; `selected` (PageTabs::npos: none) is the active Page's.
+  virtual void SetPageTabs(const std::vector<PageTab>& /*tabs*/, std::size_t /*selected*/) {}
+  virtual void SetPageTabSelection(std::size_t /*selected*/) {}
   // The files of the open Pages, to be watched for changes by other programs.
   virtual void WatchFiles(const std::vector<std::string>& /*paths*/) {}
 
   // ---- texts (UTF-8) ----
-  // Panels 0 to 5 of the status bar.
+  // Panels 0 to 6 of the status bar (6, the characters, stands beside 2, the bytes).
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   // The main window's caption, which the desktop also shows as the window's task bar text;
   // the view adds nothing to it.

@@ -70,6 +70,7 @@ MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
       printer_(ports.printer),
       startup_(std::move(options)),
       status_(ports.view),
+      tabs_(ports.view),
       commands_(ports.view) {}
 
 MainWindow::~MainWindow() { Destroy(); }
@@ -112,6 +113,7 @@ bool MainWindow::Create() {
     ApplyWindowSize();
     view_.SetToolBarVisible(settings_->Vision.ToolBar);
     view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+    tabs_.SetShown(settings_->Vision.PageTabs);
     // Until the first Page opens, the window says that none is open (start-up messages may
     // show before that).
     ShowEmptyStatus();
@@ -348,6 +350,8 @@ bool MainWindow::AnyModified() const {
 void MainWindow::UpdateStatusBar() {
   if (!Created()) return;
   log_->ClearChanged();
+  // Modified marks change with edits and saves, which all end here.
+  tabs_.Refresh(documents_->List());
   Page* page = Active();
   if (page == nullptr) return;
   const std::size_t index = documents_->List().IndexOf(*page);
@@ -358,6 +362,12 @@ void MainWindow::UpdateStatusBar() {
 void MainWindow::ShowEmptyStatus() {
   SetApplicationTitle(kNoFileTitle);
   status_.ShowEmpty();
+  if (documents_) tabs_.Refresh(documents_->List());
+}
+
+void MainWindow::ShowPageTabs() {
+  tabs_.SetShown(settings_->Vision.PageTabs);
+  tabs_.Refresh(documents_->List());
 }
 
 void MainWindow::SetApplicationTitle(const std::string& title) {
@@ -377,6 +387,8 @@ void MainWindow::SetMainCaption(const std::string& caption) {
 void MainWindow::ShowBars(bool toolBar, bool statusBar) {
   view_.SetToolBarVisible(toolBar);
   view_.SetStatusBarVisible(statusBar);
+  // Applied with the other options of the Vision page.
+  ShowPageTabs();
 }
 
 void MainWindow::StylePage(Page& page, const VisionSettings& vision) { view_.StylePageWindow(page, vision); }
@@ -526,6 +538,7 @@ void MainWindow::PageListChanged() {
   for (const PageListEntry& entry : documents_->List().Entries()) texts.push_back(entry.text);
   const std::size_t selected = documents_->List().SelectedIndex();
   view_.SetPageList(texts, selected);
+  tabs_.Refresh(documents_->List());
   if (diskWatch_) view_.WatchFiles(diskWatch_->WatchedPaths());
   UpdateMenuItems();
 }
@@ -768,6 +781,7 @@ void MainWindow::AfterOptions() {
   log_->Configure(settings_->Edit);
   view_.SetToolBarVisible(settings_->Vision.ToolBar);
   view_.SetStatusBarVisible(settings_->Vision.StatusBar);
+  ShowPageTabs();
   SetSecondHelpTexts();
   UpdateStatusBar();
 }
@@ -898,6 +912,23 @@ void MainWindow::PageListFocused() {
   pendingComboKey_ = 0;
   if (Page* page = Active()) view_.SetPageListSelection(documents_->List().IndexOf(*page));
   ui_.ProcessPendingEvents();
+}
+
+// ---- Pages as tabs ----
+
+void MainWindow::PageTabClicked(std::size_t index) {
+  if (!Created() || index >= documents_->List().Count()) return;
+  Page* page = documents_->List().At(index).page;
+  if (page != Active()) SwitchTo(page);
+  UpdateMenuItems();
+}
+
+bool MainWindow::PageTabCloseRequested(std::size_t index) {
+  if (!Created() || index >= documents_->List().Count()) return false;
+  const bool closed = documents_->ClosePage(*documents_->List().At(index).page);
+  UpdateStatusBar();
+  UpdateMenuItems();
+  return closed;
 }
 
 }  // namespace norra

@@ -12,6 +12,7 @@
 #include "app/FindWindowPort.h"
 #include "app/MainView.h"
 #include "app/OptionsHost.h"
+#include "app/PageTabs.h"
 #include "app/StatusBar.h"
 #include "app/UiItem.h"
 #include "documents/DocumentsHost.h"
@@ -116,6 +117,14 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void PageListSelectionChanged(std::size_t index);
   void PageListFocused();
 
+  // ---- Pages as tabs ----
+  // A click on the tab at `index` (page-list order) activates its Page.
+  void PageTabClicked(std::size_t index);
+  // The tab's close button: the close command on its Page, save question included; true when
+  // the Page closed.
+  bool PageTabCloseRequested(std::size_t index);
+  const PageTabs& Tabs() const { return tabs_; }
+
   // ---- operations other parts use ----
   void UpdateStatusBar() override;
   void ShowEmptyStatus() override;
@@ -190,6 +199,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void OpenSecondHelp(const std::string& keywordCp932);
   void MovePage();
   void SwitchTo(Page* page);
+  void ShowPageTabs();
 
   MainView& view_;
   Ui& ui_;
@@ -205,6 +215,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   std::function<bool(ListDialogMode)> listModeHasAction_;
   StartupOptions startup_;
   StatusBar status_;
+  PageTabs tabs_;
   CommandStates commands_;
 
   // Created in this order, destroyed in the order of Destroy().

@@ -15,6 +15,8 @@ namespace norra {
   X(txtMaxLength, 1)               \
   X(txtRecentMax, 1)               \
   X(chkAutoReload, 1)              \
+  X(chkMakeBackup, 1)              \
+  X(txtBackupFolder, 1)            \
   X(txtHeadLine, 2)                \
   X(txtFootLine, 2)                \
   X(chkPrintHeadLine, 2)           \
@@ -45,6 +47,7 @@ namespace norra {
   X(cboFontName, 4)                \
   X(txtFontSize, 4)                \
   X(chkWordWrap, 4)                \
+  X(chkPageTabs, 4)                \
   X(optForeYellowWhite, 4)         \
   X(optForeBlackBlue, 4)           \
   X(barForeColor, 4)               \

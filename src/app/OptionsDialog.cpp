@@ -185,6 +185,8 @@ void OptionsDialog::Fill(int page) {
       set(txtMaxLength, N(s.File.MaxLength));
       set(txtRecentMax, N(s.File.RecentMax));
       set(chkAutoReload, B(s.File.AutoReload));
+      set(chkMakeBackup, B(s.File.MakeBackup));
+      set(txtBackupFolder, s.File.BackupFolder);
       break;
     case kPagePrint:
       set(txtHeadLine, s.Print.HeadLine);
@@ -222,6 +224,7 @@ void OptionsDialog::Fill(int page) {
       set(cboFontName, v.FontName);
       set(txtFontSize, N(v.FontSize));
       set(chkWordWrap, B(v.WordWrap));
+      set(chkPageTabs, B(v.PageTabs));
       // A stored colour of one family shows that family; any other leaves both unchosen.
       set(optForeYellowWhite, B(v.ForeRed == 255 && v.ForeGreen == 255));
       set(optForeBlackBlue, B(v.ForeRed == 0 && v.ForeGreen == 0));
@@ -332,6 +335,13 @@ bool OptionsDialog::ApplyFile() {
   if (Edited(txtRecentMax) && !InRange(Value(txtRecentMax), 4, 99)) {
     return Fail(kPageFile, txtRecentMax, "最近使ったﾌｧｲﾙの記憶数は 4 ～ 99 に設定して下さい。");
   }
+  // Backups go beside each file unless a folder is named; one that is named must be there.
+  const std::string& backupFolder = Value(txtBackupFolder);
+  if ((Edited(txtBackupFolder) || Edited(chkMakeBackup)) && !backupFolder.empty() &&
+      (backupFolder.front() != '/' || !IsFolder(backupFolder))) {
+    return Fail(kPageFile, txtBackupFolder,
+                "ﾊﾞｯｸｱｯﾌﾟ先のﾌｫﾙﾀﾞは、存在するﾌｫﾙﾀﾞをﾌﾙﾊﾟｽで指定して下さい。");
+  }
   FileSettings& file = context_.settings.File;
   if (Edited(txtMaxLength)) {
     const int maxLength = ToInt(Value(txtMaxLength));
@@ -356,6 +366,8 @@ bool OptionsDialog::ApplyFile() {
     }
   }
   file.AutoReload = Checked(chkAutoReload);
+  file.MakeBackup = Checked(chkMakeBackup);
+  file.BackupFolder = backupFolder;
   context_.settings.SaveFile();
   Fill(kPageFile);
   return true;
@@ -597,6 +609,7 @@ bool OptionsDialog::ApplyVision() {
   v.ToolBar = Checked(chkToolBar);
   v.StatusBar = Checked(chkStatusBar);
   v.WordWrap = Checked(chkWordWrap);
+  v.PageTabs = Checked(chkPageTabs);
   for (const PageListEntry& entry : context_.documents.List().Entries())
     context_.host.StylePage(*entry.page, v);
   context_.host.ShowBars(v.ToolBar, v.StatusBar);

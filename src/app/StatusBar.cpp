@@ -1,9 +1,12 @@
 // The status panels' texts.
 #include "app/StatusBar.h"
 
+#include <algorithm>
+
 #include "app/MainView.h"
 #include "documents/TextLines.h"
 #include "platform/TextControl.h"
+#include "text/CharacterCount.h"
 
 namespace norra {
 
@@ -18,11 +21,30 @@ void StatusBar::ShowPosition(std::size_t position, std::size_t count) {
   Set(1, std::to_string(position) + "/" + std::to_string(count) + "ﾌｧｲﾙ");
 }
 
-void StatusBar::ShowPage(const TextControl& control, std::size_t position, std::size_t count) {
+std::size_t StatusBar::Characters(const TextControl& control, Charset charset) {
+  const std::uint64_t version = control.TextVersion();
+  const std::size_t selection = control.SelLength();
+  const std::size_t start = selection > 0 ? control.SelStart() : 0;
+  const std::size_t length = selection > 0 ? selection : control.TextLength();
+  if (version != 0 && memo_.control == &control && memo_.version == version &&
+      memo_.charset == charset && memo_.start == start && memo_.length == length) {
+    return memo_.count;
+  }
+  const std::string_view text = control.TextView();
+  const std::size_t count =
+      CountCharacters(charset, text.substr(std::min(start, text.size()), length));
+  memo_ = CountMemo{&control, version, charset, start, length, count};
+  return count;
+}
+
+void StatusBar::ShowPage(const TextControl& control, std::size_t position, std::size_t count,
+                         Charset charset) {
   ShowPosition(position, count);
   const std::size_t selection = control.SelLength();
   Set(2, selection > 0 ? "選択" + std::to_string(selection)
                        : std::to_string(control.TextLength()) + "ﾊﾞｲﾄ");
+  Set(kCharactersPanel,
+      (selection > 0 ? "選択" : "") + std::to_string(Characters(control, charset)) + "文字");
   const std::size_t caret = control.SelStart();
   const LineSpan line = LineAt(control, caret);
   Set(3, std::to_string(line.line + 1) + "/" + std::to_string(control.LineCount()) + "行");
@@ -45,6 +67,8 @@ void StatusBar::ShowEmpty() {
   Set(0, "");
   Set(1, "0/0ﾌｧｲﾙ");
   Set(2, "0ﾊﾞｲﾄ");
+  Set(kCharactersPanel, "0文字");
+  memo_ = CountMemo{};
   Set(3, "");
   Set(4, "");
   Set(5, "");

@@ -8,6 +8,7 @@
 #include "documents/DocumentsHost.h"
 #include "documents/PageEdit.h"
 #include "documents/PageFiles.h"
+#include "documents/SaveBackup.h"
 #include "documents/UndoLog.h"
 #include "settings/Settings.h"
 #include "text/AsciiCase.h"
@@ -336,6 +337,7 @@ void Documents::AfterSave(Page& page) {
 SaveResult Documents::SavePage(Page& page) {
   if (!page.HasFile()) return SavePageAs(page);
   const std::string path = page.FilePath();
+  if (!BackupBeforeSave(settings_.File, ui_, path)) return SaveCancelled;
   const FileError error = WritePage(page, path);
   if (error == FileError::None) {
     AfterSave(page);
@@ -351,6 +353,8 @@ SaveResult Documents::SavePageAs(Page& page) {
   std::string path = page.FilePath();
   const SaveResult asked = AskSaveFileName(path);
   if (asked != SaveOk) return asked == SaveCancelled ? SaveCancelled : SaveFailed;
+  // A file saved over under a new name is an old file too.
+  if (!BackupBeforeSave(settings_.File, ui_, path)) return SaveCancelled;
   try {
     if (const FileError error = WritePage(page, path); error != FileError::None) {
       ShowSaveError(error, path);

@@ -11,6 +11,7 @@
 #include "documents/FileStore.h"
 #include "documents/Page.h"
 #include "documents/PageFiles.h"
+#include "documents/SaveBackup.h"
 #include "documents/UndoLog.h"
 #include "groups/FileListDialog.h"
 #include "groups/FileListDialogView.h"
@@ -152,6 +153,11 @@ bool BatchSave::Save() {
     } catch (const std::exception&) {
       error = FileError::WriteFailed;
     }
+  }
+  // Every text is ready: the old files are kept (when the options say so) before any is
+  // replaced. A backup the user will not do without stops the whole batch, nothing written.
+  for (std::size_t i = 0; i < paths.size() && error == FileError::None; ++i) {
+    if (!BackupBeforeSave(context.settings.File, context.ui, paths[i])) return false;
   }
   std::size_t done = 0;
   error = files->CommitAfter(error, done);

@@ -25,10 +25,12 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QTabBar>
 #include <QToolBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
 
@@ -74,7 +76,31 @@ TfrmNote::TfrmNote(QWidget* parent) : QMainWindow(parent) {
   area_->setFrameShape(QFrame::NoFrame);  // no sunken edge
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setCentralWidget(area_);
+  // Pages as tabs: a row of tabs over the Pages, hidden unless the option is on.
+  tabs_ = new QTabBar(this);
+  tabs_->setObjectName(QStringLiteral("tabPages"));
+  tabs_->setTabsClosable(true);
+  tabs_->setDocumentMode(true);
+  tabs_->setExpanding(false);
+  tabs_->setUsesScrollButtons(true);
+  tabs_->setElideMode(Qt::ElideMiddle);
+  tabs_->setFocusPolicy(Qt::NoFocus);
+  tabs_->setVisible(false);
+  connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+    if (!syncing_ && logic_ != nullptr && index >= 0) logic_->PageTabClicked(static_cast<std::size_t>(index));
+  });
+  connect(tabs_, &QTabBar::tabCloseRequested, this, [this](int index) {
+    if (!syncing_ && logic_ != nullptr && index >= 0)
+      logic_->PageTabCloseRequested(static_cast<std::size_t>(index));
+  });
+  auto* centre = new QWidget(this);
+  centre->setObjectName(QStringLiteral("PageArea"));
+  auto* column = new QVBoxLayout(centre);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(tabs_);
+  column->addWidget(area_, 1);
+  setCentralWidget(centre);
   connect(area_, &QMdiArea::subWindowActivated, this, &TfrmNote::SubWindowActivated);
 
   BuildActions();
@@ -111,7 +137,7 @@ TfrmNote::~TfrmNote() {
   logic_ = nullptr;
   // QWidget's destructor still closes and hides the children; nothing may reach this object.
   for (QObject* sender : std::initializer_list<QObject*>{
-           area_, pageList_, pageList_->view()->selectionModel(), qApp, QApplication::clipboard(),
+           area_, tabs_, pageList_, pageList_->view()->selectionModel(), qApp, QApplication::clipboard(),
            QAbstractEventDispatcher::instance()}) {
     if (sender != nullptr) QObject::disconnect(sender, nullptr, this, nullptr);
   }
@@ -308,8 +334,10 @@ void TfrmNote::BuildStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
   // The panels' least widths; they start empty (the logic fills them) and grow with their text.
-  static constexpr std::array<int, 6> kWidths = {0, 75, 75, 75, 75, 100};
-  for (std::size_t i = 0; i < panels_.size(); ++i) {
+  static constexpr std::array<int, StatusBar::kPanelCount> kWidths = {0, 75, 75, 75, 75, 100, 75};
+  // The characters stand beside the bytes.
+  static constexpr std::array<std::size_t, StatusBar::kPanelCount> kOrder = {0, 1, 2, 6, 3, 4, 5};
+  for (std::size_t i : kOrder) {
     auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     panel->setFrameShape(QFrame::Panel);
@@ -319,7 +347,7 @@ void TfrmNote::BuildStatusBar() {
       bar->addWidget(panel, 1);
     } else {
       panel->setMinimumWidth(kWidths.at(i));
-      if (i <= 4) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (i != 5) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       bar->addPermanentWidget(panel);
     }
     panels_.at(i) = panel;
@@ -633,6 +661,34 @@ void TfrmNote::PageListActivated(int index) {
 void TfrmNote::PageListCurrentChanged(int row) {
   if (syncing_ || logic_ == nullptr || row < 0 || !pageListKeyDown_) return;
   logic_->PageListSelectionChanged(static_cast<std::size_t>(row));
+}
+
+// ---- Pages as tabs ----
+
+void TfrmNote::SetPageTabsVisible(bool on) {
+  tabs_->setVisible(on);
+}
+
+void TfrmNote::SetPageTabs(const std::vector<PageTab>& tabs, std::size_t selected) {
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
+  const QSignalBlocker blocker(tabs_);
+  const int count = static_cast<int>(tabs.size());
+  while (tabs_->count() > count) tabs_->removeTab(tabs_->count() - 1);
+  while (tabs_->count() < count) tabs_->addTab(QString());
+  for (int i = 0; i < count; ++i) {
+    const PageTab& tab = tabs.at(static_cast<std::size_t>(i));
+    // "&" in a file name is a character, not a shortcut.
+    tabs_->setTabText(i, Q(tab.caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    tabs_->setTabToolTip(i, Q(tab.tip));
+  }
+  syncing_ = wasSyncing;
+  SetPageTabSelection(selected);
+}
+
+void TfrmNote::SetPageTabSelection(std::size_t selected) {
+  const QSignalBlocker blocker(tabs_);
+  if (selected < static_cast<std::size_t>(tabs_->count())) tabs_->setCurrentIndex(static_cast<int>(selected));
 }
 
 // ---- texts ----

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainView.h"
+#include "app/StatusBar.h"
 #include "app/UiItem.h"
 
 class QAction;
@@ -18,6 +19,7 @@ class QFileSystemWatcher;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QTabBar;
 class QMenu;
 class QToolBar;
 class QTimer;
@@ -43,6 +45,7 @@ class TfrmNote : public QMainWindow, public MainView {
   QAction* Action(UiItem item) const { return actions_.at(static_cast<std::size_t>(item)); }
   QMdiArea* Area() const { return area_; }
   QComboBox* PageList() const { return pageList_; }
+  QTabBar* PageTabBar() const { return tabs_; }
   QLabel* StatusPanel(int panel) const { return panels_.at(static_cast<std::size_t>(panel)); }
   // The Page's window; null for a Page whose window was never needed yet.
   TfrmPage* WindowOf(const Page& page) const;
@@ -72,6 +75,9 @@ class TfrmNote : public QMainWindow, public MainView {
   void SetPageListEnabled(bool on) override;
   bool PageListHasFocus() const override;
   void WatchFiles(const std::vector<std::string>& paths) override;
+  void SetPageTabsVisible(bool on) override;
+  void SetPageTabs(const std::vector<PageTab>& tabs, std::size_t selected) override;
+  void SetPageTabSelection(std::size_t selected) override;
 
   void SetStatusText(int panel, const std::string& text) override;
   void SetCaption(const std::string& caption) override;
@@ -136,7 +142,8 @@ class TfrmNote : public QMainWindow, public MainView {
   QToolBar* speedPanel_ = nullptr;
   QComboBox* pageList_ = nullptr;
   QMenu* popup_ = nullptr;
-  std::array<QLabel*, 6> panels_{};
+  std::array<QLabel*, StatusBar::kPanelCount> panels_{};
+  QTabBar* tabs_ = nullptr;  // Pages as tabs, above the MDI area
   std::map<const Page*, QPointer<TfrmPage>> windows_;
   // Pages whose window and editing widget are made when first shown; with the settings
   // they are to be styled by.

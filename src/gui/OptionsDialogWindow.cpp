@@ -185,7 +185,10 @@ QWidget* TdlgOption::BuildFile() {
   grid->addWidget(Label("最近使ったﾌｧｲﾙの記憶数", page), 1, 0);
   grid->addWidget(Line(txtRecentMax, page, true, 2), 1, 1);
   grid->addWidget(Check(chkAutoReload, "他のﾌﾟﾛｸﾞﾗﾑで変更されたﾌｧｲﾙを、未編集ならすぐ再読込みする", page), 2, 0, 1, 2);
-  grid->setRowStretch(3, 1);
+  grid->addWidget(Check(chkMakeBackup, "ﾊﾞｯｸｱｯﾌﾟを作成", page), 3, 0, 1, 2);
+  grid->addWidget(Label("ﾊﾞｯｸｱｯﾌﾟ先ﾌｫﾙﾀﾞ (空欄: 元のﾌｧｲﾙと同じﾌｫﾙﾀﾞ)", page), 4, 0);
+  grid->addWidget(Line(txtBackupFolder, page, false), 4, 1);
+  grid->setRowStretch(5, 1);
   return page;
 }
 
@@ -354,6 +357,7 @@ QWidget* TdlgOption::BuildVision() {
   colourTest_->setObjectName(QStringLiteral("txtColorTest"));
   colourTest_->setPlainText(QStringLiteral("Norra ｻﾝﾌﾟﾙ 見本 0123"));
   grid->addWidget(colourTest_, 8, 0, 1, 3);
+  grid->addWidget(Check(chkPageTabs, "ﾍﾟｰｼﾞをﾀﾌﾞで表示", page), 9, 0, 1, 3);
   return page;
 }
 

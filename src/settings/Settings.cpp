@@ -194,7 +194,7 @@ const std::array<Field<ES>, 10> kEditFields{{
 }};
 
 using VS = VisionSettings;
-const std::array<Field<VS>, 12> kVisionFields{{
+const std::array<Field<VS>, 13> kVisionFields{{
     {"ToolBar", &VS::ToolBar},
     {"StatusBar", &VS::StatusBar},
     {"LeftBlank", &VS::LeftBlank},
@@ -207,6 +207,7 @@ const std::array<Field<VS>, 12> kVisionFields{{
     {"BackRed", &VS::BackRed},
     {"BackGreen", &VS::BackGreen},
     {"BackBlue", &VS::BackBlue},
+    {"PageTabs", &VS::PageTabs},
 }};
 
 using WS = WindowSettings;
@@ -369,7 +370,8 @@ Settings::FileKind Settings::Classify(bool empty) const {
   const auto file = [](std::string_view k) {
     return NumberedKeyIndex(k, kRecentKey) >= 0 || NumberedKeyIndex(k, kRecentGroupKey) >= 0 ||
            SameKey(k, "MaxLength") || SameKey(k, "RecentMax") || SameKey(k, "CurrentDir") ||
-           SameKey(k, "GroupPath") || SameKey(k, "AutoReload");
+           SameKey(k, "GroupPath") || SameKey(k, "AutoReload") ||
+           SameKey(k, "MakeBackup") || SameKey(k, "BackupFolder");
   };
   const auto edit = [](std::string_view k) {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
@@ -440,6 +442,8 @@ void Settings::ReadFile() {
   File.CurrentDir = file_.ReadString(s, "CurrentDir", File.CurrentDir);
   File.GroupPath = file_.ReadString(s, "GroupPath", File.GroupPath);
   File.AutoReload = file_.ReadBool(s, "AutoReload", File.AutoReload);
+  File.MakeBackup = file_.ReadBool(s, "MakeBackup", File.MakeBackup);
+  File.BackupFolder = file_.ReadString(s, "BackupFolder", File.BackupFolder);
 }
 
 void Settings::ReadPrint() {
@@ -569,6 +573,8 @@ bool Settings::WriteFile() {
   ok = file_.WriteString(s, "CurrentDir", File.CurrentDir) && ok;
   ok = file_.WriteString(s, "GroupPath", File.GroupPath) && ok;
   ok = file_.WriteBool(s, "AutoReload", File.AutoReload) && ok;
+  ok = file_.WriteBool(s, "MakeBackup", File.MakeBackup) && ok;
+  ok = file_.WriteString(s, "BackupFolder", File.BackupFolder) && ok;
   return ok;
 }
 

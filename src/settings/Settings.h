@@ -31,6 +31,10 @@ struct FileSettings {
   std::string GroupPath;
   // A Page without edits takes its file's new content at once when another program changes it.
   bool AutoReload = false;
+  // Before a save replaces a file, its old content is kept as NAME.bak: beside the file, or in
+  // BackupFolder when that is set.
+  bool MakeBackup = false;
+  std::string BackupFolder;
 };
 
 struct PrintSettings {
@@ -82,6 +86,7 @@ struct VisionSettings {
   int BackRed = 255;
   int BackGreen = 255;
   int BackBlue = 255;
+  bool PageTabs = false;  // a tab for each Page above the Pages
 };
 
 struct FindReplaceSettings {

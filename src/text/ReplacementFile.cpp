@@ -147,6 +147,8 @@ void RemoveTemporariesOfEndedWriters(const std::string& folder) {
   ::closedir(dir);
 }
 
+std::string ReplacementTemporaryPath(const std::string& target) { return TemporaryName(target); }
+
 bool IsReplacementTemporaryName(std::string_view fileName) {
   if (PidOfTemporaryName(fileName) != 0) return true;
   // The form of earlier versions, "." + name + ".norra-" + random letters: still never input,

@@ -21,6 +21,8 @@ namespace norra {
 bool IsReplacementTemporaryName(std::string_view fileName);
 // The process id such a temporary's name carries; 0 when it carries none.
 pid_t ReplacementTemporaryWriter(std::string_view fileName);
+// A fresh name of that form for a temporary beside `target` (this process as its writer).
+std::string ReplacementTemporaryPath(const std::string& target);
 // Removes the temporaries in `folder` (ending in "/") whose writer no longer runs.
 void RemoveTemporariesOfEndedWriters(const std::string& folder);
 

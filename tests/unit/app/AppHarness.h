@@ -87,6 +87,14 @@ class FakeView : public MainView {
   }
   void SetPageListSelection(std::size_t index) override { pageListSelected = index; }
   void WatchFiles(const std::vector<std::string>& paths) override { watched = paths; }
+  void SetPageTabsVisible(bool on) override { tabsVisible = on; }
+  void SetPageTabs(const std::vector<PageTab>& shown, std::size_t selected) override {
+    tabs.clear();
+    for (const PageTab& tab : shown) tabs.push_back(tab.caption);
+    tabSelected = selected;
+    ++tabSets;
+  }
+  void SetPageTabSelection(std::size_t selected) override { tabSelected = selected; }
   void DropDownPageList(std::size_t selected) override {
     droppedDown = true;
     pageListSelected = selected;
@@ -166,7 +174,11 @@ class FakeView : public MainView {
   std::vector<std::string> watched;  // the files the view was told to watch
   bool droppedDown = false;
   bool pageListFocus = false;
-  std::array<std::string, 6> status;
+  std::array<std::string, StatusBar::kPanelCount> status;
+  bool tabsVisible = false;
+  std::vector<std::string> tabs;  // their captions
+  std::size_t tabSelected = PageTabs::npos;
+  int tabSets = 0;  // how often the whole row of tabs was set
   std::string caption;
   std::string title;
   std::string helpFile;

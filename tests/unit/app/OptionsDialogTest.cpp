@@ -42,6 +42,10 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
   auto maxLength = [](const Settings& s) { return s.File.MaxLength; };
   auto recentMax = [](const Settings& s) { return s.File.RecentMax; };
   auto autoReload = [](const Settings& s) { return static_cast<int>(s.File.AutoReload); };
+  auto makeBackup = [](const Settings& s) { return static_cast<int>(s.File.MakeBackup); };
+  auto backupFolderSet = [](const Settings& s) { return static_cast<int>(!s.File.BackupFolder.empty()); };
+  auto pageTabs = [](const Settings& s) { return static_cast<int>(s.Vision.PageTabs); };
+  const char* const badFolder = "ﾊﾞｯｸｱｯﾌﾟ先のﾌｫﾙﾀﾞは、存在するﾌｫﾙﾀﾞをﾌﾙﾊﾟｽで指定して下さい。";
   auto tabStop = [](const Settings& s) { return s.Edit.TabStop; };
   auto endClear = [](const Settings& s) { return s.Edit.LostBytesEndClear; };
   auto maxLog = [](const Settings& s) { return s.Edit.MaxLogBytes; };
@@ -66,6 +70,11 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
       {{{txtRecentMax, "99"}}, "", recentMax, 99},
       {{{txtRecentMax, "100"}}, "最近使ったﾌｧｲﾙの記憶数は 4 ～ 99 に設定して下さい。", recentMax},
       {{{chkAutoReload, "1"}}, "", autoReload, 1},
+      {{{chkMakeBackup, "1"}}, "", makeBackup, 1},
+      {{{chkMakeBackup, "1"}, {txtBackupFolder, "/no/such/folder"}}, badFolder, backupFolderSet},
+      {{{txtBackupFolder, "work"}}, badFolder, backupFolderSet},  // relative to nothing sure
+      {{{txtBackupFolder, Work()}}, "", backupFolderSet, 1},
+      {{{txtBackupFolder, ""}}, "", backupFolderSet, 0},  // back to beside each file
       {{{txtHeadLinePosition, "298"}},
        "ﾍｯﾀﾞｰと用紙上端との距離は 0 ～ 用紙長 に設定して下さい。",
        headPos},
@@ -112,6 +121,7 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
       {{{txtLeftBlank, "0"}}, "", leftBlank, 0},
       {{{txtFontSize, "0"}}, "文字ｻｲｽﾞは 1 ～ 128 に設定して下さい。", fontSize},
       {{{txtFontSize, "128"}}, "", fontSize, 128},
+      {{{chkPageTabs, "1"}}, "", pageTabs, 1},
   };
   for (const Case& c : cases) {
     const OptionControl first = c.edits.front().first;

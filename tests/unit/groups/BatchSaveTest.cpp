@@ -365,6 +365,35 @@ TEST_F(BatchSaveTest, SaveAllKeepsUndoRecordsWhenAskedTo) {
   EXPECT_FALSE(Active()->Modified());
 }
 
+TEST_F(BatchSaveTest, SaveAllKeepsTheOldFilesWhenAskedToAndABackupRefusedWritesNothing) {
+  Launch();
+  Page& a = OpenFile("a.txt", "old a");
+  Page& b = OpenFile("b.txt", "old b");
+  Edit(a, "new a");
+  Edit(b, "new b");
+  window->Prefs().File.MakeBackup = true;
+  Press(C::cmdDo);
+  window->Execute(UiItem::mnuUpdateAll);
+  EXPECT_EQ(ReadFile(WorkPath("a.txt")), "new a");
+  EXPECT_EQ(ReadFile(WorkPath("a.txt.bak")), "old a");
+  EXPECT_EQ(ReadFile(WorkPath("b.txt.bak")), "old b");
+
+  // A backup that cannot be made, and the user will not do without: no file changes.
+  Edit(a, "newer a");
+  Edit(b, "newer b");
+  BlockWrites(WorkPath("a.txt.bak"));
+  ui.ClearBoxes();
+  ui.QueueAnswer(IDNO);
+  Press(C::cmdDo);
+  window->Execute(UiItem::mnuUpdateAll);
+  ASSERT_FALSE(ui.Boxes().empty());
+  EXPECT_EQ(ui.Boxes().front().text.rfind("ﾊﾞｯｸｱｯﾌﾟを作成できません。\n" + WorkPath("a.txt.bak"), 0), 0u);
+  EXPECT_EQ(ReadFile(WorkPath("a.txt")), "new a");
+  EXPECT_EQ(ReadFile(WorkPath("b.txt")), "new b");
+  EXPECT_TRUE(a.Modified());
+  EXPECT_TRUE(b.Modified());
+}
+
 TEST_F(BatchSaveTest, SaveAllAbandonedWritesNothingAndKeepsNamesAlreadyChosen) {
   Launch();
   Page& a = OpenFile("a.txt", "old a");

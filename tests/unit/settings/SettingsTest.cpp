@@ -86,7 +86,7 @@ class SettingsTest : public ::testing::Test {
 
 const char kDefaultFile[] =
     "[Norra]\nUserName=DefaultUser\nDispUserName=0\nIniVersion=3500\n\n"
-    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\nAutoReload=0\n\n"
+    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\nAutoReload=0\nMakeBackup=0\nBackupFolder=\n\n"
     "[Print]\nM_Top=15\nM_Bottom=15\nM_Left=15\nM_Right=15\nLinePerPage=99999\n"
     "ColumnsPerLine=99999\nCopies=1\nPrintOrder=0\nPrintRange=0\n"
     "HeadLine=ﾌｧｲﾙ名:[pathname] ([pageindex_file[1]]/[pagecount_file[0]]ﾍﾟｰｼﾞ)\n"
@@ -97,7 +97,7 @@ const char kDefaultFile[] =
     "LostBytesStartClear=10485760\nLostBytesEndClear=8388608\nClearLogsByBytes=0\n"
     "MaxLogBytes=1048576\nClearLogsAllByBigChange=0\n\n"
     "[Vision]\nToolBar=1\nStatusBar=1\nLeftBlank=3\nFontName=ＭＳ ゴシック\nFontSize=11\n"
-    "WordWrap=0\nForeRed=0\nForeGreen=0\nForeBlue=0\nBackRed=255\nBackGreen=255\nBackBlue=255\n\n"
+    "WordWrap=0\nForeRed=0\nForeGreen=0\nForeBlue=0\nBackRed=255\nBackGreen=255\nBackBlue=255\nPageTabs=0\n\n"
     "[FindReplace]\nWidth=399\nHeight=291\nWantTabs=0\n\n"
     "[Window]\nTop=30\nLeft=30\nHeight=1020\nWidth=1860\nWindowState=0\nChildWindowState=2\n";
 
@@ -143,9 +143,11 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   s->File.CurrentDir = "/home/u/文書";
   s->File.GroupPath = "/g2.tgp";
   s->File.AutoReload = true;
+  s->File.MakeBackup = true;
+  s->File.BackupFolder = "/home/u/控え";
   s->Print = {1, 2, 3, 4, 5, 6, 7, 2, 2, " head ", "foot", false, false, 8, 9, "IPAGothic", 12};
   s->Edit = {true, 8, 2, false, true, 4096, 2048, true, 512, true};
-  s->Vision = {false, false, 7, "Noto Sans CJK JP", 20, true, 1, 2, 3, 4, 5, 6};
+  s->Vision = {false, false, 7, "Noto Sans CJK JP", 20, true, 1, 2, 3, 4, 5, 6, true};
   s->FindReplace.Width = 500;
   s->FindReplace.Height = 400;
   s->FindReplace.WantTabs = true;
@@ -167,6 +169,8 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   EXPECT_EQ(t->File.CurrentDir, "/home/u/文書");
   EXPECT_EQ(t->File.GroupPath, "/g2.tgp");
   EXPECT_TRUE(t->File.AutoReload);
+  EXPECT_TRUE(t->File.MakeBackup);
+  EXPECT_EQ(t->File.BackupFolder, "/home/u/控え");
   const PrintSettings& p = t->Print;
   EXPECT_EQ(
       std::tie(p.M_Top, p.M_Bottom, p.M_Left, p.M_Right, p.LinePerPage, p.ColumnsPerLine, p.Copies,
@@ -187,6 +191,7 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
                      v.ForeGreen, v.ForeBlue, v.BackRed, v.BackGreen, v.BackBlue),
             std::make_tuple(false, false, 7, 20, true, 1, 2, 3, 4, 5, 6));
   EXPECT_EQ(v.FontName, "Noto Sans CJK JP");
+  EXPECT_TRUE(v.PageTabs);
   EXPECT_EQ(t->FindReplace.Width, 500);
   EXPECT_EQ(t->FindReplace.Height, 400);
   EXPECT_TRUE(t->FindReplace.WantTabs);
