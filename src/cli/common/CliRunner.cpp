@@ -86,6 +86,7 @@ class ToolSession {
     engine_ = std::make_unique<SearchEngine>(
         symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
     engine_->MatchCase = options_.matchCase;
+    engine_->Folds = {options_.foldWidth, options_.foldKana};
     CompileResult compiled = engine_->Compile(find_);
     if (compiled && tool_ == CliTool::Replace) compiled = engine_->CompileReplace(replace_);
     if (!compiled) {
