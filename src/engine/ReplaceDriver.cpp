@@ -107,7 +107,16 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   // back to `text` through the map, and `text` itself is never folded in place.
   FoldMap foldMap;
   const FoldMap* map = nullptr;
-  if (engine.compiledFolds_.Any()) {
+  bool foldedInPlace = false;  // stored texts then come from the folded text
+  if (engine.compiledFolds_.Any() && foldInPlace != nullptr && spans != nullptr) {
+    // A listing of a text its caller needs no more: folded over itself, its storage areas
+    // then holding folded texts.
+    FoldWidthKanaInPlace(engine.compiledCharset_, *foldInPlace, engine.compiledFolds_, &foldMap);
+    if (!engine.MatchCase && !preFolded) ToUpperCp932(*foldInPlace);
+    text = compare = *foldInPlace;
+    map = &foldMap;
+    foldedInPlace = true;
+  } else if (engine.compiledFolds_.Any()) {
     FoldWidthKana(engine.compiledCharset_, text, engine.compiledFolds_, folded, &foldMap);
     if (!engine.MatchCase && !preFolded) ToUpperCp932(folded);
     compare = folded;
@@ -137,7 +146,9 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   while (pos < compare.size()) {
     std::size_t start = 0;
     std::size_t end = 0;
-    if (!engine.MatchSessionAt(session, pos, start, end, map, text)) break;
+    const bool found = foldedInPlace ? engine.MatchSessionAt(session, pos, start, end)
+                                     : engine.MatchSessionAt(session, pos, start, end, map, text);
+    if (!found) break;
     const std::size_t textStart = original(start);
     const std::size_t textEnd = original(end);
     engine.MatchPos = static_cast<std::int64_t>(textStart - original(pos)) + 1;

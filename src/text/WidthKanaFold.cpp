@@ -8,6 +8,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/Encoding.h"
 
 namespace norra {
@@ -61,21 +65,56 @@ char32_t FoldHalfWidthPair(char32_t base, char32_t mark, WidthKanaFolds folds) {
   return 0;
 }
 
+void FoldMap::Add(std::size_t folded, std::size_t original, std::size_t foldedLength,
+                  std::size_t originalLength) {
+  constexpr std::size_t kSpan = 0xFFFFFFFFu;
+  if (chunks_.empty() || chunks_.back().changes.size() == kChunkChanges ||
+      folded - chunks_.back().foldedBase > kSpan || original - chunks_.back().originalBase > kSpan) {
+    chunks_.push_back({folded, original, {}});
+    chunks_.back().changes.reserve(kChunkChanges);
+  }
+  Chunk& c = chunks_.back();
+  c.changes.push_back({static_cast<std::uint32_t>(folded - c.foldedBase),
+                       static_cast<std::uint32_t>(original - c.originalBase),
+                       static_cast<std::uint8_t>(foldedLength),
+                       static_cast<std::uint8_t>(originalLength)});
+  ++count_;
+}
+
+FoldMap::Found FoldMap::LastAtOrBefore(std::size_t offset, bool byFolded) const {
+  Found found;
+  auto chunk = std::upper_bound(chunks_.begin(), chunks_.end(), offset,
+                                [byFolded](std::size_t o, const Chunk& c) {
+                                  return o < (byFolded ? c.foldedBase : c.originalBase);
+                                });
+  if (chunk == chunks_.begin()) return found;
+  --chunk;
+  const std::size_t base = byFolded ? chunk->foldedBase : chunk->originalBase;
+  const std::size_t relative = offset - base;
+  auto it = std::upper_bound(chunk->changes.begin(), chunk->changes.end(), relative,
+                             [byFolded](std::size_t o, const Change& c) {
+                               return o < (byFolded ? c.folded : c.original);
+                             });
+  const Change& c = *(it - 1);  // the chunk's first change is at its base
+  found.folded = chunk->foldedBase + c.folded;
+  found.original = chunk->originalBase + c.original;
+  found.foldedLength = c.foldedLength;
+  found.originalLength = c.originalLength;
+  found.any = true;
+  return found;
+}
+
 std::size_t FoldMap::ToOriginal(std::size_t folded) const {
-  auto it = std::upper_bound(changes_.begin(), changes_.end(), folded,
-                             [](std::size_t f, const Change& c) { return f < c.folded; });
-  if (it == changes_.begin()) return folded;
-  const Change& c = *(it - 1);
+  const Found c = LastAtOrBefore(folded, true);
+  if (!c.any) return folded;
   if (folded == c.folded) return c.original;
   if (folded < c.folded + c.foldedLength) return c.original + c.originalLength;
   return c.original + c.originalLength + (folded - c.folded - c.foldedLength);
 }
 
 std::size_t FoldMap::ToFolded(std::size_t original) const {
-  auto it = std::upper_bound(changes_.begin(), changes_.end(), original,
-                             [](std::size_t o, const Change& c) { return o < c.original; });
-  if (it == changes_.begin()) return original;
-  const Change& c = *(it - 1);
+  const Found c = LastAtOrBefore(original, false);
+  if (!c.any) return original;
   if (original == c.original) return c.folded;
   if (original < c.original + c.originalLength) return c.folded + c.foldedLength;
   return c.folded + c.foldedLength + (original - c.original - c.originalLength);
@@ -135,6 +174,7 @@ const Cp932Tables& TablesFor(WidthKanaFolds folds) {
 }
 
 // The copy grows as it is written: a half-width katakana takes two bytes where it took one.
+// Written over the text it reads (inPlace), it must never be given more bytes than it read.
 class Writer {
  public:
   Writer(std::string& out, std::size_t expected) : out_(out) {
@@ -142,16 +182,19 @@ class Writer {
     w_ = out_.data();
     end_ = w_ + out_.size();
   }
+  struct InPlace {};
+  Writer(std::string& text, InPlace)
+      : out_(text), w_(text.data()), end_(w_ + text.size()), inPlace_(true) {}
   std::size_t Pos() const { return static_cast<std::size_t>(w_ - out_.data()); }
   void Room(std::size_t n) {
-    if (static_cast<std::size_t>(end_ - w_) >= n) return;
+    if (inPlace_ || static_cast<std::size_t>(end_ - w_) >= n) return;
     const std::size_t pos = Pos();
     out_.resize(out_.size() + out_.size() / 2 + n);
     w_ = out_.data() + pos;
     end_ = out_.data() + out_.size();
   }
   void Put(const char* bytes, std::size_t n) {
-    std::memcpy(w_, bytes, n);
+    if (bytes != w_) std::memmove(w_, bytes, n);
     w_ += n;
   }
   void PutCode(std::uint16_t code) {
@@ -168,58 +211,218 @@ class Writer {
   std::string& out_;
   char* w_;
   char* end_;
+  bool inPlace_ = false;
 };
 
 std::size_t CodeLength(std::uint16_t code) { return code < 0x100 ? 1 : 2; }
 
-void FoldCp932(std::string_view text, WidthKanaFolds folds, std::string& out, FoldMap* map) {
-  const Cp932Tables& t = TablesFor(folds);
+// One character of CP932 text at i (avail bytes readable from there) as it folds: the code of
+// its folded form (0 when it stays) and the bytes it takes, two for a half-width katakana
+// joined with its mark.
+struct FoldedChar {
+  std::uint16_t code = 0;
+  std::uint8_t used = 1;
+  bool mapped = false;  // its length or its number of characters changes
+};
+
+inline FoldedChar FoldCp932At(const Cp932Tables& t, const unsigned char* s, std::size_t avail) {
+  FoldedChar c;
+  const unsigned char b = s[0];
+  if (IsLeadByte(b) && avail >= 2) {
+    c.used = 2;
+    c.code = t.twoByte[(b - 0x80) * 256 + s[1]];
+    c.mapped = c.code != 0 && c.code < 0x100;
+  } else if (b >= 0xA1 && b <= 0xDF && t.half[b - 0xA0] != 0) {
+    c.code = t.half[b - 0xA0];
+    if (avail >= 2 && (s[1] == 0xDE || s[1] == 0xDF)) {
+      const std::uint16_t joined = s[1] == 0xDE ? t.voiced[b - 0xA0] : t.semiVoiced[b - 0xA0];
+      if (joined != 0) {
+        c.code = joined;
+        c.used = 2;
+      }
+    }
+    c.mapped = true;
+  }
+  return c;
+}
+
+// Folds characters from i while i < end (a character may run past end) and returns where it
+// stopped.
+std::size_t FoldCp932Scalar(const Cp932Tables& t, std::string_view text, std::size_t i,
+                            std::size_t end, Writer& w, FoldMap* map) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  Writer w(out, n);
-  std::size_t i = 0;
-  while (i < n) {
+  while (i < end) {
     // A run of ASCII goes across in one copy.
     std::size_t j = i;
-    while (j < n && s[j] < 0x80) ++j;
+    while (j < end && s[j] < 0x80) ++j;
     if (j > i) {
       w.Room(j - i + 2);
       w.Put(text.data() + i, j - i);
       i = j;
-      if (i >= n) break;
+      if (i >= end) break;
     } else {
       w.Room(2);
     }
-    const unsigned char b = s[i];
-    if (IsLeadByte(b) && i + 1 < n) {
-      const std::uint16_t code = t.twoByte[(b - 0x80) * 256 + s[i + 1]];
-      if (code == 0) {
-        w.Put(text.data() + i, 2);
-      } else {
-        if (map != nullptr && code < 0x100) map->Add(w.Pos(), i, 1, 2);
-        w.PutCode(code);
-      }
-      i += 2;
-    } else if (b >= 0xA1 && b <= 0xDF && t.half[b - 0xA0] != 0) {
-      std::uint16_t code = t.half[b - 0xA0];
-      std::size_t used = 1;
-      if (i + 1 < n && (s[i + 1] == 0xDE || s[i + 1] == 0xDF)) {
-        const std::uint16_t joined =
-            s[i + 1] == 0xDE ? t.voiced[b - 0xA0] : t.semiVoiced[b - 0xA0];
-        if (joined != 0) {
-          code = joined;
-          used = 2;
-        }
-      }
-      if (map != nullptr) map->Add(w.Pos(), i, CodeLength(code), used);
-      w.PutCode(code);
-      i += used;
+    const FoldedChar c = FoldCp932At(t, s + i, n - i);
+    if (c.code == 0) {
+      w.Put(text.data() + i, c.used);
     } else {
-      w.Put(text.data() + i, 1);
-      ++i;
+      if (map != nullptr && c.mapped) map->Add(w.Pos(), i, CodeLength(c.code), c.used);
+      w.PutCode(c.code);
     }
+    i += c.used;
   }
-  w.Finish();
+  return i;
+}
+
+#if defined(__SSE2__)
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Byte i of the result is 0x80 when bit i of the eight bits is set, else 0.
+inline std::uint64_t SpreadBits(unsigned bits8) {
+  const std::uint64_t picked = (bits8 * kOnes) & 0x8040201008040201ULL;
+  return (picked + kOnes * 0x7F) & kHighBits;
+}
+
+inline __m128i InRange(__m128i x, unsigned char lo, unsigned char hi) {
+  const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(lo)));
+  const __m128i excess = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(hi - lo)));
+  return _mm_cmpeq_epi8(excess, _mm_setzero_si128());
+}
+
+inline __m128i PairIn(__m128i a, __m128i b, unsigned char lead, unsigned char lo,
+                      unsigned char hi) {
+  return _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(lead))),
+                       InRange(b, lo, hi));
+}
+
+// What one 64-byte block holds, a bit per byte.
+struct FoldBits {
+  std::uint64_t lead = 0;   // a byte of the lead-byte ranges
+  std::uint64_t pair = 0;   // a lead byte whose character may fold to another length
+  std::uint64_t half = 0;   // a half-width katakana byte (a character only after no lead)
+  std::uint64_t hira1 = 0;  // ぁ-み: lead 0x82, trail 0x9F-0xDD
+  std::uint64_t hira2 = 0;  // む-ん: trail 0xDE-0xF1
+};
+
+inline FoldBits ScanFoldBlock(const unsigned char* p, WidthKanaFolds folds) {
+  FoldBits bits;
+  const unsigned char halfFirst = folds.width ? 0xA1 : 0xA6;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+    const __m128i lead = _mm_or_si128(InRange(a, 0x81, 0x9F), InRange(a, 0xE0, 0xFC));
+    __m128i pair = _mm_setzero_si128();
+    __m128i hira1 = _mm_setzero_si128();
+    __m128i hira2 = _mm_setzero_si128();
+    if (folds.width) {
+      // Full-width ASCII and the ideographic space (and ＇＂ in their IBM and NEC rows).
+      pair = _mm_or_si128(_mm_or_si128(PairIn(a, b, 0x81, 0x40, 0x97), PairIn(a, b, 0x82, 0x4F, 0x9A)),
+                          _mm_or_si128(PairIn(a, b, 0xEE, 0xFB, 0xFC), PairIn(a, b, 0xFA, 0x56, 0x57)));
+    }
+    if (folds.kana) {
+      pair = _mm_or_si128(pair, PairIn(a, b, 0x81, 0x54, 0x55));  // ゝゞ
+      hira1 = PairIn(a, b, 0x82, 0x9F, 0xDD);
+      hira2 = PairIn(a, b, 0x82, 0xDE, 0xF1);
+    }
+    const __m128i half = InRange(a, halfFirst, 0xDF);
+    const int shift = 16 * k;
+    auto bitsOf = [](__m128i m) {
+      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))};
+    };
+    bits.lead |= bitsOf(lead) << shift;
+    bits.pair |= bitsOf(pair) << shift;
+    bits.half |= bitsOf(half) << shift;
+    bits.hira1 |= bitsOf(hira1) << shift;
+    bits.hira2 |= bitsOf(hira2) << shift;
+  }
+  return bits;
+}
+
+// Hiragana to katakana in place, eight bytes at a time: the lead byte 0x82 becomes 0x83 and
+// the trail byte drops by 0x5F (by 0x5E from む on, katakana skipping the trail byte 0x7F).
+inline void KanaBlock(unsigned char* block, std::uint64_t hira1, std::uint64_t hira2) {
+  const std::uint64_t leads = hira1 | hira2;
+  for (int w = 0; w < 8; ++w) {
+    const unsigned l = static_cast<unsigned>(leads >> (8 * w)) & 0xFF;
+    const unsigned t1 = static_cast<unsigned>((hira1 << 1) >> (8 * w)) & 0xFF;
+    const unsigned t2 = static_cast<unsigned>((hira2 << 1) >> (8 * w)) & 0xFF;
+    if ((l | t1 | t2) == 0) continue;
+    std::uint64_t v;
+    std::memcpy(&v, block + 8 * w, 8);
+    // No byte carries into the next: 0x82 + 1 and a trail of 0x9F or more less 0x5F.
+    v += SpreadBits(l) >> 7;
+    v -= (SpreadBits(t1) >> 7) * 0x5F;
+    v -= (SpreadBits(t2) >> 7) * 0x5E;
+    std::memcpy(block + 8 * w, &v, 8);
+  }
+}
+
+// Folds whole 64-byte blocks and returns where the scalar loop goes on (a character start).
+// Hiragana folds in place; the characters that change length are folded one by one between
+// copies of the bytes around them.
+std::size_t FoldCp932Blocks(const Cp932Tables& t, std::string_view text, WidthKanaFolds folds,
+                            Writer& w, FoldMap* map) {
+  constexpr std::uint64_t kEven = 0x5555555555555555ULL;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  unsigned char buf[80];
+  while (i + 66 <= n) {  // a block reads two bytes past its end
+    const unsigned char* p = s + i;
+    const FoldBits bits = ScanFoldBlock(p, folds);
+    // Which lead-range bytes start characters, as the case mapping finds them.
+    const std::uint64_t runStarts = bits.lead & ~(bits.lead << 1);
+    const std::uint64_t evenRuns = bits.lead & ~(bits.lead + (runStarts & kEven));
+    const std::uint64_t actingLead = (evenRuns & kEven) | (bits.lead & ~evenRuns & ~kEven);
+    std::size_t end = 64 + (actingLead >> 63);
+    std::uint64_t hira1 = bits.hira1 & actingLead;
+    std::uint64_t hira2 = bits.hira2 & actingLead;
+    std::uint64_t cand = (bits.pair & actingLead) | (bits.half & ~(actingLead << 1));
+    constexpr std::uint64_t kLast = std::uint64_t{1} << 63;
+    if ((hira1 | hira2) & kLast) {  // its trail byte lies in the next block
+      cand |= kLast;
+      hira1 &= ~kLast;
+      hira2 &= ~kLast;
+    }
+    w.Room(2 * 66);
+    if (cand == 0 && (hira1 | hira2) == 0) {
+      w.Put(text.data() + i, end);
+      i += end;
+      continue;
+    }
+    std::memcpy(buf, p, 66);
+    KanaBlock(buf, hira1, hira2);
+    std::size_t seg = 0;
+    for (std::uint64_t m = cand; m != 0; m &= m - 1) {
+      const std::size_t at = static_cast<std::size_t>(__builtin_ctzll(m));
+      if (at < seg) continue;  // the mark of a joined pair
+      const FoldedChar c = FoldCp932At(t, p + at, n - i - at);
+      if (c.code == 0) continue;
+      w.Put(reinterpret_cast<const char*>(buf) + seg, at - seg);
+      if (map != nullptr && c.mapped) map->Add(w.Pos(), i + at, CodeLength(c.code), c.used);
+      w.PutCode(c.code);
+      seg = at + c.used;
+    }
+    if (seg > end) end = seg;
+    w.Put(reinterpret_cast<const char*>(buf) + seg, end - seg);
+    i += end;
+  }
+  return i;
+}
+
+#endif
+
+void FoldCp932(std::string_view text, WidthKanaFolds folds, Writer& w, FoldMap* map) {
+  const Cp932Tables& t = TablesFor(folds);
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  i = FoldCp932Blocks(t, text, folds, w, map);
+#endif
+  FoldCp932Scalar(t, text, i, text.size(), w, map);
 }
 
 // The bytes of one UTF-8 character of three bytes.
@@ -236,10 +439,9 @@ void PutUtf8(Writer& w, char32_t cp) {
   w.Put(buf, 3);
 }
 
-void FoldUtf8(std::string_view text, WidthKanaFolds folds, std::string& out, FoldMap* map) {
+void FoldUtf8(std::string_view text, WidthKanaFolds folds, Writer& w, FoldMap* map) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  Writer w(out, n);
   std::size_t i = 0;
   while (i < n) {
     std::size_t j = i;
@@ -280,7 +482,6 @@ void FoldUtf8(std::string_view text, WidthKanaFolds folds, std::string& out, Fol
     }
     i += used;
   }
-  w.Finish();
 }
 
 }  // namespace
@@ -292,11 +493,62 @@ void FoldWidthKana(Charset charset, std::string_view text, WidthKanaFolds folds,
     out.assign(text);
     return;
   }
+  Writer w(out, text.size());
   if (charset == Charset::Utf8) {
-    FoldUtf8(text, folds, out, map);
+    FoldUtf8(text, folds, w, map);
   } else {
-    FoldCp932(text, folds, out, map);
+    FoldCp932(text, folds, w, map);
   }
+  w.Finish();
+}
+
+namespace {
+
+// Whether a half-width katakana the folds turn full-width (one byte into two) stands in a CP932
+// text: without one, the text can be folded over itself.
+bool GrowsWhenFolded(std::string_view text, WidthKanaFolds folds) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  const unsigned char first = folds.width ? 0xA1 : 0xA6;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  constexpr std::uint64_t kEven = 0x5555555555555555ULL;
+  while (i + 66 <= n) {
+    const FoldBits bits = ScanFoldBlock(s + i, folds);
+    const std::uint64_t runStarts = bits.lead & ~(bits.lead << 1);
+    const std::uint64_t evenRuns = bits.lead & ~(bits.lead + (runStarts & kEven));
+    const std::uint64_t actingLead = (evenRuns & kEven) | (bits.lead & ~evenRuns & ~kEven);
+    if ((bits.half & ~(actingLead << 1)) != 0) return true;
+    i += 64 + (actingLead >> 63);
+  }
+#endif
+  while (i < n) {
+    if (s[i] >= first && s[i] <= 0xDF) return true;
+    i += static_cast<std::size_t>(CharStepAt(text, i));
+  }
+  return false;
+}
+
+}  // namespace
+
+void FoldWidthKanaInPlace(Charset charset, std::string& text, WidthKanaFolds folds,
+                          FoldMap* map) {
+  if (map != nullptr) map->Clear();
+  if (!folds.Any()) return;
+  if (charset == Charset::Cp932 && GrowsWhenFolded(text, folds)) {
+    std::string folded;
+    FoldWidthKana(charset, text, folds, folded, map);
+    text.swap(folded);
+    return;
+  }
+  // Every fold left keeps or shortens its character: the copy never overtakes its reading.
+  Writer w(text, Writer::InPlace{});
+  if (charset == Charset::Utf8) {
+    FoldUtf8(text, folds, w, map);
+  } else {
+    FoldCp932(text, folds, w, map);
+  }
+  w.Finish();
 }
 
 std::string FoldWidthKanaCopy(Charset charset, std::string_view text, WidthKanaFolds folds) {

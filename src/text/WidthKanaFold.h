@@ -36,9 +36,12 @@ char32_t FoldHalfWidthPair(char32_t base, char32_t mark, WidthKanaFolds folds);
 // copy of text that folds in place costs nothing here.
 class FoldMap {
  public:
-  bool Identity() const { return changes_.empty(); }
-  std::size_t Changes() const { return changes_.size(); }
-  void Clear() { changes_.clear(); }
+  bool Identity() const { return count_ == 0; }
+  std::size_t Changes() const { return count_; }
+  void Clear() {
+    chunks_.clear();
+    count_ = 0;
+  }
 
   // A character boundary of the copy, as an offset of the text; a position inside a folded
   // character gives the end of the text it came from.
@@ -50,19 +53,34 @@ class FoldMap {
   // Records that `originalLength` bytes at `original` became `foldedLength` bytes at `folded`;
   // calls come in text order.
   void Add(std::size_t folded, std::size_t original, std::size_t foldedLength,
-           std::size_t originalLength) {
-    changes_.push_back({folded, original, static_cast<std::uint8_t>(foldedLength),
-                        static_cast<std::uint8_t>(originalLength)});
-  }
+           std::size_t originalLength);
 
  private:
+  // Changes are kept in chunks of fixed size with offsets from the chunk's first change, so a
+  // text with many of them costs twelve bytes each and no copying as the map grows.
   struct Change {
-    std::size_t folded;
-    std::size_t original;
+    std::uint32_t folded;
+    std::uint32_t original;
     std::uint8_t foldedLength;
     std::uint8_t originalLength;
   };
-  std::vector<Change> changes_;
+  struct Chunk {
+    std::size_t foldedBase;
+    std::size_t originalBase;
+    std::vector<Change> changes;
+  };
+  static constexpr std::size_t kChunkChanges = 16384;
+  struct Found {
+    std::size_t folded = 0;  // the change's absolute offsets, or 0 and none when before all
+    std::size_t original = 0;
+    std::size_t foldedLength = 0;
+    std::size_t originalLength = 0;
+    bool any = false;
+  };
+  Found LastAtOrBefore(std::size_t offset, bool byFolded) const;
+
+  std::vector<Chunk> chunks_;
+  std::size_t count_ = 0;
 };
 
 // Writes the folded copy of `text` (in `charset`) to `out`, replacing what it held, and the
@@ -70,6 +88,10 @@ class FoldMap {
 // they are.
 void FoldWidthKana(Charset charset, std::string_view text, WidthKanaFolds folds,
                    std::string& out, FoldMap* map);
+// The same over the text itself, for a caller that needs it no more as it was: no second
+// text's worth of memory unless a half-width katakana makes the text longer.
+void FoldWidthKanaInPlace(Charset charset, std::string& text, WidthKanaFolds folds,
+                          FoldMap* map);
 std::string FoldWidthKanaCopy(Charset charset, std::string_view text, WidthKanaFolds folds);
 
 }  // namespace norra

@@ -121,10 +121,9 @@ TEST_F(FoldTest, PositionsAndSpansAreThoseOfTheWrittenText) {
   ASSERT_TRUE(engine.MatchInControl(control));
   EXPECT_EQ(engine.MatchPos, 7);
   EXPECT_EQ(engine.MatchLen, 2);
-  // Folding into a foldable text leaves it as it was written and lists the same spans.
+  // A text its caller needs no more is folded over itself, its spans still as written.
   std::string foldable = text;
   EXPECT_EQ(engine.ListMatchesInFoldableText(foldable), (std::vector<MatchSpan>{{1, 2}, {3, 2}}));
-  EXPECT_EQ(U8(foldable), "ｱｶﾞｶﾞ");
   std::string upper = ToUpperCp932Copy(text);
   EXPECT_EQ(engine.ListMatchesInFoldedText(upper), (std::vector<MatchSpan>{{1, 2}, {3, 2}}));
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,51 @@ TEST(WidthKanaFoldTest, TheMapTakesEveryCharacterBackToWholeCharacters) {
   }
 }
 
+// Long texts go through the block scan: each character folds there as it folds alone, whatever
+// its place in a block (lead-byte runs, marks and pairs across a block's end).
+TEST(WidthKanaFoldTest, LongTextsFoldAsTheirCharactersDo) {
+  const char* pieces[] = {"a", "ａ", "Ｚ", "か", "ん", "む", "み", "ぁ", "カ", "ｶ", "ﾞ", "ﾟ", "ﾊ",
+                          "｡", "ｰ", "漢", "字", "\x81", "、", "。", "　", "１", "ゝ", "＼",
+                          "～", "＇", "ⅰ", "\r\n", "x", "ヴ", "ｳ"};
+  std::mt19937 rng(7);
+  for (Charset charset : {Charset::Cp932, Charset::Utf8}) {
+    for (WidthKanaFolds folds : {kWidth, kKana, kBoth}) {
+      for (int round = 0; round < 20; ++round) {
+        std::string text;
+        for (int k = 0; k < 600; ++k) {
+          const std::string_view piece = pieces[rng() % std::size(pieces)];
+          // Every other text has no half-width katakana, so it folds over itself.
+          const bool halfWidth = piece.size() == 3 && piece[0] == '\xEF' && piece[1] != '\xBC';
+          if (round % 2 == 0 && halfWidth) continue;
+          text += piece == "\x81" ? std::string(piece) : In(charset, piece);  // a stray byte
+          if (rng() % 50 == 0) text += In(charset, "ひらがなだけのながいぶん");
+        }
+        std::string folded;
+        FoldMap map;
+        FoldWidthKana(charset, text, folds, folded, &map);
+        const std::vector<std::size_t> fb = Boundaries(charset, folded);
+        for (std::size_t k = 0; k + 1 < fb.size(); ++k) {
+          const std::size_t a = map.ToOriginal(fb[k]);
+          const std::size_t b = map.ToOriginal(fb[k + 1]);
+          ASSERT_LT(a, b);
+          ASSERT_EQ(FoldWidthKanaCopy(charset, text.substr(a, b - a), folds),
+                    folded.substr(fb[k], fb[k + 1] - fb[k]))
+              << "at " << fb[k] << " of " << Out(charset, text);
+        }
+        ASSERT_EQ(map.ToOriginal(folded.size()), text.size());
+        // Folding over the text itself gives the same text and map, with or without a
+        // half-width katakana that makes it longer.
+        std::string inPlace = text;
+        FoldMap inPlaceMap;
+        FoldWidthKanaInPlace(charset, inPlace, folds, &inPlaceMap);
+        ASSERT_EQ(inPlace, folded);
+        ASSERT_EQ(inPlaceMap.Changes(), map.Changes());
+        for (std::size_t f : fb) ASSERT_EQ(inPlaceMap.ToOriginal(f), map.ToOriginal(f));
+      }
+    }
+  }
+}
+
 TEST(WidthKanaFoldTest, OnlyCharactersThatChangeLengthOrJoinAreMapped) {
   std::string folded;
   FoldMap map;
@@ -123,6 +169,26 @@ TEST(WidthKanaFoldTest, OnlyCharactersThatChangeLengthOrJoinAreMapped) {
   EXPECT_EQ(map.ToOriginal(1), 1u);
   EXPECT_EQ(map.ToOriginal(3), 3u);
   EXPECT_EQ(map.ToOriginal(4), 4u);
+}
+
+TEST(WidthKanaFoldTest, AMapOfManyChangesFindsEachOfThem) {
+  // ａb repeated: each ａ (two bytes) becomes a (one), far more changes than one chunk holds.
+  constexpr std::size_t kPairs = 50000;
+  std::string text;
+  for (std::size_t k = 0; k < kPairs; ++k) text += Utf8ToCp932("ａb");
+  std::string folded;
+  FoldMap map;
+  FoldWidthKana(Charset::Cp932, text, kWidth, folded, &map);
+  ASSERT_EQ(map.Changes(), kPairs);
+  for (std::size_t k : {std::size_t{0}, std::size_t{1}, std::size_t{16383}, std::size_t{16384},
+                        std::size_t{32768}, kPairs - 1}) {
+    EXPECT_EQ(map.ToOriginal(2 * k), 3 * k) << k;          // a
+    EXPECT_EQ(map.ToOriginal(2 * k + 1), 3 * k + 2) << k;  // b
+    EXPECT_EQ(map.ToFolded(3 * k), 2 * k) << k;
+    EXPECT_EQ(map.ToFolded(3 * k + 1), 2 * k + 1) << k;  // inside ａ: after its a
+    EXPECT_EQ(map.ToFolded(3 * k + 2), 2 * k + 1) << k;
+  }
+  EXPECT_EQ(map.ToOriginal(folded.size()), text.size());
 }
 
 TEST(WidthKanaFoldTest, BytesThatAreNoCharacterStayAsTheyAre) {
