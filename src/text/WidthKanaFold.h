@@ -41,6 +41,7 @@ class FoldMap {
   void Clear() {
     chunks_.clear();
     count_ = 0;
+    hints_[0] = hints_[1] = {};
   }
 
   // A character boundary of the copy, as an offset of the text; a position inside a folded
@@ -77,10 +78,16 @@ class FoldMap {
     std::size_t originalLength = 0;
     bool any = false;
   };
+  Found At(std::size_t chunk, std::size_t index) const;
   Found LastAtOrBefore(std::size_t offset, bool byFolded) const;
+  struct Hint {
+    std::size_t chunk = 0;
+    std::size_t index = 0;
+  };
 
   std::vector<Chunk> chunks_;
   std::size_t count_ = 0;
+  mutable Hint hints_[2];  // the change found last, by original and by folded offsets
 };
 
 // Writes the folded copy of `text` (in `charset`) to `out`, replacing what it held, and the
