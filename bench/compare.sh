@@ -186,6 +186,10 @@ for size in small large; do
           "grep -obF" "LC_ALL=C grep -obF -f lit.grep $f > hits.txt"
   compare "find --offsets case-folded ($size)" "$runs" "$FIND --offsets file $f > hits.txt" \
           "grep -obiF" "LC_ALL=C grep -obiF file $f > hits.txt"
+  # The width and kana folds against the same case-folded search without them (wanted: <= 1.5).
+  compare "find --offsets both folds ($size)" "$runs" \
+          "$FIND --offsets --fold-width --fold-kana $L $f > hits.txt" \
+          "norra, no folds" "$FIND --offsets $L $f > hits.txt"
 done
 
 echo "== folder command (5,000 files, *.txt, sub-folders)"

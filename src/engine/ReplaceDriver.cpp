@@ -103,7 +103,25 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   // Letters are folded once for the whole run; bytes for the output come from `text`.
   std::string folded;
   std::string_view compare = text;
-  if (engine.MatchCase || preFolded) {
+  // With width or kana folds the copy may differ in length: positions found in it are taken
+  // back to `text` through the map, and `text` itself is never folded in place.
+  FoldMap foldMap;
+  const FoldMap* map = nullptr;
+  bool foldedInPlace = false;  // stored texts then come from the folded text
+  if (engine.compiledFolds_.Any() && foldInPlace != nullptr && spans != nullptr) {
+    // A listing of a text its caller needs no more: folded over itself, its storage areas
+    // then holding folded texts.
+    FoldWidthKanaInPlace(engine.compiledCharset_, *foldInPlace, engine.compiledFolds_, &foldMap);
+    if (!engine.MatchCase && !preFolded) ToUpperCp932(*foldInPlace);
+    text = compare = *foldInPlace;
+    map = &foldMap;
+    foldedInPlace = true;
+  } else if (engine.compiledFolds_.Any()) {
+    FoldWidthKana(engine.compiledCharset_, text, engine.compiledFolds_, folded, &foldMap);
+    if (!engine.MatchCase && !preFolded) ToUpperCp932(folded);
+    compare = folded;
+    map = &foldMap;
+  } else if (engine.MatchCase || preFolded) {
     // compared as it is
   } else if (foldInPlace != nullptr) {
     ToUpperCp932(*foldInPlace);
@@ -114,44 +132,51 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
     ToUpperCp932(folded.data(), folded.size());
     compare = folded;
   }
-  MatchSession session(compare, text);
+  const auto original = [map](std::size_t offset) {
+    return map != nullptr ? map->ToOriginal(offset) : offset;
+  };
+  MatchSession session(compare, map != nullptr ? compare : text);
   engine.matcher_->Begin(session);
   // The output begins at the first match: a text without one costs no copy.
   bool replaced = false;
   std::string expansion;
 
-  std::size_t pos = 0;
-  while (pos < text.size()) {
+  std::size_t pos = 0;     // in the compared text
+  std::size_t copied = 0;  // bytes of `text` accounted for in the output
+  while (pos < compare.size()) {
     std::size_t start = 0;
     std::size_t end = 0;
-    if (!engine.MatchSessionAt(session, pos, start, end)) break;
-    engine.MatchPos = static_cast<std::int64_t>(start - pos) + 1;
-    engine.MatchLen = static_cast<std::int64_t>(end - start);
+    const bool found = foldedInPlace ? engine.MatchSessionAt(session, pos, start, end)
+                                     : engine.MatchSessionAt(session, pos, start, end, map, text);
+    if (!found) break;
+    const std::size_t textStart = original(start);
+    const std::size_t textEnd = original(end);
+    engine.MatchPos = static_cast<std::int64_t>(textStart - original(pos)) + 1;
+    engine.MatchLen = static_cast<std::int64_t>(textEnd - textStart);
     ++engine.FindCount;
     if (spans != nullptr) {
-      spans->push_back({start, end - start});
+      spans->push_back({textStart, textEnd - textStart});
     } else {
       ++engine.ReplaceCount;
       replaced = true;
-      if (start > pos) sink->Copy(text.substr(pos, start - pos));
+      if (textStart > copied) sink->Copy(text.substr(copied, textStart - copied));
       expansion.clear();
       engine.ExpandInto(expansion);
-      sink->Insert(expansion, end - start);
+      sink->Insert(expansion, textEnd - textStart);
+      copied = textEnd;
     }
     if (end == start) {
       // An empty match would be found again at once: move one character on.
-      if (end >= text.size()) {
+      if (end >= compare.size()) {
         pos = end;
         break;
       }
-      const std::size_t step = session.StepAt(end);
-      if (replaced) sink->Copy(text.substr(end, step));
-      pos = end + step;
+      pos = end + session.StepAt(end);
     } else {
       pos = end;
     }
   }
-  if (replaced && pos < text.size()) sink->Copy(text.substr(pos));
+  if (replaced && copied < text.size()) sink->Copy(text.substr(copied));
   return replaced && engine.ReplaceCount != countBefore;
 }
 

@@ -40,6 +40,10 @@ CompileResult SearchEngine::Compile(std::string_view findText) {
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
+  compiledFolds_ = Folds;
+  compiledCharset_ = FoldCharset;
+  foldedVersion_ = 0;
+  if (compiledFolds_.Any()) FoldLiterals(pattern_);
   matcher_ = std::make_unique<Matcher>(pattern_, [this] {
     throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives, symbols_[TAG_WHICH]);
   });
@@ -48,6 +52,18 @@ CompileResult SearchEngine::Compile(std::string_view findText) {
 
 CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
   return {ReplaceCompiler::Compile(*this, replaceText)};
+}
+
+void SearchEngine::FoldLiterals(CompiledPattern& pattern) const {
+  // Folding may join or shorten characters, so it runs on each literal as a whole; the
+  // compiler upper-cased them already, and upper-casing commutes with these folds.
+  for (PatternNode& node : pattern) {
+    if (node.kind == TAG_LITERAL) node.text = FoldWidthKanaCopy(compiledCharset_, node.text, compiledFolds_);
+    for (std::string& alternative : node.alternatives) {
+      alternative = FoldWidthKanaCopy(compiledCharset_, alternative, compiledFolds_);
+    }
+    FoldLiterals(node.body);
+  }
 }
 
 bool SearchEngine::HasAreaGroup(int area) const {
@@ -62,18 +78,56 @@ const std::string& SearchEngine::AreaText(int area) const {
 void SearchEngine::SetWorkingText(std::string text) {
   workingText_ = std::move(text);
   workingVersion_ = 0;
+  foldedVersion_ = 0;
 }
 
 bool SearchEngine::MatchSessionAt(MatchSession& session, std::size_t from,
-                                  std::size_t& matchStart, std::size_t& matchEnd) {
+                                  std::size_t& matchStart, std::size_t& matchEnd,
+                                  const FoldMap* map, std::string_view original) {
   if (!matcher_ || !matcher_->Find(from, matchStart, matchEnd)) return false;
   for (const Matcher::Capture& c : matcher_->Captures()) {
-    areaTexts_[c.area - 1].assign(session.Unfolded().substr(c.start, c.end - c.start));
+    if (map != nullptr) {
+      const std::size_t start = map->ToOriginal(c.start);
+      areaTexts_[c.area - 1].assign(original.substr(start, map->ToOriginal(c.end) - start));
+    } else {
+      areaTexts_[c.area - 1].assign(session.Unfolded().substr(c.start, c.end - c.start));
+    }
   }
   return true;
 }
 
+void SearchEngine::FoldWorkingText(bool upper) {
+  // A control's text is folded once for as long as it stays the same (finds step through it).
+  if (foldedVersion_ != 0 && foldedVersion_ == workingVersion_ && foldedUpper_ == upper) return;
+  FoldWidthKana(compiledCharset_, workingText_, compiledFolds_, foldedWorking_, &foldedWorkingMap_);
+  if (upper) ToUpperCp932(foldedWorking_);
+  foldedVersion_ = workingVersion_;
+  foldedUpper_ = upper;
+}
+
+bool SearchEngine::MatchInFolded(std::string_view compare, const FoldMap& map,
+                                 std::string_view original) {
+  MatchPos = 0;
+  MatchLen = 0;
+  if (!Matchable(original)) return false;
+  const std::size_t from = map.ToFolded(static_cast<std::size_t>(StartPos - 1));
+  if (from >= compare.size()) return false;
+  MatchSession session(compare, compare);
+  matcher_->Begin(session);
+  std::size_t start = 0;
+  std::size_t end = 0;
+  if (!MatchSessionAt(session, from, start, end, &map, original)) return false;
+  const std::size_t originalStart = map.ToOriginal(start);
+  MatchPos = static_cast<std::int64_t>(originalStart) + 1;
+  MatchLen = static_cast<std::int64_t>(map.ToOriginal(end) - originalStart);
+  return true;
+}
+
 bool SearchEngine::Match() {
+  if (compiledFolds_.Any() && Matchable(workingText_)) {
+    FoldWorkingText(!MatchCase && !PreFoldedText);
+    return MatchInFolded(foldedWorking_, foldedWorkingMap_, workingText_);
+  }
   std::string folded;
   std::string_view compare = workingText_;
   if (!MatchCase && !PreFoldedText && Matchable(workingText_)) {
@@ -111,6 +165,10 @@ bool SearchEngine::MatchInControl(TextControl& control) {
     const std::string_view text = control.TextView();
     workingText_.assign(text.data(), text.size());
     workingVersion_ = version;
+  }
+  if (compiledFolds_.Any() && Matchable(workingText_)) {
+    FoldWorkingText(!MatchCase && !PreFoldedText);
+    return MatchInFolded(foldedWorking_, foldedWorkingMap_, workingText_);
   }
   if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
     return MatchIn(workingText_, workingText_);

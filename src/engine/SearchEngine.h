@@ -16,6 +16,7 @@
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
 #include "text/ReplacedSpan.h"
+#include "text/WidthKanaFold.h"
 
 namespace norra {
 
@@ -76,6 +77,11 @@ class SearchEngine {
   std::int64_t ReplaceCount = 0;  // read by the RCOUNT replace tag
   bool MatchCase = false;         // off: letters compare upper-cased; set before compiling
   bool PreFoldedText = false;     // the working text is already upper-cased (replace-all)
+  // Width and kana folds (全角/半角, ひらがな/カタカナ), set before compiling: the compiled
+  // literals and every match then compare folded texts, while positions, lengths and stored
+  // texts stay those of the text as it is written.
+  WidthKanaFolds Folds;
+  Charset FoldCharset = Charset::Cp932;  // the charset of the compiled texts and searched texts
 
   // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty
   // and the result's error says why (NothingToFind for an empty text).
@@ -149,8 +155,17 @@ class SearchEngine {
   bool Matchable(std::string_view text) const;
   // Match on a compare text (upper-cased or not) and the text it came from, of equal length.
   bool MatchIn(std::string_view compare, std::string_view unfolded);
+  // Match on a width- or kana-folded copy of `original` (upper-cased when letters fold), its
+  // positions taken back through `map`.
+  bool MatchInFolded(std::string_view compare, const FoldMap& map, std::string_view original);
+  // With `map`, the session's text is a folded copy of `original`: stored texts come from it.
   bool MatchSessionAt(MatchSession& session, std::size_t from, std::size_t& matchStart,
-                      std::size_t& matchEnd);
+                      std::size_t& matchEnd, const FoldMap* map = nullptr,
+                      std::string_view original = {});
+  // The working text folded for the compiled folds (and upper-cased when letters fold), kept
+  // while the control it came from does not change.
+  void FoldWorkingText(bool upper);
+  void FoldLiterals(CompiledPattern& pattern) const;
 
   const TagSymbols& symbols_;
   const Clock& clock_;
@@ -162,6 +177,12 @@ class SearchEngine {
   std::array<std::string, kAreaCount> areaTexts_;
   int intoGroupCount_ = 0;
   std::unique_ptr<Matcher> matcher_;  // execution form of pattern_, rebuilt by Compile
+  WidthKanaFolds compiledFolds_;      // the folds pattern_ was compiled with
+  Charset compiledCharset_ = Charset::Cp932;
+  std::string foldedWorking_;         // FoldWorkingText's copy, and its map and key
+  FoldMap foldedWorkingMap_;
+  std::uint64_t foldedVersion_ = 0;
+  bool foldedUpper_ = false;
 };
 
 }  // namespace norra

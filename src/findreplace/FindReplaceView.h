@@ -59,6 +59,8 @@ class FindReplaceView {
   // The texts and options the logic changed (folder text after choosing a folder and so on).
   virtual void ShowFolderText(const std::string& textUtf8) = 0;
   virtual void ShowGroupText(const std::string& textUtf8) = 0;
+  // The two fold options as the settings keep them (chkFoldWidth, chkFoldKana).
+  virtual void CheckFolds(bool /*width*/, bool /*kana*/) {}
 
   virtual FindWindowGeometry Geometry() const = 0;
   virtual void SetGeometry(const FindWindowGeometry& geometry) = 0;

@@ -103,6 +103,8 @@ bool FindReplaceWindow::Create() {
     ShowRangeControls();
     SetMode(kFindMode);
     engine_->ConditionsChanged = true;
+    engine_->Folds = {settings_.FindReplace.FoldWidth, settings_.FindReplace.FoldKana};
+    view_.CheckFolds(engine_->Folds.width, engine_->Folds.kana);
     SetBoxText(Box(FindBox::Find), "");
     SetBoxText(Box(FindBox::Replace), "");
     Box(FindBox::Find).SetWantTabs(settings_.FindReplace.WantTabs);
@@ -271,6 +273,18 @@ void FindReplaceWindow::SetDirectionDown(bool down) {
 
 void FindReplaceWindow::SetMatchCase(bool on) {
   if (engine_) engine_->MatchCase = on;
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetFoldWidth(bool on) {
+  settings_.FindReplace.FoldWidth = on;
+  if (engine_) engine_->Folds.width = on;
+  ConditionsChanged();
+}
+
+void FindReplaceWindow::SetFoldKana(bool on) {
+  settings_.FindReplace.FoldKana = on;
+  if (engine_) engine_->Folds.kana = on;
   ConditionsChanged();
 }
 

@@ -89,6 +89,9 @@ class FindReplaceWindow : private FindRunWindow {
   void ChooseRange(FindRange range);
   void SetDirectionDown(bool down);
   void SetMatchCase(bool on);
+  // 全角/半角を区別しない and ひらがな/カタカナを区別しない: kept in the settings.
+  void SetFoldWidth(bool on);
+  void SetFoldKana(bool on);
   void SetSubFolders(bool on);
   void SetFolderText(std::string textUtf8);
   void SetGroupText(std::string textUtf8);

@@ -180,7 +180,23 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   connect(matchCase, &QCheckBox::toggled, this, [this](bool on) {
     if (logic_ != nullptr && !syncing_) logic_->SetMatchCase(on);
   });
-  grid->addWidget(matchCase, 1, 1, 1, 2);
+  // The two folds beside the case option; the settings keep them.
+  auto* foldWidth = new QCheckBox(U("全角/半角を区別しない"), options);
+  foldWidth->setObjectName(QStringLiteral("chkFoldWidth"));
+  connect(foldWidth, &QCheckBox::toggled, this, [this](bool on) {
+    if (logic_ != nullptr && !syncing_) logic_->SetFoldWidth(on);
+  });
+  auto* foldKana = new QCheckBox(U("ひらがな/カタカナを区別しない"), options);
+  foldKana->setObjectName(QStringLiteral("chkFoldKana"));
+  connect(foldKana, &QCheckBox::toggled, this, [this](bool on) {
+    if (logic_ != nullptr && !syncing_) logic_->SetFoldKana(on);
+  });
+  auto* caseRow = new QHBoxLayout;
+  caseRow->addWidget(matchCase);
+  caseRow->addWidget(foldWidth);
+  caseRow->addWidget(foldKana);
+  caseRow->addStretch(1);
+  grid->addLayout(caseRow, 1, 1, 1, 2);
 
   // Folder, group and masks.
   auto addPath = [this, options, grid](int row, const char* labelName, const char* labelText,
@@ -248,6 +264,7 @@ TfrmR::TfrmR(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool) {
   for (const char* name :
        {"optRangeAllNote",  "optRangeCurrentPad",  "optRangeSelText",  "optRangeDirectory",
         "optRangeGroup",    "optDirectionAll",     "optDirectionDown", "chkAa",
+        "chkFoldWidth",     "chkFoldKana",
         "txtFindDirectory", "cmdFindDirectory",    "txtFindGroup",     "cmdFindGroup",
         "txtFindFileName",  "chkFindSubDirectory", "cmdFindNext",      "cmdReplace",
         "cmdReplaceAll",    "cmdListHits",  "cmdShiftReplaceMode", "cmdCancel",        "cmdOption"}) {
@@ -533,6 +550,13 @@ void TfrmR::CheckRange(FindRange range) {
   }
   syncing_ = true;
   if (auto* button = findChild<QRadioButton*>(QString::fromLatin1(name))) button->setChecked(true);
+  syncing_ = false;
+}
+
+void TfrmR::CheckFolds(bool width, bool kana) {
+  syncing_ = true;
+  if (auto* box = findChild<QCheckBox*>(QStringLiteral("chkFoldWidth"))) box->setChecked(width);
+  if (auto* box = findChild<QCheckBox*>(QStringLiteral("chkFoldKana"))) box->setChecked(kana);
   syncing_ = false;
 }
 

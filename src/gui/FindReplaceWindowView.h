@@ -47,6 +47,7 @@ class TfrmR : public QWidget, public FindReplaceView {
   void CheckRange(FindRange range) override;
   void ShowFolderText(const std::string& textUtf8) override;
   void ShowGroupText(const std::string& textUtf8) override;
+  void CheckFolds(bool width, bool kana) override;
   FindWindowGeometry Geometry() const override;
   void SetGeometry(const FindWindowGeometry& geometry) override;
   bool IsVisible() const override { return isVisible(); }

@@ -465,6 +465,8 @@ void Settings::ReadFindReplace() {
   FindReplace.Width = file_.ReadInteger(s, "Width", 0);
   FindReplace.Height = file_.ReadInteger(s, "Height", 0);
   FindReplace.WantTabs = file_.ReadBool(s, "WantTabs", FindReplace.WantTabs);
+  FindReplace.FoldWidth = file_.ReadBool(s, "FoldWidth", FindReplace.FoldWidth);
+  FindReplace.FoldKana = file_.ReadBool(s, "FoldKana", FindReplace.FoldKana);
   for (int i = 1; i < kTagCount; ++i) {
     const TagRecord* rec = tags_.Record(i);
     if (rec == nullptr) continue;
@@ -595,6 +597,8 @@ bool Settings::WriteFindReplace() {
   bool ok = file_.WriteInteger(s, "Width", FindReplace.Width);
   ok = file_.WriteInteger(s, "Height", FindReplace.Height) && ok;
   ok = file_.WriteBool(s, "WantTabs", FindReplace.WantTabs) && ok;
+  ok = file_.WriteBool(s, "FoldWidth", FindReplace.FoldWidth) && ok;
+  ok = file_.WriteBool(s, "FoldKana", FindReplace.FoldKana) && ok;
   for (int i = 1; i < kTagCount; ++i) {
     if (!FindReplace.SymbolChanged[static_cast<std::size_t>(i)]) continue;
     const TagRecord* rec = tags_.Record(i);

@@ -95,6 +95,9 @@ struct FindReplaceSettings {
   int Width = 399;
   int Height = 291;
   bool WantTabs = false;
+  // The find window's 全角/半角を区別しない and ひらがな/カタカナを区別しない.
+  bool FoldWidth = false;
+  bool FoldKana = false;
   // The symbols in force (CP932), indexed like the tag table; the table reads them here.
   TagSymbols Symbols{};
   // Set for a symbol the user gave; only those are written.

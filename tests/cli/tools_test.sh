@@ -74,6 +74,20 @@ printf 'ab\ncd\n' > lf.txt
 run "$FIND" --offsets 'b[*]c' lf.txt
 expect_out "lf.txt:2:3" "offsets in an LF file"
 
+# Width and kana folds: offsets and replacements are those of the bytes as written.
+sjis 'xｶﾞｿﾘﾝがそりん\r\nＡＢＣ\r\n' > fold.txt
+run "$FIND" --offsets 'ガソリン' fold.txt
+expect_status 1 "find without folds"
+run "$FIND" --offsets --fold-width 'ガソリン' fold.txt
+expect_out "fold.txt:2:5" "find --fold-width"
+run "$FIND" --offsets --fold-width --fold-kana 'ガソリン' fold.txt
+expect_out "fold.txt:2:5
+fold.txt:7:8" "find --fold-width --fold-kana"
+run "$FIND" --fold-width abc fold.txt
+expect_out "fold.txt:2:1:ＡＢＣ" "find --fold-width with lines"
+run "$REPLACE" --fold-kana --stdout 'ｶﾞ[into a][*][/to]ん' '<[from a]>' fold.txt
+expect_out "$(sjis 'x<ｿﾘ><そり>\r\nＡＢＣ\r\n')" "replace --fold-kana (ﾝ is ん)"
+
 # ---- norra-replace on FILEs
 printf 'one two\r\ntwo\r\n' > a.txt
 printf 'a\nb two\n' > b.txt

@@ -130,6 +130,38 @@ class FindReplaceWindowTest : public AppFixture {
     QCOMPARE(Active().Control().SelStart(), 5u);
   }
 
+  void EachFoldOptionFindsWhatItMakesEqual() {
+    Start({MakeFile(QStringLiteral("a.txt"), "xＡＢＣ abc ｶﾅ かな")});
+    MainKey(Qt::Key_F, Qt::ControlModifier);
+    auto* width = Control<QAbstractButton>("chkFoldWidth");
+    auto* kana = Control<QAbstractButton>("chkFoldKana");
+    QCOMPARE(width->text(), U("全角/半角を区別しない"));
+    QCOMPARE(kana->text(), U("ひらがな/カタカナを区別しない"));
+    QVERIFY(!width->isChecked() && !kana->isChecked());
+    auto findFromStart = [this] {
+      Active().Control().SetSelection(0, 0);
+      QTest::keyClick(Control("txtFind"), Qt::Key_F3);
+      Settle();
+      return Selected(Active());
+    };
+    // Without the width fold abc finds only itself; with it, ＡＢＣ first.
+    TypeInto("txtFind", "abc");
+    QCOMPARE(findFromStart(), std::string("abc"));
+    Click("chkFoldWidth");
+    QVERIFY(width->isChecked());
+    QCOMPARE(findFromStart(), std::string("ＡＢＣ"));
+    QVERIFY(app_->FindWindow().Logic()->Engine().Folds.width);
+    // The kana fold alone: かな finds the half-width ｶﾅ as well.
+    Click("chkFoldWidth");
+    Click("chkFoldKana");
+    TextControl& box = FindControl();
+    box.SetSelection(0, box.TextLength());
+    box.ReplaceSelection(Utf8ToCp932("かな"));
+    Settle();
+    QCOMPARE(findFromStart(), std::string("ｶﾅ"));
+    QCOMPARE(app_->FindWindow().Logic()->Engine().Folds, (WidthKanaFolds{false, true}));
+  }
+
   void ReplaceAndNextReplacesTheSelectedMatchAndSelectsTheNext() {
     Start({MakeFile(QStringLiteral("a.txt"), "xab yab")});
     MainKey(Qt::Key_H, Qt::ControlModifier);

@@ -10,6 +10,8 @@ namespace {
 
 enum class Opt {
   MatchCase,
+  FoldWidth,
+  FoldKana,
   Settings,
   Dir,
   Subdirs,
@@ -32,6 +34,8 @@ struct OptionInfo {
 
 constexpr OptionInfo kOptions[] = {
     {'c', "match-case", Opt::MatchCase, false},
+    {0, "fold-width", Opt::FoldWidth, false},
+    {0, "fold-kana", Opt::FoldKana, false},
     {'F', "settings", Opt::Settings, true},
     {'d', "dir", Opt::Dir, true},
     {'s', "subdirs", Opt::Subdirs, false},
@@ -61,6 +65,12 @@ bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std:
   switch (info.opt) {
     case Opt::MatchCase:
       o.matchCase = true;
+      break;
+    case Opt::FoldWidth:
+      o.foldWidth = true;
+      break;
+    case Opt::FoldKana:
+      o.foldKana = true;
       break;
     case Opt::Settings:
       o.settingsFile = value;
@@ -258,6 +268,10 @@ std::string CliUsage(CliTool tool) {
       "A file holding a NUL byte is not text and is skipped; --dir skips symbolic links.\n"
       "Options:\n"
       "  -c, --match-case     compare letters exactly (default: case-folded)\n"
+      "      --fold-width     full-width and half-width forms compare equal (ａ = a,\n"
+      "                       ＡＢＣ = ABC, １ = 1, ｶﾞ = ガ with its voiced mark)\n"
+      "      --fold-kana      hiragana and katakana compare equal (か = カ = ｶ)\n"
+      "                       A match covers whole characters as written.\n"
       "  -F, --settings FILE  take the tag symbols from this settings file (a relative\n"
       "                       name is taken from the working folder)\n"
       "  -d, --dir FOLDER     the folder command on FOLDER\n"

@@ -16,6 +16,8 @@ enum class CliTool {
 
 struct CliOptions {
   bool matchCase = false;
+  bool foldWidth = false;            // --fold-width: full-width and half-width compare equal
+  bool foldKana = false;             // --fold-kana: hiragana and katakana compare equal
   std::string settingsFile;          // -F: tag symbols from this settings file
   std::string dir;                   // -d: the folder command on this folder
   bool subdirs = false;              // -s

@@ -86,6 +86,7 @@ class ToolSession {
     engine_ = std::make_unique<SearchEngine>(
         symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
     engine_->MatchCase = options_.matchCase;
+    engine_->Folds = {options_.foldWidth, options_.foldKana};
     CompileResult compiled = engine_->Compile(find_);
     if (compiled && tool_ == CliTool::Replace) compiled = engine_->CompileReplace(replace_);
     if (!compiled) {
@@ -309,7 +310,9 @@ int RunFindTool(int argc, const char* const* argv) {
   // An offsets listing reads no more of a file than its line breaks, which case folding leaves
   // alone: its bytes are upper-cased as they are read. Lines with their text need them as
   // they are.
-  const bool foldWhileReading = offsets && !session.Engine().MatchCase;
+  // With the width and kana folds the engine folds the text itself, letters with them.
+  const bool widthOrKana = session.Engine().Folds.Any();
+  const bool foldWhileReading = offsets && !session.Engine().MatchCase && !widthOrKana;
   FindFileReader reader(foldWhileReading);
   for (const std::string& path : files) {
     std::string bytes;
@@ -334,8 +337,8 @@ int RunFindTool(int argc, const char* const* argv) {
       if (foldWhileReading) {
         spans = session.Engine().ListMatchesInFoldedText(same ? std::string_view(bytes)
                                                               : std::string_view(joined));
-      } else if (!same) {
-        spans = session.Engine().ListMatchesInFoldableText(joined);
+      } else if (!same || (offsets && widthOrKana)) {
+        spans = session.Engine().ListMatchesInFoldableText(same ? bytes : joined);
       } else {
         spans = session.Engine().ListMatchesInText(bytes);
       }

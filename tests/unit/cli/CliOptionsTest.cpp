@@ -41,6 +41,17 @@ TEST(CliOptionsTest, OperandsAndOptionsMix) {
   EXPECT_FALSE(p.options.offsets);  // after "--" it is a FILE
   EXPECT_EQ(p.options.files, std::vector<std::string>{"--offsets"});
 
+  // The fold options of both tools, off unless given.
+  EXPECT_FALSE(p.options.foldWidth || p.options.foldKana);
+  for (CliTool tool : {CliTool::Find, CliTool::Replace}) {
+    p = Parse(tool, {"--fold-width", "x", "y", "f", "--fold-kana"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.options.foldWidth);
+    EXPECT_TRUE(p.options.foldKana);
+    EXPECT_NE(CliUsage(tool).find("--fold-width"), std::string::npos);
+    EXPECT_NE(CliUsage(tool).find("--fold-kana"), std::string::npos);
+  }
+
   p = Parse(CliTool::Find, {"x", "a", "b", "--offsets", "-F", "my.ini"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_TRUE(p.options.offsets);

@@ -52,6 +52,7 @@ class FakeFindView : public FindReplaceView {
   void CheckRange(FindRange range) override { checked = range; }
   void ShowFolderText(const std::string& text) override { folderText = text; }
   void ShowGroupText(const std::string& text) override { groupText = text; }
+  void CheckFolds(bool width, bool kana) override { folds = {width, kana}; }
   FindWindowGeometry Geometry() const override { return geometry; }
   void SetGeometry(const FindWindowGeometry& g) override { geometry = g; }
   bool IsVisible() const override { return visible; }
@@ -99,6 +100,7 @@ class FakeFindView : public FindReplaceView {
   FindRange checked = FindRange::CurrentPad;
   std::string folderText;
   std::string groupText;
+  std::pair<bool, bool> folds{false, false};  // chkFoldWidth, chkFoldKana
   FindWindowGeometry geometry{0, 0, 399, 291};
   bool visible = false;
   FindBox focused = FindBox::Find;

@@ -98,7 +98,7 @@ const char kDefaultFile[] =
     "MaxLogBytes=1048576\nClearLogsAllByBigChange=0\n\n"
     "[Vision]\nToolBar=1\nStatusBar=1\nLeftBlank=3\nFontName=ＭＳ ゴシック\nFontSize=11\n"
     "WordWrap=0\nForeRed=0\nForeGreen=0\nForeBlue=0\nBackRed=255\nBackGreen=255\nBackBlue=255\nPageTabs=0\n\n"
-    "[FindReplace]\nWidth=399\nHeight=291\nWantTabs=0\n\n"
+    "[FindReplace]\nWidth=399\nHeight=291\nWantTabs=0\nFoldWidth=0\nFoldKana=0\n\n"
     "[Window]\nTop=30\nLeft=30\nHeight=1020\nWidth=1860\nWindowState=0\nChildWindowState=2\n";
 
 TEST_F(SettingsTest, MissingFileGivesDefaultsAndIsCreatedOnFirstSave) {
@@ -151,6 +151,8 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   s->FindReplace.Width = 500;
   s->FindReplace.Height = 400;
   s->FindReplace.WantTabs = true;
+  s->FindReplace.FoldWidth = true;
+  s->FindReplace.FoldKana = true;
   s->FindReplace.SetSymbol(TAG_STR, "%%");
   s->Window = {10, 20, 700, 800, 2, 0};
   s->Help.SetSecondHelp("/docs/manual.html");
@@ -195,6 +197,8 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   EXPECT_EQ(t->FindReplace.Width, 500);
   EXPECT_EQ(t->FindReplace.Height, 400);
   EXPECT_TRUE(t->FindReplace.WantTabs);
+  EXPECT_TRUE(t->FindReplace.FoldWidth);
+  EXPECT_TRUE(t->FindReplace.FoldKana);
   EXPECT_EQ(t->FindReplace.Symbols[TAG_STR], "%%");
   const WindowSettings& w = t->Window;
   EXPECT_EQ(std::tie(w.Top, w.Left, w.Height, w.Width, w.WindowState, w.ChildWindowState),
