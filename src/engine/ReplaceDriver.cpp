@@ -106,15 +106,15 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
   if (engine.MatchCase || preFolded) {
     // compared as it is
   } else if (foldInPlace != nullptr) {
-    ToUpperCp932(*foldInPlace);
+    ToUpperIn(engine.charset_, foldInPlace->data(), foldInPlace->size());
     text = compare = *foldInPlace;
   } else {
     ReserveLargeBuffer(folded, text.size());
     folded.assign(text);
-    ToUpperCp932(folded.data(), folded.size());
+    ToUpperIn(engine.charset_, folded.data(), folded.size());
     compare = folded;
   }
-  MatchSession session(compare, text);
+  MatchSession session(compare, text, engine.charset_);
   engine.matcher_->Begin(session);
   // The output begins at the first match: a text without one costs no copy.
   bool replaced = false;

@@ -1,6 +1,7 @@
 // The engine object: its fields, the run reset, compiling, matching and expansion.
 #include "engine/SearchEngine.h"
 
+#include "engine/CharsetText.h"
 #include "engine/Matcher.h"
 #include "engine/MatchSession.h"
 #include "engine/PatternCompiler.h"
@@ -36,12 +37,54 @@ void SearchEngine::ClearPattern() {
   intoGroupCount_ = 0;
 }
 
+void SearchEngine::SetCharset(Charset charset) {
+  if (charset == charset_) return;
+  charset_ = charset;
+  ClearPattern();
+  replaceList_.clear();
+}
+
+const TagSymbols& SearchEngine::Tags() const {
+  if (charset_ == Charset::Cp932) return symbols_;
+  // Converted again only when a symbol changed since the last compile.
+  if (convertedFrom_ != symbols_) {
+    convertedFrom_ = symbols_;
+    for (std::size_t k = 0; k < symbols_.size(); ++k) {
+      convertedTags_[k] = ConvertedSymbol(symbols_[k], charset_);
+    }
+  }
+  return convertedTags_;
+}
+
+CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
+  std::string converted;
+  if (EngineError error = ConvertForEngine(findText, given, charset_,
+                                           EngineErrorCode::FindTextNotHeld, converted);
+      !error.Ok()) {
+    ClearPattern();
+    return {std::move(error)};
+  }
+  return Compile(converted);
+}
+
+CompileResult SearchEngine::CompileReplace(std::string_view replaceText, Charset given) {
+  std::string converted;
+  if (EngineError error = ConvertForEngine(replaceText, given, charset_,
+                                           EngineErrorCode::ReplaceTextNotHeld, converted);
+      !error.Ok()) {
+    replaceList_.clear();
+    return {std::move(error)};
+  }
+  return CompileReplace(converted);
+}
+
 CompileResult SearchEngine::Compile(std::string_view findText) {
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
   matcher_ = std::make_unique<Matcher>(pattern_, [this] {
-    throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives, symbols_[TAG_WHICH]);
+    throw EngineAbort(EngineError(EngineErrorCode::WhichWithoutAlternatives,
+                                  Tags()[TAG_WHICH], charset_));
   });
   return {};
 }
@@ -77,7 +120,7 @@ bool SearchEngine::Match() {
   std::string folded;
   std::string_view compare = workingText_;
   if (!MatchCase && !PreFoldedText && Matchable(workingText_)) {
-    folded = ToUpperCp932Copy(workingText_);
+    folded = ToUpperCopyIn(charset_, workingText_);
     compare = folded;
   }
   return MatchIn(compare, workingText_);
@@ -92,7 +135,7 @@ bool SearchEngine::MatchIn(std::string_view compare, std::string_view unfolded) 
   MatchPos = 0;
   MatchLen = 0;
   if (!Matchable(unfolded)) return false;
-  MatchSession session(compare, unfolded);
+  MatchSession session(compare, unfolded, charset_);
   matcher_->Begin(session);
   std::size_t start = 0;
   std::size_t end = 0;
@@ -115,6 +158,7 @@ bool SearchEngine::MatchInControl(TextControl& control) {
   if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
     return MatchIn(workingText_, workingText_);
   }
+  if (charset_ != Charset::Cp932) return Match();  // the control's folded copy is CP932's
   const std::string_view folded = control.FoldedTextView();
   if (folded.size() != workingText_.size()) return Match();  // never compare past its end
   return MatchIn(folded, workingText_);

@@ -15,6 +15,7 @@
 #include "engine/EngineError.h"
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
+#include "text/Charset.h"
 #include "text/ReplacedSpan.h"
 
 namespace norra {
@@ -77,12 +78,25 @@ class SearchEngine {
   bool MatchCase = false;         // off: letters compare upper-cased; set before compiling
   bool PreFoldedText = false;     // the working text is already upper-cased (replace-all)
 
-  // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty
-  // and the result's error says why (NothingToFind for an empty text).
-  CompileResult Compile(std::string_view findText);
+  // The charset of the texts this engine searches, and of the find and replace texts
+  // Compile and CompileReplace take as they are (CP932 unless set). The tag symbols are
+  // converted to it; counters, dates and storage areas insert text in it. Setting another
+  // empties the pattern and the replace list.
+  void SetCharset(Charset charset);
+  Charset TextCharset() const { return charset_; }
 
-  // Compiles a replace text (CP932). Fails only for an unusable date format.
+  // Compiles a find text (in TextCharset()) with the symbols in force. On failure the pattern
+  // is empty and the result's error says why (NothingToFind for an empty text).
+  CompileResult Compile(std::string_view findText);
+  // Compiles a find text written in `given`, converted to TextCharset() first. A character
+  // the engine's charset cannot hold refuses it (FindTextNotHeld naming the characters):
+  // nothing is ever searched for in place of it.
+  CompileResult Compile(std::string_view findText, Charset given);
+
+  // Compiles a replace text (in TextCharset()). Fails only for an unusable date format.
   CompileResult CompileReplace(std::string_view replaceText);
+  // The same for a replace text written in `given` (ReplaceTextNotHeld as above).
+  CompileResult CompileReplace(std::string_view replaceText, Charset given);
 
   // Clears ConditionsChanged, FindCount and ReplaceCount (the window's run keeps the rest).
   void RunReset();
@@ -135,6 +149,8 @@ class SearchEngine {
   const CompiledPattern& ReplaceList() const { return replaceList_; }
   bool HasPattern() const { return !pattern_.empty(); }
   const TagSymbols& Symbols() const { return symbols_; }
+  // The symbols in force as TextCharset() spells them (the compilers read these).
+  const TagSymbols& Tags() const;
   // Area 1-26 ("a"-"z"): whether the pattern stores into it, and what the last match stored.
   bool HasAreaGroup(int area) const;
   const std::string& AreaText(int area) const;
@@ -154,6 +170,9 @@ class SearchEngine {
 
   const TagSymbols& symbols_;
   const Clock& clock_;
+  Charset charset_ = Charset::Cp932;
+  mutable TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
+  mutable TagSymbols convertedTags_;
   std::string workingText_;
   std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from
   CompiledPattern pattern_;
