@@ -37,11 +37,23 @@ void SearchEngine::ClearPattern() {
   intoGroupCount_ = 0;
 }
 
-void SearchEngine::SetCharset(Charset charset) {
-  if (charset == charset_) return;
+CompileResult SearchEngine::SetCharset(Charset charset) {
+  if (charset == charset_) return {};
   charset_ = charset;
   ClearPattern();
   replaceList_.clear();
+  if (givenFind_.set) {
+    const Given find = givenFind_;
+    if (CompileResult r = Compile(find.text, find.charset); !r) return r;
+  }
+  if (givenReplace_.set) {
+    const Given replace = givenReplace_;
+    if (CompileResult r = CompileReplace(replace.text, replace.charset); !r) {
+      ClearPattern();
+      return r;
+    }
+  }
+  return {};
 }
 
 const TagSymbols& SearchEngine::Tags() const {
@@ -57,6 +69,7 @@ const TagSymbols& SearchEngine::Tags() const {
 }
 
 CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
+  givenFind_ = {true, std::string(findText), given};
   std::string converted;
   if (EngineError error = ConvertForEngine(findText, given, charset_,
                                            EngineErrorCode::FindTextNotHeld, converted);
@@ -64,10 +77,11 @@ CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
     ClearPattern();
     return {std::move(error)};
   }
-  return Compile(converted);
+  return CompileFind(converted);
 }
 
 CompileResult SearchEngine::CompileReplace(std::string_view replaceText, Charset given) {
+  givenReplace_ = {true, std::string(replaceText), given};
   std::string converted;
   if (EngineError error = ConvertForEngine(replaceText, given, charset_,
                                            EngineErrorCode::ReplaceTextNotHeld, converted);
@@ -75,10 +89,20 @@ CompileResult SearchEngine::CompileReplace(std::string_view replaceText, Charset
     replaceList_.clear();
     return {std::move(error)};
   }
-  return CompileReplace(converted);
+  return CompileReplaceList(converted);
 }
 
 CompileResult SearchEngine::Compile(std::string_view findText) {
+  givenFind_ = {true, std::string(findText), charset_};
+  return CompileFind(findText);
+}
+
+CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
+  givenReplace_ = {true, std::string(replaceText), charset_};
+  return CompileReplaceList(replaceText);
+}
+
+CompileResult SearchEngine::CompileFind(std::string_view findText) {
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
@@ -89,7 +113,7 @@ CompileResult SearchEngine::Compile(std::string_view findText) {
   return {};
 }
 
-CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
+CompileResult SearchEngine::CompileReplaceList(std::string_view replaceText) {
   return {ReplaceCompiler::Compile(*this, replaceText)};
 }
 

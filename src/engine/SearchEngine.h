@@ -81,8 +81,10 @@ class SearchEngine {
   // The charset of the texts this engine searches, and of the find and replace texts
   // Compile and CompileReplace take as they are (CP932 unless set). The tag symbols are
   // converted to it; counters, dates and storage areas insert text in it. Setting another
-  // empties the pattern and the replace list.
-  void SetCharset(Charset charset);
+  // compiles the last find and replace texts again for it, from the texts as they were given
+  // (so a run over files of both charsets switches back and forth without loss); the result
+  // is that of the first compile that failed, and the pattern is then empty.
+  CompileResult SetCharset(Charset charset);
   Charset TextCharset() const { return charset_; }
 
   // Compiles a find text (in TextCharset()) with the symbols in force. On failure the pattern
@@ -161,6 +163,8 @@ class SearchEngine {
   friend class ReplaceDriver;
 
   void ClearPattern();
+  CompileResult CompileFind(std::string_view findText);
+  CompileResult CompileReplaceList(std::string_view replaceText);
   // Whether a match can be tried in a text of this size from StartPos.
   bool Matchable(std::string_view text) const;
   // Match on a compare text (upper-cased or not) and the text it came from, of equal length.
@@ -171,6 +175,14 @@ class SearchEngine {
   const TagSymbols& symbols_;
   const Clock& clock_;
   Charset charset_ = Charset::Cp932;
+  // The last find and replace texts as they were given, for compiling them again.
+  struct Given {
+    bool set = false;
+    std::string text;
+    Charset charset = Charset::Cp932;
+  };
+  Given givenFind_;
+  Given givenReplace_;
   mutable TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
   mutable TagSymbols convertedTags_;
   std::string workingText_;

@@ -148,5 +148,25 @@ TEST_F(EngineTest, ATextTheCharsetCannotHoldIsRefusedNamingItsCharacters) {
   EXPECT_EQ(engine.Compile("a\x85", Charset::Cp932).error.code, EngineErrorCode::FindTextNotHeld);
 }
 
+// A run over texts of both charsets switches the engine back and forth: the texts as given are
+// compiled again for each, the counters go on, and a charset that cannot hold the replace
+// text refuses until the engine switches back.
+TEST_F(EngineTest, SwitchingTheCharsetCompilesTheGivenTextsAgain) {
+  ASSERT_TRUE(engine.SetCharset(Charset::Utf8));
+  ASSERT_TRUE(engine.Compile("[into a][?][/to]犬", Charset::Utf8));
+  ASSERT_TRUE(engine.CompileReplace("[from a]🐕[rcount]", Charset::Utf8));
+  engine.RunReset();
+  EXPECT_EQ(engine.ReplaceAll("黒犬").text, "黒🐕1");
+  const CompileResult back = engine.SetCharset(Charset::Cp932);
+  EXPECT_EQ(back.error.code, EngineErrorCode::ReplaceTextNotHeld);
+  EXPECT_EQ(back.error.fragment, "🐕");
+  EXPECT_FALSE(engine.HasPattern());
+  ASSERT_TRUE(engine.SetCharset(Charset::Utf8));
+  EXPECT_EQ(engine.ReplaceAll("白犬").text, "白🐕2");
+  ASSERT_TRUE(engine.CompileReplace(Sj("[from a]狗"), Charset::Cp932));
+  ASSERT_TRUE(engine.SetCharset(Charset::Cp932));
+  EXPECT_EQ(U8(engine.ReplaceAll(Sj("赤犬")).text), "赤狗");
+}
+
 }  // namespace
 }  // namespace norra
