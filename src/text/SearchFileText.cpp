@@ -1,0 +1,340 @@
+// Encodings of searched files: detection, and EUC-JP through tables made once from iconv.
+#include "text/SearchFileText.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "text/Encoding.h"
+#include "text/Utf8.h"
+
+namespace norra {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Valid UTF-8 that holds at least one multi-byte sequence. ASCII is passed over sixteen
+// bytes at a time.
+bool IsMultiByteUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  bool multi = false;
+  std::size_t i = 0;
+  while (i < n) {
+    if (i + 16 <= n) {
+      std::uint64_t a;
+      std::uint64_t b;
+      std::memcpy(&a, p + i, 8);
+      std::memcpy(&b, p + i + 8, 8);
+      if (((a | b) & 0x8080808080808080ULL) == 0) {
+        i += 16;
+        continue;
+      }
+    }
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    const int len = DecodeUtf8(p + i, n - i, cp);
+    if (len == 0) return false;
+    multi = true;
+    i += static_cast<std::size_t>(len);
+  }
+  return multi;
+}
+
+struct JapaneseScore {
+  bool valid = true;
+  std::size_t score = 0;  // kana and common kanji
+  std::size_t kana = 0;
+};
+
+// EUC-JP read by its structure: ASCII, 8E + half-width kana, 8F + two bytes, or two bytes
+// from A1-FE.
+JapaneseScore ScoreEucJp(std::string_view bytes) {
+  JapaneseScore s;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  auto high = [](unsigned c) { return c >= 0xA1 && c <= 0xFE; };
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      ++i;
+    } else if (c == 0x8E && i + 1 < n && p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF) {
+      i += 2;
+    } else if (c == 0x8F && i + 2 < n && high(p[i + 1]) && high(p[i + 2])) {
+      i += 3;
+    } else if (high(c) && i + 1 < n && high(p[i + 1])) {
+      if (c == 0xA4 || c == 0xA5) ++s.kana;
+      if (c == 0xA4 || c == 0xA5 || (c >= 0xB0 && c <= 0xCF)) ++s.score;
+      i += 2;
+    } else {
+      s.valid = false;
+      return s;
+    }
+  }
+  return s;
+}
+
+JapaneseScore ScoreCp932(std::string_view bytes) {
+  JapaneseScore s;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) {
+      ++i;
+    } else if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < n &&
+               p[i + 1] >= 0x40 && p[i + 1] <= 0xFC && p[i + 1] != 0x7F) {
+      if (c == 0x82 || c == 0x83) ++s.kana;
+      if (c == 0x82 || c == 0x83 || (c >= 0x88 && c <= 0x9F)) ++s.score;
+      i += 2;
+    } else {
+      s.valid = false;
+      return s;
+    }
+  }
+  return s;
+}
+
+// The EUC-JP characters that convert to one Unicode character and back to the same bytes.
+struct EucTables {
+  std::unordered_map<std::uint32_t, char32_t> decode;  // bytes (big-endian) → code point
+  std::unordered_map<char32_t, std::uint32_t> encode;  // code point → bytes
+};
+
+char32_t AskIconv(iconv_t cd, const unsigned char* bytes, std::size_t count) {
+  unsigned char out[8];
+  char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(bytes));
+  char* o = reinterpret_cast<char*>(out);
+  std::size_t inLeft = count;
+  std::size_t outLeft = sizeof out;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0 ||
+      sizeof out - outLeft != 4) {
+    return 0;
+  }
+  return static_cast<char32_t>(out[0]) << 24 | static_cast<char32_t>(out[1]) << 16 |
+         static_cast<char32_t>(out[2]) << 8 | out[3];
+}
+
+std::uint32_t AskBack(iconv_t cd, char32_t cp) {
+  const unsigned char in4[4] = {static_cast<unsigned char>(cp >> 24),
+                                static_cast<unsigned char>(cp >> 16),
+                                static_cast<unsigned char>(cp >> 8), static_cast<unsigned char>(cp)};
+  unsigned char out[8];
+  char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(in4));
+  char* o = reinterpret_cast<char*>(out);
+  std::size_t inLeft = 4;
+  std::size_t outLeft = sizeof out;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) return 0;
+  std::uint32_t v = 0;
+  for (std::size_t k = 0; k < sizeof out - outLeft; ++k) v = v << 8 | out[k];
+  return v;
+}
+
+const EucTables& GetEucTables() {
+  static const EucTables tables = [] {
+    EucTables t;
+    iconv_t to = iconv_open("UTF-32BE", "EUC-JP");
+    iconv_t from = iconv_open("EUC-JP", "UTF-32BE");
+    if (to == reinterpret_cast<iconv_t>(-1) || from == reinterpret_cast<iconv_t>(-1)) {
+      if (to != reinterpret_cast<iconv_t>(-1)) iconv_close(to);
+      if (from != reinterpret_cast<iconv_t>(-1)) iconv_close(from);
+      return t;  // every high byte is then kept as an escape
+    }
+    auto add = [&](const unsigned char* bytes, std::size_t count) {
+      const char32_t cp = AskIconv(to, bytes, count);
+      if (cp == 0) return;
+      std::uint32_t packed = 0;
+      for (std::size_t k = 0; k < count; ++k) packed = packed << 8 | bytes[k];
+      if (AskBack(from, cp) != packed) return;
+      t.decode.emplace(packed, cp);
+      t.encode.emplace(cp, packed);
+    };
+    for (unsigned a = 0xA1; a <= 0xFE; ++a) {
+      for (unsigned b = 0xA1; b <= 0xFE; ++b) {
+        const unsigned char two[2] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
+        add(two, 2);
+        const unsigned char three[3] = {0x8F, static_cast<unsigned char>(a),
+                                        static_cast<unsigned char>(b)};
+        add(three, 3);
+      }
+    }
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) {
+      const unsigned char two[2] = {0x8E, static_cast<unsigned char>(b)};
+      add(two, 2);
+    }
+    iconv_close(to);
+    iconv_close(from);
+    return t;
+  }();
+  return tables;
+}
+
+void NameOnce(std::string_view character, std::string& named) {
+  if (named.find(character) == std::string::npos) named.append(character);
+}
+
+}  // namespace
+
+bool ParseEncodingChoice(std::string_view name, EncodingChoice& choice) {
+  if (SameName(name, "auto")) {
+    choice = EncodingChoice::Auto;
+  } else if (SameName(name, "cp932") || SameName(name, "shift_jis") || SameName(name, "sjis")) {
+    choice = EncodingChoice::Cp932;
+  } else if (SameName(name, "utf-8") || SameName(name, "utf8")) {
+    choice = EncodingChoice::Utf8;
+  } else if (SameName(name, "euc-jp") || SameName(name, "eucjp")) {
+    choice = EncodingChoice::EucJp;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+FileEncoding DetectFileEncoding(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) return FileEncoding::Utf8;
+  if (IsMultiByteUtf8(bytes)) return FileEncoding::Utf8;
+  const JapaneseScore euc = ScoreEucJp(bytes);
+  if (!euc.valid) return FileEncoding::Cp932;
+  const JapaneseScore cp = ScoreCp932(bytes);
+  if (!cp.valid) return FileEncoding::EucJp;
+  // Both read: Japanese prose has kana, and reads as kana and common kanji in its own
+  // encoding far more than in the other.
+  if (euc.kana > 0 && euc.score > 2 * cp.score) return FileEncoding::EucJp;
+  return FileEncoding::Cp932;
+}
+
+const char* FileEncodingName(FileEncoding encoding) {
+  switch (encoding) {
+    case FileEncoding::Utf8:
+      return "UTF-8";
+    case FileEncoding::EucJp:
+      return "EUC-JP";
+    case FileEncoding::Cp932:
+      break;
+  }
+  return "CP932";
+}
+
+void SearchFileText::Hold(std::string_view bytes, EncodingChoice choice) {
+  switch (choice) {
+    case EncodingChoice::Auto:
+      encoding_ = DetectFileEncoding(bytes);
+      break;
+    case EncodingChoice::Cp932:
+      encoding_ = FileEncoding::Cp932;
+      break;
+    case EncodingChoice::Utf8:
+      encoding_ = FileEncoding::Utf8;
+      break;
+    case EncodingChoice::EucJp:
+      encoding_ = FileEncoding::EucJp;
+      break;
+  }
+  prefix_ = {};
+  text_ = bytes;
+  held_.clear();
+  converted_ = false;
+  if (encoding_ == FileEncoding::Utf8 && bytes.starts_with(kUtf8Bom)) {
+    prefix_ = bytes.substr(0, kUtf8Bom.size());
+    text_ = bytes.substr(kUtf8Bom.size());
+  } else if (encoding_ == FileEncoding::EucJp) {
+    held_ = EucJpToUtf8(bytes);
+    converted_ = true;
+  }
+}
+
+bool SearchFileText::ToFileBytes(std::string_view newText, std::string& out,
+                                 std::string& notHeld) const {
+  out.assign(prefix_);
+  if (!converted_) {
+    out.append(newText);
+    return true;
+  }
+  std::string encoded;
+  if (!Utf8ToEucJp(newText, encoded, notHeld)) return false;
+  out += encoded;
+  return true;
+}
+
+std::string EucJpToUtf8(std::string_view eucJp) {
+  const EucTables& t = GetEucTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(eucJp.data());
+  const std::size_t n = eucJp.size();
+  std::string out;
+  out.reserve(n + n / 2);
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    const std::size_t length = c == 0x8F ? 3 : 2;
+    if (i + length <= n) {
+      std::uint32_t packed = 0;
+      for (std::size_t k = 0; k < length; ++k) packed = packed << 8 | p[i + k];
+      if (auto it = t.decode.find(packed); it != t.decode.end()) {
+        AppendUtf8(it->second, out);
+        i += length;
+        continue;
+      }
+    }
+    AppendUtf8(kEscapeBase + c, out);  // kept as the byte it is
+    ++i;
+  }
+  return out;
+}
+
+bool Utf8ToEucJp(std::string_view utf8, std::string& out, std::string& notHeld) {
+  const EucTables& t = GetEucTables();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t n = utf8.size();
+  out.clear();
+  out.reserve(n);
+  for (std::size_t i = 0; i < n;) {
+    char32_t cp = 0;
+    int length = DecodeUtf8(p + i, n - i, cp);
+    if (length == 0) {
+      // A stray byte in a new text (from a storage area it cannot be): not EUC-JP text.
+      NameOnce(utf8.substr(i, 1), notHeld);
+      ++i;
+      continue;
+    }
+    const std::string_view character = utf8.substr(i, static_cast<std::size_t>(length));
+    i += static_cast<std::size_t>(length);
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp >= kEscapeBase && cp <= kEscapeBase + 0xFF) {
+      out.push_back(static_cast<char>(cp - kEscapeBase));
+    } else if (auto it = t.encode.find(cp); it != t.encode.end()) {
+      const std::uint32_t v = it->second;
+      if (v > 0xFFFF) out.push_back(static_cast<char>(v >> 16));
+      out.push_back(static_cast<char>(v >> 8));
+      out.push_back(static_cast<char>(v));
+    } else {
+      NameOnce(character, notHeld);
+    }
+  }
+  return notHeld.empty();
+}
+
+}  // namespace norra
