@@ -97,6 +97,7 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
                             std::vector<MatchSpan>* spans, std::string* foldInPlace,
                             bool preFolded) {
   RequirePattern(engine);
+  if (spans == nullptr && !engine.replaceRefusal_.Ok()) throw EngineAbort(engine.replaceRefusal_);
   engine.PreFoldedText = true;
   const std::int64_t countBefore = engine.ReplaceCount;
 

@@ -38,7 +38,7 @@ void SearchEngine::ClearPattern() {
 }
 
 CompileResult SearchEngine::SetCharset(Charset charset) {
-  if (charset == charset_) return {};
+  if (charset == charset_) return {!findRefusal_.Ok() ? findRefusal_ : replaceRefusal_};
   charset_ = charset;
   ClearPattern();
   replaceList_.clear();
@@ -48,10 +48,7 @@ CompileResult SearchEngine::SetCharset(Charset charset) {
   }
   if (givenReplace_.set) {
     const Given replace = givenReplace_;
-    if (CompileResult r = CompileReplace(replace.text, replace.charset); !r) {
-      ClearPattern();
-      return r;
-    }
+    if (CompileResult r = CompileReplace(replace.text, replace.charset); !r) return r;
   }
   return {};
 }
@@ -75,6 +72,7 @@ CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
                                            EngineErrorCode::FindTextNotHeld, converted);
       !error.Ok()) {
     ClearPattern();
+    findRefusal_ = error;
     return {std::move(error)};
   }
   return CompileFind(converted);
@@ -87,6 +85,7 @@ CompileResult SearchEngine::CompileReplace(std::string_view replaceText, Charset
                                            EngineErrorCode::ReplaceTextNotHeld, converted);
       !error.Ok()) {
     replaceList_.clear();
+    replaceRefusal_ = error;
     return {std::move(error)};
   }
   return CompileReplaceList(converted);
@@ -103,6 +102,7 @@ CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
 }
 
 CompileResult SearchEngine::CompileFind(std::string_view findText) {
+  findRefusal_ = {};
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
@@ -114,6 +114,7 @@ CompileResult SearchEngine::CompileFind(std::string_view findText) {
 }
 
 CompileResult SearchEngine::CompileReplaceList(std::string_view replaceText) {
+  replaceRefusal_ = {};
   return {ReplaceCompiler::Compile(*this, replaceText)};
 }
 

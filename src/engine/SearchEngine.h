@@ -83,7 +83,10 @@ class SearchEngine {
   // converted to it; counters, dates and storage areas insert text in it. Setting another
   // compiles the last find and replace texts again for it, from the texts as they were given
   // (so a run over files of both charsets switches back and forth without loss); the result
-  // is that of the first compile that failed, and the pattern is then empty.
+  // is that of the first compile that failed. A find text that fails leaves no pattern; a
+  // replace text that fails leaves the pattern, for finding, and every replace-all refuses
+  // (EngineAbort with that error) until a replace text compiles. Setting the charset in force
+  // tells again why its texts could not be compiled, if they could not.
   CompileResult SetCharset(Charset charset);
   Charset TextCharset() const { return charset_; }
 
@@ -183,6 +186,8 @@ class SearchEngine {
   };
   Given givenFind_;
   Given givenReplace_;
+  EngineError findRefusal_;     // why the find text could not be converted for charset_
+  EngineError replaceRefusal_;  // why the replace text could not be compiled for charset_
   mutable TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
   mutable TagSymbols convertedTags_;
   std::string workingText_;

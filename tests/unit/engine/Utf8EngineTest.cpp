@@ -160,7 +160,14 @@ TEST_F(EngineTest, SwitchingTheCharsetCompilesTheGivenTextsAgain) {
   const CompileResult back = engine.SetCharset(Charset::Cp932);
   EXPECT_EQ(back.error.code, EngineErrorCode::ReplaceTextNotHeld);
   EXPECT_EQ(back.error.fragment, "🐕");
-  EXPECT_FALSE(engine.HasPattern());
+  // The find text still finds; a replace-all refuses rather than delete what it finds.
+  EXPECT_EQ(engine.ListMatchesInText(Sj("犬犬")).size(), 1u);
+  try {
+    engine.ReplaceAll(Sj("黒犬"));
+    ADD_FAILURE() << "replaced without a replace text";
+  } catch (const EngineAbort& abort) {
+    EXPECT_EQ(abort.Reason(), EngineErrorCode::ReplaceTextNotHeld);
+  }
   ASSERT_TRUE(engine.SetCharset(Charset::Utf8));
   EXPECT_EQ(engine.ReplaceAll("白犬").text, "白🐕2");
   ASSERT_TRUE(engine.CompileReplace(Sj("[from a]狗"), Charset::Cp932));
