@@ -135,14 +135,15 @@ std::string DiskSearch::LeftNotHeldLines(const std::vector<std::string>& files) 
   return NamedFiles(kLeftNotHeld, files);
 }
 
-bool DiskSearch::EngineFor(const SearchFileText& held, FileOutcome& outcome) {
+bool DiskSearch::EngineFor(const SearchFileText& held, std::string_view text,
+                           FileOutcome& outcome) {
   const CompileResult compiled = engine_.SetCharset(held.TextCharset());
   if (compiled) return true;
   outcome = FileOutcome::Unchanged;
   if (compiled.error.code != EngineErrorCode::ReplaceTextNotHeld) return false;
   // The find text is held: whether the file would have changed decides whether it is named.
   const std::int64_t findCount = engine_.FindCount;
-  const bool matches = !engine_.ListMatchesInText(held.Text()).empty();
+  const bool matches = !engine_.ListMatchesInText(text).empty();
   engine_.FindCount = findCount;
   if (matches) {
     outcome = FileOutcome::NotHeld;
@@ -291,10 +292,6 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   // their UTF-8 form, which goes back to the file's bytes when written.
   SearchFileText held;
   held.Hold(bytes, encodingChoice_);
-  if (FileOutcome left{}; !EngineFor(held, left)) {
-    if (left == FileOutcome::NotHeld) return left;
-    return keepOriginal();
-  }
   const std::string_view own = held.Text();
   // The engine sees every line ended by CR LF. A file already in that form is not copied;
   // the file's own bytes are kept either way, as the rewrite copies them where nothing was
@@ -304,6 +301,10 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
       held.Converted() ? ExamineText(own).joinedWithCrLf : form.joinedWithCrLf;
   if (!textIsOriginal) joined = JoinLinesWith(own, kCrLf);
   const std::string_view text = textIsOriginal ? own : std::string_view(joined);
+  if (FileOutcome left{}; !EngineFor(held, text, left)) {
+    if (left == FileOutcome::NotHeld) return left;
+    return keepOriginal();
+  }
 
   // The new text streams out as the engine makes it: to the caller, nowhere in a dry run, or
   // into a temporary file made at its first byte.

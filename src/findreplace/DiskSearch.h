@@ -169,7 +169,8 @@ class DiskSearch {
   // Sets the engine to the file's charset. False when the file is to be left alone: its
   // encoding cannot hold the find text (so it holds no match) or, when it has a match, the
   // replace text (outcome then says NotHeld).
-  bool EngineFor(const SearchFileText& held, FileOutcome& outcome);
+  // `text` is the text the engine is to search.
+  bool EngineFor(const SearchFileText& held, std::string_view text, FileOutcome& outcome);
 
   SearchEngine& engine_;
   Ui& ui_;

@@ -3,12 +3,11 @@
 
 #include <iconv.h>
 
-#include <array>
+#include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <unordered_map>
-#include <vector>
 
+#include "text/CaseMap.h"
 #include "text/Encoding.h"
 #include "text/Utf8.h"
 
@@ -28,8 +27,8 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 // Valid UTF-8 that holds at least one multi-byte sequence. ASCII is passed over sixteen
-// bytes at a time.
-bool IsMultiByteUtf8(std::string_view bytes) {
+// bytes at a time. With tailCut, a sequence cut off by the end counts as valid.
+bool IsMultiByteUtf8(std::string_view bytes, bool tailCut = false, bool* invalid = nullptr) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   bool multi = false;
@@ -51,7 +50,11 @@ bool IsMultiByteUtf8(std::string_view bytes) {
     }
     char32_t cp;
     const int len = DecodeUtf8(p + i, n - i, cp);
-    if (len == 0) return false;
+    if (len == 0) {
+      if (tailCut && n - i < 4) return multi;
+      if (invalid != nullptr) *invalid = true;
+      return false;
+    }
     multi = true;
     i += static_cast<std::size_t>(len);
   }
@@ -66,7 +69,7 @@ struct JapaneseScore {
 
 // EUC-JP read by its structure: ASCII, 8E + half-width kana, 8F + two bytes, or two bytes
 // from A1-FE.
-JapaneseScore ScoreEucJp(std::string_view bytes) {
+JapaneseScore ScoreEucJp(std::string_view bytes, bool tailCut = false) {
   JapaneseScore s;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
@@ -84,7 +87,7 @@ JapaneseScore ScoreEucJp(std::string_view bytes) {
       if (c == 0xA4 || c == 0xA5 || (c >= 0xB0 && c <= 0xCF)) ++s.score;
       i += 2;
     } else {
-      s.valid = false;
+      s.valid = tailCut && n - i < 3;
       return s;
     }
   }
@@ -222,6 +225,15 @@ FileEncoding DetectFileEncoding(std::string_view bytes) {
   return FileEncoding::Cp932;
 }
 
+std::optional<FileEncoding> EncodingOfStart(std::string_view start) {
+  if (start.starts_with(kUtf8Bom)) return FileEncoding::Utf8;
+  if (start.size() < kUtf8Bom.size() && kUtf8Bom.starts_with(start)) return std::nullopt;
+  bool invalid = false;
+  if (IsMultiByteUtf8(start, true, &invalid)) return FileEncoding::Utf8;
+  if (invalid && !ScoreEucJp(start, true).valid) return FileEncoding::Cp932;
+  return std::nullopt;
+}
+
 const char* FileEncodingName(FileEncoding encoding) {
   switch (encoding) {
     case FileEncoding::Utf8:
@@ -253,6 +265,8 @@ void SearchFileText::Hold(std::string_view bytes, EncodingChoice choice) {
   text_ = bytes;
   held_.clear();
   converted_ = false;
+  heldOffsets_.clear();
+  fileOffsets_.clear();
   if (encoding_ == FileEncoding::Utf8 && bytes.starts_with(kUtf8Bom)) {
     prefix_ = bytes.substr(0, kUtf8Bom.size());
     text_ = bytes.substr(kUtf8Bom.size());
@@ -260,6 +274,39 @@ void SearchFileText::Hold(std::string_view bytes, EncodingChoice choice) {
     held_ = EucJpToUtf8(bytes);
     converted_ = true;
   }
+}
+
+void SearchFileText::UpperCaseConverted() {
+  if (converted_) ToUpperUtf8(held_.data(), held_.size());
+}
+
+std::size_t SearchFileText::FileOffset(std::size_t textOffset) const {
+  if (!converted_) return prefix_.size() + textOffset;
+  if (heldOffsets_.empty()) {
+    // Walks the file's bytes and the held text side by side, character by character, as
+    // EucJpToUtf8 made it.
+    const std::string_view file = text_;
+    std::size_t f = 0;
+    std::size_t h = 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(held_.data());
+    while (h < held_.size()) {
+      heldOffsets_.push_back(static_cast<std::uint32_t>(h));
+      fileOffsets_.push_back(static_cast<std::uint32_t>(f));
+      char32_t cp = 0;
+      const int length = DecodeUtf8(u + h, held_.size() - h, cp);
+      h += length > 0 ? static_cast<std::size_t>(length) : 1;
+      if (cp < 0x80 || (cp >= kEscapeBase && cp <= kEscapeBase + 0xFF)) {
+        f += 1;
+      } else {
+        f += static_cast<unsigned char>(file[f]) == 0x8F ? 3 : 2;
+      }
+    }
+    heldOffsets_.push_back(static_cast<std::uint32_t>(held_.size()));
+    fileOffsets_.push_back(static_cast<std::uint32_t>(file.size()));
+  }
+  const auto it = std::lower_bound(heldOffsets_.begin(), heldOffsets_.end(),
+                                   static_cast<std::uint32_t>(textOffset));
+  return fileOffsets_[static_cast<std::size_t>(it - heldOffsets_.begin())];
 }
 
 bool SearchFileText::ToFileBytes(std::string_view newText, std::string& out,

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/Charset.h"
 
@@ -27,6 +29,13 @@ bool ParseEncodingChoice(std::string_view name, EncodingChoice& choice);
 // otherwise CP932 (ASCII alone included, the default for new files).
 FileEncoding DetectFileEncoding(std::string_view bytes);
 
+// What the first bytes of a file, more of which may follow, tell for certain: UTF-8 when they
+// begin with a byte-order mark, CP932 when they are valid as neither UTF-8 nor EUC-JP (a
+// sequence cut off at their end counts as valid). UTF-8 also, but only as a guess, when they
+// are valid UTF-8 holding a multi-byte sequence: a later byte may still say otherwise.
+// nullopt when they tell nothing yet.
+std::optional<FileEncoding> EncodingOfStart(std::string_view start);
+
 const char* FileEncodingName(FileEncoding encoding);
 
 class SearchFileText {
@@ -46,6 +55,11 @@ class SearchFileText {
   std::string_view Text() const { return converted_ ? std::string_view(held_) : text_; }
   // Whether Text() is a converted copy, whose new form must go through ToFileBytes.
   bool Converted() const { return converted_; }
+  // Upper-cases a converted copy in place (the file's own bytes belong to the caller).
+  void UpperCaseConverted();
+
+  // The offset in the file of an offset in Text() (a character start, or its end).
+  std::size_t FileOffset(std::size_t textOffset) const;
 
   // The file's new content for a new text (in TextCharset()), the prefix included. False when
   // the file's encoding cannot hold a character of it; `notHeld` then names each such
@@ -58,6 +72,9 @@ class SearchFileText {
   std::string_view text_;
   std::string held_;
   bool converted_ = false;
+  // Converted: the file offset of each character start of held_, made on first use.
+  mutable std::vector<std::uint32_t> fileOffsets_;
+  mutable std::vector<std::uint32_t> heldOffsets_;
 };
 
 // EUC-JP bytes in UTF-8: each character that converts back to the same bytes, and each other
