@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "text/Encoding.h"
@@ -37,6 +38,34 @@ TEST(SearchFileTextTest, DetectionDecidesEachEncoding) {
   for (const Case& c : cases) {
     EXPECT_EQ(DetectFileEncoding(c.bytes), c.expected) << c.bytes;
   }
+}
+
+// The block check of long texts takes exactly what the one-character decoder takes, at every
+// place a malformed sequence may stand in or across sixteen-byte blocks.
+TEST(SearchFileTextTest, LongTextsAreUtf8ExactlyWhenEveryCharacterIs) {
+  static const char* pieces[] = {"a", "\r\n", "é", "あ", "😀", "\xEF\xBC\x90", "\xF4\x8F\xBF\xBF",
+                                 "\xED\x9F\xBF", "\xEE\x80\x80", "\xC2\x80"};
+  static const char* wrong[] = {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                "\xF0\x80\x80\x80", "\x80", "\xBF", "\xE3\x81", "\xF0\x9F\x98",
+                                "\xC3", "\xF5\x80\x80\x80", "\xFF", "\xE3\x81\x82\x82"};
+  std::mt19937 rng(18);
+  int utf8 = 0;
+  int other = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::size_t size = 64 + rng() % 200;
+    while (text.size() < size) text += pieces[rng() % std::size(pieces)];
+    if (round % 3 != 0) {
+      const std::string bad = wrong[rng() % std::size(wrong)];
+      text.insert(rng() % (text.size() + 1), bad);
+    }
+    const bool expected = IsValidUtf8(text) && text.find_first_of("\x80\xC2\xC3\xE3\xED\xEE\xEF\xF0\xF4", 0) != std::string::npos;
+    const bool isUtf8 = DetectFileEncoding(text) == FileEncoding::Utf8;
+    ASSERT_EQ(isUtf8, expected) << round;
+    (isUtf8 ? utf8 : other) += 1;
+  }
+  EXPECT_GT(utf8, 900);
+  EXPECT_GT(other, 900);
 }
 
 TEST(SearchFileTextTest, ChoicesAreParsedByName) {
