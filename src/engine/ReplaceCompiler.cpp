@@ -119,8 +119,9 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
 }
 
 void ReplaceCompiler::ExpandInto(const SearchEngine& engine, std::string& out) {
-  const std::string& L = engine.Tags()[TAG_BRACKET1];
-  const std::string& R = engine.Tags()[TAG_BRACKET2];
+  const TagSymbols& tags = engine.Tags();
+  const std::string& L = tags[TAG_BRACKET1];
+  const std::string& R = tags[TAG_BRACKET2];
   for (const PatternNode& item : engine.replaceList_) {
     switch (item.kind) {
       case TAG_LITERAL:

@@ -54,15 +54,16 @@ CompileResult SearchEngine::SetCharset(Charset charset) {
 }
 
 const TagSymbols& SearchEngine::Tags() const {
-  if (charset_ == Charset::Cp932) return symbols_;
+  return charset_ == Charset::Cp932 ? symbols_ : convertedTags_;
+}
+
+void SearchEngine::ConvertTags() {
   // Converted again only when a symbol changed since the last compile.
-  if (convertedFrom_ != symbols_) {
-    convertedFrom_ = symbols_;
-    for (std::size_t k = 0; k < symbols_.size(); ++k) {
-      convertedTags_[k] = ConvertedSymbol(symbols_[k], charset_);
-    }
+  if (charset_ == Charset::Cp932 || convertedFrom_ == symbols_) return;
+  convertedFrom_ = symbols_;
+  for (std::size_t k = 0; k < symbols_.size(); ++k) {
+    convertedTags_[k] = ConvertedSymbol(symbols_[k], charset_);
   }
-  return convertedTags_;
 }
 
 CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
@@ -103,6 +104,7 @@ CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
 
 CompileResult SearchEngine::CompileFind(std::string_view findText) {
   findRefusal_ = {};
+  ConvertTags();
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
@@ -115,6 +117,7 @@ CompileResult SearchEngine::CompileFind(std::string_view findText) {
 
 CompileResult SearchEngine::CompileReplaceList(std::string_view replaceText) {
   replaceRefusal_ = {};
+  ConvertTags();
   return {ReplaceCompiler::Compile(*this, replaceText)};
 }
 

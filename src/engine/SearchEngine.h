@@ -154,7 +154,8 @@ class SearchEngine {
   const CompiledPattern& ReplaceList() const { return replaceList_; }
   bool HasPattern() const { return !pattern_.empty(); }
   const TagSymbols& Symbols() const { return symbols_; }
-  // The symbols in force as TextCharset() spells them (the compilers read these).
+  // The symbols in force as TextCharset() spells them, as of the last compile (the compilers
+  // read these).
   const TagSymbols& Tags() const;
   // Area 1-26 ("a"-"z"): whether the pattern stores into it, and what the last match stored.
   bool HasAreaGroup(int area) const;
@@ -166,6 +167,7 @@ class SearchEngine {
   friend class ReplaceDriver;
 
   void ClearPattern();
+  void ConvertTags();
   CompileResult CompileFind(std::string_view findText);
   CompileResult CompileReplaceList(std::string_view replaceText);
   // Whether a match can be tried in a text of this size from StartPos.
@@ -188,8 +190,8 @@ class SearchEngine {
   Given givenReplace_;
   EngineError findRefusal_;     // why the find text could not be converted for charset_
   EngineError replaceRefusal_;  // why the replace text could not be compiled for charset_
-  mutable TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
-  mutable TagSymbols convertedTags_;
+  TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
+  TagSymbols convertedTags_;
   std::string workingText_;
   std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from
   CompiledPattern pattern_;

@@ -269,6 +269,19 @@ TEST(CaseMapUtf8Test, LongTextsFoldAtEveryAlignment) {
     ToUpperUtf8(up.data(), up.size());
     ASSERT_EQ(up, want) << shift;
     EXPECT_EQ(ToUpperCopyIn(Charset::Utf8, text), want);
+    // Lower-casing the whole equals lower-casing each character alone.
+    std::string low = up;
+    ToLowerUtf8(low.data(), low.size());
+    std::string lowEach;
+    for (std::size_t i = 0; i < up.size();) {
+      const auto step = static_cast<std::size_t>(CharLengthAt(Charset::Utf8, up, i));
+      std::string one = up.substr(i, step);
+      ToLowerUtf8(one.data(), one.size());
+      lowEach += one;
+      i += step;
+    }
+    ASSERT_EQ(low, lowEach) << shift;
+    EXPECT_NE(low.find("ａｚαωяёⅰⅹ"), std::string::npos);
   }
 }
 
