@@ -433,10 +433,56 @@ inline void MapUtf8At(unsigned char* p, std::size_t avail) {
   }
 }
 
+#if defined(NORRA_AVX2_CASE)
+
+// The same scan as below, 32 bytes a step, on processors that have AVX2.
+template <bool Upper>
+__attribute__((target("avx2"))) std::size_t MapUtf8Blocks32(unsigned char* p, std::size_t n) {
+  constexpr unsigned char kFirst = Upper ? 'a' : 'A';
+  constexpr unsigned char kRomanThird = Upper ? 0xB0 : 0xA0;
+  constexpr unsigned char kWideSecond = Upper ? 0xBD : 0xBC;
+  constexpr unsigned char kWideThird = Upper ? 0x81 : 0xA1;
+  std::size_t i = 0;
+  while (i + 34 <= n) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 1));
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 2));
+    const __m256i letter = InRange32(a, kFirst, kFirst + 25);
+    const __m256i pair = _mm256_and_si256(a, _mm256_set1_epi8(static_cast<char>(0xFE)));
+    const __m256i twoByte =
+        _mm256_or_si256(_mm256_cmpeq_epi8(pair, _mm256_set1_epi8(static_cast<char>(0xCE))),
+                        _mm256_cmpeq_epi8(pair, _mm256_set1_epi8(static_cast<char>(0xD0))));
+    const __m256i roman = _mm256_and_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(0xE2))),
+                         _mm256_cmpeq_epi8(b, _mm256_set1_epi8(static_cast<char>(0x85)))),
+        InRange32(c, kRomanThird, kRomanThird + 9));
+    const __m256i wide = _mm256_and_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(0xEF))),
+                         _mm256_cmpeq_epi8(b, _mm256_set1_epi8(static_cast<char>(kWideSecond)))),
+        InRange32(c, kWideThird, kWideThird + 25));
+    const __m256i cased = _mm256_or_si256(twoByte, _mm256_or_si256(roman, wide));
+    if (_mm256_movemask_epi8(letter) != 0) {
+      a = _mm256_xor_si256(a, _mm256_and_si256(letter, _mm256_set1_epi8(0x20)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), a);
+    }
+    for (auto m = static_cast<unsigned>(_mm256_movemask_epi8(cased)); m != 0; m &= m - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
+      MapUtf8At<Upper>(p + at, n - at);
+    }
+    i += 32;
+  }
+  return i;
+}
+
+#endif
+
 template <bool Upper>
 void MapCaseUtf8(unsigned char* p, std::size_t n) {
   constexpr unsigned char kFirst = Upper ? 'a' : 'A';
   std::size_t i = 0;
+#if defined(NORRA_AVX2_CASE)
+  if (HasAvx2()) i = MapUtf8Blocks32<Upper>(p, n);
+#endif
 #if defined(__SSE2__)
   // Sixteen bytes a step: ASCII letters flip in the register; the few cased characters of
   // more bytes are found by their first two or three bytes and mapped one by one after the
