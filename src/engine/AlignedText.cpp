@@ -1,4 +1,4 @@
-// Boundary-aware byte searches in short CP932 texts.
+// Boundary-aware byte searches in short texts.
 #include "engine/AlignedText.h"
 
 #include <algorithm>
@@ -8,20 +8,29 @@
 
 namespace norra {
 
-void AlignedText::Reset(std::string_view text) {
+void AlignedText::Reset(std::string_view text, Charset charset) {
   text_ = text;
+  charset_ = charset;
   // The group pass resets once per group over the whole find text: only the bytes after a
   // lead byte need a look of their own.
   const std::size_t size = text.size();
   Work() += size;
   boundary_.assign(size, 1);
+  if (charset == Charset::Utf8) {
+    for (std::size_t i = 0; i < size;) {
+      const auto length = static_cast<std::size_t>(CharLengthAt(charset, text, i));
+      for (std::size_t k = 1; k < length; ++k) boundary_[i + k] = 0;
+      i += length;
+    }
+    return;
+  }
   for (std::size_t i = 0; i + 1 < size; ++i) {
     if (IsLeadByte(static_cast<unsigned char>(text[i]))) boundary_[++i] = 0;
   }
 }
 
 std::size_t AlignedText::StepAt(std::size_t pos) const {
-  return static_cast<std::size_t>(CharStepAt(text_, pos));
+  return static_cast<std::size_t>(CharLengthAt(charset_, text_, pos));
 }
 
 std::size_t AlignedText::Find(std::string_view needle, std::size_t from) const {

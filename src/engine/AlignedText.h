@@ -1,5 +1,5 @@
-// Byte searches in a short CP932 text that only count occurrences starting on a character
-// boundary (a second byte of a double-byte character never starts a tag or a match).
+// Byte searches in a short text (CP932 or UTF-8) that only count occurrences starting on a
+// character boundary (a later byte of a multi-byte character never starts a tag or a match).
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/Charset.h"
+
 namespace norra {
 
 class AlignedText {
@@ -15,15 +17,17 @@ class AlignedText {
   static constexpr std::size_t npos = std::string_view::npos;
 
   AlignedText() = default;
-  explicit AlignedText(std::string_view text) { Reset(text); }
+  explicit AlignedText(std::string_view text, Charset charset = Charset::Cp932) {
+    Reset(text, charset);
+  }
 
   // Takes a new text (the view must outlive the searches) and recomputes its boundaries.
-  void Reset(std::string_view text);
+  void Reset(std::string_view text, Charset charset = Charset::Cp932);
 
   std::string_view View() const { return text_; }
   std::size_t Size() const { return text_.size(); }
   bool IsBoundary(std::size_t pos) const { return pos >= text_.size() || boundary_[pos]; }
-  // Bytes of the character starting at pos (CharStep).
+  // Bytes of the character starting at pos (CharLengthAt).
   std::size_t StepAt(std::size_t pos) const;
 
   // First occurrence of needle starting at or after `from` on a boundary; npos when none.
@@ -39,6 +43,7 @@ class AlignedText {
 
  private:
   std::string_view text_;
+  Charset charset_ = Charset::Cp932;
   std::vector<char> boundary_;
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "text/Charset.h"
+
 namespace norra {
 
 enum class EngineErrorCode : int {
@@ -22,14 +24,19 @@ enum class EngineErrorCode : int {
   EmptyPattern,              // a replace-all without a compiled pattern
   WhichWithoutAlternatives,  // a match reached a WHICH tag with nothing to choose from;
                              // fragment: the WHICH symbol
+  FindTextNotHeld,     // the find text has characters the text's charset cannot hold;
+                       // fragment: those characters, each once (UTF-8); charset: the text's
+  ReplaceTextNotHeld,  // the same for the replace text
 };
 
 struct EngineError {
   EngineErrorCode code = EngineErrorCode::None;
-  std::string fragment;  // CP932, as the pattern or the symbols in force spell it
+  std::string fragment;  // as the pattern or the symbols in force spell it, in `charset`
+  Charset charset = Charset::Cp932;
 
   EngineError() = default;
-  EngineError(EngineErrorCode c, std::string f = {}) : code(c), fragment(std::move(f)) {}
+  EngineError(EngineErrorCode c, std::string f = {}, Charset cs = Charset::Cp932)
+      : code(c), fragment(std::move(f)), charset(cs) {}
 
   bool Ok() const { return code == EngineErrorCode::None; }
   // Refusals that abandon the whole command rather than only failing the compile: the window

@@ -195,7 +195,7 @@ void Matcher::PruneMemo(std::size_t from) {
 
 bool Matcher::Find(std::size_t from, std::size_t& matchStart, std::size_t& matchEnd) {
   const std::size_t size = session_->Size();
-  if (from < size && !session_->IsBoundary(from)) ++from;  // never begin inside a character
+  while (from < size && !session_->IsBoundary(from)) ++from;  // never begin inside a character
   if (from >= size) return false;
 
   if (singleLiteral_) {

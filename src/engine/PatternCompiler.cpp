@@ -37,10 +37,10 @@ bool ParseCount(std::string_view text, long long& value) {
 
 PatternCompiler::PatternCompiler(SearchEngine& engine) : engine_(engine) {}
 
-const std::string& PatternCompiler::S(int k) const { return engine_.symbols_[k]; }
+const std::string& PatternCompiler::S(int k) const { return engine_.Tags()[k]; }
 
 void PatternCompiler::Refuse(EngineErrorCode code, int k) {
-  error_ = EngineError(code, k >= 0 ? S(k) : std::string());
+  error_ = EngineError(code, k >= 0 ? S(k) : std::string(), engine_.TextCharset());
 }
 
 void PatternCompiler::Abandon(EngineErrorCode code, int k) {
@@ -49,12 +49,12 @@ void PatternCompiler::Abandon(EngineErrorCode code, int k) {
 }
 
 std::string PatternCompiler::Fold(std::string_view text) const {
-  return engine_.MatchCase ? std::string(text) : ToUpperCp932Copy(text);
+  return engine_.MatchCase ? std::string(text) : ToUpperCopyIn(engine_.TextCharset(), text);
 }
 
 void PatternCompiler::SetText(std::string text) {
   text_ = std::move(text);
-  aligned_.Reset(text_);
+  aligned_.Reset(text_, engine_.TextCharset());
 }
 
 EngineError PatternCompiler::Compile(std::string_view findText) {
@@ -113,7 +113,7 @@ std::optional<bool> PatternCompiler::GroupsInOneScan() {
   const std::string& R = S(TAG_BRACKET2);
   const std::string source = std::move(text_);
   text_.clear();
-  const AlignedText original(source);
+  const AlignedText original(source, engine_.TextCharset());
   enum Event { RepeatClose, StorageClose, RepeatOpen, StorageOpen, kEvents };
   NextOccurrence finders[kEvents] = {
       {original, L + S(TAG_ENDREPEAT) + R},
@@ -292,7 +292,7 @@ bool PatternCompiler::CompileRepeatGroup(const GroupSpan& span) {
                                      S(TAG_BRACKET2).size();
   const std::size_t countStart = span.open + S(TAG_BRACKET1).size() + S(TAG_REPEAT).size() + 1;
   // Searched in the group's own text: the closing tag ends in a bracket.
-  const AlignedText ownText(std::string_view(text_).substr(span.open));
+  const AlignedText ownText(std::string_view(text_).substr(span.open), engine_.TextCharset());
   std::size_t r = ownText.Find(S(TAG_BRACKET2), countStart - span.open);
   if (r != AlignedText::npos) r += span.open;
   long long count = 0;
@@ -456,7 +456,7 @@ bool PatternCompiler::TryToken(const AlignedText& text, TokenSearches& searches,
 bool PatternCompiler::Tokenize(std::string_view source, std::vector<PatternNode>& out) {
   out.clear();
   bodyDepth_ = 0;
-  AlignedText text(source);
+  AlignedText text(source, engine_.TextCharset());
   const std::string& L = S(TAG_BRACKET1);
   const std::string& R = S(TAG_BRACKET2);
   TokenSearches searches{{text, R}, {text, R + R}, {text, R + L}};

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/AlignedText.h"
+#include "engine/CharsetText.h"
 #include "engine/SearchEngine.h"
 #include "platform/Clock.h"
 #include "text/AsciiCase.h"
@@ -22,7 +23,7 @@ struct Candidate {
 EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view replaceText) {
   CompiledPattern& list = engine.replaceList_;
   list.clear();
-  const TagSymbols& sym = engine.symbols_;
+  const TagSymbols& sym = engine.Tags();
   const std::string& L = sym[TAG_BRACKET1];
   const std::string& R = sym[TAG_BRACKET2];
   auto literal = [&list](std::string_view text) {
@@ -35,7 +36,7 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
     return {};
   }
 
-  const AlignedText text(replaceText);
+  const AlignedText text(replaceText, engine.TextCharset());
   const std::string rcountTag = L + sym[TAG_RCOUNT] + R;
   const std::string fcountTag = L + sym[TAG_FCOUNT] + R;
   const std::string nowOpener = L + sym[TAG_NOWF] + L;
@@ -105,8 +106,8 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
     if (best.pos > pos) literal(replaceText.substr(pos, best.pos - pos));
     if (item.kind == TAG_NOWF) {
       std::string probe;
-      if (!FormatDateTime(item.text, engine.clock_.Now(), probe)) {
-        EngineError error(EngineErrorCode::DateFormat, std::move(item.text));
+      if (!FormatDateTimeIn(engine.TextCharset(), item.text, engine.clock_.Now(), probe)) {
+        EngineError error(EngineErrorCode::DateFormat, std::move(item.text), engine.TextCharset());
         list.clear();
         return error;
       }
@@ -118,8 +119,9 @@ EngineError ReplaceCompiler::Compile(SearchEngine& engine, std::string_view repl
 }
 
 void ReplaceCompiler::ExpandInto(const SearchEngine& engine, std::string& out) {
-  const std::string& L = engine.symbols_[TAG_BRACKET1];
-  const std::string& R = engine.symbols_[TAG_BRACKET2];
+  const TagSymbols& tags = engine.Tags();
+  const std::string& L = tags[TAG_BRACKET1];
+  const std::string& R = tags[TAG_BRACKET2];
   for (const PatternNode& item : engine.replaceList_) {
     switch (item.kind) {
       case TAG_LITERAL:
@@ -140,7 +142,7 @@ void ReplaceCompiler::ExpandInto(const SearchEngine& engine, std::string& out) {
         break;
       case TAG_NOWF: {
         std::string formatted;
-        if (FormatDateTime(item.text, engine.clock_.Now(), formatted)) {
+        if (FormatDateTimeIn(engine.TextCharset(), item.text, engine.clock_.Now(), formatted)) {
           out += formatted;
         } else {
           out += L + "Time's Error" + R;

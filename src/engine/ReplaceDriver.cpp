@@ -97,6 +97,7 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
                             std::vector<MatchSpan>* spans, std::string* foldInPlace,
                             bool preFolded) {
   RequirePattern(engine);
+  if (spans == nullptr && !engine.replaceRefusal_.Ok()) throw EngineAbort(engine.replaceRefusal_);
   engine.PreFoldedText = true;
   const std::int64_t countBefore = engine.ReplaceCount;
 
@@ -112,30 +113,32 @@ bool ReplaceDriver::RunLoop(SearchEngine& engine, std::string_view text, Replace
     // A listing of a text its caller needs no more: folded over itself, its storage areas
     // then holding folded texts.
     FoldWidthKanaInPlace(engine.compiledCharset_, *foldInPlace, engine.compiledFolds_, &foldMap);
-    if (!engine.MatchCase && !preFolded) ToUpperCp932(*foldInPlace);
+    if (!engine.MatchCase && !preFolded) {
+      ToUpperIn(engine.charset_, foldInPlace->data(), foldInPlace->size());
+    }
     text = compare = *foldInPlace;
     map = &foldMap;
     foldedInPlace = true;
   } else if (engine.compiledFolds_.Any()) {
     FoldWidthKana(engine.compiledCharset_, text, engine.compiledFolds_, folded, &foldMap);
-    if (!engine.MatchCase && !preFolded) ToUpperCp932(folded);
+    if (!engine.MatchCase && !preFolded) ToUpperIn(engine.charset_, folded.data(), folded.size());
     compare = folded;
     map = &foldMap;
   } else if (engine.MatchCase || preFolded) {
     // compared as it is
   } else if (foldInPlace != nullptr) {
-    ToUpperCp932(*foldInPlace);
+    ToUpperIn(engine.charset_, foldInPlace->data(), foldInPlace->size());
     text = compare = *foldInPlace;
   } else {
     ReserveLargeBuffer(folded, text.size());
     folded.assign(text);
-    ToUpperCp932(folded.data(), folded.size());
+    ToUpperIn(engine.charset_, folded.data(), folded.size());
     compare = folded;
   }
   const auto original = [map](std::size_t offset) {
     return map != nullptr ? map->ToOriginal(offset) : offset;
   };
-  MatchSession session(compare, map != nullptr ? compare : text);
+  MatchSession session(compare, map != nullptr ? compare : text, engine.charset_);
   engine.matcher_->Begin(session);
   // The output begins at the first match: a text without one costs no copy.
   bool replaced = false;

@@ -1,6 +1,7 @@
 // The engine object: its fields, the run reset, compiling, matching and expansion.
 #include "engine/SearchEngine.h"
 
+#include "engine/CharsetText.h"
 #include "engine/Matcher.h"
 #include "engine/MatchSession.h"
 #include "engine/PatternCompiler.h"
@@ -36,21 +37,91 @@ void SearchEngine::ClearPattern() {
   intoGroupCount_ = 0;
 }
 
+CompileResult SearchEngine::SetCharset(Charset charset) {
+  if (charset == charset_) return {!findRefusal_.Ok() ? findRefusal_ : replaceRefusal_};
+  charset_ = charset;
+  ClearPattern();
+  replaceList_.clear();
+  if (givenFind_.set) {
+    const Given find = givenFind_;
+    if (CompileResult r = Compile(find.text, find.charset); !r) return r;
+  }
+  if (givenReplace_.set) {
+    const Given replace = givenReplace_;
+    if (CompileResult r = CompileReplace(replace.text, replace.charset); !r) return r;
+  }
+  return {};
+}
+
+const TagSymbols& SearchEngine::Tags() const {
+  return charset_ == Charset::Cp932 ? symbols_ : convertedTags_;
+}
+
+void SearchEngine::ConvertTags() {
+  // Converted again only when a symbol changed since the last compile.
+  if (charset_ == Charset::Cp932 || convertedFrom_ == symbols_) return;
+  convertedFrom_ = symbols_;
+  for (std::size_t k = 0; k < symbols_.size(); ++k) {
+    convertedTags_[k] = ConvertedSymbol(symbols_[k], charset_);
+  }
+}
+
+CompileResult SearchEngine::Compile(std::string_view findText, Charset given) {
+  givenFind_ = {true, std::string(findText), given};
+  std::string converted;
+  if (EngineError error = ConvertForEngine(findText, given, charset_,
+                                           EngineErrorCode::FindTextNotHeld, converted);
+      !error.Ok()) {
+    ClearPattern();
+    findRefusal_ = error;
+    return {std::move(error)};
+  }
+  return CompileFind(converted);
+}
+
+CompileResult SearchEngine::CompileReplace(std::string_view replaceText, Charset given) {
+  givenReplace_ = {true, std::string(replaceText), given};
+  std::string converted;
+  if (EngineError error = ConvertForEngine(replaceText, given, charset_,
+                                           EngineErrorCode::ReplaceTextNotHeld, converted);
+      !error.Ok()) {
+    replaceList_.clear();
+    replaceRefusal_ = error;
+    return {std::move(error)};
+  }
+  return CompileReplaceList(converted);
+}
+
 CompileResult SearchEngine::Compile(std::string_view findText) {
+  givenFind_ = {true, std::string(findText), charset_};
+  return CompileFind(findText);
+}
+
+CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
+  givenReplace_ = {true, std::string(replaceText), charset_};
+  return CompileReplaceList(replaceText);
+}
+
+CompileResult SearchEngine::CompileFind(std::string_view findText) {
+  findRefusal_ = {};
+  ConvertTags();
   PatternCompiler compiler(*this);
   EngineError error = compiler.Compile(findText);
   if (!error.Ok()) return {std::move(error)};
   compiledFolds_ = Folds;
-  compiledCharset_ = FoldCharset;
+  compiledCharset_ = charset_;
   foldedVersion_ = 0;
   if (compiledFolds_.Any()) FoldLiterals(pattern_);
   matcher_ = std::make_unique<Matcher>(pattern_, [this] {
-    throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives, symbols_[TAG_WHICH]);
+    throw EngineAbort(EngineError(EngineErrorCode::WhichWithoutAlternatives,
+                                  Tags()[TAG_WHICH], charset_));
   });
   return {};
 }
 
-CompileResult SearchEngine::CompileReplace(std::string_view replaceText) {
+CompileResult SearchEngine::CompileReplaceList(std::string_view replaceText) {
+  replaceRefusal_ = {};
+  ConvertTags();
   return {ReplaceCompiler::Compile(*this, replaceText)};
 }
 
@@ -100,7 +171,7 @@ void SearchEngine::FoldWorkingText(bool upper) {
   // A control's text is folded once for as long as it stays the same (finds step through it).
   if (foldedVersion_ != 0 && foldedVersion_ == workingVersion_ && foldedUpper_ == upper) return;
   FoldWidthKana(compiledCharset_, workingText_, compiledFolds_, foldedWorking_, &foldedWorkingMap_);
-  if (upper) ToUpperCp932(foldedWorking_);
+  if (upper) ToUpperIn(charset_, foldedWorking_.data(), foldedWorking_.size());
   foldedVersion_ = workingVersion_;
   foldedUpper_ = upper;
 }
@@ -112,7 +183,7 @@ bool SearchEngine::MatchInFolded(std::string_view compare, const FoldMap& map,
   if (!Matchable(original)) return false;
   const std::size_t from = map.ToFolded(static_cast<std::size_t>(StartPos - 1));
   if (from >= compare.size()) return false;
-  MatchSession session(compare, compare);
+  MatchSession session(compare, compare, charset_);
   matcher_->Begin(session);
   std::size_t start = 0;
   std::size_t end = 0;
@@ -131,7 +202,7 @@ bool SearchEngine::Match() {
   std::string folded;
   std::string_view compare = workingText_;
   if (!MatchCase && !PreFoldedText && Matchable(workingText_)) {
-    folded = ToUpperCp932Copy(workingText_);
+    folded = ToUpperCopyIn(charset_, workingText_);
     compare = folded;
   }
   return MatchIn(compare, workingText_);
@@ -146,7 +217,7 @@ bool SearchEngine::MatchIn(std::string_view compare, std::string_view unfolded) 
   MatchPos = 0;
   MatchLen = 0;
   if (!Matchable(unfolded)) return false;
-  MatchSession session(compare, unfolded);
+  MatchSession session(compare, unfolded, charset_);
   matcher_->Begin(session);
   std::size_t start = 0;
   std::size_t end = 0;
@@ -173,6 +244,7 @@ bool SearchEngine::MatchInControl(TextControl& control) {
   if (MatchCase || PreFoldedText || !Matchable(workingText_)) {
     return MatchIn(workingText_, workingText_);
   }
+  if (charset_ != Charset::Cp932) return Match();  // the control's folded copy is CP932's
   const std::string_view folded = control.FoldedTextView();
   if (folded.size() != workingText_.size()) return Match();  // never compare past its end
   return MatchIn(folded, workingText_);

@@ -15,6 +15,7 @@
 #include "engine/EngineError.h"
 #include "engine/PatternNode.h"
 #include "engine/TagTable.h"
+#include "text/Charset.h"
 #include "text/ReplacedSpan.h"
 #include "text/WidthKanaFold.h"
 
@@ -81,14 +82,31 @@ class SearchEngine {
   // literals and every match then compare folded texts, while positions, lengths and stored
   // texts stay those of the text as it is written.
   WidthKanaFolds Folds;
-  Charset FoldCharset = Charset::Cp932;  // the charset of the compiled texts and searched texts
 
-  // Compiles a find text (CP932) with the symbols in force. On failure the pattern is empty
-  // and the result's error says why (NothingToFind for an empty text).
+  // The charset of the texts this engine searches, and of the find and replace texts
+  // Compile and CompileReplace take as they are (CP932 unless set). The tag symbols are
+  // converted to it; counters, dates and storage areas insert text in it. Setting another
+  // compiles the last find and replace texts again for it, from the texts as they were given
+  // (so a run over files of both charsets switches back and forth without loss); the result
+  // is that of the first compile that failed. A find text that fails leaves no pattern; a
+  // replace text that fails leaves the pattern, for finding, and every replace-all refuses
+  // (EngineAbort with that error) until a replace text compiles. Setting the charset in force
+  // tells again why its texts could not be compiled, if they could not.
+  CompileResult SetCharset(Charset charset);
+  Charset TextCharset() const { return charset_; }
+
+  // Compiles a find text (in TextCharset()) with the symbols in force. On failure the pattern
+  // is empty and the result's error says why (NothingToFind for an empty text).
   CompileResult Compile(std::string_view findText);
+  // Compiles a find text written in `given`, converted to TextCharset() first. A character
+  // the engine's charset cannot hold refuses it (FindTextNotHeld naming the characters):
+  // nothing is ever searched for in place of it.
+  CompileResult Compile(std::string_view findText, Charset given);
 
-  // Compiles a replace text (CP932). Fails only for an unusable date format.
+  // Compiles a replace text (in TextCharset()). Fails only for an unusable date format.
   CompileResult CompileReplace(std::string_view replaceText);
+  // The same for a replace text written in `given` (ReplaceTextNotHeld as above).
+  CompileResult CompileReplace(std::string_view replaceText, Charset given);
 
   // Clears ConditionsChanged, FindCount and ReplaceCount (the window's run keeps the rest).
   void RunReset();
@@ -141,6 +159,9 @@ class SearchEngine {
   const CompiledPattern& ReplaceList() const { return replaceList_; }
   bool HasPattern() const { return !pattern_.empty(); }
   const TagSymbols& Symbols() const { return symbols_; }
+  // The symbols in force as TextCharset() spells them, as of the last compile (the compilers
+  // read these).
+  const TagSymbols& Tags() const;
   // Area 1-26 ("a"-"z"): whether the pattern stores into it, and what the last match stored.
   bool HasAreaGroup(int area) const;
   const std::string& AreaText(int area) const;
@@ -151,6 +172,9 @@ class SearchEngine {
   friend class ReplaceDriver;
 
   void ClearPattern();
+  void ConvertTags();
+  CompileResult CompileFind(std::string_view findText);
+  CompileResult CompileReplaceList(std::string_view replaceText);
   // Whether a match can be tried in a text of this size from StartPos.
   bool Matchable(std::string_view text) const;
   // Match on a compare text (upper-cased or not) and the text it came from, of equal length.
@@ -169,6 +193,19 @@ class SearchEngine {
 
   const TagSymbols& symbols_;
   const Clock& clock_;
+  Charset charset_ = Charset::Cp932;
+  // The last find and replace texts as they were given, for compiling them again.
+  struct Given {
+    bool set = false;
+    std::string text;
+    Charset charset = Charset::Cp932;
+  };
+  Given givenFind_;
+  Given givenReplace_;
+  EngineError findRefusal_;     // why the find text could not be converted for charset_
+  EngineError replaceRefusal_;  // why the replace text could not be compiled for charset_
+  TagSymbols convertedFrom_;  // the symbols convertedTags_ was made from
+  TagSymbols convertedTags_;
   std::string workingText_;
   std::uint64_t workingVersion_ = 0;  // the TextVersion of the control it was copied from
   CompiledPattern pattern_;

@@ -101,13 +101,56 @@ std::vector<std::string> DiskSearch::DistinctFiles(const std::vector<std::string
   return distinct;
 }
 
-std::string DiskSearch::LeftChangedLines(const std::vector<std::string>& files) {
+namespace {
+
+std::string NamedFiles(std::string_view heading, const std::vector<std::string>& files) {
   if (files.empty()) return {};
-  std::string lines = "\n" + std::string(kLeftChanged) + std::to_string(files.size()) + "個)";
+  std::string lines = "\n" + std::string(heading) + std::to_string(files.size()) + "個)";
   constexpr std::size_t kNamed = 5;  // a message box shows a few names, not a list
   for (std::size_t i = 0; i < files.size() && i < kNamed; ++i) lines += "\n" + files[i];
   if (files.size() > kNamed) lines += "\n...";
   return lines;
+}
+
+// Puts the engine back to the charset it had, whatever a run over files switched it to.
+class CharsetRestore {
+ public:
+  explicit CharsetRestore(SearchEngine& engine) : engine_(engine), saved_(engine.TextCharset()) {}
+  ~CharsetRestore() { engine_.SetCharset(saved_); }
+  CharsetRestore(const CharsetRestore&) = delete;
+  CharsetRestore& operator=(const CharsetRestore&) = delete;
+
+ private:
+  SearchEngine& engine_;
+  Charset saved_;
+};
+
+}  // namespace
+
+std::string DiskSearch::LeftChangedLines(const std::vector<std::string>& files) {
+  return NamedFiles(kLeftChanged, files);
+}
+
+std::string DiskSearch::LeftNotHeldLines(const std::vector<std::string>& files) {
+  return NamedFiles(kLeftNotHeld, files);
+}
+
+bool DiskSearch::EngineFor(const SearchFileText& held, std::string_view text,
+                           FileOutcome& outcome) {
+  const CompileResult compiled = engine_.SetCharset(held.TextCharset());
+  if (compiled) return true;
+  outcome = FileOutcome::Unchanged;
+  if (compiled.error.code != EngineErrorCode::ReplaceTextNotHeld) return false;
+  // The find text is held: whether the file would have changed decides whether it is named.
+  const std::int64_t findCount = engine_.FindCount;
+  const bool matches = !engine_.ListMatchesInText(text).empty();
+  engine_.FindCount = findCount;
+  if (matches) {
+    outcome = FileOutcome::NotHeld;
+    lastFailure_ = "the file's encoding (" + std::string(FileEncodingName(held.Encoding())) +
+                   ") cannot hold " + compiled.error.fragment;
+  }
+  return false;
 }
 
 DiskSearchEnd DiskSearch::CollectFolderFiles(const DiskSearchRequest& request,
@@ -184,6 +227,7 @@ FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std:
     };
     return ReplaceInFileTo(path, append);
   }
+  const CharsetRestore restore(engine_);
   AtomicWriteBatch* const saved = std::exchange(batch_, nullptr);
   const FileOutcome outcome = ReplaceOne(path, dryRun, nullptr);
   batch_ = saved;
@@ -191,6 +235,7 @@ FileOutcome DiskSearch::ReplaceInFile(const std::string& path, bool dryRun, std:
 }
 
 FileOutcome DiskSearch::ReplaceInFileTo(const std::string& path, const ContentOutput& output) {
+  const CharsetRestore restore(engine_);
   AtomicWriteBatch* const saved = std::exchange(batch_, nullptr);
   const FileOutcome outcome = ReplaceOne(path, false, &output);
   batch_ = saved;
@@ -243,13 +288,23 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     const FileOutcome kept = keepOriginal();
     return kept == FileOutcome::Unchanged ? FileOutcome::NotText : kept;
   }
+  // The text in the file's own encoding: its bytes after any byte-order mark, or (EUC-JP)
+  // their UTF-8 form, which goes back to the file's bytes when written.
+  SearchFileText held;
+  held.Hold(bytes, encodingChoice_);
+  const std::string_view own = held.Text();
   // The engine sees every line ended by CR LF. A file already in that form is not copied;
   // the file's own bytes are kept either way, as the rewrite copies them where nothing was
   // replaced.
   std::string joined;
-  const bool textIsOriginal = form.joinedWithCrLf;
-  if (!textIsOriginal) joined = JoinLinesWith(bytes, kCrLf);
-  const std::string_view text = textIsOriginal ? std::string_view(bytes) : joined;
+  const bool textIsOriginal =
+      held.Converted() ? ExamineText(own).joinedWithCrLf : form.joinedWithCrLf;
+  if (!textIsOriginal) joined = JoinLinesWith(own, kCrLf);
+  const std::string_view text = textIsOriginal ? own : std::string_view(joined);
+  if (FileOutcome left{}; !EngineFor(held, text, left)) {
+    if (left == FileOutcome::NotHeld) return left;
+    return keepOriginal();
+  }
 
   // The new text streams out as the engine makes it: to the caller, nowhere in a dry run, or
   // into a temporary file made at its first byte.
@@ -263,7 +318,22 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   };
   const ContentOutput discard = [](std::string_view) { return true; };
   const ContentOutput& sink = output != nullptr ? *output : (dryRun ? discard : toFile);
-  LineBreakWriter writer(bytes, textIsOriginal, sink);
+  // A kept byte-order mark goes first; a converted text is gathered whole and written in the
+  // file's encoding only once every character of it is known to have a form there.
+  std::string newText;
+  bool prefixed = held.Prefix().empty();
+  const ContentOutput own_sink = [&](std::string_view piece) {
+    if (held.Converted()) {
+      newText.append(piece);
+      return true;
+    }
+    if (!prefixed) {
+      prefixed = true;
+      if (!sink(held.Prefix())) return false;
+    }
+    return sink(piece);
+  };
+  LineBreakWriter writer(own, textIsOriginal, own_sink);
 
   const std::int64_t before = engine_.ReplaceCount;
   std::int64_t made = 0;
@@ -278,7 +348,21 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   }
   if (made <= 0) return keepOriginal();
 
-  const bool handedOn = writer.Finish();
+  bool handedOn = writer.Finish();
+  if (handedOn && held.Converted()) {
+    std::string fileBytes;
+    std::string notHeld;
+    if (!held.ToFileBytes(newText, fileBytes, notHeld)) {
+      engine_.ReplaceCount = before;
+      lastFailure_ = "the file's encoding (" + std::string(FileEncodingName(held.Encoding())) +
+                     ") cannot hold " + notHeld;
+      return FileOutcome::NotHeld;
+    }
+    std::string().swap(newText);
+    handedOn = sink(fileBytes);
+  } else if (handedOn && !prefixed) {
+    handedOn = sink(held.Prefix());  // a new text of no bytes keeps the mark
+  }
   // A new text of no bytes at all still replaces the file.
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
   if (fileError == FileError::IsLink) {
@@ -356,6 +440,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   // Known by the file and not by its name, as each visit would replace again in the text the
   // one before had made.
   const std::vector<std::string> files = DistinctFiles(given);
+  const CharsetRestore restore(engine_);
   DiskSearchResult result;
   result.foldersUnreadable = unreadableFolders;
   engine_.ReplaceCount = 0;
@@ -402,6 +487,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
       ++result.filesVisited;
       if (outcome == FileOutcome::NotText) ++result.filesNotText;
       if (outcome == FileOutcome::Linked) result.leftChanged.push_back(path);
+      if (outcome == FileOutcome::NotHeld) result.leftNotHeld.push_back(path);
       if (outcome == FileOutcome::Replaced) {
         ++result.filesChanged;
         if (batch_ != nullptr) {
@@ -443,6 +529,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   std::string message =
       EndMessage(engine_.ReplaceCount, result.filesNotText, result.foldersUnreadable);
   message += LeftChangedLines(result.leftChanged);
+  message += LeftNotHeldLines(result.leftNotHeld);
   ui_.ShowMessageBox(message, MB_OK | MB_ICONINFORMATION, caption);
   engine_.RunReset();
   return result;

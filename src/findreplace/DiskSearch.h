@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "text/FileIo.h"
+#include "text/SearchFileText.h"
 
 namespace norra {
 
@@ -45,6 +46,8 @@ struct DiskSearchResult {
   // Files another program changed after they were read: left with that program's content,
   // their replacements not counted.
   std::vector<std::string> leftChanged;
+  // Files whose encoding cannot hold a replacement they would have got: left as they were.
+  std::vector<std::string> leftNotHeld;
 };
 
 // What happened to one file.
@@ -56,6 +59,8 @@ enum class FileOutcome {
   WriteFailed,   // the new text could not be written; the file is as it was
   Linked,        // a folder run found the name turned into a link (or its folder gone): the
                  // file was not touched, and the run names it
+  NotHeld,       // the file's encoding cannot hold a replacement: not touched, and the run
+                 // names it
 };
 
 class DiskSearch {
@@ -97,6 +102,9 @@ class DiskSearch {
   // refused a piece. May throw EngineAbort.
   FileOutcome ReplaceInFileTo(const std::string& path, const ContentOutput& output);
 
+  // How each file's encoding is decided: the detection rule (the default) or one for all.
+  void SetEncodingChoice(EncodingChoice choice) { encodingChoice_ = choice; }
+
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
 
@@ -132,6 +140,9 @@ class DiskSearch {
   // changed them; empty when there are none.
   static std::string LeftChangedLines(const std::vector<std::string>& files);
   static constexpr std::string_view kLeftChanged = "(他のﾌﾟﾛｸﾞﾗﾑが変更したため置換しなかったﾌｧｲﾙ : ";
+  // The same for the files whose encoding cannot hold a replacement.
+  static std::string LeftNotHeldLines(const std::vector<std::string>& files);
+  static constexpr std::string_view kLeftNotHeld = "(文字ｺｰﾄﾞが置換後の文字を表せないため置換しなかったﾌｧｲﾙ : ";
 
  private:
   // Files rewritten by a run wait in its batch; at most this many, or this many bytes.
@@ -155,8 +166,15 @@ class DiskSearch {
   // failed and returns false.
   bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);
 
+  // Sets the engine to the file's charset. False when the file is to be left alone: its
+  // encoding cannot hold the find text (so it holds no match) or, when it has a match, the
+  // replace text (outcome then says NotHeld).
+  // `text` is the text the engine is to search.
+  bool EngineFor(const SearchFileText& held, std::string_view text, FileOutcome& outcome);
+
   SearchEngine& engine_;
   Ui& ui_;
+  EncodingChoice encodingChoice_ = EncodingChoice::Auto;
   std::string lastFailure_;
   FileError lastError_ = FileError::None;  // of the last file's write, when it failed
   AtomicWriteBatch* batch_ = nullptr;

@@ -28,10 +28,27 @@ EngineMessage Error(std::string text, const char* caption = kEngineCaption) {
   return {std::move(text), MB_OK | MB_ICONERROR, caption};
 }
 
+const char* CharsetName(Charset charset) {
+  return charset == Charset::Utf8 ? "UTF-8" : "Shift_JIS(CP932)";
+}
+
+// The characters of a UTF-8 text, one space between each two.
+std::string Spaced(std::string_view utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto step = static_cast<std::size_t>(CharLengthAt(Charset::Utf8, utf8, i));
+    if (!out.empty()) out += ' ';
+    out.append(utf8.substr(i, step));
+    i += step;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::optional<EngineMessage> MessageFor(const EngineError& error, const TagSymbols& symbols) {
-  const std::string f = Cp932ToUtf8(error.fragment);
+  const std::string f =
+      error.charset == Charset::Utf8 ? error.fragment : Cp932ToUtf8(error.fragment);
   auto symbol = [&symbols](int k) { return Cp932ToUtf8(symbols[k]); };
   for (const auto& [code, words] : kTagRefusals) {
     if (code == error.code) return Error("検索ﾀｸﾞ " + f + words);
@@ -51,6 +68,14 @@ std::optional<EngineMessage> MessageFor(const EngineError& error, const TagSymbo
       return Error("時間ﾌｫｰﾏｯﾄ '" + f + "' は解析不能です", "Norra");
     case C::EmptyPattern:
       return Error("検索する文が0文字です。", "Norra");
+    case C::FindTextNotHeld:
+      return Error("「検索する文」の " + Spaced(error.fragment) + " は " +
+                       CharsetName(error.charset) + " のﾌｧｲﾙでは表せないため、検索しません",
+                   "Norra");
+    case C::ReplaceTextNotHeld:
+      return Error("「置換する文」の " + Spaced(error.fragment) + " は " +
+                       CharsetName(error.charset) + " のﾌｧｲﾙでは表せないため、置換しません",
+                   "Norra");
     default:
       return std::nullopt;  // None, NothingToFind: refused without a word
   }

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 
-#include "text/Cp932.h"
+#include "text/Charset.h"
 
 namespace norra {
 
-void LineExcerpt::StepTo(std::string_view line, std::size_t& cursor, std::size_t target) {
+void LineExcerpt::StepTo(std::string_view line, std::size_t& cursor, std::size_t target) const {
   while (cursor < target) {
-    const std::size_t step = static_cast<std::size_t>(CharStepAt(line, cursor));
+    const std::size_t step = static_cast<std::size_t>(CharLengthAt(charset_, line, cursor));
     if (cursor + step > target) break;
     cursor += step;
   }

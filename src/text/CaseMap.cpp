@@ -385,6 +385,175 @@ std::string ToLowerCp932(std::string_view text) {
 
 std::string ToUpperCp932Copy(std::string_view text) { return ToUpperCp932(text); }
 
+char32_t UpperOf(char32_t cp) {
+  if (cp >= U'a' && cp <= U'z') return cp - 0x20;
+  if (cp < 0x3B1) return cp;
+  if ((cp >= 0x3B1 && cp <= 0x3C1) || (cp >= 0x3C3 && cp <= 0x3C9)) return cp - 0x20;  // Greek
+  if (cp >= 0x430 && cp <= 0x44F) return cp - 0x20;                                   // а-я
+  if (cp == 0x451) return 0x401;                                                      // ё
+  if (cp >= 0x2170 && cp <= 0x2179) return cp - 0x10;                                 // ⅰ-ⅹ
+  if (cp >= 0xFF41 && cp <= 0xFF5A) return cp - 0x20;                                 // ａ-ｚ
+  return cp;
+}
+
+char32_t LowerOf(char32_t cp) {
+  if (cp >= U'A' && cp <= U'Z') return cp + 0x20;
+  if (cp < 0x391) return cp;
+  if ((cp >= 0x391 && cp <= 0x3A1) || (cp >= 0x3A3 && cp <= 0x3A9)) return cp + 0x20;
+  if (cp >= 0x410 && cp <= 0x42F) return cp + 0x20;
+  if (cp == 0x401) return 0x451;
+  if (cp >= 0x2160 && cp <= 0x2169) return cp + 0x10;
+  if (cp >= 0xFF21 && cp <= 0xFF3A) return cp + 0x20;
+  return cp;
+}
+
+namespace {
+
+// Lead bytes of the multi-byte characters in the set: Greek (CE, CF), Cyrillic (D0, D1), the
+// Roman numerals (E2) and the full-width letters (EF). Such a byte never continues a
+// character, so the text can be scanned byte by byte without stepping characters.
+constexpr bool IsCasedUtf8Lead(unsigned c) {
+  return c == 0xCE || c == 0xCF || c == 0xD0 || c == 0xD1 || c == 0xE2 || c == 0xEF;
+}
+
+template <bool Upper>
+inline void MapUtf8At(unsigned char* p, std::size_t avail) {
+  char32_t cp = 0;
+  const int length = DecodeUtf8(p, avail, cp);
+  if (length < 2) return;
+  const char32_t mapped = Upper ? UpperOf(cp) : LowerOf(cp);
+  if (mapped == cp) return;
+  if (length == 2) {
+    p[0] = static_cast<unsigned char>(0xC0 | (mapped >> 6));
+    p[1] = static_cast<unsigned char>(0x80 | (mapped & 0x3F));
+  } else {
+    p[0] = static_cast<unsigned char>(0xE0 | (mapped >> 12));
+    p[1] = static_cast<unsigned char>(0x80 | ((mapped >> 6) & 0x3F));
+    p[2] = static_cast<unsigned char>(0x80 | (mapped & 0x3F));
+  }
+}
+
+#if defined(NORRA_AVX2_CASE)
+
+// The same scan as below, 32 bytes a step, on processors that have AVX2.
+template <bool Upper>
+__attribute__((target("avx2"))) std::size_t MapUtf8Blocks32(unsigned char* p, std::size_t n) {
+  constexpr unsigned char kFirst = Upper ? 'a' : 'A';
+  constexpr unsigned char kRomanThird = Upper ? 0xB0 : 0xA0;
+  constexpr unsigned char kWideSecond = Upper ? 0xBD : 0xBC;
+  constexpr unsigned char kWideThird = Upper ? 0x81 : 0xA1;
+  std::size_t i = 0;
+  while (i + 34 <= n) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 1));
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 2));
+    const __m256i letter = InRange32(a, kFirst, kFirst + 25);
+    const __m256i pair = _mm256_and_si256(a, _mm256_set1_epi8(static_cast<char>(0xFE)));
+    const __m256i twoByte =
+        _mm256_or_si256(_mm256_cmpeq_epi8(pair, _mm256_set1_epi8(static_cast<char>(0xCE))),
+                        _mm256_cmpeq_epi8(pair, _mm256_set1_epi8(static_cast<char>(0xD0))));
+    const __m256i roman = _mm256_and_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(0xE2))),
+                         _mm256_cmpeq_epi8(b, _mm256_set1_epi8(static_cast<char>(0x85)))),
+        InRange32(c, kRomanThird, kRomanThird + 9));
+    const __m256i wide = _mm256_and_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(0xEF))),
+                         _mm256_cmpeq_epi8(b, _mm256_set1_epi8(static_cast<char>(kWideSecond)))),
+        InRange32(c, kWideThird, kWideThird + 25));
+    const __m256i cased = _mm256_or_si256(twoByte, _mm256_or_si256(roman, wide));
+    if (_mm256_movemask_epi8(letter) != 0) {
+      a = _mm256_xor_si256(a, _mm256_and_si256(letter, _mm256_set1_epi8(0x20)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), a);
+    }
+    for (auto m = static_cast<unsigned>(_mm256_movemask_epi8(cased)); m != 0; m &= m - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
+      MapUtf8At<Upper>(p + at, n - at);
+    }
+    i += 32;
+  }
+  return i;
+}
+
+#endif
+
+template <bool Upper>
+void MapCaseUtf8(unsigned char* p, std::size_t n) {
+  constexpr unsigned char kFirst = Upper ? 'a' : 'A';
+  std::size_t i = 0;
+#if defined(NORRA_AVX2_CASE)
+  if (HasAvx2()) i = MapUtf8Blocks32<Upper>(p, n);
+#endif
+#if defined(__SSE2__)
+  // Sixteen bytes a step: ASCII letters flip in the register; the few cased characters of
+  // more bytes are found by their first two or three bytes and mapped one by one after the
+  // store (their later bytes may lie in the next block, which is loaded only afterwards).
+  // Japanese text has many characters that begin with E2 or EF, nearly none of them cased.
+  constexpr unsigned char kRomanThird = Upper ? 0xB0 : 0xA0;       // E2 85 B0-B9 / A0-A9
+  constexpr unsigned char kWideSecond = Upper ? 0xBD : 0xBC;       // EF BD 81-9A / BC A1-BA
+  constexpr unsigned char kWideThird = Upper ? 0x81 : 0xA1;
+  while (i + 18 <= n) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 2));
+    const __m128i letter = InRange(a, kFirst, kFirst + 25);
+    const __m128i pair = _mm_and_si128(a, _mm_set1_epi8(static_cast<char>(0xFE)));
+    const __m128i twoByte =
+        _mm_or_si128(_mm_cmpeq_epi8(pair, _mm_set1_epi8(static_cast<char>(0xCE))),
+                     _mm_cmpeq_epi8(pair, _mm_set1_epi8(static_cast<char>(0xD0))));
+    const __m128i roman = _mm_and_si128(
+        _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(0xE2))),
+                      _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(0x85)))),
+        InRange(c, kRomanThird, kRomanThird + 9));
+    const __m128i wide = _mm_and_si128(
+        _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(0xEF))),
+                      _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(kWideSecond)))),
+        InRange(c, kWideThird, kWideThird + 25));
+    const __m128i cased = _mm_or_si128(twoByte, _mm_or_si128(roman, wide));
+    if (_mm_movemask_epi8(letter) != 0) {
+      a = _mm_xor_si128(a, _mm_and_si128(letter, _mm_set1_epi8(0x20)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), a);
+    }
+    for (auto m = static_cast<unsigned>(_mm_movemask_epi8(cased)); m != 0; m &= m - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
+      MapUtf8At<Upper>(p + at, n - at);
+    }
+    i += 16;
+  }
+#endif
+  for (; i < n; ++i) {
+    const unsigned c = p[i];
+    if (c - kFirst < 26u) {
+      p[i] = static_cast<unsigned char>(c ^ 0x20);
+    } else if (IsCasedUtf8Lead(c)) {
+      MapUtf8At<Upper>(p + i, n - i);
+    }
+  }
+}
+
+}  // namespace
+
+void ToUpperUtf8(char* data, std::size_t size) {
+  MapCaseUtf8<true>(reinterpret_cast<unsigned char*>(data), size);
+}
+
+void ToLowerUtf8(char* data, std::size_t size) {
+  MapCaseUtf8<false>(reinterpret_cast<unsigned char*>(data), size);
+}
+
+void ToUpperIn(Charset charset, char* data, std::size_t size) {
+  if (charset == Charset::Utf8) {
+    ToUpperUtf8(data, size);
+  } else {
+    ToUpperCp932(data, size);
+  }
+}
+
+std::string ToUpperCopyIn(Charset charset, std::string_view text) {
+  std::string result(text);
+  ToUpperIn(charset, result.data(), result.size());
+  return result;
+}
+
 std::string ToLowerCp932Copy(std::string_view text) { return ToLowerCp932(text); }
 
 }  // namespace norra

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Charset.h"
+
 namespace norra {
 
 // Letters with a case: ASCII a-z, full-width ａ-ｚ, Greek and Cyrillic, and the small Roman
@@ -27,5 +29,18 @@ void ToLowerCp932(char* data, std::size_t size);
 [[nodiscard]] std::string ToLowerCp932(std::string_view text);
 [[nodiscard]] std::string ToUpperCp932Copy(std::string_view text);
 [[nodiscard]] std::string ToLowerCp932Copy(std::string_view text);
+
+// The same letters in UTF-8 text: a-z, ａ-ｚ (U+FF41-FF5A), the 24 Greek and 33 Cyrillic
+// letters CP932 holds (final sigma stays as it is), and ⅰ-ⅹ (U+2170-2179). Each pair has the
+// same UTF-8 length, so lengths and offsets are kept; malformed bytes stay as they are.
+void ToUpperUtf8(char* data, std::size_t size);
+void ToLowerUtf8(char* data, std::size_t size);
+// One code point's partner (itself when it has none in the set above).
+char32_t UpperOf(char32_t cp);
+char32_t LowerOf(char32_t cp);
+
+// Case mapping by the text's charset.
+void ToUpperIn(Charset charset, char* data, std::size_t size);
+[[nodiscard]] std::string ToUpperCopyIn(Charset charset, std::string_view text);
 
 }  // namespace norra

@@ -136,8 +136,11 @@ expect_status 2 "compile refusal"
 expect_err_has "◆KARVO検索置換ｼｽﾃﾑ" "compile refusal caption"
 run "$REPLACE" "$(printf '\xff')" x a.txt
 expect_status 2 "FIND not UTF-8"
-run "$REPLACE" 'é' x a.txt
+run "$REPLACE" --encoding cp932 'é' x a.txt
 expect_status 2 "FIND not CP932"
+expect_err_has "é は Shift_JIS(CP932)" "FIND not CP932 names the character"
+run "$REPLACE" 'é' x a.txt
+expect_status 1 "FIND no CP932 file can hold"
 run "$REPLACE" '' x a.txt
 expect_status 2 "empty FIND"
 
@@ -252,6 +255,40 @@ run "$FIND" -F my.ini --offsets 'a[*]b' s.txt
 expect_out "s.txt:1:5" "old brackets are plain text"
 run "$FIND" -F nosuch.ini x s.txt
 expect_status 2 "missing settings file"
+
+# ---- each file in its own encoding: CP932, UTF-8 (with and without a mark), EUC-JP
+mkdir -p enc
+sjis '犬の名前\r\nｲﾇ犬\n' > enc/a_sjis.txt
+printf '😀犬\r\n犬' > enc/b_utf8.txt
+printf '\xef\xbb\xbf犬x\n' > enc/c_bom.txt
+printf '\xb8\xa4\xa4\xce\xcc\xbe\xc1\xb0\n\xb8\xa4' > enc/d_euc.txt
+run "$FIND" --offsets 犬 enc/a_sjis.txt enc/b_utf8.txt enc/c_bom.txt enc/d_euc.txt
+expect_out "enc/a_sjis.txt:1:2
+enc/a_sjis.txt:13:2
+enc/b_utf8.txt:5:3
+enc/b_utf8.txt:10:3
+enc/c_bom.txt:4:3
+enc/d_euc.txt:1:2
+enc/d_euc.txt:10:2" "find in each file's encoding"
+run "$FIND" '[?]の' enc/d_euc.txt enc/b_utf8.txt
+expect_out "enc/d_euc.txt:1:1:犬の名前" "lines of an EUC-JP file in UTF-8, columns in its bytes"
+run "$FIND" --encoding cp932 --offsets 犬 enc/b_utf8.txt
+expect_status 1 "a named encoding for every file"
+run "$FIND" --encoding latin1 x a.txt
+expect_status 2 "unknown encoding"
+run "$REPLACE" -d enc "[?]犬$(printf '\r\n')" '🐕'
+expect_status 0 "folder replace over mixed encodings"
+expect_out "置換終了しました。
+(現在の条件での置換数 : 2)
+(文字ｺｰﾄﾞが置換後の文字を表せないため置換しなかったﾌｧｲﾙ : 2個)
+enc/a_sjis.txt
+enc/d_euc.txt" "files that cannot hold the replacement are named"
+expect_file enc/b_utf8.txt '🐕🐕' "UTF-8 replaced"
+run "$REPLACE" -d enc '犬' '狗'
+expect_status 0 "folder replace in each encoding"
+expect_file enc/a_sjis.txt "$(sjis '狗の名前\r\nｲﾇ狗\n' | od -An -tx1 | sed 's/ /\\x/g' | tr -d '\n')" "CP932 replaced"
+expect_file enc/c_bom.txt '\xef\xbb\xbf狗x\n' "mark kept"
+expect_file enc/d_euc.txt '\xb6\xe9\xa4\xce\xcc\xbe\xc1\xb0\n\xb6\xe9' "EUC-JP replaced in its bytes"
 
 # ---- the start finishes a killed run's writes; a record it cannot read is named and set aside
 mkdir -p state/norra

@@ -21,6 +21,7 @@ enum class Opt {
   Stdout,
   Now,
   Offsets,
+  Encoding,
   Help,
   Version
 };
@@ -45,6 +46,7 @@ constexpr OptionInfo kOptions[] = {
     {0, "stdout", Opt::Stdout, false},
     {0, "now", Opt::Now, true},
     {0, "offsets", Opt::Offsets, false},
+    {0, "encoding", Opt::Encoding, true},
     {'h', "help", Opt::Help, false},
     {0, "version", Opt::Version, false},
 };
@@ -95,6 +97,12 @@ bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std:
       break;
     case Opt::Offsets:
       o.offsets = true;
+      break;
+    case Opt::Encoding:
+      if (!ParseEncodingChoice(value, o.encoding)) {
+        error = "--encoding wants auto, cp932, utf-8 or euc-jp, got \"" + value + "\"";
+        return false;
+      }
       break;
     case Opt::Help:
       o.help = true;
@@ -282,6 +290,9 @@ std::string CliUsage(CliTool tool) {
   if (tool == CliTool::Replace)
     usage += "      --stdout         with one FILE: write the new text to standard output\n";
   usage += "      --now \"YYYY-MM-DD hh:mm:ss\"  the date and time the date tags use\n";
+  usage +=
+      "      --encoding ENC   read every file as ENC: auto (default: a byte-order mark, else\n"
+      "                       valid UTF-8, else EUC-JP, else CP932), cp932, utf-8 or euc-jp\n";
   if (tool == CliTool::Find) usage += "      --offsets        print PATH:OFFSET:LENGTH\n";
   usage +=
       "  -h, --help           this text\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/DateTime.h"
+#include "text/SearchFileText.h"
 
 namespace norra {
 
@@ -27,6 +28,7 @@ struct CliOptions {
   bool toStdout = false;             // --stdout
   bool offsets = false;              // --offsets
   std::optional<DateTime> now;       // --now
+  EncodingChoice encoding = EncodingChoice::Auto;  // --encoding
   bool help = false;
   bool version = false;
   std::string find;                // FIND (UTF-8 as given)

@@ -74,9 +74,10 @@ class ToolSession {
     if (!options_.settingsFile.empty()) {
       if (std::optional<int> status = LoadSymbols()) return status;
     }
-    if (!ToCp932(options_.find, "FIND", find_)) return kExitError;
-    if (tool_ == CliTool::Replace && !ToCp932(options_.replace, "REPLACE", replace_))
-      return kExitError;
+    if (!IsUtf8(options_.find, "FIND")) return kExitError;
+    if (tool_ == CliTool::Replace && !IsUtf8(options_.replace, "REPLACE")) return kExitError;
+    find_ = options_.find;
+    replace_ = options_.replace;
     if (find_.empty()) {
       Error(program_, "FIND is empty");
       return kExitError;
@@ -87,8 +88,16 @@ class ToolSession {
         symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
     engine_->MatchCase = options_.matchCase;
     engine_->Folds = {options_.foldWidth, options_.foldKana};
-    CompileResult compiled = engine_->Compile(find_);
-    if (compiled && tool_ == CliTool::Replace) compiled = engine_->CompileReplace(replace_);
+    // Command-line text is UTF-8. It is compiled for UTF-8 texts first, which hold every
+    // character, and again for each file in another charset; with every file read as CP932,
+    // a text CP932 cannot hold is refused here rather than searched for as something else.
+    const Charset first =
+        options_.encoding == EncodingChoice::Cp932 ? Charset::Cp932 : Charset::Utf8;
+    engine_->SetCharset(first);
+    CompileResult compiled = engine_->Compile(find_, Charset::Utf8);
+    if (compiled && tool_ == CliTool::Replace) {
+      compiled = engine_->CompileReplace(replace_, Charset::Utf8);
+    }
     if (!compiled) {
       ShowEngineError(ui_, compiled.error, symbols_);
       return kExitError;
@@ -137,19 +146,10 @@ class ToolSession {
     return std::nullopt;
   }
 
-  // Command-line text is UTF-8; the engine works in CP932. Text that does not convert
-  // faithfully is refused rather than searched for as something else.
-  bool ToCp932(const std::string& utf8, const char* what, std::string& cp932) {
-    if (!IsValidUtf8(utf8)) {
-      Error(program_, std::string(what) + " is not valid UTF-8");
-      return false;
-    }
-    if (!CanEncodeCp932(utf8)) {
-      Error(program_, std::string(what) + " holds a character CP932 cannot hold");
-      return false;
-    }
-    cp932 = Utf8ToCp932(utf8);
-    return true;
+  bool IsUtf8(const std::string& utf8, const char* what) {
+    if (IsValidUtf8(utf8)) return true;
+    Error(program_, std::string(what) + " is not valid UTF-8");
+    return false;
   }
 
   CliTool tool_;
@@ -190,6 +190,7 @@ int ReplaceToStdout(ToolSession& session) {
   const std::string& path = session.Options().files.front();
   SearchEngine& engine = session.Engine();
   DiskSearch search(engine, session.ConsoleOut());
+  search.SetEncodingChoice(session.Options().encoding);
   const DiskSearch::ContentOutput toStdout = [](std::string_view piece) {
     return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
   };
@@ -203,7 +204,7 @@ int ReplaceToStdout(ToolSession& session) {
     Error(session.Program(), path + ": out of memory");
     return kExitError;
   }
-  if (outcome == FileOutcome::ReadFailed) {
+  if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::NotHeld) {
     Error(session.Program(), path + ": " + search.LastFailure());
     return kExitError;
   }
@@ -313,7 +314,8 @@ int RunFindTool(int argc, const char* const* argv) {
   // With the width and kana folds the engine folds the text itself, letters with them.
   const bool widthOrKana = session.Engine().Folds.Any();
   const bool foldWhileReading = offsets && !session.Engine().MatchCase && !widthOrKana;
-  FindFileReader reader(foldWhileReading);
+  FindFileReader reader(foldWhileReading, session.Options().encoding);
+  SearchEngine& engine = session.Engine();
   for (const std::string& path : files) {
     std::string bytes;
     if (FileError e = reader.Read(path, bytes); e != FileError::None) {
@@ -327,20 +329,29 @@ int RunFindTool(int argc, const char* const* argv) {
       ++notText;
       continue;
     }
+    // The text in the file's own encoding; a file that cannot hold the find text holds no
+    // match.
+    const SearchFileText& held = reader.Held();
+    if (!engine.SetCharset(held.TextCharset())) continue;
+    const std::string_view own = held.Text();
     // The engine sees the text a replace would work on: every line ended by CR LF.
     std::string joined;
-    const bool same = form.joinedWithCrLf;
-    if (!same) joined = JoinLinesWith(bytes, kCrLf);
+    const bool same = held.Converted() ? ExamineText(own).joinedWithCrLf : form.joinedWithCrLf;
+    if (!same) joined = JoinLinesWith(own, kCrLf);
     std::vector<MatchSpan> spans;
     try {
       // The joined copy is the engine's alone: it may be folded in place.
       if (foldWhileReading) {
-        spans = session.Engine().ListMatchesInFoldedText(same ? std::string_view(bytes)
-                                                              : std::string_view(joined));
-      } else if (!same || (offsets && widthOrKana)) {
-        spans = session.Engine().ListMatchesInFoldableText(same ? bytes : joined);
+        spans = engine.ListMatchesInFoldedText(same ? own : std::string_view(joined));
+      } else if (!same) {
+        spans = engine.ListMatchesInFoldableText(joined);
+      } else if (offsets && widthOrKana) {
+        // The file's own bytes may be folded over themselves; a converted text is copied.
+        const bool ownIsBytes = own.data() == bytes.data() && own.size() == bytes.size();
+        if (!ownIsBytes) joined.assign(own);
+        spans = engine.ListMatchesInFoldableText(ownIsBytes ? bytes : joined);
       } else {
-        spans = session.Engine().ListMatchesInText(bytes);
+        spans = engine.ListMatchesInText(own);
       }
     } catch (const EngineAbort& abort) {
       out.Flush();
@@ -352,21 +363,27 @@ int RunFindTool(int argc, const char* const* argv) {
       return kExitError;
     }
     if (!spans.empty()) found = true;
-    if (offsets && same) {
+    if (offsets && same && !held.Converted()) {
       // The file is the text the engine saw: its offsets need no lines walked.
-      for (const MatchSpan& span : spans) out.Offsets(path, span.offset + 1, span.length);
+      const std::size_t skip = held.Prefix().size();
+      for (const MatchSpan& span : spans) out.Offsets(path, skip + span.offset + 1, span.length);
       continue;
     }
-    LineLocator locator(bytes);
-    LineExcerpt excerpt;
+    // Offsets and columns count the file's own bytes, also of a converted text.
+    LineLocator locator(own);
+    LineExcerpt excerpt(held.TextCharset());
     for (const MatchSpan& span : spans) {
       LineLocator::Place start = locator.Locate(span.offset);
+      const std::size_t startInFile = held.FileOffset(start.originalOffset);
       if (offsets) {
         LineLocator::Place end = locator.Locate(span.offset + span.length);
-        out.Offsets(path, start.originalOffset + 1, end.originalOffset - start.originalOffset);
+        out.Offsets(path, startInFile + 1, held.FileOffset(end.originalOffset) - startInFile);
       } else {
-        out.Line(path, start.line, start.column,
-                 Cp932ToUtf8(excerpt.For(start.lineText, start.column - 1)));
+        const std::size_t lineStart = start.originalOffset - (start.column - 1);
+        const std::size_t column = startInFile - held.FileOffset(lineStart) + 1;
+        const std::string line = excerpt.For(start.lineText, start.column - 1);
+        out.Line(path, start.line, column,
+                 held.TextCharset() == Charset::Utf8 ? line : Cp932ToUtf8(line));
       }
     }
   }
@@ -396,6 +413,7 @@ int RunReplaceTool(int argc, const char* const* argv) {
   if (options.toStdout) return ReplaceToStdout(session);
 
   DiskSearch search(session.Engine(), session.ConsoleOut());
+  search.SetEncodingChoice(options.encoding);
   DiskSearchResult result;
   if (!options.dir.empty()) {
     result = search.RunFolder(session.Request());

@@ -59,5 +59,44 @@ TEST(FindFileReaderTest, PiecesTellAndFoldWhatTheWholeFileWould) {
   fs::remove(path);
 }
 
+// Each file is read and folded in the encoding the choice gives it, pieces ending inside
+// UTF-8 sequences; with the detection rule, a first piece that looks like UTF-8 in a file
+// that is not makes the file be read again.
+TEST(FindFileReaderTest, EachFileIsReadAndFoldedInItsEncoding) {
+  const fs::path path = fs::path(::testing::TempDir()) /
+                        ("norra_find_enc_" + std::to_string(::getpid()) + ".txt");
+  std::string utf8;
+  while (utf8.size() < 700000) utf8 += "aｚ😀Ωя\r\nⅰ犬x";  // pieces end inside characters
+  std::string misleading = utf8;
+  misleading += "\x82\x81";  // ｚ in CP932: no longer UTF-8, so the file is CP932
+  const std::string euc = "\xA3\xE1\xA4\xA2x";  // "ａあx" in EUC-JP
+  struct Case {
+    std::string bytes;
+    EncodingChoice choice;
+    FileEncoding encoding;
+    std::string folded;  // the text searched, upper-cased
+  } const cases[] = {
+      {utf8, EncodingChoice::Auto, FileEncoding::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
+      {utf8, EncodingChoice::Utf8, FileEncoding::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
+      {utf8, EncodingChoice::Cp932, FileEncoding::Cp932, ToUpperCp932Copy(utf8)},
+      {misleading, EncodingChoice::Auto, FileEncoding::Cp932, ToUpperCp932Copy(misleading)},
+      {"\xEF\xBB\xBF" "ab", EncodingChoice::Auto, FileEncoding::Utf8, "AB"},
+      {euc, EncodingChoice::Auto, FileEncoding::EucJp, "ＡあX"},
+      {"", EncodingChoice::Auto, FileEncoding::Cp932, ""},
+  };
+  for (const Case& c : cases) {
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out.write(c.bytes.data(), static_cast<std::streamsize>(c.bytes.size()));
+    }
+    FindFileReader reader(true, c.choice);
+    std::string bytes;
+    ASSERT_EQ(reader.Read(path.string(), bytes), FileError::None);
+    EXPECT_EQ(reader.Held().Encoding(), c.encoding) << c.bytes.size();
+    EXPECT_TRUE(reader.Held().Text() == c.folded) << c.bytes.size();
+  }
+  fs::remove(path);
+}
+
 }  // namespace
 }  // namespace norra

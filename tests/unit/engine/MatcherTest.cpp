@@ -258,7 +258,8 @@ TEST_F(EngineTest, ChangedBracketsChangeTheLanguage) {
 }
 
 // Random patterns over small texts: the remembered outcomes and the required-literal check
-// must never change an answer, only save work.
+// must never change an answer, only save work. The same pattern on the UTF-8 form of the same
+// text must find the same matches, offsets mapped, whatever its characters' byte lengths.
 class PatternGen {
  public:
   explicit PatternGen(unsigned seed) : rng_(seed) {}
@@ -268,10 +269,11 @@ class PatternGen {
     return Sequence(0, 1 + Pick(4));
   }
   std::string Text() {
-    static const char* pieces[] = {"a", "a", "b", "1", "x", "\r\n", "ａ", "２", "ab"};
+    static const char* pieces[] = {"a", "a", "b", "1", "x", "\r\n", "ａ", "２", "ab",
+                                   "Ａ", "α", "Ω", "я", "Ё", "ⅱ", "Ⅲ", "ｶ", "漢", "９"};
     std::string t;
     const int n = Pick(10);
-    for (int i = 0; i < n; ++i) t += Sj(pieces[Pick(9)]);
+    for (int i = 0; i < n; ++i) t += Sj(pieces[Pick(i % 2 == 0 ? 9 : 19)]);
     return t;
   }
 
@@ -288,9 +290,9 @@ class PatternGen {
     static const char* atoms[] = {"a",        "b",          "ab",          "1",
                                   "[*]",      "[*csv]",     "[?]",         "[#]",
                                   "[which[a][ab]]", "[which[b][a]]", "[not[a]]", "[not[b][ab]]",
-                                  "\r\n",   "ａ"};
+                                  "\r\n",   "ａ", "Α", "Я", "Ⅱ", "ｶ漢", "[which[ω][ⅲ]]"};
     const int kind = depth < 2 ? Pick(18) : Pick(14);
-    if (kind < 14) return Sj(atoms[kind]);
+    if (kind < 14) return Sj(atoms[kind == 13 ? 13 + Pick(6) : kind]);
     if (kind < 17) {
       return "[repeat " + std::to_string(1 + Pick(2)) + "]" + Sequence(depth + 1, 1 + Pick(3)) +
              "[/repeat]";
@@ -304,37 +306,75 @@ class PatternGen {
   char nextArea_ = 'a';
 };
 
+// Offsets of a CP932 text in its UTF-8 form, for every byte: a character's start maps to the
+// start of its UTF-8 form, a later byte of it to the start of the next character (where a
+// match attempt from inside a character begins).
+std::vector<std::size_t> Utf8Offsets(const std::string& cp932) {
+  std::vector<std::size_t> map(cp932.size() + 1, 0);
+  std::size_t u = 0;
+  for (std::size_t i = 0; i < cp932.size();) {
+    const auto step = static_cast<std::size_t>(CharStepAt(cp932, i));
+    map[i] = u;
+    u += U8(cp932.substr(i, step)).size();
+    for (std::size_t k = 1; k < step; ++k) map[i + k] = u;
+    i += step;
+  }
+  map[cp932.size()] = u;
+  return map;
+}
+
 TEST_F(EngineTest, ShortcutsNeverChangeAnAnswer) {
   PatternGen gen(20240601);
+  SearchEngine utf8(symbols, clock);
+  utf8.SetCharset(Charset::Utf8);
+  auto abort = [] { throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives); };
   int compared = 0;
+  int wide = 0;  // comparisons over texts with characters of three UTF-8 bytes
   for (int round = 0; round < 4000; ++round) {
     const std::string pattern = gen.Pattern();
     if (!engine.Compile(pattern)) continue;
+    ASSERT_TRUE(utf8.Compile(pattern, Charset::Cp932)) << U8(pattern);
     const std::string text = gen.Text();
     const std::string folded = ToUpperCp932Copy(text);
     MatchSession session(folded, text);
-    Matcher quick(engine.Pattern(), [] { throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives); });
-    Matcher plain(engine.Pattern(), [] { throw EngineAbort(EngineErrorCode::WhichWithoutAlternatives); });
+    const std::string text8 = U8(text);
+    const std::string folded8 = ToUpperCopyIn(Charset::Utf8, text8);
+    ASSERT_EQ(folded8, U8(folded)) << U8(text);  // the same letters fold
+    MatchSession session8(folded8, text8, Charset::Utf8);
+    const std::vector<std::size_t> at8 = Utf8Offsets(text);
+    Matcher quick(engine.Pattern(), abort);
+    Matcher plain(engine.Pattern(), abort);
+    Matcher quick8(utf8.Pattern(), abort);
     plain.SetShortcuts(false);
     quick.Begin(session);
     plain.Begin(session);
+    quick8.Begin(session8);
     for (std::size_t from = 0; from < text.size(); ++from) {
-      std::size_t qs = 0, qe = 0, ps = 0, pe = 0;
+      std::size_t qs = 0, qe = 0, ps = 0, pe = 0, us = 0, ue = 0;
       const bool q = quick.Find(from, qs, qe);
       const bool p = plain.Find(from, ps, pe);
+      const bool u = quick8.Find(at8[from], us, ue);
       ASSERT_EQ(q, p) << U8(pattern) << " on " << U8(text) << " from " << from;
+      ASSERT_EQ(q, u) << "UTF-8: " << U8(pattern) << " on " << text8 << " from " << from;
       if (!q) continue;
       ASSERT_EQ(qs, ps) << U8(pattern) << " on " << U8(text) << " from " << from;
       ASSERT_EQ(qe, pe) << U8(pattern) << " on " << U8(text) << " from " << from;
+      ASSERT_EQ(at8[qs], us) << "UTF-8: " << U8(pattern) << " on " << text8 << " from " << from;
+      ASSERT_EQ(at8[qe], ue) << "UTF-8: " << U8(pattern) << " on " << text8 << " from " << from;
       ASSERT_EQ(quick.Captures().size(), plain.Captures().size());
+      ASSERT_EQ(quick.Captures().size(), quick8.Captures().size());
       for (std::size_t i = 0; i < quick.Captures().size(); ++i) {
         EXPECT_EQ(quick.Captures()[i].start, plain.Captures()[i].start);
         EXPECT_EQ(quick.Captures()[i].end, plain.Captures()[i].end);
+        EXPECT_EQ(at8[quick.Captures()[i].start], quick8.Captures()[i].start);
+        EXPECT_EQ(at8[quick.Captures()[i].end], quick8.Captures()[i].end);
       }
       ++compared;
+      if (text8.size() > text.size() + text.size() / 4) ++wide;
     }
   }
   EXPECT_GT(compared, 1000);
+  EXPECT_GT(wide, 100);
 }
 
 // Every match of a replace-all over a long text, found one after another as the driver does,

@@ -72,5 +72,21 @@ TEST(EngineMessagesTest, MessagesNameTheSymbolsInForce) {
             "検索ﾀｸﾞ rep と into の入れ子は 200 段までにして下さい");
 }
 
+// Characters a text's charset cannot hold are named as they are; a fragment made in UTF-8 is
+// shown as it is, not read as CP932.
+TEST(EngineMessagesTest, TextsACharsetCannotHoldAreNamed) {
+  const TagSymbols symbols = BuiltIn();
+  const auto text = [&symbols](const EngineError& error) {
+    return MessageFor(error, symbols)->text;
+  };
+  EXPECT_EQ(text(EngineError(EngineErrorCode::FindTextNotHeld, "😀𠮷", Charset::Cp932)),
+            "「検索する文」の 😀 𠮷 は Shift_JIS(CP932) のﾌｧｲﾙでは表せないため、検索しません");
+  EXPECT_EQ(text(EngineError(EngineErrorCode::ReplaceTextNotHeld, "\xF3\xB0\x82\x85",
+                             Charset::Utf8)),
+            "「置換する文」の \xF3\xB0\x82\x85 は UTF-8 のﾌｧｲﾙでは表せないため、置換しません");
+  EXPECT_EQ(text(EngineError(EngineErrorCode::MinimumCount, "ｒｅｐ", Charset::Utf8)),
+            "検索ﾀｸﾞ ｒｅｐ の最低繰り返し回数を 1 以上にｾｯﾄして下さい");
+}
+
 }  // namespace
 }  // namespace norra

@@ -204,3 +204,86 @@ TEST(CaseMapTest, EveryCp932CharacterAgreesWithUnicodeCaseMapping) {
 
 }  // namespace
 }  // namespace norra
+
+namespace norra {
+namespace {
+
+std::string Utf8Of(char32_t cp) {
+  std::string s;
+  AppendUtf8(cp, s);
+  return s;
+}
+
+// Every pair of the UTF-8 case mapping keeps its UTF-8 length, and the two directions undo
+// each other.
+TEST(CaseMapUtf8Test, EveryPairKeepsItsUtf8Length) {
+  int pairs = 0;
+  for (char32_t cp = 0; cp < 0x110000; ++cp) {
+    if (cp >= 0xD800 && cp < 0xE000) continue;
+    const char32_t up = UpperOf(cp);
+    if (up == cp) continue;
+    ++pairs;
+    ASSERT_EQ(Utf8Of(up).size(), Utf8Of(cp).size()) << std::hex << static_cast<unsigned>(cp);
+    ASSERT_EQ(LowerOf(up), cp) << std::hex << static_cast<unsigned>(cp);
+  }
+  EXPECT_EQ(pairs, 26 + 26 + 24 + 33 + 10);
+}
+
+// UTF-8 folds exactly the letters CP932 folds: every CP932 character upper- and lower-cases
+// to the same character in either form.
+TEST(CaseMapUtf8Test, FoldsTheSameLettersAsCp932) {
+  for (unsigned code = 0; code < 0x10000; ++code) {
+    std::string cp932;
+    if (code < 0x80 || (code >= 0xA1 && code <= 0xDF)) {
+      cp932.push_back(static_cast<char>(code));
+    } else if (code >= 0x100 && IsLeadByte(static_cast<unsigned char>(code >> 8)) &&
+               (code & 0xFF) >= 0x40) {
+      cp932 = Pair(code);
+    } else {
+      continue;
+    }
+    const std::string utf8 = Cp932ToUtf8(cp932);
+    if (utf8.find('\xF3') != std::string::npos) continue;  // bytes CP932 cannot read
+    std::string up = utf8;
+    std::string low = utf8;
+    ToUpperUtf8(up.data(), up.size());
+    ToLowerUtf8(low.data(), low.size());
+    ASSERT_EQ(up, Cp932ToUtf8(ToUpperCp932Copy(cp932))) << Hex(cp932);
+    ASSERT_EQ(low, Cp932ToUtf8(ToLowerCp932Copy(cp932))) << Hex(cp932);
+  }
+}
+
+// The block scan and the byte loop agree at every alignment, with cased characters cut by the
+// end of a block and malformed bytes left alone.
+TEST(CaseMapUtf8Test, LongTextsFoldAtEveryAlignment) {
+  const std::string piece = "abXyzあａｚαωяЁⅰⅹ\xCE\xE2\x85 \xEF\xBD😀ς";
+  std::string expected = "ABXYZあＡＺΑΩЯЁⅠⅩ\xCE\xE2\x85 \xEF\xBD😀ς";
+  for (std::size_t shift = 0; shift < 17; ++shift) {
+    std::string text = std::string(shift, '.');
+    std::string want = text;
+    for (int i = 0; i < 5; ++i) {
+      text += piece;
+      want += expected;
+    }
+    std::string up = text;
+    ToUpperUtf8(up.data(), up.size());
+    ASSERT_EQ(up, want) << shift;
+    EXPECT_EQ(ToUpperCopyIn(Charset::Utf8, text), want);
+    // Lower-casing the whole equals lower-casing each character alone.
+    std::string low = up;
+    ToLowerUtf8(low.data(), low.size());
+    std::string lowEach;
+    for (std::size_t i = 0; i < up.size();) {
+      const auto step = static_cast<std::size_t>(CharLengthAt(Charset::Utf8, up, i));
+      std::string one = up.substr(i, step);
+      ToLowerUtf8(one.data(), one.size());
+      lowEach += one;
+      i += step;
+    }
+    ASSERT_EQ(low, lowEach) << shift;
+    EXPECT_NE(low.find("ａｚαωяёⅰⅹ"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace norra
