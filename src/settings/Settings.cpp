@@ -194,7 +194,7 @@ const std::array<Field<ES>, 10> kEditFields{{
 }};
 
 using VS = VisionSettings;
-const std::array<Field<VS>, 12> kVisionFields{{
+const std::array<Field<VS>, 24> kVisionFields{{
     {"ToolBar", &VS::ToolBar},
     {"StatusBar", &VS::StatusBar},
     {"LeftBlank", &VS::LeftBlank},
@@ -207,6 +207,18 @@ const std::array<Field<VS>, 12> kVisionFields{{
     {"BackRed", &VS::BackRed},
     {"BackGreen", &VS::BackGreen},
     {"BackBlue", &VS::BackBlue},
+    {"LineNumbers", &VS::LineNumbers},
+    {"CaretLine", &VS::CaretLine},
+    {"ShowMarks", &VS::ShowMarks},
+    {"MarkTab", &VS::MarkTab},
+    {"MarkWideSpace", &VS::MarkWideSpace},
+    {"MarkLineEnd", &VS::MarkLineEnd},
+    {"MarkEof", &VS::MarkEof},
+    {"MarkRed", &VS::MarkRed},
+    {"MarkGreen", &VS::MarkGreen},
+    {"MarkBlue", &VS::MarkBlue},
+    {"WrapAtColumns", &VS::WrapAtColumns},
+    {"WrapColumns", &VS::WrapColumns},
 }};
 
 using WS = WindowSettings;
