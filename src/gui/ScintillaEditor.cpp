@@ -327,9 +327,13 @@ void ScintillaEditor::PaintMarks(const QRect& area) {
       }
     }
     if (marks_.eof && line == lineCount - 1) {
-      QFont font = painter.font();
-      font.setPixelSize(std::max(6, static_cast<int>(height * 0.8)));
-      painter.setFont(font);
+      // Made once per size: a font made at every paint costs more than the rest of the marks.
+      const int pixels = std::max(6, static_cast<int>(height * 0.8));
+      if (eofFont_.pixelSize() != pixels) {
+        eofFont_ = font();
+        eofFont_.setPixelSize(pixels);
+      }
+      painter.setFont(eofFont_);
       painter.drawText(QRectF(at.x() + 2, at.y(), 10 * height, height),
                        Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("[EOF]"));
     }

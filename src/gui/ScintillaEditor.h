@@ -5,6 +5,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QColor>
+#include <QFont>
 #include <QMenu>
 #include <QPointer>
 
@@ -80,6 +81,7 @@ class ScintillaEditor : public QsciScintilla {
   QPointer<QMenu> contextMenu_;
   int depth_ = 0;
   EditorMarks marks_;
+  QFont eofFont_;
 };
 
 }  // namespace norra
