@@ -29,6 +29,8 @@ void ScintillaTextControl::ApplyViewOptions() {
   editor_->setCaretLineBackgroundColor(paper.lightness() > 128 ? paper.darker(110)
                                                                : paper.lighter(140));
   editor_->setCaretLineVisible(view_.caretLine);
+  // Also while another window has the focus: the line is where the user left off.
+  Send(Sci::SCI_SETCARETLINEVISIBLEALWAYS, view_.caretLine ? 1 : 0);
   numberDigits_ = -1;
   UpdateLineNumberWidth();
   UpdateWrapWidth();
