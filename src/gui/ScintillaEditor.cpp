@@ -242,6 +242,8 @@ void Arrow(QPainter& painter, QPointF from, QPointF to, qreal head) {
 
 }  // namespace
 
+constexpr long kMarkScanLimit = 1 << 16;
+
 // Only the lines in view are looked at, so the cost does not grow with the text.
 void ScintillaEditor::PaintMarks(const QRect& area) {
   using Sci = QsciScintillaBase;
@@ -276,16 +278,16 @@ void ScintillaEditor::PaintMarks(const QRect& area) {
     const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
     const long next = line + 1 < lineCount ? SendScintilla(SCI_POSITIONFROMLINE, line + 1)
                                            : SendScintilla(SCI_GETLENGTH);
-    if (marks_.tab || marks_.wideSpace || marks_.lineEnd) {
-      text.assign(static_cast<std::size_t>(next - start) + 1, '\0');
-      SendScintilla(SCI_GETTEXTRANGE, start, next, text.data());
-      text.resize(static_cast<std::size_t>(next - start));
-    }
+    // Of a very long line, only so much is looked at for tabs and spaces at each paint.
+    const long scanned = std::min(end - start, kMarkScanLimit);
     if (marks_.tab || marks_.wideSpace) {
-      for (long i = 0; i < end - start; ++i) {
+      text.assign(static_cast<std::size_t>(scanned) + 1, '\0');
+      SendScintilla(SCI_GETTEXTRANGE, start, start + scanned, text.data());
+      text.resize(static_cast<std::size_t>(scanned));
+      for (long i = 0; i < scanned; ++i) {
         const auto c = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
         const bool tab = c == '\t' && marks_.tab;
-        const bool wide = c == 0xE3 && marks_.wideSpace && i + 2 < end - start &&
+        const bool wide = c == 0xE3 && marks_.wideSpace && i + 2 < scanned &&
                           text.compare(static_cast<std::size_t>(i), 3, "\xE3\x80\x80") == 0;
         if (!tab && !wide) continue;
         const QPointF at = point(start + i);
@@ -309,7 +311,9 @@ void ScintillaEditor::PaintMarks(const QRect& area) {
     }
     const QPointF at = point(end);
     if (marks_.lineEnd && next > end) {
-      const std::string_view ending(text.data() + (end - start), static_cast<std::size_t>(next - end));
+      char bytes[3] = {};
+      SendScintilla(SCI_GETTEXTRANGE, end, std::min(next, end + 2), bytes);
+      const std::string_view ending(bytes);
       const qreal left = at.x() + half * 0.2;
       const qreal right = at.x() + half * 0.9;
       const qreal top = at.y() + height * 0.2;
