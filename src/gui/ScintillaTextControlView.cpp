@@ -99,7 +99,10 @@ void ScintillaTextControl::UpdateWrapWidth() {
 }
 
 void ScintillaTextControl::UseStyledDocument(bool styled) {
-  if (editor_ == nullptr || styled == styledDocument_) return;
+  if (editor_ == nullptr) return;
+  // Wrapped lines are laid out again at each paint unless the lines in view keep their layout.
+  Send(Sci::SCI_SETLAYOUTCACHE, styled ? Sci::SC_CACHE_PAGE : Sci::SC_CACHE_CARET);
+  if (styled == styledDocument_) return;
   AbandonComposition();
   ReportPendingText();
   const Selection selection = CurrentSelection();
