@@ -79,6 +79,10 @@ unsigned NeedsOf(UiItem item) {
     case FindBtn:
     case mnuDispToolBar:
     case mnuDispStatusBar:
+    case mnuWrapAtColumns:
+    case mnuLineNumbers:
+    case mnuCaretLine:
+    case mnuShowMarks:
     case mnuOption:
     case mnuMovePageSeparator:
     case mnuHelpContent:

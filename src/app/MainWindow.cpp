@@ -469,6 +469,12 @@ void MainWindow::MenuOpening(MenuKind menu) {
                            marked == nullptr ? std::string("ﾌﾞｯｸﾏｰｸ無し")
                                              : "ﾌﾞｯｸﾏｰｸ(&J) - [" + marked->DisplayName() + "] " +
                                                    std::to_string(edits_->CurrentBookmark().line) + "行");
+      view_.SetItemChecked(UiItem::mnuWrapAtColumns, settings_->Vision.WrapAtColumns);
+      view_.SetItemCaption(UiItem::mnuWrapAtColumns,
+                           std::to_string(settings_->Vision.WrapColumns) + "桁で折返す(&C)");
+      view_.SetItemChecked(UiItem::mnuLineNumbers, settings_->Vision.LineNumbers);
+      view_.SetItemChecked(UiItem::mnuCaretLine, settings_->Vision.CaretLine);
+      view_.SetItemChecked(UiItem::mnuShowMarks, settings_->Vision.ShowMarks);
       view_.SetItemChecked(UiItem::mnuDispToolBar, settings_->Vision.ToolBar);
       view_.SetItemChecked(UiItem::mnuDispStatusBar, settings_->Vision.StatusBar);
       break;
@@ -709,6 +715,10 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::mnuWordWrap: edits_->ToggleWordWrap(); break;
     case UiItem::mnuDispToolBar: ToggleToolBar(); break;
     case UiItem::mnuDispStatusBar: ToggleStatusBar(); break;
+    case UiItem::mnuWrapAtColumns: ToggleWrapAtColumns(); break;
+    case UiItem::mnuLineNumbers: ToggleVision(&VisionSettings::LineNumbers); break;
+    case UiItem::mnuCaretLine: ToggleVision(&VisionSettings::CaretLine); break;
+    case UiItem::mnuShowMarks: ToggleVision(&VisionSettings::ShowMarks); break;
 
     case UiItem::mnuOption: optionsPage_ = ShowOptions(optionsPage_); break;
 
@@ -805,6 +815,22 @@ void MainWindow::ToggleToolBar() {
   view_.SetToolBarVisible(settings_->Vision.ToolBar);
   settings_->SaveVision();
   SetRedraw(true, Active());
+}
+
+// A view option of every Page, kept in the settings at once.
+void MainWindow::ToggleVision(bool VisionSettings::*option) {
+  settings_->Vision.*option = !(settings_->Vision.*option);
+  for (const PageListEntry& entry : documents_->List().Entries()) StylePage(*entry.page, settings_->Vision);
+  settings_->SaveVision();
+}
+
+// Wrapping at the columns applies to every Page that wraps; choosing it makes the active Page
+// wrap too, as the user asks to see its text wrapped.
+void MainWindow::ToggleWrapAtColumns() {
+  ToggleVision(&VisionSettings::WrapAtColumns);
+  Page* page = Active();
+  if (settings_->Vision.WrapAtColumns && page != nullptr && !page->Control().WordWrap())
+    edits_->ToggleWordWrap();
 }
 
 void MainWindow::ToggleStatusBar() {

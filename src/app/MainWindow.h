@@ -188,6 +188,8 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void CloseFindWindowOnEscape();
   void ToggleToolBar();
   void ToggleStatusBar();
+  void ToggleVision(bool VisionSettings::*option);
+  void ToggleWrapAtColumns();
   void RecentFiles();
   // The group menu (MainWindowGroups.cpp).
   void ShowGroupMenu();

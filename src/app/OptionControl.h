@@ -54,6 +54,18 @@ namespace norra {
   X(optBackYellowWhite, 4)         \
   X(optBackBlackBlue, 4)           \
   X(barBackColor, 4)               \
+  X(chkLineNumbers, 4)             \
+  X(chkCaretLine, 4)               \
+  X(chkShowMarks, 4)               \
+  X(chkMarkTab, 4)                 \
+  X(chkMarkWideSpace, 4)           \
+  X(chkMarkLineEnd, 4)             \
+  X(chkMarkEof, 4)                 \
+  X(txtMarkRed, 4)                 \
+  X(txtMarkGreen, 4)               \
+  X(txtMarkBlue, 4)                \
+  X(chkWrapAtColumns, 4)           \
+  X(txtWrapColumns, 4)             \
   X(chkWantTabs, 5)                \
   X(txtTagSymbol, 5)               \
   X(txtSecondHelp, 6)

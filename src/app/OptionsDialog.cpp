@@ -232,6 +232,18 @@ void OptionsDialog::Fill(int page) {
       set(optBackYellowWhite, B(v.BackRed == 255 && v.BackGreen == 255));
       set(optBackBlackBlue, B(v.BackRed == 0 && v.BackGreen == 0));
       set(barBackColor, N(v.BackBlue));
+      set(chkLineNumbers, B(v.LineNumbers));
+      set(chkCaretLine, B(v.CaretLine));
+      set(chkShowMarks, B(v.ShowMarks));
+      set(chkMarkTab, B(v.MarkTab));
+      set(chkMarkWideSpace, B(v.MarkWideSpace));
+      set(chkMarkLineEnd, B(v.MarkLineEnd));
+      set(chkMarkEof, B(v.MarkEof));
+      set(txtMarkRed, N(v.MarkRed));
+      set(txtMarkGreen, N(v.MarkGreen));
+      set(txtMarkBlue, N(v.MarkBlue));
+      set(chkWrapAtColumns, B(v.WrapAtColumns));
+      set(txtWrapColumns, N(v.WrapColumns));
       break;
     }
     case kPageFindReplace:
@@ -594,6 +606,12 @@ bool OptionsDialog::ApplyVision() {
     return Fail(kPageVision, txtLeftBlank, "左余白は 0 ～ 99 に設定して下さい。");
   if (!InRange(Value(txtFontSize), 1, 128))
     return Fail(kPageVision, txtFontSize, "文字ｻｲｽﾞは 1 ～ 128 に設定して下さい。");
+  for (OptionControl part : {txtMarkRed, txtMarkGreen, txtMarkBlue}) {
+    if (!InRange(Value(part), 0, 255))
+      return Fail(kPageVision, part, "記号の色は 0 ～ 255 に設定して下さい。");
+  }
+  if (!InRange(Value(txtWrapColumns), 4, 999))
+    return Fail(kPageVision, txtWrapColumns, "折返し桁数は 4 ～ 999 に設定して下さい。");
   VisionSettings& v = context_.settings.Vision;
   const OptionColour fore = ForeColour();
   const OptionColour back = BackColour();
@@ -610,6 +628,18 @@ bool OptionsDialog::ApplyVision() {
   v.StatusBar = Checked(chkStatusBar);
   v.WordWrap = Checked(chkWordWrap);
   v.PageTabs = Checked(chkPageTabs);
+  v.LineNumbers = Checked(chkLineNumbers);
+  v.CaretLine = Checked(chkCaretLine);
+  v.ShowMarks = Checked(chkShowMarks);
+  v.MarkTab = Checked(chkMarkTab);
+  v.MarkWideSpace = Checked(chkMarkWideSpace);
+  v.MarkLineEnd = Checked(chkMarkLineEnd);
+  v.MarkEof = Checked(chkMarkEof);
+  v.MarkRed = ToInt(Value(txtMarkRed));
+  v.MarkGreen = ToInt(Value(txtMarkGreen));
+  v.MarkBlue = ToInt(Value(txtMarkBlue));
+  v.WrapAtColumns = Checked(chkWrapAtColumns);
+  v.WrapColumns = ToInt(Value(txtWrapColumns));
   for (const PageListEntry& entry : context_.documents.List().Entries())
     context_.host.StylePage(*entry.page, v);
   context_.host.ShowBars(v.ToolBar, v.StatusBar);

@@ -45,6 +45,10 @@ namespace norra {
   X(mnuBookmark, "選択範囲をﾌﾞｯｸﾏｰｸ(&B)", "Ctrl+B", "")                             \
   X(mnuJumpToBookmark, "ﾌﾞｯｸﾏｰｸへｼﾞｬﾝﾌﾟ(&J)", "Ctrl+J", "")                         \
   X(mnuWordWrap, "右端で折返す(&W)", "", "")                                        \
+  X(mnuWrapAtColumns, "指定桁で折返す(&C)", "", "")                                 \
+  X(mnuLineNumbers, "行番号(&N)", "", "")                                           \
+  X(mnuCaretLine, "ｶｰｿﾙ行の強調(&L)", "", "")                                       \
+  X(mnuShowMarks, "記号の表示(&K)", "", "")                                         \
   X(mnuDispToolBar, "ﾂｰﾙﾊﾞｰ(&T)", "", "")                                           \
   X(mnuDispStatusBar, "ｽﾃｰﾀｽﾊﾞｰ(&S)", "", "")                                       \
   /* group menu: the recent groups (9 shown at the top down to 1) and the commands */ \

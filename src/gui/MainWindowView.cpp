@@ -185,7 +185,9 @@ void TfrmNote::BuildActions() {
     });
     actions_.at(static_cast<std::size_t>(item)) = action;
   }
-  for (UiItem item : {UiItem::mnuWordWrap, UiItem::mnuDispToolBar, UiItem::mnuDispStatusBar}) {
+  for (UiItem item : {UiItem::mnuWordWrap, UiItem::mnuWrapAtColumns, UiItem::mnuLineNumbers,
+                      UiItem::mnuCaretLine, UiItem::mnuShowMarks, UiItem::mnuDispToolBar,
+                      UiItem::mnuDispStatusBar}) {
     Action(item)->setCheckable(true);
   }
   // Toolbar buttons start as their menu items do before any Page exists.
@@ -235,6 +237,9 @@ void TfrmNote::BuildMenus() {
                            {mnuJump, mnuBookmark, mnuJumpToBookmark});
   display->addSeparator();
   display->addAction(Action(mnuWordWrap));
+  display->addAction(Action(mnuWrapAtColumns));
+  display->addSeparator();
+  for (UiItem item : {mnuLineNumbers, mnuCaretLine, mnuShowMarks}) display->addAction(Action(item));
   display->addSeparator();
   display->addAction(Action(mnuDispToolBar));
   display->addAction(Action(mnuDispStatusBar));

@@ -358,6 +358,26 @@ QWidget* TdlgOption::BuildVision() {
   colourTest_->setPlainText(QStringLiteral("Norra ｻﾝﾌﾟﾙ 見本 0123"));
   grid->addWidget(colourTest_, 8, 0, 1, 3);
   grid->addWidget(Check(chkPageTabs, "ﾍﾟｰｼﾞをﾀﾌﾞで表示", page), 9, 0, 1, 3);
+
+  grid->addWidget(Check(chkLineNumbers, "行番号を表示", page), 10, 0);
+  grid->addWidget(Check(chkCaretLine, "ｶｰｿﾙ行を強調", page), 10, 1);
+  grid->addWidget(Check(chkShowMarks, "記号を表示 :", page), 11, 0);
+  auto* marks = new QHBoxLayout();
+  marks->addWidget(Check(chkMarkTab, "ﾀﾌﾞ", page));
+  marks->addWidget(Check(chkMarkWideSpace, "全角空白", page));
+  marks->addWidget(Check(chkMarkLineEnd, "改行(CR LF/LF/CR)", page));
+  marks->addWidget(Check(chkMarkEof, "[EOF]", page));
+  grid->addLayout(marks, 11, 1, 1, 2);
+  grid->addWidget(Label("記号の色(赤,緑,青)", page), 12, 0);
+  auto* colour = new QHBoxLayout();
+  for (OptionControl part : {txtMarkRed, txtMarkGreen, txtMarkBlue})
+    colour->addWidget(Line(part, page, true, 3));
+  grid->addLayout(colour, 12, 1);
+  grid->addWidget(Check(chkWrapAtColumns, "指定桁で折返す :", page), 13, 0);
+  auto* columns = new QHBoxLayout();
+  columns->addWidget(Line(txtWrapColumns, page, true, 3));
+  columns->addWidget(Label("桁(半角で数える)", page));
+  grid->addLayout(columns, 13, 1);
   return page;
 }
 

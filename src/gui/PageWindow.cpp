@@ -49,6 +49,16 @@ void TfrmPage::Style(const VisionSettings& vision) {
   if (vision.FontSize > 0) font.setPointSize(vision.FontSize);
   font.setStyleHint(QFont::TypeWriter);
   control_.SetTextFont(font);
+  TextViewOptions view;
+  view.lineNumbers = vision.LineNumbers;
+  view.caretLine = vision.CaretLine;
+  if (vision.ShowMarks) {
+    view.marks = EditorMarks{vision.MarkTab, vision.MarkWideSpace, vision.MarkLineEnd,
+                             vision.MarkEof,
+                             QColor(vision.MarkRed, vision.MarkGreen, vision.MarkBlue)};
+  }
+  view.wrapColumns = vision.WrapAtColumns ? vision.WrapColumns : 0;
+  control_.SetViewOptions(view);
 }
 
 int TfrmPage::StateOf(Qt::WindowStates states) {

@@ -1,8 +1,11 @@
-// The QScintilla widget of a text: hands the user's input to a listener before QScintilla sees it.
+// The QScintilla widget of a text: hands the user's input to a listener before QScintilla sees it,
+// and draws marks for characters the text does not show.
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QColor>
+#include <QFont>
 #include <QMenu>
 #include <QPointer>
 
@@ -21,6 +24,19 @@ class EditorInput {
   virtual void FocusOut() = 0;
   // The outermost event the widget received is over: report what it changed.
   virtual void EventDone() = 0;
+  virtual void Resized() {}
+};
+
+// Marks drawn over the text, never part of it: TAB, the full-width space, the line ends (CR LF,
+// LF and a lone CR each its own) and the end of the text.
+struct EditorMarks {
+  bool tab = false;
+  bool wideSpace = false;
+  bool lineEnd = false;
+  bool eof = false;
+  QColor colour{0, 128, 192};
+  bool Any() const { return tab || wideSpace || lineEnd || eof; }
+  bool operator==(const EditorMarks&) const = default;
 };
 
 class ScintillaEditor : public QsciScintilla {
@@ -35,6 +51,8 @@ class ScintillaEditor : public QsciScintilla {
   void FocusNeighbour(bool next) { QWidget::focusNextPrevChild(next); }
   // True while the widget is inside one of its own events.
   bool InEvent() const { return depth_ > 0; }
+  void SetMarks(const EditorMarks& marks);
+  const EditorMarks& Marks() const { return marks_; }
 
  protected:
   bool event(QEvent* event) override;
@@ -50,14 +68,20 @@ class ScintillaEditor : public QsciScintilla {
   void dropEvent(QDropEvent* event) override;
   bool focusNextPrevChild(bool next) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void PaintMarks(const QRect& area);
+
   template <class Base>
   bool Dispatch(Base base);
 
   EditorInput* input_ = nullptr;
   QPointer<QMenu> contextMenu_;
   int depth_ = 0;
+  EditorMarks marks_;
+  QFont eofFont_;
 };
 
 }  // namespace norra

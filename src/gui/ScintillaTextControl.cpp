@@ -57,6 +57,7 @@ ScintillaEditor* ScintillaTextControl::CreateWidget() {
   LoadWidget(mirror_.WidgetText());
   SetWordWrap(wordWrap_);
   ApplyTabWidth();
+  ApplyViewOptions();
   if (paintingSuspended_ > 0) editor_->setUpdatesEnabled(false);
   Select(held.anchor, held.caret, false);
   lastSelection_ = CurrentSelection();
@@ -72,7 +73,15 @@ void ScintillaTextControl::AttachWidget(QWidget* parent) {
                           int) { OnModified(position, type, length); });
   // Selection moves QScintilla makes on its own (auto-scroll while dragging).
   QObject::connect(editor_, &Sci::SCN_UPDATEUI, context_.get(), [this](int) {
+    UpdateLineNumberWidth();
     if (editor_ != nullptr && !editor_->InEvent() && programEdit_ == 0) NotifySelectionIfMoved();
+  });
+  QObject::connect(editor_, &Sci::SCN_STYLENEEDED, context_.get(),
+                   [this](int position) { StyleBreaks(position); });
+  QObject::connect(editor_, &Sci::SCN_ZOOM, context_.get(), [this] {
+    numberDigits_ = 0;
+    UpdateLineNumberWidth();
+    UpdateWrapWidth();
   });
 }
 
@@ -88,20 +97,27 @@ ScintillaTextControl::~ScintillaTextControl() {
   }
 }
 
-void ScintillaTextControl::Configure() {
-  ScintillaEditor& e = *editor_;
-  e.setObjectName(QStringLiteral("txtEdit"));
+void ScintillaTextControl::NewDocument(bool styled) {
   // Plain text needs no style byte beside every byte of the text: a large file takes half the
-  // memory without them. (Code page, line breaks and undo belong to the document: set below.)
-  const long document = Send(Sci::SCI_CREATEDOCUMENT, 0, Sci::SC_DOCUMENTOPTION_STYLES_NONE);
+  // memory without them. Only wrapping uses them. (Code page, line breaks and undo belong to the
+  // document.)
+  const long document = Send(Sci::SCI_CREATEDOCUMENT, 0,
+                             styled ? Sci::SC_DOCUMENTOPTION_DEFAULT : Sci::SC_DOCUMENTOPTION_STYLES_NONE);
   if (document != 0) {
     Send(Sci::SCI_SETDOCPOINTER, 0, document);
     Send(Sci::SCI_RELEASEDOCUMENT, 0, document);
   }
-  e.setUtf8(true);
-  e.setEolMode(QsciScintilla::EolWindows);
+  styledDocument_ = styled;
+  editor_->setUtf8(true);
+  editor_->setEolMode(QsciScintilla::EolWindows);
   Send(Sci::SCI_SETUNDOCOLLECTION, 0);
   Send(Sci::SCI_EMPTYUNDOBUFFER);
+}
+
+void ScintillaTextControl::Configure() {
+  ScintillaEditor& e = *editor_;
+  e.setObjectName(QStringLiteral("txtEdit"));
+  NewDocument(wordWrap_);
   Send(Sci::SCI_SETMODEVENTMASK,
        Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_INSERTCHECK);
   for (unsigned long margin = 0; margin < 5; ++margin) Send(Sci::SCI_SETMARGINWIDTHN, margin, 0);
@@ -771,8 +787,10 @@ void ScintillaTextControl::AbandonComposition() {
 
 void ScintillaTextControl::SetWordWrap(bool on) {
   wordWrap_ = on;
-  if (editor_ != nullptr)
-    editor_->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+  if (editor_ == nullptr) return;
+  UseStyledDocument(on);
+  editor_->setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+  UpdateWrapWidth();
 }
 
 void ScintillaTextControl::SuspendPainting() {
@@ -793,12 +811,19 @@ void ScintillaTextControl::SetColours(const QColor& background, const QColor& fo
   editor_->setPaper(background);
   editor_->setColor(foreground);
   editor_->setCaretForegroundColor(foreground);
+  CopyTextStyle();
+  ApplyViewOptions();  // the caret line's colour follows the background
 }
 
 void ScintillaTextControl::SetTextFont(const QFont& font) {
   if (editor_ == nullptr) return;
   editor_->setFont(font);
+  editor_->setMarginsFont(font);
+  CopyTextStyle();
   ApplyTabWidth();  // the widths it is counted in are the font's
+  numberDigits_ = 0;
+  UpdateLineNumberWidth();
+  UpdateWrapWidth();
 }
 
 void ScintillaTextControl::SetTabWidth(int columns) {

@@ -19,6 +19,15 @@ class QWidget;
 
 namespace norra {
 
+// What the view shows besides the text.
+struct TextViewOptions {
+  bool lineNumbers = false;
+  bool caretLine = false;  // the caret's line on a background of its own
+  EditorMarks marks;
+  int wrapColumns = 0;  // where a wrapping text wraps: 0 the window's edge, else half-width columns
+  bool operator==(const TextViewOptions&) const = default;
+};
+
 // The widget shows UTF-8; the document (everything this port answers) is the CP932 mirror, so
 // no character is re-encoded unless the user typed it. Text the program produces enters the
 // mirror as bytes. Typed and dropped text is checked as it enters, before the action is
@@ -85,7 +94,11 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void SuspendPainting() override;
   void ResumePainting() override;
 
-  // View attributes of a Page.
+  // View attributes of a Page. A wrapped line breaks only where the line-break rules allow
+  // (no line begins with 。 or a small kana or ends with 「), or where a run they cannot break
+  // overflows.
+  void SetViewOptions(const TextViewOptions& options);
+  const TextViewOptions& ViewOptions() const { return view_; }
   void SetColours(const QColor& background, const QColor& foreground);
   void SetTextFont(const QFont& font);
   void ResetCaretColumn() override;
@@ -129,8 +142,23 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void FocusIn() override;
   void FocusOut() override;
   void EventDone() override;
+  void Resized() override;
 
   void AttachWidget(QWidget* parent);
+  // A new empty document for the widget; with a style byte beside every byte of the text when
+  // `styled` (wrapping marks its break places with them).
+  void NewDocument(bool styled);
+  // The document the wrapping needs, the text and view kept.
+  void UseStyledDocument(bool styled);
+  // Marks where the wrapped rows begin in the lines from the first not yet styled up to the
+  // one holding `position`: styles 0 and 1, which look alike, alternate at each row, and the
+  // widget, wrapping at word boundaries, breaks where the style changes.
+  void StyleBreaks(long position);
+  void CopyTextStyle();
+  void ApplyViewOptions();
+  void UpdateLineNumberWidth();
+  // Makes the text area as wide as the wrap columns (through the right margin).
+  void UpdateWrapWidth();
   void Configure();
   // The text as the mirror holds it, put into the widget without reporting anything.
   void LoadWidget(const std::string& utf8);
@@ -186,6 +214,10 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   int paintingSuspended_ = 0;
   bool scrollPending_ = false;  // a selection asked for the caret in view while it could not be
   int tabColumns_ = 0;  // TAB width in half-width columns; 0 until set
+  TextViewOptions view_;
+  bool styledDocument_ = false;
+  int rowColumns_ = 0;    // half-width columns of a wrapped row; 0 while not wrapping
+  int numberDigits_ = 0;  // digits the line-number margin is wide for; 0 without the margin
 
   int programEdit_ = 0;     // the program is changing the widget: no checks, nothing to report
   bool resetting_ = false;  // the widget is being given a whole new text the mirror has

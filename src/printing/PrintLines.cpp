@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "text/Cp932.h"
+#include "text/LineWrap.h"
 
 namespace norra {
 
@@ -24,13 +25,19 @@ void PrintLines::Split(std::string_view text, int columnsWanted, int tabWidthWan
     if (last && lineStart == text.size() && lineStart > 0) break;
     const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
 
+    // Where the line wraps follows the line-break rules the view uses; tabs become spaces up to
+    // the stop the wrapping counted.
+    const std::vector<std::size_t> breaks =
+        WrapPoints(Charset::Cp932, line, static_cast<int>(columns), static_cast<int>(tabWidth));
+    std::size_t next = 0;  // the next break
     std::size_t column = 0;
     for (std::size_t i = 0; i < line.size();) {
+      if (next < breaks.size() && breaks[next] == i) {
+        ends_.push_back(text_.size());
+        column = 0;
+        ++next;
+      }
       if (line[i] == '\t') {
-        if (column == columns) {
-          ends_.push_back(text_.size());
-          column = 0;
-        }
         const std::size_t spaces = std::min(tabWidth - column % tabWidth, columns - column);
         text_.append(spaces, ' ');
         column += spaces;
@@ -39,10 +46,6 @@ void PrintLines::Split(std::string_view text, int columnsWanted, int tabWidthWan
       }
       // A lead byte at the very end of the line stands alone, as CharStep counts it.
       const std::size_t step = static_cast<std::size_t>(CharStepAt(line, i));
-      if (column + step > columns) {
-        ends_.push_back(text_.size());
-        column = 0;
-      }
       text_.append(line.substr(i, step));
       column += step;
       i += step;

@@ -1,5 +1,6 @@
 // A text split into print lines of at most a number of columns (bytes), never splitting a
-// two-byte character; tabs become spaces up to the next tab stop.
+// two-byte character and keeping the line-break rules (a print line does not begin with 。 or
+// end with 「); tabs become spaces up to the next tab stop.
 #pragma once
 
 #include <cstddef>

@@ -43,6 +43,10 @@ constexpr std::array kRanges = {
     Row("Vision", "BackRed", 0, 255),
     Row("Vision", "BackGreen", 0, 255),
     Row("Vision", "BackBlue", 0, 255),
+    Row("Vision", "MarkRed", 0, 255),
+    Row("Vision", "MarkGreen", 0, 255),
+    Row("Vision", "MarkBlue", 0, 255),
+    Row("Vision", "WrapColumns", 4, 999),
 };
 
 // Section and key names compare without regard to ASCII case, as the settings file does.

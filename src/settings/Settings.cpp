@@ -194,7 +194,7 @@ const std::array<Field<ES>, 10> kEditFields{{
 }};
 
 using VS = VisionSettings;
-const std::array<Field<VS>, 13> kVisionFields{{
+const std::array<Field<VS>, 25> kVisionFields{{
     {"ToolBar", &VS::ToolBar},
     {"StatusBar", &VS::StatusBar},
     {"LeftBlank", &VS::LeftBlank},
@@ -208,6 +208,18 @@ const std::array<Field<VS>, 13> kVisionFields{{
     {"BackGreen", &VS::BackGreen},
     {"BackBlue", &VS::BackBlue},
     {"PageTabs", &VS::PageTabs},
+    {"LineNumbers", &VS::LineNumbers},
+    {"CaretLine", &VS::CaretLine},
+    {"ShowMarks", &VS::ShowMarks},
+    {"MarkTab", &VS::MarkTab},
+    {"MarkWideSpace", &VS::MarkWideSpace},
+    {"MarkLineEnd", &VS::MarkLineEnd},
+    {"MarkEof", &VS::MarkEof},
+    {"MarkRed", &VS::MarkRed},
+    {"MarkGreen", &VS::MarkGreen},
+    {"MarkBlue", &VS::MarkBlue},
+    {"WrapAtColumns", &VS::WrapAtColumns},
+    {"WrapColumns", &VS::WrapColumns},
 }};
 
 using WS = WindowSettings;

@@ -87,6 +87,21 @@ struct VisionSettings {
   int BackGreen = 255;
   int BackBlue = 255;
   bool PageTabs = false;  // a tab for each Page above the Pages
+  // What the view draws besides the text: line numbers, the caret's line, marks (each drawn
+  // only when ShowMarks is on) in their own colour, and wrapping at a number of half-width
+  // columns instead of the window's edge for pages that wrap.
+  bool LineNumbers = false;
+  bool CaretLine = false;
+  bool ShowMarks = false;
+  bool MarkTab = true;
+  bool MarkWideSpace = true;
+  bool MarkLineEnd = true;
+  bool MarkEof = true;
+  int MarkRed = 0;
+  int MarkGreen = 128;
+  int MarkBlue = 192;
+  bool WrapAtColumns = false;
+  int WrapColumns = 80;
 };
 
 struct FindReplaceSettings {

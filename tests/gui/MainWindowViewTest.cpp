@@ -401,6 +401,30 @@ class MainWindowViewTest : public guitest::AppFixture {
     QCOMPARE(QFontInfo(QFont(U("ＭＳ ゴシック"), 11)).family(), QStringLiteral("IPAGothic"));
   }
 
+  // The Vision settings and the display menu reach every Page's widget.
+  void viewOptionsReachThePagesWidgets() {
+    WriteBytes(dir_->filePath(QStringLiteral("config/Norra.ini")),
+               "[Norra]\r\nIniVersion=3500\r\n[Vision]\r\nShowMarks=1\r\nMarkEof=0\r\n"
+               "MarkRed=10\r\nMarkGreen=20\r\nMarkBlue=30\r\nWordWrap=1\r\nWrapAtColumns=1\r\n"
+               "WrapColumns=40\r\n");
+    Start({});
+    ScintillaEditor* editor = EditorOf(*Active());
+    const EditorMarks marks = editor->Marks();
+    QVERIFY(marks.tab && marks.wideSpace && marks.lineEnd && !marks.eof);
+    QCOMPARE(marks.colour, QColor(10, 20, 30));
+    QCOMPARE(View().WindowOf(*Active())->Control().ViewOptions().wrapColumns, 40);
+    QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE),
+             long{QsciScintillaBase::SC_WRAP_WORD});
+    QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, 0UL), 0L);
+    Trigger(UiItem::mnuLineNumbers);
+    QVERIFY(editor->SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, 0UL) > 0);
+    Trigger(UiItem::mnuCaretLine);
+    QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETCARETLINEVISIBLE), 1L);
+    Trigger(UiItem::mnuShowMarks);
+    QVERIFY(!editor->Marks().Any());
+    QVERIFY(View().Action(UiItem::mnuLineNumbers)->isCheckable());
+  }
+
   void closingTheWindowOffersTheExitDialog() {
     const QString a = MakeFile(QStringLiteral("a.txt"), "a");
     Start({a});

@@ -424,6 +424,40 @@ TEST_F(MainWindowTest, DisplayAndWindowMenusFollowBookmarkWrapAndToolbar) {
   EXPECT_FALSE(SavedSettings()->Vision.StatusBar);
 }
 
+// Line numbers, the caret line, marks and wrapping at the columns are options of every Page's
+// view: each item restyles every Page and is written to the settings at once.
+TEST_F(MainWindowTest, ViewOptionsOfTheDisplayMenuRestyleEveryPageAndAreKept) {
+  WriteCurrentSettings();
+  Start();
+  window->Execute(UiItem::mnuMakeNewFile);
+  struct Row {
+    UiItem item;
+    bool VisionSettings::*option;
+  };
+  const Row rows[] = {{UiItem::mnuLineNumbers, &VisionSettings::LineNumbers},
+                      {UiItem::mnuCaretLine, &VisionSettings::CaretLine},
+                      {UiItem::mnuShowMarks, &VisionSettings::ShowMarks},
+                      {UiItem::mnuWrapAtColumns, &VisionSettings::WrapAtColumns}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.item));
+    EXPECT_TRUE(view.Enabled(row.item));
+    window->MenuOpening(MenuKind::Display);
+    EXPECT_FALSE(view.Checked(row.item));
+    view.styled.clear();
+    window->Execute(row.item);
+    ASSERT_EQ(view.styled.size(), 2u);
+    EXPECT_TRUE(view.styled[0].second.*row.option);
+    EXPECT_TRUE(SavedSettings()->Vision.*row.option);
+    window->MenuOpening(MenuKind::Display);
+    EXPECT_TRUE(view.Checked(row.item));
+  }
+  // Wrapping at the columns makes the active Page wrap; the caption names the columns.
+  EXPECT_TRUE(Active()->Control().WordWrap());
+  EXPECT_EQ(view.Caption(UiItem::mnuWrapAtColumns), "80桁で折返す(&C)");
+  window->Execute(UiItem::mnuLineNumbers);
+  EXPECT_FALSE(SavedSettings()->Vision.LineNumbers);
+}
+
 TEST_F(MainWindowTest, RedrawBracketsStopTheRightPartsAndRelayoutMaximizedPages) {
   WriteCurrentSettings();
   Start();

@@ -51,6 +51,9 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
   auto maxLog = [](const Settings& s) { return s.Edit.MaxLogBytes; };
   auto leftBlank = [](const Settings& s) { return s.Vision.LeftBlank; };
   auto fontSize = [](const Settings& s) { return s.Vision.FontSize; };
+  auto markGreen = [](const Settings& s) { return s.Vision.MarkGreen; };
+  auto wrapColumns = [](const Settings& s) { return s.Vision.WrapColumns; };
+  auto showMarks = [](const Settings& s) { return static_cast<int>(s.Vision.ShowMarks); };
   auto printFont = [](const Settings& s) { return s.Print.PrintFontSize; };
   auto columns = [](const Settings& s) { return s.Print.ColumnsPerLine; };
   auto headPos = [](const Settings& s) { return s.Print.HeadLinePosition; };
@@ -122,6 +125,11 @@ TEST_F(OptionsDialogTest, EachPageChecksItsRangesWithItsMessagesAndTakesWhatPass
       {{{txtFontSize, "0"}}, "文字ｻｲｽﾞは 1 ～ 128 に設定して下さい。", fontSize},
       {{{txtFontSize, "128"}}, "", fontSize, 128},
       {{{chkPageTabs, "1"}}, "", pageTabs, 1},
+      {{{txtMarkGreen, "256"}}, "記号の色は 0 ～ 255 に設定して下さい。", markGreen},
+      {{{txtMarkGreen, "255"}}, "", markGreen, 255},
+      {{{txtWrapColumns, "3"}}, "折返し桁数は 4 ～ 999 に設定して下さい。", wrapColumns},
+      {{{txtWrapColumns, "40"}}, "", wrapColumns, 40},
+      {{{chkShowMarks, "1"}}, "", showMarks, 1},
   };
   for (const Case& c : cases) {
     const OptionControl first = c.edits.front().first;

@@ -47,6 +47,12 @@ TEST(PrintLinesTest, Table) {
       {"abc\td", 5, "abc d"},
       {"abcd\tx", 6, "abcd  |x"},
       {"abcde\tf", 5, "abcde|    f"},
+      // The line-break rules: no print line begins with 。 or a small kana, none ends with 「,
+      // and a run they cannot break is cut where it overflows.
+      {"あいう。え", 6, "あい|う。え"},
+      {"ああっ", 4, "あ|あっ"},
+      {"ab「cd", 3, "ab|「c|d"},
+      {"。。。", 4, "。。|。"},
       // Lone CR or LF are no line breaks.
       {"a\nb\rc", 80, "a\nb\rc"},
   };

@@ -97,7 +97,9 @@ const char kDefaultFile[] =
     "LostBytesStartClear=10485760\nLostBytesEndClear=8388608\nClearLogsByBytes=0\n"
     "MaxLogBytes=1048576\nClearLogsAllByBigChange=0\n\n"
     "[Vision]\nToolBar=1\nStatusBar=1\nLeftBlank=3\nFontName=ＭＳ ゴシック\nFontSize=11\n"
-    "WordWrap=0\nForeRed=0\nForeGreen=0\nForeBlue=0\nBackRed=255\nBackGreen=255\nBackBlue=255\nPageTabs=0\n\n"
+    "WordWrap=0\nForeRed=0\nForeGreen=0\nForeBlue=0\nBackRed=255\nBackGreen=255\nBackBlue=255\nPageTabs=0\n"
+    "LineNumbers=0\nCaretLine=0\nShowMarks=0\nMarkTab=1\nMarkWideSpace=1\nMarkLineEnd=1\nMarkEof=1\n"
+    "MarkRed=0\nMarkGreen=128\nMarkBlue=192\nWrapAtColumns=0\nWrapColumns=80\n\n"
     "[FindReplace]\nWidth=399\nHeight=291\nWantTabs=0\nFoldWidth=0\nFoldKana=0\n\n"
     "[Window]\nTop=30\nLeft=30\nHeight=1020\nWidth=1860\nWindowState=0\nChildWindowState=2\n";
 
@@ -147,7 +149,8 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   s->File.BackupFolder = "/home/u/控え";
   s->Print = {1, 2, 3, 4, 5, 6, 7, 2, 2, " head ", "foot", false, false, 8, 9, "IPAGothic", 12};
   s->Edit = {true, 8, 2, false, true, 4096, 2048, true, 512, true};
-  s->Vision = {false, false, 7, "Noto Sans CJK JP", 20, true, 1, 2, 3, 4, 5, 6, true};
+  s->Vision = {false, false, 7, "Noto Sans CJK JP", 20, true, 1, 2, 3, 4, 5, 6, true,
+               true, true, true, false, false, true, false, 7, 8, 9, true, 40};
   s->FindReplace.Width = 500;
   s->FindReplace.Height = 400;
   s->FindReplace.WantTabs = true;
@@ -192,6 +195,10 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   EXPECT_EQ(std::tie(v.ToolBar, v.StatusBar, v.LeftBlank, v.FontSize, v.WordWrap, v.ForeRed,
                      v.ForeGreen, v.ForeBlue, v.BackRed, v.BackGreen, v.BackBlue),
             std::make_tuple(false, false, 7, 20, true, 1, 2, 3, 4, 5, 6));
+  EXPECT_EQ(std::tie(v.LineNumbers, v.CaretLine, v.ShowMarks, v.MarkTab, v.MarkWideSpace,
+                     v.MarkLineEnd, v.MarkEof, v.MarkRed, v.MarkGreen, v.MarkBlue, v.WrapAtColumns,
+                     v.WrapColumns),
+            std::make_tuple(true, true, true, false, false, true, false, 7, 8, 9, true, 40));
   EXPECT_EQ(v.FontName, "Noto Sans CJK JP");
   EXPECT_TRUE(v.PageTabs);
   EXPECT_EQ(t->FindReplace.Width, 500);
