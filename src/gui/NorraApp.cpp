@@ -125,7 +125,7 @@ bool NorraApp::Start() {
   options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
   logic_->Show();
-  // The recovery copies' clock; a copy is never taken from inside a command, only between events.
+  // The recovery copies' clock: the keeper looks at the Pages four times a second.
   recoveryTimer_ = new QTimer(view_.get());
   recoveryTimer_->setInterval(static_cast<int>(RecoveryKeeper::kTickMs));
   QObject::connect(recoveryTimer_, &QTimer::timeout, view_.get(), [this] {
