@@ -63,7 +63,7 @@ struct StartupOptions {
   std::string workingFolder;      // relative file arguments are taken from here
   std::string settingsFolder;     // the settings file and relative "-F" names live here
   std::string helpFolder;         // the folder of the program's own help file
-  std::string recoveryFolder;     // recovery copies of unsaved Pages; empty: none are kept
+  std::string recoveryFolder = {};  // recovery copies of unsaved Pages; empty: none are kept
 };
 
 class MainWindow : public DocumentsHost, public OptionsHost {
