@@ -106,7 +106,9 @@ TEST_F(RecoveryDialogTest, ChosenCopiesComeBackAndTheOthersGoOnlyWhenTheUserSays
     StartWithRecovery();
     EXPECT_EQ(port.shown, 1);
     EXPECT_EQ(ui.Boxes().size(), c.discard != 0 ? 1u : 0u);
-    if (c.discard != 0 && !ui.Boxes().empty()) EXPECT_EQ(ui.Boxes()[0].text, RecoveryDialog::kDiscardQuestion);
+    if (c.discard != 0 && !ui.Boxes().empty()) {
+      EXPECT_EQ(ui.Boxes()[0].text, RecoveryDialog::kDiscardQuestion);
+    }
     std::vector<std::string> pages;
     for (const PageListEntry& entry : window->Docs().List().Entries()) pages.push_back(entry.text);
     EXPECT_EQ(pages, c.pages);
