@@ -10,11 +10,16 @@
 #include "app/HelpPort.h"
 #include "app/OptionsDialogPort.h"
 #include "app/PageKeys.h"
+#include "app/RecoveryDialog.h"
+#include "app/RecoveryDialogPort.h"
 #include "documents/Documents.h"
 #include "documents/PageDiskWatch.h"
 #include "documents/FileListDialogPort.h"
 #include "documents/GroupCommandsPort.h"
 #include "documents/Page.h"
+#include "documents/RecoveryKeeper.h"
+#include "documents/RecoveryStore.h"
+#include "documents/RecoveryWriter.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
 #include "printing/PrintJob.h"
@@ -68,6 +73,7 @@ MainWindow::MainWindow(const MainWindowPorts& ports, StartupOptions options)
       files_(ports.files),
       groups_(ports.groups),
       printer_(ports.printer),
+      recoveryDialog_(ports.recovery),
       startup_(std::move(options)),
       status_(ports.view),
       tabs_(ports.view),
@@ -108,6 +114,7 @@ bool MainWindow::Create() {
         *log_, [this] { CloseFindWindowOnEscape(); }, [this](UiItem item) { Execute(item); },
         [this] { UpdateStatusBar(); });
     log_->SetEditingKeys(keys_.get());
+    StartRecovery();
 
     caption_ = "Norra";
     ApplyWindowSize();
@@ -126,6 +133,7 @@ bool MainWindow::Create() {
     return true;
   } catch (const std::exception&) {
     if (log_) log_->SetEditingKeys(nullptr);
+    EndRecovery();
     keys_.reset();
     edits_.reset();
     diskWatch_.reset();
@@ -191,7 +199,9 @@ void MainWindow::Show() {
       ui_.ShowMessageBox(interruptedWrites_, MB_OK | MB_ICONWARNING, "Norra");
       interruptedWrites_.clear();
     }
-    OpenCommandLineFiles();
+    const int restored = RestoreRecoveredPages();
+    // Restored Pages stand in for the empty untitled one a start without files opens.
+    if (restored == 0 || !commandLineFiles_.empty()) OpenCommandLineFiles();
     if (Page* page = Active()) {
       view_.SetImeMode(*page, settings_->Edit.InitImeMode);
       view_.FocusPage(*page);
@@ -232,6 +242,49 @@ void MainWindow::OpenCommandLineFiles() {
   Documents::OpenBatch batch(*documents_);
   for (const std::string& path : commandLineFiles_) documents_->OpenPage(path, true);
   if (commandLineFiles_.empty()) documents_->OpenPage(std::string(), false);
+}
+
+// ---- recovery copies ----
+
+void MainWindow::StartRecovery() {
+  if (startup_.recoveryFolder.empty()) return;
+  auto store = std::make_unique<RecoveryStore>(startup_.recoveryFolder);
+  // Without a folder of its own the run keeps no copies; editing goes on as before.
+  if (store->Open() != FileError::None) return;
+  recoveryStore_ = std::move(store);
+  recoveryWriter_ = std::make_unique<RecoveryWriter>(*recoveryStore_);
+  recoveryKeeper_ = std::make_unique<RecoveryKeeper>(*documents_, *recoveryWriter_);
+}
+
+void MainWindow::EndRecovery() {
+  recoveryKeeper_.reset();
+  if (recoveryWriter_) recoveryWriter_->Stop();
+  recoveryWriter_.reset();
+  // A run that ends here gave its unsaved changes up (the exit asked): the copies go.
+  if (recoveryStore_) recoveryStore_->RemoveAll();
+  recoveryStore_.reset();
+}
+
+int MainWindow::RestoreRecoveredPages() {
+  if (recoveryDialog_ == nullptr || startup_.recoveryFolder.empty()) return 0;
+  RecoveryClaim claim = RecoveryClaim::Take(startup_.recoveryFolder);
+  if (claim.Empty()) return 0;
+  MakeVisible();
+  RecoveryDialog dialog(claim, *documents_, ui_, recoveryKeeper_.get());
+  const bool accepted = recoveryDialog_->Run(dialog);
+  return dialog.Finish(accepted);
+}
+
+void MainWindow::RecoveryTick(std::int64_t nowMs) {
+  if (recoveryKeeper_ && !destroyed_) recoveryKeeper_->Tick(nowMs);
+}
+
+void MainWindow::FlushRecovery() {
+  if (recoveryKeeper_) recoveryKeeper_->Flush();
+}
+
+void MainWindow::PageSaved(Page& page) {
+  if (recoveryKeeper_) recoveryKeeper_->PageSaved(page);
 }
 
 void MainWindow::StorePlacement() {
@@ -301,6 +354,7 @@ void MainWindow::Destroy() {
   // The Pages go with the window; hidden, it leaves the page list alone.
   log_->SetEditingKeys(nullptr);
   documents_->SetMainWindowVisible(false);
+  EndRecovery();
   keys_.reset();
   edits_.reset();
   diskWatch_.reset();
@@ -533,6 +587,7 @@ void MainWindow::ShowPage(Page& page) {
 void MainWindow::PageActivated(Page& page) { status_.ForceInsertState(log_->InsertMode(), page.Modified()); }
 
 void MainWindow::PageDestroyed(Page& page) {
+  if (recoveryKeeper_) recoveryKeeper_->PageGone(page);
   if (edits_) edits_->PageGone(page);
   dialogs_.PageClosed(page);
   view_.DestroyPageWindow(page);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,10 @@ class OptionsDialogPort;
 class PageKeys;
 class PrinterDevice;
 class PrintJob;
+class RecoveryDialogPort;
+class RecoveryKeeper;
+class RecoveryStore;
+class RecoveryWriter;
 class Settings;
 class TagTable;
 class Ui;
@@ -51,6 +56,7 @@ struct MainWindowPorts {
   FileStore* files = nullptr;  // none: the real file system
   GroupCommandsPort* groups = nullptr;  // none: the commands that write group files are missing
   PrinterDevice* printer = nullptr;  // none: no printer is installed
+  RecoveryDialogPort* recovery = nullptr;  // none: copies of crashed runs are not offered
 };
 
 struct StartupOptions {
@@ -58,6 +64,7 @@ struct StartupOptions {
   std::string workingFolder;      // relative file arguments are taken from here
   std::string settingsFolder;     // the settings file and relative "-F" names live here
   std::string helpFolder;         // the folder of the program's own help file
+  std::string recoveryFolder = {};  // recovery copies of unsaved Pages; empty: none are kept
 };
 
 class MainWindow : public DocumentsHost, public OptionsHost {
@@ -93,6 +100,10 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void ActiveControlChanged();
   void ClipboardChanged();
   void Idle();
+  // The recovery copies' clock, every RecoveryKeeper::kTickMs or so: `nowMs` from a steady clock.
+  void RecoveryTick(std::int64_t nowMs);
+  // Waits until the recovery copies asked for so far are on disk (tests).
+  void FlushRecovery();
 
   // ---- events of the main window ----
   void Activated();
@@ -158,6 +169,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void ShowPage(Page& page) override;
   void PageActivated(Page& page) override;
   void PageDestroyed(Page& page) override;
+  void PageSaved(Page& page) override;
   void PageListChanged() override;
   void SetApplicationTitle(const std::string& title) override;
 
@@ -183,6 +195,10 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   void StorePlacement();
   void HideForClose();
   void OpenCommandLineFiles();
+  // Offers the copies crashed runs left; the number of Pages restored.
+  int RestoreRecoveredPages();
+  void StartRecovery();
+  void EndRecovery();
   void AfterOptions();
   void OpenFindWindow(FindRequest request);
   void CloseFindWindowOnEscape();
@@ -214,6 +230,7 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   FileStore* files_;
   GroupCommandsPort* groups_;
   PrinterDevice* printer_;
+  RecoveryDialogPort* recoveryDialog_;
   std::function<bool(ListDialogMode)> listModeHasAction_;
   StartupOptions startup_;
   StatusBar status_;
@@ -230,6 +247,10 @@ class MainWindow : public DocumentsHost, public OptionsHost {
   std::unique_ptr<PageKeys> keys_;
   std::unique_ptr<PrinterDevice> ownPrinter_;  // when the ports bring none
   std::unique_ptr<PrintJob> printJob_;
+  // This run's recovery copies: the store outlives its writer, the writer its keeper.
+  std::unique_ptr<RecoveryStore> recoveryStore_;
+  std::unique_ptr<RecoveryWriter> recoveryWriter_;
+  std::unique_ptr<RecoveryKeeper> recoveryKeeper_;
 
   std::vector<std::string> commandLineFiles_;
   bool findWindowCreated_ = false;

@@ -332,6 +332,7 @@ FileError Documents::WritePage(Page& page, const std::string& path) {
 void Documents::AfterSave(Page& page) {
   page.SetModified(false);
   if (!settings_.Edit.KeepLogAfterSave) log_.DropPageUndo(page);
+  host_.PageSaved(page);
 }
 
 SaveResult Documents::SavePage(Page& page) {

@@ -17,6 +17,7 @@ namespace norra {
 
 class DocumentsHost;
 class FileStore;
+struct RecoveryCopy;
 class Settings;
 class UndoLog;
 
@@ -57,6 +58,9 @@ class Documents : public PageOwner {
   // The Page goes without any question.
   void DestroyPage(Page& page);
   void RenamePage(Page& page, const std::string& newPath);
+  // A modified Page holding a recovery copy's bytes and line breaks, under the copy's path (its
+  // file is not read) or a new untitled name; made active. Null when memory ran out.
+  Page* RestorePage(const RecoveryCopy& copy);
   // Replaces the text by the file's bytes; false (text untouched) when the file cannot be read.
   bool ReloadPage(Page& page);
 

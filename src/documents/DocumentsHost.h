@@ -31,6 +31,8 @@ class DocumentsHost {
   virtual void PageActivated(Page& /*page*/) {}
   // The Page's window goes; the Page is still valid during the call.
   virtual void PageDestroyed(Page& /*page*/) {}
+  // The Page's text was written to its file (it is no longer modified).
+  virtual void PageSaved(Page& /*page*/) {}
   // Entries, their texts or the selected entry of the page list changed.
   virtual void PageListChanged() {}
 

@@ -15,6 +15,13 @@
 #include "gui/OptionsDialogWindow.h"
 #include "gui/MainWindowView.h"
 #include "gui/QtPrinterDevice.h"
+#include "gui/RecoveryWindow.h"
+#include "documents/RecoveryKeeper.h"
+#include "documents/UndoRecord.h"
+#include "documents/Documents.h"
+#include "app/EditCommands.h"
+#include "documents/RecoveryStore.h"
+#include "text/Encoding.h"
 #include "printing/PdfFileQuestion.h"
 #include "printing/PrintJob.h"
 #include "settings/Settings.h"
@@ -71,9 +78,10 @@ NorraApp::NorraApp(StartupOptions options, const Overrides& overrides)
   }
   HelpPort& help = overrides.help != nullptr ? *overrides.help : *ownHelp_;
   help_ = &help;
+  recoveryWindow_ = new RecoveryWindow(view_.get());
   logic_ = std::make_unique<MainWindow>(
       MainWindowPorts{*view_, ui_, clipboard_, SystemClock::Instance(), *dialogs, find_, options_, help, nullptr,
-                      runner_.get(), printer_.get()},
+                      runner_.get(), printer_.get(), recoveryWindow_.data()},
       std::move(options));
   find_.Bind(*logic_, *view_, ui_, clipboard_, overrides.folders != nullptr ? overrides.folders : &folders_);
   find_.SetHelp(&help);
@@ -117,12 +125,22 @@ bool NorraApp::Start() {
   options_.Bind([this](int page) { return ShowOptions(page); });
   view_->show();
   logic_->Show();
+  // The recovery copies' clock: the keeper looks at the Pages four times a second.
+  recoveryTimer_ = new QTimer(view_.get());
+  recoveryTimer_->setInterval(static_cast<int>(RecoveryKeeper::kTickMs));
+  QObject::connect(recoveryTimer_, &QTimer::timeout, view_.get(), [this] {
+    if (logic_ != nullptr && logic_->Created()) logic_->RecoveryTick(steadyClock_.elapsed());
+  });
+  steadyClock_.start();
+  recoveryTimer_->start();
   RunAutomationItems();
   return true;
 }
 
 // Scripted screenshots and demos choose menu items by component name, e.g.
 // NORRA_AUTOMATION_ITEMS="mnuTileChildrenV"; the items run once the event loop is going.
+// NORRA_AUTOMATION_TEXT (UTF-8) is then put at the caret of every open Page as if pasted, so
+// that a demo, or a test of the recovery copies, has edited Pages to show.
 void NorraApp::RunAutomationItems() {
   const QStringList names =
       qEnvironmentVariable("NORRA_AUTOMATION_ITEMS").split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -131,6 +149,16 @@ void NorraApp::RunAutomationItems() {
     if (!item) continue;
     QTimer::singleShot(0, view_.get(), [this, item] {
       if (logic_ != nullptr && logic_->Created()) logic_->Execute(*item);
+    });
+  }
+  if (const QString text = qEnvironmentVariable("NORRA_AUTOMATION_TEXT"); !text.isEmpty()) {
+    QTimer::singleShot(0, view_.get(), [this, text] {
+      if (logic_ == nullptr || !logic_->Created()) return;
+      const std::string cp932 = Utf8ToCp932(text.toStdString());
+      std::vector<Page*> pages;
+      for (const PageListEntry& entry : logic_->Docs().List().Entries()) pages.push_back(entry.page);
+      for (Page* page : pages) logic_->Edits().InsertTextAtCaret(*page, cp932, kUndoPaste);
+      logic_->UpdateStatusBar();
     });
   }
 }
@@ -171,6 +199,7 @@ StartupOptions NorraApp::FromProcess() {
   options.workingFolder = QDir::currentPath().toStdString();
   options.settingsFolder = SettingsFolder();
   options.helpFolder = HelpFolder();
+  options.recoveryFolder = RecoveryStore::DefaultRoot();
   return options;
 }
 

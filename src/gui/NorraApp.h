@@ -1,7 +1,9 @@
 // The desktop application: every object of the program made, wired together and run.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ namespace norra {
 class FileListDialogWindow;
 class HelpWindow;
 class QtPrinterDevice;
+class RecoveryWindow;
 class TfrmNote;
 
 class NorraApp {
@@ -84,6 +87,9 @@ class NorraApp {
   std::unique_ptr<QtPrinterDevice> printer_;  // before the logic, whose print job uses it
   std::unique_ptr<TfrmNote> view_;
   QPointer<FileListDialogWindow> listWindow_;
+  QPointer<RecoveryWindow> recoveryWindow_;  // the view owns it
+  QPointer<QTimer> recoveryTimer_;
+  QElapsedTimer steadyClock_;
   std::unique_ptr<FileListDialogRunner> runner_;
   Ui& ui_;
   Clipboard& clipboard_;
