@@ -263,7 +263,17 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   };
   const ContentOutput discard = [](std::string_view) { return true; };
   const ContentOutput& sink = output != nullptr ? *output : (dryRun ? discard : toFile);
-  LineBreakWriter writer(bytes, textIsOriginal, sink);
+  // A journaled write and a preview learn where each replacement went; the journal also
+  // learns what the new content is, as it goes out.
+  const bool journaled = journal_ != nullptr && output == nullptr && !dryRun;
+  std::vector<WrittenSpan> spans;
+  ContentPrinter printer;
+  const ContentOutput printing = [&](std::string_view piece) {
+    printer.Add(piece);
+    return sink(piece);
+  };
+  LineBreakWriter writer(bytes, textIsOriginal, journaled ? printing : sink);
+  if (journaled || preview_ != nullptr) writer.RecordSpans(&spans, preview_ != nullptr);
 
   const std::int64_t before = engine_.ReplaceCount;
   std::int64_t made = 0;
@@ -295,7 +305,20 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
             : FileErrorReason(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
   }
+  if (preview_ != nullptr) (*preview_)(path, bytes, identity, spans);
   if (output != nullptr || dryRun) return FileOutcome::Replaced;
+  if (journaled) {
+    lastJournal_.path = path;
+    lastJournal_.identity = identity;
+    lastJournal_.oldPrint = PrintOf(bytes);
+    lastJournal_.newPrint = printer.Done();
+    lastJournal_.spans.clear();
+    lastJournal_.spans.reserve(spans.size());
+    for (const WrittenSpan& span : spans) {
+      lastJournal_.spans.push_back(
+          {span.oldStart, bytes.substr(span.oldStart, span.oldLength), span.newLength});
+    }
+  }
 
   // Alone, the file is flushed and put in place now; in a run, the batch does both later.
   FileError e = file.Finish(batch_ == nullptr);
@@ -318,7 +341,33 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   return FileOutcome::Replaced;
 }
 
+bool DiskSearch::FlushJournal(const std::vector<std::string>& files, DiskSearchResult& result) {
+  if (journal_ == nullptr || waiting_.empty()) return true;
+  const FileError e = journal_->Flush();
+  if (e == FileError::None) return true;
+  // Nothing is put in place that could not be taken back.
+  batch_->Discard();
+  for (const Waiting& w : waiting_) {
+    engine_.ReplaceCount -= w.count;
+    --result.filesChanged;
+    journal_->Left(w.index);
+  }
+  const std::size_t index = waiting_.front().index;
+  result.end = DiskSearchEnd::Stopped;
+  result.stoppedAt = files[index];
+  result.stopReason = "the journal of the replace could not be written: ";
+  result.stopReason += FileErrorReason(e);
+  result.filesVisited = static_cast<int>(index);
+  result.replaceCount = engine_.ReplaceCount;
+  waiting_.clear();
+  waitingBytes_ = 0;
+  waitingFolders_ = 0;
+  lastFolder_ = nullptr;
+  return false;
+}
+
 bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result) {
+  if (!FlushJournal(files, result)) return false;
   std::size_t replaced = 0;
   const FileError e = batch_->Commit(replaced);
   // Files another program changed meanwhile kept that program's content, not ours.
@@ -326,6 +375,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
     engine_.ReplaceCount -= waiting_[i].count;
     --result.filesChanged;
     result.leftChanged.push_back(files[waiting_[i].index]);
+    if (journal_ != nullptr) journal_->Left(waiting_[i].index);
   }
   waitingFolders_ = 0;
   lastFolder_ = nullptr;
@@ -339,6 +389,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
   for (std::size_t i = replaced; i < waiting_.size(); ++i) {
     engine_.ReplaceCount -= waiting_[i].count;
     --result.filesChanged;
+    if (journal_ != nullptr) journal_->Left(waiting_[i].index);
   }
   const std::size_t index = waiting_[replaced].index;
   result.end = DiskSearchEnd::Stopped;
@@ -364,14 +415,37 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   // once per file; whatever happens, files before a failure end up rewritten.
   AtomicWriteBatch batch;
   batch_ = dryRun ? nullptr : &batch;
+  // The journal is made before the first file is written and kept after the run.
+  ReplaceJournalWriter journal;
+  if (!dryRun && journaling_) {
+    const std::string description =
+        journalDescription_.empty() ? std::string(caption) : journalDescription_;
+    if (const FileError e = journal.Begin(description, journalFolder_); e != FileError::None) {
+      result.end = DiskSearchEnd::Stopped;
+      result.stopReason = "the journal of the replace could not be made: ";
+      result.stopReason += FileErrorReason(e);
+      return result;
+    }
+    journal_ = &journal;
+  }
   waiting_.clear();
   waitingBytes_ = 0;
   waitingFolders_ = 0;
   lastFolder_ = nullptr;
   struct Detach {
     AtomicWriteBatch*& batch;
-    ~Detach() { batch = nullptr; }
-  } detach{batch_};
+    ReplaceJournalWriter*& journal;
+    ~Detach() {
+      batch = nullptr;
+      journal = nullptr;
+    }
+  } detach{batch_, journal_};
+  // The journal's name, once the run has written a file through it.
+  auto done = [&]() -> DiskSearchResult {
+    journal.End();
+    if (!journal.Path().empty() && IsFile(journal.Path())) result.journal = journal.Path();
+    return result;
+  };
   auto commit = [&] { return batch_ == nullptr || CommitWaiting(files, result); };
 
   try {
@@ -379,25 +453,25 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
       const std::string& path = files[k];
       FileOutcome outcome = ReplaceOne(path, dryRun, nullptr);
       if (needsCommit_) {
-        if (!commit()) return result;
+        if (!commit()) return done();
         outcome = ReplaceOne(path, dryRun, nullptr);
       }
       if (outcome == FileOutcome::WriteFailed && lastError_ == FileError::NoSpace &&
           !waiting_.empty()) {
         // The waiting temporaries may be what fills the disk: once in place, they free the
         // room of the old files.
-        if (!commit()) return result;
+        if (!commit()) return done();
         outcome = ReplaceOne(path, dryRun, nullptr);
       }
       if (outcome == FileOutcome::ReadFailed || outcome == FileOutcome::WriteFailed) {
         // The run ends here without a message; files rewritten before stay rewritten.
         const std::string reason = lastFailure_;
-        if (!commit()) return result;  // an earlier file failed first
+        if (!commit()) return done();  // an earlier file failed first
         result.end = DiskSearchEnd::Stopped;
         result.stoppedAt = path;
         result.stopReason = reason;
         result.replaceCount = engine_.ReplaceCount;
-        return result;
+        return done();
       }
       ++result.filesVisited;
       if (outcome == FileOutcome::NotText) ++result.filesNotText;
@@ -405,6 +479,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
       if (outcome == FileOutcome::Replaced) {
         ++result.filesChanged;
         if (batch_ != nullptr) {
+          if (journal_ != nullptr) journal_->Add(k, lastJournal_);
           waiting_.push_back({k, lastCount_});
           waitingBytes_ += lastBytes_;
           if (newFolder_) ++waitingFolders_;
@@ -413,13 +488,13 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
           if (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes ||
               waitingFolders_ >= kBatchFolders ||
               waitingBytes_ > RoomForWaiting(path)) {
-            if (!commit()) return result;
+            if (!commit()) return done();
           }
         }
       }
       ui_.ProcessPendingEvents();
     }
-    if (!commit()) return result;
+    if (!commit()) return done();
   } catch (const EngineAbort& abort) {
     ShowEngineError(ui_, abort.Error(), engine_.Symbols());
     result.end = DiskSearchEnd::Stopped;
@@ -431,21 +506,45 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   if (result.end == DiskSearchEnd::Stopped) {
     const std::string reason = result.stopReason;
     const int visited = result.filesVisited;
-    if (!commit()) return result;
+    if (!commit()) return done();
     result.stopReason = reason;
     if (visited < static_cast<int>(files.size()))
       result.stoppedAt = files[static_cast<std::size_t>(visited)];
     result.replaceCount = engine_.ReplaceCount;
-    return result;
+    return done();
   }
 
   result.replaceCount = engine_.ReplaceCount;
+  if (preview_ != nullptr) {  // the preview's caller tells what it found
+    engine_.RunReset();
+    return done();
+  }
   std::string message =
       EndMessage(engine_.ReplaceCount, result.filesNotText, result.foldersUnreadable);
   message += LeftChangedLines(result.leftChanged);
   ui_.ShowMessageBox(message, MB_OK | MB_ICONINFORMATION, caption);
   engine_.RunReset();
-  return result;
+  return done();
+}
+
+DiskSearchResult DiskSearch::PreviewFiles(const std::vector<std::string>& files,
+                                          const PreviewEach& each, int unreadableFolders) {
+  struct Restore {
+    const PreviewEach*& preview;
+    ~Restore() { preview = nullptr; }
+  } restore{preview_ = &each};
+  return RunFiles(files, true, {}, unreadableFolders);
+}
+
+DiskSearchResult DiskSearch::Preview(const DiskSearchRequest& request, bool group,
+                                     const PreviewEach& each) {
+  struct Restore {
+    const PreviewEach*& preview;
+    ~Restore() { preview = nullptr; }
+  } restore{preview_ = &each};
+  DiskSearchRequest dry = request;
+  dry.dryRun = true;
+  return group ? RunGroup(dry) : RunFolder(dry);
 }
 
 DiskSearchResult DiskSearch::RunFolder(const DiskSearchRequest& request) {

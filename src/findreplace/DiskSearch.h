@@ -7,11 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "findreplace/LineBreakWriter.h"
 #include "text/FileIo.h"
+#include "text/ReplaceJournal.h"
 
 namespace norra {
 
 class AtomicWriteBatch;
+class ReplaceJournalWriter;
 class ConfinedFolder;
 class Page;
 class SearchEngine;
@@ -45,6 +48,7 @@ struct DiskSearchResult {
   // Files another program changed after they were read: left with that program's content,
   // their replacements not counted.
   std::vector<std::string> leftChanged;
+  std::string journal;  // the journal that can take the run back; empty when none was kept
 };
 
 // What happened to one file.
@@ -96,6 +100,25 @@ class DiskSearch {
   // nothing was replaced) goes to `output` in pieces as it is made. WriteFailed when the output
   // refused a piece. May throw EngineAbort.
   FileOutcome ReplaceInFileTo(const std::string& path, const ContentOutput& output);
+
+  // A file a preview would change: its path, its content and state as read, and where each
+  // replacement goes (with its new bytes).
+  using PreviewEach = std::function<void(const std::string& path, std::string_view oldBytes,
+                                         const FileIdentity& identity,
+                                         const std::vector<WrittenSpan>& spans)>;
+  // The folder or group command (`group`) as a dry run that shows no end-of-run message and
+  // hands each file it would change to `each`, in order.
+  DiskSearchResult Preview(const DiskSearchRequest& request, bool group, const PreviewEach& each);
+  // The same over the given files.
+  DiskSearchResult PreviewFiles(const std::vector<std::string>& files, const PreviewEach& each,
+                                int unreadableFolders = 0);
+
+  // Whether a run that writes keeps a journal to take it back (on by default; the journal's
+  // description names the run). Off only to measure what the journal costs.
+  void SetJournaling(bool on) { journaling_ = on; }
+  void SetJournalDescription(std::string text) { journalDescription_ = std::move(text); }
+  // Where journals go (the user's state folder when empty).
+  void SetJournalFolder(std::string folder) { journalFolder_ = std::move(folder); }
 
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
@@ -155,8 +178,18 @@ class DiskSearch {
   // failed and returns false.
   bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);
 
+  // Puts the journal of the waiting files on disk; false (result filled as stopped) when it
+  // could not be.
+  bool FlushJournal(const std::vector<std::string>& files, DiskSearchResult& result);
+
   SearchEngine& engine_;
   Ui& ui_;
+  bool journaling_ = true;
+  std::string journalDescription_;
+  std::string journalFolder_;
+  ReplaceJournalWriter* journal_ = nullptr;
+  JournalFile lastJournal_;  // of the file ReplaceOne last added to the batch
+  const PreviewEach* preview_ = nullptr;
   std::string lastFailure_;
   FileError lastError_ = FileError::None;  // of the last file's write, when it failed
   AtomicWriteBatch* batch_ = nullptr;
