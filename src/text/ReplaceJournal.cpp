@@ -335,12 +335,19 @@ std::vector<JournalSummary> ListReplaceJournals(const std::string& given) {
     summary.description = content->description;
     summary.files = content->files.size();
     summary.undone = content->undone;
-    summary.bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(0, FileSize(summary.path)));
+    struct stat info {};
+    if (::stat(summary.path.c_str(), &info) == 0) {
+      summary.bytes = static_cast<std::uint64_t>(info.st_size);
+      summary.made = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    }
     list.push_back(std::move(summary));
   }
-  // Names carry the start time and a sequence, so they sort as the runs started.
+  // By the start of their runs; runs started in one second by the order their journals were
+  // made, which the name's sequence tells within one process.
   std::sort(list.begin(), list.end(), [](const JournalSummary& a, const JournalSummary& b) {
-    return a.time != b.time ? a.time < b.time : a.path < b.path;
+    if (a.time != b.time) return a.time < b.time;
+    if (a.made != b.made) return a.made < b.made;
+    return a.path < b.path;
   });
   return list;
 }
@@ -389,7 +396,8 @@ FileError ReplaceJournalWriter::Begin(std::string_view description, const std::s
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
   for (int attempt = 0; attempt < 1000 && fd_ < 0; ++attempt) {
     path_ = folder_ + std::string(kPrefix) + stamp + "-" + std::to_string(::getpid()) + "-" +
-            std::to_string(attempt) + std::string(kSuffix);
+            std::string(attempt < 10 ? "00" : attempt < 100 ? "0" : "") + std::to_string(attempt) +
+            std::string(kSuffix);
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0 && errno != EEXIST) break;
   }

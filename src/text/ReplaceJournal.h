@@ -94,6 +94,7 @@ struct JournalSummary {
   std::size_t files = 0;
   bool undone = false;
   std::uint64_t bytes = 0;
+  std::int64_t made = 0;  // when the journal last changed (ns)
 };
 
 // The journals in `folder` (JournalFolder when empty), oldest first.
