@@ -5,6 +5,11 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstdint>
 #include <new>
 #include <set>
@@ -12,6 +17,7 @@
 
 #include "documents/Page.h"
 #include "engine/SearchEngine.h"
+#include "engine/TagTable.h"
 #include "findreplace/ConfinedFolder.h"
 #include "findreplace/EngineMessages.h"
 #include "findreplace/FolderEnumerator.h"
@@ -199,9 +205,41 @@ FileOutcome DiskSearch::ReplaceInFileTo(const std::string& path, const ContentOu
 
 FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
                                    const ContentOutput* output) {
-  lastFailure_.clear();
-  lastError_ = FileError::None;
-  needsCommit_ = false;
+  Lane lane;
+  lane.engine = &engine_;
+  lane.confined = confined_;
+  lane.batch = batch_;
+  lane.journaled = journal_ != nullptr && output == nullptr && !dryRun;
+  lane.preview = preview_;
+  return Absorb(lane, ReplaceWith(lane, path, dryRun, output), false);
+}
+
+FileOutcome DiskSearch::Absorb(Lane& lane, FileOutcome outcome, bool fromWorker) {
+  lane.failure = std::move(lane.failure);
+  lane.error = lane.error;
+  needsCommit_ = lane.needsCommit;
+  if (fromWorker && batch_ != nullptr && lane.pending && batch_->Holds(lane.identity)) {
+    // Another name of a file whose new content is still waiting: that must be in place first,
+    // and this one is done again after it.
+    lane.file.Discard();
+    needsCommit_ = true;
+    return FileOutcome::Unchanged;
+  }
+  if (fromWorker && outcome == FileOutcome::Replaced) engine_.ReplaceCount += lane.count;
+  if (!lane.pending) return outcome;
+  lastCount_ = lane.count;
+  lastBytes_ = lane.bytes;
+  newFolder_ = lane.folder != lastFolder_;
+  lastFolder_ = lane.folder;
+  lastJournal_ = std::move(lane.journal);
+  batch_->Add(std::move(lane.file), lane.identity);
+  return outcome;
+}
+
+FileOutcome DiskSearch::ReplaceWith(Lane& lane, const std::string& path, bool dryRun,
+                                    const ContentOutput* output) {
+  SearchEngine& engine = *lane.engine;
+  const bool batched = output == nullptr && !dryRun && (lane.batch != nullptr || lane.worker);
   std::string bytes;
   FileIdentity identity;
   // In a folder run the file is reached through the run's folder, never through a link: one
@@ -209,29 +247,29 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   // write.
   std::shared_ptr<const Descriptor> folder;
   std::string name;
-  if (confined_ != nullptr && !confined_->Locate(path, folder, name)) {
-    lastFailure_ = FileErrorReason(FileError::Changed);
+  if (lane.confined != nullptr && !lane.confined->Locate(path, folder, name)) {
+    lane.failure = FileErrorReason(FileError::Changed);
     return FileOutcome::Linked;
   }
   const FileError readError = folder ? ReadWholeFileAt(folder->Get(), name, bytes, &identity)
                                      : ReadWholeFile(path, bytes, &identity);
   if (readError == FileError::IsLink) {
-    lastFailure_ = FileErrorReason(readError);
+    lane.failure = FileErrorReason(readError);
     return FileOutcome::Linked;
   }
   if (readError != FileError::None) {
-    lastFailure_ = FileErrorReason(readError);
+    lane.failure = FileErrorReason(readError);
     return FileOutcome::ReadFailed;
   }
-  if (batch_ != nullptr && batch_->Holds(identity)) {
+  if (lane.batch != nullptr && lane.batch->Holds(identity)) {
     // Another name of a file whose new content is still waiting: that must be in place first.
-    needsCommit_ = true;
+    lane.needsCommit = true;
     return FileOutcome::Unchanged;
   }
   // The file's content when it stays as it is.
   auto keepOriginal = [&] {
     if (output != nullptr && !(*output)(bytes)) {
-      lastFailure_ = "the content could not be handed on";
+      lane.failure = "the content could not be handed on";
       return FileOutcome::WriteFailed;
     }
     return FileOutcome::Unchanged;
@@ -265,7 +303,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   const ContentOutput& sink = output != nullptr ? *output : (dryRun ? discard : toFile);
   // A journaled write and a preview learn where each replacement went; the journal also
   // learns what the new content is, as it goes out.
-  const bool journaled = journal_ != nullptr && output == nullptr && !dryRun;
+  const bool journaled = lane.journaled;
   std::vector<WrittenSpan> spans;
   ContentPrinter printer;
   const ContentOutput printing = [&](std::string_view piece) {
@@ -273,17 +311,17 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
     return sink(piece);
   };
   LineBreakWriter writer(bytes, textIsOriginal, journaled ? printing : sink);
-  if (journaled || preview_ != nullptr) writer.RecordSpans(&spans, preview_ != nullptr);
+  if (journaled || lane.preview != nullptr) writer.RecordSpans(&spans, lane.preview != nullptr);
 
-  const std::int64_t before = engine_.ReplaceCount;
+  const std::int64_t before = engine.ReplaceCount;
   std::int64_t made = 0;
   try {
     // The joined copy is the engine's alone, and the writer takes the file's own bytes: it may
     // be folded in place rather than copied once more.
-    made = textIsOriginal ? engine_.ReplaceAllInText(text, writer)
-                          : engine_.ReplaceAllInFoldableText(joined, writer);
+    made = textIsOriginal ? engine.ReplaceAllInText(text, writer)
+                          : engine.ReplaceAllInFoldableText(joined, writer);
   } catch (...) {
-    engine_.ReplaceCount = before;  // the count names only replacements that reached a file
+    engine.ReplaceCount = before;  // the count names only replacements that reached a file
     throw;
   }
   if (made <= 0) return keepOriginal();
@@ -292,54 +330,170 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   // A new text of no bytes at all still replaces the file.
   if (handedOn && output == nullptr && !dryRun && !file.IsOpen()) toFile({});
   if (fileError == FileError::IsLink) {
-    engine_.ReplaceCount = before;
-    lastFailure_ = FileErrorReason(fileError);
+    engine.ReplaceCount = before;
+    lane.failure = FileErrorReason(fileError);
     return FileOutcome::Linked;
   }
   if (!handedOn || fileError != FileError::None) {
-    engine_.ReplaceCount = before;  // nothing of this file reached the disk
-    lastError_ = fileError;
-    lastFailure_ =
+    engine.ReplaceCount = before;  // nothing of this file reached the disk
+    lane.error = fileError;
+    lane.failure =
         output != nullptr
             ? "the content could not be handed on"
             : FileErrorReason(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
   }
-  if (preview_ != nullptr) (*preview_)(path, bytes, identity, spans);
+  if (lane.preview != nullptr) (*lane.preview)(path, bytes, identity, spans);
   if (output != nullptr || dryRun) return FileOutcome::Replaced;
   if (journaled) {
-    lastJournal_.path = path;
-    lastJournal_.identity = identity;
-    lastJournal_.oldPrint = PrintOf(bytes);
-    lastJournal_.newPrint = printer.Done();
-    lastJournal_.spans.clear();
-    lastJournal_.spans.reserve(spans.size());
+    lane.journal.path = path;
+    lane.journal.identity = identity;
+    lane.journal.oldPrint = PrintOf(bytes);
+    lane.journal.newPrint = printer.Done();
+    lane.journal.spans.clear();
+    lane.journal.spans.reserve(spans.size());
     for (const WrittenSpan& span : spans) {
-      lastJournal_.spans.push_back(
+      lane.journal.spans.push_back(
           {span.oldStart, bytes.substr(span.oldStart, span.oldLength), span.newLength});
     }
   }
 
   // Alone, the file is flushed and put in place now; in a run, the batch does both later.
-  FileError e = file.Finish(batch_ == nullptr);
-  if (e == FileError::None && batch_ == nullptr) e = file.Replace(&identity);
+  FileError e = file.Finish(!batched);
+  if (e == FileError::None && !batched) e = file.Replace(&identity);
   if (e != FileError::None) {
-    engine_.ReplaceCount = before;
-    lastError_ = e;
-    lastFailure_ = WriteFailure(e, file.LeftBackup());
+    engine.ReplaceCount = before;
+    lane.error = e;
+    lane.failure = WriteFailure(e, file.LeftBackup());
     return FileOutcome::WriteFailed;
   }
-  if (batch_ == nullptr) {
+  if (!batched) {
     ReplacementFile::SyncFolderOf(file.Target());
     return FileOutcome::Replaced;
   }
-  lastCount_ = engine_.ReplaceCount - before;
-  lastBytes_ = static_cast<std::size_t>(file.Written());
-  newFolder_ = folder.get() != lastFolder_;
-  lastFolder_ = folder.get();
-  batch_->Add(std::move(file), identity);
+  lane.count = engine.ReplaceCount - before;
+  lane.bytes = static_cast<std::size_t>(file.Written());
+  lane.folder = FolderPart(path);
+  lane.identity = identity;
+  lane.file = std::move(file);
+  lane.pending = true;
   return FileOutcome::Replaced;
 }
+
+bool DiskSearch::FilesIndependent() const {
+  for (const PatternNode& node : engine_.ReplaceList()) {
+    if (node.kind == TAG_FCOUNT || node.kind == TAG_RCOUNT) return false;
+    if (node.kind == TAG_OUTFROM && !engine_.HasAreaGroup(node.argument)) return false;
+  }
+  return true;
+}
+
+// The files of a run read, replaced and written to their temporaries on worker threads, a
+// little ahead of the run's own thread, which takes them in the run's order: what it does with
+// them (batch, journal, messages) is the same as for a file it replaced itself.
+class DiskSearch::Workers {
+ public:
+  Workers(DiskSearch& search, const std::vector<std::string>& files, bool dryRun)
+      : search_(search), files_(files), dryRun_(dryRun), slots_(files.size()) {}
+
+  ~Workers() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    // Files done ahead and never taken: their temporaries go with their lanes.
+  }
+
+  // Starts `count` workers; false when an engine could not be made.
+  bool Start(unsigned count) {
+    for (unsigned k = 0; k < count; ++k) {
+      std::unique_ptr<SearchEngine> engine = search_.makeEngine_ ? search_.makeEngine_() : nullptr;
+      if (!engine) return false;
+      engine->PreFoldedText = true;
+      engines_.push_back(std::move(engine));
+      if (search_.confined_ != nullptr)
+        folders_.push_back(std::make_unique<ConfinedFolder>(*search_.confined_));
+    }
+    for (unsigned k = 0; k < count; ++k) threads_.emplace_back([this, k] { Work(k); });
+    return true;
+  }
+
+  // The outcome of file k, taken into the run; the run's Ui is served while it waits.
+  FileOutcome Take(std::size_t k) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!slots_[k].ready) {
+      if (changed_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout) {
+        lock.unlock();
+        search_.ui_.ProcessPendingEvents();
+        lock.lock();
+      }
+    }
+    Slot slot = std::move(slots_[k]);
+    taken_ = k + 1;
+    lock.unlock();
+    changed_.notify_all();
+    if (slot.error) std::rethrow_exception(slot.error);
+    return search_.Absorb(*slot.lane, slot.outcome, true);
+  }
+
+ private:
+  // How far the workers may run ahead of the run's thread: bounds the temporaries waiting.
+  static constexpr std::size_t kAhead = 64;
+
+  struct Slot {
+    std::unique_ptr<Lane> lane;
+    FileOutcome outcome = FileOutcome::Unchanged;
+    std::exception_ptr error;
+    bool ready = false;
+  };
+
+  void Work(unsigned k) {
+    for (;;) {
+      std::size_t next = 0;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] {
+          return stop_ || next_ >= files_.size() || next_ < taken_ + kAhead;
+        });
+        if (stop_ || next_ >= files_.size()) return;
+        next = next_++;
+      }
+      auto lane = std::make_unique<Lane>();
+      lane->engine = engines_[k].get();
+      lane->confined = folders_.empty() ? nullptr : folders_[k].get();
+      lane->worker = true;
+      lane->journaled = search_.journal_ != nullptr && !dryRun_;
+      Slot slot;
+      try {
+        slot.outcome = ReplaceWith(*lane, files_[next], dryRun_, nullptr);
+      } catch (...) {
+        slot.error = std::current_exception();
+      }
+      slot.lane = std::move(lane);
+      slot.ready = true;
+      {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        slots_[next] = std::move(slot);
+      }
+      changed_.notify_all();
+    }
+  }
+
+  DiskSearch& search_;
+  const std::vector<std::string>& files_;
+  bool dryRun_;
+  std::vector<Slot> slots_;
+  std::vector<std::unique_ptr<SearchEngine>> engines_;
+  std::vector<std::unique_ptr<ConfinedFolder>> folders_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;   // the next file a worker takes
+  std::size_t taken_ = 0;  // files the run's thread has taken
+  bool stop_ = false;
+};
 
 bool DiskSearch::FlushJournal(const std::vector<std::string>& files, DiskSearchResult& result) {
   if (journal_ == nullptr || waiting_.empty()) return true;
@@ -362,7 +516,7 @@ bool DiskSearch::FlushJournal(const std::vector<std::string>& files, DiskSearchR
   waiting_.clear();
   waitingBytes_ = 0;
   waitingFolders_ = 0;
-  lastFolder_ = nullptr;
+  lastFolder_.clear();
   return false;
 }
 
@@ -378,7 +532,7 @@ bool DiskSearch::CommitWaiting(const std::vector<std::string>& files, DiskSearch
     if (journal_ != nullptr) journal_->Left(waiting_[i].index);
   }
   waitingFolders_ = 0;
-  lastFolder_ = nullptr;
+  lastFolder_.clear();
   if (e == FileError::None) {
     waiting_.clear();
     waitingBytes_ = 0;
@@ -431,7 +585,7 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   waiting_.clear();
   waitingBytes_ = 0;
   waitingFolders_ = 0;
-  lastFolder_ = nullptr;
+  lastFolder_.clear();
   struct Detach {
     AtomicWriteBatch*& batch;
     ReplaceJournalWriter*& journal;
@@ -448,10 +602,19 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   };
   auto commit = [&] { return batch_ == nullptr || CommitWaiting(files, result); };
 
+  // On every core when files do not depend on each other; a preview hands its files on from
+  // the run's own thread.
+  std::unique_ptr<Workers> workers;
+  const unsigned cores = workers_ != 0 ? workers_ : std::thread::hardware_concurrency();
+  if (makeEngine_ && preview_ == nullptr && cores > 1 && files.size() > 1 && FilesIndependent()) {
+    workers = std::make_unique<Workers>(*this, files, dryRun);
+    if (!workers->Start(std::min<unsigned>(cores, 16))) workers.reset();
+  }
+
   try {
     for (std::size_t k = 0; k < files.size(); ++k) {
       const std::string& path = files[k];
-      FileOutcome outcome = ReplaceOne(path, dryRun, nullptr);
+      FileOutcome outcome = workers ? workers->Take(k) : ReplaceOne(path, dryRun, nullptr);
       if (needsCommit_) {
         if (!commit()) return done();
         outcome = ReplaceOne(path, dryRun, nullptr);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "findreplace/LineBreakWriter.h"
 #include "text/FileIo.h"
 #include "text/ReplaceJournal.h"
+#include "text/ReplacementFile.h"
 
 namespace norra {
 
@@ -120,6 +122,14 @@ class DiskSearch {
   // Where journals go (the user's state folder when empty).
   void SetJournalFolder(std::string folder) { journalFolder_ = std::move(folder); }
 
+  // Makes an engine like the run's (same texts, symbols, options), for a worker: with it, a
+  // run reads, matches and writes files on every core, with the same results and messages.
+  using EngineMaker = std::function<std::unique_ptr<SearchEngine>()>;
+  void SetWorkerEngines(EngineMaker make, unsigned workers = 0) {
+    makeEngine_ = std::move(make);
+    workers_ = workers;
+  }
+
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
 
@@ -170,10 +180,41 @@ class DiskSearch {
     std::int64_t count = 0;
   };
 
+  // What one file's read-replace-write needs, and what it leaves: the run's own thread and
+  // each worker have their own.
+  struct Lane {
+    SearchEngine* engine = nullptr;
+    ConfinedFolder* confined = nullptr;
+    const AtomicWriteBatch* batch = nullptr;  // the run's batch, to check (never in a worker)
+    bool worker = false;                      // new content waits to be added to the batch
+    bool journaled = false;
+    const PreviewEach* preview = nullptr;
+    // Of the file last done:
+    std::string failure;
+    FileError error = FileError::None;
+    bool needsCommit = false;
+    bool pending = false;  // `file` waits to be added to the batch
+    ReplacementFile file;
+    FileIdentity identity;
+    std::int64_t count = 0;
+    std::size_t bytes = 0;
+    std::string folder;
+    JournalFile journal;
+  };
+  class Workers;
+
   // Replace in one file, its content going to `output` when given. Otherwise a rewritten file
   // is put in place at once, or with batch_ added to the batch, and a file the batch already
   // holds sets needsCommit_ and is left alone.
   FileOutcome ReplaceOne(const std::string& path, bool dryRun, const ContentOutput* output);
+  // The same on a lane: a new content that waits for the batch is left in the lane.
+  static FileOutcome ReplaceWith(Lane& lane, const std::string& path, bool dryRun,
+                                 const ContentOutput* output);
+  // Takes a lane's file into the run: its messages, and its new content into the batch.
+  FileOutcome Absorb(Lane& lane, FileOutcome outcome, bool fromWorker);
+  // Whether files can be replaced in any order with the same result: the replacement names
+  // no counter of the run and no storage area a match may leave over from another file.
+  bool FilesIndependent() const;
   // Puts the waiting files in place. On failure fills result as stopped at the file that
   // failed and returns false.
   bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);
@@ -185,6 +226,8 @@ class DiskSearch {
   SearchEngine& engine_;
   Ui& ui_;
   bool journaling_ = true;
+  EngineMaker makeEngine_;
+  unsigned workers_ = 0;  // 0: one per core
   std::string journalDescription_;
   std::string journalFolder_;
   ReplaceJournalWriter* journal_ = nullptr;
@@ -200,7 +243,7 @@ class DiskSearch {
   std::size_t waitingBytes_ = 0;
   // A folder run's folder: its files are opened through it, no link followed.
   ConfinedFolder* confined_ = nullptr;
-  const void* lastFolder_ = nullptr;  // the folder of the file ReplaceOne last added
+  std::string lastFolder_;  // the folder of the file ReplaceOne last added
   bool newFolder_ = false;            // and whether it differs from the one before
   std::size_t waitingFolders_ = 0;
 };

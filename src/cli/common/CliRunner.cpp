@@ -117,6 +117,16 @@ class ToolSession {
 
   const CliOptions& Options() const { return options_; }
   SearchEngine& Engine() { return *engine_; }
+  // Another engine like the session's, for a worker of a disk run.
+  std::unique_ptr<SearchEngine> MakeEngine() const {
+    auto engine = std::make_unique<SearchEngine>(
+        symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
+    engine->MatchCase = options_.matchCase;
+    if (!engine->Compile(find_) || !engine->CompileReplace(replace_)) return nullptr;
+    engine->RunReset();
+    engine->PreFoldedText = true;
+    return engine;
+  }
   // Tells why the engine abandoned the work.
   void Report(const EngineAbort& abort) { ShowEngineError(ui_, abort.Error(), symbols_); }
   ConsoleUi& ConsoleOut() { return ui_; }
@@ -498,6 +508,7 @@ int RunReplaceTool(int argc, const char* const* argv) {
   if (options.preview) return PreviewRun(session);
 
   DiskSearch search(session.Engine(), session.ConsoleOut());
+  search.SetWorkerEngines([&session] { return session.MakeEngine(); });
   search.SetJournalDescription("norra-replace " + options.find + " " + options.replace + " " +
                                (!options.dir.empty()     ? options.dir
                                 : !options.group.empty() ? options.group
