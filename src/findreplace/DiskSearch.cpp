@@ -215,8 +215,8 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
 }
 
 FileOutcome DiskSearch::Absorb(Lane& lane, FileOutcome outcome, bool fromWorker) {
-  lane.failure = std::move(lane.failure);
-  lane.error = lane.error;
+  lastFailure_ = std::move(lane.failure);
+  lastError_ = lane.error;
   needsCommit_ = lane.needsCommit;
   if (fromWorker && batch_ != nullptr && lane.pending && batch_->Holds(lane.identity)) {
     // Another name of a file whose new content is still waiting: that must be in place first,
