@@ -316,7 +316,22 @@ std::optional<ReplaceJournalContent> ReadReplaceJournal(const std::string& path)
   return ParseReplaceJournal(bytes);
 }
 
-std::vector<JournalSummary> ListReplaceJournals(const std::string& given) {
+namespace {
+
+// The first bytes of a file: enough for a journal's header.
+std::string ReadHead(const std::string& path, std::size_t size) {
+  std::string head(size, '\0');
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return {};
+  const ssize_t got = ::read(fd, head.data(), size);
+  ::close(fd);
+  head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return head;
+}
+
+}  // namespace
+
+std::vector<JournalSummary> ListReplaceJournals(const std::string& given, bool counted) {
   std::vector<JournalSummary> list;
   const std::string folder = FolderOrDefault(given, false);
   if (folder.empty()) return list;
@@ -329,7 +344,16 @@ std::vector<JournalSummary> ListReplaceJournals(const std::string& given) {
   for (const std::string& name : names) {
     JournalSummary summary;
     summary.path = folder + name;
-    const std::optional<ReplaceJournalContent> content = ReadReplaceJournal(summary.path);
+    // Without counting, only the header is read: dropping old journals must stay cheap.
+    std::optional<ReplaceJournalContent> content;
+    if (counted) {
+      content = ReadReplaceJournal(summary.path);
+    } else {
+      const std::string head = ReadHead(summary.path, 4096);
+      const std::size_t what = head.find("\nwhat ");
+      const std::size_t end = what == std::string::npos ? what : head.find('\n', what + 1);
+      if (end != std::string::npos) content = ParseReplaceJournal(head.substr(0, end + 1));
+    }
     if (!content) continue;
     summary.time = content->time;
     summary.description = content->description;
@@ -356,7 +380,7 @@ void PruneReplaceJournals(const std::string& given, std::size_t count, std::uint
                           const std::string& keep) {
   const std::string folder = FolderOrDefault(given, false);
   if (folder.empty()) return;
-  std::vector<JournalSummary> list = ListReplaceJournals(folder);
+  std::vector<JournalSummary> list = ListReplaceJournals(folder, false);
   std::uint64_t total = 0;
   for (const JournalSummary& j : list) total += j.bytes;
   std::size_t left = list.size();

@@ -97,8 +97,10 @@ struct JournalSummary {
   std::int64_t made = 0;  // when the journal last changed (ns)
 };
 
-// The journals in `folder` (JournalFolder when empty), oldest first.
-std::vector<JournalSummary> ListReplaceJournals(const std::string& folder = {});
+// The journals in `folder` (JournalFolder when empty), oldest first. Without `counted`, only
+// their headers are read: files and undone are not known.
+std::vector<JournalSummary> ListReplaceJournals(const std::string& folder = {},
+                                                bool counted = true);
 // Drops the oldest journals of `folder` until at most `count` remain and they take at most
 // `bytes`; the journal `keep` is never dropped.
 void PruneReplaceJournals(const std::string& folder, std::size_t count, std::uint64_t bytes,
