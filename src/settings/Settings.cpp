@@ -375,7 +375,8 @@ Settings::FileKind Settings::Classify(bool empty) const {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
   };
   const auto findReplace = [](std::string_view k) {
-    return SameKey(k, "Width") || SameKey(k, "Height") || SameKey(k, "WantTabs");
+    return SameKey(k, "Width") || SameKey(k, "Height") || SameKey(k, "WantTabs") ||
+           SameKey(k, "DiskPreview");
   };
   const auto symbol = [this](std::string_view k) {
     for (int i = 1; i < kTagCount; ++i) {
@@ -461,6 +462,7 @@ void Settings::ReadFindReplace() {
   FindReplace.Width = file_.ReadInteger(s, "Width", 0);
   FindReplace.Height = file_.ReadInteger(s, "Height", 0);
   FindReplace.WantTabs = file_.ReadBool(s, "WantTabs", FindReplace.WantTabs);
+  FindReplace.DiskPreview = file_.ReadBool(s, "DiskPreview", true);
   for (int i = 1; i < kTagCount; ++i) {
     const TagRecord* rec = tags_.Record(i);
     if (rec == nullptr) continue;
@@ -589,6 +591,8 @@ bool Settings::WriteFindReplace() {
   bool ok = file_.WriteInteger(s, "Width", FindReplace.Width);
   ok = file_.WriteInteger(s, "Height", FindReplace.Height) && ok;
   ok = file_.WriteBool(s, "WantTabs", FindReplace.WantTabs) && ok;
+  if (FindReplace.DiskPreview) file_.DeleteKey(s, "DiskPreview");
+  else ok = file_.WriteBool(s, "DiskPreview", false) && ok;
   for (int i = 1; i < kTagCount; ++i) {
     if (!FindReplace.SymbolChanged[static_cast<std::size_t>(i)]) continue;
     const TagRecord* rec = tags_.Record(i);
