@@ -17,6 +17,7 @@
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
+#include "findreplace/DiskReplaceUndoCommand.h"
 #include "printing/PrintJob.h"
 #include "platform/Clipboard.h"
 #include "platform/MemoryPrinter.h"
@@ -687,6 +688,7 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::mnuQuotationAll:
       if (many) RunListDialog(ListDialogMode::QuoteAll);
       break;
+    case UiItem::mnuUndoDiskReplace: DiskReplaceUndoCommand::Run(ui_); break;
 
     case UiItem::mnuJump:
       if (any) RunListDialog(ListDialogMode::Jump);
