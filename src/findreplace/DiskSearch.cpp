@@ -401,7 +401,7 @@ class DiskSearch::Workers {
       const std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
-    changed_.notify_all();
+    room_.notify_all();
     for (std::thread& t : threads_) t.join();
     // Files done ahead and never taken: their temporaries go with their lanes.
   }
@@ -424,7 +424,7 @@ class DiskSearch::Workers {
   FileOutcome Take(std::size_t k) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!slots_[k].ready) {
-      if (changed_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout) {
+      if (ready_.wait_for(lock, std::chrono::milliseconds(20)) == std::cv_status::timeout) {
         lock.unlock();
         search_.ui_.ProcessPendingEvents();
         lock.lock();
@@ -432,8 +432,11 @@ class DiskSearch::Workers {
     }
     Slot slot = std::move(slots_[k]);
     taken_ = k + 1;
+    // Wakes the workers only when one waits for room: a wake-up per file costs more than the
+    // file on a busy machine.
+    const bool wake = idle_ > 0;
     lock.unlock();
-    changed_.notify_all();
+    if (wake) room_.notify_all();
     if (slot.error) std::rethrow_exception(slot.error);
     return search_.Absorb(*slot.lane, slot.outcome, true);
   }
@@ -454,9 +457,11 @@ class DiskSearch::Workers {
       std::size_t next = 0;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] {
+        ++idle_;
+        room_.wait(lock, [&] {
           return stop_ || next_ >= files_.size() || next_ < taken_ + kAhead;
         });
+        --idle_;
         if (stop_ || next_ >= files_.size()) return;
         next = next_++;
       }
@@ -473,11 +478,13 @@ class DiskSearch::Workers {
       }
       slot.lane = std::move(lane);
       slot.ready = true;
+      bool wanted = false;  // the file the run's thread waits for
       {
         const std::lock_guard<std::mutex> lock(mutex_);
         slots_[next] = std::move(slot);
+        wanted = next == taken_;
       }
-      changed_.notify_all();
+      if (wanted) ready_.notify_one();
     }
   }
 
@@ -489,7 +496,9 @@ class DiskSearch::Workers {
   std::vector<std::unique_ptr<ConfinedFolder>> folders_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable ready_;  // a file the run's thread waits for is done
+  std::condition_variable room_;   // the run's thread took a file: workers may go on
+  std::size_t idle_ = 0;           // workers waiting for room
   std::size_t next_ = 0;   // the next file a worker takes
   std::size_t taken_ = 0;  // files the run's thread has taken
   bool stop_ = false;
