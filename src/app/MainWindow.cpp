@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/CommandLine.h"
+#include "app/DiskReplaceUndoCommand.h"
 #include "app/EditCommands.h"
 #include "app/HelpLocation.h"
 #include "app/HelpPort.h"
@@ -17,7 +18,6 @@
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
 #include "engine/TagTable.h"
-#include "findreplace/DiskReplaceUndoCommand.h"
 #include "printing/PrintJob.h"
 #include "platform/Clipboard.h"
 #include "platform/MemoryPrinter.h"

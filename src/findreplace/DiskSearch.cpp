@@ -226,6 +226,8 @@ FileOutcome DiskSearch::Absorb(Lane& lane, FileOutcome outcome, bool fromWorker)
     return FileOutcome::Unchanged;
   }
   if (fromWorker && outcome == FileOutcome::Replaced) engine_.ReplaceCount += lane.count;
+  if (lane.previewReady && preview_ != nullptr)
+    (*preview_)(lane.path, lane.previewBytes, lane.identity, lane.previewSpans);
   if (!lane.pending) return outcome;
   lastCount_ = lane.count;
   lastBytes_ = lane.bytes;
@@ -342,6 +344,16 @@ FileOutcome DiskSearch::ReplaceWith(Lane& lane, const std::string& path, bool dr
             ? "the content could not be handed on"
             : FileErrorReason(fileError != FileError::None ? fileError : FileError::WriteFailed);
     return FileOutcome::WriteFailed;
+  }
+  lane.count = engine.ReplaceCount - before;
+  if (lane.preview != nullptr && lane.worker) {
+    // The run's thread hands it on, in the run's order.
+    lane.path = path;
+    lane.identity = identity;
+    lane.previewBytes = std::move(bytes);
+    lane.previewSpans = std::move(spans);
+    lane.previewReady = true;
+    return FileOutcome::Replaced;
   }
   if (lane.preview != nullptr) (*lane.preview)(path, bytes, identity, spans);
   if (output != nullptr || dryRun) return FileOutcome::Replaced;
@@ -470,6 +482,7 @@ class DiskSearch::Workers {
       lane->confined = folders_.empty() ? nullptr : folders_[k].get();
       lane->worker = true;
       lane->journaled = search_.journal_ != nullptr && !dryRun_;
+      lane->preview = search_.preview_;
       Slot slot;
       try {
         slot.outcome = ReplaceWith(*lane, files_[next], dryRun_, nullptr);
@@ -611,11 +624,10 @@ DiskSearchResult DiskSearch::RunFiles(const std::vector<std::string>& given, boo
   };
   auto commit = [&] { return batch_ == nullptr || CommitWaiting(files, result); };
 
-  // On every core when files do not depend on each other; a preview hands its files on from
-  // the run's own thread.
+  // On every core when files do not depend on each other.
   std::unique_ptr<Workers> workers;
   const unsigned cores = workers_ != 0 ? workers_ : std::thread::hardware_concurrency();
-  if (makeEngine_ && preview_ == nullptr && cores > 1 && files.size() > 1 && FilesIndependent()) {
+  if (makeEngine_ && cores > 1 && files.size() > 1 && FilesIndependent()) {
     workers = std::make_unique<Workers>(*this, files, dryRun);
     if (!workers->Start(std::min<unsigned>(cores, 16))) workers.reset();
   }

@@ -200,6 +200,11 @@ class DiskSearch {
     std::size_t bytes = 0;
     std::string folder;
     JournalFile journal;
+    // A worker's file for a preview: handed on by the run's thread.
+    bool previewReady = false;
+    std::string path;
+    std::string previewBytes;
+    std::vector<WrittenSpan> previewSpans;
   };
   class Workers;
 

@@ -14,7 +14,7 @@
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
 #include "findreplace/DiskReplacePreview.h"
-#include "findreplace/DiskReplaceUndoCommand.h"
+#include "app/DiskReplaceUndoCommand.h"
 #include "gui/DiskPreviewDialog.h"
 #include "platform/MemoryUi.h"
 

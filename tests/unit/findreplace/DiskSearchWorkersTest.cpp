@@ -124,5 +124,49 @@ TEST_F(DiskSearchWorkersTest, WorkersGiveTheSameFilesCountsAndMessagesAsOneThrea
   }
 }
 
+TEST_F(DiskSearchWorkersTest, APreviewAndADryRunOnWorkersSeeTheSameAsOnOneThread) {
+  const fs::path tree = root_ / "tree";
+  MakeTree(tree);
+  DiskSearchRequest request;
+  request.folderText = tree.string();
+  request.fileMasks = {"*"};
+  // Every file the preview is handed, with where each replacement goes and its new bytes.
+  auto preview = [&](unsigned workers) {
+    MemoryUi ui;
+    std::unique_ptr<SearchEngine> engine = Engine("a", "BB");
+    DiskSearch search(*engine, ui);
+    if (workers > 0) search.SetWorkerEngines([] { return Engine("a", "BB"); }, workers);
+    std::vector<std::string> seen;
+    const DiskSearch::PreviewEach each = [&](const std::string& path, std::string_view old,
+                                             const FileIdentity&,
+                                             const std::vector<WrittenSpan>& spans) {
+      std::string line = path + " " + std::to_string(old.size());
+      for (const WrittenSpan& span : spans)
+        line += " " + std::to_string(span.oldStart) + ":" + span.newBytes;
+      seen.push_back(line);
+    };
+    const DiskSearchResult result = search.Preview(request, false, each);
+    seen.push_back(std::to_string(result.replaceCount));
+    EXPECT_TRUE(ui.Boxes().empty());
+    return seen;
+  };
+  const std::vector<std::string> one = preview(0);
+  EXPECT_EQ(one.size(), 286u);  // the 285 files with a hit, and the count
+  EXPECT_EQ(preview(2), one);
+
+  auto dry = [&](unsigned workers) {
+    MemoryUi ui;
+    std::unique_ptr<SearchEngine> engine = Engine("a", "BB");
+    DiskSearch search(*engine, ui);
+    if (workers > 0) search.SetWorkerEngines([] { return Engine("a", "BB"); }, workers);
+    DiskSearchRequest dryRequest = request;
+    dryRequest.dryRun = true;
+    const DiskSearchResult result = search.RunFolder(dryRequest);
+    return std::make_pair(result.replaceCount, ui.LastBox().text);
+  };
+  EXPECT_EQ(dry(2), dry(0));
+  EXPECT_GT(dry(0).first, 0);
+}
+
 }  // namespace
 }  // namespace norra

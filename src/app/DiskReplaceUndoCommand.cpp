@@ -1,5 +1,5 @@
 // Taking the last disk replace back from the editor.
-#include "findreplace/DiskReplaceUndoCommand.h"
+#include "app/DiskReplaceUndoCommand.h"
 
 #include <optional>
 
