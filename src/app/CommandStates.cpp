@@ -74,6 +74,7 @@ unsigned NeedsOf(UiItem item) {
     case mnuExit:
     case mnuFind:
     case mnuReplace:
+    case mnuUndoDiskReplace:
     case popFind:
     case popReplace:
     case FindBtn:

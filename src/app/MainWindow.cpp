@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/CommandLine.h"
+#include "app/DiskReplaceUndoCommand.h"
 #include "app/EditCommands.h"
 #include "app/HelpLocation.h"
 #include "app/HelpPort.h"
@@ -761,6 +762,7 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::mnuQuotationAll:
       if (many) RunListDialog(ListDialogMode::QuoteAll);
       break;
+    case UiItem::mnuUndoDiskReplace: DiskReplaceUndoCommand::Run(ui_); break;
 
     case UiItem::mnuJump:
       if (any) RunListDialog(ListDialogMode::Jump);

@@ -40,6 +40,7 @@ namespace norra {
   X(mnuReplaceSel, "選択部分のみ置換(&W)", "", "")                                  \
   X(mnuFindNext, "次を検索(&N)", "F3", "")                                          \
   X(mnuQuotationAll, "まとめて引用(&Q)...", "Ctrl+Q", "")                            \
+  X(mnuUndoDiskReplace, "ﾃﾞｨｽｸ置換を元に戻す", "", "")                                \
   /* display menu */                                                               \
   X(mnuJump, "指定位置へｼﾞｬﾝﾌﾟ(&M)...", "F5", "")                                   \
   X(mnuBookmark, "選択範囲をﾌﾞｯｸﾏｰｸ(&B)", "Ctrl+B", "")                             \

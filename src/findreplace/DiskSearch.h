@@ -3,16 +3,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "findreplace/LineBreakWriter.h"
 #include "text/FileIo.h"
 #include "text/SearchFileText.h"
+#include "text/ReplaceJournal.h"
+#include "text/ReplacementFile.h"
 
 namespace norra {
 
 class AtomicWriteBatch;
+class ReplaceJournalWriter;
 class ConfinedFolder;
 class Page;
 class SearchEngine;
@@ -48,6 +53,7 @@ struct DiskSearchResult {
   std::vector<std::string> leftChanged;
   // Files whose encoding cannot hold a replacement they would have got: left as they were.
   std::vector<std::string> leftNotHeld;
+  std::string journal;  // the journal that can take the run back; empty when none was kept
 };
 
 // What happened to one file.
@@ -104,6 +110,32 @@ class DiskSearch {
 
   // How each file's encoding is decided: the detection rule (the default) or one for all.
   void SetEncodingChoice(EncodingChoice choice) { encodingChoice_ = choice; }
+  // A file a preview would change: its path, its content and state as read, and where each
+  // replacement goes (with its new bytes).
+  using PreviewEach = std::function<void(const std::string& path, std::string_view oldBytes,
+                                         const FileIdentity& identity,
+                                         const std::vector<WrittenSpan>& spans)>;
+  // The folder or group command (`group`) as a dry run that shows no end-of-run message and
+  // hands each file it would change to `each`, in order.
+  DiskSearchResult Preview(const DiskSearchRequest& request, bool group, const PreviewEach& each);
+  // The same over the given files.
+  DiskSearchResult PreviewFiles(const std::vector<std::string>& files, const PreviewEach& each,
+                                int unreadableFolders = 0);
+
+  // Whether a run that writes keeps a journal to take it back (on by default; the journal's
+  // description names the run). Off only to measure what the journal costs.
+  void SetJournaling(bool on) { journaling_ = on; }
+  void SetJournalDescription(std::string text) { journalDescription_ = std::move(text); }
+  // Where journals go (the user's state folder when empty).
+  void SetJournalFolder(std::string folder) { journalFolder_ = std::move(folder); }
+
+  // Makes an engine like the run's (same texts, symbols, options), for a worker: with it, a
+  // run reads, matches and writes files on every core, with the same results and messages.
+  using EngineMaker = std::function<std::unique_ptr<SearchEngine>()>;
+  void SetWorkerEngines(EngineMaker make, unsigned workers = 0) {
+    makeEngine_ = std::move(make);
+    workers_ = workers;
+  }
 
   // The reason the last ReplaceInFile failed (a short English text), empty after success.
   const std::string& LastFailure() const { return lastFailure_; }
@@ -158,10 +190,46 @@ class DiskSearch {
     std::int64_t count = 0;
   };
 
+  // What one file's read-replace-write needs, and what it leaves: the run's own thread and
+  // each worker have their own.
+  struct Lane {
+    SearchEngine* engine = nullptr;
+    ConfinedFolder* confined = nullptr;
+    const AtomicWriteBatch* batch = nullptr;  // the run's batch, to check (never in a worker)
+    bool worker = false;                      // new content waits to be added to the batch
+    bool journaled = false;
+    const PreviewEach* preview = nullptr;
+    // Of the file last done:
+    std::string failure;
+    FileError error = FileError::None;
+    bool needsCommit = false;
+    bool pending = false;  // `file` waits to be added to the batch
+    ReplacementFile file;
+    FileIdentity identity;
+    std::int64_t count = 0;
+    std::size_t bytes = 0;
+    std::string folder;
+    JournalFile journal;
+    // A worker's file for a preview: handed on by the run's thread.
+    bool previewReady = false;
+    std::string path;
+    std::string previewBytes;
+    std::vector<WrittenSpan> previewSpans;
+  };
+  class Workers;
+
   // Replace in one file, its content going to `output` when given. Otherwise a rewritten file
   // is put in place at once, or with batch_ added to the batch, and a file the batch already
   // holds sets needsCommit_ and is left alone.
   FileOutcome ReplaceOne(const std::string& path, bool dryRun, const ContentOutput* output);
+  // The same on a lane: a new content that waits for the batch is left in the lane.
+  static FileOutcome ReplaceWith(Lane& lane, const std::string& path, bool dryRun,
+                                 const ContentOutput* output);
+  // Takes a lane's file into the run: its messages, and its new content into the batch.
+  FileOutcome Absorb(Lane& lane, FileOutcome outcome, bool fromWorker);
+  // Whether files can be replaced in any order with the same result: the replacement names
+  // no counter of the run and no storage area a match may leave over from another file.
+  bool FilesIndependent() const;
   // Puts the waiting files in place. On failure fills result as stopped at the file that
   // failed and returns false.
   bool CommitWaiting(const std::vector<std::string>& files, DiskSearchResult& result);
@@ -170,11 +238,26 @@ class DiskSearch {
   // encoding cannot hold the find text (so it holds no match) or, when it has a match, the
   // replace text (outcome then says NotHeld).
   // `text` is the text the engine is to search.
-  bool EngineFor(const SearchFileText& held, std::string_view text, FileOutcome& outcome);
+  bool EngineFor(SearchEngine& engine, const SearchFileText& held, std::string_view text,
+                 FileOutcome& outcome, std::string& failure);
 
   SearchEngine& engine_;
   Ui& ui_;
   EncodingChoice encodingChoice_ = EncodingChoice::Auto;
+  // Puts the journal of the waiting files on disk; false (result filled as stopped) when it
+  // could not be.
+  bool FlushJournal(const std::vector<std::string>& files, DiskSearchResult& result);
+
+  SearchEngine& engine_;
+  Ui& ui_;
+  bool journaling_ = true;
+  EngineMaker makeEngine_;
+  unsigned workers_ = 0;  // 0: one per core
+  std::string journalDescription_;
+  std::string journalFolder_;
+  ReplaceJournalWriter* journal_ = nullptr;
+  JournalFile lastJournal_;  // of the file ReplaceOne last added to the batch
+  const PreviewEach* preview_ = nullptr;
   std::string lastFailure_;
   FileError lastError_ = FileError::None;  // of the last file's write, when it failed
   AtomicWriteBatch* batch_ = nullptr;
@@ -185,7 +268,7 @@ class DiskSearch {
   std::size_t waitingBytes_ = 0;
   // A folder run's folder: its files are opened through it, no link followed.
   ConfinedFolder* confined_ = nullptr;
-  const void* lastFolder_ = nullptr;  // the folder of the file ReplaceOne last added
+  std::string lastFolder_;  // the folder of the file ReplaceOne last added
   bool newFolder_ = false;            // and whether it differs from the one before
   std::size_t waitingFolders_ = 0;
 };

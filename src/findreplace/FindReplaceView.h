@@ -10,6 +10,7 @@ namespace norra {
 
 class HitListRun;
 class Page;
+struct DiskReplacePreview;
 
 // The range buttons; the numbers of the notebook, current-file, folder and group ranges are
 // the codes LastRangeKind remembers.
@@ -78,6 +79,10 @@ class FindReplaceView {
   virtual bool HasFocusedControl() const { return false; }
   // The first showing: the boxes take the text colours of the Vision settings.
   virtual void ApplyColours(int foreRgb, int backRgb) = 0;
+  // Shows what a folder or group replace would change; the user unchecks files and hits in
+  // `preview`. True: run it; false: cancelled, nothing is written. A view that shows nothing
+  // runs it as it is.
+  virtual bool ShowDiskPreview(DiskReplacePreview& /*preview*/) { return true; }
 
   // The history drop-down list of a box: its rows newest first (CP932) with one selected (-1
   // for none), shown over the box and focused. Hiding leaves the focus to the logic.

@@ -7,6 +7,7 @@
 #include "documents/Documents.h"
 #include "documents/Page.h"
 #include "documents/UndoLog.h"
+#include "findreplace/DiskReplacePreview.h"
 #include "findreplace/DiskSearch.h"
 #include "findreplace/EngineMessages.h"
 #include "findreplace/HitListRun.h"
@@ -631,16 +632,39 @@ void FindReplaceWindow::RunRange(CommandKind kind) {
 
 void FindReplaceWindow::DiskReplaceAll(bool group) {
   DiskSearch search(*engine_, ui_);
+  // Workers compile the texts the run's engine was compiled from.
+  const std::string findText = Box(FindBox::Find).Text();
+  const std::string replaceText = Box(FindBox::Replace).Text();
+  const bool matchCase = engine_->MatchCase;
+  search.SetWorkerEngines([this, findText, replaceText, matchCase] {
+    auto engine = clock_ != nullptr
+                      ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, *clock_)
+                      : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols);
+    engine->MatchCase = matchCase;
+    if (!engine->Compile(findText) || !engine->CompileReplace(replaceText)) engine.reset();
+    return engine;
+  });
   DiskSearchRequest request;
   request.folderText = folderText_;
   request.subFolders = subFolders_;
   request.groupPath = groupText_;
   request.fileMasks = FileMaskList;
-  if (group) {
-    search.RunGroup(request);
-  } else {
-    search.RunFolder(request);
+  if (!settings_.FindReplace.DiskPreview) {
+    if (group) search.RunGroup(request);
+    else search.RunFolder(request);
+    return;
   }
+  // Nothing is written before the user has seen what would change and run it.
+  DiskReplacePreview preview;
+  if (!preview.Build(search, request, group)) return;
+  if (preview.files.empty()) {
+    ui_.ShowMessageBox(DiskSearch::EndMessage(0, preview.found.filesNotText,
+                                              preview.found.foldersUnreadable),
+                       MB_OK | MB_ICONINFORMATION, preview.caption);
+    return;
+  }
+  if (!view_.ShowDiskPreview(preview)) return;
+  preview.Run(ui_);
 }
 
 void FindReplaceWindow::ListHits() {

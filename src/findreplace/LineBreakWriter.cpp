@@ -45,6 +45,7 @@ void LineBreakWriter::Flush() {
 
 void LineBreakWriter::Emit(std::string_view bytes) {
   if (bytes.empty()) return;
+  emitted_ += bytes.size();
   if (bytes.size() >= kBufferSize / 4) {
     // A long stretch goes straight on, without a copy into the buffer.
     Flush();
@@ -65,7 +66,13 @@ void LineBreakWriter::Copy(std::string_view piece) {
 
 void LineBreakWriter::Insert(std::string_view replacement, std::size_t matchLength) {
   searchedPos_ += matchLength;
+  const std::size_t oldStart = originalPos_;
   originalPos_ = ToOriginal(searchedPos_);
+  if (spans_ != nullptr) {
+    WrittenSpan span{oldStart, originalPos_ - oldStart, emitted_, replacement.size(), {}};
+    if (withNewBytes_) span.newBytes.assign(replacement);
+    spans_->push_back(std::move(span));
+  }
   Emit(replacement);
 }
 

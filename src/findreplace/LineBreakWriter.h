@@ -6,11 +6,22 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/ReplaceSink.h"
 #include "findreplace/LineBreaks.h"
 
 namespace norra {
+
+// One replacement as it lands in the file: where its old bytes were in the file, and where its
+// new bytes are in the new content.
+struct WrittenSpan {
+  std::size_t oldStart = 0;
+  std::size_t oldLength = 0;
+  std::size_t newStart = 0;
+  std::size_t newLength = 0;
+  std::string newBytes;  // only when asked for
+};
 
 class LineBreakWriter final : public ReplaceSink {
  public:
@@ -28,6 +39,13 @@ class LineBreakWriter final : public ReplaceSink {
 
   // Hands on what is buffered. False when any output failed.
   bool Finish();
+
+  // Lists each replacement in `spans` (with its new bytes when `withNewBytes`), for a journal
+  // or a preview of the run.
+  void RecordSpans(std::vector<WrittenSpan>* spans, bool withNewBytes) {
+    spans_ = spans;
+    withNewBytes_ = withNewBytes;
+  }
 
  private:
   static constexpr std::size_t kBufferSize = 256 * 1024;
@@ -52,6 +70,9 @@ class LineBreakWriter final : public ReplaceSink {
   std::size_t breakLength_ = 0;   // its break in the file: 0 (a last line without one), 1 or 2
   std::string buffer_;
   bool failed_ = false;
+  std::size_t emitted_ = 0;  // bytes of new content so far
+  std::vector<WrittenSpan>* spans_ = nullptr;
+  bool withNewBytes_ = false;
 };
 
 }  // namespace norra

@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include "findreplace/FindReplaceWindow.h"
+#include "gui/DiskPreviewDialog.h"
 #include "gui/QtKeys.h"
 #include "gui/ScintillaTextControl.h"
 #include "text/Encoding.h"
@@ -671,6 +672,11 @@ void TfrmR::HideTagPanel() {
     focus->clearFocus();
   tags_->hide();
   options_->show();
+}
+
+bool TfrmR::ShowDiskPreview(DiskReplacePreview& preview) {
+  DiskPreviewDialog dialog(this, preview);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void TfrmR::ApplyColours(int foreRgb, int backRgb) {

@@ -67,6 +67,7 @@ class TfrmR : public QWidget, public FindReplaceView {
                     const std::string& sample) override;
   void ShowTagSample(const std::string& sample) override;
   void HideTagPanel() override;
+  bool ShowDiskPreview(DiskReplacePreview& preview) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -232,6 +232,7 @@ void TfrmNote::BuildMenus() {
     edit->addAction(Action(item));
   edit->addSeparator();
   edit->addAction(Action(mnuQuotationAll));
+  edit->addAction(Action(mnuUndoDiskReplace));
 
   QMenu* display = AddMenu("mnuDisplay", "表示(&V)", MenuKind::Display,
                            {mnuJump, mnuBookmark, mnuJumpToBookmark});

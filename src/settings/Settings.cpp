@@ -389,7 +389,8 @@ Settings::FileKind Settings::Classify(bool empty) const {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
   };
   const auto findReplace = [](std::string_view k) {
-    return SameKey(k, "Width") || SameKey(k, "Height") || SameKey(k, "WantTabs");
+    return SameKey(k, "Width") || SameKey(k, "Height") || SameKey(k, "WantTabs") ||
+           SameKey(k, "DiskPreview");
   };
   const auto symbol = [this](std::string_view k) {
     for (int i = 1; i < kTagCount; ++i) {
@@ -479,6 +480,7 @@ void Settings::ReadFindReplace() {
   FindReplace.WantTabs = file_.ReadBool(s, "WantTabs", FindReplace.WantTabs);
   FindReplace.FoldWidth = file_.ReadBool(s, "FoldWidth", FindReplace.FoldWidth);
   FindReplace.FoldKana = file_.ReadBool(s, "FoldKana", FindReplace.FoldKana);
+  FindReplace.DiskPreview = file_.ReadBool(s, "DiskPreview", true);
   for (int i = 1; i < kTagCount; ++i) {
     const TagRecord* rec = tags_.Record(i);
     if (rec == nullptr) continue;
@@ -611,6 +613,8 @@ bool Settings::WriteFindReplace() {
   ok = file_.WriteBool(s, "WantTabs", FindReplace.WantTabs) && ok;
   ok = file_.WriteBool(s, "FoldWidth", FindReplace.FoldWidth) && ok;
   ok = file_.WriteBool(s, "FoldKana", FindReplace.FoldKana) && ok;
+  if (FindReplace.DiskPreview) file_.DeleteKey(s, "DiskPreview");
+  else ok = file_.WriteBool(s, "DiskPreview", false) && ok;
   for (int i = 1; i < kTagCount; ++i) {
     if (!FindReplace.SymbolChanged[static_cast<std::size_t>(i)]) continue;
     const TagRecord* rec = tags_.Record(i);

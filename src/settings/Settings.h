@@ -113,6 +113,9 @@ struct FindReplaceSettings {
   // The find window's 全角/半角を区別しない and ひらがな/カタカナを区別しない.
   bool FoldWidth = false;
   bool FoldKana = false;
+  // Replace all over a folder or group first shows what it would change ("DiskPreview"; off:
+  // it writes at once). Written only when off, so files of earlier versions stay as they were.
+  bool DiskPreview = true;
   // The symbols in force (CP932), indexed like the tag table; the table reads them here.
   TagSymbols Symbols{};
   // Set for a symbol the user gave; only those are written.

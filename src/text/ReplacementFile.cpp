@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <mutex>
 #include <random>
 #include <set>
 #include <utility>
@@ -48,7 +49,8 @@ constexpr std::string_view kSuffix = ".tmp";
 constexpr std::size_t kRandomLetters = 8;
 
 std::string RandomLetters() {
-  static std::mt19937 generator{std::random_device{}()};
+  // One per thread: a folder run writes files on several.
+  thread_local std::mt19937 generator{std::random_device{}()};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof(kLetters)) - 2);
   std::string letters;
@@ -96,8 +98,14 @@ pid_t PidOfTemporaryName(std::string_view name) {
 // Removes temporaries of ours in `folder` whose writer no longer runs (a killed save or run),
 // once per folder and process.
 void RemoveStaleTemporaries(const std::string& folder) {
+  static std::mutex guard;  // a folder run writes files on several threads
   static std::set<std::string> cleaned;
-  if (cleaned.insert(folder).second) RemoveTemporariesOfEndedWriters(folder);
+  bool first = false;
+  {
+    const std::lock_guard<std::mutex> lock(guard);
+    first = cleaned.insert(folder).second;
+  }
+  if (first) RemoveTemporariesOfEndedWriters(folder);
 }
 
 // Gives the open file every extended attribute of `from`, access control lists included; false

@@ -6,10 +6,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +67,25 @@ class FindReplaceWindowTest : public AppFixture {
   static ScintillaTextControl& Scintilla(TextControl& box) {
     return static_cast<ScintillaTextControl&>(box);
   }
+  // Runs the preview a folder or group replace shows next, once it is up, and keeps its
+  // heading for the test to read.
+  void RunPreviewWhenShown() {
+    previewHeading_.clear();
+    auto attempt = std::make_shared<std::function<void(int)>>();
+    *attempt = [this, attempt](int left) {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr || dialog->objectName() != QStringLiteral("frmDiskPreview")) {
+        if (left > 0) QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
+        return;
+      }
+      if (auto* heading = dialog->findChild<QLabel*>(QStringLiteral("lblDiskPreview")))
+        previewHeading_ = heading->text();
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdRun")), Qt::LeftButton);
+    };
+    QTimer::singleShot(0, [attempt] { (*attempt)(500); });
+  }
+  QString previewHeading_;
+
   std::string LastBox() {
     return ui_.Boxes().empty() ? "" : ui_.LastBox().caption + ": " + ui_.LastBox().text;
   }
@@ -258,7 +281,11 @@ class FindReplaceWindowTest : public AppFixture {
     TypeInto("txtFindFileName", "*.txt");
     TypeInto("txtFind", "ab");
     TypeInto("txtReplace", "Z");
+    RunPreviewWhenShown();
     Click("cmdReplaceAll");
+    // The preview named the folder and the two files before anything was written.
+    QVERIFY(previewHeading_.contains(dir_->filePath(QStringLiteral("tree"))));
+    QVERIFY(previewHeading_.contains(QStringLiteral("2個のﾌｧｲﾙ")));
     QCOMPARE(ReadBytes(a), std::string("Z\r\n"));
     QCOMPARE(ReadBytes(b), std::string("ab\r\n"));
     QCOMPARE(ReadBytes(c), std::string("Z\r\n"));
@@ -283,6 +310,7 @@ class FindReplaceWindowTest : public AppFixture {
     QCOMPARE(Control<QLineEdit>("txtFindGroup")->text(), group);
     TypeInto("txtFind", "ab");
     TypeInto("txtReplace", "Z");
+    RunPreviewWhenShown();
     Click("cmdReplaceAll");
     QCOMPARE(ReadBytes(a), std::string("Z"));
     QCOMPARE(ReadBytes(b), std::string("ab"));

@@ -22,6 +22,9 @@ enum class Opt {
   Now,
   Offsets,
   Encoding,
+  Preview,
+  Undo,
+  Journals,
   Help,
   Version
 };
@@ -47,6 +50,9 @@ constexpr OptionInfo kOptions[] = {
     {0, "now", Opt::Now, true},
     {0, "offsets", Opt::Offsets, false},
     {0, "encoding", Opt::Encoding, true},
+    {0, "preview", Opt::Preview, false},
+    {0, "undo", Opt::Undo, false},
+    {0, "journals", Opt::Journals, false},
     {'h', "help", Opt::Help, false},
     {0, "version", Opt::Version, false},
 };
@@ -104,6 +110,15 @@ bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std:
         return false;
       }
       break;
+    case Opt::Preview:
+      o.preview = true;
+      break;
+    case Opt::Undo:
+      o.undo = true;
+      break;
+    case Opt::Journals:
+      o.journals = true;
+      break;
     case Opt::Help:
       o.help = true;
       break;
@@ -128,6 +143,26 @@ bool Apply(const OptionInfo& info, const std::string& value, CliOptions& o, std:
 // Checks the combinations once everything is parsed.
 bool Validate(CliTool tool, std::vector<std::string>& operands, CliOptions& o, std::string& error) {
   if (o.help || o.version) return true;
+  if (tool == CliTool::Replace && (o.undo || o.journals)) {
+    // Taking a replace back needs no texts, files or other options.
+    const bool others = o.matchCase || !o.settingsFile.empty() || !o.dir.empty() ||
+                        o.subdirs || o.masks || !o.group.empty() || o.dryRun || o.toStdout ||
+                        o.now || o.preview || (o.undo && o.journals);
+    if (others) {
+      error = o.undo ? "--undo takes no other option" : "--journals takes no other option";
+      return false;
+    }
+    if (o.journals ? !operands.empty() : operands.size() > 1) {
+      error = o.journals ? "--journals takes no operand" : "--undo takes at most one JOURNAL";
+      return false;
+    }
+    if (o.undo && !operands.empty()) o.journal = operands.front();
+    return true;
+  }
+  if (tool == CliTool::Find && (o.preview || o.undo || o.journals)) {
+    error = "--preview, --undo and --journals are options of norra-replace";
+    return false;
+  }
   std::size_t texts = tool == CliTool::Find ? 1 : 2;
   if (operands.size() < texts) {
     error = tool == CliTool::Find ? "missing FIND" : "missing FIND or REPLACE";
@@ -160,6 +195,10 @@ bool Validate(CliTool tool, std::vector<std::string>& operands, CliOptions& o, s
   }
   if (tool == CliTool::Replace && o.offsets) {
     error = "--offsets is an option of norra-find";
+    return false;
+  }
+  if (o.preview && (o.toStdout || o.dryRun)) {
+    error = "--preview goes with neither --stdout nor --dry-run";
     return false;
   }
   if (o.toStdout && (o.files.size() != 1 || o.dryRun)) {
@@ -268,6 +307,8 @@ std::string CliUsage(CliTool tool) {
         "Usage: norra-replace [options] FIND REPLACE FILE...\n"
         "       norra-replace [options] FIND REPLACE --dir FOLDER [--subdirs] [--mask MASKS]\n"
         "       norra-replace [options] FIND REPLACE --group FILE [--mask MASKS]\n"
+        "       norra-replace --undo [JOURNAL]\n"
+        "       norra-replace --journals\n"
         "Replaces every match in the files and rewrites those that changed; bytes outside\n"
         "the matches, line breaks included, stay as they were.\n";
   }
@@ -287,8 +328,15 @@ std::string CliUsage(CliTool tool) {
       "  -m, --mask MASKS     file-name masks separated by \";\" (default: every file)\n"
       "  -g, --group FILE     the group command on a group member list\n"
       "  -n, --dry-run        count, write nothing\n";
-  if (tool == CliTool::Replace)
-    usage += "      --stdout         with one FILE: write the new text to standard output\n";
+  if (tool == CliTool::Replace) {
+    usage +=
+        "      --stdout         with one FILE: write the new text to standard output\n"
+        "      --preview        print the changes as a unified diff (patch -p0 applies it in\n"
+        "                       the working folder), write nothing\n"
+        "      --undo [JOURNAL] take back a replace (default: the latest not taken back):\n"
+        "                       every file still as the replace left it gets its old bytes\n"
+        "      --journals       list the journals of replaces, oldest first\n";
+  }
   usage += "      --now \"YYYY-MM-DD hh:mm:ss\"  the date and time the date tags use\n";
   usage +=
       "      --encoding ENC   read every file as ENC: auto (default: a byte-order mark, else\n"
@@ -298,6 +346,8 @@ std::string CliUsage(CliTool tool) {
       "  -h, --help           this text\n"
       "      --version        the version\n"
       "Exit status: 0 something found or replaced, 1 nothing, 2 refusal or error.\n";
+  if (tool == CliTool::Replace)
+    usage += "--undo: 0 every file restored, 1 some left as they were changed since, 2 error.\n";
   return usage;
 }
 

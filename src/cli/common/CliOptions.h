@@ -27,6 +27,10 @@ struct CliOptions {
   bool dryRun = false;               // -n
   bool toStdout = false;             // --stdout
   bool offsets = false;              // --offsets
+  bool preview = false;              // --preview: print a unified diff, write nothing
+  bool undo = false;                 // --undo [JOURNAL]: take a disk replace back
+  bool journals = false;             // --journals: list the journals an undo can take
+  std::string journal;               // JOURNAL of --undo (empty: the latest)
   std::optional<DateTime> now;       // --now
   EncodingChoice encoding = EncodingChoice::Auto;  // --encoding
   bool help = false;

@@ -1,7 +1,10 @@
 // Runs norra-find and norra-replace: options, tag symbols, compiling, then the work.
 #include "cli/common/CliRunner.h"
 
+#include <unistd.h>
+
 #include <charconv>
+#include <ctime>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -16,6 +19,7 @@
 #include "findreplace/LineLocator.h"
 #include "engine/SearchEngine.h"
 #include "engine/TagTable.h"
+#include "findreplace/DiskReplacePreview.h"
 #include "findreplace/DiskSearch.h"
 #include "findreplace/EngineMessages.h"
 #include "findreplace/LineBreaks.h"
@@ -26,6 +30,8 @@
 #include "text/FileIo.h"
 #include "text/FileMask.h"
 #include "text/PathUtil.h"
+#include "text/ReplaceJournal.h"
+#include "text/ReplaceUndo.h"
 #include "text/WriteJournal.h"
 
 #ifndef NORRA_VERSION
@@ -65,7 +71,9 @@ class ToolSession {
       std::printf("%s %s\n", program_, NORRA_VERSION);
       return kExitFound;
     }
-    ui_.SetReportsToStderr(options_.toStdout);
+    // Taking a replace back compiles nothing.
+    if (options_.undo || options_.journals) return std::nullopt;
+    ui_.SetReportsToStderr(options_.toStdout || options_.preview);
     if (!tags_.Build()) {
       Error(program_, "the tag table could not be built");
       return kExitError;
@@ -84,21 +92,8 @@ class ToolSession {
     }
 
     if (options_.now) clock_ = std::make_unique<FixedClock>(*options_.now);
-    engine_ = std::make_unique<SearchEngine>(
-        symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
-    engine_->MatchCase = options_.matchCase;
-    engine_->Folds = {options_.foldWidth, options_.foldKana};
-    // Command-line text is UTF-8. It is compiled for UTF-8 texts first, which hold every
-    // character, and again for each file in another charset; with every file read as CP932,
-    // a text CP932 cannot hold is refused here rather than searched for as something else.
-    const Charset first =
-        options_.encoding == EncodingChoice::Cp932 ? Charset::Cp932 : Charset::Utf8;
-    engine_->SetCharset(first);
-    CompileResult compiled = engine_->Compile(find_, Charset::Utf8);
-    if (compiled && tool_ == CliTool::Replace) {
-      compiled = engine_->CompileReplace(replace_, Charset::Utf8);
-    }
-    if (!compiled) {
+    engine_ = NewEngine();
+    if (CompileResult compiled = CompileTexts(*engine_); !compiled) {
       ShowEngineError(ui_, compiled.error, symbols_);
       return kExitError;
     }
@@ -119,12 +114,40 @@ class ToolSession {
 
   const CliOptions& Options() const { return options_; }
   SearchEngine& Engine() { return *engine_; }
+  // Another engine like the session's, for a worker of a disk run.
+  std::unique_ptr<SearchEngine> MakeEngine() const {
+    std::unique_ptr<SearchEngine> engine = NewEngine();
+    if (!CompileTexts(*engine)) return nullptr;
+    engine->RunReset();
+    engine->PreFoldedText = true;
+    return engine;
+  }
   // Tells why the engine abandoned the work.
   void Report(const EngineAbort& abort) { ShowEngineError(ui_, abort.Error(), symbols_); }
   ConsoleUi& ConsoleOut() { return ui_; }
   const char* Program() const { return program_; }
 
  private:
+  std::unique_ptr<SearchEngine> NewEngine() const {
+    auto engine = std::make_unique<SearchEngine>(
+        symbols_, clock_ ? static_cast<const Clock&>(*clock_) : SystemClock::Instance());
+    engine->MatchCase = options_.matchCase;
+    engine->Folds = {options_.foldWidth, options_.foldKana};
+    return engine;
+  }
+  // Command-line text is UTF-8. It is compiled for UTF-8 texts first, which hold every
+  // character, and again for each file in another charset; with every file read as CP932,
+  // a text CP932 cannot hold is refused here rather than searched for as something else.
+  CompileResult CompileTexts(SearchEngine& engine) const {
+    engine.SetCharset(options_.encoding == EncodingChoice::Cp932 ? Charset::Cp932
+                                                                 : Charset::Utf8);
+    CompileResult compiled = engine.Compile(find_, Charset::Utf8);
+    if (compiled && tool_ == CliTool::Replace) {
+      compiled = engine.CompileReplace(replace_, Charset::Utf8);
+    }
+    return compiled;
+  }
+
   // The user's tag symbols from the KARVOSystem section of a settings file.
   std::optional<int> LoadSymbols() {
     const std::string path = MakeAbsolute(options_.settingsFile);
@@ -403,6 +426,101 @@ int RunFindTool(int argc, const char* const* argv) {
   return found ? kExitFound : kExitNothing;
 }
 
+namespace {
+
+// How the diff names a file: relative to the working folder when it lies inside it, so that
+// `patch -p0` there finds it (patch refuses absolute names).
+std::string DiffName(const std::string& path) {
+  const std::string absolute = MakeAbsolute(path);
+  char buffer[4096];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return absolute;
+  std::string cwd = buffer;
+  if (cwd.empty() || cwd.back() != '/') cwd += '/';
+  return absolute.starts_with(cwd) ? absolute.substr(cwd.size()) : absolute;
+}
+
+// norra-replace --preview: what the run would change, as a unified diff on standard output.
+int PreviewRun(ToolSession& session) {
+  const CliOptions& options = session.Options();
+  DiskSearch search(session.Engine(), session.ConsoleOut());
+  search.SetEncodingChoice(options.encoding);
+  std::string out;
+  bool writeFailed = false;
+  const DiskSearch::PreviewEach each = [&](const std::string& path, std::string_view old,
+                                           const FileIdentity&,
+                                           const std::vector<WrittenSpan>& spans) {
+    std::vector<DiffSpan> diffSpans;
+    diffSpans.reserve(spans.size());
+    for (const WrittenSpan& span : spans)
+      diffSpans.push_back({span.oldStart, span.oldLength, span.newBytes});
+    out = UnifiedDiff(DiffName(path), old, diffSpans);
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) writeFailed = true;
+  };
+  DiskSearchResult result;
+  if (!options.dir.empty()) {
+    result = search.Preview(session.Request(), false, each);
+  } else if (!options.group.empty()) {
+    result = search.Preview(session.Request(), true, each);
+  } else {
+    result = search.PreviewFiles(DiskSearch::DistinctFiles(options.files), each);
+  }
+  if (std::fflush(stdout) != 0 || writeFailed) {
+    Error(session.Program(), "standard output cannot be written");
+    return kExitError;
+  }
+  if (result.end == DiskSearchEnd::Completed) {
+    if (result.filesNotText > 0)
+      Error(session.Program(), std::string(DiskSearch::kNotTextCount) +
+                                   std::to_string(result.filesNotText) + ")");
+    if (result.foldersUnreadable > 0)
+      Error(session.Program(), std::string(DiskSearch::kUnreadableCount) +
+                                   std::to_string(result.foldersUnreadable) + ")");
+  }
+  return StatusOfResult(result, session.Program(), false);
+}
+
+std::string LocalTime(std::int64_t seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  ::localtime_r(&t, &tm);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+  return text;
+}
+
+// norra-replace --journals: one line per journal, oldest first.
+int ListJournals() {
+  for (const JournalSummary& j : ListReplaceJournals()) {
+    std::printf("%s\t%s\t%zu files\t%s\t%s\n", j.path.c_str(), LocalTime(j.time).c_str(), j.files,
+                j.undone ? "undone" : "-", j.description.c_str());
+  }
+  return std::fflush(stdout) == 0 ? kExitFound : kExitError;
+}
+
+// norra-replace --undo [JOURNAL]
+int UndoRun(const CliOptions& options, const char* program) {
+  const std::string journal =
+      options.journal.empty() ? LatestUndoableJournal() : MakeAbsolute(options.journal);
+  if (journal.empty()) {
+    Error(program, "no replace to take back");
+    return kExitError;
+  }
+  const ReplaceUndoResult result = UndoDiskReplace(journal);
+  if (!result.journalRead) {
+    Error(program, journal + ": not a journal of a replace, or it cannot be read");
+    return kExitError;
+  }
+  std::printf("%s: %d files restored\n", program, result.restored);
+  std::fflush(stdout);
+  for (const std::string& path : result.leftChanged)
+    Error(program, "changed since the replace, left as it is: " + path);
+  for (const auto& [path, reason] : result.failed) Error(program, path + ": " + reason);
+  if (!result.failed.empty()) return kExitError;
+  return result.leftChanged.empty() ? kExitFound : kExitNothing;
+}
+
+}  // namespace
+
 int RunReplaceTool(int argc, const char* const* argv) {
   ToolSession session(CliTool::Replace, "norra-replace");
   if (std::optional<int> status = session.Start(argc, argv)) return *status;
@@ -410,10 +528,19 @@ int RunReplaceTool(int argc, const char* const* argv) {
   if (const std::string told = JournalFindingsText(FinishInterruptedWrites()); !told.empty())
     std::fprintf(stderr, "%s: %s\n", session.Program(), told.c_str());
   const CliOptions& options = session.Options();
+  if (options.journals) return ListJournals();
+  if (options.undo) return UndoRun(options, session.Program());
   if (options.toStdout) return ReplaceToStdout(session);
+  if (options.preview) return PreviewRun(session);
 
   DiskSearch search(session.Engine(), session.ConsoleOut());
   search.SetEncodingChoice(options.encoding);
+  search.SetWorkerEngines([&session] { return session.MakeEngine(); });
+  search.SetJournalDescription("norra-replace " + options.find + " " + options.replace + " " +
+                               (!options.dir.empty()     ? options.dir
+                                : !options.group.empty() ? options.group
+                                                         : std::to_string(options.files.size()) +
+                                                               " FILE"));
   DiskSearchResult result;
   if (!options.dir.empty()) {
     result = search.RunFolder(session.Request());

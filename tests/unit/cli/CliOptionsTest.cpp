@@ -89,6 +89,42 @@ TEST(CliOptionsTest, RefusesBadCombinations) {
   EXPECT_TRUE(Parse(CliTool::Replace, {"--version"}).ok);
 }
 
+TEST(CliOptionsTest, PreviewUndoAndJournals) {
+  struct Case {
+    CliTool tool;
+    std::vector<const char*> args;
+    bool ok;
+    std::string journal;  // of --undo
+  };
+  const Case cases[] = {
+      {CliTool::Replace, {"--undo"}, true, ""},
+      {CliTool::Replace, {"--undo", "/s/replace-1.undo"}, true, "/s/replace-1.undo"},
+      {CliTool::Replace, {"--journals"}, true, ""},
+      {CliTool::Replace, {"--preview", "a", "b", "-d", "/t", "-s"}, true, ""},
+      {CliTool::Replace, {"--preview", "a", "b", "f.txt"}, true, ""},
+      {CliTool::Replace, {"--undo", "j1", "j2"}, false, ""},
+      {CliTool::Replace, {"--undo", "-c"}, false, ""},
+      {CliTool::Replace, {"--undo", "--journals"}, false, ""},
+      {CliTool::Replace, {"--journals", "x"}, false, ""},
+      {CliTool::Replace, {"--preview", "-n", "a", "b", "f"}, false, ""},
+      {CliTool::Replace, {"--preview", "--stdout", "a", "b", "f"}, false, ""},
+      {CliTool::Replace, {"--preview", "a", "b"}, false, ""},  // nothing to replace in
+      {CliTool::Find, {"--preview", "a", "f"}, false, ""},
+      {CliTool::Find, {"--undo"}, false, ""},
+  };
+  for (const Case& c : cases) {
+    const Parsed p = Parse(c.tool, c.args);
+    std::string joined;
+    for (const char* a : c.args) joined += std::string(a) + " ";
+    EXPECT_EQ(p.ok, c.ok) << joined << p.error;
+    if (p.ok) {
+      EXPECT_EQ(p.options.journal, c.journal) << joined;
+    } else {
+      EXPECT_FALSE(p.error.empty()) << joined;
+    }
+  }
+}
+
 TEST(CliOptionsTest, NowText) {
   std::optional<DateTime> dt = ParseNowText("2001-02-03 04:05:06");
   ASSERT_TRUE(dt);
