@@ -310,9 +310,10 @@ int RunFindTool(int argc, const char* const* argv) {
   // An offsets listing reads no more of a file than its line breaks, which case folding leaves
   // alone: its bytes are upper-cased as they are read. Lines with their text need them as
   // they are.
-  // With the width and kana folds the engine folds the text itself, letters with them.
+  // With the width and kana folds the engine folds the text over itself after that (the two
+  // foldings commute).
   const bool widthOrKana = session.Engine().Folds.Any();
-  const bool foldWhileReading = offsets && !session.Engine().MatchCase && !widthOrKana;
+  const bool foldWhileReading = offsets && !session.Engine().MatchCase;
   FindFileReader reader(foldWhileReading);
   for (const std::string& path : files) {
     std::string bytes;
@@ -334,7 +335,9 @@ int RunFindTool(int argc, const char* const* argv) {
     std::vector<MatchSpan> spans;
     try {
       // The joined copy is the engine's alone: it may be folded in place.
-      if (foldWhileReading) {
+      if (foldWhileReading && widthOrKana) {
+        spans = session.Engine().ListMatchesInFoldableText(same ? bytes : joined, true);
+      } else if (foldWhileReading) {
         spans = session.Engine().ListMatchesInFoldedText(same ? std::string_view(bytes)
                                                               : std::string_view(joined));
       } else if (!same || (offsets && widthOrKana)) {
