@@ -237,10 +237,11 @@ std::vector<MatchSpan> ReplaceDriver::ListMatchesFolded(SearchEngine& engine,
   return spans;
 }
 
-std::vector<MatchSpan> ReplaceDriver::ListMatchesFolding(SearchEngine& engine, std::string& text) {
+std::vector<MatchSpan> ReplaceDriver::ListMatchesFolding(SearchEngine& engine, std::string& text,
+                                                         bool upperCased) {
   std::vector<MatchSpan> spans;
   if (text.empty()) return spans;
-  RunLoop(engine, text, nullptr, &spans, &text);
+  RunLoop(engine, text, nullptr, &spans, &text, upperCased);
   return spans;
 }
 

@@ -22,7 +22,8 @@ class ReplaceDriver {
   static std::int64_t ReplaceAllInFoldableText(SearchEngine& engine, std::string& text,
                                                ReplaceSink& sink);
   static std::vector<MatchSpan> ListMatches(SearchEngine& engine, std::string_view text);
-  static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text);
+  static std::vector<MatchSpan> ListMatchesFolding(SearchEngine& engine, std::string& text,
+                                                   bool upperCased);
   static std::vector<MatchSpan> ListMatchesFolded(SearchEngine& engine, std::string_view text);
 
  private:

@@ -274,8 +274,9 @@ std::vector<MatchSpan> SearchEngine::ListMatchesInText(std::string_view text) {
   return ReplaceDriver::ListMatches(*this, text);
 }
 
-std::vector<MatchSpan> SearchEngine::ListMatchesInFoldableText(std::string& text) {
-  return ReplaceDriver::ListMatchesFolding(*this, text);
+std::vector<MatchSpan> SearchEngine::ListMatchesInFoldableText(std::string& text,
+                                                                bool upperCased) {
+  return ReplaceDriver::ListMatchesFolding(*this, text, upperCased);
 }
 
 std::vector<MatchSpan> SearchEngine::ListMatchesInFoldedText(std::string_view text) {

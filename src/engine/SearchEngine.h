@@ -149,8 +149,10 @@ class SearchEngine {
   std::vector<MatchSpan> ListMatchesInText(std::string_view text);
   // The same for a text its caller needs no more as it is: with MatchCase off it is
   // upper-cased in place instead of in a copy (a whole file's worth of memory and time), and
-  // the storage areas hold upper-cased texts.
-  std::vector<MatchSpan> ListMatchesInFoldableText(std::string& text);
+  // the storage areas hold upper-cased texts. With `upperCased`, the caller upper-cased it
+  // already (ToUpperCp932), as a file may be while it is read; only the width and kana folds
+  // are left to do.
+  std::vector<MatchSpan> ListMatchesInFoldableText(std::string& text, bool upperCased = false);
   // The same for a text the caller upper-cased already (ToUpperCp932), compared as it is.
   std::vector<MatchSpan> ListMatchesInFoldedText(std::string_view text);
 

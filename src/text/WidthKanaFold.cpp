@@ -227,6 +227,10 @@ class Writer {
     if (bytes != w_) std::memmove(w_, bytes, n);
     w_ += n;
   }
+  // Where the next bytes go, for a caller that writes them itself (after Room) and then
+  // passes them with Advance.
+  char* Raw() { return w_; }
+  void Advance(std::size_t n) { w_ += n; }
   void PutCode(std::uint16_t code) {
     if (code < 0x100) {
       *w_++ = static_cast<char>(code);
@@ -414,12 +418,23 @@ inline void KanaBlock(unsigned char* block, std::uint64_t hira1, std::uint64_t h
   }
 }
 
+// The 64 bytes at p with their hiragana folded, to out (which may overlap p: all of p is read
+// first).
+inline void KanaBlockTo(const unsigned char* p, std::uint64_t hira1, std::uint64_t hira2,
+                        unsigned char* out) {
+  unsigned char block[64];
+  std::memcpy(block, p, 64);
+  KanaBlock(block, hira1, hira2);
+  std::memcpy(out, block, 64);
+}
+
 // Folds whole 64-byte blocks and returns where the scalar loop goes on (a character start).
 // Hiragana folds in place; the characters that change length are folded one by one between
 // copies of the bytes around them.
-template <typename Scan>
-inline std::size_t FoldCp932BlocksWith(Scan scan, const Cp932Tables& t, std::string_view text,
-                                       WidthKanaFolds folds, Writer& w, FoldMap* map) {
+template <typename Scan, typename Kana>
+inline std::size_t FoldCp932BlocksWith(Scan scan, Kana kanaTo, const Cp932Tables& t,
+                                       std::string_view text, WidthKanaFolds folds, Writer& w,
+                                       FoldMap* map) {
   constexpr std::uint64_t kEven = 0x5555555555555555ULL;
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
@@ -443,13 +458,22 @@ inline std::size_t FoldCp932BlocksWith(Scan scan, const Cp932Tables& t, std::str
       hira2 &= ~kLast;
     }
     w.Room(2 * 66);
-    if (cand == 0 && (hira1 | hira2) == 0) {
-      w.Put(text.data() + i, end);
+    if (cand == 0) {
+      // Nothing changes length: the block goes across as it is or with its kana folded. Over
+      // the text itself the copy never runs ahead of the reading, so nothing unread is hit.
+      if ((hira1 | hira2) == 0) {
+        w.Put(text.data() + i, end);
+      } else {
+        kanaTo(p, hira1, hira2, reinterpret_cast<unsigned char*>(w.Raw()));
+        w.Advance(64);
+        if (end > 64) w.Put(text.data() + i + 64, end - 64);
+      }
       i += end;
       continue;
     }
-    std::memcpy(buf, p, 66);
-    KanaBlock(buf, hira1, hira2);
+    kanaTo(p, hira1, hira2, buf);
+    buf[64] = p[64];
+    buf[65] = p[65];
     std::size_t seg = 0;
     for (std::uint64_t m = cand; m != 0; m &= m - 1) {
       const std::size_t at = static_cast<std::size_t>(__builtin_ctzll(m));
@@ -473,7 +497,7 @@ inline std::size_t FoldCp932BlocksWith(Scan scan, const Cp932Tables& t, std::str
 
 std::size_t FoldCp932Blocks(const Cp932Tables& t, std::string_view text, WidthKanaFolds folds,
                             Writer& w, FoldMap* map) {
-  return FoldCp932BlocksWith(ScanFoldBlock, t, text, folds, w, map);
+  return FoldCp932BlocksWith(ScanFoldBlock, KanaBlockTo, t, text, folds, w, map);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -534,11 +558,46 @@ __attribute__((target("avx2"))) inline FoldBits ScanFoldBlock32(const unsigned c
   return bits;
 }
 
+// Byte i of the result is 0xFF when bit i of the mask is set, else 0.
+__attribute__((target("avx2"))) inline __m256i BytesOfBits32(std::uint32_t mask) {
+  const __m256i spread = _mm256_shuffle_epi8(
+      _mm256_set1_epi32(static_cast<int>(mask)),
+      _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3,
+                       3, 3, 3, 3, 3, 3, 3));
+  const __m256i bit = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201ULL));
+  return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit), bit);
+}
+
+// The hiragana fold of KanaBlock, 32 bytes at a time.
+__attribute__((target("avx2"))) inline void KanaBlockTo32(const unsigned char* p,
+                                                          std::uint64_t hira1,
+                                                          std::uint64_t hira2,
+                                                          unsigned char* out) {
+  const std::uint64_t leads = hira1 | hira2;
+  const std::uint64_t trails1 = hira1 << 1;
+  const std::uint64_t trails2 = hira2 << 1;
+  __m256i v[2];
+  for (int k = 0; k < 2; ++k) {
+    const int shift = 32 * k;
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+    const __m256i up = _mm256_and_si256(BytesOfBits32(static_cast<std::uint32_t>(leads >> shift)),
+                                        _mm256_set1_epi8(1));
+    const __m256i down = _mm256_or_si256(
+        _mm256_and_si256(BytesOfBits32(static_cast<std::uint32_t>(trails1 >> shift)),
+                         _mm256_set1_epi8(0x5F)),
+        _mm256_and_si256(BytesOfBits32(static_cast<std::uint32_t>(trails2 >> shift)),
+                         _mm256_set1_epi8(0x5E)));
+    v[k] = _mm256_sub_epi8(_mm256_add_epi8(a, up), down);
+  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v[0]);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), v[1]);
+}
+
 __attribute__((target("avx2"))) std::size_t FoldCp932Blocks32(const Cp932Tables& t,
                                                               std::string_view text,
                                                               WidthKanaFolds folds, Writer& w,
                                                               FoldMap* map) {
-  return FoldCp932BlocksWith(ScanFoldBlock32, t, text, folds, w, map);
+  return FoldCp932BlocksWith(ScanFoldBlock32, KanaBlockTo32, t, text, folds, w, map);
 }
 
 bool HasAvx2() {

@@ -83,6 +83,11 @@ expect_out "fold.txt:2:5" "find --fold-width"
 run "$FIND" --offsets --fold-width --fold-kana 'ガソリン' fold.txt
 expect_out "fold.txt:2:5
 fold.txt:7:8" "find --fold-width --fold-kana"
+run "$FIND" --offsets --fold-width abc fold.txt
+expect_out "fold.txt:17:6" "find --offsets --fold-width, letters case-folded"
+sjis 'ｶﾞ\nａｂｃ\n' > foldlf.txt
+run "$FIND" --offsets --fold-width --fold-kana 'ABC' foldlf.txt
+expect_out "foldlf.txt:4:6" "find --offsets with folds across an LF"
 run "$FIND" --fold-width abc fold.txt
 expect_out "fold.txt:2:1:ＡＢＣ" "find --fold-width with lines"
 run "$REPLACE" --fold-kana --stdout 'ｶﾞ[into a][*][/to]ん' '<[from a]>' fold.txt

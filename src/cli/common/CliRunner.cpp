@@ -334,9 +334,10 @@ int RunFindTool(int argc, const char* const* argv) {
   // An offsets listing reads no more of a file than its line breaks, which case folding leaves
   // alone: its bytes are upper-cased as they are read. Lines with their text need them as
   // they are.
-  // With the width and kana folds the engine folds the text itself, letters with them.
+  // With the width and kana folds the engine folds the text over itself after that (the two
+  // foldings commute).
   const bool widthOrKana = session.Engine().Folds.Any();
-  const bool foldWhileReading = offsets && !session.Engine().MatchCase && !widthOrKana;
+  const bool foldWhileReading = offsets && !session.Engine().MatchCase;
   FindFileReader reader(foldWhileReading, session.Options().encoding);
   SearchEngine& engine = session.Engine();
   for (const std::string& path : files) {
@@ -363,16 +364,20 @@ int RunFindTool(int argc, const char* const* argv) {
     if (!same) joined = JoinLinesWith(own, kCrLf);
     std::vector<MatchSpan> spans;
     try {
-      // The joined copy is the engine's alone: it may be folded in place.
-      if (foldWhileReading) {
+      // The joined copy is the engine's alone, and so are the file's own bytes: either may be
+      // folded in place; a converted text is copied first.
+      const auto foldable = [&]() -> std::string& {
+        if (!same) return joined;
+        if (own.data() == bytes.data() && own.size() == bytes.size()) return bytes;
+        joined.assign(own);
+        return joined;
+      };
+      if (foldWhileReading && widthOrKana) {
+        spans = engine.ListMatchesInFoldableText(foldable(), true);
+      } else if (foldWhileReading) {
         spans = engine.ListMatchesInFoldedText(same ? own : std::string_view(joined));
-      } else if (!same) {
-        spans = engine.ListMatchesInFoldableText(joined);
-      } else if (offsets && widthOrKana) {
-        // The file's own bytes may be folded over themselves; a converted text is copied.
-        const bool ownIsBytes = own.data() == bytes.data() && own.size() == bytes.size();
-        if (!ownIsBytes) joined.assign(own);
-        spans = engine.ListMatchesInFoldableText(ownIsBytes ? bytes : joined);
+      } else if (!same || (offsets && widthOrKana)) {
+        spans = engine.ListMatchesInFoldableText(foldable());
       } else {
         spans = engine.ListMatchesInText(own);
       }

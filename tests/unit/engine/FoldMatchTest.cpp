@@ -126,6 +126,9 @@ TEST_F(FoldTest, PositionsAndSpansAreThoseOfTheWrittenText) {
   EXPECT_EQ(engine.ListMatchesInFoldableText(foldable), (std::vector<MatchSpan>{{1, 2}, {3, 2}}));
   std::string upper = ToUpperCp932Copy(text);
   EXPECT_EQ(engine.ListMatchesInFoldedText(upper), (std::vector<MatchSpan>{{1, 2}, {3, 2}}));
+  // Upper-cased as it was read, then folded over itself.
+  EXPECT_EQ(engine.ListMatchesInFoldableText(upper, true),
+            (std::vector<MatchSpan>{{1, 2}, {3, 2}}));
 }
 
 TEST_F(FoldTest, MatchCaseStillTellsLettersApartWhenWidthsFold) {
