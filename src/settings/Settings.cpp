@@ -369,7 +369,7 @@ Settings::FileKind Settings::Classify(bool empty) const {
   const auto file = [](std::string_view k) {
     return NumberedKeyIndex(k, kRecentKey) >= 0 || NumberedKeyIndex(k, kRecentGroupKey) >= 0 ||
            SameKey(k, "MaxLength") || SameKey(k, "RecentMax") || SameKey(k, "CurrentDir") ||
-           SameKey(k, "GroupPath") || SameKey(k, "AutoReload");
+           SameKey(k, "GroupPath") || SameKey(k, "AutoReload") || SameKey(k, "NewFileCharset");
   };
   const auto edit = [](std::string_view k) {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
@@ -440,6 +440,7 @@ void Settings::ReadFile() {
   File.CurrentDir = file_.ReadString(s, "CurrentDir", File.CurrentDir);
   File.GroupPath = file_.ReadString(s, "GroupPath", File.GroupPath);
   File.AutoReload = file_.ReadBool(s, "AutoReload", File.AutoReload);
+  File.NewFileCharset = file_.ReadInteger(s, "NewFileCharset", File.NewFileCharset) == 1 ? 1 : 0;
 }
 
 void Settings::ReadPrint() {
@@ -569,6 +570,7 @@ bool Settings::WriteFile() {
   ok = file_.WriteString(s, "CurrentDir", File.CurrentDir) && ok;
   ok = file_.WriteString(s, "GroupPath", File.GroupPath) && ok;
   ok = file_.WriteBool(s, "AutoReload", File.AutoReload) && ok;
+  ok = file_.WriteInteger(s, "NewFileCharset", File.NewFileCharset) && ok;
   return ok;
 }
 

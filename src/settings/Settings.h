@@ -31,6 +31,8 @@ struct FileSettings {
   std::string GroupPath;
   // A Page without edits takes its file's new content at once when another program changes it.
   bool AutoReload = false;
+  // 新規ﾌｧｲﾙの文字ｺｰﾄﾞ: what new Pages and ASCII-only files are held in (0 CP932, 1 UTF-8).
+  int NewFileCharset = 0;
 };
 
 struct PrintSettings {
