@@ -15,6 +15,7 @@ namespace norra {
   X(txtMaxLength, 1)               \
   X(txtRecentMax, 1)               \
   X(chkAutoReload, 1)              \
+  X(cboNewFileCharset, 1)          \
   X(txtHeadLine, 2)                \
   X(txtFootLine, 2)                \
   X(chkPrintHeadLine, 2)           \

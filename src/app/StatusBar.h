@@ -1,4 +1,4 @@
-// The main window's six status panels: their texts from the active Page, and only changes
+// The main window's seven status panels: their texts from the active Page, and only changes
 // sent to the view.
 #pragma once
 
@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+
+#include "text/FileEncoding.h"
 
 namespace norra {
 
@@ -26,6 +28,9 @@ class StatusBar {
   void ShowInsertState(bool insert, bool modified);
   // Panel 5 whatever it shows.
   void ForceInsertState(bool insert, bool modified);
+  // Panel 6: the active Page's file encoding and line breaks ("UTF-8 LF").
+  void ShowEncoding(const FileEncoding& encoding, LineBreakKind breaks) { Set(6, EncodingText(encoding, breaks)); }
+  static std::string EncodingText(const FileEncoding& encoding, LineBreakKind breaks);
   // No Page: "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", the others empty.
   void ShowEmpty();
 
@@ -33,7 +38,7 @@ class StatusBar {
   void Set(int panel, const std::string& text);
 
   MainView& view_;
-  std::array<std::optional<std::string>, 6> shown_;
+  std::array<std::optional<std::string>, 7> shown_;
   std::optional<bool> shownInsert_;
   std::optional<bool> shownModified_;
 };

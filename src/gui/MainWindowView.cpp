@@ -185,6 +185,8 @@ void TfrmNote::BuildMenus() {
   QMenu* file = AddMenu("mnuFile", "ﾌｧｲﾙ(&F)", MenuKind::File,
                         {mnuMakeNewFile, mnuFileOpen, mnuCloseFile, mnuUpdateFile, mnuSaveAsFile});
   file->addSeparator();
+  for (UiItem item : {mnuReopenEncoding, mnuSaveEncoding}) file->addAction(Action(item));
+  file->addSeparator();
   for (UiItem item : {mnuUpdateAll, mnuSaveAsAll, mnuPrintAll, mnuReloadAll, mnuCloseAll})
     file->addAction(Action(item));
   file->addSeparator();
@@ -308,7 +310,7 @@ void TfrmNote::BuildStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
   // The panels' least widths; they start empty (the logic fills them) and grow with their text.
-  static constexpr std::array<int, 6> kWidths = {0, 75, 75, 75, 75, 100};
+  static constexpr std::array<int, 7> kWidths = {0, 75, 75, 75, 75, 100, 90};
   for (std::size_t i = 0; i < panels_.size(); ++i) {
     auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));

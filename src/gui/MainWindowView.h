@@ -136,7 +136,7 @@ class TfrmNote : public QMainWindow, public MainView {
   QToolBar* speedPanel_ = nullptr;
   QComboBox* pageList_ = nullptr;
   QMenu* popup_ = nullptr;
-  std::array<QLabel*, 6> panels_{};
+  std::array<QLabel*, 7> panels_{};
   std::map<const Page*, QPointer<TfrmPage>> windows_;
   // Pages whose window and editing widget are made when first shown; with the settings
   // they are to be styled by.

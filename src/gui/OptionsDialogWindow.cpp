@@ -185,7 +185,16 @@ QWidget* TdlgOption::BuildFile() {
   grid->addWidget(Label("最近使ったﾌｧｲﾙの記憶数", page), 1, 0);
   grid->addWidget(Line(txtRecentMax, page, true, 2), 1, 1);
   grid->addWidget(Check(chkAutoReload, "他のﾌﾟﾛｸﾞﾗﾑで変更されたﾌｧｲﾙを、未編集ならすぐ再読込みする", page), 2, 0, 1, 2);
-  grid->setRowStretch(3, 1);
+  grid->addWidget(Label("新規ﾌｧｲﾙの文字ｺｰﾄﾞ", page), 3, 0);
+  auto* charset = new QComboBox(page);
+  charset->setObjectName(Name(cboNewFileCharset));
+  for (const auto& [caption, value] : OptionsDialog::NewFileCharsetChoices()) charset->addItem(U(caption), value);
+  connect(charset, &QComboBox::currentIndexChanged, this, [this, charset](int index) {
+    if (!loading_ && index >= 0) Edited(cboNewFileCharset, QString::number(charset->itemData(index).toInt()));
+  });
+  controls_[cboNewFileCharset] = charset;
+  grid->addWidget(charset, 3, 1);
+  grid->setRowStretch(4, 1);
   return page;
 }
 

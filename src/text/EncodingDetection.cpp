@@ -49,17 +49,24 @@ unsigned Cp932Row(unsigned lead, unsigned trail) {
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// UTF-8 with a multi-byte sequence, and malformed bytes (a damaged file keeps its own) at most
-// one for every four characters of three bytes or more; `twoByteOnly` when every multi-byte
-// sequence is two bytes long and none touches an ASCII letter (so the bytes may as well be
-// half-width katakana).
-bool IsUtf8Text(std::string_view bytes, bool& twoByteOnly) {
+// What the UTF-8 reading of the bytes shows, over the first kScoredBytes from the first
+// non-ASCII byte on (a file is one encoding throughout; the rest would only cost time).
+struct Utf8Reading {
+  bool anyHigh = false;      // some byte is not ASCII
+  bool utf8 = false;         // multi-byte sequences, and malformed bytes (a damaged file keeps
+                             // its own) at most one for every four characters of 3+ bytes
+  bool twoByteOnly = false;  // every sequence two bytes long, none touching an ASCII letter
+                             // (so the bytes may as well be half-width katakana)
+};
+
+Utf8Reading ReadAsUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
+  std::size_t n = bytes.size();
+  Utf8Reading r;
+  r.twoByteOnly = true;
   bool multi = false;
   std::size_t malformed = 0;
   std::size_t wide = 0;
-  twoByteOnly = true;
   std::size_t i = 0;
   while (i < n) {
     if (i + 8 <= n) {
@@ -74,6 +81,10 @@ bool IsUtf8Text(std::string_view bytes, bool& twoByteOnly) {
       ++i;
       continue;
     }
+    if (!r.anyHigh) {
+      r.anyHigh = true;
+      n = std::min(n, i + kScoredBytes);
+    }
     char32_t cp;
     const int length = DecodeUtf8(p + i, n - i, cp);
     if (length == 0) {
@@ -83,15 +94,16 @@ bool IsUtf8Text(std::string_view bytes, bool& twoByteOnly) {
     }
     multi = true;
     if (length >= 3) ++wide;
-    if (twoByteOnly) {
+    if (r.twoByteOnly) {
       const bool letterBeside = (i > 0 && IsAsciiLetter(p[i - 1])) ||
                                 (i + static_cast<std::size_t>(length) < n && IsAsciiLetter(p[i + length]));
-      if (length != 2 || letterBeside) twoByteOnly = false;
+      if (length != 2 || letterBeside) r.twoByteOnly = false;
     }
     i += static_cast<std::size_t>(length);
   }
-  if (malformed > 0) twoByteOnly = false;
-  return multi && malformed * 4 <= wide;
+  if (malformed > 0) r.twoByteOnly = false;
+  r.utf8 = multi && malformed * 4 <= wide;
+  return r;
 }
 
 bool IsValidCp932(std::string_view bytes) {
@@ -107,10 +119,6 @@ bool IsValidCp932(std::string_view bytes) {
   return true;
 }
 
-bool IsAscii(std::string_view bytes) {
-  return std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 }  // namespace
 
 JapaneseScores ScoreJapanese(std::string_view bytes) {
@@ -118,21 +126,34 @@ JapaneseScores ScoreJapanese(std::string_view bytes) {
   JapaneseScores s;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
+  // Half-width katakana come in runs; a run of exactly two among ASCII is more likely one
+  // EUC-JP kanji than a katakana word of two letters.
   bool afterKana = false;
+  std::size_t runStart = 0;
+  double runScore = 0;
+  const auto endRun = [&](std::size_t end) {
+    if (!afterKana) return;
+    const bool amongAscii = (runStart > 0 && p[runStart - 1] < 0x80) || (end < n && p[end] < 0x80);
+    s.cp932 += end - runStart == 2 && amongAscii ? -1 : runScore;
+    afterKana = false;
+  };
   for (std::size_t i = 0; i < n;) {
     const unsigned char c = p[i];
-    if (c < 0x80) {
-      afterKana = false;
-      ++i;
-      continue;
-    }
     if (IsHalfWidthKana(c)) {
-      s.cp932 += KanaScore(c, i > 0 ? p[i - 1] : 0, afterKana);
+      if (!afterKana) {
+        runStart = i;
+        runScore = 0;
+      }
+      runScore += KanaScore(c, i > 0 ? p[i - 1] : 0, afterKana);
       afterKana = true;
       ++i;
       continue;
     }
-    afterKana = false;
+    endRun(i);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
     char32_t cp;
     const int length = DecodeCp932Char(bytes, i, cp);
     if (cp >= kEscapeBase && cp < kEscapeBase + 0x100) {
@@ -143,6 +164,7 @@ JapaneseScores ScoreJapanese(std::string_view bytes) {
     }
     i += static_cast<std::size_t>(length);
   }
+  endRun(n);
   afterKana = false;
   for (std::size_t i = 0; i < n;) {
     const unsigned char c = p[i];
@@ -177,10 +199,11 @@ FileEncoding DetectFileEncoding(std::string_view bytes, const DetectionHints& hi
   if (bytes.starts_with("\xFF\xFE")) return {FileCharset::Utf16Le, true};
   if (bytes.starts_with("\xFE\xFF")) return {FileCharset::Utf16Be, true};
   if (hints.configured) return {hints.configured->charset, false};
-  bool twoByteOnly = false;
-  const bool utf8 = IsUtf8Text(bytes, twoByteOnly);
-  if (utf8 && !(twoByteOnly && IsValidCp932(bytes))) return {FileCharset::Utf8, false};
-  if (!utf8 && IsAscii(bytes)) return {hints.plainDefault, false};
+  const Utf8Reading reading = ReadAsUtf8(bytes);
+  if (!reading.anyHigh) return {hints.plainDefault, false};
+  if (reading.utf8 && !(reading.twoByteOnly && IsValidCp932(bytes.substr(0, kScoredBytes)))) {
+    return {FileCharset::Utf8, false};
+  }
   const JapaneseScores s = ScoreJapanese(bytes);
   if (s.eucJpValid && !s.cp932Valid) return {FileCharset::EucJp, false};
   // EUC-JP must win by a margin: short runs of half-width katakana read as kanji pairs too.

@@ -166,7 +166,7 @@ class FakeView : public MainView {
   std::vector<std::string> watched;  // the files the view was told to watch
   bool droppedDown = false;
   bool pageListFocus = false;
-  std::array<std::string, 6> status;
+  std::array<std::string, 7> status;
   std::string caption;
   std::string title;
   std::string helpFile;
