@@ -30,5 +30,23 @@ TEST_F(EncodingCommandsTest, TheFilePageSetsTheEncodingOfNewPages) {
   EXPECT_EQ(view.status[6], "UTF-8");
 }
 
+TEST_F(EncodingCommandsTest, CopyAndPasteKeepEveryCharacterOfAUtf8Page) {
+  WriteCurrentSettings("[File]\r\nNewFileCharset=1\r\n");
+  Start();
+  Page& utf8 = *Active();
+  utf8.Control().ReplaceSelection("猫😀한");
+  utf8.Control().SetSelection(0, utf8.Control().TextLength());
+  window->Execute(UiItem::CopyItem);
+  utf8.Control().SetSelection(utf8.Control().TextLength(), 0);
+  window->Execute(UiItem::PasteItem);
+  EXPECT_EQ(utf8.Control().Text(), "猫😀한猫😀한");
+  // A CP932 Page refuses the paste, naming what it cannot hold.
+  window->Prefs().File.NewFileCharset = 0;
+  window->Execute(UiItem::mnuMakeNewFile);
+  window->Execute(UiItem::PasteItem);
+  EXPECT_EQ(Active()->Control().Text(), "");
+  EXPECT_NE(ui.LastBox().text.find("😀"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace norra::testing
