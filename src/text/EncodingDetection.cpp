@@ -206,6 +206,7 @@ FileEncoding DetectFileEncoding(std::string_view bytes, const DetectionHints& hi
   }
   const JapaneseScores s = ScoreJapanese(bytes);
   if (s.eucJpValid && !s.cp932Valid) return {FileCharset::EucJp, false};
+  if (s.cp932Valid && !s.eucJpValid) return {FileCharset::Cp932, false};
   // EUC-JP must win by a margin: short runs of half-width katakana read as kanji pairs too.
   const double margin = 1.0 + 0.05 * std::abs(s.cp932);
   if (s.eucJp > s.cp932 + margin) return {FileCharset::EucJp, false};

@@ -23,7 +23,7 @@ struct DetectionHints {
 // every sequence is two bytes long, none touches an ASCII letter, and the bytes are valid
 // CP932: half-width katakana read that way, and Japanese text in UTF-8 has three-byte
 // characters); plain ASCII takes the default; bytes valid as EUC-JP and not as CP932, or
-// scoring clearly better as EUC-JP, are EUC-JP; everything else is CP932.
+// (valid or not in both) scoring clearly better as EUC-JP, are EUC-JP; everything else is CP932.
 // Scores weigh each character by what Japanese text is made of (kana and first-level kanji
 // high, second-level kanji and rare rows low, invalid bytes strongly negative); only the first
 // kScoredBytes bytes are scored, which decides every real file long before.

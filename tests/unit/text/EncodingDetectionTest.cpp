@@ -42,6 +42,8 @@ TEST(EncodingDetectionTest, DecidesEachKindOfTextByTheRule) {
   const DetectionHints none;
   const DetectionHints utf8Default{std::nullopt, FileCharset::Utf8};
   const DetectionHints configuredEuc{FileEncoding{FileCharset::EucJp, false}, FileCharset::Cp932};
+  std::string manyKanaPairs = "日本語の一行目\r\n";
+  for (int i = 2; i <= 40; ++i) manyKanaPairs += "line " + std::to_string(i) + " ｶﾅ\r\n";
   const std::vector<Row> rows = {
       {"", "UTF-8", none, FileCharset::Cp932},
       {"ascii", "UTF-8", none, FileCharset::Cp932},
@@ -62,6 +64,8 @@ TEST(EncodingDetectionTest, DecidesEachKindOfTextByTheRule) {
       {"ﾃｽ", "CP932", none, FileCharset::Cp932},
       {"ｺﾝﾋﾟｭｰﾀｰ", "CP932", none, FileCharset::Cp932},
       {"ﾃﾞｰﾀﾍﾞｰｽ", "CP932", none, FileCharset::Cp932},
+      // Valid CP932 and not EUC-JP: CP932, however many kana pairs read as kanji.
+      {manyKanaPairs.c_str(), "CP932", none, FileCharset::Cp932},
       // Latin letters with accents stay UTF-8.
       {"café", "UTF-8", none, FileCharset::Utf8},
   };
