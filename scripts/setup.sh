@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   libc-bin time
   poppler-utils
+  libeditorconfig-dev nkf
   dpkg-dev lintian file appstream librsvg2-bin
   "$@"
 )

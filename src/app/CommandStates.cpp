@@ -11,6 +11,8 @@ unsigned NeedsOf(UiItem item) {
     case mnuCloseFile:
     case mnuUpdateFile:
     case mnuSaveAsFile:
+    case mnuReopenEncoding:
+    case mnuSaveEncoding:
     case mnuUpdateAll:
     case mnuSaveAsAll:
     case mnuPrintAll:

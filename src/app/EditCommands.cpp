@@ -66,7 +66,7 @@ void EditCommands::Cut() {
   Page* page = Active();
   if (page == nullptr || page->Control().SelLength() == 0) return;
   // The text leaves the document only once the clipboard holds it.
-  if (!clipboard_.SetText(page->Control().SelText())) {
+  if (!clipboard_.SetTextFrom(page->Control().TextCharset(), page->Control().SelText())) {
     ui_.ShowMessageBox("切り取り処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
     return;
   }
@@ -77,7 +77,7 @@ void EditCommands::Cut() {
 void EditCommands::Copy() {
   Page* page = Active();
   if (page == nullptr || page->Control().SelLength() == 0) return;
-  if (!clipboard_.SetText(page->Control().SelText())) {
+  if (!clipboard_.SetTextFrom(page->Control().TextCharset(), page->Control().SelText())) {
     ui_.ShowMessageBox("ｺﾋﾟｰ処理中にｴﾗｰ発生", MB_OK | MB_ICONERROR, "Norra");
   }
 }
@@ -85,10 +85,11 @@ void EditCommands::Copy() {
 void EditCommands::Paste() {
   Page* page = Active();
   if (page == nullptr || !clipboard_.HasText()) return;
-  const std::string text = clipboard_.GetText();
+  const Charset charset = page->Control().TextCharset();
+  const std::string text = clipboard_.GetTextIn(charset);
   if (text.empty()) return;
   // What the document cannot hold would go in as "?": the paste is refused, naming it.
-  if (const std::string unstorable = clipboard_.UnstorableCharacters(); !unstorable.empty()) {
+  if (const std::string unstorable = clipboard_.UnstorableIn(charset); !unstorable.empty()) {
     ui_.ShowMessageBox(Documents::UnstorableText(unstorable), MB_OK | MB_ICONWARNING,
                        Documents::kUnstorableCaption);
     return;

@@ -412,6 +412,7 @@ void MainWindow::UpdateStatusBar() {
   const std::size_t index = documents_->List().IndexOf(*page);
   status_.ShowPage(page->Control(), index == PageList::npos ? 0 : index + 1, documents_->List().Count());
   status_.ShowInsertState(log_->InsertMode(), page->Modified());
+  status_.ShowEncoding(page->Encoding(), page->FileLineBreaks());
 }
 
 void MainWindow::ShowEmptyStatus() {
@@ -713,6 +714,8 @@ void MainWindow::Dispatch(UiItem item) {
     case UiItem::mnuUpdateFile:
     case UiItem::SaveBtn: documents_->SaveCommand(); break;
     case UiItem::mnuSaveAsFile: documents_->SaveAsCommand(); break;
+    case UiItem::mnuReopenEncoding: documents_->ReopenWithEncodingCommand(); break;
+    case UiItem::mnuSaveEncoding: documents_->SaveWithEncodingCommand(); break;
     case UiItem::mnuUpdateAll:
       if (any && AnyModified()) RunListDialog(ListDialogMode::SaveAll);
       break;

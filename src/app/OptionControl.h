@@ -17,6 +17,7 @@ namespace norra {
   X(chkAutoReload, 1)              \
   X(chkMakeBackup, 1)              \
   X(txtBackupFolder, 1)            \
+  X(cboNewFileCharset, 1)          \
   X(txtHeadLine, 2)                \
   X(txtFootLine, 2)                \
   X(chkPrintHeadLine, 2)           \

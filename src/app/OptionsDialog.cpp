@@ -187,6 +187,7 @@ void OptionsDialog::Fill(int page) {
       set(chkAutoReload, B(s.File.AutoReload));
       set(chkMakeBackup, B(s.File.MakeBackup));
       set(txtBackupFolder, s.File.BackupFolder);
+      set(cboNewFileCharset, N(s.File.NewFileCharset));
       break;
     case kPagePrint:
       set(txtHeadLine, s.Print.HeadLine);
@@ -380,6 +381,7 @@ bool OptionsDialog::ApplyFile() {
   file.AutoReload = Checked(chkAutoReload);
   file.MakeBackup = Checked(chkMakeBackup);
   file.BackupFolder = backupFolder;
+  file.NewFileCharset = ToInt(Value(cboNewFileCharset)) == 1 ? 1 : 0;
   context_.settings.SaveFile();
   Fill(kPageFile);
   return true;
@@ -523,6 +525,11 @@ std::optional<std::size_t> OptionsDialog::InsertPrintCode(std::size_t code, std:
 }
 
 // ---- page 3 ----
+
+const std::vector<std::pair<std::string, int>>& OptionsDialog::NewFileCharsetChoices() {
+  static const std::vector<std::pair<std::string, int>> choices = {{"Shift_JIS", 0}, {"UTF-8", 1}};
+  return choices;
+}
 
 const std::vector<std::pair<std::string, int>>& OptionsDialog::ImeModeChoices() {
   static const std::vector<std::pair<std::string, int>> choices = {

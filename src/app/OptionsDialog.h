@@ -138,6 +138,8 @@ class OptionsDialog {
   // ---- page 3 ----
   // The ImeMode choices: caption and stored value.
   static const std::vector<std::pair<std::string, int>>& ImeModeChoices();
+  // 新規ﾌｧｲﾙの文字ｺｰﾄﾞ: the entries and the NewFileCharset values they store.
+  static const std::vector<std::pair<std::string, int>>& NewFileCharsetChoices();
   std::string LogBytesLabel() const;
   std::string UndoLogsLabel() const;
 

@@ -63,6 +63,12 @@ void StatusBar::ForceInsertState(bool insert, bool modified) {
   shownModified_ = modified;
 }
 
+std::string StatusBar::EncodingText(const FileEncoding& encoding, LineBreakKind breaks) {
+  std::string text = FileEncodingName(encoding);
+  if (breaks != LineBreakKind::None) text += std::string(" ") + LineBreakName(breaks);
+  return text;
+}
+
 void StatusBar::ShowEmpty() {
   Set(0, "");
   Set(1, "0/0ﾌｧｲﾙ");
@@ -72,6 +78,7 @@ void StatusBar::ShowEmpty() {
   Set(3, "");
   Set(4, "");
   Set(5, "");
+  Set(kEncodingPanel, "");
   shownInsert_.reset();
   shownModified_.reset();
 }

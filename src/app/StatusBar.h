@@ -1,6 +1,6 @@
 // The main window's status panels: their texts from the active Page, and only changes sent to
 // the view. Panels 0 to 5 are the classic six; panel 6, shown beside the bytes of panel 2,
-// counts characters.
+// counts characters; panel 7 names the Page's encoding and line breaks.
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "text/Charset.h"
+#include "text/FileEncoding.h"
 
 namespace norra {
 
@@ -22,8 +23,9 @@ class StatusBar {
 
   // Panel 0: the application's hint.
   void ShowHint(const std::string& hint) { Set(0, hint); }
-  static constexpr int kPanelCount = 7;
+  static constexpr int kPanelCount = 8;
   static constexpr int kCharactersPanel = 6;
+  static constexpr int kEncodingPanel = 7;
 
   // Panels 1 to 4 and 6 from the active Page's text, caret and selection; position is 1-based.
   // Panel 6: the Page's characters (CharacterCount) + "文字", or with a selection "選択" + its
@@ -36,6 +38,11 @@ class StatusBar {
   void ShowInsertState(bool insert, bool modified);
   // Panel 5 whatever it shows.
   void ForceInsertState(bool insert, bool modified);
+  // Panel 7: the active Page's file encoding and line breaks ("UTF-8 LF").
+  void ShowEncoding(const FileEncoding& encoding, LineBreakKind breaks) {
+    Set(kEncodingPanel, EncodingText(encoding, breaks));
+  }
+  static std::string EncodingText(const FileEncoding& encoding, LineBreakKind breaks);
   // No Page: "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", "0文字", the others empty.
   void ShowEmpty();
 

@@ -16,6 +16,8 @@ namespace norra {
   X(mnuCloseFile, "閉じる(&C)", "", "")                                             \
   X(mnuUpdateFile, "上書き保存(&S)", "Ctrl+S", "")                                  \
   X(mnuSaveAsFile, "名前を付けて保存(&A)...", "", "")                                \
+  X(mnuReopenEncoding, "文字ｺｰﾄﾞを指定して開き直す", "", "")                         \
+  X(mnuSaveEncoding, "文字ｺｰﾄﾞを変えて保存", "", "")                                 \
   X(mnuUpdateAll, "まとめて上書き保存(&V)...", "", "")                               \
   X(mnuSaveAsAll, "まとめて別名保存(&B)...", "", "")                                 \
   X(mnuPrintAll, "まとめて印刷(&P)...", "Ctrl+P", "")                                \

@@ -5,6 +5,7 @@
 
 #include "documents/PageFiles.h"
 #include "text/AtomicWriteBatch.h"
+#include "text/EditorConfigCharset.h"
 #include "text/PathUtil.h"
 #include "text/ReplacementFile.h"
 
@@ -115,5 +116,9 @@ bool DiskFileStore::KnownState(const std::string& path, FileIdentity& state) {
 }
 
 bool DiskFileStore::Exists(const std::string& path) { return IsFile(path) || IsFolder(path); }
+
+std::optional<FileEncoding> DiskFileStore::ConfiguredEncoding(const std::string& path) {
+  return EditorConfigEncoding(path);
+}
 
 }  // namespace norra

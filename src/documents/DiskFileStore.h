@@ -19,6 +19,7 @@ class DiskFileStore : public FileStore {
   bool Exists(const std::string& path) override;
   bool KnownState(const std::string& path, FileIdentity& state) override;
   std::string LeftBackup() const override { return leftBackup_; }
+  std::optional<FileEncoding> ConfiguredEncoding(const std::string& path) override;
 
  private:
   class DiskFileSet;

@@ -12,6 +12,8 @@
 #include "documents/UndoLog.h"
 #include "settings/Settings.h"
 #include "text/AsciiCase.h"
+#include "text/EncodingDetection.h"
+#include "text/FileCodec.h"
 #include "text/PathUtil.h"
 
 namespace norra {
@@ -23,6 +25,17 @@ constexpr const char* kErrPrefix = "(Err)";
 
 std::size_t MaxLengthOf(const Settings& settings) {
   return static_cast<std::size_t>(std::max(settings.File.MaxLength, 0));
+}
+
+// Start of the character holding offset, in a text held in `charset`.
+std::size_t CharStartIn(Charset charset, std::string_view text, std::size_t offset) {
+  offset = std::min(offset, text.size());
+  if (charset == Charset::Cp932) return offset < text.size() ? CharStartAt(text, offset) : offset;
+  for (std::size_t back = 1; back <= 3 && back <= offset; ++back) {
+    const std::size_t start = offset - back;
+    if (static_cast<std::size_t>(CharLengthAt(charset, text, start)) > back) return start;
+  }
+  return offset;
 }
 
 }  // namespace
@@ -57,12 +70,44 @@ void Documents::ShowSaveError(FileError error, const std::string& path) {
 
 void Documents::RemoveRecentFile(const std::string& path) { std::erase(settings_.File.RecentFiles, path); }
 
-void Documents::LoadBytes(Page& page, const std::string& bytes) {
-  const bool lf = HasLfOnlyBreaks(bytes);
-  const std::string held = lf ? LfToCrLf(bytes) : std::string();
-  const std::string& text = lf ? held : bytes;
+FileCharset Documents::NewFileCharset() const {
+  return settings_.File.NewFileCharset == 1 ? FileCharset::Utf8 : FileCharset::Cp932;
+}
+
+FileEncoding Documents::EncodingForNewFile(const std::string& path) {
+  if (!path.empty()) {
+    if (const std::optional<FileEncoding> configured = files_.ConfiguredEncoding(path)) return *configured;
+  }
+  return FileEncoding{NewFileCharset(), false};
+}
+
+void Documents::LoadBytes(Page& page, std::string bytes, const std::string& path,
+                          std::optional<FileCharset> chosen) {
+  FileCharset charset;
+  if (chosen) {
+    charset = *chosen;
+  } else {
+    DetectionHints hints;
+    hints.configured = files_.ConfiguredEncoding(path);
+    hints.plainDefault = NewFileCharset();
+    charset = DetectFileEncoding(bytes, hints).charset;
+  }
+  FileEncoding encoding{charset, false};
+  std::string text;
+  if (charset == FileCharset::Cp932 || (charset == FileCharset::Utf8 && !bytes.starts_with("\xEF\xBB\xBF"))) {
+    text = std::move(bytes);  // held as read: no second copy of a large file
+  } else {
+    DecodedFile file = DecodeFile(bytes, charset);
+    std::string().swap(bytes);
+    text = std::move(file.text);
+    encoding = file.encoding;
+  }
+  page.SetFileLineBreaks(LineBreaksOf(text));
+  const bool lf = page.FileLineBreaks() == LineBreakKind::Lf;
+  if (lf) text = LfToCrLf(text);
   // CR LF makes an LF file longer than on disk; the limit grows so that nothing is cut off.
   page.Control().LimitText(std::max(MaxLengthOf(settings_), text.size()));
+  page.SetEncoding(encoding);  // the control steps characters by it from the first byte on
   page.Control().ResetText(text);
   page.SetLfLineBreaks(lf);
 }
@@ -115,7 +160,9 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
           std::string bytes;
           error = files_.Read(path, bytes);
           if (error == FileError::TooLarge || error == FileError::OutOfMemory) throw std::bad_alloc();
-          if (error == FileError::None) LoadBytes(page, bytes);
+          if (error == FileError::None) LoadBytes(page, std::move(bytes), path);
+        } else {
+          page.SetEncoding(EncodingForNewFile(path));
         }
       } catch (...) {
         log_.ResumeCapture();
@@ -135,6 +182,7 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
       page.SetModified(false);
     } else {
       ++untitledCounter_;
+      page.SetEncoding(EncodingForNewFile({}));
       page.SetFilePath("無題" + std::to_string(untitledCounter_), PageKind::Untitled);
       page.SetDisplayName(page.FilePath());
     }
@@ -289,6 +337,12 @@ void Documents::RenamePage(Page& page, const std::string& newPath) {
 }
 
 bool Documents::ReloadPage(Page& page) {
+  std::optional<FileCharset> chosen;
+  if (page.EncodingChosen()) chosen = page.Encoding().charset;
+  return ReloadPageIn(page, chosen);
+}
+
+bool Documents::ReloadPageIn(Page& page, std::optional<FileCharset> chosen) {
   const std::string path = page.FilePath();
   std::string bytes;
   try {
@@ -302,7 +356,7 @@ bool Documents::ReloadPage(Page& page) {
     PageEdit edit(log_, page, KeepText::None);
     log_.DropPageUndo(page);
     try {
-      LoadBytes(page, bytes);
+      LoadBytes(page, std::move(bytes), path, chosen);
       page.SetModified(false);
       edit.Keep();
     } catch (const std::bad_alloc&) {
@@ -317,16 +371,102 @@ bool Documents::ReloadPage(Page& page) {
 
 std::string Documents::FileBytes(const Page& page) {
   std::string text = page.Control().Text();
-  if (page.LfLineBreaks()) return CrLfToLf(text);
-  return text;  // moved, not copied: a large Page's save holds one copy of its text, not two
+  if (page.LfLineBreaks()) text = CrLfToLf(text);
+  const FileEncoding& encoding = page.Encoding();
+  if (encoding.charset == FileCharset::Cp932 || (encoding.charset == FileCharset::Utf8 && !encoding.byteOrderMark)) {
+    return text;  // moved, not copied: a large Page's save holds one copy of its text, not two
+  }
+  return EncodeFile(text, encoding);
 }
 
 FileError Documents::WritePage(Page& page, const std::string& path) {
   try {
-    return files_.Write(path, FileBytes(page));
+    const FileError error = files_.Write(path, FileBytes(page));
+    if (error == FileError::None && page.FileLineBreaks() != LineBreakKind::Mixed) {
+      // Typed line breaks are CR LF: a file without breaks may have gained some.
+      const LineBreakKind held = LineBreaksOf(page.Control().TextView());
+      page.SetFileLineBreaks(page.LfLineBreaks() && held == LineBreakKind::CrLf ? LineBreakKind::Lf : held);
+    }
+    return error;
   } catch (const std::bad_alloc&) {
     return FileError::OutOfMemory;
   }
+}
+
+const std::vector<FileEncoding>& Documents::EncodingChoices() {
+  static const std::vector<FileEncoding> choices = {
+      {FileCharset::Cp932, false},   {FileCharset::Utf8, false},   {FileCharset::Utf8, true},
+      {FileCharset::EucJp, false},   {FileCharset::Utf16Le, true}, {FileCharset::Utf16Be, true},
+  };
+  return choices;
+}
+
+bool Documents::AcceptUnencodable(Page& page, FileCharset target, const char* caption) {
+  const std::string text = page.Control().Text();
+  const Unencodable found = FindUnencodable(text, page.Encoding().charset, target);
+  if (found.count == 0) return true;
+  page.Control().SetSelection(found.firstOffset, found.firstLength);
+  page.Control().ScrollCaret();
+  // The characters are named in UTF-8; bytes of the old encoding are named by their value.
+  std::string named;
+  std::size_t shown = 0;
+  const Charset held = HeldCharset(page.Encoding().charset);
+  for (std::size_t i = 0; i < found.characters.size() && shown < 20; ++shown) {
+    const std::size_t length = static_cast<std::size_t>(CharLengthAt(held, found.characters, i));
+    const std::string_view character = std::string_view(found.characters).substr(i, length);
+    if (!named.empty()) named += ' ';
+    if (held == Charset::Cp932) {
+      const std::string utf8 = ConvertHeldText(character, FileCharset::Cp932, FileCharset::Utf8, "?");
+      named += utf8;
+    } else {
+      named.append(character);
+    }
+    i += length;
+  }
+  const std::string message = "次の文字は " + std::string(FileCharsetName(target)) + " で保存できません (" +
+                              std::to_string(found.count) + " 文字)。最初の文字を選択しています。\n" + named +
+                              "\n\nこれらを「〓」に置き換えて保存しますか?\n[いいえ] で保存を中止します。";
+  return ui_.ShowMessageBox(message, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, caption) == IDYES;
+}
+
+SaveResult Documents::WriteConverted(Page& page, const std::string& path, const FileEncoding& encoding,
+                                     LineBreakKind breaks, const char* caption) {
+  if (!AcceptUnencodable(page, encoding.charset, caption)) return SaveCancelled;
+  try {
+    const std::string old = page.Control().Text();
+    std::string text = ConvertHeldText(old, page.Encoding().charset, encoding.charset);
+    bool lf = page.LfLineBreaks();
+    if (breaks == LineBreakKind::CrLf || breaks == LineBreakKind::Lf || breaks == LineBreakKind::Cr) {
+      text = WithLineBreaks(text, breaks == LineBreakKind::Lf ? LineBreakKind::CrLf : breaks);
+      lf = breaks == LineBreakKind::Lf;
+    }
+    const std::string bytes = EncodeFile(lf ? CrLfToLf(text) : text, encoding);
+    if (const FileError error = files_.Write(path, bytes); error != FileError::None) {
+      ShowSaveError(error, path);
+      return SaveFailed;
+    }
+    const bool sameText = text == old && HeldCharset(encoding.charset) == HeldCharset(page.Encoding().charset);
+    if (!sameText) {
+      // The Page now holds what was written; its history spoke of the old bytes and goes.
+      const std::size_t caret = std::min(page.Control().SelStart(), text.size());
+      PageEdit edit(log_, page, KeepText::None);
+      log_.DropPageUndo(page);
+      page.SetEncoding(encoding);
+      page.Control().LimitText(std::max(MaxLengthOf(settings_), text.size()));
+      page.Control().ResetText(text);
+      page.Control().SetSelection(CharStartIn(HeldCharset(encoding.charset), text, caret), 0);
+      edit.Keep();
+    }
+    page.SetEncoding(encoding);
+    page.SetEncodingChosen(false);
+    page.SetLfLineBreaks(lf);
+    const LineBreakKind held = LineBreaksOf(text);
+    page.SetFileLineBreaks(lf && held == LineBreakKind::CrLf ? LineBreakKind::Lf : held);
+  } catch (const std::bad_alloc&) {
+    ShowSaveError(FileError::OutOfMemory, path);
+    return SaveFailed;
+  }
+  return SaveOk;
 }
 
 void Documents::AfterSave(Page& page) {
@@ -339,6 +479,15 @@ SaveResult Documents::SavePage(Page& page) {
   if (!page.HasFile()) return SavePageAs(page);
   const std::string path = page.FilePath();
   if (!BackupBeforeSave(settings_.File, ui_, path)) return SaveCancelled;
+  if (page.Encoding().charset == FileCharset::EucJp) {
+    // Typed text may hold what EUC-JP cannot: checked before anything is written.
+    const SaveResult result = WriteConverted(page, path, page.Encoding(), LineBreakKind::None, "Norra");
+    if (result == SaveOk) {
+      AfterSave(page);
+      settings_.AddRecentFile(path);
+    }
+    return result;
+  }
   const FileError error = WritePage(page, path);
   if (error == FileError::None) {
     AfterSave(page);
@@ -357,7 +506,14 @@ SaveResult Documents::SavePageAs(Page& page) {
   // A file saved over under a new name is an old file too.
   if (!BackupBeforeSave(settings_.File, ui_, path)) return SaveCancelled;
   try {
-    if (const FileError error = WritePage(page, path); error != FileError::None) {
+    // An untitled Page takes the charset an .editorconfig gives the folder it is first saved in.
+    std::optional<FileEncoding> target;
+    if (page.Kind() == PageKind::Untitled) target = files_.ConfiguredEncoding(path);
+    if (!target && page.Encoding().charset == FileCharset::EucJp) target = page.Encoding();
+    if (target) {
+      const SaveResult result = WriteConverted(page, path, *target, LineBreakKind::None, "Norra");
+      if (result != SaveOk) return result;
+    } else if (const FileError error = WritePage(page, path); error != FileError::None) {
       ShowSaveError(error, path);
       return SaveFailed;
     }
@@ -445,6 +601,83 @@ void Documents::SaveAsCommand() {
   if (active_ == nullptr) return;
   SavePageAs(*active_);
   host_.UpdateStatusBar();
+}
+
+SaveResult Documents::SaveWithEncoding(Page& page, const FileEncoding& encoding, LineBreakKind breaks) {
+  std::string path = page.FilePath();
+  const bool named = page.HasFile();
+  if (!named) {
+    const SaveResult asked = AskSaveFileName(path);
+    if (asked != SaveOk) return asked == SaveCancelled ? SaveCancelled : SaveFailed;
+  }
+  const SaveResult result = WriteConverted(page, path, encoding, breaks, kSaveEncodingCaption);
+  if (result != SaveOk) return result;
+  AfterSave(page);
+  settings_.AddRecentFile(path);
+  if (!named) {
+    settings_.File.CurrentDir = FolderPart(path);
+    RenamePage(page, path);
+  }
+  host_.UpdateStatusBar();
+  return SaveOk;
+}
+
+bool Documents::ReopenWithEncoding(Page& page, FileCharset charset) {
+  if (!page.HasFile()) return false;
+  if (page.Modified()) {
+    const int answer = ui_.ShowMessageBox(page.FilePath() + "\nは変更されています。変更を破棄して、" + std::string(
+                                              FileCharsetName(charset)) + " で開き直しますか?",
+                                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, kReopenCaption);
+    if (answer != IDYES) return false;
+  }
+  if (files_.QueryFileSize(page.FilePath()) > static_cast<std::int64_t>(MaxLengthOf(settings_))) {
+    ShowLoadError("ﾌｧｲﾙｻｲｽﾞが大き過ぎるため、ﾛｰﾄﾞできません。", page.FilePath());
+    return false;
+  }
+  if (!ReloadPageIn(page, charset)) {
+    ShowLoadError("読込み処理中にｴﾗｰ発生", page.FilePath());
+    return false;
+  }
+  page.SetEncodingChosen(true);
+  host_.UpdateStatusBar();
+  return true;
+}
+
+void Documents::ReopenWithEncodingCommand() {
+  if (active_ == nullptr || !active_->HasFile()) return;
+  std::vector<std::string> items;
+  int current = 0;
+  int index = 0;
+  std::vector<FileCharset> charsets;
+  for (const FileEncoding& encoding : EncodingChoices()) {
+    // The mark is read from the file: each charset once.
+    if (std::find(charsets.begin(), charsets.end(), encoding.charset) != charsets.end()) continue;
+    if (encoding.charset == active_->Encoding().charset) current = index;
+    charsets.push_back(encoding.charset);
+    items.emplace_back(FileCharsetName(encoding.charset));
+    ++index;
+  }
+  const int chosen = ui_.ShowChoice(kReopenCaption, "開き直す文字ｺｰﾄﾞ", items, current);
+  if (chosen < 0 || chosen >= static_cast<int>(charsets.size())) return;
+  ReopenWithEncoding(*active_, charsets[static_cast<std::size_t>(chosen)]);
+}
+
+void Documents::SaveWithEncodingCommand() {
+  if (active_ == nullptr) return;
+  std::vector<std::string> items;
+  int current = 0;
+  for (const FileEncoding& encoding : EncodingChoices()) {
+    if (encoding == active_->Encoding()) current = static_cast<int>(items.size());
+    items.push_back(FileEncodingName(encoding));
+  }
+  const int chosen = ui_.ShowChoice(kSaveEncodingCaption, "保存する文字ｺｰﾄﾞ", items, current);
+  if (chosen < 0 || chosen >= static_cast<int>(items.size())) return;
+  static constexpr LineBreakKind kBreaks[] = {LineBreakKind::None, LineBreakKind::CrLf, LineBreakKind::Lf,
+                                              LineBreakKind::Cr};
+  const std::vector<std::string> breakItems = {"変えない", "CRLF", "LF", "CR"};
+  const int breaks = ui_.ShowChoice(kSaveEncodingCaption, "改行ｺｰﾄﾞ", breakItems, 0);
+  if (breaks < 0 || breaks >= static_cast<int>(breakItems.size())) return;
+  SaveWithEncoding(*active_, EncodingChoices()[static_cast<std::size_t>(chosen)], kBreaks[breaks]);
 }
 
 void Documents::CloseCommand() {

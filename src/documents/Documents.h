@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "documents/PageList.h"
 #include "documents/SaveResult.h"
 #include "platform/Ui.h"
+#include "text/FileEncoding.h"
 #include "text/FileIo.h"
 
 namespace norra {
@@ -68,14 +70,34 @@ class Documents : public PageOwner {
   SaveResult SavePageAs(Page& page);
   // Asks for a file name to save under, proposing the name part of path; path is the answer.
   SaveResult AskSaveFileName(std::string& path);
-  // The bytes a save writes for the Page (LF line breaks again for a file that had them).
+  // The bytes a save writes for the Page (LF line breaks again for a file that had them), in
+  // the Page's file encoding.
   static std::string FileBytes(const Page& page);
+
+  // Reads the file again in `charset`, as reload does (one step that is not undone; the Page's
+  // history goes), after asking when the Page is modified. False when nothing was read.
+  bool ReopenWithEncoding(Page& page, FileCharset charset);
+  // Writes the Page to its file (asking for a name when it has none) in `encoding` with
+  // `breaks` (None keeps the Page's own), and from then on the Page is that encoding. When the
+  // target cannot hold some characters, the first is selected and the user is asked whether to
+  // write "〓" for them; otherwise nothing is written (SaveCancelled).
+  SaveResult SaveWithEncoding(Page& page, const FileEncoding& encoding, LineBreakKind breaks);
+  // The encodings the two File menu commands offer, in the order of their lists.
+  static const std::vector<FileEncoding>& EncodingChoices();
+  // What new Pages and ASCII-only files are held in: the File setting.
+  FileCharset NewFileCharset() const;
 
   // File menu commands on the active Page (each does nothing when none is open).
   void OpenCommand();
   void NewCommand();
   void SaveCommand();
   void SaveAsCommand();
+  // 文字ｺｰﾄﾞを指定して開き直す and 文字ｺｰﾄﾞを変えて保存 on the active Page: each asks for the
+  // encoding (and the line break) in a list first.
+  void ReopenWithEncodingCommand();
+  void SaveWithEncodingCommand();
+  static constexpr const char* kReopenCaption = "文字ｺｰﾄﾞを指定して開き直す";
+  static constexpr const char* kSaveEncodingCaption = "文字ｺｰﾄﾞを変えて保存";
   void CloseCommand();
 
   // The Page's window was resized to this state while repainting was on.
@@ -107,9 +129,21 @@ class Documents : public PageOwner {
   void ShowLoadError(const char* text, const std::string& path);
   void ShowSaveError(FileError error, const std::string& path);
   void RemoveRecentFile(const std::string& path);
-  // Puts file bytes into the Page as its text (CR LF for an LF-only file).
-  void LoadBytes(Page& page, const std::string& bytes);
+  // Puts file bytes into the Page as its text (CR LF for an LF-only file), in the encoding
+  // chosen or, without one, the one detected for the file at path.
+  void LoadBytes(Page& page, std::string bytes, const std::string& path,
+                 std::optional<FileCharset> chosen = std::nullopt);
+  // The encoding a Page without file bytes takes: that of an .editorconfig, else the setting.
+  FileEncoding EncodingForNewFile(const std::string& path);
+  bool ReloadPageIn(Page& page, std::optional<FileCharset> chosen);
   FileError WritePage(Page& page, const std::string& path);
+  // Writes the Page to path in `encoding` with `breaks` after the check of what the encoding
+  // cannot hold; the Page takes the text as written.
+  SaveResult WriteConverted(Page& page, const std::string& path, const FileEncoding& encoding,
+                            LineBreakKind breaks, const char* caption);
+  // Selects the first character the encoding cannot hold and asks whether to write "〓" for
+  // every one; true when there is none or the user said yes.
+  bool AcceptUnencodable(Page& page, FileCharset target, const char* caption);
   void AfterSave(Page& page);
   void EndOpenBatch();
 

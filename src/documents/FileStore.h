@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "text/FileEncoding.h"
 #include "text/FileIo.h"
 
 namespace norra {
@@ -54,6 +56,8 @@ class FileStore {
   virtual bool Exists(const std::string& path) = 0;
   // The state this program last read or wrote the file in; false when it knows none.
   virtual bool KnownState(const std::string& /*path*/, FileIdentity& /*state*/) { return false; }
+  // The encoding an `.editorconfig` names for the file at path (which need not exist).
+  virtual std::optional<FileEncoding> ConfiguredEncoding(const std::string& /*path*/) { return std::nullopt; }
   // The file's state now; false when there is none.
   virtual bool StateNow(const std::string& path, FileIdentity& state) { return IdentifyFile(path, state); }
 };

@@ -7,6 +7,7 @@
 
 #include "documents/UndoTextBuffer.h"
 #include "platform/TextControl.h"
+#include "text/FileEncoding.h"
 
 namespace norra {
 
@@ -72,6 +73,20 @@ class Page : public TextControlEvents {
   bool LfLineBreaks() const { return lfLineBreaks_; }
   void SetLfLineBreaks(bool on) { lfLineBreaks_ = on; }
 
+  // How the file spells the text: the Page holds it in HeldCharset of this, and its control
+  // steps and shows characters by that.
+  const FileEncoding& Encoding() const { return encoding_; }
+  void SetEncoding(const FileEncoding& encoding) {
+    encoding_ = encoding;
+    control_->SetCharset(HeldCharset(encoding.charset));
+  }
+  // The user named the encoding (reopened in it): a reload keeps it instead of detecting anew.
+  bool EncodingChosen() const { return encodingChosen_; }
+  void SetEncodingChosen(bool chosen) { encodingChosen_ = chosen; }
+  // The line breaks of the file as last read or written, for the status bar.
+  LineBreakKind FileLineBreaks() const { return fileLineBreaks_; }
+  void SetFileLineBreaks(LineBreakKind kind) { fileLineBreaks_ = kind; }
+
   int WindowState() const { return windowState_; }
   void SetWindowState(int state) { windowState_ = state; }
 
@@ -101,6 +116,9 @@ class Page : public TextControlEvents {
   std::string displayName_;
   UndoTextBuffer undoText_;
   bool lfLineBreaks_ = false;
+  FileEncoding encoding_;
+  bool encodingChosen_ = false;
+  LineBreakKind fileLineBreaks_ = LineBreakKind::None;
   int windowState_ = kPageMaximized;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/TextControl.h"
 #include "platform/Ui.h"
 #include "settings/Settings.h"
+#include "text/Charset.h"
 #include "text/Cp932.h"
 
 namespace norra {
@@ -43,6 +44,17 @@ bool UndoesAsTyping(int kind) {
 std::size_t CharStartBefore(const TextControl& control, std::size_t offset) {
   if (offset == 0) return 0;
   if (offset == 1) return 0;
+  if (control.TextCharset() == Charset::Utf8) {
+    // A UTF-8 character ends here when one starting up to three bytes back reaches it.
+    const std::size_t from = offset - std::min<std::size_t>(offset, 4);
+    const std::string chunk = control.TextRange(from, offset - from);
+    for (std::size_t back = 2; back <= chunk.size(); ++back) {
+      if (static_cast<std::size_t>(CharLengthAt(Charset::Utf8, chunk, chunk.size() - back)) == back) {
+        return offset - back;
+      }
+    }
+    return offset - 1;
+  }
   const std::size_t window = std::min<std::size_t>(offset - 1, 64);
   std::size_t leadRun = 0;
   std::size_t from = offset - 1;
@@ -398,9 +410,9 @@ void UndoLog::EmulateOverwrite() {
   if (length == 0) return;
   // A line break is never selected: typing at a line end inserts rather than joining lines.
   auto selectAfter = [&](std::size_t at) {
-    const std::string bytes = control.TextRange(at, 2);
+    const std::string bytes = control.TextRange(at, 4);
     if (bytes.empty() || IsBreakByte(bytes[0])) return;
-    const std::size_t n = (bytes.size() == 2 && IsLeadByte(static_cast<unsigned char>(bytes[0]))) ? 2 : 1;
+    const std::size_t n = static_cast<std::size_t>(CharLengthAt(control.TextCharset(), bytes, 0));
     SelectQuietly(control, at, n, false);
   };
   if (pendingKind_ == kPendingAfterChar) {

@@ -213,6 +213,8 @@ void TfrmNote::BuildMenus() {
   QMenu* file = AddMenu("mnuFile", "ﾌｧｲﾙ(&F)", MenuKind::File,
                         {mnuMakeNewFile, mnuFileOpen, mnuCloseFile, mnuUpdateFile, mnuSaveAsFile});
   file->addSeparator();
+  for (UiItem item : {mnuReopenEncoding, mnuSaveEncoding}) file->addAction(Action(item));
+  file->addSeparator();
   for (UiItem item : {mnuUpdateAll, mnuSaveAsAll, mnuPrintAll, mnuReloadAll, mnuCloseAll})
     file->addAction(Action(item));
   file->addSeparator();
@@ -340,9 +342,9 @@ void TfrmNote::BuildStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
   // The panels' least widths; they start empty (the logic fills them) and grow with their text.
-  static constexpr std::array<int, StatusBar::kPanelCount> kWidths = {0, 75, 75, 75, 75, 100, 75};
+  static constexpr std::array<int, StatusBar::kPanelCount> kWidths = {0, 75, 75, 75, 75, 100, 75, 90};
   // The characters stand beside the bytes.
-  static constexpr std::array<std::size_t, StatusBar::kPanelCount> kOrder = {0, 1, 2, 6, 3, 4, 5};
+  static constexpr std::array<std::size_t, StatusBar::kPanelCount> kOrder = {0, 1, 2, 6, 3, 4, 5, 7};
   for (std::size_t i : kOrder) {
     auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));

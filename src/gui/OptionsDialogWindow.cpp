@@ -188,7 +188,16 @@ QWidget* TdlgOption::BuildFile() {
   grid->addWidget(Check(chkMakeBackup, "ﾊﾞｯｸｱｯﾌﾟを作成", page), 3, 0, 1, 2);
   grid->addWidget(Label("ﾊﾞｯｸｱｯﾌﾟ先ﾌｫﾙﾀﾞ (空欄: 元のﾌｧｲﾙと同じﾌｫﾙﾀﾞ)", page), 4, 0);
   grid->addWidget(Line(txtBackupFolder, page, false), 4, 1);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(Label("新規ﾌｧｲﾙの文字ｺｰﾄﾞ", page), 5, 0);
+  auto* charset = new QComboBox(page);
+  charset->setObjectName(Name(cboNewFileCharset));
+  for (const auto& [caption, value] : OptionsDialog::NewFileCharsetChoices()) charset->addItem(U(caption), value);
+  connect(charset, &QComboBox::currentIndexChanged, this, [this, charset](int index) {
+    if (!loading_ && index >= 0) Edited(cboNewFileCharset, QString::number(charset->itemData(index).toInt()));
+  });
+  controls_[cboNewFileCharset] = charset;
+  grid->addWidget(charset, 5, 1);
+  grid->setRowStretch(6, 1);
   return page;
 }
 

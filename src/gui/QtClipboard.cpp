@@ -74,4 +74,26 @@ bool QtClipboard::SetText(std::string_view text) {
   return true;
 }
 
+// A UTF-8 Page's text travels as the system's text; within the program, a copy made from a
+// CP932 Page still brings its own bytes, decoded.
+std::string QtClipboard::GetTextIn(Charset charset) const {
+  if (charset == Charset::Cp932) return GetText();
+  const QClipboard* clipboard = SystemClipboard();
+  const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
+  if (data == nullptr) return {};
+  if (data->hasFormat(QLatin1String(kBytesFormat))) return Cp932ToUtf8(GetText());
+  if (!data->hasText()) return {};
+  return WithCrLf(data->text().toUtf8().toStdString());
+}
+
+bool QtClipboard::SetTextFrom(Charset charset, std::string_view text) {
+  if (charset == Charset::Cp932) return SetText(text);
+  QClipboard* clipboard = SystemClipboard();
+  if (clipboard == nullptr) return false;
+  auto* data = new QMimeData;
+  data->setText(QString::fromStdString(WithLf(text)));
+  clipboard->setMimeData(data);
+  return true;
+}
+
 }  // namespace norra

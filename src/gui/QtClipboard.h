@@ -13,6 +13,8 @@ class QtClipboard : public Clipboard {
   std::string GetText() const override;
   bool SetText(std::string_view text) override;
   std::string UnstorableCharacters() const override;
+  std::string GetTextIn(Charset charset) const override;
+  bool SetTextFrom(Charset charset, std::string_view text) override;
 
   // The clipboard format that carries the bytes.
   static constexpr const char* kBytesFormat = "application/x-norra-cp932";

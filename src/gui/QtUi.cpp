@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -210,6 +211,21 @@ FileDialogResult QtUi::DialogAnswer(const QFileDialog& dialog) {
     }
   }
   return result;
+}
+
+int QtUi::ShowChoice(std::string_view caption, std::string_view prompt, const std::vector<std::string>& items,
+                     int current) {
+  QStringList list;
+  for (const std::string& item : items) list << QString::fromStdString(item);
+  QInputDialog dialog(owner_);
+  dialog.setObjectName(QStringLiteral("dlgChoice"));
+  dialog.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+  dialog.setLabelText(QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())));
+  dialog.setComboBoxItems(list);
+  dialog.setComboBoxEditable(false);
+  if (current >= 0 && current < list.size()) dialog.setTextValue(list.at(current));
+  if (dialog.exec() != QDialog::Accepted) return -1;
+  return static_cast<int>(list.indexOf(dialog.textValue()));
 }
 
 FileDialogResult QtUi::ShowOpenDialog(const FileDialogRequest& request) {

@@ -23,6 +23,8 @@ class QtUi : public Ui {
   FileDialogResult ShowOpenDialog(const FileDialogRequest& request) override;
   FileDialogResult ShowSaveDialog(const FileDialogRequest& request) override;
   ScreenExtent Screen() const override;
+  int ShowChoice(std::string_view caption, std::string_view prompt, const std::vector<std::string>& items,
+                 int current) override;
 
   // The box ShowMessageBox shows, not yet shown: icon, buttons and caption as the flags say.
   std::unique_ptr<QMessageBox> BuildMessageBox(std::string_view text, unsigned flags,

@@ -248,7 +248,7 @@ void ScintillaTextControl::Settle() {
   const std::string_view utf8(text, inserted.length);
   // Checked before the mirror makes "?" of what CP932 lacks; such an insertion comes out again
   // at the flush (each event of the widget inserts once: a key, a composition, a drop).
-  std::string refused = inserted.user ? UnencodableCp932(utf8) : std::string();
+  std::string refused = inserted.user ? Unstorable(utf8) : std::string();
   mirror_.OnWidgetInsert(inserted.position, utf8);
   ++textVersion_;
   if (!inserted.user) return;
@@ -280,7 +280,7 @@ void ScintillaTextControl::EnforceLimit() {
   const std::string bytes = mirror_.TextRange(inserted.start, inserted.length);
   std::size_t keep = 0;
   while (keep < bytes.size()) {
-    const auto step = static_cast<std::size_t>(CharStepAt(bytes, keep));
+    const auto step = static_cast<std::size_t>(CharLengthAt(TextCharset(), bytes, keep));
     if (keep + step > inserted.length - excess) break;
     keep += step;
   }
@@ -633,13 +633,29 @@ bool ScintillaTextControl::KeyPressed(QKeyEvent* event) {
     return false;
   const std::string utf8 = typed.toUtf8().toStdString();
   // A character the document cannot hold is refused before it replaces the selection.
-  if (std::string refused = UnencodableCp932(utf8); !refused.empty()) {
+  if (std::string refused = Unstorable(utf8); !refused.empty()) {
     if (events != nullptr) events->TextRefused(refused);
     return true;
   }
-  const std::string bytes = Utf8ToCp932(utf8);
+  const std::string bytes = TextCharset() == Charset::Utf8 ? utf8 : Utf8ToCp932(utf8);
   return events != nullptr && !bytes.empty() &&
          events->KeyPress(static_cast<unsigned char>(bytes[0]));
+}
+
+std::string ScintillaTextControl::Unstorable(std::string_view utf8) const {
+  return TextCharset() == Charset::Utf8 ? std::string() : UnencodableCp932(utf8);
+}
+
+void ScintillaTextControl::SetCharset(Charset charset) {
+  if (charset == TextCharset()) return;
+  TextControl::SetCharset(charset);
+  // The text held so far is dropped: a new charset always comes with a new text (ResetText).
+  AbandonComposition();
+  pendingInsert_ = PendingInsert{};
+  userInsert_ = Insertion{};
+  mirror_.SetCharset(charset);
+  const std::string shown = mirror_.Load({});
+  if (editor_ != nullptr) LoadWidget(shown);
 }
 
 void ScintillaTextControl::MousePressed() {

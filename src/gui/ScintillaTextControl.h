@@ -93,6 +93,8 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void SetWantTabs(bool on) override { wantTabs_ = on; }
   void SuspendPainting() override;
   void ResumePainting() override;
+  // A UTF-8 document is shown as its own bytes; CP932 through the mirror's conversion.
+  void SetCharset(Charset charset) override;
 
   // View attributes of a Page. A wrapped line breaks only where the line-break rules allow
   // (no line begins with 。 or a small kana or ends with 「), or where a run they cannot break
@@ -178,6 +180,8 @@ class ScintillaTextControl : public TextControl, private EditorInput {
   void FinishProgramEdit(std::size_t caret);
   void ShowOrHideSelection(bool focused);
   void ApplyTabWidth();
+  // The characters of typed or dropped UTF-8 text the document cannot hold (none in UTF-8).
+  std::string Unstorable(std::string_view utf8) const;
 
   Selection CurrentSelection() const;
   void Select(std::size_t anchor, std::size_t caret, bool scroll);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "text/Cp932.h"
+#include "text/Charset.h"
 
 namespace norra {
 
@@ -105,7 +105,7 @@ std::size_t MemoryTextControl::CharStartBefore(std::size_t offset) const {
   std::size_t previous = lineStart;
   while (pos < offset) {
     previous = pos;
-    pos += static_cast<std::size_t>(CharStepAt(text_, pos));
+    pos += static_cast<std::size_t>(CharLengthAt(TextCharset(), text_, pos));
   }
   return previous;
 }
@@ -113,7 +113,7 @@ std::size_t MemoryTextControl::CharStartBefore(std::size_t offset) const {
 std::size_t MemoryTextControl::CharEndAfter(std::size_t offset) const {
   if (offset >= text_.size()) return text_.size();
   if (text_[offset] == '\r' && offset + 1 < text_.size() && text_[offset + 1] == '\n') return offset + 2;
-  return std::min(text_.size(), offset + static_cast<std::size_t>(CharStepAt(text_, offset)));
+  return std::min(text_.size(), offset + static_cast<std::size_t>(CharLengthAt(TextCharset(), text_, offset)));
 }
 
 bool MemoryTextControl::InsertOverSelection(std::string_view text) {
@@ -257,16 +257,16 @@ void MemoryTextControl::TypeChar(std::string_view character, int keyCode) {
   InsertOverSelection(character);
 }
 
-void MemoryTextControl::TypeText(std::string_view cp932) {
+void MemoryTextControl::TypeText(std::string_view text) {
   std::size_t i = 0;
-  while (i < cp932.size()) {
-    if (cp932[i] == '\r' && i + 1 < cp932.size() && cp932[i + 1] == '\n') {
+  while (i < text.size()) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
       PressKey(kKeyReturn);
       i += 2;
       continue;
     }
-    const std::size_t step = static_cast<std::size_t>(CharStepAt(cp932, i));
-    TypeChar(cp932.substr(i, step));
+    const std::size_t step = static_cast<std::size_t>(CharLengthAt(TextCharset(), text, i));
+    TypeChar(text.substr(i, step));
     i += step;
   }
 }

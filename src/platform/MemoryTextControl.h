@@ -72,11 +72,11 @@ class MemoryTextControl : public TextControl {
   // End, Page Up/Down (Shift extends the selection, Ctrl+Home/End go to the ends); other keys
   // only raise the key-down event. Returns false when the key was swallowed.
   bool PressKey(int key, unsigned shift = 0);
-  // Types one character (1 or 2 bytes): key down, key press, then the edit. A key code of -1
+  // Types one character (1 or 2 bytes in CP932, 1 to 4 in UTF-8): key down, key press, then the edit. A key code of -1
   // takes the one a keyboard gives (letters upper-cased, 0 for other characters).
   void TypeChar(std::string_view character, int keyCode = -1);
-  // Types each character; a CR LF pair is the Enter key.
-  void TypeText(std::string_view cp932);
+  // Types each character (in the control's charset); a CR LF pair is the Enter key.
+  void TypeText(std::string_view text);
   // An input-method composition that commits `cp932` over the selection.
   void Compose(std::string_view cp932);
   // A click that puts the caret at offset.

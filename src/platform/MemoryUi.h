@@ -56,6 +56,21 @@ class MemoryUi : public Ui {
   std::size_t PendingDialogAnswers() const { return dialogAnswers_.size(); }
 
   ScreenExtent Screen() const override { return screen_; }
+
+  // Choice lists answer from their own queue (an index, -1 to cancel); with it empty they are
+  // cancelled. Every prompt is recorded.
+  void QueueChoice(int index) { choices_.push_back(index); }
+  int ShowChoice(std::string_view caption, std::string_view prompt, const std::vector<std::string>& items,
+                 int current) override {
+    choicePrompts_.push_back(std::string(caption) + ": " + std::string(prompt));
+    (void)items;
+    (void)current;
+    if (choices_.empty()) return -1;
+    const int answer = choices_.front();
+    choices_.pop_front();
+    return answer;
+  }
+  const std::vector<std::string>& ChoicePrompts() const { return choicePrompts_; }
   void SetScreen(ScreenExtent screen) { screen_ = screen; }
 
  private:
@@ -68,6 +83,8 @@ class MemoryUi : public Ui {
   std::deque<FileDialogResult> dialogAnswers_;
   std::vector<DialogRecord> dialogs_;
   ScreenExtent screen_{1920, 1080};
+  std::deque<int> choices_;
+  std::vector<std::string> choicePrompts_;
 };
 
 }  // namespace norra

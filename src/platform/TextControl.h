@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "text/CaseMap.h"
+#include "text/Charset.h"
 #include "text/ReplacedSpan.h"
 
 namespace norra {
@@ -212,8 +213,14 @@ class TextControl {
   void SetEvents(TextControlEvents* events) { events_ = events; }
   TextControlEvents* Events() const { return events_; }
 
+  // The form the text is held in (CP932 by default): the control steps and shows characters by
+  // it. Set before the text is given (ResetText).
+  Charset TextCharset() const { return charset_; }
+  virtual void SetCharset(Charset charset) { charset_ = charset; }
+
  private:
   TextControlEvents* events_ = nullptr;
+  Charset charset_ = Charset::Cp932;
   mutable std::string viewText_;  // what the default views hand out
   mutable std::string viewFolded_;
 };

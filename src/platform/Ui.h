@@ -73,6 +73,12 @@ class Ui {
   virtual FileDialogResult ShowSaveDialog(const FileDialogRequest& /*request*/) { return {}; }
 
   virtual ScreenExtent Screen() const { return {}; }
+  // A modal list to pick one item from (UTF-8), `current` selected first: the 0-based index
+  // chosen, or -1 when cancelled. The default cancels.
+  virtual int ShowChoice(std::string_view /*caption*/, std::string_view /*prompt*/,
+                         const std::vector<std::string>& /*items*/, int /*current*/) {
+    return -1;
+  }
 };
 
 }  // namespace norra

@@ -383,7 +383,8 @@ Settings::FileKind Settings::Classify(bool empty) const {
     return NumberedKeyIndex(k, kRecentKey) >= 0 || NumberedKeyIndex(k, kRecentGroupKey) >= 0 ||
            SameKey(k, "MaxLength") || SameKey(k, "RecentMax") || SameKey(k, "CurrentDir") ||
            SameKey(k, "GroupPath") || SameKey(k, "AutoReload") ||
-           SameKey(k, "MakeBackup") || SameKey(k, "BackupFolder");
+           SameKey(k, "MakeBackup") || SameKey(k, "BackupFolder") ||
+           SameKey(k, "NewFileCharset");
   };
   const auto edit = [](std::string_view k) {
     return IsField(k, kEditFields) || SameKey(k, kOldAutoClearKey);
@@ -457,6 +458,7 @@ void Settings::ReadFile() {
   File.AutoReload = file_.ReadBool(s, "AutoReload", File.AutoReload);
   File.MakeBackup = file_.ReadBool(s, "MakeBackup", File.MakeBackup);
   File.BackupFolder = file_.ReadString(s, "BackupFolder", File.BackupFolder);
+  File.NewFileCharset = file_.ReadInteger(s, "NewFileCharset", File.NewFileCharset) == 1 ? 1 : 0;
 }
 
 void Settings::ReadPrint() {
@@ -591,6 +593,7 @@ bool Settings::WriteFile() {
   ok = file_.WriteBool(s, "AutoReload", File.AutoReload) && ok;
   ok = file_.WriteBool(s, "MakeBackup", File.MakeBackup) && ok;
   ok = file_.WriteString(s, "BackupFolder", File.BackupFolder) && ok;
+  ok = file_.WriteInteger(s, "NewFileCharset", File.NewFileCharset) && ok;
   return ok;
 }
 

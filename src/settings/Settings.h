@@ -35,6 +35,8 @@ struct FileSettings {
   // BackupFolder when that is set.
   bool MakeBackup = false;
   std::string BackupFolder;
+  // 新規ﾌｧｲﾙの文字ｺｰﾄﾞ: what new Pages and ASCII-only files are held in (0 CP932, 1 UTF-8).
+  int NewFileCharset = 0;
 };
 
 struct PrintSettings {

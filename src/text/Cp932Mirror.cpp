@@ -173,6 +173,7 @@ struct Cp932Mirror::Impl {
   };
 
   const LengthTables& lengths = Lengths();
+  bool utf8 = false;  // the document is UTF-8: the widget holds the same bytes
   GapVector<char> bytes;
   FoldedText folded;                // the bytes upper-cased, once a search asked for them
   std::uint64_t version = NewTextVersion();
@@ -213,6 +214,10 @@ struct Cp932Mirror::Impl {
 
   // The lengths of the natural decoding at p, without decoding.
   void LengthsAt(std::size_t p, std::size_t& byteLength, std::size_t& utf8Length) const {
+    if (utf8) {
+      byteLength = utf8Length = Utf8LengthAt(p);
+      return;
+    }
     const unsigned b0 = ByteAt(p);
     if (b0 < 0x80) {
       byteLength = utf8Length = 1;
@@ -239,6 +244,7 @@ struct Cp932Mirror::Impl {
   }
 
   std::string UnitText(const Unit& unit) const {
+    if (utf8) return Range(unit.c, unit.bytes);
     if (unit.isOverride) return overrides[unit.overrideIndex].text;
     char32_t cp;
     DecodeAt(unit.c, cp);
@@ -266,8 +272,37 @@ struct Cp932Mirror::Impl {
     pieceU.Insert(piece, u);
   }
 
+  // UTF-8: the length of the character at p (1 for a byte that starts none).
+  std::size_t Utf8LengthAt(std::size_t p) const {
+    char four[4];
+    const std::size_t n = std::min<std::size_t>(4, Size() - p);
+    for (std::size_t k = 0; k < n; ++k) four[k] = bytes[p + k];
+    return static_cast<std::size_t>(CharLengthAt(Charset::Utf8, std::string_view(four, n), 0));
+  }
+  // UTF-8: the start of the character holding p (p itself at the end). A well-formed sequence
+  // starts with a byte no other sequence can hold, so looking three bytes back is enough.
+  std::size_t Utf8StartAt(std::size_t p) const {
+    if (p >= Size()) return Size();
+    for (std::size_t back = 1; back <= 3 && back <= p; ++back) {
+      if (Utf8LengthAt(p - back) > back) return p - back;
+    }
+    return p;
+  }
+  Boundary Utf8Floor(std::size_t x) const {
+    x = std::min(x, Size());
+    const std::size_t c = Utf8StartAt(x);
+    Boundary b{c, c, false, {}};
+    if (c > 0) {
+      const std::size_t q = Utf8StartAt(c - 1);
+      b.hasPrev = true;
+      b.prev = Unit{q, q, c - q, c - q, false, 0};
+    }
+    return b;
+  }
+
   // The boundary at or before CP932 offset c (the start of the character holding it).
   Boundary FloorC(std::size_t c) const {
+    if (utf8) return Utf8Floor(c);
     c = std::min(c, Size());
     const auto past = [c](const Unit& unit) { return unit.c + unit.bytes > c; };
     if (lastValid && last.c <= c && c - last.c <= kPieceTarget) {
@@ -281,6 +316,7 @@ struct Cp932Mirror::Impl {
   }
   // The boundary at or before widget position u.
   Boundary FloorU(std::size_t u) const {
+    if (utf8) return Utf8Floor(u);
     u = std::min(u, utf8Size);
     const auto past = [u](const Unit& unit) { return unit.u + unit.utf8 > u; };
     if (lastValid && last.u <= u && u - last.u <= kPieceTarget) {
@@ -356,6 +392,10 @@ struct Cp932Mirror::Impl {
     }
     pieceC.Reset();
     pieceU.Reset();
+    if (utf8) {  // positions need no index: both coordinates are the byte offset
+      utf8Size = Size();
+      return;
+    }
     Walker w(*this, 0, 0);
     std::size_t last = 0;
     while (!w.AtEnd()) {
@@ -401,6 +441,10 @@ struct Cp932Mirror::Impl {
   // the text that follows.
   void InsertRun(const Boundary& at, std::string_view run, std::string_view utf8, bool fromWidget) {
     if (run.empty()) return;
+    if (this->utf8) {
+      InsertBytes(at.c, run);
+      return;
+    }
     const std::size_t c0 = at.c;
     KeepCachesBefore(c0);
     const std::size_t n = run.size();
@@ -444,8 +488,30 @@ struct Cp932Mirror::Impl {
     if (p == c0 + n && i == utf8.size()) Remember(Boundary{p, at.u + i, true, lastUnit});
   }
 
+  // UTF-8: the widget holds the same bytes; only the lines and the folded copy follow.
+  void InsertBytes(std::size_t c0, std::string_view run) {
+    lastValid = anchorValid = false;
+    bytes.Insert(c0, run.data(), run.size());
+    folded.Replace(c0, 0, run.size(), bytes.Split());
+    version = NewTextVersion();
+    utf8Size += run.size();
+    UpdateLines(c0, 0, run.size());
+  }
+  void EraseBytes(std::size_t c0, std::size_t n) {
+    lastValid = anchorValid = false;
+    bytes.Erase(c0, n);
+    folded.Replace(c0, n, 0, bytes.Split());
+    version = NewTextVersion();
+    utf8Size -= n;
+    UpdateLines(c0, n, 0);
+  }
+
   void DeleteRun(const Boundary& from, const Boundary& to) {
     if (to.c <= from.c) return;
+    if (utf8) {
+      EraseBytes(from.c, to.c - from.c);
+      return;
+    }
     const std::size_t c0 = from.c;
     KeepCachesBefore(c0);
     const std::size_t n = to.c - from.c;
@@ -542,8 +608,13 @@ struct Cp932Mirror::Impl {
 Cp932Mirror::Cp932Mirror() : impl_(std::make_unique<Impl>()) {}
 Cp932Mirror::~Cp932Mirror() = default;
 
+void Cp932Mirror::SetCharset(Charset charset) { impl_->utf8 = charset == Charset::Utf8; }
+
+Charset Cp932Mirror::DocumentCharset() const { return impl_->utf8 ? Charset::Utf8 : Charset::Cp932; }
+
 std::string Cp932Mirror::Load(std::string_view cp932) {
   impl_->Load(cp932);
+  if (impl_->utf8) return std::string(cp932);
   return Cp932ToUtf8(cp932);
 }
 
@@ -596,6 +667,15 @@ std::size_t Cp932Mirror::ToUtf8(std::size_t cp932Offset) const {
 void Cp932Mirror::OnWidgetInsert(std::size_t utf8Pos, std::string_view utf8Text) {
   Impl& m = *impl_;
   if (utf8Text.empty()) return;
+  if (m.utf8) {
+    if (m.pending.stage == Impl::Stage::kAwaitInsert && utf8Pos == m.pending.u0 && utf8Text == m.pending.text) {
+      m.pending.stage = Impl::Stage::kDone;
+    } else {
+      m.AbandonPending();
+    }
+    m.InsertBytes(std::min(utf8Pos, m.Size()), utf8Text);
+    return;
+  }
   const Impl::Boundary at = m.FloorU(utf8Pos);
   if (m.pending.stage == Impl::Stage::kAwaitInsert && utf8Pos == m.pending.u0 &&
       utf8Text == m.pending.text) {
@@ -619,6 +699,15 @@ void Cp932Mirror::OnWidgetDelete(std::size_t utf8Pos, std::size_t utf8Length) {
   utf8Pos = std::min(utf8Pos, m.utf8Size);
   utf8Length = std::min(utf8Length, m.utf8Size - utf8Pos);
   if (utf8Length == 0) return;
+  if (m.utf8) {  // the widget's bytes are the document's, wherever it cuts
+    if (m.pending.stage == Impl::Stage::kAwaitDelete && utf8Pos == m.pending.u0 && utf8Length == m.pending.uDel) {
+      m.pending.stage = m.pending.text.empty() ? Impl::Stage::kDone : Impl::Stage::kAwaitInsert;
+    } else {
+      m.AbandonPending();
+    }
+    m.EraseBytes(utf8Pos, utf8Length);
+    return;
+  }
   if (m.pending.stage == Impl::Stage::kAwaitDelete && utf8Pos == m.pending.u0 &&
       utf8Length == m.pending.uDel) {
     m.pending.stage = m.pending.text.empty() ? Impl::Stage::kDone : Impl::Stage::kAwaitInsert;
@@ -640,6 +729,24 @@ Cp932Mirror::LogicEdit Cp932Mirror::ReplaceBytes(std::size_t offset, std::size_t
   const std::size_t size = m.Size();
   offset = std::min(offset, size);
   length = std::min(length, size - offset);
+  if (m.utf8) {
+    // Widened to whole characters; the widget takes exactly these bytes.
+    const std::size_t from = m.Utf8StartAt(offset);
+    std::size_t to = m.Utf8StartAt(offset + length);
+    if (to < offset + length) to += m.Utf8LengthAt(to);
+    std::string run = m.Range(from, offset - from);
+    run.append(cp932);
+    run += m.Range(offset + length, to - offset - length);
+    if (run == m.Range(from, to - from)) return LogicEdit(this, 0, WidgetEdit{}, false);
+    Impl::Pending& p = m.pending;
+    p.ticket = m.nextTicket++;
+    p.u0 = from;
+    p.uDel = to - from;
+    p.text = run;
+    p.bytes = run;
+    p.stage = p.uDel > 0 ? Impl::Stage::kAwaitDelete : Impl::Stage::kAwaitInsert;
+    return LogicEdit(this, p.ticket, WidgetEdit{from, p.uDel, std::move(run)}, true);
+  }
   Impl::Boundary from = m.FloorC(offset);
   const Impl::Boundary to = m.CeilC(offset + length);
   std::string run = m.Range(from.c, offset - from.c);
@@ -731,6 +838,7 @@ std::string Cp932Mirror::WidgetText() const {
 }
 
 bool Cp932Mirror::MatchesWidget(std::string_view widgetUtf8) const {
+  if (impl_->utf8) return Bytes() == widgetUtf8;
   return Cp932ToUtf8(Bytes()) == widgetUtf8;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Charset.h"
+
 namespace norra {
 
 // A change the widget has to make: remove utf8Length bytes at utf8Start, then insert utf8Text
@@ -40,6 +42,12 @@ class Cp932Mirror {
   ~Cp932Mirror();
   Cp932Mirror(const Cp932Mirror&) = delete;
   Cp932Mirror& operator=(const Cp932Mirror&) = delete;
+
+  // The document's form, set before Load. In UTF-8 the widget holds the document's own bytes
+  // (malformed ones too, which it shows as their values), so both coordinates are the same and
+  // nothing is ever shown differently; the rest of this class then works on those bytes.
+  void SetCharset(Charset charset);
+  Charset DocumentCharset() const;
 
   // Takes a new text and returns what the widget must be given to show it; the widget's
   // notifications of taking it are not to be reported. (To go through the widget's

@@ -283,7 +283,7 @@ TEST_F(MainWindowTest, StartUpMessagesShowTheEmptyStatusBehindThem) {
   };
   Start({"gone.txt"});
   ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(statusWhileShown, (std::vector<std::string>{"", "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", "", "", "", "0文字"}));
+  EXPECT_EQ(statusWhileShown, (std::vector<std::string>{"", "0/0ﾌｧｲﾙ", "0ﾊﾞｲﾄ", "", "", "", "0文字", ""}));
   EXPECT_EQ(captionWhileShown, "Norra - [No File]");
 }
 

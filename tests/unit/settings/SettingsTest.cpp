@@ -86,7 +86,7 @@ class SettingsTest : public ::testing::Test {
 
 const char kDefaultFile[] =
     "[Norra]\nUserName=DefaultUser\nDispUserName=0\nIniVersion=3500\n\n"
-    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\nAutoReload=0\nMakeBackup=0\nBackupFolder=\n\n"
+    "[File]\nMaxLength=2097152\nRecentMax=40\nCurrentDir=\nGroupPath=\nAutoReload=0\nMakeBackup=0\nBackupFolder=\nNewFileCharset=0\n\n"
     "[Print]\nM_Top=15\nM_Bottom=15\nM_Left=15\nM_Right=15\nLinePerPage=99999\n"
     "ColumnsPerLine=99999\nCopies=1\nPrintOrder=0\nPrintRange=0\n"
     "HeadLine=ﾌｧｲﾙ名:[pathname] ([pageindex_file[1]]/[pagecount_file[0]]ﾍﾟｰｼﾞ)\n"

@@ -767,3 +767,40 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomEdits, ::testing::Values(1u, 2u, 3u, 4u));
 
 }  // namespace
 }  // namespace norra
+
+namespace norra {
+namespace {
+
+TEST(Cp932MirrorUtf8Test, AUtf8DocumentIsItsOwnWidgetTextMalformedBytesIncluded) {
+  Cp932Mirror m;
+  m.SetCharset(Charset::Utf8);
+  const std::string text = "a😀\xFF\r\nｶ\xE3\x81";
+  EXPECT_EQ(m.Load(text), text);
+  EXPECT_EQ(m.Utf8Size(), text.size());
+  EXPECT_EQ(m.LineCount(), 2u);
+  EXPECT_EQ(m.ToCp932(3), 1u);  // inside the emoji: its start
+  EXPECT_EQ(m.ToUtf8(5), 5u);   // the malformed byte is a character of its own
+  EXPECT_EQ(m.ToCp932(10), 8u);
+  EXPECT_EQ(m.ToCp932(12), 12u);
+  // The widget's edits go in as bytes.
+  m.OnWidgetInsert(1, "犬");
+  m.OnWidgetDelete(4, 4);
+  EXPECT_EQ(m.Bytes(), "a犬\xFF\r\nｶ\xE3\x81");
+  // A program edit reaches the widget as the same bytes; one that ends inside a character
+  // takes the rest of it along.
+  {
+    Cp932Mirror::LogicEdit edit = m.ReplaceBytes(1, 2, "猫");
+    EXPECT_EQ(edit.Widget().utf8Start, 1u);
+    EXPECT_EQ(edit.Widget().utf8Length, 3u);
+    EXPECT_EQ(edit.Widget().utf8Text, "猫\xAC");
+    m.OnWidgetDelete(1, 3);
+    m.OnWidgetInsert(1, "猫\xAC");
+    EXPECT_TRUE(edit.Applied());
+  }
+  EXPECT_EQ(m.Bytes(), "a猫\xAC\xFF\r\nｶ\xE3\x81");
+  EXPECT_FALSE(m.NeedsDisplayRepair());
+  EXPECT_TRUE(m.MatchesWidget(m.Bytes()));
+}
+
+}  // namespace
+}  // namespace norra
