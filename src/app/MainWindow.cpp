@@ -410,7 +410,8 @@ void MainWindow::UpdateStatusBar() {
   Page* page = Active();
   if (page == nullptr) return;
   const std::size_t index = documents_->List().IndexOf(*page);
-  status_.ShowPage(page->Control(), index == PageList::npos ? 0 : index + 1, documents_->List().Count());
+  status_.ShowPage(page->Control(), index == PageList::npos ? 0 : index + 1, documents_->List().Count(),
+                   page->Control().TextCharset());
   status_.ShowInsertState(log_->InsertMode(), page->Modified());
   status_.ShowEncoding(page->Encoding(), page->FileLineBreaks());
 }

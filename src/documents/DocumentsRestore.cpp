@@ -23,6 +23,7 @@ Page* Documents::RestorePage(const RecoveryCopy& copy) {
     page.Control().LimitText(std::max(limit, copy.text.size()));
     page.Control().SetWordWrap(settings_.Vision.WordWrap);
     page.Control().SetWantTabs(true);
+    page.SetEncoding(copy.encoding);  // the control takes the copy's charset before its text
     host_.PageCreated(page);
     {
       // Not an edit to take back: the text is where the last run left it.

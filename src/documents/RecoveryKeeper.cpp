@@ -58,6 +58,7 @@ void RecoveryKeeper::Copy(Page& page, Track& track) {
   RecoveryCopy copy;
   copy.path = page.FilePath();
   copy.kind = page.Kind();
+  copy.encoding = page.Encoding();
   copy.lfLineBreaks = page.LfLineBreaks();
   copy.time = wallSeconds_();
   copy.text.assign(page.Control().TextView());

@@ -163,8 +163,8 @@ std::string FormatRecoveryCopy(const RecoveryCopy& copy) {
   std::string text(kHeader);
   text += "kind ";
   text += KindName(copy.kind);
-  text += "\ncharset ";
-  text += copy.charset == Charset::Utf8 ? "utf8" : "cp932";
+  text += "\nencoding " + std::to_string(static_cast<int>(copy.encoding.charset));
+  text += copy.encoding.byteOrderMark ? " bom" : "";
   text += "\nlf ";
   text += copy.lfLineBreaks ? "1" : "0";
   text += "\ntime " + std::to_string(copy.time);
@@ -199,10 +199,13 @@ bool ParseRecoveryCopy(std::string_view bytes, RecoveryCopy& copy) {
       else if (value == "untitled") read.kind = PageKind::Untitled;
       else if (value == "failed") read.kind = PageKind::LoadFailed;
       else ok = false;
-    } else if (key == "charset") {
-      if (value == "cp932") read.charset = Charset::Cp932;
-      else if (value == "utf8") read.charset = Charset::Utf8;
-      else ok = false;
+    } else if (key == "encoding") {
+      // The file charset's number, and " bom" when a byte-order mark leads.
+      const bool bom = value.ends_with(" bom");
+      const std::string_view number = bom ? value.substr(0, value.size() - 4) : value;
+      ok = number.size() == 1 && number[0] >= '0' &&
+           number[0] <= '0' + static_cast<int>(FileCharset::Utf16Be);
+      if (ok) read.encoding = {static_cast<FileCharset>(number[0] - '0'), bom};
     } else if (key == "lf") {
       ok = value == "0" || value == "1";
       read.lfLineBreaks = value == "1";

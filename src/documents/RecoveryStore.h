@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "documents/Page.h"
-#include "text/Charset.h"
+#include "text/FileEncoding.h"
 #include "text/FileIo.h"
 
 namespace norra {
@@ -19,7 +19,7 @@ namespace norra {
 struct RecoveryCopy {
   std::string path;                  // FilePath: the full path, or the untitled name
   PageKind kind = PageKind::Untitled;
-  Charset charset = Charset::Cp932;  // what the bytes are
+  FileEncoding encoding;             // the file's encoding: the bytes are held in its charset
   bool lfLineBreaks = false;         // the text holds CR LF and its file is written with LF
   std::int64_t time = 0;             // when the copy was taken, seconds since the epoch
   std::string text;                  // the Page's bytes exactly as it held them

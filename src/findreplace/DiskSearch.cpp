@@ -153,7 +153,7 @@ bool DiskSearch::EngineFor(SearchEngine& engine, const SearchFileText& held,
   engine.FindCount = findCount;
   if (matches) {
     outcome = FileOutcome::NotHeld;
-    failure = "the file's encoding (" + std::string(FileEncodingName(held.Encoding())) +
+    failure = "the file's encoding (" + std::string(FileCharsetName(held.Encoding())) +
                    ") cannot hold " + compiled.error.fragment;
   }
   return false;
@@ -255,6 +255,7 @@ FileOutcome DiskSearch::ReplaceOne(const std::string& path, bool dryRun,
   lane.confined = confined_;
   lane.batch = batch_;
   lane.journaled = journal_ != nullptr && output == nullptr && !dryRun;
+  lane.encoding = encodingChoice_;
   lane.preview = preview_;
   return Absorb(lane, ReplaceWith(lane, path, dryRun, output), false);
 }
@@ -331,7 +332,7 @@ FileOutcome DiskSearch::ReplaceWith(Lane& lane, const std::string& path, bool dr
   // The text in the file's own encoding: its bytes after any byte-order mark, or (EUC-JP)
   // their UTF-8 form, which goes back to the file's bytes when written.
   SearchFileText held;
-  held.Hold(bytes, encodingChoice_);
+  held.Hold(bytes, lane.encoding);
   const std::string_view own = held.Text();
   // The engine sees every line ended by CR LF. A file already in that form is not copied;
   // the file's own bytes are kept either way, as the rewrite copies them where nothing was
@@ -404,7 +405,7 @@ FileOutcome DiskSearch::ReplaceWith(Lane& lane, const std::string& path, bool dr
     std::string notHeld;
     if (!held.ToFileBytes(newText, fileBytes, notHeld)) {
       engine.ReplaceCount = before;
-      lane.failure = "the file's encoding (" + std::string(FileEncodingName(held.Encoding())) +
+      lane.failure = "the file's encoding (" + std::string(FileCharsetName(held.Encoding())) +
                      ") cannot hold " + notHeld;
       return FileOutcome::NotHeld;
     }
@@ -576,6 +577,7 @@ class DiskSearch::Workers {
       lane->confined = folders_.empty() ? nullptr : folders_[k].get();
       lane->worker = true;
       lane->journaled = search_.journal_ != nullptr && !dryRun_;
+      lane->encoding = search_.encodingChoice_;
       lane->preview = search_.preview_;
       Slot slot;
       try {

@@ -198,6 +198,7 @@ class DiskSearch {
     const AtomicWriteBatch* batch = nullptr;  // the run's batch, to check (never in a worker)
     bool worker = false;                      // new content waits to be added to the batch
     bool journaled = false;
+    EncodingChoice encoding = EncodingChoice::Auto;
     const PreviewEach* preview = nullptr;
     // Of the file last done:
     std::string failure;
@@ -238,18 +239,16 @@ class DiskSearch {
   // encoding cannot hold the find text (so it holds no match) or, when it has a match, the
   // replace text (outcome then says NotHeld).
   // `text` is the text the engine is to search.
-  bool EngineFor(SearchEngine& engine, const SearchFileText& held, std::string_view text,
+  static bool EngineFor(SearchEngine& engine, const SearchFileText& held, std::string_view text,
                  FileOutcome& outcome, std::string& failure);
 
-  SearchEngine& engine_;
-  Ui& ui_;
-  EncodingChoice encodingChoice_ = EncodingChoice::Auto;
   // Puts the journal of the waiting files on disk; false (result filled as stopped) when it
   // could not be.
   bool FlushJournal(const std::vector<std::string>& files, DiskSearchResult& result);
 
   SearchEngine& engine_;
   Ui& ui_;
+  EncodingChoice encodingChoice_ = EncodingChoice::Auto;
   bool journaling_ = true;
   EngineMaker makeEngine_;
   unsigned workers_ = 0;  // 0: one per core

@@ -636,11 +636,13 @@ void FindReplaceWindow::DiskReplaceAll(bool group) {
   const std::string findText = Box(FindBox::Find).Text();
   const std::string replaceText = Box(FindBox::Replace).Text();
   const bool matchCase = engine_->MatchCase;
-  search.SetWorkerEngines([this, findText, replaceText, matchCase] {
+  const WidthKanaFolds folds = engine_->Folds;
+  search.SetWorkerEngines([this, findText, replaceText, matchCase, folds] {
     auto engine = clock_ != nullptr
                       ? std::make_unique<SearchEngine>(settings_.FindReplace.Symbols, *clock_)
                       : std::make_unique<SearchEngine>(settings_.FindReplace.Symbols);
     engine->MatchCase = matchCase;
+    engine->Folds = folds;
     if (!engine->Compile(findText) || !engine->CompileReplace(replaceText)) engine.reset();
     return engine;
   });
@@ -689,6 +691,7 @@ void FindReplaceWindow::ListHits() {
         source.hasText = true;
         source.modified = page.Modified();
         source.text = page.Control().Text();
+        source.charset = page.Control().TextCharset();
         sources.push_back(std::move(source));
       }
     } else {
@@ -718,12 +721,14 @@ void FindReplaceWindow::ListHits() {
       for (const PageListEntry& entry : entries) {
         const Page& page = *entry.page;
         if (page.Modified() && page.HasFile())
-          pageTexts.push_back({page.FilePath(), &page, page.Control().Text()});
+          pageTexts.push_back(
+              {page.FilePath(), &page, page.Control().Text(), page.Control().TextCharset()});
       }
     }
     HitListRun::Pattern pattern;
     pattern.findText = Box(FindBox::Find).Text();
     pattern.matchCase = engine_->MatchCase;
+    pattern.folds = engine_->Folds;
     pattern.symbols = engine_->Symbols();
     auto run = std::make_unique<HitListRun>(std::move(sources), std::move(pattern), 0,
                                             std::move(folderRun));

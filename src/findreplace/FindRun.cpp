@@ -98,6 +98,9 @@ std::int64_t FindRun::RegionLength(FindRange range, const Page& page) const {
 }
 
 bool FindRun::MatchIn(FindRange range, Page& page) {
+  // Each Page is searched in the charset it holds its text in; one that cannot hold the find
+  // text holds no match.
+  if (!engine_.SetCharset(page.Control().TextCharset()) && !engine_.HasPattern()) return false;
   if (range != FindRange::SelText) return engine_.MatchInControl(page.Control());
   engine_.SetWorkingText(
       page.Control().TextRange(static_cast<std::size_t>(SelectionRegion.start - 1),
@@ -446,6 +449,9 @@ FindRun::ReplaceOutcome FindRun::ReplaceAllIn(Page& page, bool selection, int ki
   request.replacementsOnly = request.spans && !selection && control.TakesSpans();
   request.selStart = control.SelStart();
   request.selLength = control.SelLength();
+  if (!engine_.SetCharset(control.TextCharset()) && !engine_.HasPattern()) {
+    return ReplaceOutcome::Unchanged;  // the Page's charset cannot hold the find text
+  }
   ReplaceResult result = engine_.ReplaceAll(control.TextView().substr(start, length), request);
   if (!result.Replaced()) {
     if (selection) control.ScrollCaret();

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "engine/SearchEngine.h"
+#include "text/SearchFileText.h"
 #include "findreplace/ConfinedFolder.h"
 #include "findreplace/LineBreaks.h"
 #include "findreplace/LineExcerpt.h"
@@ -29,8 +30,11 @@ std::uint32_t Narrow(std::size_t value) {
 
 // The hits of spans (offsets in the text the engine saw) as lines, columns and excerpts of
 // `original`, the text as it is held.
-void AddHits(std::string_view original, const std::vector<MatchSpan>& spans, std::uint32_t file,
-             std::vector<ListedHit>& hits) {
+void AddHits(std::string_view original, Charset charset, const std::vector<MatchSpan>& spans,
+             std::uint32_t file, std::vector<ListedHit>& hits) {
+  const auto shown = [charset](std::string_view piece) {
+    return charset == Charset::Cp932 ? Cp932ToUtf8(piece) : std::string(piece);
+  };
   LineLocator locator(original);
   LineExcerpt excerpt;
   hits.reserve(hits.size() + spans.size());
@@ -51,12 +55,12 @@ void AddHits(std::string_view original, const std::vector<MatchSpan>& spans, std
     const std::size_t hitIn = lead + (at - from);
     const std::size_t contentEnd = lead + (excerpt.PieceEnd() - from);
     const std::size_t hitEnd = std::min(hitIn + (end - start.originalOffset), contentEnd);
-    std::string before = Cp932ToUtf8(pieceView.substr(0, hitIn));
-    const std::string marked = Cp932ToUtf8(pieceView.substr(hitIn, std::max(hitIn, hitEnd) - hitIn));
+    std::string before = shown(pieceView.substr(0, hitIn));
+    const std::string marked = shown(pieceView.substr(hitIn, std::max(hitIn, hitEnd) - hitIn));
     hit.markStart = Narrow(before.size());
     hit.markLength = Narrow(marked.size());
     before += marked;
-    before += Cp932ToUtf8(pieceView.substr(std::max(hitIn, hitEnd)));
+    before += shown(pieceView.substr(std::max(hitIn, hitEnd)));
     hit.excerpt = std::move(before);
     hits.push_back(std::move(hit));
   }
@@ -82,6 +86,7 @@ CompileResult HitListRun::Compile(const Clock& clock) {
   for (std::unique_ptr<SearchEngine>& engine : engines_) {
     engine = std::make_unique<SearchEngine>(pattern_.symbols, clock);
     engine->MatchCase = pattern_.matchCase;
+    engine->Folds = pattern_.folds;
     CompileResult compiled = engine->Compile(pattern_.findText);
     if (!compiled) return compiled;
     engine->RunReset();
@@ -169,12 +174,16 @@ HitListRun::Result HitListRun::Search(std::size_t index, SearchEngine& engine,
   file.modified = source.modified;
 
   std::string bytes;
+  Charset charset = Charset::Cp932;
+  bool fromDisk = false;
   if (source.hasText) {
     // Each source is one worker's alone: its text can be taken rather than copied.
     bytes = std::move(source.text);
+    charset = source.charset;
     file.state = ListedFileState::PageText;
   } else if (const OpenPageText* page = pageTexts_.empty() ? nullptr : PageTextFor(source.path)) {
     bytes = page->text;
+    charset = page->charset;
     file.page = page->page;
     file.modified = true;
     file.state = ListedFileState::PageText;
@@ -193,6 +202,7 @@ HitListRun::Result HitListRun::Search(std::size_t index, SearchEngine& engine,
       file.state = ListedFileState::Unreadable;
       return result;
     }
+    fromDisk = true;
   }
 
   const TextForm form = ExamineText(bytes);
@@ -200,15 +210,25 @@ HitListRun::Result HitListRun::Search(std::size_t index, SearchEngine& engine,
     file.state = ListedFileState::NotText;
     return result;
   }
+  // A file on disk is searched in its own encoding (held in UTF-8 when it is neither CP932 nor
+  // UTF-8); lines and columns count the text as held.
+  SearchFileText held;
+  std::string_view text = bytes;
+  if (fromDisk) {
+    held.Hold(bytes, EncodingChoice::Auto);
+    text = held.Text();
+    charset = held.TextCharset();
+  }
+  if (!engine.SetCharset(charset)) return result;  // the text cannot hold the find text
   // The engine sees what a replace would work on: every line ended by CR LF.
   std::vector<MatchSpan> spans;
-  if (form.joinedWithCrLf) {
-    spans = engine.ListMatchesInText(bytes);
+  if (held.Converted() ? ExamineText(text).joinedWithCrLf : form.joinedWithCrLf) {
+    spans = engine.ListMatchesInText(text);
   } else {
-    std::string joined = JoinLinesWith(bytes, kCrLf);
+    std::string joined = JoinLinesWith(text, kCrLf);
     spans = engine.ListMatchesInFoldableText(joined);
   }
-  AddHits(bytes, spans, static_cast<std::uint32_t>(index), result.hits);
+  AddHits(text, charset, spans, static_cast<std::uint32_t>(index), result.hits);
   file.hits = result.hits.size();
   return result;
 }

@@ -16,6 +16,9 @@
 #include "engine/TagTable.h"
 #include "text/FileIo.h"
 
+#include "text/Charset.h"
+#include "text/WidthKanaFold.h"
+
 namespace norra {
 
 class Clock;
@@ -27,7 +30,8 @@ struct HitSource {
   const void* page = nullptr;  // the Page the text came from; null for a file on disk
   bool hasText = false;        // text is searched instead of the file
   bool modified = false;       // that text holds edits not yet saved
-  std::string text;            // CP932, with hasText
+  std::string text;            // with hasText, in `charset`
+  Charset charset = Charset::Cp932;
 };
 
 // The text of a Page open with edits not yet saved: a file of the list that is this Page's file
@@ -35,7 +39,8 @@ struct HitSource {
 struct OpenPageText {
   std::string path;  // the Page's file (UTF-8)
   const void* page = nullptr;
-  std::string text;  // CP932
+  std::string text;  // in `charset`
+  Charset charset = Charset::Cp932;
 };
 
 // How a file of the list was searched.
@@ -88,6 +93,7 @@ class HitListRun {
   struct Pattern {
     std::string findText;  // CP932
     bool matchCase = false;
+    WidthKanaFolds folds;
     TagSymbols symbols{};
   };
 

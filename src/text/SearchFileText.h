@@ -1,7 +1,7 @@
 // A file's bytes as the disk search and the tools search them: which encoding the file is in,
 // the text the engine sees (CP932 or UTF-8), and how a new text goes back into the file's own
-// bytes. CP932 and UTF-8 files are searched in their own bytes; an EUC-JP file is held in
-// UTF-8, every character of it checked to convert back to the same bytes.
+// bytes. CP932 and UTF-8 files are searched in their own bytes; an EUC-JP or UTF-16 file is
+// held in UTF-8 by the file codec, which gives back the same bytes.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "text/Charset.h"
+#include "text/FileEncoding.h"
 
 namespace norra {
-
-enum class FileEncoding : std::uint8_t { Cp932, Utf8, EucJp };
 
 // What the user asked for: the detection rule, or one encoding for every file.
 enum class EncodingChoice : std::uint8_t { Auto, Cp932, Utf8, EucJp };
@@ -23,31 +22,22 @@ enum class EncodingChoice : std::uint8_t { Auto, Cp932, Utf8, EucJp };
 // case; false for anything else.
 bool ParseEncodingChoice(std::string_view name, EncodingChoice& choice);
 
-// A byte-order mark of UTF-8 → UTF-8; bytes that are valid UTF-8 and hold at least one
-// multi-byte sequence → UTF-8; bytes valid as EUC-JP that are not valid CP932, or that read
-// as Japanese (kana and common kanji) clearly more as EUC-JP than as CP932 → EUC-JP;
-// otherwise CP932 (ASCII alone included, the default for new files).
-FileEncoding DetectFileEncoding(std::string_view bytes);
-
 // What the first bytes of a file, more of which may follow, tell for certain: UTF-8 when they
 // begin with a byte-order mark, CP932 when they are valid as neither UTF-8 nor EUC-JP (a
 // sequence cut off at their end counts as valid). UTF-8 also, but only as a guess, when they
 // are valid UTF-8 holding a multi-byte sequence: a later byte may still say otherwise.
 // nullopt when they tell nothing yet.
-std::optional<FileEncoding> EncodingOfStart(std::string_view start);
-
-const char* FileEncodingName(FileEncoding encoding);
+std::optional<FileCharset> EncodingOfStart(std::string_view start);
 
 class SearchFileText {
  public:
   // Takes a file's bytes, which must outlive this object while Text() is used.
   void Hold(std::string_view bytes, EncodingChoice choice);
 
-  FileEncoding Encoding() const { return encoding_; }
+  // The file's encoding, decided by the detection rule (DetectFileEncoding) unless chosen.
+  FileCharset Encoding() const { return encoding_; }
   // The charset the engine searches Text() in.
-  Charset TextCharset() const {
-    return encoding_ == FileEncoding::Cp932 ? Charset::Cp932 : Charset::Utf8;
-  }
+  Charset TextCharset() const { return HeldCharset(encoding_); }
   // Bytes the file begins with that are no part of the text (a byte-order mark); a new
   // content begins with them too.
   std::string_view Prefix() const { return prefix_; }
@@ -67,7 +57,8 @@ class SearchFileText {
   bool ToFileBytes(std::string_view newText, std::string& out, std::string& notHeld) const;
 
  private:
-  FileEncoding encoding_ = FileEncoding::Cp932;
+  FileCharset encoding_ = FileCharset::Cp932;
+  std::size_t markLength_ = 0;  // a converted file's byte-order mark
   std::string_view prefix_;
   std::string_view text_;
   std::string held_;

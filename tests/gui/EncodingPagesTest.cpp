@@ -4,6 +4,7 @@
 #include <Qsci/qsciscintillabase.h>
 
 #include <QAbstractButton>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QtTest>
 #include <string>
@@ -41,6 +42,13 @@ class EncodingPagesTest : public AppFixture {
     Settle();
   }
 
+  // Text an input method commits, as a Japanese user types it.
+  static void Commit(QWidget* box, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(box, &event);
+  }
+
  private slots:
   void init() { MakeFolders(); }
   void cleanup() { StopApp(); }
@@ -55,7 +63,7 @@ class EncodingPagesTest : public AppFixture {
     Page& page = *Logic().Docs().ActivePage();
     QCOMPARE(page.Encoding().charset, FileCharset::Utf8);
     QCOMPARE(WidgetText(page), std::string("猫と😀の話\r\n a cat and a cat\r\n最後"));
-    QCOMPARE(View().StatusPanel(6)->text(), U("UTF-8 LF"));
+    QCOMPARE(View().StatusPanel(StatusBar::kEncodingPanel)->text(), U("UTF-8 LF"));
 
     // Typed at the start: the emoji and everything else keep their bytes.
     ScintillaEditor* editor = EditorOf(page);
@@ -69,13 +77,13 @@ class EncodingPagesTest : public AppFixture {
     QTest::mouseClick(Control<QAbstractButton>(*window, "optRangeAllNote"), Qt::LeftButton);
     QWidget* find = Control(*window, "txtFind");
     find->setFocus();
-    QTest::keyClicks(find, QStringLiteral("cat"));
+    Commit(find, U("[which[猫][cat]]"));
     QWidget* replace = Control(*window, "txtReplace");
     replace->setFocus();
-    QTest::keyClicks(replace, QStringLiteral("dog"));
+    Commit(replace, U("ねこ"));
     QTest::mouseClick(Control<QAbstractButton>(*window, "cmdReplaceAll"), Qt::LeftButton);
     Settle();
-    QCOMPARE(page.Control().Text(), std::string("犬猫と😀の話\r\n a dog and a dog\r\n最後"));
+    QCOMPARE(page.Control().Text(), std::string("犬ねこと😀の話\r\n a ねこ and a ねこ\r\n最後"));
     QCOMPARE(WidgetText(page), page.Control().Text());
     Logic().Execute(UiItem::mnuUndo);
     Settle();
@@ -86,7 +94,7 @@ class EncodingPagesTest : public AppFixture {
     Logic().Execute(UiItem::mnuUpdateFile);
     Settle();
     QCOMPARE(ReadBytes(utf8Path), "犬" + original);
-    QCOMPARE(View().StatusPanel(6)->text(), U("UTF-8 LF"));
+    QCOMPARE(View().StatusPanel(StatusBar::kEncodingPanel)->text(), U("UTF-8 LF"));
 
     // The CP932 Page beside it: untouched, and named as such.
     Page* other = Logic().Docs().List().Entries().back().page;
@@ -95,7 +103,7 @@ class EncodingPagesTest : public AppFixture {
     QCOMPARE(ReadBytes(sjisPath), sjisBytes);
     Logic().Docs().ActivatePage(other);
     Settle();
-    QCOMPARE(View().StatusPanel(6)->text(), U("Shift_JIS CRLF"));
+    QCOMPARE(View().StatusPanel(StatusBar::kEncodingPanel)->text(), U("Shift_JIS CRLF"));
   }
 };
 

@@ -28,8 +28,8 @@ class RecoveryWindowTest : public RecoveryFixture {
   void cleanup() { StopApp(); }
 
   void rowsShowEachCopyAndAnUncheckedOneIsLeftWhenTheUserSaysSo() {
-    LeaveCopies({{"無題2", PageKind::Untitled, Charset::Cp932, false, 1000000000, "abc"},
-                 {"/data/notes/a.txt", PageKind::File, Charset::Cp932, false, 1000000001, "12345"}});
+    LeaveCopies({{"無題2", PageKind::Untitled, {}, false, 1000000000, "abc"},
+                 {"/data/notes/a.txt", PageKind::File, {}, false, 1000000001, "12345"}});
     ui_.QueueAnswer(IDNO);  // keep the one not restored
     QStringList texts;
     std::vector<bool> checked;

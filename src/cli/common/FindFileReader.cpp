@@ -16,7 +16,7 @@ FileError FindFileReader::Read(const std::string& path, std::string& bytes) {
     held_.Hold(bytes, choice_);
     // Folded as UTF-8 by a guess the whole file does not bear out (UTF-8 folding keeps
     // validity, so the folded bytes tell as the file's own would): read it again as it is.
-    if (foldAs_ == FoldAs::Utf8 && held_.Encoding() != FileEncoding::Utf8) {
+    if (foldAs_ == FoldAs::Utf8 && held_.Encoding() != FileCharset::Utf8) {
       error = ReadOnce(path, bytes, false);
       if (error != FileError::None) return error;
       held_.Hold(bytes, choice_);
@@ -113,9 +113,9 @@ void FindFileReader::Arrived(std::string& bytes, std::size_t end) {
   }
   if (foldAs_ == FoldAs::Unknown) {
     // The first piece, before any byte of it is folded.
-    const std::optional<FileEncoding> start = EncodingOfStart(std::string_view(data, end));
-    foldAs_ = !start ? FoldAs::Later : *start == FileEncoding::Utf8 ? FoldAs::Utf8 : FoldAs::Cp932;
-    certain_ = start == FileEncoding::Cp932;
+    const std::optional<FileCharset> start = EncodingOfStart(std::string_view(data, end));
+    foldAs_ = !start ? FoldAs::Later : *start == FileCharset::Utf8 ? FoldAs::Utf8 : FoldAs::Cp932;
+    certain_ = start == FileCharset::Cp932;
   }
   if (foldAs_ != FoldAs::Cp932 && foldAs_ != FoldAs::Utf8) return;
   const std::size_t stop = FoldablePrefix(bytes, end);

@@ -51,9 +51,9 @@ class RecoveryDialogTest : public AppTest {
 
   ScriptedRecovery port;
   const std::vector<RecoveryCopy> copies{
-      {"無題3", PageKind::Untitled, Charset::Cp932, false, 1000000000, "untitled\r\n"},
-      {"/home/u/docs/a.txt", PageKind::File, Charset::Cp932, true, 1000000001, "lf file\r\n"},
-      {"/home/u/b.txt", PageKind::File, Charset::Cp932, false, 1000000002, std::string("\x85\xFF\x81", 3)},
+      {"無題3", PageKind::Untitled, {}, false, 1000000000, "untitled\r\n"},
+      {"/home/u/docs/a.txt", PageKind::File, {}, true, 1000000001, "lf file\r\n"},
+      {"/home/u/b.txt", PageKind::File, {}, false, 1000000002, std::string("\x85\xFF\x81", 3)},
   };
 };
 

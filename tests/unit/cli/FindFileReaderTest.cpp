@@ -68,21 +68,22 @@ TEST(FindFileReaderTest, EachFileIsReadAndFoldedInItsEncoding) {
   std::string utf8;
   while (utf8.size() < 700000) utf8 += "aｚ😀Ωя\r\nⅰ犬x";  // pieces end inside characters
   std::string misleading = utf8;
-  misleading += "\x82\x81";  // ｚ in CP932: no longer UTF-8, so the file is CP932
+  // ｚ in CP932, too often for a damaged UTF-8 file: the file is CP932.
+  for (int i = 0; i < 30000; ++i) misleading += "\x82\x81";
   const std::string euc = "\xA3\xE1\xA4\xA2x";  // "ａあx" in EUC-JP
   struct Case {
     std::string bytes;
     EncodingChoice choice;
-    FileEncoding encoding;
+    FileCharset encoding;
     std::string folded;  // the text searched, upper-cased
   } const cases[] = {
-      {utf8, EncodingChoice::Auto, FileEncoding::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
-      {utf8, EncodingChoice::Utf8, FileEncoding::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
-      {utf8, EncodingChoice::Cp932, FileEncoding::Cp932, ToUpperCp932Copy(utf8)},
-      {misleading, EncodingChoice::Auto, FileEncoding::Cp932, ToUpperCp932Copy(misleading)},
-      {"\xEF\xBB\xBF" "ab", EncodingChoice::Auto, FileEncoding::Utf8, "AB"},
-      {euc, EncodingChoice::Auto, FileEncoding::EucJp, "ＡあX"},
-      {"", EncodingChoice::Auto, FileEncoding::Cp932, ""},
+      {utf8, EncodingChoice::Auto, FileCharset::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
+      {utf8, EncodingChoice::Utf8, FileCharset::Utf8, ToUpperCopyIn(Charset::Utf8, utf8)},
+      {utf8, EncodingChoice::Cp932, FileCharset::Cp932, ToUpperCp932Copy(utf8)},
+      {misleading, EncodingChoice::Auto, FileCharset::Cp932, ToUpperCp932Copy(misleading)},
+      {"\xEF\xBB\xBF" "ab", EncodingChoice::Auto, FileCharset::Utf8, "AB"},
+      {euc, EncodingChoice::Auto, FileCharset::EucJp, "ＡあX"},
+      {"", EncodingChoice::Auto, FileCharset::Cp932, ""},
   };
   for (const Case& c : cases) {
     {

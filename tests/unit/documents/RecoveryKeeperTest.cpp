@@ -110,8 +110,9 @@ TEST_F(RecoveryKeeperTest, SaveCloseAndGoneWithoutWordRemoveTheCopy) {
 
 TEST_F(RecoveryKeeperTest, RestoredPagesHoldTheCopysBytesModifiedWithoutReadingTheirFile) {
   const std::string path = MakeFile("on disk.txt", "disk text\n");
-  RecoveryCopy titled{path, PageKind::File, Charset::Cp932, true, 5, "copy\r\n\x81\r\n"};
-  RecoveryCopy untitled{"無題7", PageKind::Untitled, Charset::Cp932, false, 6, std::string(3 << 20, 'u')};
+  RecoveryCopy titled{path, PageKind::File, {}, true, 5, "copy\r\n\x81\r\n"};
+  RecoveryCopy untitled{"無題7", PageKind::Untitled, {FileCharset::Utf8, false}, false, 6,
+                        std::string(3 << 20, 'u')};
   settings->File.MaxLength = 1024;  // a copy longer than the limit is not cut
   Page* first = docs->RestorePage(titled);
   Page* second = docs->RestorePage(untitled);
@@ -124,6 +125,8 @@ TEST_F(RecoveryKeeperTest, RestoredPagesHoldTheCopysBytesModifiedWithoutReadingT
   EXPECT_EQ(second->Control().Text(), untitled.text);
   EXPECT_EQ(second->FilePath(), "無題1") << "a new untitled number, never one of this run's taken twice";
   EXPECT_EQ(second->Kind(), PageKind::Untitled);
+  EXPECT_EQ(second->Encoding(), untitled.encoding);
+  EXPECT_EQ(second->Control().TextCharset(), Charset::Utf8) << "held and stepped as UTF-8";
   EXPECT_EQ(docs->ActivePage(), second);
   EXPECT_EQ(log->RecordCount(), 0u) << "restoring is no edit to take back";
 

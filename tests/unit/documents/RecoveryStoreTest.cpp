@@ -72,7 +72,7 @@ TEST_F(RecoveryStoreTest, CopiesComeBackExactlyOnceTheirRunEnded) {
   RecoveryCopy lf = Copy("a\r\nb\r\n", 3, "/home/u/日本語 %41\nname.txt", PageKind::File);
   lf.lfLineBreaks = true;
   RecoveryCopy utf8 = Copy("\xE6\x97\xA5\r\n", 4, "/x/y.txt", PageKind::File);
-  utf8.charset = Charset::Utf8;
+  utf8.encoding = {FileCharset::Utf8, true};
   const Case cases[] = {
       {"empty untitled", Copy("", 1)},
       {"invalid CP932 bytes, NUL, lone CR and LF", Copy(std::string("\x81\x20\xFF\xA0\x85\0\r\n\r\n\n\n", 13), 2)},

@@ -1,4 +1,4 @@
-// Encodings of searched files: the detection table, byte-exact EUC-JP held in UTF-8, a
+// Encodings of searched files: byte-exact EUC-JP held in UTF-8, a
 // byte-order mark kept, and characters an encoding cannot hold named.
 #include "text/SearchFileText.h"
 
@@ -15,58 +15,6 @@ namespace {
 // "日本語のテキスト、ｶﾅ" in EUC-JP.
 const std::string kEuc =
     "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\xA1\xA2\x8E\xB6\x8E\xC5";
-
-TEST(SearchFileTextTest, DetectionDecidesEachEncoding) {
-  struct Case {
-    std::string bytes;
-    FileEncoding expected;
-  } const cases[] = {
-      {"", FileEncoding::Cp932},
-      {"plain ASCII\r\n", FileEncoding::Cp932},
-      {"\xEF\xBB\xBF", FileEncoding::Utf8},
-      {"\xEF\xBB\xBF\x82\xA0", FileEncoding::Utf8},  // a mark decides, whatever follows
-      {"日本語のテキスト😀", FileEncoding::Utf8},
-      {"x\xC3\xA9", FileEncoding::Utf8},
-      {Utf8ToCp932("日本語のテキスト、ｶﾅ"), FileEncoding::Cp932},
-      {Utf8ToCp932("ｱｲｳｴｵｶｷｸｹｺ"), FileEncoding::Cp932},
-      {kEuc, FileEncoding::EucJp},
-      {"\xA4\xA2", FileEncoding::EucJp},  // "あ": also two half-width kana in CP932
-      {"\xA4\xA2\x85", FileEncoding::Cp932},  // no EUC-JP
-      {"\xFE\xFE\xA4\xA2", FileEncoding::EucJp},  // no CP932
-      {"abc\xE9", FileEncoding::Cp932},  // a cut-off UTF-8 sequence
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DetectFileEncoding(c.bytes), c.expected) << c.bytes;
-  }
-}
-
-// The block check of long texts takes exactly what the one-character decoder takes, at every
-// place a malformed sequence may stand in or across sixteen-byte blocks.
-TEST(SearchFileTextTest, LongTextsAreUtf8ExactlyWhenEveryCharacterIs) {
-  static const char* pieces[] = {"a", "\r\n", "é", "あ", "😀", "\xEF\xBC\x90", "\xF4\x8F\xBF\xBF",
-                                 "\xED\x9F\xBF", "\xEE\x80\x80", "\xC2\x80"};
-  static const char* wrong[] = {"\xC0\x80", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                                "\xF0\x80\x80\x80", "\x80", "\xBF", "\xE3\x81", "\xF0\x9F\x98",
-                                "\xC3", "\xF5\x80\x80\x80", "\xFF", "\xE3\x81\x82\x82"};
-  std::mt19937 rng(18);
-  int utf8 = 0;
-  int other = 0;
-  for (int round = 0; round < 3000; ++round) {
-    std::string text;
-    const std::size_t size = 64 + rng() % 200;
-    while (text.size() < size) text += pieces[rng() % std::size(pieces)];
-    if (round % 3 != 0) {
-      const std::string bad = wrong[rng() % std::size(wrong)];
-      text.insert(rng() % (text.size() + 1), bad);
-    }
-    const bool expected = IsValidUtf8(text) && text.find_first_of("\x80\xC2\xC3\xE3\xED\xEE\xEF\xF0\xF4", 0) != std::string::npos;
-    const bool isUtf8 = DetectFileEncoding(text) == FileEncoding::Utf8;
-    ASSERT_EQ(isUtf8, expected) << round;
-    (isUtf8 ? utf8 : other) += 1;
-  }
-  EXPECT_GT(utf8, 900);
-  EXPECT_GT(other, 900);
-}
 
 TEST(SearchFileTextTest, ChoicesAreParsedByName) {
   EncodingChoice choice{};
@@ -119,7 +67,7 @@ TEST(SearchFileTextTest, HoldingKeepsTheMarkAndConvertsBack) {
   SearchFileText file;
   const std::string utf8 = "\xEF\xBB\xBFあa";
   file.Hold(utf8, EncodingChoice::Auto);
-  EXPECT_EQ(file.Encoding(), FileEncoding::Utf8);
+  EXPECT_EQ(file.Encoding(), FileCharset::Utf8);
   EXPECT_EQ(file.TextCharset(), Charset::Utf8);
   EXPECT_EQ(file.Text(), "あa");
   std::string out;
@@ -128,7 +76,7 @@ TEST(SearchFileTextTest, HoldingKeepsTheMarkAndConvertsBack) {
   EXPECT_EQ(out, "\xEF\xBB\xBFい😀");
 
   file.Hold(kEuc, EncodingChoice::Auto);
-  EXPECT_EQ(file.Encoding(), FileEncoding::EucJp);
+  EXPECT_EQ(file.Encoding(), FileCharset::EucJp);
   EXPECT_TRUE(file.Converted());
   EXPECT_EQ(file.Text(), "日本語のテキスト、ｶﾅ");
   EXPECT_FALSE(file.ToFileBytes("日本😀語①😀", out, notHeld));
@@ -139,7 +87,7 @@ TEST(SearchFileTextTest, HoldingKeepsTheMarkAndConvertsBack) {
 
   // A named encoding is taken whatever the bytes look like.
   file.Hold(kEuc, EncodingChoice::Cp932);
-  EXPECT_EQ(file.Encoding(), FileEncoding::Cp932);
+  EXPECT_EQ(file.Encoding(), FileCharset::Cp932);
   EXPECT_EQ(file.Text(), kEuc);
 }
 
