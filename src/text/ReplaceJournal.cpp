@@ -15,6 +15,7 @@
 #include <map>
 #include <utility>
 
+#include "text/Escape.h"
 #include "text/PathUtil.h"
 #include "text/ReplacementFile.h"
 #include "text/WriteJournal.h"
@@ -38,52 +39,8 @@ std::uint64_t Word(const unsigned char* p) {
   return w;
 }
 
-std::uint64_t Checksum(std::string_view bytes) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (const unsigned char c : bytes) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
 
-std::string Escape(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const unsigned char c : text) {
-    if (c <= 0x20 || c == 0x7F || c == '%') {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
-bool Unescape(std::string_view text, std::string& out) {
-  out.clear();
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return false;
-    const int high = hex(text[i + 1]);
-    const int low = hex(text[i + 2]);
-    if (high < 0 || low < 0) return false;
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return true;
-}
 
 template <typename T>
 bool Number(std::string_view text, T& value) {
@@ -135,7 +92,7 @@ bool ParseFileEntry(Reader& reader, std::string_view first, std::size_t start,
                     std::size_t& index, JournalFile& file) {
   const std::vector<std::string_view> f = Fields(first);
   std::size_t spans = 0;
-  if (f.size() != 12 || f[0] != "file" || !Number(f[1], index) || !Unescape(f[2], file.path) ||
+  if (f.size() != 12 || f[0] != "file" || !Number(f[1], index) || !UnescapeField(f[2], file.path) ||
       !Number(f[3], file.identity.device) || !Number(f[4], file.identity.inode) ||
       !Number(f[5], file.identity.size) || !Number(f[6], file.identity.modifiedNs) ||
       !Number(f[7], file.oldPrint.size) || !Number(f[8], file.oldPrint.hash) ||
@@ -162,7 +119,7 @@ bool ParseFileEntry(Reader& reader, std::string_view first, std::size_t start,
   std::uint64_t sum = 0;
   if (!reader.Line(line) || !line.starts_with("end ") || !Number(line.substr(4), sum))
     return false;
-  return sum == Checksum(reader.Between(start, beforeEnd));
+  return sum == Fnv1a(reader.Between(start, beforeEnd));
 }
 
 bool IsJournalName(std::string_view name) {
@@ -249,11 +206,11 @@ std::optional<std::string> OldContentOf(std::string_view newContent,
 
 std::string FormatJournalHeader(std::int64_t time, std::string_view description) {
   return std::string(kHeader) + "time " + std::to_string(time) + "\nwhat " +
-         Escape(description) + "\n";
+         EscapeField(description) + "\n";
 }
 
 std::string FormatJournalFile(std::size_t index, const JournalFile& file) {
-  std::string text = "file " + std::to_string(index) + " " + Escape(file.path);
+  std::string text = "file " + std::to_string(index) + " " + EscapeField(file.path);
   for (const std::int64_t n :
        {static_cast<std::int64_t>(file.identity.device),
         static_cast<std::int64_t>(file.identity.inode), file.identity.size,
@@ -269,7 +226,7 @@ std::string FormatJournalFile(std::size_t index, const JournalFile& file) {
     text += span.oldBytes;
     text += '\n';
   }
-  text += "end " + std::to_string(Checksum(text)) + "\n";
+  text += "end " + std::to_string(Fnv1a(text)) + "\n";
   return text;
 }
 
@@ -285,7 +242,7 @@ std::optional<ReplaceJournalContent> ParseReplaceJournal(std::string_view text) 
   if (!reader.Line(line) || !line.starts_with("time ") || !Number(line.substr(5), content.time))
     return std::nullopt;
   if (!reader.Line(line) || !line.starts_with("what ") ||
-      !Unescape(line.substr(5), content.description)) {
+      !UnescapeField(line.substr(5), content.description)) {
     return std::nullopt;
   }
   std::map<std::size_t, JournalFile> files;  // by the place in the run

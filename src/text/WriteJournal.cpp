@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "text/Descriptor.h"
+#include "text/Escape.h"
 #include "text/InPlaceWrite.h"
 #include "text/PathUtil.h"
 #include "text/ReplacementFile.h"
@@ -32,54 +33,12 @@ constexpr std::string_view kSetAside = ".unreadable";
 // A record of many thousand files is some megabytes; anything far larger is not one of ours.
 constexpr off_t kLargestRecord = off_t{256} << 20;
 
-std::uint64_t Checksum(std::string_view bytes) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (const unsigned char c : bytes) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 // Names may hold spaces, line breaks and any byte but NUL: those that would split a line or a
-// field are written as %XX.
-std::string Escape(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const unsigned char c : text) {
-    if (c <= 0x20 || c == 0x7F || c == '%') {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
+// field are written as %XX. A name is never empty.
+bool Unescape(std::string_view text, std::string& out) {
+  return UnescapeField(text, out) && !out.empty() && out.find('\0') == std::string::npos;
 }
 
-bool Unescape(std::string_view text, std::string& out) {
-  out.clear();
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return false;
-    const int high = hex(text[i + 1]);
-    const int low = hex(text[i + 2]);
-    if (high < 0 || low < 0 || (high == 0 && low == 0)) return false;
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return !out.empty();
-}
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& value) {
@@ -393,31 +352,31 @@ void FinishRecord(const std::string& path, std::vector<JournalFinding>& findings
 std::string FormatJournalRecord(const JournalRecord& record) {
   std::string text(kHeader);
   text += "owner " + std::to_string(record.owner.pid) + " " + std::to_string(record.owner.started) +
-          " " + (record.owner.boot.empty() ? std::string("-") : Escape(record.owner.boot)) + "\n";
-  for (const std::string& folder : record.folders) text += "folder " + Escape(folder) + "\n";
+          " " + (record.owner.boot.empty() ? std::string("-") : EscapeField(record.owner.boot)) + "\n";
+  for (const std::string& folder : record.folders) text += "folder " + EscapeField(folder) + "\n";
   for (const JournalStep& step : record.steps) {
     switch (step.kind) {
       case JournalStep::Kind::Rename:
-        text += "rename " + Escape(step.from) + " " + Escape(step.target) + " " +
+        text += "rename " + EscapeField(step.from) + " " + EscapeField(step.target) + " " +
                 std::to_string(step.size) + " " + FormatState(step) + "\n";
         break;
       case JournalStep::Kind::InPlace:
-        text += "inplace " + Escape(step.from) + " " + Escape(step.target) + " " +
+        text += "inplace " + EscapeField(step.from) + " " + EscapeField(step.target) + " " +
                 std::to_string(step.size) + " " + FormatState(step) + "\n";
         break;
       case JournalStep::Kind::Restore:
-        text += "restore " + Escape(step.from) + " " + Escape(step.target) + " " +
-                Escape(step.temporary) + " " + std::to_string(step.size) + " " + FormatState(step) +
+        text += "restore " + EscapeField(step.from) + " " + EscapeField(step.target) + " " +
+                EscapeField(step.temporary) + " " + std::to_string(step.size) + " " + FormatState(step) +
                 "\n";
         break;
       case JournalStep::Kind::Remove:
-        text += "remove " + Escape(step.target) + " " + FormatState(step) + "\n";
+        text += "remove " + EscapeField(step.target) + " " + FormatState(step) + "\n";
         break;
     }
   }
   char sum[17];
   static constexpr char kHex[] = "0123456789abcdef";
-  std::uint64_t hash = Checksum(text);
+  std::uint64_t hash = Fnv1a(text);
   for (int i = 15; i >= 0; --i, hash >>= 4) sum[i] = kHex[hash & 15];
   sum[16] = '\0';
   return text + "end " + sum + "\n";
@@ -433,7 +392,7 @@ std::optional<JournalRecord> ParseJournalRecord(std::string_view text) {
   std::uint64_t sum = 0;
   if (!end.starts_with("end ") || end.size() != 20) return std::nullopt;
   const auto [at, error] = std::from_chars(end.data() + 4, end.data() + end.size(), sum, 16);
-  if (error != std::errc() || at != end.data() + end.size() || sum != Checksum(body))
+  if (error != std::errc() || at != end.data() + end.size() || sum != Fnv1a(body))
     return std::nullopt;
 
   JournalRecord record;
