@@ -379,8 +379,15 @@ std::string Documents::FileBytes(const Page& page) {
   return EncodeFile(text, encoding);
 }
 
+bool Documents::FileHoldsText(const Page& page) {
+  const FileCharset charset = page.Encoding().charset;
+  if (charset != FileCharset::EucJp) return true;
+  return FindUnencodable(page.Control().TextView(), charset, charset).count == 0;
+}
+
 FileError Documents::WritePage(Page& page, const std::string& path) {
   try {
+    if (!FileHoldsText(page)) return FileError::NotEncodable;
     const FileError error = files_.Write(path, FileBytes(page));
     if (error == FileError::None && page.FileLineBreaks() != LineBreakKind::Mixed) {
       // Typed line breaks are CR LF: a file without breaks may have gained some.

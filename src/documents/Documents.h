@@ -73,6 +73,10 @@ class Documents : public PageOwner {
   // The bytes a save writes for the Page (LF line breaks again for a file that had them), in
   // the Page's file encoding.
   static std::string FileBytes(const Page& page);
+  // Whether the Page's file encoding holds every character of its text (EUC-JP lacks many that
+  // a Page holding UTF-8 may have been given). A write of a Page that does not is refused with
+  // FileError::NotEncodable, never made with stand-ins.
+  static bool FileHoldsText(const Page& page);
 
   // Reads the file again in `charset`, as reload does (one step that is not undone; the Page's
   // history goes), after asking when the Page is modified. False when nothing was read.

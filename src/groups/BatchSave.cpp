@@ -148,8 +148,9 @@ bool BatchSave::Save() {
   for (std::size_t i = 0; i < rows.size() && error == FileError::None; ++i) {
     const FileListRow& row = dialog_.Rows()[rows[i]];
     try {
-      error = row.NeedsName() ? FileError::WriteFailed
-                              : files->Add(paths[i], Documents::FileBytes(*row.page));
+      error = row.NeedsName()                           ? FileError::WriteFailed
+              : !Documents::FileHoldsText(*row.page) ? FileError::NotEncodable
+                                                      : files->Add(paths[i], Documents::FileBytes(*row.page));
     } catch (const std::exception&) {
       error = FileError::WriteFailed;
     }

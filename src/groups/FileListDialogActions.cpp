@@ -131,7 +131,8 @@ void FileListDialog::CloseAll(bool withSaving) {
       FileError error = FileError::None;
       try {
         if (withSaving && page.Modified()) {
-          error = files_.Write(row.path, Documents::FileBytes(page));
+          error = Documents::FileHoldsText(page) ? files_.Write(row.path, Documents::FileBytes(page))
+                                                 : FileError::NotEncodable;
           if (error != FileError::None) throw std::runtime_error("write");
           context_.settings.AddRecentFile(row.path);
         }

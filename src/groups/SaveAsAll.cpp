@@ -239,8 +239,9 @@ bool SaveAsAll::Write() {
       if (path != old && !plan_.TakenByOther(old, row) && !std::filesystem::equivalent(old, path, ignored))
         removeAfter = old;
     }
-    error = page == nullptr ? FileError::WriteFailed
-                            : files->Add(path, Documents::FileBytes(*page), removeAfter);
+    error = page == nullptr                      ? FileError::WriteFailed
+            : !Documents::FileHoldsText(*page) ? FileError::NotEncodable
+                                                : files->Add(path, Documents::FileBytes(*page), removeAfter);
     if (error != FileError::None) {
       failed = true;
       break;

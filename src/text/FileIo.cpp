@@ -100,6 +100,7 @@ const char* FileErrorName(FileError error) {
     case FileError::RenameFailed: return "rename failed";
     case FileError::Changed: return "changed by another program after it was read";
     case FileError::IsLink: return "a symbolic link";
+    case FileError::NotEncodable: return "characters the file's encoding cannot hold";
   }
   return "unknown error";
 }
@@ -120,6 +121,7 @@ const char* FileErrorReason(FileError error) {
     case FileError::RenameFailed: return "ﾌｧｲﾙを置き換えられません";
     case FileError::Changed: return "読込み後に他のﾌﾟﾛｸﾞﾗﾑが変更しました";
     case FileError::IsLink: return "ｼﾝﾎﾞﾘｯｸﾘﾝｸです";
+    case FileError::NotEncodable: return "ﾌｧｲﾙの文字ｺｰﾄﾞで表せない文字があります";
   }
   return "不明なｴﾗｰ";
 }

@@ -23,6 +23,7 @@ enum class FileError {
   RenameFailed,    // the finished temporary file could not take the old file's place
   Changed,         // another program changed the file after it was read; it was left alone
   IsLink,          // opened without following links, the name is a symbolic link
+  NotEncodable,    // the text holds characters the file's encoding cannot: nothing written
 };
 
 // A short English name of the error, for logs.

@@ -155,6 +155,11 @@ TEST_F(PageEncodingTest, AnEucJpPageWithATypedEmojiIsNotSavedSilently) {
   EXPECT_EQ(docs->SavePage(page), SaveCancelled);
   EXPECT_EQ(ReadBytes(page.FilePath()), Iconv("猫です", "EUC-JP"));
   EXPECT_TRUE(page.Modified());
+  // The batch saves and closes ask this before any file is written, and refuse the Page.
+  EXPECT_FALSE(Documents::FileHoldsText(page));
+  page.Control().SetSelection(page.Control().TextLength() - 4, 4);  // the emoji
+  page.Control().ReplaceSelection("");
+  EXPECT_TRUE(Documents::FileHoldsText(page)) << page.Control().Text();
 }
 
 TEST_F(PageEncodingTest, TheEncodingCommandsAskFromAList) {
