@@ -48,7 +48,9 @@ TEST_F(PageDiskWatchTest, AsksOncePerChangeAndDoesWhatTheAnswerSays) {
     const std::size_t before = ui.Boxes().size();
     if (c.outside == Outside::Change) MakeFile(fs::path(path).filename().string(), "theirs");
     if (c.outside == Outside::Remove) fs::remove(path);
-    if (c.outside == Outside::SaveOurs) ASSERT_EQ(docs->SavePage(page), SaveOk);
+    if (c.outside == Outside::SaveOurs) {
+      ASSERT_EQ(docs->SavePage(page), SaveOk);
+    }
     for (int answer : c.answers) ui.QueueAnswer(answer);
     watch.PathChanged(path);
     watch.CheckAll();  // the same change again: no second question

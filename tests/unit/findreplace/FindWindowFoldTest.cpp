@@ -86,7 +86,9 @@ TEST_F(FindWindowFoldTest, EveryRangeOfPagesFindsAndReplacesWithTheFolds) {
     if (c.command == 'F') window->FindNext();
     if (c.command == 'A') window->ReplaceAll();
     EXPECT_EQ("#" + std::to_string(ActiveIndex()) + " " + Show(), c.shown);
-    if (c.range == FindRange::AllNote && c.command == 'A') EXPECT_EQ(Show(1), "|X");
+    if (c.range == FindRange::AllNote && c.command == 'A') {
+      EXPECT_EQ(Show(1), "|X");
+    }
   }
   // Find next steps on from a folded match to the next one.
   TearDown();
