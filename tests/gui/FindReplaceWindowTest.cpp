@@ -71,11 +71,14 @@ class FindReplaceWindowTest : public AppFixture {
   // heading for the test to read.
   void RunPreviewWhenShown() {
     previewHeading_.clear();
+    // The pending timer holds the attempt; the attempt holds itself only weakly (no cycle).
     auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [this, attempt](int left) {
+    std::weak_ptr<std::function<void(int)>> self = attempt;
+    *attempt = [this, self](int left) {
       QWidget* dialog = QApplication::activeModalWidget();
       if (dialog == nullptr || dialog->objectName() != QStringLiteral("frmDiskPreview")) {
-        if (left > 0) QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
+        if (auto again = self.lock(); again && left > 0)
+          QTimer::singleShot(10, [again, left] { (*again)(left - 1); });
         return;
       }
       if (auto* heading = dialog->findChild<QLabel*>(QStringLiteral("lblDiskPreview")))
