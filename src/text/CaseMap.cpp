@@ -233,19 +233,6 @@ std::size_t MapBlocks(unsigned char* p, std::size_t n) {
 
 // The same scan 32 bytes at a time, on processors that have AVX2 (checked at run time): a
 // Japanese text has lead bytes in nearly every block, so the scan is most of the work.
-__attribute__((target("avx2"))) inline __m256i InRange32(__m256i x, unsigned char lo,
-                                                         unsigned char hi) {
-  const __m256i offset = _mm256_sub_epi8(x, _mm256_set1_epi8(static_cast<char>(lo)));
-  const __m256i excess = _mm256_subs_epu8(offset, _mm256_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm256_cmpeq_epi8(excess, _mm256_setzero_si256());
-}
-
-__attribute__((target("avx2"))) inline __m256i PairIn32(__m256i a, __m256i b, unsigned char lead,
-                                                        unsigned char lo, unsigned char hi) {
-  return _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(lead))),
-                          InRange32(b, lo, hi));
-}
-
 template <bool Upper>
 __attribute__((target("avx2"))) inline BlockBits ScanBlock32(const unsigned char* p) {
   BlockBits bits;

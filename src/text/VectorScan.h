@@ -37,4 +37,20 @@ inline __m128i PairIn(__m128i a, __m128i b, unsigned char lead, unsigned char lo
 }
 #endif
 
+#if defined(NORRA_AVX2_SCAN)
+// The same 32 bytes a step, for scans that run only where the processor has AVX2.
+__attribute__((target("avx2"))) inline __m256i InRange32(__m256i x, unsigned char lo,
+                                                         unsigned char hi) {
+  const __m256i offset = _mm256_sub_epi8(x, _mm256_set1_epi8(static_cast<char>(lo)));
+  const __m256i excess = _mm256_subs_epu8(offset, _mm256_set1_epi8(static_cast<char>(hi - lo)));
+  return _mm256_cmpeq_epi8(excess, _mm256_setzero_si256());
+}
+
+__attribute__((target("avx2"))) inline __m256i PairIn32(__m256i a, __m256i b, unsigned char lead,
+                                                        unsigned char lo, unsigned char hi) {
+  return _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(lead))),
+                          InRange32(b, lo, hi));
+}
+#endif
+
 }  // namespace norra

@@ -485,19 +485,6 @@ std::size_t FoldCp932Blocks(const Cp932Tables& t, std::string_view text, WidthKa
 
 // The scan 32 bytes at a time on processors with AVX2 (checked at run time): with lead bytes
 // in nearly every block of a Japanese text, the scan is most of the work.
-__attribute__((target("avx2"))) inline __m256i InRange32(__m256i x, unsigned char lo,
-                                                         unsigned char hi) {
-  const __m256i offset = _mm256_sub_epi8(x, _mm256_set1_epi8(static_cast<char>(lo)));
-  const __m256i excess = _mm256_subs_epu8(offset, _mm256_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm256_cmpeq_epi8(excess, _mm256_setzero_si256());
-}
-
-__attribute__((target("avx2"))) inline __m256i PairIn32(__m256i a, __m256i b, unsigned char lead,
-                                                        unsigned char lo, unsigned char hi) {
-  return _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(lead))),
-                          InRange32(b, lo, hi));
-}
-
 __attribute__((target("avx2"))) inline FoldBits ScanFoldBlock32(const unsigned char* p,
                                                                 WidthKanaFolds folds) {
   FoldBits bits;
