@@ -112,6 +112,19 @@ void Documents::LoadBytes(Page& page, std::string bytes, const std::string& path
   page.SetLfLineBreaks(lf);
 }
 
+void Documents::NameUntitled(Page& page) {
+  ++untitledCounter_;
+  page.SetFilePath("無題" + std::to_string(untitledCounter_), PageKind::Untitled);
+  page.SetDisplayName(page.FilePath());
+}
+
+void Documents::KeepNewPage(std::unique_ptr<Page>& owned) {
+  Page& page = *owned;
+  list_.InsertFront(page.FilePath(), page);
+  windowOrder_.insert(windowOrder_.begin(), &page);
+  pages_.push_back(std::move(owned));
+}
+
 void Documents::Release(std::unique_ptr<Page> page) {
   if (!page) return;
   host_.PageDestroyed(*page);
@@ -181,14 +194,10 @@ int Documents::OpenPage(const std::string& rawPath, bool addToRecent) {
       log_.ResumeCapture();
       page.SetModified(false);
     } else {
-      ++untitledCounter_;
       page.SetEncoding(EncodingForNewFile({}));
-      page.SetFilePath("無題" + std::to_string(untitledCounter_), PageKind::Untitled);
-      page.SetDisplayName(page.FilePath());
+      NameUntitled(page);
     }
-    list_.InsertFront(page.FilePath(), page);
-    windowOrder_.insert(windowOrder_.begin(), &page);
-    pages_.push_back(std::move(owned));
+    KeepNewPage(owned);
   } catch (const std::bad_alloc&) {
     if (owned) {
       list_.Remove(*owned);

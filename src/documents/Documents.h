@@ -130,6 +130,11 @@ class Documents : public PageOwner {
 
  private:
   void Release(std::unique_ptr<Page> page);
+  // Names a Page "無題" and the next number.
+  void NameUntitled(Page& page);
+  // A made Page joins the page list, the window order and the owned Pages, first of each. On
+  // failure (out of memory) `owned` still holds it.
+  void KeepNewPage(std::unique_ptr<Page>& owned);
   void ShowLoadError(const char* text, const std::string& path);
   void ShowSaveError(FileError error, const std::string& path);
   void RemoveRecentFile(const std::string& path);

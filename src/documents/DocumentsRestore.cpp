@@ -36,18 +36,14 @@ Page* Documents::RestorePage(const RecoveryCopy& copy) {
     }
     page.SetLfLineBreaks(copy.lfLineBreaks);
     if (copy.kind == PageKind::Untitled) {
-      ++untitledCounter_;
-      page.SetFilePath("無題" + std::to_string(untitledCounter_), PageKind::Untitled);
-      page.SetDisplayName(page.FilePath());
+      NameUntitled(page);
     } else {
       page.SetFilePath(copy.path, copy.kind);
       page.SetDisplayName(copy.kind == PageKind::LoadFailed ? "(Err)" + FileNamePart(copy.path)
                                                             : FileNamePart(copy.path));
     }
     page.SetModified(true);
-    list_.InsertFront(page.FilePath(), page);
-    windowOrder_.insert(windowOrder_.begin(), &page);
-    pages_.push_back(std::move(owned));
+    KeepNewPage(owned);
   } catch (const std::bad_alloc&) {
     if (owned) {
       list_.Remove(*owned);

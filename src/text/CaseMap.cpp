@@ -16,6 +16,7 @@
 #endif
 
 #include "text/Cp932.h"
+#include "text/VectorScan.h"
 
 namespace norra {
 namespace {
@@ -140,27 +141,7 @@ inline std::uint64_t FlipAsciiLetters(std::uint64_t v) {
   return v ^ (((atLeastFirst & ~pastLast) & kHighBits) >> 2);
 }
 
-// Byte i of the result is 0x80 when bit i of the eight bits is set, else 0.
-inline std::uint64_t SpreadBits(unsigned bits8) {
-  const std::uint64_t picked = (bits8 * kOnes) & 0x8040201008040201ULL;  // byte i keeps bit i
-  return (picked + kOnes * 0x7F) & kHighBits;  // no byte carries into the next
-}
-
 #if defined(__SSE2__)
-
-// Byte mask of x in [lo, hi].
-inline __m128i InRange(__m128i x, unsigned char lo, unsigned char hi) {
-  const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(lo)));
-  const __m128i excess = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm_cmpeq_epi8(excess, _mm_setzero_si128());
-}
-
-// Byte mask of a == lead and b (the byte after it) in [lo, hi].
-inline __m128i PairIn(__m128i a, __m128i b, unsigned char lead, unsigned char lo,
-                      unsigned char hi) {
-  return _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(lead))),
-                       InRange(b, lo, hi));
-}
 
 struct BlockBits {
   std::uint64_t high = 0;    // byte >= 0x80
@@ -252,19 +233,6 @@ std::size_t MapBlocks(unsigned char* p, std::size_t n) {
 
 // The same scan 32 bytes at a time, on processors that have AVX2 (checked at run time): a
 // Japanese text has lead bytes in nearly every block, so the scan is most of the work.
-__attribute__((target("avx2"))) inline __m256i InRange32(__m256i x, unsigned char lo,
-                                                         unsigned char hi) {
-  const __m256i offset = _mm256_sub_epi8(x, _mm256_set1_epi8(static_cast<char>(lo)));
-  const __m256i excess = _mm256_subs_epu8(offset, _mm256_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm256_cmpeq_epi8(excess, _mm256_setzero_si256());
-}
-
-__attribute__((target("avx2"))) inline __m256i PairIn32(__m256i a, __m256i b, unsigned char lead,
-                                                        unsigned char lo, unsigned char hi) {
-  return _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(lead))),
-                          InRange32(b, lo, hi));
-}
-
 template <bool Upper>
 __attribute__((target("avx2"))) inline BlockBits ScanBlock32(const unsigned char* p) {
   BlockBits bits;

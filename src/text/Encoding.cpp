@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "text/Cp932.h"
+#include "text/IconvChar.h"
 #include "text/Utf8.h"
 
 namespace norra {
@@ -36,27 +37,10 @@ int EncodingRank(unsigned bytes) {
   return 1;
 }
 
-struct IconvCloser {
-  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-
 // One CP932 sequence through iconv; the code point, or kNone unless it is exactly one BMP
 // character made of all the given bytes.
 std::uint16_t AskIconv(iconv_t cd, const unsigned char* bytes, std::size_t count) {
-  char in[2];
-  std::memcpy(in, bytes, count);
-  unsigned char out[8];
-  char* inPtr = in;
-  std::size_t inLeft = count;
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t outLeft = sizeof out;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return kNone;
-  if (inLeft != 0 || sizeof out - outLeft != 4) return kNone;
-  std::uint32_t cp = (std::uint32_t{out[0]} << 24) | (std::uint32_t{out[1]} << 16) |
-                     (std::uint32_t{out[2]} << 8) | out[3];
-  if (cp >= 0xFFFF) return kNone;
-  return static_cast<std::uint16_t>(cp);
+  return IconvBmpChar(cd, bytes, count).value_or(kNone);
 }
 
 std::unique_ptr<Tables> BuildTables() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "text/Encoding.h"
+#include "text/IconvChar.h"
 
 namespace norra {
 namespace {
@@ -24,25 +25,9 @@ struct Tables {
   std::vector<std::uint32_t> encode = std::vector<std::uint32_t>(0x10000, 0);  // bytes, 0: none
 };
 
-struct IconvCloser {
-  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-
+// The character of the bytes, or 0 when they are not exactly one (NUL is never a table's).
 char16_t Ask(iconv_t cd, const unsigned char* bytes, std::size_t count) {
-  char in[3];
-  std::memcpy(in, bytes, count);
-  unsigned char out[8];
-  char* inPtr = in;
-  std::size_t inLeft = count;
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t outLeft = sizeof out;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return 0;
-  if (inLeft != 0 || sizeof out - outLeft != 4) return 0;
-  const std::uint32_t cp = (std::uint32_t{out[0]} << 24) | (std::uint32_t{out[1]} << 16) |
-                           (std::uint32_t{out[2]} << 8) | out[3];
-  if (cp == 0 || cp >= 0xFFFF) return 0;
-  return static_cast<char16_t>(cp);
+  return IconvBmpChar(cd, bytes, count).value_or(0);
 }
 
 std::unique_ptr<Tables> Build() {

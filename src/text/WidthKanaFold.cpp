@@ -16,6 +16,7 @@
 #endif
 
 #include "text/Encoding.h"
+#include "text/VectorScan.h"
 
 namespace norra {
 namespace {
@@ -328,27 +329,6 @@ std::size_t FoldCp932Scalar(const Cp932Tables& t, std::string_view text, std::si
 
 #if defined(__SSE2__)
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-
-// Byte i of the result is 0x80 when bit i of the eight bits is set, else 0.
-inline std::uint64_t SpreadBits(unsigned bits8) {
-  const std::uint64_t picked = (bits8 * kOnes) & 0x8040201008040201ULL;
-  return (picked + kOnes * 0x7F) & kHighBits;
-}
-
-inline __m128i InRange(__m128i x, unsigned char lo, unsigned char hi) {
-  const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(lo)));
-  const __m128i excess = _mm_subs_epu8(offset, _mm_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm_cmpeq_epi8(excess, _mm_setzero_si128());
-}
-
-inline __m128i PairIn(__m128i a, __m128i b, unsigned char lead, unsigned char lo,
-                      unsigned char hi) {
-  return _mm_and_si128(_mm_cmpeq_epi8(a, _mm_set1_epi8(static_cast<char>(lead))),
-                       InRange(b, lo, hi));
-}
-
 // What one 64-byte block holds, a bit per byte.
 struct FoldBits {
   std::uint64_t lead = 0;   // a byte of the lead-byte ranges
@@ -505,19 +485,6 @@ std::size_t FoldCp932Blocks(const Cp932Tables& t, std::string_view text, WidthKa
 
 // The scan 32 bytes at a time on processors with AVX2 (checked at run time): with lead bytes
 // in nearly every block of a Japanese text, the scan is most of the work.
-__attribute__((target("avx2"))) inline __m256i InRange32(__m256i x, unsigned char lo,
-                                                         unsigned char hi) {
-  const __m256i offset = _mm256_sub_epi8(x, _mm256_set1_epi8(static_cast<char>(lo)));
-  const __m256i excess = _mm256_subs_epu8(offset, _mm256_set1_epi8(static_cast<char>(hi - lo)));
-  return _mm256_cmpeq_epi8(excess, _mm256_setzero_si256());
-}
-
-__attribute__((target("avx2"))) inline __m256i PairIn32(__m256i a, __m256i b, unsigned char lead,
-                                                        unsigned char lo, unsigned char hi) {
-  return _mm256_and_si256(_mm256_cmpeq_epi8(a, _mm256_set1_epi8(static_cast<char>(lead))),
-                          InRange32(b, lo, hi));
-}
-
 __attribute__((target("avx2"))) inline FoldBits ScanFoldBlock32(const unsigned char* p,
                                                                 WidthKanaFolds folds) {
   FoldBits bits;
